@@ -1,0 +1,132 @@
+// The graphics layer: every GDI+ operation the module uses, behind plain
+// functions and opaque handles. On Windows one file (render/graphics_gdiplus.cpp)
+// implements it with the GDI+ flat API; the native build has a portable
+// implementation of the path and matrix operations only
+// (render/graphics_portable.cpp), so the SVG readers can be tested and fuzzed
+// without Windows.
+//
+// Conventions: matrices are six floats a, b, c, d, e, f (a point (x, y) maps to
+// (a*x + c*y + e, b*x + d*y + f)), and every matrix operation appends: it applies
+// after the operations already in the matrix. Angles are in degrees, 0 along
+// +x, growing towards +y. Colours are 0xAARRGGBB, straight alpha.
+#pragma once
+
+#include <cstdint>
+
+struct GfxPath;
+struct GfxMatrix;
+struct GfxGraphics;
+struct GfxBrush;
+struct GfxPen;
+
+struct GfxPointF {
+    float x, y;
+};
+
+struct GfxRectF {
+    float x, y, width, height;
+};
+
+// Point types of a path, as GDI+ stores them.
+enum {
+    GfxPointTypeStart = 0,
+    GfxPointTypeLine = 1,
+    GfxPointTypeBezier = 3,
+    GfxPointTypeMask = 0x07,
+    GfxPointTypeCloseSubpath = 0x80,
+};
+
+enum { GfxFillModeAlternate = 0, GfxFillModeWinding = 1 };
+enum { GfxWrapModeTile = 0, GfxWrapModeTileFlipXY = 3, GfxWrapModeClamp = 4 };
+
+// ---- library --------------------------------------------------------------
+// Starts GDI+ (version 1, no debug call-back). Returns 1 and the token on
+// success, 0 otherwise. The portable build always succeeds.
+int GfxStartup(uintptr_t* token);
+void GfxShutdown(uintptr_t token);
+// Looks up the path world-bounds entry point of the running graphics library
+// (gdiplus.dll's GdipGetPathWorldBounds). Returns 1 when it is available.
+// Path bounds (GfxGetPathBounds) work only after a successful lookup.
+int GfxResolvePathBounds();
+
+// ---- paths ----------------------------------------------------------------
+GfxPath* GfxCreatePath(); // alternate fill mode; null when it cannot be made
+void GfxDeletePath(GfxPath* path);
+void GfxStartFigure(GfxPath* path);
+void GfxAddLine(GfxPath* path, float x1, float y1, float x2, float y2);
+void GfxAddBezier(GfxPath* path, float x1, float y1, float x2, float y2, float x3, float y3,
+                  float x4, float y4);
+void GfxAddArc(GfxPath* path, float x, float y, float width, float height, float startAngle,
+               float sweepAngle);
+void GfxAddEllipse(GfxPath* path, float x, float y, float width, float height);
+void GfxAddRectangle(GfxPath* path, float x, float y, float width, float height);
+void GfxCloseFigure(GfxPath* path);
+void GfxSetFillMode(GfxPath* path, int fillMode);
+int GfxGetFillMode(GfxPath* path);
+// Axis-aligned bounds of the path's points under an optional matrix (six
+// floats, or null), without a pen. Returns 1 on success; 0 when the bounds
+// entry point is unavailable (see GfxResolvePathBounds) or the call failed.
+int GfxGetPathBounds(GfxPath* path, const float* matrix, GfxRectF* bounds);
+// The path's points and their types, for inspection (tests, tools).
+int GfxGetPathPointCount(GfxPath* path);
+int GfxGetPathData(GfxPath* path, GfxPointF* points, uint8_t* types, int count);
+
+// ---- matrices -------------------------------------------------------------
+GfxMatrix* GfxCreateMatrix(); // identity
+GfxMatrix* GfxCreateMatrix6(float a, float b, float c, float d, float e, float f);
+void GfxDeleteMatrix(GfxMatrix* matrix);
+void GfxTranslateMatrix(GfxMatrix* matrix, float dx, float dy);
+void GfxScaleMatrix(GfxMatrix* matrix, float sx, float sy);
+void GfxRotateMatrix(GfxMatrix* matrix, float degrees);
+// matrix = matrix followed by other.
+void GfxMultiplyMatrix(GfxMatrix* matrix, GfxMatrix* other);
+void GfxGetMatrixElements(GfxMatrix* matrix, float elements[6]);
+
+#ifdef _WIN32
+// ---- drawing (Windows only) -------------------------------------------------
+// A graphics object drawing into a caller-owned 32-bit buffer of width x height
+// words (0xAARRGGBB, rows from the top, stride = width * 4). It wraps the
+// buffer as a 32bppARGB bitmap, so drawing leaves straight (not premultiplied)
+// alpha on every platform. Null on failure.
+GfxGraphics* GfxCreateGraphicsOnPixels(uint32_t* pixels, int width, int height);
+void GfxDeleteGraphics(GfxGraphics* graphics);
+// Anti-aliasing, high-quality pixel offset and compositing.
+void GfxSetHighQuality(GfxGraphics* graphics);
+void GfxSetClipRect(GfxGraphics* graphics, float x, float y, float width, float height);
+void GfxSetWorldTransform(GfxGraphics* graphics, GfxMatrix* matrix);
+void GfxFillPath(GfxGraphics* graphics, GfxBrush* brush, GfxPath* path);
+void GfxDrawPath(GfxGraphics* graphics, GfxPen* pen, GfxPath* path);
+
+// ---- brushes and pens ---------------------------------------------------------
+GfxBrush* GfxCreateSolidBrush(uint32_t argb);
+void GfxDeleteBrush(GfxBrush* brush);
+GfxBrush* GfxCreateLineBrush(GfxPointF p1, GfxPointF p2, uint32_t colour1, uint32_t colour2,
+                             int wrapMode);
+void GfxSetLinePresetBlend(GfxBrush* brush, const uint32_t* colours, const float* positions,
+                           int count);
+void GfxSetLineTransform(GfxBrush* brush, const float matrix[6]);
+GfxBrush* GfxCreatePathGradient(GfxPath* path);
+void GfxSetPathGradientCenterColour(GfxBrush* brush, uint32_t argb);
+void GfxSetPathGradientSurroundColour(GfxBrush* brush, uint32_t argb);
+void GfxSetPathGradientPresetBlend(GfxBrush* brush, const uint32_t* colours,
+                                   const float* positions, int count);
+void GfxSetPathGradientCenterPoint(GfxBrush* brush, GfxPointF point);
+void GfxSetPathGradientTransform(GfxBrush* brush, const float matrix[6]);
+void GfxSetPathGradientWrapMode(GfxBrush* brush, int wrapMode);
+// A pen of the colour and width; unit is the GDI+ unit code (2 = pixel,
+// 0 = world). Null on failure.
+GfxPen* GfxCreatePen(uint32_t argb, float width, int unit);
+// Both line caps (0 flat, 1 square, 2 round) and a flat dash cap.
+void GfxSetPenLineCap(GfxPen* pen, int lineCap);
+void GfxSetPenLineJoin(GfxPen* pen, int lineJoin); // 0 miter, 1 bevel, 2 round
+void GfxSetPenMiterLimit(GfxPen* pen, float limit);
+void GfxDeletePen(GfxPen* pen);
+
+// ---- images (tools and tests) -----------------------------------------------------
+// Writes a width x height buffer of straight-alpha 0xAARRGGBB words as a PNG
+// file with GDI+'s PNG encoder. Returns 1 on success.
+int GfxSavePng(const wchar_t* path, const uint32_t* pixels, int width, int height);
+// Reads a PNG (or any image GDI+ decodes) into straight-alpha words. The
+// caller frees *pixels with delete[]. Returns 1 on success.
+int GfxLoadImage(const wchar_t* path, uint32_t** pixels, int* width, int* height);
+#endif

@@ -1,0 +1,49 @@
+// The parsed form of one SVG file: an ordered list of shape records.
+#pragma once
+
+#include <string>
+
+#include "svg/colour.h"
+#include "svg/transform.h"
+
+struct GfxPath;
+struct DocumentGradients;
+
+// One drawn element. A new record starts with every field zero.
+struct ShapeRecord {
+    GfxPath* path; // owned; fill mode already set from fillRule
+    Argb fillColor;   // alpha already multiplied by opacity x fillOpacity
+    Argb strokeColor; // alpha already multiplied by opacity x strokeOpacity
+    float strokeWidth;
+    int fillRule; // 1 nonzero, 0 evenodd
+    int lineCap;  // 0 butt, 1 square, 2 round
+    int lineJoin; // 0 miter, 1 bevel, 2 round
+    float miterLimit;
+    int hasFill;
+    int hasStroke;
+    Matrix2D matrix; // user space to document space
+    std::wstring id;
+    std::wstring fillRef;   // gradient id of the fill, "" for a plain colour
+    std::wstring strokeRef; // gradient id of the stroke
+    float boundsX, boundsY, boundsWidth, boundsHeight; // untransformed path bounds
+    int boundsValid;
+};
+
+// All-zero is a valid empty document. It owns its records, their paths and
+// strings, and its copy of the gradients they refer to.
+struct SvgDocument {
+    float viewBoxX, viewBoxY, viewBoxWidth, viewBoxHeight;
+    int hasViewBox;
+    float width, height;
+    int shapeCount;
+    ShapeRecord* shapes;
+    int shapeCapacity;
+    float contentMinX, contentMinY, contentMaxX, contentMaxY;
+    int hasContentBounds;
+    DocumentGradients* gradients;
+};
+
+// Loads the file into the document (cleared first in every case). Returns 1,
+// or 0 with one message written to the last-error reporter.
+int LoadSvgDocument(const std::wstring& path, SvgDocument* document);
+void ClearSvgDocument(SvgDocument* document);

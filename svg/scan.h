@@ -1,0 +1,18 @@
+// The one number scanner for attribute text: path data, viewBox, point
+// lists, transform lists and margins. Positions are 1-based character
+// indices; a position past the end of the text means "at the end".
+#pragma once
+
+#include <string>
+
+// Blank, tab, line feed, carriage return and comma.
+bool IsSeparator(wchar_t c);
+// First position at or after `position` that is not a separator.
+int SkipSeparators(const std::wstring& text, int position);
+// Reads one number at or after `position`; returns the position after it.
+// Without a number *value is 0 and the result is the position reached after
+// skipping separators (equal to `position` when none were skipped).
+int ScanNumber(const std::wstring& text, int position, float* value);
+// Skips separators and reads one "0" or "1" into *flag (left unchanged
+// otherwise); returns the position after it, or after the separators.
+int ScanArcFlag(const std::wstring& text, int position, int* flag);

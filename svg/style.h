@@ -1,0 +1,42 @@
+// Presentation attributes, inline style and the style state they produce.
+#pragma once
+
+#include <string>
+
+#include "svg/colour.h"
+#include "svg/transform.h"
+
+struct XmlNode;
+
+struct StyleState {
+    Argb fillColor;
+    Argb strokeColor;
+    float strokeWidth;
+    float opacity;
+    float fillOpacity;
+    float strokeOpacity;
+    int fillRule; // 1 nonzero, 0 evenodd
+    int lineCap;  // 0 butt, 1 square, 2 round
+    int lineJoin; // 0 miter, 1 bevel, 2 round
+    float miterLimit;
+    int hasFill;
+    int hasStroke;
+    std::wstring fillRef;
+    std::wstring strokeRef;
+    Matrix2D matrix;
+};
+
+// The state of the root before its own attributes: opaque black fill, no
+// stroke, width 1, opacities 1, nonzero, butt, miter, limit 4, identity.
+void InitRootStyleState(StyleState* state);
+// Computes the element's state from its parent's; parent and out may be the
+// same record (the root).
+void ApplyPresentation(const XmlNode* element, const StyleState* parent, StyleState* out);
+std::wstring FindDeclaration(const std::wstring& declarations, const std::wstring& name);
+std::wstring GetPropertyValue(const XmlNode* element, const std::wstring& declarations,
+                              const std::wstring& name);
+std::wstring StyleSheetDeclarations(const XmlNode* element);
+Argb ParsePaint(const XmlNode* element, const std::wstring& declarations,
+                const std::wstring& name, int* isNone, std::wstring* ref);
+float ParseLength(const std::wstring& text);
+Argb ScaleAlpha(Argb colour, float factor);

@@ -1,0 +1,258 @@
+#include "svg/text.h"
+
+#include <charconv>
+#include <cmath>
+#include <cwctype>
+#include <limits>
+
+static bool IsCssWhiteSpace(wchar_t c) {
+    return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n' || c == L'\f';
+}
+
+std::wstring TrimBlanks(const std::wstring& text) {
+    size_t first = text.find_first_not_of(L' ');
+    if (first == std::wstring::npos)
+        return std::wstring();
+    size_t last = text.find_last_not_of(L' ');
+    return text.substr(first, last - first + 1);
+}
+
+std::wstring TrimWhiteSpace(const std::wstring& text) {
+    size_t first = 0, last = text.size();
+    while (first < last && IsCssWhiteSpace(text[first]))
+        first++;
+    while (last > first && IsCssWhiteSpace(text[last - 1]))
+        last--;
+    return text.substr(first, last - first);
+}
+
+std::wstring LowerText(const std::wstring& text) {
+    std::wstring out(text);
+    for (wchar_t& c : out) {
+        if (c >= L'A' && c <= L'Z')
+            c = static_cast<wchar_t>(c + 32);
+        else if (c >= 0x80)
+            c = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
+    }
+    return out;
+}
+
+static int DigitValue(wchar_t c, int base) {
+    int v;
+    if (c >= L'0' && c <= L'9')
+        v = c - L'0';
+    else if (c >= L'a' && c <= L'f')
+        v = c - L'a' + 10;
+    else if (c >= L'A' && c <= L'F')
+        v = c - L'A' + 10;
+    else
+        return -1;
+    return v < base ? v : -1;
+}
+
+int64_t IntegerValueOfText(const std::wstring& text) {
+    size_t i = 0, n = text.size();
+    while (i < n && (text[i] == L' ' || text[i] == L'\t'))
+        i++;
+    bool negative = false;
+    if (i < n && (text[i] == L'+' || text[i] == L'-')) {
+        negative = text[i] == L'-';
+        i++;
+    }
+    int base = 10;
+    if (i < n && text[i] == L'$') {
+        base = 16;
+        i++;
+    } else if (i < n && text[i] == L'%') {
+        base = 2;
+        i++;
+    }
+    uint64_t value = 0; // unsigned: wrap-around is defined
+    for (; i < n; i++) {
+        int d = DigitValue(text[i], base);
+        if (d < 0)
+            break;
+        value = value * static_cast<uint64_t>(base) + static_cast<uint64_t>(d);
+    }
+    if (negative)
+        value = 0 - value;
+    return static_cast<int64_t>(value);
+}
+
+int32_t Int32ValueOfText(const std::wstring& text) {
+    return static_cast<int32_t>(static_cast<uint32_t>(IntegerValueOfText(text)));
+}
+
+double ConvertDecimal(const wchar_t* first, const wchar_t* last) {
+    char buffer[128];
+    std::string big;
+    size_t n = static_cast<size_t>(last - first);
+    char* out = buffer;
+    if (n >= sizeof buffer) {
+        big.resize(n + 1);
+        out = &big[0];
+    }
+    size_t k = 0;
+    bool negative = false;
+    if (n > 0 && (*first == L'+' || *first == L'-')) {
+        negative = *first == L'-';
+        first++;
+        n--;
+    }
+    for (size_t i = 0; i < n; i++)
+        out[k++] = static_cast<char>(first[i] < 0x80 ? first[i] : '?');
+    out[k] = 0;
+    double value = 0;
+    std::from_chars_result r = std::from_chars(out, out + k, value);
+    if (r.ec == std::errc::result_out_of_range) {
+        // Too large gives infinity, too small gives zero, as strtod does.
+        bool tiny = false;
+        for (size_t i = 0; i < k; i++) {
+            if (out[i] == 'e' || out[i] == 'E') {
+                tiny = i + 1 < k && out[i + 1] == '-';
+                break;
+            }
+        }
+        value = tiny ? 0.0 : std::numeric_limits<double>::infinity();
+    } else if (r.ec != std::errc()) {
+        value = 0;
+    }
+    return negative ? -value : value;
+}
+
+static bool EqualsIgnoringCase(const std::wstring& text, const wchar_t* word) {
+    size_t i = 0;
+    for (; word[i]; i++) {
+        if (i >= text.size() || std::towlower(text[i]) != std::towlower(word[i]))
+            return false;
+    }
+    return i == text.size();
+}
+
+// The part of a C-locale "%lf" scan that this module meets: white space,
+// sign, then "inf"/"infinity"/"nan", a hexadecimal "0x" number, or a decimal
+// number with optional point and exponent.
+double DecimalValueOfText(const std::wstring& text) {
+    if (EqualsIgnoringCase(text, L"+Infinity"))
+        return std::numeric_limits<double>::infinity();
+    if (EqualsIgnoringCase(text, L"-Infinity"))
+        return -std::numeric_limits<double>::infinity();
+    if (EqualsIgnoringCase(text, L"NaN"))
+        return std::numeric_limits<double>::quiet_NaN();
+    size_t i = 0, n = text.size();
+    while (i < n && std::iswspace(text[i]))
+        i++;
+    size_t start = i;
+    bool negative = false;
+    if (i < n && (text[i] == L'+' || text[i] == L'-')) {
+        negative = text[i] == L'-';
+        i++;
+    }
+    std::wstring rest = LowerText(text.substr(i, 8));
+    if (rest.compare(0, 3, L"inf") == 0)
+        return negative ? -std::numeric_limits<double>::infinity()
+                        : std::numeric_limits<double>::infinity();
+    if (rest.compare(0, 3, L"nan") == 0)
+        return std::numeric_limits<double>::quiet_NaN();
+    if (rest.size() > 2 && rest[0] == L'0' && rest[1] == L'x' && DigitValue(rest[2], 16) >= 0) {
+        double value = 0;
+        for (i += 2; i < n && DigitValue(text[i], 16) >= 0; i++)
+            value = value * 16 + DigitValue(text[i], 16);
+        return negative ? -value : value;
+    }
+    size_t digits = 0;
+    while (i < n && text[i] >= L'0' && text[i] <= L'9') {
+        i++;
+        digits++;
+    }
+    if (i < n && text[i] == L'.') {
+        i++;
+        while (i < n && text[i] >= L'0' && text[i] <= L'9') {
+            i++;
+            digits++;
+        }
+    }
+    if (digits == 0)
+        return 0;
+    if (i < n && (text[i] == L'e' || text[i] == L'E')) {
+        size_t e = i + 1;
+        if (e < n && (text[e] == L'+' || text[e] == L'-'))
+            e++;
+        if (e < n && text[e] >= L'0' && text[e] <= L'9') {
+            while (e < n && text[e] >= L'0' && text[e] <= L'9')
+                e++;
+            i = e;
+        }
+    }
+    return ConvertDecimal(text.data() + start, text.data() + i);
+}
+
+std::wstring WideFromUtf8(const char* text, size_t length) {
+    std::wstring out;
+    out.reserve(length);
+    const unsigned char* s = reinterpret_cast<const unsigned char*>(text);
+    size_t i = 0;
+    while (i < length) {
+        uint32_t c = s[i];
+        int extra = 0;
+        if (c >= 0xF0 && c < 0xF8) {
+            c &= 0x07;
+            extra = 3;
+        } else if (c >= 0xE0) {
+            c &= 0x0F;
+            extra = 2;
+        } else if (c >= 0xC0) {
+            c &= 0x1F;
+            extra = 1;
+        } else if (c >= 0x80) {
+            c = 0xFFFD;
+        }
+        i++;
+        for (int k = 0; k < extra; k++, i++) {
+            if (i >= length || (s[i] & 0xC0) != 0x80) {
+                c = 0xFFFD;
+                break;
+            }
+            c = (c << 6) | (s[i] & 0x3F);
+        }
+        if (sizeof(wchar_t) == 2 && c >= 0x10000) {
+            c -= 0x10000;
+            out.push_back(static_cast<wchar_t>(0xD800 + (c >> 10)));
+            out.push_back(static_cast<wchar_t>(0xDC00 + (c & 0x3FF)));
+        } else {
+            out.push_back(static_cast<wchar_t>(c));
+        }
+    }
+    return out;
+}
+
+std::string Utf8FromWide(const std::wstring& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); i++) {
+        uint32_t c = static_cast<uint32_t>(text[i]);
+        if (sizeof(wchar_t) == 2 && c >= 0xD800 && c < 0xDC00 && i + 1 < text.size()) {
+            uint32_t low = static_cast<uint32_t>(text[i + 1]);
+            if (low >= 0xDC00 && low < 0xE000) {
+                c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+                i++;
+            }
+        }
+        if (c < 0x80) {
+            out.push_back(static_cast<char>(c));
+        } else if (c < 0x800) {
+            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        } else if (c < 0x10000) {
+            out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        } else {
+            out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        }
+    }
+    return out;
+}

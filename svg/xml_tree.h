@@ -1,0 +1,33 @@
+// The XML tree of an SVG file, built with expat. Element names and attribute
+// values arrive as wide text; the encoding comes from the document itself, and
+// attribute values have line breaks and tabs turned into blanks.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+struct XmlTree;
+struct XmlNode;
+
+// Loads and parses the file. Null when the file cannot be read or memory runs
+// out; otherwise a tree whose status says whether the parse succeeded.
+XmlTree* LoadXmlTree(const std::wstring& path);
+// The same from bytes in memory.
+XmlTree* ParseXmlTree(const char* bytes, size_t length);
+void ReleaseXmlTree(XmlTree* tree);
+
+int XmlParseSucceeded(const XmlTree* tree);
+std::wstring XmlErrorMessage(const XmlTree* tree); // the parser's own message
+long XmlErrorLine(const XmlTree* tree);
+const XmlNode* XmlRootElement(const XmlTree* tree); // null when there is none
+
+const XmlNode* XmlFirstChild(const XmlNode* node);
+const XmlNode* XmlNextSibling(const XmlNode* node);
+const XmlNode* XmlParent(const XmlNode* node);
+int XmlIsElement(const XmlNode* node);
+const std::wstring& XmlName(const XmlNode* node);
+// The value of the attribute with exactly this (case-sensitive) name; "" when
+// absent.
+const std::wstring& XmlAttribute(const XmlNode* node, const wchar_t* name);
+// The concatenated character data of the element's descendants.
+std::wstring XmlTextContent(const XmlNode* node);
