@@ -14,5 +14,4 @@ fi
 export WINEPREFIX="$VEXLAR_WINEPREFIX"
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEDEBUG="${WINEDEBUG:--all}"
-export LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8
-exec /usr/lib/wine/wine64 "$prog" "$@"
+exec env LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8 /usr/lib/wine/wine64 "$prog" "$@"

@@ -3,7 +3,9 @@
 static ReportSink reportSink;
 static std::wstring lastReported;
 
-void SetReportSink(ReportSink sink) { reportSink = sink; }
+void SetReportSink(ReportSink sink) {
+    reportSink = sink;
+}
 
 void ReportLastError(const std::wstring& message) {
     lastReported = message;
@@ -11,4 +13,6 @@ void ReportLastError(const std::wstring& message) {
         reportSink(message);
 }
 
-const std::wstring& LastReportedError() { return lastReported; }
+const std::wstring& LastReportedError() {
+    return lastReported;
+}

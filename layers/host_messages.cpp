@@ -1,0 +1,6 @@
+#include "plugin/entry_points.h"
+
+// Not built yet: host notifications change nothing.
+void HandleHostMessage(int /*message*/) {}
+
+void ReleaseLayersAtUnload(int /*unloadedByFreeLibrary*/) {}
