@@ -83,6 +83,39 @@ int32_t Int32ValueOfText(const std::wstring& text) {
     return static_cast<int32_t>(static_cast<uint32_t>(IntegerValueOfText(text)));
 }
 
+// Whether an unsigned decimal number (digits, point, exponent) is below 1:
+// its first significant digit stands right of the units place once the
+// exponent is applied. Tells a number too small for a double from one too
+// large, whichever way it is written («1e-400», «0.000…1», «0.001e-320»).
+static bool IsBelowOne(const char* s, size_t n) {
+    size_t i = 0;
+    long long integerDigits = 0, leadingZeros = 0;
+    bool significant = false, afterPoint = false;
+    for (; i < n && s[i] != 'e' && s[i] != 'E'; i++) {
+        if (s[i] == '.') {
+            afterPoint = true;
+        } else if (!significant && s[i] == '0') {
+            leadingZeros += afterPoint ? 1 : 0;
+        } else {
+            significant = true;
+            integerDigits += afterPoint ? 0 : 1;
+        }
+    }
+    long long exponent = 0;
+    bool negativeExponent = false;
+    if (i < n) {
+        i++;
+        if (i < n && (s[i] == '+' || s[i] == '-'))
+            negativeExponent = s[i++] == '-';
+        for (; i < n && s[i] >= '0' && s[i] <= '9'; i++) {
+            if (exponent < 1000000000)
+                exponent = exponent * 10 + (s[i] - '0');
+        }
+    }
+    long long place = integerDigits > 0 ? integerDigits : -leadingZeros;
+    return place + (negativeExponent ? -exponent : exponent) <= 0;
+}
+
 double ConvertDecimal(const wchar_t* first, const wchar_t* last) {
     char buffer[128];
     std::string big;
@@ -106,14 +139,7 @@ double ConvertDecimal(const wchar_t* first, const wchar_t* last) {
     std::from_chars_result r = std::from_chars(out, out + k, value);
     if (r.ec == std::errc::result_out_of_range) {
         // Too large gives infinity, too small gives zero, as strtod does.
-        bool tiny = false;
-        for (size_t i = 0; i < k; i++) {
-            if (out[i] == 'e' || out[i] == 'E') {
-                tiny = i + 1 < k && out[i + 1] == '-';
-                break;
-            }
-        }
-        value = tiny ? 0.0 : std::numeric_limits<double>::infinity();
+        value = IsBelowOne(out, k) ? 0.0 : std::numeric_limits<double>::infinity();
     } else if (r.ec != std::errc()) {
         value = 0;
     }
