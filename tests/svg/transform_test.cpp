@@ -1,0 +1,200 @@
+#include "svg/transform.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#include "svg/text.h"
+
+namespace {
+
+struct TransformCase {
+    const wchar_t* text;
+    Matrix2D expected;
+};
+
+Matrix2D Parse(const std::wstring& text) {
+    Matrix2D m = {9, 9, 9, 9, 9, 9}; // overwritten in every case
+    ParseTransformList(text, &m);
+    return m;
+}
+
+void ExpectMatrix(const Matrix2D& expected, const Matrix2D& actual, const std::wstring& text,
+                  float tolerance) {
+    const float want[] = {expected.a, expected.b, expected.c, expected.d, expected.e, expected.f};
+    const float got[] = {actual.a, actual.b, actual.c, actual.d, actual.e, actual.f};
+    for (int i = 0; i < 6; i++) {
+        if (tolerance == 0)
+            EXPECT_EQ(want[i], got[i]) << "field " << i << " of " << Utf8FromWide(text);
+        else
+            EXPECT_NEAR(want[i], got[i], tolerance)
+                << "field " << i << " of " << Utf8FromWide(text);
+    }
+}
+
+void MapPoint(const Matrix2D& m, float x, float y, float* outX, float* outY) {
+    *outX = m.a * x + m.c * y + m.e;
+    *outY = m.b * x + m.d * y + m.f;
+}
+
+TEST(TransformTest, ReadsFunctionsUntilTheTextStopsMakingSense) {
+    const TransformCase cases[] = {
+        {L"", {1, 0, 0, 1, 0, 0}},
+        {L"   ", {1, 0, 0, 1, 0, 0}},
+        {L"\t\n,", {1, 0, 0, 1, 0, 0}},
+        {L"translate(10)", {1, 0, 0, 1, 10, 0}},
+        {L"translate(10,20)", {1, 0, 0, 1, 10, 20}},
+        {L"translate(10 20)", {1, 0, 0, 1, 10, 20}},
+        {L"translate( 10 ,, 20 )", {1, 0, 0, 1, 10, 20}},
+        {L"TRANSLATE(1,2)", {1, 0, 0, 1, 1, 2}},
+        {L"scale(2)", {2, 0, 0, 2, 0, 0}},
+        {L"scale(2,0)", {2, 0, 0, 0, 0, 0}},
+        {L"scale(2 0)", {2, 0, 0, 0, 0, 0}},
+        {L"scale(2,3)", {2, 0, 0, 3, 0, 0}},
+        {L"scale(2,)", {2, 0, 0, 2, 0, 0}},
+        {L"scale(2,abc)", {2, 0, 0, 2, 0, 0}},
+        {L"scale(2,e)", {2, 0, 0, 0, 0, 0}}, // "e" counts as a second number
+        {L"scale()", {0, 0, 0, 0, 0, 0}},
+        {L"scale(   )", {0, 0, 0, 0, 0, 0}},
+        {L"matrix(1 2 3)", {1, 2, 3, 0, 0, 0}},
+        {L"matrix(1,2,3,4,5,6,7)", {1, 2, 3, 4, 5, 6}},
+        {L"foo(1,2) translate(5,5)", {1, 0, 0, 1, 5, 5}},
+        {L"translate x (5)", {1, 0, 0, 1, 5, 0}},
+        {L"translate(5,5) scale", {1, 0, 0, 1, 5, 5}},
+        {L"translate(5,5) scale(2", {1, 0, 0, 1, 5, 5}},
+        {L"translate(5,5) 3", {1, 0, 0, 1, 5, 5}},
+        {L"(5,5)", {1, 0, 0, 1, 0, 0}},
+        {L"translate(10,abc,20)", {1, 0, 0, 1, 10, 0}},
+        {L"translate(1,2)translate(3,4)", {1, 0, 0, 1, 4, 6}},
+        {L"translate(1,2),\r\ntranslate(3,4)", {1, 0, 0, 1, 4, 6}},
+        {L"translate(1)) scale(2)", {1, 0, 0, 1, 1, 0}},
+        {L"translate((1,2) scale(2)", {2, 0, 0, 2, 0, 0}}, // no nesting
+        {L"translate(1,2) scale(2)", {2, 0, 0, 2, 1, 2}},
+        {L"scale(2) translate(1,2)", {2, 0, 0, 2, 2, 4}},
+        {L"translate(1e-50)", {1, 0, 0, 1, 0, 0}},
+        {L"translate(NaN,2)", {1, 0, 0, 1, 0, 0}}, // not a number: missing
+        {L"scale(NaN)", {0, 0, 0, 0, 0, 0}},
+        {L"skewx(0) skewY(0) rotate(0)", {1, 0, 0, 1, 0, 0}},
+    };
+    for (const TransformCase& c : cases)
+        ExpectMatrix(c.expected, Parse(c.text), c.text, 0);
+
+    const TransformCase approximate[] = {
+        {L"rotate(90)", {0, 1, -1, 0, 0, 0}},
+        {L"rotate(-90 0 0)", {0, -1, 1, 0, 0, 0}},
+        {L"skewX(45)", {1, 0, 1, 1, 0, 0}},
+        {L"SKEWY(45)", {1, 1, 0, 1, 0, 0}},
+        {L"rotate(90, 10, 10)", {0, 1, -1, 0, 20, 0}},
+        {L"translate(10,10) rotate(90) translate(-10,-10)", {0, 1, -1, 0, 20, 0}},
+    };
+    for (const TransformCase& c : approximate)
+        ExpectMatrix(c.expected, Parse(c.text), c.text, 1e-5f);
+}
+
+TEST(TransformTest, MapsPointsInTextOrder) {
+    float x, y;
+    MapPoint(Parse(L"translate(10,0) scale(2)"), 1, 0, &x, &y);
+    EXPECT_EQ(12, x); // the scale applies first
+    EXPECT_EQ(0, y);
+    MapPoint(Parse(L"scale(2) translate(10,0)"), 1, 0, &x, &y);
+    EXPECT_EQ(22, x);
+
+    const float centres[][2] = {{10, 10}, {-3.5f, 7}, {100, -250}};
+    const wchar_t* rotations[] = {L"rotate(90,10,10)", L"rotate(33,-3.5,7)",
+                                  L"rotate(-170 100 -250)"};
+    for (int i = 0; i < 3; i++) {
+        MapPoint(Parse(rotations[i]), centres[i][0], centres[i][1], &x, &y);
+        EXPECT_NEAR(centres[i][0], x, 1e-4f) << Utf8FromWide(rotations[i]);
+        EXPECT_NEAR(centres[i][1], y, 1e-4f) << Utf8FromWide(rotations[i]);
+    }
+    MapPoint(Parse(L"rotate(90,10,10)"), 20, 10, &x, &y);
+    EXPECT_NEAR(10, x, 1e-5f);
+    EXPECT_NEAR(20, y, 1e-5f);
+}
+
+// rotate() rounds its angle to a float with a single-precision pi; skews keep
+// double precision. The difference shows as rotate(180)'s sine (pi as a float
+// is a little above pi) and in steep skews.
+TEST(TransformTest, AnglePrecisionFollowsTheFunction) {
+    Matrix2D m = Parse(L"rotate(180)");
+    float r = static_cast<float>(180.0 * static_cast<double>(3.1415927f) / 180.0);
+    EXPECT_EQ(static_cast<float>(std::sin(static_cast<double>(r))), m.b);
+    EXPECT_LT(m.b, -8e-8f); // a double-precision pi would give about 1e-16
+
+    m = Parse(L"skewX(89)");
+    const double pi = 3.14159265358979323846;
+    EXPECT_EQ(static_cast<float>(std::tan(89.0 * pi / 180.0)), m.c);
+    EXPECT_NE(static_cast<float>(std::tan(static_cast<double>(
+                  static_cast<float>(89.0 * static_cast<double>(3.1415927f) / 180.0)))),
+              m.c);
+    m = Parse(L"skewY(-89)");
+    EXPECT_EQ(static_cast<float>(std::tan(-89.0 * pi / 180.0)), m.b);
+}
+
+TEST(TransformTest, MultiplyMayWriteOverEitherInput) {
+    const Matrix2D first = {1, 2, 3, 4, 5, 6};
+    const Matrix2D second = {7, 8, 9, 10, 11, 12};
+    const Matrix2D product = {31, 46, 39, 58, 52, 76};
+    Matrix2D m;
+    MultiplyMatrix(&first, &second, &m);
+    ExpectMatrix(product, m, L"separate", 0);
+    Matrix2D m1 = first;
+    MultiplyMatrix(&m1, &second, &m1);
+    ExpectMatrix(product, m1, L"over m1", 0);
+    Matrix2D m2 = second;
+    MultiplyMatrix(&first, &m2, &m2);
+    ExpectMatrix(product, m2, L"over m2", 0);
+    Matrix2D square = first;
+    MultiplyMatrix(&square, &square, &square);
+    const Matrix2D firstSquared = {7, 10, 15, 22, 28, 40};
+    ExpectMatrix(firstSquared, square, L"square", 0);
+    IdentityMatrix(&m);
+    ExpectMatrix({1, 0, 0, 1, 0, 0}, m, L"identity", 0);
+}
+
+TEST(TransformTest, ExtremeAndHugeInputsEndWithoutFaults) {
+    Matrix2D m = Parse(L"rotate(1e39)");
+    EXPECT_TRUE(std::isnan(m.a));
+    EXPECT_EQ(0, m.e); // no centre: no translation, even for an angle that is not a number
+    m = Parse(L"rotate(1e39,1e39,-1e39) skewX(1e39) skewY(-1e39) scale(1e39,1e-50)");
+    m = Parse(L"matrix(1e39,1e39,1e39,1e39,1e39,1e39) matrix(0,0,0,0,0,0)");
+    EXPECT_TRUE(std::isnan(m.a)); // infinity times zero
+    // Composing with the identity multiplies the infinity by 0 for f.
+    m = Parse(L"translate(1e39)");
+    EXPECT_EQ(INFINITY, m.e);
+    EXPECT_TRUE(std::isnan(m.f));
+    m = Parse(L"translate(-1e400)");
+    EXPECT_EQ(-INFINITY, m.e);
+
+    const size_t megabyte = 1 << 20;
+    std::wstring repeated;
+    for (int i = 0; i < 100000; i++)
+        repeated += L"translate(1) ";
+    m = Parse(repeated);
+    EXPECT_EQ(100000, m.e);
+
+    const std::wstring junk[] = {
+        std::wstring(megabyte, L'('),
+        std::wstring(megabyte, L')'),
+        std::wstring(megabyte, L'x'),
+        std::wstring(megabyte, L','),
+        L"translate(" + std::wstring(megabyte, L'('),
+        L"translate(" + std::wstring(megabyte, L' ') + L")",
+        L"x" + std::wstring(megabyte, L' ') + L"(",
+    };
+    for (const std::wstring& text : junk)
+        ExpectMatrix({1, 0, 0, 1, 0, 0}, Parse(text), L"junk", 0);
+
+    m = Parse(L"scale(" + std::wstring(megabyte, L'7') + L")");
+    EXPECT_EQ(INFINITY, m.a);
+    EXPECT_EQ(INFINITY, m.d);
+    std::wstring manyNumbers;
+    for (size_t i = 0; i < megabyte / 2; i++)
+        manyNumbers += L"1 ";
+    m = Parse(L"scale(3 " + manyNumbers + L")");
+    EXPECT_EQ(3, m.a);
+    EXPECT_EQ(1, m.d);
+}
+
+} // namespace
