@@ -36,7 +36,15 @@ std::wstring FindDeclaration(const std::wstring& declarations, const std::wstrin
 std::wstring GetPropertyValue(const XmlNode* element, const std::wstring& declarations,
                               const std::wstring& name);
 std::wstring StyleSheetDeclarations(const XmlNode* element);
-Argb ParsePaint(const XmlNode* element, const std::wstring& declarations,
-                const std::wstring& name, int* isNone, std::wstring* ref);
+Argb ParsePaint(const XmlNode* element, const std::wstring& declarations, const std::wstring& name,
+                int* isNone, std::wstring* ref);
+// The property's value read as a length; found = 0 and the default when the
+// property is not given.
+float ParseNumberProperty(const XmlNode* element, const std::wstring& declarations,
+                          const std::wstring& name, float defaultValue, int* found);
 float ParseLength(const std::wstring& text);
+// Keyword readers: the current code is returned for anything they do not know.
+int ParseFillRule(const std::wstring& text, int current);
+int ParseLineCap(const std::wstring& text, int current);
+int ParseLineJoin(const std::wstring& text, int current);
 Argb ScaleAlpha(Argb colour, float factor);

@@ -1,0 +1,405 @@
+// Presentation attributes, inline style and style-sheet declarations merged
+// into each element's StyleState.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "svg/style.h"
+#include "svg/text.h"
+#include "xml_fixture.h"
+
+namespace {
+
+const Argb Red = 0xFFFF0000u, Green = 0xFF008000u, Blue = 0xFF0000FFu, Black = 0xFF000000u;
+const Argb Grey = 0xFF808080u;
+
+// Loads the drawing, fills the maps as a load does, and returns the state of
+// the element with id "t".
+StyleState StyleOfTarget(const std::string& svg) {
+    ParsedXml xml(svg);
+    EXPECT_TRUE(xml.Root() != nullptr) << svg;
+    const XmlNode* target = FindElementById(xml.Root(), L"t");
+    EXPECT_TRUE(target != nullptr) << svg;
+    if (!target)
+        return StyleState();
+    FillDocumentMaps(xml.Root());
+    StyleState state = StyleOfElement(xml.Root(), target);
+    ClearStyleSheetRules();
+    ClearGradientRegistries();
+    return state;
+}
+
+std::string Svg(const std::string& body) {
+    return "<svg xmlns='http://www.w3.org/2000/svg'>" + body + "</svg>";
+}
+
+TEST(Presentation, RootStateBeforeAttributes) {
+    StyleState s;
+    InitRootStyleState(&s);
+    EXPECT_EQ(Black, s.fillColor);
+    EXPECT_EQ(0u, s.strokeColor);
+    EXPECT_EQ(1.0f, s.strokeWidth);
+    EXPECT_EQ(1.0f, s.opacity);
+    EXPECT_EQ(1.0f, s.fillOpacity);
+    EXPECT_EQ(1.0f, s.strokeOpacity);
+    EXPECT_EQ(1, s.fillRule);
+    EXPECT_EQ(0, s.lineCap);
+    EXPECT_EQ(0, s.lineJoin);
+    EXPECT_EQ(4.0f, s.miterLimit);
+    EXPECT_EQ(1, s.hasFill);
+    EXPECT_EQ(0, s.hasStroke);
+    EXPECT_EQ(L"", s.fillRef);
+    EXPECT_EQ(L"", s.strokeRef);
+    EXPECT_EQ(1.0f, s.matrix.a);
+    EXPECT_EQ(0.0f, s.matrix.b);
+    EXPECT_EQ(0.0f, s.matrix.c);
+    EXPECT_EQ(1.0f, s.matrix.d);
+    EXPECT_EQ(0.0f, s.matrix.e);
+    EXPECT_EQ(0.0f, s.matrix.f);
+}
+
+TEST(Presentation, ChildWithoutAttributesInheritsEverything) {
+    StyleState s = StyleOfTarget(
+        Svg("<defs><linearGradient id='g'><stop offset='0' stop-color='red'/>"
+            "<stop offset='1' stop-color='blue'/></linearGradient>"
+            "<linearGradient id='h'><stop stop-color='lime'/></linearGradient></defs>"
+            "<g fill='url(#g)' stroke='url(#h)' stroke-width='3' opacity='0.5' fill-opacity='0.25'"
+            " stroke-opacity='0.75' fill-rule='evenodd' stroke-linecap='round'"
+            " stroke-linejoin='bevel' stroke-miterlimit='7' transform='translate(5,6)'>"
+            "<rect id='t'/></g>"));
+    EXPECT_EQ(1, s.hasFill);
+    EXPECT_EQ(L"g", s.fillRef);
+    EXPECT_EQ(0xFF7F007Fu, s.fillColor);
+    EXPECT_EQ(1, s.hasStroke);
+    EXPECT_EQ(L"h", s.strokeRef);
+    EXPECT_EQ(0xFF00FF00u, s.strokeColor);
+    EXPECT_EQ(3.0f, s.strokeWidth);
+    EXPECT_EQ(0.5f, s.opacity);
+    EXPECT_EQ(0.25f, s.fillOpacity);
+    EXPECT_EQ(0.75f, s.strokeOpacity);
+    EXPECT_EQ(0, s.fillRule);
+    EXPECT_EQ(2, s.lineCap);
+    EXPECT_EQ(1, s.lineJoin);
+    EXPECT_EQ(7.0f, s.miterLimit);
+    EXPECT_EQ(5.0f, s.matrix.e);
+    EXPECT_EQ(6.0f, s.matrix.f);
+}
+
+TEST(Presentation, WithNoFillAnywhereShapesAreBlackAndUnstroked) {
+    StyleState s = StyleOfTarget(Svg("<g><rect id='t'/></g>"));
+    EXPECT_EQ(1, s.hasFill);
+    EXPECT_EQ(Black, s.fillColor);
+    EXPECT_EQ(0, s.hasStroke);
+    EXPECT_EQ(0u, s.strokeColor);
+}
+
+struct PaintCase {
+    const char* body; // the element with id "t" is read
+    int hasFill;
+    Argb fillColor;
+    const wchar_t* fillRef;
+};
+
+TEST(Presentation, FillSourcesAndPrecedence) {
+    const char* gradient = "<linearGradient id='g'><stop stop-color='red'/>"
+                           "<stop stop-color='blue'/></linearGradient>";
+    const PaintCase cases[] = {
+        // "none" on the group, a colour on the child, and the reverse
+        {"<g fill='none'><rect id='t' fill='red'/></g>", 1, Red, L""},
+        {"<g fill='red'><rect id='t' fill='none'/></g>", 0, 0, L""},
+        // style attribute over presentation attribute, over style sheet
+        {"<rect id='t' style='fill:blue' fill='red'/>", 1, Blue, L""},
+        {"<style>.c{fill:green}</style><rect id='t' class='c' style='fill:blue'/>", 1, Blue, L""},
+        {"<style>.c{fill:green}</style><rect id='t' class='c' fill='red'/>", 1, Green, L""},
+        // property names in any case, blanks around the colon
+        {"<rect id='t' style='FILL : Blue'/>", 1, Blue, L""},
+        // the first declaration wins
+        {"<rect id='t' style='fill:red;fill:blue'/>", 1, Red, L""},
+        // an empty declaration falls back to the attribute and hides later ones
+        {"<rect id='t' style='fill:;fill:blue' fill='red'/>", 1, Red, L""},
+        // attribute names are exact: "Fill" is not the fill property
+        {"<g fill='red'><rect id='t' Fill='blue'/></g>", 1, Red, L""},
+        // values the colour reader does not know leave the parent's paint
+        {"<g fill='red'><rect id='t' fill='currentColor'/></g>", 1, Red, L""},
+        {"<g fill='red'><rect id='t' fill='inherit'/></g>", 1, Red, L""},
+        {"<g fill='red'><rect id='t' fill='#FFFFFE'/></g>", 1, Red, L""},
+        // "transparent" is a colour with alpha 0
+        {"<g fill='red'><rect id='t' fill='transparent'/></g>", 1, 0x00000000u, L""},
+        // gradient references
+        {"<rect id='t' fill='url(#g)'/>", 1, 0xFF7F007Fu, L"g"},
+        {"<rect id='t' fill='URL( # g )'/>", 1, 0xFF7F007Fu, L"g"},
+        {"<rect id='t' fill='url(#g) red'/>", 1, 0xFF7F007Fu, L"g"},
+        {"<rect id='t' fill='url(#missing)'/>", 1, Grey, L""},
+        {"<rect id='t' fill='url(g)'/>", 1, Grey, L""},
+        {"<rect id='t' fill='url(#g'/>", 1, Grey, L""},
+        {"<rect id='t' fill='url(#G)'/>", 1, Grey, L""},
+        // a reference replaced by a plain colour drops the reference
+        {"<g fill='url(#g)'><rect id='t' fill='red'/></g>", 1, Red, L""},
+    };
+    for (const PaintCase& c : cases) {
+        StyleState s = StyleOfTarget(Svg(std::string(gradient) + c.body));
+        EXPECT_EQ(c.hasFill, s.hasFill) << c.body;
+        EXPECT_EQ(c.fillColor, s.fillColor) << c.body;
+        EXPECT_EQ(std::wstring(c.fillRef), s.fillRef) << c.body;
+    }
+}
+
+TEST(Presentation, StrokePaintFollowsTheSameRules) {
+    StyleState s = StyleOfTarget(Svg("<g stroke='red'><rect id='t' style='stroke:none'/></g>"));
+    EXPECT_EQ(0, s.hasStroke);
+    EXPECT_EQ(0u, s.strokeColor);
+    s = StyleOfTarget(Svg("<rect id='t' stroke='#00f' fill='none'/>"));
+    EXPECT_EQ(1, s.hasStroke);
+    EXPECT_EQ(Blue, s.strokeColor);
+    EXPECT_EQ(0, s.hasFill);
+}
+
+TEST(Presentation, OpacitiesMultiplyDownTheTree) {
+    StyleState s = StyleOfTarget(Svg("<g opacity='0.5'><rect id='t' opacity='0.5'/></g>"));
+    EXPECT_FLOAT_EQ(0.25f, s.opacity);
+    EXPECT_EQ(0x40FF0000u, ScaleAlpha(Red, s.opacity * s.fillOpacity));
+
+    s = StyleOfTarget(Svg("<g fill-opacity='0.5'><g fill-opacity='0.5'>"
+                          "<rect id='t' fill-opacity='0.5' stroke-opacity='0.2'/></g></g>"));
+    EXPECT_FLOAT_EQ(0.125f, s.fillOpacity);
+    EXPECT_FLOAT_EQ(0.2f, s.strokeOpacity);
+
+    // "50%" reads as 50: the colours are drawn unchanged.
+    s = StyleOfTarget(Svg("<rect id='t' opacity='50%'/>"));
+    EXPECT_EQ(50.0f, s.opacity);
+    EXPECT_EQ(Black, ScaleAlpha(Black, s.opacity * s.fillOpacity));
+
+    // fill-opacity 0 keeps the fill set; only the drawn alpha becomes 0.
+    s = StyleOfTarget(Svg("<rect id='t' fill='red' fill-opacity='0'/>"));
+    EXPECT_EQ(1, s.hasFill);
+    EXPECT_EQ(Red, s.fillColor);
+    EXPECT_EQ(0.0f, s.fillOpacity);
+    EXPECT_EQ(0x00FF0000u, ScaleAlpha(s.fillColor, s.opacity * s.fillOpacity));
+}
+
+TEST(Presentation, NumbersAndKeywords) {
+    struct Case {
+        const char* body;
+        float strokeWidth;
+        int fillRule;
+        int lineCap;
+        int lineJoin;
+        float miterLimit;
+    };
+    const char* parent = "<g stroke-width='5' fill-rule='evenodd' stroke-linecap='square'"
+                         " stroke-linejoin='round' stroke-miterlimit='9'>";
+    const Case cases[] = {
+        {"<rect id='t'/>", 5, 0, 1, 2, 9},
+        {"<rect id='t' stroke-width='2px'/>", 2, 0, 1, 2, 9},
+        {"<rect id='t' stroke-width='abc'/>", 0, 0, 1, 2, 9},
+        {"<rect id='t' stroke-width=''/>", 5, 0, 1, 2, 9},
+        {"<rect id='t' stroke-width='-3'/>", -3, 0, 1, 2, 9},
+        {"<rect id='t' fill-rule='NonZero'/>", 5, 1, 1, 2, 9},
+        {"<rect id='t' fill-rule='winding'/>", 5, 0, 1, 2, 9},
+        {"<rect id='t' style='stroke-linecap: BUTT ; stroke-linejoin:miter'/>", 5, 0, 0, 0, 9},
+        {"<rect id='t' stroke-linecap='round' stroke-linejoin='bevel'/>", 5, 0, 2, 1, 9},
+        {"<rect id='t' stroke-linecap='roundish' stroke-linejoin='x'/>", 5, 0, 1, 2, 9},
+        {"<rect id='t' stroke-miterlimit='0'/>", 5, 0, 1, 2, 0},
+        {"<rect id='t' stroke-miterlimit='2.5e1'/>", 5, 0, 1, 2, 25},
+    };
+    for (const Case& c : cases) {
+        StyleState s = StyleOfTarget(Svg(std::string(parent) + c.body + "</g>"));
+        EXPECT_EQ(c.strokeWidth, s.strokeWidth) << c.body;
+        EXPECT_EQ(c.fillRule, s.fillRule) << c.body;
+        EXPECT_EQ(c.lineCap, s.lineCap) << c.body;
+        EXPECT_EQ(c.lineJoin, s.lineJoin) << c.body;
+        EXPECT_EQ(c.miterLimit, s.miterLimit) << c.body;
+    }
+}
+
+TEST(Presentation, OwnTransformAppliesBeforeTheAncestors) {
+    StyleState s = StyleOfTarget(
+        Svg("<g transform='translate(10,0)'><rect id='t' transform='scale(2)'/></g>"));
+    // The point (1, 0) of the child lands at (12, 0).
+    EXPECT_FLOAT_EQ(12.0f, s.matrix.a * 1 + s.matrix.c * 0 + s.matrix.e);
+    EXPECT_FLOAT_EQ(0.0f, s.matrix.b * 1 + s.matrix.d * 0 + s.matrix.f);
+
+    // A transform in "style" or a style sheet is not a transform.
+    s = StyleOfTarget(Svg("<style>.m{transform:translate(7,7)}</style>"
+                          "<g transform='translate(3,4)'>"
+                          "<rect id='t' class='m' style='transform:scale(5)' transform='  '/>"
+                          "</g>"));
+    EXPECT_EQ(1.0f, s.matrix.a);
+    EXPECT_EQ(3.0f, s.matrix.e);
+    EXPECT_EQ(4.0f, s.matrix.f);
+}
+
+TEST(Presentation, RootAttributesApplyInPlace) {
+    ParsedXml xml("<svg fill='red' transform='translate(1,2)'><rect/></svg>");
+    ASSERT_TRUE(xml.Root() != nullptr);
+    FillDocumentMaps(xml.Root());
+    StyleState s;
+    InitRootStyleState(&s);
+    ApplyPresentation(xml.Root(), &s, &s);
+    EXPECT_EQ(Red, s.fillColor);
+    EXPECT_EQ(1.0f, s.matrix.e);
+    EXPECT_EQ(2.0f, s.matrix.f);
+}
+
+// Drawing tools export style sheets over several lines; the rule bodies keep
+// their line breaks and tabs, and the properties must still be found.
+TEST(Presentation, MultiLineStyleSheetPaintsAsABrowserWould) {
+    StyleState s = StyleOfTarget(Svg("<style>\n\t.st0{\n\t\tfill:#FF0000;\n\t}\n"
+                                     "\t.st1{\n\t\tstroke:#0000FF;\r\n\t\tstroke-width:4;\n\t}\n"
+                                     "</style><rect id='t' class='st0 st1'/>"));
+    EXPECT_EQ(Red, s.fillColor);
+    EXPECT_EQ(1, s.hasStroke);
+    EXPECT_EQ(Blue, s.strokeColor);
+    EXPECT_EQ(4.0f, s.strokeWidth);
+}
+
+TEST(Presentation, FindDeclaration) {
+    struct Case {
+        const wchar_t* list;
+        const wchar_t* name;
+        const wchar_t* value;
+    };
+    const Case cases[] = {
+        {L"", L"fill", L""},
+        {L"fill:red", L"fill", L"red"},
+        {L"FILL : Blue ", L"fill", L"Blue"},
+        {L"fill:red", L"FILL", L"red"},
+        {L"fill:red;fill:blue", L"fill", L"red"},
+        {L"stroke:red;;nonsense; fill : x ", L"fill", L"x"},
+        {L"fill-opacity:0.5", L"fill", L""},
+        {L"fill:;fill:blue", L"fill", L""},
+        {L"fill:red !important", L"fill", L"red !important"},
+        {L"fill:url(#a:b)", L"fill", L"url(#a:b)"},
+        {L"\n\t\tfill:#FF0000;\n\t", L"fill", L"#FF0000"},
+        {L"\r\n stroke \f:\tblue\r\n", L"stroke", L"blue"},
+        {L"fill red; stroke: blue", L"stroke", L"blue"},
+        {L"fill red; stroke: blue", L"fill red", L""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(std::wstring(c.value), FindDeclaration(c.list, c.name))
+            << Utf8FromWide(c.list) << " / " << Utf8FromWide(c.name);
+    }
+}
+
+TEST(Presentation, GetPropertyValueFallsBackToTheExactAttribute) {
+    ParsedXml xml("<rect fill='red' Stroke='blue' stroke-width=' 3 '/>");
+    ASSERT_TRUE(xml.Root() != nullptr);
+    EXPECT_EQ(L"red", GetPropertyValue(xml.Root(), L"", L"fill"));
+    EXPECT_EQ(L"green", GetPropertyValue(xml.Root(), L"fill:green", L"fill"));
+    EXPECT_EQ(L"", GetPropertyValue(xml.Root(), L"", L"stroke"));
+    EXPECT_EQ(L" 3 ", GetPropertyValue(xml.Root(), L"", L"stroke-width"));
+}
+
+TEST(Presentation, StyleSheetDeclarationsOrder) {
+    ParsedXml xml(Svg("<style>#i{fill:id}.a{fill:a}.b{fill:b}rect{fill:element}"
+                      "circle{fill:circle}</style>"
+                      "<rect id='i' class='b  a' />"
+                      "<RECT id='r' class=' zz a '/>"
+                      "<circle id=' i ' class=''/>"
+                      "<path id='p'/>"));
+    ASSERT_TRUE(xml.Root() != nullptr);
+    FillDocumentMaps(xml.Root());
+    EXPECT_EQ(L"fill:id;fill:b;fill:a;fill:element",
+              StyleSheetDeclarations(FindElementById(xml.Root(), L"i")));
+    EXPECT_EQ(L"fill:a;fill:element", StyleSheetDeclarations(FindElementById(xml.Root(), L"r")));
+    // The id is trimmed of blanks before the look-up.
+    EXPECT_EQ(L"fill:id;fill:circle", StyleSheetDeclarations(FindElementById(xml.Root(), L" i ")));
+    EXPECT_EQ(L"", StyleSheetDeclarations(FindElementById(xml.Root(), L"p")));
+    ClearStyleSheetRules();
+    ClearGradientRegistries();
+}
+
+TEST(Presentation, ParsePaintResults) {
+    ParsedXml xml(Svg("<linearGradient id='g'><stop stop-color='#102030'/></linearGradient>"
+                      "<radialGradient id='e'/>"
+                      "<rect id='t'/>"));
+    ASSERT_TRUE(xml.Root() != nullptr);
+    FillDocumentMaps(xml.Root());
+    const XmlNode* rect = FindElementById(xml.Root(), L"t");
+    int isNone = 7;
+    std::wstring ref = L"stale";
+    EXPECT_EQ(NoColour, ParsePaint(rect, L"", L"fill", &isNone, &ref));
+    EXPECT_EQ(0, isNone);
+    EXPECT_EQ(L"", ref);
+    EXPECT_EQ(0u, ParsePaint(rect, L"fill: NONE ", L"fill", &isNone, &ref));
+    EXPECT_EQ(1, isNone);
+    EXPECT_EQ(0xFF102030u, ParsePaint(rect, L"fill:url(#g)", L"fill", &isNone, &ref));
+    EXPECT_EQ(0, isNone);
+    EXPECT_EQ(L"g", ref);
+    // A gradient without stops stands as grey, and still is a reference.
+    EXPECT_EQ(Grey, ParsePaint(rect, L"fill:url(#e)", L"fill", &isNone, &ref));
+    EXPECT_EQ(L"e", ref);
+    EXPECT_EQ(Blue, ParsePaint(rect, L"fill:blue", L"fill", &isNone, &ref));
+    EXPECT_EQ(L"", ref);
+    ClearStyleSheetRules();
+    ClearGradientRegistries();
+}
+
+TEST(Presentation, ParseNumberPropertyReportsWhetherFound) {
+    ParsedXml xml("<rect stroke-width='2.5mm' opacity='x'/>");
+    ASSERT_TRUE(xml.Root() != nullptr);
+    int found = -1;
+    EXPECT_EQ(2.5f, ParseNumberProperty(xml.Root(), L"", L"stroke-width", 9, &found));
+    EXPECT_EQ(1, found);
+    EXPECT_EQ(0.0f, ParseNumberProperty(xml.Root(), L"", L"opacity", 9, &found));
+    EXPECT_EQ(1, found);
+    EXPECT_EQ(9.0f, ParseNumberProperty(xml.Root(), L"", L"fill-opacity", 9, &found));
+    EXPECT_EQ(0, found);
+}
+
+TEST(Presentation, ParseLength) {
+    struct Case {
+        const wchar_t* text;
+        float value;
+    };
+    const Case cases[] = {
+        {L"", 0},      {L"   ", 0},      {L"10", 10},  {L"  10px  ", 10},   {L"10pt", 10},
+        {L"10mm", 10}, {L"10em", 10},    {L"10%", 10}, {L"2e", 2},          {L"1-2", 1},
+        {L"1e2", 100}, {L"1E-1", 0.1f},  {L"2e+", 2},  {L"-.5", -0.5f},     {L"+5", 5},
+        {L"5.", 5},    {L"1.5.3", 1.5f}, {L"abc", 0},  {L"-", 0},           {L"e5", 0},
+        {L"--5", 0},   {L"\t5", 0},      {L"0x10", 0}, {L"1e40", INFINITY}, {L"-1e40", -INFINITY},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.value, ParseLength(c.text)) << Utf8FromWide(c.text);
+}
+
+TEST(Presentation, KeywordReaders) {
+    EXPECT_EQ(0, ParseFillRule(L" EvenOdd ", 1));
+    EXPECT_EQ(1, ParseFillRule(L"nonzero", 0));
+    EXPECT_EQ(7, ParseFillRule(L"winding", 7));
+    EXPECT_EQ(7, ParseFillRule(L"\tevenodd", 7)); // only blanks are trimmed
+    EXPECT_EQ(0, ParseLineCap(L"Butt", 2));
+    EXPECT_EQ(1, ParseLineCap(L"square", 0));
+    EXPECT_EQ(2, ParseLineCap(L"ROUND", 0));
+    EXPECT_EQ(5, ParseLineCap(L"", 5));
+    EXPECT_EQ(0, ParseLineJoin(L"miter", 2));
+    EXPECT_EQ(1, ParseLineJoin(L"bevel", 0));
+    EXPECT_EQ(2, ParseLineJoin(L" round", 0));
+    EXPECT_EQ(3, ParseLineJoin(L"miter-clip", 3));
+}
+
+TEST(Presentation, ScaleAlpha) {
+    struct Case {
+        Argb colour;
+        float factor;
+        Argb result;
+    };
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const Case cases[] = {
+        {0xFF123456u, 1.0f, 0xFF123456u},  {0x80123456u, 50.0f, 0x80123456u},
+        {0xFF123456u, 0.0f, 0x00123456u},  {0xFF123456u, -1.0f, 0x00123456u},
+        {0xFF123456u, nan, 0x00123456u},   {0xFF123456u, 0.5f, 0x80123456u}, // 127.5 -> 128
+        {0x01123456u, 0.5f, 0x00123456u},  // 0.5 -> 0 (halves to even)
+        {0x03123456u, 0.5f, 0x02123456u},  // 1.5 -> 2
+        {0x05123456u, 0.5f, 0x02123456u},  // 2.5 -> 2
+        {0xFF123456u, 0.25f, 0x40123456u}, // 63.75 -> 64
+        {0x00123456u, 0.5f, 0x00123456u},  {0xFFFFFFFFu, 0.99f, 0xFCFFFFFFu},
+        {0xFF000000u, 1e-9f, 0x00000000u},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.result, ScaleAlpha(c.colour, c.factor))
+            << std::hex << c.colour << " " << c.factor;
+}
+
+} // namespace

@@ -1,0 +1,60 @@
+// Test support: SVG text parsed into an XML tree, elements found by id, and
+// the module-wide maps filled from the tree as a document load fills them.
+#pragma once
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "svg/gradients.h"
+#include "svg/style.h"
+#include "svg/style_sheet.h"
+#include "svg/xml_tree.h"
+
+struct ParsedXml {
+    XmlTree* tree;
+    explicit ParsedXml(const std::string& text) : tree(ParseXmlTree(text.data(), text.size())) {}
+    ~ParsedXml() { ReleaseXmlTree(tree); }
+    ParsedXml(const ParsedXml&) = delete;
+    ParsedXml& operator=(const ParsedXml&) = delete;
+    const XmlNode* Root() const { return tree ? XmlRootElement(tree) : nullptr; }
+};
+
+// The element with this "id" in the subtree, depth-first; null when none.
+inline const XmlNode* FindElementById(const XmlNode* node, const wchar_t* id) {
+    if (!node || !XmlIsElement(node))
+        return nullptr;
+    if (XmlAttribute(node, L"id") == id)
+        return node;
+    for (const XmlNode* c = XmlFirstChild(node); c; c = XmlNextSibling(c)) {
+        if (const XmlNode* found = FindElementById(c, id))
+            return found;
+    }
+    return nullptr;
+}
+
+// Gradient registries and style-sheet rules of the tree, in load order.
+inline void FillDocumentMaps(const XmlNode* root) {
+    ClearGradientRegistries();
+    RegisterGradientElements(root);
+    BuildGradientRegistry();
+    ClearStyleSheetRules();
+    CollectStyleSheets(root);
+}
+
+// The element's state as the walk computes it: the root's state applied in
+// place, then each ancestor's state handed down to its child.
+inline StyleState StyleOfElement(const XmlNode* root, const XmlNode* element) {
+    std::vector<const XmlNode*> chain;
+    for (const XmlNode* n = element; n && n != root; n = XmlParent(n))
+        chain.push_back(n);
+    StyleState state;
+    InitRootStyleState(&state);
+    ApplyPresentation(root, &state, &state);
+    for (size_t i = chain.size(); i-- > 0;) {
+        StyleState child;
+        ApplyPresentation(chain[i], &state, &child);
+        state = child;
+    }
+    return state;
+}
