@@ -1,0 +1,37 @@
+#include "svg/file_access.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "svg/text.h"
+
+// The only place where the platform's file naming shows: Windows takes the
+// wide text as it is, other systems take UTF-8 bytes.
+static std::filesystem::path NativePath(const std::wstring& path) {
+#ifdef _WIN32
+    return std::filesystem::path(path);
+#else
+    return std::filesystem::path(Utf8FromWide(path));
+#endif
+}
+
+FILE* OpenFileForReading(const std::wstring& path) {
+#ifdef _WIN32
+    return _wfopen(NativePath(path).c_str(), L"rb");
+#else
+    return std::fopen(NativePath(path).c_str(), "rb");
+#endif
+}
+
+long long RegularFileSize(const std::wstring& path) {
+    if (path.empty())
+        return -1;
+    std::filesystem::path native = NativePath(path);
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(native, error) || error)
+        return -1;
+    uintmax_t size = std::filesystem::file_size(native, error);
+    if (error)
+        return -1;
+    return static_cast<long long>(size);
+}

@@ -1,0 +1,82 @@
+#include "svg_files.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+#include "render/graphics.h"
+#include "svg/text.h"
+
+#ifdef _WIN32
+#include <process.h>
+#define getpid _getpid
+#else
+#include <unistd.h>
+#endif
+
+static std::filesystem::path NativePath(const std::wstring& path) {
+#ifdef _WIN32
+    return std::filesystem::path(path);
+#else
+    return std::filesystem::path(Utf8FromWide(path));
+#endif
+}
+
+namespace {
+// Removes the folder and its files when the program ends.
+struct TempFolderHolder {
+    std::filesystem::path path;
+    ~TempFolderHolder() {
+        std::error_code error;
+        if (!path.empty())
+            std::filesystem::remove_all(path, error);
+    }
+};
+} // namespace
+
+const std::wstring& TempFolder() {
+    static TempFolderHolder holder;
+    static std::wstring folder;
+    if (folder.empty()) {
+        std::error_code error;
+        std::filesystem::path base = std::filesystem::temp_directory_path(error);
+        std::filesystem::path made = base / ("vexlar-svg-" + std::to_string(getpid()));
+        std::filesystem::create_directories(made, error);
+        holder.path = made;
+#ifdef _WIN32
+        folder = made.wstring();
+#else
+        std::string narrow = made.string();
+        folder = WideFromUtf8(narrow.data(), narrow.size());
+#endif
+    }
+    return folder;
+}
+
+std::wstring TempPath(const std::wstring& name) {
+    return TempFolder() + L"/" + name;
+}
+
+std::wstring WriteTempFile(const std::wstring& name, const std::string& bytes) {
+    std::wstring path = TempPath(name);
+#ifdef _WIN32
+    FILE* file = _wfopen(NativePath(path).c_str(), L"wb");
+#else
+    FILE* file = std::fopen(NativePath(path).c_str(), "wb");
+#endif
+    EXPECT_TRUE(file) << "cannot write " << Utf8FromWide(path);
+    if (file) {
+        std::fwrite(bytes.data(), 1, bytes.size(), file);
+        std::fclose(file);
+    }
+    return path;
+}
+
+void GraphicsTest::SetUpTestSuite() {
+    static int started = 0;
+    if (started)
+        return;
+    uintptr_t token = 0;
+    started = GfxStartup(&token);
+    GfxResolvePathBounds();
+}
