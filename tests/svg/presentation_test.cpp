@@ -34,31 +34,6 @@ std::string Svg(const std::string& body) {
     return "<svg xmlns='http://www.w3.org/2000/svg'>" + body + "</svg>";
 }
 
-TEST(Presentation, RootStateBeforeAttributes) {
-    StyleState s;
-    InitRootStyleState(&s);
-    EXPECT_EQ(Black, s.fillColor);
-    EXPECT_EQ(0u, s.strokeColor);
-    EXPECT_EQ(1.0f, s.strokeWidth);
-    EXPECT_EQ(1.0f, s.opacity);
-    EXPECT_EQ(1.0f, s.fillOpacity);
-    EXPECT_EQ(1.0f, s.strokeOpacity);
-    EXPECT_EQ(1, s.fillRule);
-    EXPECT_EQ(0, s.lineCap);
-    EXPECT_EQ(0, s.lineJoin);
-    EXPECT_EQ(4.0f, s.miterLimit);
-    EXPECT_EQ(1, s.hasFill);
-    EXPECT_EQ(0, s.hasStroke);
-    EXPECT_EQ(L"", s.fillRef);
-    EXPECT_EQ(L"", s.strokeRef);
-    EXPECT_EQ(1.0f, s.matrix.a);
-    EXPECT_EQ(0.0f, s.matrix.b);
-    EXPECT_EQ(0.0f, s.matrix.c);
-    EXPECT_EQ(1.0f, s.matrix.d);
-    EXPECT_EQ(0.0f, s.matrix.e);
-    EXPECT_EQ(0.0f, s.matrix.f);
-}
-
 TEST(Presentation, ChildWithoutAttributesInheritsEverything) {
     StyleState s = StyleOfTarget(
         Svg("<defs><linearGradient id='g'><stop offset='0' stop-color='red'/>"
@@ -282,15 +257,6 @@ TEST(Presentation, FindDeclaration) {
     }
 }
 
-TEST(Presentation, GetPropertyValueFallsBackToTheExactAttribute) {
-    ParsedXml xml("<rect fill='red' Stroke='blue' stroke-width=' 3 '/>");
-    ASSERT_TRUE(xml.Root() != nullptr);
-    EXPECT_EQ(L"red", GetPropertyValue(xml.Root(), L"", L"fill"));
-    EXPECT_EQ(L"green", GetPropertyValue(xml.Root(), L"fill:green", L"fill"));
-    EXPECT_EQ(L"", GetPropertyValue(xml.Root(), L"", L"stroke"));
-    EXPECT_EQ(L" 3 ", GetPropertyValue(xml.Root(), L"", L"stroke-width"));
-}
-
 TEST(Presentation, StyleSheetDeclarationsOrder) {
     ParsedXml xml(Svg("<style>#i{fill:id}.a{fill:a}.b{fill:b}rect{fill:element}"
                       "circle{fill:circle}</style>"
@@ -336,18 +302,6 @@ TEST(Presentation, ParsePaintResults) {
     ClearGradientRegistries();
 }
 
-TEST(Presentation, ParseNumberPropertyReportsWhetherFound) {
-    ParsedXml xml("<rect stroke-width='2.5mm' opacity='x'/>");
-    ASSERT_TRUE(xml.Root() != nullptr);
-    int found = -1;
-    EXPECT_EQ(2.5f, ParseNumberProperty(xml.Root(), L"", L"stroke-width", 9, &found));
-    EXPECT_EQ(1, found);
-    EXPECT_EQ(0.0f, ParseNumberProperty(xml.Root(), L"", L"opacity", 9, &found));
-    EXPECT_EQ(1, found);
-    EXPECT_EQ(9.0f, ParseNumberProperty(xml.Root(), L"", L"fill-opacity", 9, &found));
-    EXPECT_EQ(0, found);
-}
-
 TEST(Presentation, ParseLength) {
     struct Case {
         const wchar_t* text;
@@ -362,21 +316,6 @@ TEST(Presentation, ParseLength) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(c.value, ParseLength(c.text)) << Utf8FromWide(c.text);
-}
-
-TEST(Presentation, KeywordReaders) {
-    EXPECT_EQ(0, ParseFillRule(L" EvenOdd ", 1));
-    EXPECT_EQ(1, ParseFillRule(L"nonzero", 0));
-    EXPECT_EQ(7, ParseFillRule(L"winding", 7));
-    EXPECT_EQ(7, ParseFillRule(L"\tevenodd", 7)); // only blanks are trimmed
-    EXPECT_EQ(0, ParseLineCap(L"Butt", 2));
-    EXPECT_EQ(1, ParseLineCap(L"square", 0));
-    EXPECT_EQ(2, ParseLineCap(L"ROUND", 0));
-    EXPECT_EQ(5, ParseLineCap(L"", 5));
-    EXPECT_EQ(0, ParseLineJoin(L"miter", 2));
-    EXPECT_EQ(1, ParseLineJoin(L"bevel", 0));
-    EXPECT_EQ(2, ParseLineJoin(L" round", 0));
-    EXPECT_EQ(3, ParseLineJoin(L"miter-clip", 3));
 }
 
 TEST(Presentation, ScaleAlpha) {
