@@ -20,8 +20,8 @@ Argb ParseColour(const std::wstring& text) {
         return NoColour;
     if (s[0] == L'#')
         return ParseHexColour(s);
-    std::wstring lower = LowerText(s);
-    if (StartsWith(lower, L"rgb(") || StartsWith(lower, L"rgba("))
+    std::wstring start = LowerText(s.substr(0, 5));
+    if (StartsWith(start, L"rgb(") || StartsWith(start, L"rgba("))
         return ParseRgbFunction(s);
     return ParseNamedColour(s);
 }

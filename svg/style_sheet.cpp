@@ -3,6 +3,7 @@
 #include <map>
 #include <vector>
 
+#include "svg/element_walk.h"
 #include "svg/text.h"
 #include "svg/xml_tree.h"
 
@@ -23,10 +24,6 @@ typedef std::map<std::wstring, RuleEntry> RuleMap;
 RuleMap classRules;
 RuleMap idRules;
 RuleMap elementRules;
-
-// "style" elements nested deeper than this below the element a collection
-// starts from are not searched.
-const int kMaxStyleSheetDepth = 256;
 
 bool IsCssWhiteSpace(wchar_t c) {
     return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n' || c == L'\f';
@@ -165,21 +162,7 @@ void ScanRules(const std::wstring& sheet) {
     }
 }
 
-const XmlNode* FirstElementChild(const XmlNode* node) {
-    const XmlNode* child = XmlFirstChild(node);
-    while (child && !XmlIsElement(child))
-        child = XmlNextSibling(child);
-    return child;
-}
-
-const XmlNode* NextElementSibling(const XmlNode* node) {
-    const XmlNode* sibling = XmlNextSibling(node);
-    while (sibling && !XmlIsElement(sibling))
-        sibling = XmlNextSibling(sibling);
-    return sibling;
-}
-
-void ParseIfStyleElement(const XmlNode* element) {
+void ParseIfStyleElement(const XmlNode* element, void*) {
     if (LowerText(XmlName(element)) != L"style")
         return;
     std::wstring text = XmlTextContent(element);
@@ -201,36 +184,9 @@ void ParseStyleSheet(const std::wstring& text) {
     ScanRules(RemoveComments(text));
 }
 
-// The element that follows the subtree of node in document order, climbing
-// towards root; null when the walk is back at root. *depth follows the climb.
-static const XmlNode* NextAfterSubtree(const XmlNode* node, const XmlNode* root, int* depth) {
-    while (node && node != root) {
-        const XmlNode* sibling = NextElementSibling(node);
-        if (sibling)
-            return sibling;
-        node = XmlParent(node);
-        (*depth)--;
-    }
-    return nullptr;
-}
-
-// Depth-first in document order without recursion, so a deeply nested file
-// cannot exhaust the stack.
+// Style elements count wherever they stand, inside "defs" as well.
 void CollectStyleSheets(const XmlNode* element) {
-    if (!element || !XmlIsElement(element))
-        return;
-    const XmlNode* node = element;
-    int depth = 0;
-    while (node) {
-        ParseIfStyleElement(node);
-        const XmlNode* child = depth < kMaxStyleSheetDepth ? FirstElementChild(node) : nullptr;
-        if (child) {
-            node = child;
-            depth++;
-        } else {
-            node = NextAfterSubtree(node, element, &depth);
-        }
-    }
+    VisitElements(element, kMaxElementSearchDepth, ParseIfStyleElement, nullptr);
 }
 
 std::wstring FindClassRule(const std::wstring& name) {
