@@ -1,0 +1,447 @@
+// The graphics layer on the GDI+ flat API: the one place in the module that
+// calls GDI+. Handles of the layer are the GDI+ objects themselves, except
+// the graphics record, which also owns the bitmap wrapping the caller's
+// pixels.
+#include <windows.h>
+// GDI+ needs the COM declarations that WIN32_LEAN_AND_MEAN leaves out.
+#include <objidl.h>
+#include <gdiplus.h>
+
+#include <cstring>
+#include <new>
+#include <vector>
+
+#include "render/graphics.h"
+
+using namespace Gdiplus;
+using namespace Gdiplus::DllExports;
+
+struct GfxGraphics {
+    GpGraphics* graphics;
+    GpBitmap* bitmap; // wraps the caller's pixels; freed with the graphics
+};
+
+static GpPath* AsPath(GfxPath* path) {
+    return reinterpret_cast<GpPath*>(path);
+}
+
+static GpMatrix* AsMatrix(GfxMatrix* matrix) {
+    return reinterpret_cast<GpMatrix*>(matrix);
+}
+
+static GpBrush* AsBrush(GfxBrush* brush) {
+    return reinterpret_cast<GpBrush*>(brush);
+}
+
+static GpLineGradient* AsLineBrush(GfxBrush* brush) {
+    return reinterpret_cast<GpLineGradient*>(brush);
+}
+
+static GpPathGradient* AsPathBrush(GfxBrush* brush) {
+    return reinterpret_cast<GpPathGradient*>(brush);
+}
+
+static GpPen* AsPen(GfxPen* pen) {
+    return reinterpret_cast<GpPen*>(pen);
+}
+
+// A temporary GDI+ matrix of six floats; null for no matrix.
+static GpMatrix* MatrixFromElements(const float* m) {
+    GpMatrix* matrix = nullptr;
+    if (m && GdipCreateMatrix2(m[0], m[1], m[2], m[3], m[4], m[5], &matrix) != Ok)
+        return nullptr;
+    return matrix;
+}
+
+// ---- library --------------------------------------------------------------
+
+int GfxStartup(uintptr_t* token) {
+    GdiplusStartupInput input; // version 1, no debug call-back
+    input.GdiplusVersion = 1;
+    input.DebugEventCallback = nullptr;
+    input.SuppressBackgroundThread = FALSE;
+    input.SuppressExternalCodecs = FALSE;
+    ULONG_PTR started = 0;
+    if (GdiplusStartup(&started, &input, nullptr) != Ok)
+        return 0;
+    *token = started;
+    return 1;
+}
+
+void GfxShutdown(uintptr_t token) {
+    GdiplusShutdown(token);
+}
+
+typedef GpStatus(WINGDIPAPI* PathWorldBoundsProc)(GpPath*, GpRectF*, const GpMatrix*, const GpPen*);
+static PathWorldBoundsProc pathWorldBounds = nullptr;
+
+int GfxResolvePathBounds() {
+    if (pathWorldBounds)
+        return 1;
+    HMODULE module = GetModuleHandleW(L"gdiplus.dll");
+    if (!module)
+        module = LoadLibraryW(L"gdiplus.dll");
+    if (!module)
+        return 0;
+    // Through the generic function type, which converts to any other.
+    typedef void (*AnyProc)();
+    AnyProc proc = reinterpret_cast<AnyProc>(GetProcAddress(module, "GdipGetPathWorldBounds"));
+    pathWorldBounds = reinterpret_cast<PathWorldBoundsProc>(proc);
+    return pathWorldBounds ? 1 : 0;
+}
+
+// ---- paths ----------------------------------------------------------------
+
+GfxPath* GfxCreatePath() {
+    GpPath* path = nullptr;
+    if (GdipCreatePath(FillModeAlternate, &path) != Ok)
+        return nullptr;
+    return reinterpret_cast<GfxPath*>(path);
+}
+
+void GfxDeletePath(GfxPath* path) {
+    GdipDeletePath(AsPath(path));
+}
+
+void GfxStartFigure(GfxPath* path) {
+    GdipStartPathFigure(AsPath(path));
+}
+
+void GfxAddLine(GfxPath* path, float x1, float y1, float x2, float y2) {
+    GdipAddPathLine(AsPath(path), x1, y1, x2, y2);
+}
+
+void GfxAddBezier(GfxPath* path, float x1, float y1, float x2, float y2, float x3, float y3,
+                  float x4, float y4) {
+    GdipAddPathBezier(AsPath(path), x1, y1, x2, y2, x3, y3, x4, y4);
+}
+
+void GfxAddArc(GfxPath* path, float x, float y, float width, float height, float startAngle,
+               float sweepAngle) {
+    GdipAddPathArc(AsPath(path), x, y, width, height, startAngle, sweepAngle);
+}
+
+void GfxAddEllipse(GfxPath* path, float x, float y, float width, float height) {
+    GdipAddPathEllipse(AsPath(path), x, y, width, height);
+}
+
+void GfxAddRectangle(GfxPath* path, float x, float y, float width, float height) {
+    GdipAddPathRectangle(AsPath(path), x, y, width, height);
+}
+
+void GfxCloseFigure(GfxPath* path) {
+    GdipClosePathFigure(AsPath(path));
+}
+
+void GfxSetFillMode(GfxPath* path, int fillMode) {
+    GdipSetPathFillMode(AsPath(path),
+                        fillMode == GfxFillModeWinding ? FillModeWinding : FillModeAlternate);
+}
+
+int GfxGetFillMode(GfxPath* path) {
+    GpFillMode mode = FillModeAlternate;
+    GdipGetPathFillMode(AsPath(path), &mode);
+    return mode == FillModeWinding ? GfxFillModeWinding : GfxFillModeAlternate;
+}
+
+int GfxGetPathBounds(GfxPath* path, const float* matrix, GfxRectF* bounds) {
+    if (!pathWorldBounds)
+        return 0;
+    GpMatrix* gpMatrix = MatrixFromElements(matrix);
+    if (matrix && !gpMatrix)
+        return 0;
+    GpRectF rect;
+    GpStatus status = pathWorldBounds(AsPath(path), &rect, gpMatrix, nullptr);
+    if (gpMatrix)
+        GdipDeleteMatrix(gpMatrix);
+    if (status != Ok)
+        return 0;
+    *bounds = GfxRectF{rect.X, rect.Y, rect.Width, rect.Height};
+    return 1;
+}
+
+int GfxGetPathPointCount(GfxPath* path) {
+    INT count = 0;
+    if (GdipGetPointCount(AsPath(path), &count) != Ok)
+        return 0;
+    return count;
+}
+
+int GfxGetPathData(GfxPath* path, GfxPointF* points, uint8_t* types, int count) {
+    int total = GfxGetPathPointCount(path);
+    if (total <= 0 || count <= 0)
+        return 0;
+    std::vector<GpPointF> allPoints(total);
+    std::vector<BYTE> allTypes(total);
+    if (GdipGetPathPoints(AsPath(path), allPoints.data(), total) != Ok ||
+        GdipGetPathTypes(AsPath(path), allTypes.data(), total) != Ok)
+        return 0;
+    int n = count < total ? count : total;
+    for (int i = 0; i < n; i++) {
+        points[i] = GfxPointF{allPoints[i].X, allPoints[i].Y};
+        types[i] = allTypes[i];
+    }
+    return n;
+}
+
+// ---- matrices -------------------------------------------------------------
+
+GfxMatrix* GfxCreateMatrix() {
+    GpMatrix* matrix = nullptr;
+    if (GdipCreateMatrix(&matrix) != Ok)
+        return nullptr;
+    return reinterpret_cast<GfxMatrix*>(matrix);
+}
+
+GfxMatrix* GfxCreateMatrix6(float a, float b, float c, float d, float e, float f) {
+    GpMatrix* matrix = nullptr;
+    if (GdipCreateMatrix2(a, b, c, d, e, f, &matrix) != Ok)
+        return nullptr;
+    return reinterpret_cast<GfxMatrix*>(matrix);
+}
+
+void GfxDeleteMatrix(GfxMatrix* matrix) {
+    GdipDeleteMatrix(AsMatrix(matrix));
+}
+
+void GfxTranslateMatrix(GfxMatrix* matrix, float dx, float dy) {
+    GdipTranslateMatrix(AsMatrix(matrix), dx, dy, MatrixOrderAppend);
+}
+
+void GfxScaleMatrix(GfxMatrix* matrix, float sx, float sy) {
+    GdipScaleMatrix(AsMatrix(matrix), sx, sy, MatrixOrderAppend);
+}
+
+void GfxRotateMatrix(GfxMatrix* matrix, float degrees) {
+    GdipRotateMatrix(AsMatrix(matrix), degrees, MatrixOrderAppend);
+}
+
+void GfxMultiplyMatrix(GfxMatrix* matrix, GfxMatrix* other) {
+    GdipMultiplyMatrix(AsMatrix(matrix), AsMatrix(other), MatrixOrderAppend);
+}
+
+void GfxGetMatrixElements(GfxMatrix* matrix, float elements[6]) {
+    GdipGetMatrixElements(AsMatrix(matrix), elements);
+}
+
+// ---- drawing --------------------------------------------------------------
+
+GfxGraphics* GfxCreateGraphicsOnPixels(uint32_t* pixels, int width, int height) {
+    GpBitmap* bitmap = nullptr;
+    if (GdipCreateBitmapFromScan0(width, height, width * 4, PixelFormat32bppARGB,
+                                  reinterpret_cast<BYTE*>(pixels), &bitmap) != Ok)
+        return nullptr;
+    GpGraphics* graphics = nullptr;
+    if (GdipGetImageGraphicsContext(bitmap, &graphics) != Ok) {
+        GdipDisposeImage(bitmap);
+        return nullptr;
+    }
+    GfxGraphics* record = new (std::nothrow) GfxGraphics{graphics, bitmap};
+    if (!record) {
+        GdipDeleteGraphics(graphics);
+        GdipDisposeImage(bitmap);
+    }
+    return record;
+}
+
+void GfxDeleteGraphics(GfxGraphics* graphics) {
+    GdipDeleteGraphics(graphics->graphics);
+    GdipDisposeImage(graphics->bitmap);
+    delete graphics;
+}
+
+void GfxSetHighQuality(GfxGraphics* graphics) {
+    GdipSetSmoothingMode(graphics->graphics, SmoothingModeAntiAlias);
+    GdipSetPixelOffsetMode(graphics->graphics, PixelOffsetModeHighQuality);
+    GdipSetCompositingQuality(graphics->graphics, CompositingQualityHighQuality);
+}
+
+void GfxSetClipRect(GfxGraphics* graphics, float x, float y, float width, float height) {
+    GdipSetClipRect(graphics->graphics, x, y, width, height, CombineModeReplace);
+}
+
+void GfxSetWorldTransform(GfxGraphics* graphics, GfxMatrix* matrix) {
+    if (matrix)
+        GdipSetWorldTransform(graphics->graphics, AsMatrix(matrix));
+    else
+        GdipResetWorldTransform(graphics->graphics);
+}
+
+void GfxFillPath(GfxGraphics* graphics, GfxBrush* brush, GfxPath* path) {
+    GdipFillPath(graphics->graphics, AsBrush(brush), AsPath(path));
+}
+
+void GfxDrawPath(GfxGraphics* graphics, GfxPen* pen, GfxPath* path) {
+    GdipDrawPath(graphics->graphics, AsPen(pen), AsPath(path));
+}
+
+// ---- brushes and pens -----------------------------------------------------
+
+GfxBrush* GfxCreateSolidBrush(uint32_t argb) {
+    GpSolidFill* brush = nullptr;
+    if (GdipCreateSolidFill(argb, &brush) != Ok)
+        return nullptr;
+    return reinterpret_cast<GfxBrush*>(brush);
+}
+
+void GfxDeleteBrush(GfxBrush* brush) {
+    GdipDeleteBrush(AsBrush(brush));
+}
+
+GfxBrush* GfxCreateLineBrush(GfxPointF p1, GfxPointF p2, uint32_t colour1, uint32_t colour2,
+                             int wrapMode) {
+    GpPointF from = {p1.x, p1.y}, to = {p2.x, p2.y};
+    GpLineGradient* brush = nullptr;
+    if (GdipCreateLineBrush(&from, &to, colour1, colour2, static_cast<GpWrapMode>(wrapMode),
+                            &brush) != Ok)
+        return nullptr;
+    return reinterpret_cast<GfxBrush*>(brush);
+}
+
+void GfxSetLinePresetBlend(GfxBrush* brush, const uint32_t* colours, const float* positions,
+                           int count) {
+    GdipSetLinePresetBlend(AsLineBrush(brush), reinterpret_cast<const ARGB*>(colours), positions,
+                           count);
+}
+
+void GfxSetLineTransform(GfxBrush* brush, const float matrix[6]) {
+    GpMatrix* gpMatrix = MatrixFromElements(matrix);
+    if (!gpMatrix)
+        return;
+    GdipSetLineTransform(AsLineBrush(brush), gpMatrix);
+    GdipDeleteMatrix(gpMatrix);
+}
+
+GfxBrush* GfxCreatePathGradient(GfxPath* path) {
+    GpPathGradient* brush = nullptr;
+    if (GdipCreatePathGradientFromPath(AsPath(path), &brush) != Ok)
+        return nullptr;
+    return reinterpret_cast<GfxBrush*>(brush);
+}
+
+void GfxSetPathGradientCenterColour(GfxBrush* brush, uint32_t argb) {
+    GdipSetPathGradientCenterColor(AsPathBrush(brush), argb);
+}
+
+void GfxSetPathGradientSurroundColour(GfxBrush* brush, uint32_t argb) {
+    ARGB colour = argb;
+    INT count = 1;
+    GdipSetPathGradientSurroundColorsWithCount(AsPathBrush(brush), &colour, &count);
+}
+
+void GfxSetPathGradientPresetBlend(GfxBrush* brush, const uint32_t* colours, const float* positions,
+                                   int count) {
+    GdipSetPathGradientPresetBlend(AsPathBrush(brush), reinterpret_cast<const ARGB*>(colours),
+                                   positions, count);
+}
+
+void GfxSetPathGradientCenterPoint(GfxBrush* brush, GfxPointF point) {
+    GpPointF centre = {point.x, point.y};
+    GdipSetPathGradientCenterPoint(AsPathBrush(brush), &centre);
+}
+
+void GfxSetPathGradientTransform(GfxBrush* brush, const float matrix[6]) {
+    GpMatrix* gpMatrix = MatrixFromElements(matrix);
+    if (!gpMatrix)
+        return;
+    GdipSetPathGradientTransform(AsPathBrush(brush), gpMatrix);
+    GdipDeleteMatrix(gpMatrix);
+}
+
+void GfxSetPathGradientWrapMode(GfxBrush* brush, int wrapMode) {
+    GdipSetPathGradientWrapMode(AsPathBrush(brush), static_cast<GpWrapMode>(wrapMode));
+}
+
+GfxPen* GfxCreatePen(uint32_t argb, float width, int unit) {
+    GpPen* pen = nullptr;
+    if (GdipCreatePen1(argb, width, static_cast<GpUnit>(unit), &pen) != Ok)
+        return nullptr;
+    return reinterpret_cast<GfxPen*>(pen);
+}
+
+void GfxSetPenLineCap(GfxPen* pen, int lineCap) {
+    GpLineCap cap = static_cast<GpLineCap>(lineCap);
+    GdipSetPenLineCap197819(AsPen(pen), cap, cap, DashCapFlat);
+}
+
+void GfxSetPenLineJoin(GfxPen* pen, int lineJoin) {
+    GdipSetPenLineJoin(AsPen(pen), static_cast<GpLineJoin>(lineJoin));
+}
+
+void GfxSetPenMiterLimit(GfxPen* pen, float limit) {
+    GdipSetPenMiterLimit(AsPen(pen), limit);
+}
+
+void GfxDeletePen(GfxPen* pen) {
+    GdipDeletePen(AsPen(pen));
+}
+
+// ---- images ---------------------------------------------------------------
+
+// The class id of GDI+'s PNG encoder.
+static int FindPngEncoder(CLSID* clsid) {
+    UINT count = 0, size = 0;
+    if (GdipGetImageEncodersSize(&count, &size) != Ok || size == 0)
+        return 0;
+    std::vector<BYTE> buffer(size);
+    ImageCodecInfo* codecs = reinterpret_cast<ImageCodecInfo*>(buffer.data());
+    if (GdipGetImageEncoders(count, size, codecs) != Ok)
+        return 0;
+    for (UINT i = 0; i < count; i++) {
+        if (codecs[i].MimeType && wcscmp(codecs[i].MimeType, L"image/png") == 0) {
+            *clsid = codecs[i].Clsid;
+            return 1;
+        }
+    }
+    return 0;
+}
+
+int GfxSavePng(const wchar_t* path, const uint32_t* pixels, int width, int height) {
+    CLSID png;
+    if (!FindPngEncoder(&png))
+        return 0;
+    // The bitmap only reads the pixels while it is saved.
+    GpBitmap* bitmap = nullptr;
+    if (GdipCreateBitmapFromScan0(width, height, width * 4, PixelFormat32bppARGB,
+                                  reinterpret_cast<BYTE*>(const_cast<uint32_t*>(pixels)),
+                                  &bitmap) != Ok)
+        return 0;
+    GpStatus status = GdipSaveImageToFile(bitmap, path, &png, nullptr);
+    GdipDisposeImage(bitmap);
+    return status == Ok ? 1 : 0;
+}
+
+// Copies the bitmap's pixels as straight-alpha 32-bit words, rows from the top.
+static int CopyBitmapPixels(GpBitmap* bitmap, uint32_t* out, int width, int height) {
+    GpRect rect = {0, 0, width, height};
+    BitmapData data;
+    if (GdipBitmapLockBits(bitmap, &rect, ImageLockModeRead, PixelFormat32bppARGB, &data) != Ok)
+        return 0;
+    const BYTE* row = static_cast<const BYTE*>(data.Scan0);
+    for (int y = 0; y < height; y++, row += data.Stride)
+        std::memcpy(out + static_cast<size_t>(y) * width, row, static_cast<size_t>(width) * 4);
+    GdipBitmapUnlockBits(bitmap, &data);
+    return 1;
+}
+
+int GfxLoadImage(const wchar_t* path, uint32_t** pixels, int* width, int* height) {
+    GpBitmap* bitmap = nullptr;
+    if (GdipCreateBitmapFromFile(path, &bitmap) != Ok)
+        return 0;
+    UINT w = 0, h = 0;
+    GdipGetImageWidth(bitmap, &w);
+    GdipGetImageHeight(bitmap, &h);
+    uint32_t* buffer = nullptr;
+    if (w > 0 && h > 0)
+        buffer = new (std::nothrow) uint32_t[static_cast<size_t>(w) * h];
+    if (!buffer || !CopyBitmapPixels(bitmap, buffer, static_cast<int>(w), static_cast<int>(h))) {
+        delete[] buffer;
+        GdipDisposeImage(bitmap);
+        return 0;
+    }
+    GdipDisposeImage(bitmap);
+    *pixels = buffer;
+    *width = static_cast<int>(w);
+    *height = static_cast<int>(h);
+    return 1;
+}
