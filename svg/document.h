@@ -8,10 +8,11 @@
 
 struct GfxPath;
 struct DocumentGradients;
+struct XmlNode;
 
 // One drawn element. A new record starts with every field zero.
 struct ShapeRecord {
-    GfxPath* path; // owned; fill mode already set from fillRule
+    GfxPath* path;    // owned; fill mode already set from fillRule
     Argb fillColor;   // alpha already multiplied by opacity x fillOpacity
     Argb strokeColor; // alpha already multiplied by opacity x strokeOpacity
     float strokeWidth;
@@ -47,3 +48,5 @@ struct SvgDocument {
 // or 0 with one message written to the last-error reporter.
 int LoadSvgDocument(const std::wstring& path, SvgDocument* document);
 void ClearSvgDocument(SvgDocument* document);
+// Reads the root's viewBox, width and height into the document.
+void ReadDocumentSize(const XmlNode* root, SvgDocument* document);

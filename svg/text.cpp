@@ -214,10 +214,15 @@ double DecimalValueOfText(const std::wstring& text) {
 }
 
 std::wstring WideFromUtf8(const char* text, size_t length) {
-    std::wstring out;
-    out.reserve(length);
     const unsigned char* s = reinterpret_cast<const unsigned char*>(text);
+    // The ASCII start, usually all of the text, is copied as it stands.
     size_t i = 0;
+    while (i < length && s[i] < 0x80)
+        i++;
+    std::wstring out(s, s + i);
+    if (i == length)
+        return out;
+    out.reserve(length);
     while (i < length) {
         uint32_t c = s[i];
         int extra = 0;

@@ -167,7 +167,11 @@ const std::wstring& EmptyText() {
 const std::wstring& CachedWide(XmlTree* tree, const std::wstring** slot, const char* text,
                                size_t length) {
     if (!*slot) {
-        WideText* made = new WideText{WideFromUtf8(text, length), tree->wideTexts};
+        // Kept in the arena; only the text's own buffer is a separate block.
+        void* memory = ArenaAllocate(&tree->arena, sizeof(WideText), alignof(WideText));
+        if (!memory)
+            return EmptyText(); // out of memory: read as absent, like any unreadable value
+        WideText* made = new (memory) WideText{WideFromUtf8(text, length), tree->wideTexts};
         tree->wideTexts = made;
         *slot = &made->text;
     }
@@ -490,7 +494,7 @@ void ReleaseXmlTree(XmlTree* tree) {
     WideText* wide = tree->wideTexts;
     while (wide) {
         WideText* next = wide->next;
-        delete wide;
+        wide->~WideText();
         wide = next;
     }
     std::free(tree->names);

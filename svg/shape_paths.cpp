@@ -1,0 +1,93 @@
+// Paths of the basic shapes, in each element's own user units.
+#include "render/graphics.h"
+#include "svg/path_data.h"
+#include "svg/scan.h"
+#include "svg/walker.h"
+
+GfxPath* BuildRectPath(float x, float y, float w, float h, float rx, float ry) {
+    GfxPath* path = GfxCreatePath();
+    if (!path)
+        return nullptr;
+    if (rx == 0 && ry == 0) {
+        GfxAddRectangle(path, x, y, w, h);
+        return path;
+    }
+    // Clamp first, then copy a missing radius from the other axis; the copied
+    // radius is deliberately not clamped again.
+    if (rx > w / 2)
+        rx = w / 2;
+    if (ry > h / 2)
+        ry = h / 2;
+    if (rx == 0)
+        rx = ry;
+    if (ry == 0)
+        ry = rx;
+    float dx = 2 * rx, dy = 2 * ry;
+    // One figure, clockwise from the top edge; an edge of length 0 between two
+    // arcs is still added.
+    GfxAddLine(path, x + rx, y, x + w - rx, y);
+    GfxAddArc(path, x + w - dx, y, dx, dy, 270, 90);
+    GfxAddLine(path, x + w, y + ry, x + w, y + h - ry);
+    GfxAddArc(path, x + w - dx, y + h - dy, dx, dy, 0, 90);
+    GfxAddLine(path, x + w - rx, y + h, x + rx, y + h);
+    GfxAddArc(path, x, y + h - dy, dx, dy, 90, 90);
+    GfxAddLine(path, x, y + h - ry, x, y + ry);
+    GfxAddArc(path, x, y, dx, dy, 180, 90);
+    GfxCloseFigure(path);
+    return path;
+}
+
+GfxPath* BuildEllipsePath(float cx, float cy, float rx, float ry) {
+    GfxPath* path = GfxCreatePath();
+    if (path)
+        GfxAddEllipse(path, cx - rx, cy - ry, 2 * rx, 2 * ry);
+    return path;
+}
+
+GfxPath* BuildLinePath(float x1, float y1, float x2, float y2) {
+    GfxPath* path = GfxCreatePath();
+    if (path)
+        GfxAddLine(path, x1, y1, x2, y2);
+    return path;
+}
+
+// A lone last coordinate followed by a separator reads its partner as 0 (the
+// scanner moved over the separator); one at the very end is dropped.
+GfxPath* BuildPolyPath(const std::wstring& points, int closed) {
+    GfxPath* path = GfxCreatePath();
+    if (!path)
+        return nullptr;
+    const int length = static_cast<int>(points.size());
+    int position = 1;
+    bool started = false;
+    float lastX = 0, lastY = 0;
+    while (position <= length) {
+        float x = 0, y = 0;
+        int next = ScanNumber(points, position, &x);
+        if (next == position)
+            break;
+        position = next;
+        next = ScanNumber(points, position, &y);
+        if (next == position)
+            break;
+        position = next;
+        if (!started) {
+            started = true;
+            GfxStartFigure(path);
+        } else {
+            GfxAddLine(path, lastX, lastY, x, y);
+        }
+        lastX = x;
+        lastY = y;
+    }
+    if (closed && started)
+        GfxCloseFigure(path);
+    return path;
+}
+
+GfxPath* BuildPathFromData(const std::wstring& d) {
+    GfxPath* path = GfxCreatePath();
+    if (path)
+        ParsePathData(path, d);
+    return path;
+}

@@ -1,0 +1,284 @@
+// The element walker: computes each element's style, builds the paths of the
+// seven drawable elements and commits them as shape records in document
+// order. The walk keeps its own stack of states instead of recursing, so a
+// file nesting elements very deeply cannot exhaust the call stack; elements
+// below MaxWalkDepth are left out.
+#include "svg/walker.h"
+
+#include <climits>
+#include <cmath>
+#include <new>
+#include <utility>
+#include <vector>
+
+#include "render/graphics.h"
+#include "svg/document.h"
+#include "svg/style.h"
+#include "svg/text.h"
+#include "svg/xml_tree.h"
+
+namespace {
+
+enum ElementRole {
+    RoleContainer, // walked with its state: g, svg, symbol and every unknown name
+    RoleSkipped,   // nothing inside is drawn
+    RoleRect,
+    RoleCircle,
+    RoleEllipse,
+    RoleLine,
+    RolePolyline,
+    RolePolygon,
+    RolePath,
+};
+
+struct RoleEntry {
+    const wchar_t* name; // lower case
+    ElementRole role;
+};
+
+const RoleEntry RoleTable[] = {
+    {L"rect", RoleRect},        {L"circle", RoleCircle},     {L"ellipse", RoleEllipse},
+    {L"line", RoleLine},        {L"polyline", RolePolyline}, {L"polygon", RolePolygon},
+    {L"path", RolePath},        {L"g", RoleContainer},       {L"svg", RoleContainer},
+    {L"symbol", RoleContainer}, {L"defs", RoleSkipped},      {L"title", RoleSkipped},
+    {L"desc", RoleSkipped},     {L"metadata", RoleSkipped},  {L"style", RoleSkipped},
+    {L"script", RoleSkipped},
+};
+
+// Whether the name lower-cases to the keyword (lower-case ASCII). Names in
+// ASCII are compared in place; others go through the full lower-casing.
+bool NameMatches(const std::wstring& name, const wchar_t* keyword) {
+    size_t i = 0;
+    for (; i < name.size(); i++) {
+        wchar_t c = name[i];
+        if (c >= 0x80)
+            return LowerText(name) == keyword;
+        if (c >= L'A' && c <= L'Z')
+            c = static_cast<wchar_t>(c + 32);
+        if (c != keyword[i]) // also stops at the keyword's end
+            return false;
+    }
+    return keyword[i] == 0;
+}
+
+// Element names match in any case; a prefixed name («svg:rect») matches
+// nothing and is walked like a group.
+ElementRole RoleOf(const XmlNode* element) {
+    const std::wstring& name = XmlName(element);
+    for (const RoleEntry& entry : RoleTable) {
+        if (NameMatches(name, entry.name))
+            return entry.role;
+    }
+    return RoleContainer;
+}
+
+float LengthAttribute(const XmlNode* element, const wchar_t* name) {
+    return ParseLength(XmlAttribute(element, name));
+}
+
+// The shape's path, or null when the element's geometry draws nothing.
+GfxPath* BuildShapePath(const XmlNode* e, ElementRole role) {
+    switch (role) {
+    case RoleRect: {
+        float width = LengthAttribute(e, L"width"), height = LengthAttribute(e, L"height");
+        if (!(width > 0 && height > 0))
+            return nullptr;
+        return BuildRectPath(LengthAttribute(e, L"x"), LengthAttribute(e, L"y"), width, height,
+                             LengthAttribute(e, L"rx"), LengthAttribute(e, L"ry"));
+    }
+    case RoleCircle: {
+        float r = LengthAttribute(e, L"r");
+        if (!(r > 0))
+            return nullptr;
+        return BuildEllipsePath(LengthAttribute(e, L"cx"), LengthAttribute(e, L"cy"), r, r);
+    }
+    case RoleEllipse: {
+        float rx = LengthAttribute(e, L"rx"), ry = LengthAttribute(e, L"ry");
+        if (!(rx > 0 && ry > 0))
+            return nullptr;
+        return BuildEllipsePath(LengthAttribute(e, L"cx"), LengthAttribute(e, L"cy"), rx, ry);
+    }
+    case RoleLine:
+        return BuildLinePath(LengthAttribute(e, L"x1"), LengthAttribute(e, L"y1"),
+                             LengthAttribute(e, L"x2"), LengthAttribute(e, L"y2"));
+    case RolePolyline:
+    case RolePolygon: {
+        const std::wstring& points = XmlAttribute(e, L"points");
+        if (points.empty())
+            return nullptr;
+        return BuildPolyPath(points, role == RolePolygon ? 1 : 0);
+    }
+    case RolePath: {
+        const std::wstring& d = XmlAttribute(e, L"d");
+        return d.empty() ? nullptr : BuildPathFromData(d);
+    }
+    default:
+        return nullptr;
+    }
+}
+
+// Handles one element: a shape is committed, a container gets its state in
+// *state and true (walk its children), anything else gives false.
+bool VisitElement(const XmlNode* element, SvgDocument* document, const StyleState* parent,
+                  StyleState* state) {
+    ElementRole role = RoleOf(element);
+    if (role == RoleSkipped)
+        return false;
+    ApplyPresentation(element, parent, state);
+    if (role == RoleContainer)
+        return true;
+    if (GfxPath* path = BuildShapePath(element, role))
+        CommitShape(document, path, state, XmlAttribute(element, L"id"));
+    return false;
+}
+
+const XmlNode* NextElement(const XmlNode* node) {
+    while (node && !XmlIsElement(node))
+        node = XmlNextSibling(node);
+    return node;
+}
+
+struct WalkFrame {
+    const XmlNode* nextChild; // the next node to look at among the children
+    int depth;                // levels below the root of the frame's element
+    StyleState state;
+};
+
+} // namespace
+
+void WalkElement(const XmlNode* element, SvgDocument* document, const StyleState* parent) {
+    if (!element || !document || !parent || !XmlIsElement(element))
+        return;
+    StyleState state = StyleState();
+    if (!VisitElement(element, document, parent, &state))
+        return;
+    static_assert(MaxWalkDepth >= 2, "the element's children are level 2");
+    std::vector<WalkFrame> stack;
+    stack.reserve(16);
+    stack.push_back(WalkFrame{XmlFirstChild(element), 1, std::move(state)});
+    while (!stack.empty()) {
+        WalkFrame& top = stack.back();
+        const XmlNode* child = NextElement(top.nextChild);
+        if (!child) {
+            stack.pop_back();
+            continue;
+        }
+        top.nextChild = XmlNextSibling(child);
+        int depth = top.depth + 1;
+        StyleState childState = StyleState();
+        // The child is drawn; its own children only while they stay within
+        // the depth limit.
+        if (VisitElement(child, document, &top.state, &childState) && depth < MaxWalkDepth)
+            stack.push_back(WalkFrame{XmlFirstChild(child), depth, std::move(childState)});
+    }
+}
+
+ShapeRecord* AppendShapeRecord(SvgDocument* document) {
+    if (!document)
+        return nullptr;
+    if (document->shapeCount >= document->shapeCapacity) {
+        if (document->shapeCapacity > INT_MAX / 2)
+            return nullptr;
+        int capacity = document->shapeCapacity < 16 ? 32 : document->shapeCapacity * 2;
+        // Value-initialised: every new record starts all zero.
+        ShapeRecord* storage = new (std::nothrow) ShapeRecord[capacity]();
+        if (!storage)
+            return nullptr;
+        for (int i = 0; i < document->shapeCount; i++)
+            storage[i] = std::move(document->shapes[i]);
+        delete[] document->shapes;
+        document->shapes = storage;
+        document->shapeCapacity = capacity;
+    }
+    return &document->shapes[document->shapeCount++];
+}
+
+namespace {
+
+int AlphaOf(Argb colour) {
+    return static_cast<int>(colour >> 24);
+}
+
+// The gradient's bounding box: the path's own bounds, taken only for records
+// that refer to a gradient.
+void TakeGradientBounds(ShapeRecord* record) {
+    if (record->fillRef.empty() && record->strokeRef.empty())
+        return;
+    GfxRectF bounds;
+    if (!GfxGetPathBounds(record->path, nullptr, &bounds))
+        return;
+    record->boundsX = bounds.x;
+    record->boundsY = bounds.y;
+    record->boundsWidth = bounds.width;
+    record->boundsHeight = bounds.height;
+    record->boundsValid = 1;
+}
+
+// Grows the document's content bounds by the record's box in document space,
+// padded by half the stroke width (scaled, rotation and shear not counted).
+// A path without points has no box and leaves the bounds alone.
+void WidenContentBounds(SvgDocument* document, const ShapeRecord* record) {
+    if (GfxGetPathPointCount(record->path) <= 0)
+        return;
+    const Matrix2D& m = record->matrix;
+    const float elements[6] = {m.a, m.b, m.c, m.d, m.e, m.f};
+    GfxRectF box;
+    if (!GfxGetPathBounds(record->path, elements, &box))
+        return;
+    float pad = 0;
+    if (record->hasStroke)
+        pad = record->strokeWidth * std::fmax(std::fabs(m.a), std::fabs(m.d)) / 2;
+    float minX = box.x - pad, minY = box.y - pad;
+    float maxX = box.x + box.width + pad, maxY = box.y + box.height + pad;
+    if (!document->hasContentBounds) {
+        document->contentMinX = minX;
+        document->contentMinY = minY;
+        document->contentMaxX = maxX;
+        document->contentMaxY = maxY;
+        document->hasContentBounds = 1;
+        return;
+    }
+    document->contentMinX = std::fmin(document->contentMinX, minX);
+    document->contentMinY = std::fmin(document->contentMinY, minY);
+    document->contentMaxX = std::fmax(document->contentMaxX, maxX);
+    document->contentMaxY = std::fmax(document->contentMaxY, maxY);
+}
+
+} // namespace
+
+void CommitShape(SvgDocument* document, GfxPath* path, const StyleState* state,
+                 const std::wstring& id) {
+    if (!path)
+        return;
+    // The alpha tested is the colour's own, before the opacities.
+    int fillOn = state->hasFill != 0 && AlphaOf(state->fillColor) > 0;
+    int strokeOn =
+        state->hasStroke != 0 && AlphaOf(state->strokeColor) > 0 && state->strokeWidth > 0;
+    ShapeRecord* record = (fillOn || strokeOn) ? AppendShapeRecord(document) : nullptr;
+    if (!record) {
+        GfxDeletePath(path);
+        return;
+    }
+    GfxSetFillMode(path, state->fillRule ? GfxFillModeWinding : GfxFillModeAlternate);
+    record->path = path;
+    record->hasFill = fillOn;
+    record->hasStroke = strokeOn;
+    if (fillOn)
+        record->fillColor = ScaleAlpha(state->fillColor, state->opacity * state->fillOpacity);
+    if (strokeOn) {
+        record->strokeColor = ScaleAlpha(state->strokeColor, state->opacity * state->strokeOpacity);
+        record->strokeWidth = state->strokeWidth;
+    }
+    record->fillRule = state->fillRule;
+    record->lineCap = state->lineCap;
+    record->lineJoin = state->lineJoin;
+    record->miterLimit = state->miterLimit > 0 ? state->miterLimit : 4.0f;
+    record->matrix = state->matrix;
+    record->id = id;
+    if (fillOn)
+        record->fillRef = state->fillRef;
+    if (strokeOn)
+        record->strokeRef = state->strokeRef;
+    TakeGradientBounds(record);
+    WidenContentBounds(document, record);
+}

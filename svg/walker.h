@@ -1,0 +1,39 @@
+// The element walker: turns the element tree of a loaded file into the
+// document's ordered list of shape records, and builds the paths of the basic
+// shapes.
+#pragma once
+
+#include <string>
+
+struct XmlNode;
+struct SvgDocument;
+struct ShapeRecord;
+struct StyleState;
+struct GfxPath;
+
+// Elements nested deeper than this below the root are not drawn, and
+// neither is anything inside them.
+enum { MaxWalkDepth = 256 };
+
+// Handles one element and everything inside it, depth-first in document
+// order, with the parent's state. The element counts as one level below the
+// root. Uses an explicit stack, never recursion.
+void WalkElement(const XmlNode* element, SvgDocument* document, const StyleState* parent);
+
+// Takes over the path: stores it in a new record when the state draws
+// anything visible, deletes it otherwise.
+void CommitShape(SvgDocument* document, GfxPath* path, const StyleState* state,
+                 const std::wstring& id);
+
+// A new all-zero record at the end of the document's list, or null when the
+// larger storage cannot be had (the document is then unchanged).
+ShapeRecord* AppendShapeRecord(SvgDocument* document);
+
+// Path builders: each creates its path in the alternate fill mode and returns
+// null only when the path cannot be created. Geometry stays in user units.
+GfxPath* BuildRectPath(float x, float y, float width, float height, float rx, float ry);
+GfxPath* BuildEllipsePath(float cx, float cy, float rx, float ry);
+GfxPath* BuildLinePath(float x1, float y1, float x2, float y2);
+// Coordinates pair up in reading order; closed adds the closing segment.
+GfxPath* BuildPolyPath(const std::wstring& points, int closed);
+GfxPath* BuildPathFromData(const std::wstring& d);
