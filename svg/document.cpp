@@ -4,6 +4,7 @@
 #include <string>
 
 #include "render/graphics.h"
+#include "svg/element_walk.h"
 #include "svg/file_access.h"
 #include "svg/gradients.h"
 #include "svg/report.h"
@@ -117,10 +118,8 @@ static void DrawTree(const XmlNode* root, SvgDocument* document) {
     StyleState state = StyleState();
     InitRootStyleState(&state);
     ApplyPresentation(root, &state, &state);
-    for (const XmlNode* child = XmlFirstChild(root); child; child = XmlNextSibling(child)) {
-        if (XmlIsElement(child))
-            WalkElement(child, document, &state);
-    }
+    for (const XmlNode* child = FirstChildElement(root); child; child = NextSiblingElement(child))
+        WalkElement(child, document, &state);
     CopyReferencedGradients(document);
 }
 

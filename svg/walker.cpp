@@ -13,6 +13,7 @@
 
 #include "render/graphics.h"
 #include "svg/document.h"
+#include "svg/element_walk.h"
 #include "svg/style.h"
 #include "svg/text.h"
 #include "svg/xml_tree.h"
@@ -132,14 +133,8 @@ bool VisitElement(const XmlNode* element, SvgDocument* document, const StyleStat
     return false;
 }
 
-const XmlNode* NextElement(const XmlNode* node) {
-    while (node && !XmlIsElement(node))
-        node = XmlNextSibling(node);
-    return node;
-}
-
 struct WalkFrame {
-    const XmlNode* nextChild; // the next node to look at among the children
+    const XmlNode* nextChild; // the next child element to visit
     int depth;                // levels below the root of the frame's element
     StyleState state;
 };
@@ -155,21 +150,21 @@ void WalkElement(const XmlNode* element, SvgDocument* document, const StyleState
     static_assert(MaxWalkDepth >= 2, "the element's children are level 2");
     std::vector<WalkFrame> stack;
     stack.reserve(16);
-    stack.push_back(WalkFrame{XmlFirstChild(element), 1, std::move(state)});
+    stack.push_back(WalkFrame{FirstChildElement(element), 1, std::move(state)});
     while (!stack.empty()) {
         WalkFrame& top = stack.back();
-        const XmlNode* child = NextElement(top.nextChild);
+        const XmlNode* child = top.nextChild;
         if (!child) {
             stack.pop_back();
             continue;
         }
-        top.nextChild = XmlNextSibling(child);
+        top.nextChild = NextSiblingElement(child);
         int depth = top.depth + 1;
         StyleState childState = StyleState();
         // The child is drawn; its own children only while they stay within
         // the depth limit.
         if (VisitElement(child, document, &top.state, &childState) && depth < MaxWalkDepth)
-            stack.push_back(WalkFrame{XmlFirstChild(child), depth, std::move(childState)});
+            stack.push_back(WalkFrame{FirstChildElement(child), depth, std::move(childState)});
     }
 }
 
