@@ -80,3 +80,7 @@ void GraphicsTest::SetUpTestSuite() {
     started = GfxStartup(&token);
     GfxResolvePathBounds();
 }
+
+int LoadedSvg::Load(const std::string& text) {
+    return LoadSvgDocument(WriteTempFile(L"load.svg", text), &document);
+}
