@@ -1,0 +1,66 @@
+// Each loaded document keeps the gradients its shapes refer to: loading
+// another file must not change what an earlier document draws.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "svg/gradients.h"
+#include "svg_files.h"
+
+namespace {
+
+class DocumentGradientCopy : public GraphicsTest {};
+
+std::string FileWithGradient(const char* first, const char* second) {
+    return std::string("<svg xmlns='http://www.w3.org/2000/svg' viewBox='0 0 10 10'>"
+                       "<rect width='10' height='10' fill='url(#g)' stroke='url(#s)'/>"
+                       "<defs><linearGradient id='g'><stop offset='0' stop-color='") +
+           first + "'/><stop offset='1' stop-color='" + second +
+           "'/></linearGradient>"
+           "<radialGradient id='s' r='0.25'><stop stop-color='red'/></radialGradient>"
+           "<linearGradient id='unused'/></defs></svg>";
+}
+
+TEST_F(DocumentGradientCopy, EarlierDocumentKeepsItsOwnGradients) {
+    LoadedSvg a, b;
+    ASSERT_EQ(1, a.Load(FileWithGradient("red", "blue")));
+    ASSERT_EQ(1, a.Count());
+    EXPECT_EQ(L"g", a[0].fillRef);
+    ASSERT_EQ(1, b.Load(FileWithGradient("lime", "yellow")));
+
+    const GradientDef* ga = FindDocumentGradient(&a.document, L"g");
+    ASSERT_NE(nullptr, ga);
+    ASSERT_EQ(2, ga->stopCount);
+    EXPECT_EQ(0xFFFF0000u, ga->stops[0].colour);
+    EXPECT_EQ(0xFF0000FFu, ga->stops[1].colour);
+    const GradientDef* gb = FindDocumentGradient(&b.document, L"g");
+    ASSERT_NE(nullptr, gb);
+    EXPECT_EQ(0xFF00FF00u, gb->stops[0].colour);
+    EXPECT_EQ(0xFFFFFF00u, gb->stops[1].colour);
+    // The module-wide registry describes the file loaded last.
+    ASSERT_NE(nullptr, FindRegisteredGradient(L"g"));
+    EXPECT_EQ(0xFF00FF00u, FindRegisteredGradient(L"g")->stops[0].colour);
+
+    // Stroke references are kept too; gradients no shape uses are not.
+    ASSERT_NE(nullptr, FindDocumentGradient(&a.document, L"s"));
+    EXPECT_EQ(0.25f, FindDocumentGradient(&a.document, L"s")->r);
+    EXPECT_EQ(nullptr, FindDocumentGradient(&a.document, L"unused"));
+
+    // Clearing the document releases its copy.
+    ClearSvgDocument(&a.document);
+    EXPECT_EQ(nullptr, a.document.gradients);
+    EXPECT_EQ(nullptr, FindDocumentGradient(&a.document, L"g"));
+}
+
+TEST_F(DocumentGradientCopy, ReloadAndFailedLoadReplaceTheCopy) {
+    LoadedSvg doc;
+    ASSERT_EQ(1, doc.Load(FileWithGradient("red", "blue")));
+    ASSERT_NE(nullptr, FindDocumentGradient(&doc.document, L"g"));
+    ASSERT_EQ(1, doc.Load("<svg><rect width='1' height='1' fill='red'/></svg>"));
+    EXPECT_EQ(nullptr, FindDocumentGradient(&doc.document, L"g"));
+    ASSERT_EQ(1, doc.Load(FileWithGradient("red", "blue")));
+    EXPECT_EQ(0, doc.Load("<svg><rect></svg>"));
+    EXPECT_EQ(nullptr, doc.document.gradients);
+}
+
+} // namespace
