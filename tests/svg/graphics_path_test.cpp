@@ -34,19 +34,6 @@ bool RunningUnderWine() {
 #endif
 }
 
-void ExpectPath(GfxPath* path, std::initializer_list<PathPoint> expected, float tolerance,
-                const std::string& label) {
-    PathContents got = ReadPath(path);
-    ASSERT_EQ(got.points.size(), expected.size()) << label;
-    size_t i = 0;
-    for (const PathPoint& e : expected) {
-        EXPECT_EQ(got.types[i], e.type) << label << " point " << i;
-        EXPECT_NEAR(got.points[i].x, e.x, tolerance) << label << " point " << i;
-        EXPECT_NEAR(got.points[i].y, e.y, tolerance) << label << " point " << i;
-        i++;
-    }
-}
-
 void ExpectBounds(GfxPath* path, const float* matrix, GfxRectF expected, const char* label) {
     GfxRectF got = {-1, -1, -1, -1};
     ASSERT_EQ(GfxGetPathBounds(path, matrix, &got), 1) << label;

@@ -2,7 +2,10 @@
 // run both natively and against GDI+.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "render/graphics.h"
@@ -39,3 +42,17 @@ struct ScopedPath {
     ScopedPath(const ScopedPath&) = delete;
     ScopedPath& operator=(const ScopedPath&) = delete;
 };
+
+// Expects exactly these points and types, each coordinate within tolerance.
+inline void ExpectPath(GfxPath* path, const std::vector<PathPoint>& expected, float tolerance,
+                       const std::string& label) {
+    PathContents got = ReadPath(path);
+    ASSERT_EQ(got.points.size(), expected.size()) << label;
+    size_t i = 0;
+    for (const PathPoint& e : expected) {
+        EXPECT_EQ(got.types[i], e.type) << label << " point " << i;
+        EXPECT_NEAR(got.points[i].x, e.x, tolerance) << label << " point " << i;
+        EXPECT_NEAR(got.points[i].y, e.y, tolerance) << label << " point " << i;
+        i++;
+    }
+}
