@@ -1,6 +1,117 @@
+// Running an action: its parameters read with their defaults, the Layer
+// operation called, and the action handed to the journal with the values
+// actually used.
 #include "plugin/entry_points.h"
 
-// Not built yet: every action returns 0 and does nothing.
-int ExecuteAction(int /*action*/, char** /*params*/) {
-    return 0;
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+#include "layers/journal.h"
+#include "layers/layer_actions.h"
+#include "layers/layout_text.h"
+#include "plugin/action_table.h"
+#include "svg/text.h"
+
+namespace {
+
+std::wstring DecimalText(int value) {
+    return std::to_wstring(value);
+}
+
+// The angle as the journal keeps it: ten decimals, then trailing zeros and a
+// trailing point removed (12.5, 90, 0.1000000015).
+std::wstring AngleText(float angle) {
+    if (std::isnan(angle))
+        return L"NaN";
+    if (std::isinf(angle))
+        return angle > 0 ? L"+Infinity" : L"-Infinity";
+    char buffer[80];
+    std::snprintf(buffer, sizeof buffer, "%.10f", static_cast<double>(angle));
+    std::string text(buffer);
+    while (!text.empty() && text.back() == '0')
+        text.pop_back();
+    if (!text.empty() && text.back() == '.')
+        text.pop_back();
+    return std::wstring(text.begin(), text.end());
+}
+
+int CreateLayer(char** params) {
+    const std::wstring rect = GetParamText(params, 0);
+    const std::wstring file = GetParamText(params, 1);
+    const std::wstring layout = GetParamText(params, 2);
+    const int opacity = GetParamInt(params, 3, 255);
+    const std::wstring tint = GetParamText(params, 4);
+    const std::wstring margins = GetParamText(params, 5);
+    const int result = LayerCreate(rect, file, ParseLayoutMode(layout), opacity, tint, margins);
+    RecordAction(ActionLayerCreate, rect, file, layout, DecimalText(opacity), tint, margins);
+    return result;
+}
+
+int DestroyLayer(char** params) {
+    const std::wstring rect = GetParamText(params, 0);
+    // Recorded first: the journal forgets the rectangle before it goes.
+    RecordAction(ActionLayerDestroy, rect);
+    LayerDestroy(rect);
+    return 1;
+}
+
+int ShowHideLayer(char** params) {
+    const std::wstring rect = GetParamText(params, 0);
+    const int show = GetParamInt(params, 1, 1);
+    const int result = LayerShowHide(rect, show);
+    RecordAction(ActionLayerShowHide, rect, DecimalText(show));
+    return result;
+}
+
+int SetLayerOpacity(char** params) {
+    const std::wstring rect = GetParamText(params, 0);
+    const int opacity = GetParamInt(params, 1, 255);
+    const int result = LayerSetOpacity(rect, opacity);
+    RecordAction(ActionLayerSetOpacity, rect, DecimalText(opacity));
+    return result;
+}
+
+int SetLayerTint(char** params) {
+    const std::wstring rect = GetParamText(params, 0);
+    const std::wstring preset = GetParamText(params, 1);
+    const int red = GetParamInt(params, 2, 255);
+    const int green = GetParamInt(params, 3, 255);
+    const int blue = GetParamInt(params, 4, 255);
+    const int strength = GetParamInt(params, 5, 0);
+    const int result = LayerSetTint(rect, preset, red, green, blue, strength);
+    RecordAction(ActionLayerSetTint, rect, preset, DecimalText(red), DecimalText(green),
+                 DecimalText(blue), DecimalText(strength));
+    return result;
+}
+
+int SetLayerRotation(char** params) {
+    const std::wstring rect = GetParamText(params, 0);
+    const float angle = static_cast<float>(DecimalValueOfText(GetParamText(params, 1)));
+    const int result = LayerSetRotation(rect, angle);
+    RecordAction(ActionLayerSetRotation, rect, AngleText(angle));
+    return result;
+}
+
+} // namespace
+
+int ExecuteAction(int action, char** params) {
+    switch (action) {
+    case ActionLayerCreate:
+        return CreateLayer(params);
+    case ActionLayerDestroy:
+        return DestroyLayer(params);
+    case ActionLayerShowHide:
+        return ShowHideLayer(params);
+    case ActionLayerSetOpacity:
+        return SetLayerOpacity(params);
+    case ActionLayerSetTint:
+        return SetLayerTint(params);
+    case ActionOverlayPause:
+        return OverlayPause(GetParamInt(params, 0, 1)); // never recorded
+    case ActionLayerSetRotation:
+        return SetLayerRotation(params);
+    default:
+        return 0;
+    }
 }

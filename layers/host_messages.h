@@ -1,0 +1,13 @@
+// The module's reactions to the host's notifications (nbMessage).
+#pragma once
+
+// Message 2: destroys every Layer, restores every subclassed window, empties
+// every module-wide table and shuts GDI+ down.
+void TeardownAll();
+// Message 5: re-positions every overlay, re-rendering those whose Rectangle
+// changed size.
+void RelayoutAllOverlays();
+// Messages 6 and 7: hides every overlay window.
+void HideAllOverlays();
+// Message 8: runs the journal's actions again, oldest first.
+void ReplayJournal();

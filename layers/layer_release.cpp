@@ -1,0 +1,62 @@
+// Ending a Layer's hold on windows and resources, shared by LayerDestroy, the
+// host's tear-down notification and the module's unload.
+#include "layers/layer_actions.h"
+
+#include "layers/overlay.h"
+#include "layers/registry.h"
+
+void ReleaseLayerResources(Layer* layer) {
+    if (layer->hostWindow && layer->savedWindowProc && IsWindow(layer->hostWindow))
+        SetWindowLongPtrW(layer->hostWindow, GWLP_WNDPROC,
+                          reinterpret_cast<LONG_PTR>(layer->savedWindowProc));
+    if (layer->hostWindow)
+        RemoveSubclassEntry(layer->hostWindow);
+    HWND overlay = layer->overlayWindow;
+    HBITMAP bitmap = layer->bitmap;
+    layer->hostWindow = nullptr;
+    layer->overlayWindow = nullptr;
+    layer->bitmap = nullptr;
+    layer->pixels = nullptr;
+    layer->bitmapWidth = 0;
+    layer->bitmapHeight = 0;
+    layer->savedWindowProc = nullptr;
+    layer->visible = 0;
+    if (overlay && IsWindow(overlay)) {
+        ShowWindow(overlay, SW_HIDE);
+        DestroyWindow(overlay);
+    }
+    ClearSvgDocument(&layer->document);
+    if (bitmap)
+        DeleteObject(bitmap);
+}
+
+namespace {
+
+BOOL CALLBACK RestoreIfSubclassed(HWND window, LPARAM) {
+    WNDPROC previous = nullptr;
+    if (FindSubclassEntry(window, &previous) &&
+        GetWindowLongPtrW(window, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&HostWindowProc)) {
+        SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
+        RemoveSubclassEntry(window);
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK RestoreTreeIfSubclassed(HWND top, LPARAM) {
+    RestoreIfSubclassed(top, 0);
+    EnumChildWindows(top, &RestoreIfSubclassed, 0); // all descendants
+    return TRUE;
+}
+
+} // namespace
+
+void RestoreSubclassedWindows() {
+    // Windows still in the table carry HostWindowProc although their Layer is
+    // gone (a first creation whose file failed to load). Emptying the table
+    // without putting their procedures back would cut the host off from them.
+    // The host's windows live on this thread; entries of windows that no
+    // longer exist need nothing put back.
+    if (SubclassEntryCount() > 0)
+        EnumThreadWindows(GetCurrentThreadId(), &RestoreTreeIfSubclassed, 0);
+    ClearSubclassTable();
+}

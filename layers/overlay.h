@@ -1,0 +1,34 @@
+// A Layer's picture on screen: its bitmap (a 32-bit top-down DIB section the
+// size of the Rectangle's client area), the overlay window that shows it over
+// the Rectangle, and the window procedure that lets the overlay follow the
+// Rectangle's window.
+#pragma once
+
+#include <cstdint>
+
+#include "layers/layer.h"
+
+// A width x height 32-bit top-down DIB section, all pixels 0. Returns the
+// bitmap (0 on failure) and its pixels (null unless both were obtained).
+HBITMAP CreateLayerBitmap(int width, int height, uint32_t** pixels);
+// Deletes the Layer's bitmap, if any, and clears the bitmap fields.
+void ReleaseLayerBitmap(Layer* layer);
+// Re-renders the Layer at the host window's client size (at least 1 x 1),
+// making the bitmap again only when that size changed.
+void UpdateLayerBitmap(Layer* layer);
+// Shows the bitmap over the host's client area, or hides the overlay when the
+// Layer should not be seen (hidden, host window invisible, opacity 0, paused).
+void PresentLayer(Layer* layer);
+// Moves a shown overlay to the host's client origin without touching its
+// content; does nothing while the Layer is hidden or the overlays are paused.
+void RepositionOverlay(Layer* layer);
+// Clips the overlay at (x, y) on screen to the host's top-level window.
+void ClipOverlay(Layer* layer, int x, int y);
+// Hides the overlay window when the Layer has one that still exists.
+void HideOverlay(Layer* layer);
+// Follows a change of the host window: a new client size re-renders and
+// presents the Layer, an unchanged one only re-positions a visible overlay.
+void RelayoutLayer(Layer* layer);
+
+// Installed on every host Rectangle window that carries a Layer.
+LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
