@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "svg/document.h"
+#include "svg/element_walk.h"
 #include "svg/style.h"
 #include "svg/text.h"
 #include "svg/xml_tree.h"
@@ -24,8 +25,6 @@ static ColourTable GradientAverageColours;
 // A reference chain is followed through at most nine elements; a cycle ends
 // there.
 static const int MaxReferenceDepth = 8;
-// Gradients nested deeper than this below the root are not searched.
-static const int MaxSearchDepth = 256;
 static const Argb GreyColour = 0xFF808080u;
 static const Argb BlackColour = 0xFF000000u;
 
@@ -44,7 +43,7 @@ static bool IsGradientElement(const XmlNode* node) {
     return name == L"lineargradient" || name == L"radialgradient";
 }
 
-static void RegisterIfGradient(const XmlNode* node) {
+static void RegisterIfGradient(const XmlNode* node, void*) {
     if (!IsGradientElement(node))
         return;
     const std::wstring& id = XmlAttribute(node, L"id");
@@ -52,50 +51,9 @@ static void RegisterIfGradient(const XmlNode* node) {
         GradientElementMap[id] = node; // a later element with the same id wins
 }
 
-static const XmlNode* FirstElementChild(const XmlNode* node) {
-    const XmlNode* child = XmlFirstChild(node);
-    while (child && !XmlIsElement(child))
-        child = XmlNextSibling(child);
-    return child;
-}
-
-static const XmlNode* NextElementSibling(const XmlNode* node) {
-    const XmlNode* next = XmlNextSibling(node);
-    while (next && !XmlIsElement(next))
-        next = XmlNextSibling(next);
-    return next;
-}
-
-// Depth-first in document order, without recursion: a hostile file nesting
-// elements thousands deep cannot exhaust the stack.
+// Depth-first in document order, without recursion, down to the search depth.
 void RegisterGradientElements(const XmlNode* element) {
-    if (!element || !XmlIsElement(element))
-        return;
-    const XmlNode* node = element;
-    int depth = 0;
-    while (node) {
-        RegisterIfGradient(node);
-        const XmlNode* child = depth < MaxSearchDepth ? FirstElementChild(node) : nullptr;
-        if (child) {
-            node = child;
-            depth++;
-            continue;
-        }
-        // Climb until a level has a next sibling, never above the start.
-        while (node) {
-            if (depth == 0) {
-                node = nullptr;
-                break;
-            }
-            const XmlNode* next = NextElementSibling(node);
-            if (next) {
-                node = next;
-                break;
-            }
-            node = XmlParent(node);
-            depth--;
-        }
-    }
+    VisitElements(element, kMaxElementSearchDepth, RegisterIfGradient, nullptr);
 }
 
 void BuildGradientRegistry() {
@@ -181,12 +139,12 @@ static bool IsStopElement(const XmlNode* node) {
 // An element with stop children replaces the stops it inherited.
 static void ReadStops(const XmlNode* element, GradientDef* definition) {
     bool hasStops = false;
-    for (const XmlNode* c = FirstElementChild(element); c && !hasStops; c = NextElementSibling(c))
+    for (const XmlNode* c = FirstChildElement(element); c && !hasStops; c = NextSiblingElement(c))
         hasStops = IsStopElement(c);
     if (!hasStops)
         return;
     definition->stopCount = 0;
-    for (const XmlNode* c = FirstElementChild(element); c; c = NextElementSibling(c)) {
+    for (const XmlNode* c = FirstChildElement(element); c; c = NextSiblingElement(c)) {
         if (!IsStopElement(c))
             continue;
         if (definition->stopCount >= GradientMaxStops)
