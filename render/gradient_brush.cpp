@@ -129,11 +129,38 @@ void TransformElements(const Matrix2D& m, float elements[6]) {
     elements[5] = m.f;
 }
 
+// A linear gradient's colour is an affine function of the point, so a
+// gradient transform T can be folded into the vector itself: for the shape
+// point q the gradient reads t = dot(T^-1(q) - P1, d) / |d|^2 (d = P2 - P1),
+// and the vector P1' -> P2' along the gradient of t with t(P1') = 0 and
+// t(P2') = 1 gives the same colours without any brush transform. (Setting a
+// transform on a line brush replaces the one that maps the brush onto its
+// two points, so the spec-style "set the gradient's transform" would lose the
+// vector.) Returns 0 when T is singular.
+int FoldTransformIntoVector(const Matrix2D& transform, GfxPointF* p1, GfxPointF* p2) {
+    Matrix2D back = transform;
+    if (!InvertMatrix(&back.a, &back.b, &back.c, &back.d, &back.e, &back.f))
+        return 0;
+    const float dx = p2->x - p1->x, dy = p2->y - p1->y;
+    const float length2 = dx * dx + dy * dy;
+    // t(q) = dot(q, alpha) + beta
+    const float alphaX = (back.a * dx + back.b * dy) / length2;
+    const float alphaY = (back.c * dx + back.d * dy) / length2;
+    const float beta = ((back.e - p1->x) * dx + (back.f - p1->y) * dy) / length2;
+    const float alpha2 = alphaX * alphaX + alphaY * alphaY;
+    if (!(alpha2 > 0.0f) || !std::isfinite(alpha2))
+        return 0;
+    *p1 = {-beta * alphaX / alpha2, -beta * alphaY / alpha2};
+    *p2 = {p1->x + alphaX / alpha2, p1->y + alphaY / alpha2};
+    return std::isfinite(p1->x) && std::isfinite(p1->y) && std::isfinite(p2->x) &&
+           std::isfinite(p2->y);
+}
+
 // Line brushes of the graphics library refuse the clamp wrap mode, so a
 // padded gradient is built by stretching its vector over the whole shape:
 // the end colours are added at the new ends and the stops are moved to their
 // places on the longer vector, so that nothing of the shape lies beyond it.
-struct PaddedBlend {
+struct LinearBlend {
     GfxPointF p1, p2;
     uint32_t colours[GradientMaxStops + 2];
     float positions[GradientMaxStops + 2];
@@ -149,28 +176,18 @@ int ShapeBox(const ShapeRecord* shape, GfxRectF* box) {
     return shape->path && GfxGetPathBounds(shape->path, nullptr, box);
 }
 
-int PadOverShape(const GradientDef* def, const ShapeRecord* shape, const BrushGeometry& g,
-                 const uint32_t* colours, const float* positions, int count, PaddedBlend* out) {
+int PadOverShape(const ShapeRecord* shape, LinearBlend* blend) {
     GfxRectF box;
     if (!ShapeBox(shape, &box))
         return 0;
-    // The vector lives in gradient space; the gradient transform takes it to
-    // the shape's space, so the shape's corners go the other way.
-    Matrix2D back = {1, 0, 0, 1, 0, 0};
-    if (def->hasTransform) {
-        back = def->transform;
-        if (!InvertMatrix(&back.a, &back.b, &back.c, &back.d, &back.e, &back.f))
-            return 0;
-    }
-    const float dx = g.p2.x - g.p1.x, dy = g.p2.y - g.p1.y;
+    const GfxPointF p1 = blend->p1;
+    const float dx = blend->p2.x - p1.x, dy = blend->p2.y - p1.y;
     const float length2 = dx * dx + dy * dy;
     float tMin = 0.0f, tMax = 1.0f;
     const float xs[2] = {box.x, box.x + box.width}, ys[2] = {box.y, box.y + box.height};
     for (float x : xs) {
         for (float y : ys) {
-            float cx = x, cy = y;
-            TransformPoint(back.a, back.b, back.c, back.d, back.e, back.f, &cx, &cy);
-            float t = ((cx - g.p1.x) * dx + (cy - g.p1.y) * dy) / length2;
+            float t = ((x - p1.x) * dx + (y - p1.y) * dy) / length2;
             tMin = std::fmin(tMin, t);
             tMax = std::fmax(tMax, t);
         }
@@ -183,29 +200,18 @@ int PadOverShape(const GradientDef* def, const ShapeRecord* shape, const BrushGe
     if (!std::isfinite(tMin) || !std::isfinite(tMax))
         return 0;
     const float range = tMax - tMin;
-    out->p1 = {g.p1.x + dx * tMin, g.p1.y + dy * tMin};
-    out->p2 = {g.p1.x + dx * tMax, g.p1.y + dy * tMax};
-    out->count = count + 2;
-    out->colours[0] = colours[0];
-    out->positions[0] = 0.0f;
-    for (int i = 0; i < count; i++) {
-        out->colours[i + 1] = colours[i];
-        out->positions[i + 1] = (positions[i] - tMin) / range;
+    blend->p1 = {p1.x + dx * tMin, p1.y + dy * tMin};
+    blend->p2 = {p1.x + dx * tMax, p1.y + dy * tMax};
+    const int n = blend->count;
+    for (int i = n; i > 0; i--) {
+        blend->colours[i] = blend->colours[i - 1];
+        blend->positions[i] = (blend->positions[i - 1] - tMin) / range;
     }
-    out->colours[count + 1] = colours[count - 1];
-    out->positions[count + 1] = 1.0f;
+    blend->positions[0] = 0.0f; // the first colour, from the new start
+    blend->colours[n + 1] = blend->colours[n];
+    blend->positions[n + 1] = 1.0f; // the last colour, to the new end
+    blend->count = n + 2;
     return 1;
-}
-
-void SetBrushTransform(GfxBrush* brush, const GradientDef* def, int radial) {
-    if (!def->hasTransform)
-        return;
-    float elements[6];
-    TransformElements(def->transform, elements);
-    if (radial)
-        GfxSetPathGradientTransform(brush, elements);
-    else
-        GfxSetLineTransform(brush, elements);
 }
 
 GfxBrush* CreateLinearBrush(const GradientDef* def, const ShapeRecord* shape,
@@ -214,27 +220,26 @@ GfxBrush* CreateLinearBrush(const GradientDef* def, const ShapeRecord* shape,
     float dx = g.p2.x - g.p1.x, dy = g.p2.y - g.p1.y;
     if (!(dx * dx + dy * dy >= 1e-6f))
         return nullptr;
+    LinearBlend blend;
+    blend.p1 = g.p1;
+    blend.p2 = g.p2;
+    blend.count = count;
+    for (int i = 0; i < count; i++) {
+        blend.colours[i] = colours[i];
+        blend.positions[i] = positions[i];
+    }
+    if (def->hasTransform && !FoldTransformIntoVector(def->transform, &blend.p1, &blend.p2))
+        return nullptr;
     int wrapMode = def->vectorFromTransform ? GfxWrapModeTile : SpreadToWrapMode(def->spread, 0);
-    GfxBrush* brush = nullptr;
-    PaddedBlend padded;
     if (wrapMode == GfxWrapModeClamp) {
-        if (PadOverShape(def, shape, g, colours, positions, count, &padded)) {
-            brush = GfxCreateLineBrush(padded.p1, padded.p2, padded.colours[0],
-                                       padded.colours[padded.count - 1], GfxWrapModeTile);
-            if (brush)
-                GfxSetLinePresetBlend(brush, padded.colours, padded.positions, padded.count);
-        } else {
-            // No box to cover: mirroring at least continues each end smoothly.
-            wrapMode = GfxWrapModeTileFlipXY;
-        }
+        // Without a box to cover, mirroring at least continues both ends
+        // smoothly.
+        wrapMode = PadOverShape(shape, &blend) ? GfxWrapModeTile : GfxWrapModeTileFlipXY;
     }
-    if (!brush && wrapMode != GfxWrapModeClamp) {
-        brush = GfxCreateLineBrush(g.p1, g.p2, colours[0], colours[count - 1], wrapMode);
-        if (brush && count > 2)
-            GfxSetLinePresetBlend(brush, colours, positions, count);
-    }
-    if (brush)
-        SetBrushTransform(brush, def, 0);
+    GfxBrush* brush = GfxCreateLineBrush(blend.p1, blend.p2, blend.colours[0],
+                                         blend.colours[blend.count - 1], wrapMode);
+    if (brush && blend.count > 2)
+        GfxSetLinePresetBlend(brush, blend.colours, blend.positions, blend.count);
     return brush;
 }
 
@@ -263,7 +268,11 @@ GfxBrush* CreateRadialBrush(const GradientDef* def, const BrushGeometry& g, cons
     }
     if (g.focus.x != g.centre.x || g.focus.y != g.centre.y)
         GfxSetPathGradientCenterPoint(brush, g.focus);
-    SetBrushTransform(brush, def, 1);
+    if (def->hasTransform) {
+        float elements[6];
+        TransformElements(def->transform, elements);
+        GfxSetPathGradientTransform(brush, elements);
+    }
     GfxSetPathGradientWrapMode(brush, SpreadToWrapMode(def->spread, 1));
     GfxDeletePath(circle);
     return brush;

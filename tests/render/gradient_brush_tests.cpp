@@ -116,6 +116,48 @@ TEST_F(GradientBrush, LinearStopsAreSortedAndPadded) {
     EXPECT_TRUE(Near(Red, c.At(23, 5), 40)); // mirrored start
 }
 
+TEST_F(GradientBrush, LinearGradientTransformTurnsAndScalesTheVector) {
+    // A quarter turn takes the horizontal vector (0, 0)-(100, 0) to the
+    // vertical (0, 0)-(0, 100): red at the top, blue at the bottom.
+    GradientDef def = Linear(0, 0, 1, 0, 1);
+    AddStop(&def, 0.0f, Red);
+    AddStop(&def, 1.0f, Blue);
+    def.hasTransform = 1;
+    def.transform = {0, 1, -1, 0, 0, 0};
+    Canvas c = FillWith(CreateGradientBrush(&def, &shape), 100, 100);
+    EXPECT_TRUE(Near(Red, c.At(50, 0), 4));
+    EXPECT_TRUE(Near(Blue, c.At(50, 99), 4));
+    EXPECT_EQ(c.At(1, 50), c.At(98, 50)); // no change across
+    EXPECT_TRUE(Near(0xFF800080u, c.At(10, 50), 6));
+
+    // Half the length, shifted by 20: pad keeps red before 20 and blue past 70.
+    def.transform = {0.5f, 0, 0, 0.5f, 20, 0};
+    c = FillWith(CreateGradientBrush(&def, &shape), 100, 10);
+    EXPECT_TRUE(Near(Red, c.At(5, 5), 4));
+    EXPECT_TRUE(Near(Red, c.At(19, 5), 6));
+    EXPECT_TRUE(Near(0xFF800080u, c.At(45, 5), 8));
+    EXPECT_TRUE(Near(Blue, c.At(71, 5), 6));
+    EXPECT_TRUE(Near(Blue, c.At(99, 5), 4));
+
+    // A singular gradient transform gives no brush.
+    def.transform = {1, 1, 1, 1, 0, 0};
+    EXPECT_EQ(nullptr, CreateGradientBrush(&def, &shape));
+}
+
+TEST_F(GradientBrush, PadWithoutAnyBoxStillGivesABrush) {
+    // No stored bounds and no path: the vector cannot be stretched over the
+    // shape, so the ends are mirrored instead of clamped.
+    GradientDef def = Linear(25, 0, 75, 0, 0);
+    AddStop(&def, 0.0f, Red);
+    AddStop(&def, 1.0f, Blue);
+    ShapeRecord bare = shape;
+    bare.boundsValid = 0;
+    Canvas c = FillWith(CreateGradientBrush(&def, &bare), 100, 10);
+    EXPECT_TRUE(Near(Red, c.At(26, 5), 8));
+    EXPECT_TRUE(Near(Blue, c.At(74, 5), 8));
+    EXPECT_TRUE(Near(Blue, c.At(76, 5), 8)); // mirrored, not started over
+}
+
 TEST_F(GradientBrush, RadialBlendRunsFromTheCentreOutwards) {
     GradientDef def = Radial(50, 50, 50, 0);
     AddStop(&def, 0.0f, Red);
