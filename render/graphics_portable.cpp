@@ -62,10 +62,9 @@ static void ExtendFigure(GfxPath* path, const GfxPointF* points, int count, uint
     }
     if (count == 0)
         return;
-    for (int i = 0; i < count; i++) {
-        path->points.push_back(points[i]);
-        path->types.push_back(i == 0 ? firstType : type);
-    }
+    path->points.insert(path->points.end(), points, points + count);
+    path->types.push_back(firstType);
+    path->types.insert(path->types.end(), static_cast<size_t>(count - 1), type);
     path->newFigure = false;
 }
 

@@ -5,6 +5,7 @@
 
 #include <cfloat>
 #include <cmath>
+#include <cstdint>
 
 #include "svg/text.h"
 
@@ -35,43 +36,95 @@ static float FloatFromDouble(double value) {
     return static_cast<float>(value);
 }
 
+// Powers of ten that a double holds exactly.
+static const double kExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                           1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                           1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// The digits of a number as they are read: the integer of all mantissa
+// digits, how many of them are significant, and the power of ten to apply.
+struct DecimalDigits {
+    uint64_t mantissa = 0;
+    int significant = 0;
+    int scale = 0;
+    int digits = 0; // mantissa digits, zeros included
+};
+
+// Steps over decimal digits from index i, adding them to the mantissa.
+// Returns the index after them; `fraction` digits lower the scale.
+static int ReadDigits(const wchar_t* s, int i, int length, bool fraction, DecimalDigits* d) {
+    for (; i < length && IsDigit(s[i]); i++) {
+        d->digits++;
+        if (d->significant > 0 || s[i] != L'0')
+            d->significant++;
+        if (d->significant <= 19)
+            d->mantissa = d->mantissa * 10 + static_cast<uint64_t>(s[i] - L'0');
+        else if (!fraction)
+            d->scale++; // digits beyond 19 only count for the magnitude
+        if (fraction && d->significant <= 19)
+            d->scale--;
+    }
+    return i;
+}
+
+// Reads exponent digits from index i into *exponent (saturating); returns
+// the index after them and the count of digits in *count.
+static int ReadExponentDigits(const wchar_t* s, int i, int length, int* exponent, int* count) {
+    for (; i < length && IsDigit(s[i]); i++) {
+        (*count)++;
+        if (*exponent < 100000)
+            *exponent = *exponent * 10 + (s[i] - L'0');
+    }
+    return i;
+}
+
+// The common case without the general conversion: at most 15 significant
+// digits and a power of ten up to 22. Digits and power are then exact
+// doubles and one division or multiplication rounds correctly, so the result
+// is the double the general conversion gives. False for any other number.
+static bool ConvertShortDecimal(const DecimalDigits& d, bool negative, double* result) {
+    if (d.significant > 15 || d.scale < -22 || d.scale > 22)
+        return false;
+    double value = static_cast<double>(d.mantissa);
+    value = d.scale < 0 ? value / kExactPowersOfTen[-d.scale] : value * kExactPowersOfTen[d.scale];
+    *result = negative ? -value : value;
+    return true;
+}
+
 int ScanNumber(const std::wstring& text, int position, float* value) {
     *value = 0;
     int start = SkipSeparators(text, position);
     int length = static_cast<int>(text.size());
     const wchar_t* s = text.data();
     int i = start - 1; // 0-based index of the next character
+    bool negative = false;
     if (i < length && (s[i] == L'+' || s[i] == L'-'))
-        i++;
-    int digits = 0;
-    while (i < length && IsDigit(s[i])) {
-        i++;
-        digits++;
-    }
-    if (i < length && s[i] == L'.') {
-        i++;
-        while (i < length && IsDigit(s[i])) {
-            i++;
-            digits++;
-        }
-    }
+        negative = s[i++] == L'-';
+    DecimalDigits d;
+    i = ReadDigits(s, i, length, false, &d);
+    if (i < length && s[i] == L'.')
+        i = ReadDigits(s, i + 1, length, true, &d);
     int mantissaEnd = i;
-    int exponentDigits = 0;
+    int exponent = 0, exponentDigits = 0;
+    bool negativeExponent = false;
     if (i < length && (s[i] == L'e' || s[i] == L'E')) {
         i++;
         if (i < length && (s[i] == L'+' || s[i] == L'-'))
-            i++;
-        while (i < length && IsDigit(s[i])) {
-            i++;
-            exponentDigits++;
-        }
+            negativeExponent = s[i++] == L'-';
+        i = ReadExponentDigits(s, i, length, &exponent, &exponentDigits);
     }
-    if (digits == 0)
+    if (d.digits == 0)
         return start;
     // An exponent marker without digits is consumed but adds nothing: the
     // value is that of the digits before it ("1e" is 1).
     int end = exponentDigits > 0 ? i : mantissaEnd;
-    *value = FloatFromDouble(ConvertDecimal(s + (start - 1), s + end));
+    d.scale += negativeExponent ? -exponent : exponent;
+    double converted;
+    if (d.mantissa == 0)
+        converted = negative ? -0.0 : 0.0;
+    else if (!ConvertShortDecimal(d, negative, &converted))
+        converted = ConvertDecimal(s + (start - 1), s + end);
+    *value = FloatFromDouble(converted);
     return i + 1;
 }
 

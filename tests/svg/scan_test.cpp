@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <cfloat>
 #include <cmath>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "svg/scan.h"
+#include "svg/text.h"
 
 namespace {
 
@@ -107,6 +110,41 @@ TEST(ScanNumber, OutOfRangeValuesBecomeInfinityOrZero) {
     std::wstring longFraction = L"0." + std::wstring(5000, L'0') + L"1";
     EXPECT_EQ(ScanNumber(longFraction, 1, &value), static_cast<int>(longFraction.size()) + 1);
     EXPECT_EQ(value, 0.0f);
+}
+
+// The scanner converts short numbers itself; every number must still get
+// exactly the float of the general decimal conversion.
+TEST(ScanNumber, AgreesWithTheGeneralConversion) {
+    std::mt19937 random(2024);
+    auto digits = [&](int count) {
+        std::wstring out;
+        for (int i = 0; i < count; i++)
+            out.push_back(static_cast<wchar_t>(L'0' + random() % 10));
+        return out;
+    };
+    for (int round = 0; round < 200000; round++) {
+        std::wstring text;
+        if (random() % 3 == 0)
+            text.push_back(random() % 2 ? L'-' : L'+');
+        text += digits(random() % 12);
+        if (random() % 2)
+            text += L"." + digits(random() % 12);
+        if (text.find_first_of(L"0123456789") == std::wstring::npos)
+            text += L"7";
+        if (random() % 3 == 0) {
+            text.push_back(random() % 2 ? L'e' : L'E');
+            if (random() % 2)
+                text.push_back(random() % 2 ? L'-' : L'+');
+            text += digits(1 + random() % 2);
+        }
+        double general = ConvertDecimal(text.data(), text.data() + text.size());
+        float expected = general > FLT_MAX    ? HUGE_VALF
+                         : general < -FLT_MAX ? -HUGE_VALF
+                                              : static_cast<float>(general);
+        float value = 0;
+        ASSERT_EQ(ScanNumber(text, 1, &value), static_cast<int>(text.size()) + 1) << text;
+        ASSERT_EQ(value, expected) << std::string(text.begin(), text.end());
+    }
 }
 
 TEST(ScanNumber, NonAsciiDigitsAreNoNumber) {
