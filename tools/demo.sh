@@ -9,6 +9,8 @@ build=${VEXLAR_BUILD:-$top/build}/x86_64
 cmake -S "$top" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-x86_64.cmake" >/dev/null
 cmake --build "$build" -j "$(nproc)" --target Vexlar vexlar-host >/dev/null
 bash tools/wine-prefix.sh "$build/wineprefix"
-cd "$build/bin"
+# Run from the top folder: script and drawing paths are relative to it, and
+# the picture lands in out/ (git ignores it). Vexlar.dll is found next to
+# the host program.
 xvfb-run -a -s "-screen 0 1280x1024x24" env VEXLAR_WINEPREFIX="$build/wineprefix" \
-  "$top/cmake/wine-run.sh" vexlar-host.exe "$@"
+  "$top/cmake/wine-run.sh" "$build/bin/vexlar-host.exe" "$@"
