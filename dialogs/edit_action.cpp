@@ -1,4 +1,38 @@
+#include "dialogs/action_dialogs.h"
+#include "dialogs/dialog_framework.h"
+#include "plugin/action_table.h"
 #include "plugin/entry_points.h"
 
-// Not built yet: no dialog opens and nothing is written.
-int EditAction(int /*action*/, char** /*params*/) { return 0; }
+typedef DialogDescription (*DescribeDialogFunction)(char** params);
+
+struct ActionDialog {
+    int action;
+    DescribeDialogFunction describe;
+};
+
+static const ActionDialog ActionDialogs[] = {
+    {ActionLayerCreate, &DescribeLayerCreateDialog},
+    {ActionLayerDestroy, &DescribeLayerDestroyDialog},
+    {ActionLayerShowHide, &DescribeShowHideDialog},
+    {ActionLayerSetOpacity, &DescribeSetOpacityDialog},
+    {ActionLayerSetTint, &DescribeSetTintDialog},
+    {ActionOverlayPause, &DescribeOverlayPauseDialog},
+    {ActionLayerSetRotation, &DescribeSetRotationDialog},
+};
+
+int DescribeActionDialog(int action, char** params, DialogDescription* dialog) {
+    for (const ActionDialog& entry : ActionDialogs) {
+        if (entry.action == action) {
+            *dialog = entry.describe(params);
+            return 1;
+        }
+    }
+    return 0;
+}
+
+int EditAction(int action, char** params) {
+    DialogDescription dialog;
+    if (!DescribeActionDialog(action, params, &dialog))
+        return 0;
+    return RunDialog(&dialog, params);
+}
