@@ -63,11 +63,16 @@ void GfxAddRectangle(GfxPath* path, float x, float y, float width, float height)
 void GfxCloseFigure(GfxPath* path);
 void GfxSetFillMode(GfxPath* path, int fillMode);
 int GfxGetFillMode(GfxPath* path);
-// Axis-aligned bounds of the path's points under an optional matrix (six
-// floats, or null), without a pen. Returns 1 on success; 0 when the bounds
+// Axis-aligned bounds of the path's points (control points included) under
+// an optional matrix (six floats, or null), without a pen. As GDI+ measures
+// them, bounds under a matrix are the box around the transformed box of the
+// points, which is wider than the points' own box when the matrix rotates or
+// shears. Returns 1 on success; 0 when the bounds
 // entry point is unavailable (see GfxResolvePathBounds) or the call failed.
 int GfxGetPathBounds(GfxPath* path, const float* matrix, GfxRectF* bounds);
 // The path's points and their types, for inspection (tests, tools).
+// GfxGetPathData copies the first `count` of them at most and returns how
+// many it copied.
 int GfxGetPathPointCount(GfxPath* path);
 int GfxGetPathData(GfxPath* path, GfxPointF* points, uint8_t* types, int count);
 
@@ -108,8 +113,8 @@ void GfxSetLineTransform(GfxBrush* brush, const float matrix[6]);
 GfxBrush* GfxCreatePathGradient(GfxPath* path);
 void GfxSetPathGradientCenterColour(GfxBrush* brush, uint32_t argb);
 void GfxSetPathGradientSurroundColour(GfxBrush* brush, uint32_t argb);
-void GfxSetPathGradientPresetBlend(GfxBrush* brush, const uint32_t* colours,
-                                   const float* positions, int count);
+void GfxSetPathGradientPresetBlend(GfxBrush* brush, const uint32_t* colours, const float* positions,
+                                   int count);
 void GfxSetPathGradientCenterPoint(GfxBrush* brush, GfxPointF point);
 void GfxSetPathGradientTransform(GfxBrush* brush, const float matrix[6]);
 void GfxSetPathGradientWrapMode(GfxBrush* brush, int wrapMode);
