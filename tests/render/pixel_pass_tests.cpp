@@ -120,3 +120,22 @@ TEST(PixelPasses, PassesMatchTheDirectFormulaOnEveryByte) {
         }
     }
 }
+
+TEST(PixelPasses, PremultiplyMatchesTheDirectFormulaForEveryAlphaAndChannel) {
+    std::vector<uint32_t> px;
+    for (uint32_t a = 0; a < 256; a++) {
+        for (uint32_t c = 0; c < 256; c++)
+            px.push_back(Pixel(a, c, 255 - c, (c * 7) & 0xFF));
+    }
+    std::vector<uint32_t> out = px;
+    PremultiplyAlpha(out.data(), static_cast<int>(out.size()));
+    for (size_t i = 0; i < px.size(); i++) {
+        uint32_t a = px[i] >> 24;
+        uint32_t expect = px[i];
+        if (a != 0 && a != 255) {
+            expect = Pixel(a, ((px[i] >> 16) & 0xFF) * a / 255, ((px[i] >> 8) & 0xFF) * a / 255,
+                           (px[i] & 0xFF) * a / 255);
+        }
+        ASSERT_EQ(expect, out[i]) << std::hex << px[i];
+    }
+}
