@@ -35,11 +35,6 @@ void ReleaseEveryLayer() {
     PurgeDeferredReleases();
 }
 
-int HideLayerOverlay(const std::wstring&, Layer* layer, void*) {
-    HideOverlay(layer);
-    return 1;
-}
-
 int Integer(const std::wstring& text) {
     return Int32ValueOfText(text);
 }
@@ -90,10 +85,6 @@ void RelayoutAllOverlays() {
     // up again.
     for (const std::wstring& key : keys)
         RelayoutLayer(FindLayerByKey(key));
-}
-
-void HideAllOverlays() {
-    ForEachLayer(&HideLayerOverlay, nullptr);
 }
 
 void ReplayJournal() {

@@ -7,7 +7,5 @@ void TeardownAll();
 // Message 5: re-positions every overlay, re-rendering those whose Rectangle
 // changed size.
 void RelayoutAllOverlays();
-// Messages 6 and 7: hides every overlay window.
-void HideAllOverlays();
 // Message 8: runs the journal's actions again, oldest first.
 void ReplayJournal();

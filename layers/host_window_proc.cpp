@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "layers/layer_actions.h"
 #include "layers/registry.h"
 
 // Forwards a message of a window whose Layer is gone and gives the window its
@@ -27,19 +28,7 @@ static void EndLayerOfDestroyedWindow(HWND window) {
     Layer* layer = FindLayerByHostWindow(window, &key);
     if (layer) {
         DeferRelease(&layer->document, layer->bitmap);
-        HWND overlay = layer->overlayWindow;
-        layer->hostWindow = nullptr;
-        layer->overlayWindow = nullptr;
-        layer->bitmap = nullptr;
-        layer->pixels = nullptr;
-        layer->bitmapWidth = 0;
-        layer->bitmapHeight = 0;
-        layer->savedWindowProc = nullptr;
-        layer->visible = 0;
-        if (overlay && IsWindow(overlay)) {
-            ShowWindow(overlay, SW_HIDE);
-            DestroyWindow(overlay);
-        }
+        DetachLayerWindows(layer); // the bitmap now belongs to the deferred entry
         RemoveSubclassEntry(window);
         RemoveLayer(key);
     }

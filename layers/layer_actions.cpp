@@ -86,19 +86,10 @@ int LayerSetRotation(const std::wstring& name, float degrees) {
     return 1;
 }
 
-namespace {
-
-int HideLayerOverlay(const std::wstring&, Layer* layer, void*) {
-    HideOverlay(layer);
-    return 1;
-}
-
-} // namespace
-
 int OverlayPause(int pause) {
     SetOverlaysPaused(pause ? 1 : 0);
     if (OverlaysPaused()) {
-        ForEachLayer(&HideLayerOverlay, nullptr);
+        HideAllOverlays();
         return 1;
     }
     // Presenting moves and shows windows, which can re-enter the module:

@@ -19,6 +19,10 @@ int LayerSetRotation(const std::wstring& name, float degrees);
 // Hides (1) every overlay or presents every visible Layer again (0). Returns 1.
 int OverlayPause(int pause);
 
+// Forgets the Layer's windows and bitmap (the fields become 0, visible too)
+// and destroys its overlay window; whoever calls it has taken care of the
+// host window's procedure and of the bitmap.
+void DetachLayerWindows(Layer* layer);
 // Gives the host window its own procedure back and destroys the overlay, the
 // drawing and the bitmap of a Layer; the registry entry stays for the caller.
 void ReleaseLayerResources(Layer* layer);

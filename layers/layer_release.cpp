@@ -5,14 +5,8 @@
 #include "layers/overlay.h"
 #include "layers/registry.h"
 
-void ReleaseLayerResources(Layer* layer) {
-    if (layer->hostWindow && layer->savedWindowProc && IsWindow(layer->hostWindow))
-        SetWindowLongPtrW(layer->hostWindow, GWLP_WNDPROC,
-                          reinterpret_cast<LONG_PTR>(layer->savedWindowProc));
-    if (layer->hostWindow)
-        RemoveSubclassEntry(layer->hostWindow);
+void DetachLayerWindows(Layer* layer) {
     HWND overlay = layer->overlayWindow;
-    HBITMAP bitmap = layer->bitmap;
     layer->hostWindow = nullptr;
     layer->overlayWindow = nullptr;
     layer->bitmap = nullptr;
@@ -25,6 +19,16 @@ void ReleaseLayerResources(Layer* layer) {
         ShowWindow(overlay, SW_HIDE);
         DestroyWindow(overlay);
     }
+}
+
+void ReleaseLayerResources(Layer* layer) {
+    if (layer->hostWindow && layer->savedWindowProc && IsWindow(layer->hostWindow))
+        SetWindowLongPtrW(layer->hostWindow, GWLP_WNDPROC,
+                          reinterpret_cast<LONG_PTR>(layer->savedWindowProc));
+    if (layer->hostWindow)
+        RemoveSubclassEntry(layer->hostWindow);
+    HBITMAP bitmap = layer->bitmap;
+    DetachLayerWindows(layer);
     ClearSvgDocument(&layer->document);
     if (bitmap)
         DeleteObject(bitmap);

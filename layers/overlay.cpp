@@ -88,6 +88,15 @@ void HideOverlay(Layer* layer) {
         ShowWindow(layer->overlayWindow, SW_HIDE);
 }
 
+static int HideLayerOverlay(const std::wstring&, Layer* layer, void*) {
+    HideOverlay(layer);
+    return 1;
+}
+
+void HideAllOverlays() {
+    ForEachLayer(&HideLayerOverlay, nullptr);
+}
+
 void RelayoutLayer(Layer* layer) {
     if (!layer || !layer->hostWindow || !IsWindow(layer->hostWindow))
         return;

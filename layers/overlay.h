@@ -26,6 +26,8 @@ void RepositionOverlay(Layer* layer);
 void ClipOverlay(Layer* layer, int x, int y);
 // Hides the overlay window when the Layer has one that still exists.
 void HideOverlay(Layer* layer);
+// Hides the overlay window of every Layer; nothing else changes.
+void HideAllOverlays();
 // Follows a change of the host window: a new client size re-renders and
 // presents the Layer, an unchanged one only re-positions a visible overlay.
 void RelayoutLayer(Layer* layer);
