@@ -4,7 +4,6 @@
 #include <filesystem>
 #include <system_error>
 
-#include "render/graphics.h"
 #include "svg/text.h"
 
 #ifdef _WIN32
@@ -57,28 +56,23 @@ std::wstring TempPath(const std::wstring& name) {
     return TempFolder() + L"/" + name;
 }
 
-std::wstring WriteTempFile(const std::wstring& name, const std::string& bytes) {
-    std::wstring path = TempPath(name);
+bool TryWriteTempFile(const std::wstring& name, const std::string& bytes, std::wstring* path) {
+    *path = TempPath(name);
 #ifdef _WIN32
-    FILE* file = _wfopen(NativePath(path).c_str(), L"wb");
+    FILE* file = _wfopen(NativePath(*path).c_str(), L"wb");
 #else
-    FILE* file = std::fopen(NativePath(path).c_str(), "wb");
+    FILE* file = std::fopen(NativePath(*path).c_str(), "wb");
 #endif
-    EXPECT_TRUE(file) << "cannot write " << Utf8FromWide(path);
-    if (file) {
-        std::fwrite(bytes.data(), 1, bytes.size(), file);
-        std::fclose(file);
-    }
-    return path;
+    if (!file)
+        return false;
+    bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    return std::fclose(file) == 0 && written;
 }
 
-void GraphicsTest::SetUpTestSuite() {
-    static int started = 0;
-    if (started)
-        return;
-    uintptr_t token = 0;
-    started = GfxStartup(&token);
-    GfxResolvePathBounds();
+std::wstring WriteTempFile(const std::wstring& name, const std::string& bytes) {
+    std::wstring path;
+    EXPECT_TRUE(TryWriteTempFile(name, bytes, &path)) << "cannot write " << Utf8FromWide(path);
+    return path;
 }
 
 int LoadedSvg::Load(const std::string& text) {

@@ -1,6 +1,5 @@
 // Test support for the loader: real files in a private temporary folder, and
-// a fixture that starts the graphics layer (GDI+ must run before paths can be
-// made or measured on Windows).
+// a document that loads them.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -14,11 +13,12 @@ const std::wstring& TempFolder();
 std::wstring TempPath(const std::wstring& name);
 // Writes the bytes to the named file in the folder; returns its path.
 std::wstring WriteTempFile(const std::wstring& name, const std::string& bytes);
+// The same without failing the test: false when the file cannot be written.
+bool TryWriteTempFile(const std::wstring& name, const std::string& bytes, std::wstring* path);
 
-class GraphicsTest : public ::testing::Test {
-  protected:
-    static void SetUpTestSuite();
-};
+// The fixture of tests that load files. The graphics layer is already
+// running: graphics_environment.cpp starts it for the whole program.
+class GraphicsTest : public ::testing::Test {};
 
 // A document that clears itself; Load writes the text to a file first.
 struct LoadedSvg {

@@ -177,10 +177,11 @@ TEST_F(WalkerTest, RectangleCornerRadii) {
         ASSERT_EQ(1, svg.Count()) << c.attributes;
         PathContents path = ReadPath(svg[0].path);
         ASSERT_GE(path.points.size(), 4u) << c.attributes;
-        if (c.points > 0)
+        if (c.points > 0) {
             EXPECT_EQ(static_cast<size_t>(c.points), path.points.size()) << c.attributes;
-        else if (c.points == 0) // lines and four arcs
+        } else if (c.points == 0) { // lines and four arcs
             EXPECT_GT(path.points.size(), 12u) << c.attributes;
+        }
         EXPECT_FLOAT_EQ(c.startX, path.points[0].x) << c.attributes;
         EXPECT_FLOAT_EQ(c.startY, path.points[0].y) << c.attributes;
         EXPECT_FLOAT_EQ(c.secondX, path.points[1].x) << c.attributes;

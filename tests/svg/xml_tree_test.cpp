@@ -256,10 +256,19 @@ TEST(XmlTreeTest, LargeValuesAndFiles) {
 TEST(XmlTreeTest, UnreadableFilesGiveNoTree) {
     EXPECT_EQ(nullptr, LoadXmlTree(TempPath(L"does-not-exist.svg")));
     EXPECT_EQ(nullptr, LoadXmlTree(TempFolder()));
-    // A wide file name outside ASCII reaches the file system intact.
-    XmlTree* tree = LoadXmlTree(WriteTempFile(L"\u00fcn\u00efc\u00f6d\u00e9.svg", "<svg/>"));
+}
+
+// A wide file name outside ASCII reaches the file system intact. Wine maps
+// names through the Unix locale, which may be plain ASCII on a build machine;
+// the test is skipped where the name cannot even be created.
+TEST(XmlTreeTest, FileNamesOutsideAscii) {
+    std::wstring path;
+    if (!TryWriteTempFile(L"\u00fcn\u00efc\u00f6d\u00e9 \u20ac.svg", "<svg id='\xC3\xA9'/>", &path))
+        GTEST_SKIP() << "the file system here cannot hold the name";
+    XmlTree* tree = LoadXmlTree(path);
     ASSERT_TRUE(tree);
     EXPECT_TRUE(XmlParseSucceeded(tree));
+    EXPECT_EQ(L"\u00e9", XmlAttribute(XmlRootElement(tree), L"id"));
     ReleaseXmlTree(tree);
 }
 
