@@ -1,13 +1,10 @@
 #include "svg/file_access.h"
 
-#include <filesystem>
 #include <system_error>
 
 #include "svg/text.h"
 
-// The only place where the platform's file naming shows: Windows takes the
-// wide text as it is, other systems take UTF-8 bytes.
-static std::filesystem::path NativePath(const std::wstring& path) {
+std::filesystem::path NativeFilePath(const std::wstring& path) {
 #ifdef _WIN32
     return std::filesystem::path(path);
 #else
@@ -17,16 +14,16 @@ static std::filesystem::path NativePath(const std::wstring& path) {
 
 FILE* OpenFileForReading(const std::wstring& path) {
 #ifdef _WIN32
-    return _wfopen(NativePath(path).c_str(), L"rb");
+    return _wfopen(NativeFilePath(path).c_str(), L"rb");
 #else
-    return std::fopen(NativePath(path).c_str(), "rb");
+    return std::fopen(NativeFilePath(path).c_str(), "rb");
 #endif
 }
 
 long long RegularFileSize(const std::wstring& path) {
     if (path.empty())
         return -1;
-    std::filesystem::path native = NativePath(path);
+    std::filesystem::path native = NativeFilePath(path);
     std::error_code error;
     if (!std::filesystem::is_regular_file(native, error) || error)
         return -1;

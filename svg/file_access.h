@@ -3,7 +3,12 @@
 #pragma once
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
+
+// The path as the platform's file system takes it: the wide text itself on
+// Windows, its UTF-8 bytes elsewhere.
+std::filesystem::path NativeFilePath(const std::wstring& path);
 
 // Opens the file for binary reading; null when it cannot be opened.
 FILE* OpenFileForReading(const std::wstring& path);

@@ -1,9 +1,10 @@
 #include "svg_files.h"
 
-#include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 
+#include "svg/file_access.h"
 #include "svg/text.h"
 
 #ifdef _WIN32
@@ -12,14 +13,6 @@
 #else
 #include <unistd.h>
 #endif
-
-static std::filesystem::path NativePath(const std::wstring& path) {
-#ifdef _WIN32
-    return std::filesystem::path(path);
-#else
-    return std::filesystem::path(Utf8FromWide(path));
-#endif
-}
 
 namespace {
 // Removes the folder and its files when the program ends.
@@ -58,15 +51,10 @@ std::wstring TempPath(const std::wstring& name) {
 
 bool TryWriteTempFile(const std::wstring& name, const std::string& bytes, std::wstring* path) {
     *path = TempPath(name);
-#ifdef _WIN32
-    FILE* file = _wfopen(NativePath(*path).c_str(), L"wb");
-#else
-    FILE* file = std::fopen(NativePath(*path).c_str(), "wb");
-#endif
-    if (!file)
-        return false;
-    bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    return std::fclose(file) == 0 && written;
+    std::ofstream file(NativeFilePath(*path), std::ios::binary);
+    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    file.close();
+    return !file.fail();
 }
 
 std::wstring WriteTempFile(const std::wstring& name, const std::string& bytes) {

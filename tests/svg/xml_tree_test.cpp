@@ -6,17 +6,9 @@
 
 #include "svg/text.h"
 #include "svg_files.h"
+#include "xml_fixture.h"
 
 namespace {
-
-struct Tree {
-    XmlTree* tree;
-    explicit Tree(const std::string& bytes) : tree(ParseXmlTree(bytes.data(), bytes.size())) {}
-    ~Tree() { ReleaseXmlTree(tree); }
-    Tree(const Tree&) = delete;
-    Tree& operator=(const Tree&) = delete;
-    const XmlNode* Root() const { return XmlRootElement(tree); }
-};
 
 const XmlNode* FirstElement(const XmlNode* node) {
     node = XmlFirstChild(node);
@@ -69,22 +61,22 @@ TEST(XmlTreeTest, EncodingsComeFromTheDocument) {
          L"\u00e9\u00ff"},
     };
     for (const Case& c : cases) {
-        Tree t(c.bytes);
+        ParsedXml t(c.bytes);
         ASSERT_TRUE(XmlParseSucceeded(t.tree))
             << c.label << ": " << Utf8FromWide(XmlErrorMessage(t.tree));
         EXPECT_EQ(L"svg", XmlName(t.Root())) << c.label;
         EXPECT_EQ(c.value, XmlAttribute(t.Root(), L"a")) << c.label;
     }
     // An encoding expat does not know is an error of the document.
-    Tree unknown("<?xml version=\"1.0\" encoding=\"x-unknown\"?><svg/>");
+    ParsedXml unknown("<?xml version=\"1.0\" encoding=\"x-unknown\"?><svg/>");
     ASSERT_TRUE(unknown.tree);
     EXPECT_FALSE(XmlParseSucceeded(unknown.tree));
     EXPECT_EQ(L"unknown encoding", XmlErrorMessage(unknown.tree));
 }
 
 TEST(XmlTreeTest, AttributeValuesAreNormalisedAndLookedUpExactly) {
-    Tree t("<svg style=\"fill:red;\n\tstroke:blue\r\n\" kept=\"a&#10;b&#9;c\" Fill=\"x\" "
-           "xlink:href=\"#g\" empty=\"\"><\xC3\xA4 \xC3\xB6=\"1\"/></svg>");
+    ParsedXml t("<svg style=\"fill:red;\n\tstroke:blue\r\n\" kept=\"a&#10;b&#9;c\" Fill=\"x\" "
+                "xlink:href=\"#g\" empty=\"\"><\xC3\xA4 \xC3\xB6=\"1\"/></svg>");
     ASSERT_TRUE(XmlParseSucceeded(t.tree));
     const XmlNode* root = t.Root();
     // Literal line breaks and tabs become blanks (CR LF is one line break);
@@ -112,8 +104,9 @@ TEST(XmlTreeTest, AttributeValuesAreNormalisedAndLookedUpExactly) {
 }
 
 TEST(XmlTreeTest, NavigationAndTextContent) {
-    Tree t("<?xml version=\"1.0\"?>\n<!-- before -->\n<svg>a<g id=\"g\">b<![CDATA[<c>]]><!-- no -->"
-           "<?pi no?>d<rect/></g>e&amp;</svg>");
+    ParsedXml t(
+        "<?xml version=\"1.0\"?>\n<!-- before -->\n<svg>a<g id=\"g\">b<![CDATA[<c>]]><!-- no -->"
+        "<?pi no?>d<rect/></g>e&amp;</svg>");
     ASSERT_TRUE(XmlParseSucceeded(t.tree));
     const XmlNode* root = t.Root();
     EXPECT_EQ(nullptr, XmlParent(root));
@@ -160,7 +153,7 @@ TEST(XmlTreeTest, ErrorsCarryTheParserMessageAndLine) {
         {"<svg a=\"\xFF\"/>", L"not well-formed (invalid token)", 1},
     };
     for (const Case& c : cases) {
-        Tree t(c.bytes);
+        ParsedXml t(c.bytes);
         ASSERT_TRUE(t.tree) << c.bytes;
         EXPECT_FALSE(XmlParseSucceeded(t.tree)) << c.bytes;
         EXPECT_EQ(c.message, XmlErrorMessage(t.tree)) << c.bytes;
@@ -173,7 +166,7 @@ TEST(XmlTreeTest, DocumentWithoutElementsHasNoRoot) {
     const char* texts[] = {"<?xml version=\"1.0\"?>", "  \n ", "<!-- only a comment -->",
                            "\xEF\xBB\xBF"};
     for (const char* text : texts) {
-        Tree t(text);
+        ParsedXml t(text);
         ASSERT_TRUE(t.tree);
         EXPECT_TRUE(XmlParseSucceeded(t.tree)) << text;
         EXPECT_EQ(nullptr, XmlRootElement(t.tree)) << text;
@@ -196,7 +189,7 @@ TEST(XmlTreeTest, EntityExpansionBombsAreRefused) {
         quadratic += "&big;";
     quadratic += "</svg>";
     for (const std::string* bytes : {&laughs, &quadratic}) {
-        Tree t(*bytes);
+        ParsedXml t(*bytes);
         ASSERT_TRUE(t.tree);
         EXPECT_FALSE(XmlParseSucceeded(t.tree));
         EXPECT_EQ(L"limit on input amplification factor (from DTD and entities) breached",
@@ -213,7 +206,7 @@ TEST(XmlTreeTest, DeepNestingBuildsAndReleasesWithoutRecursion) {
     text += "deep";
     for (int i = 0; i < depth; i++)
         text += "</g>";
-    Tree t(text);
+    ParsedXml t(text);
     ASSERT_TRUE(XmlParseSucceeded(t.tree));
     int levels = 0;
     const XmlNode* node = t.Root();
@@ -234,7 +227,7 @@ TEST(XmlTreeTest, LargeValuesAndFiles) {
     // A megabyte attribute value and a megabyte text run survive intact.
     std::string big(1 << 20, 'a');
     big[12345] = 'b';
-    Tree t("<svg d=\"" + big + "\">" + big + "</svg>");
+    ParsedXml t("<svg d=\"" + big + "\">" + big + "</svg>");
     ASSERT_TRUE(XmlParseSucceeded(t.tree));
     const std::wstring& d = XmlAttribute(t.Root(), L"d");
     ASSERT_EQ(big.size(), d.size());
