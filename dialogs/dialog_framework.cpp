@@ -186,23 +186,71 @@ void DisplayDpi(int* dpiX, int* dpiY) {
         *dpiY = y;
 }
 
-// The system's message font (the one its own dialogs use); the stock GUI font
-// when that cannot be made. *owned says whether the caller deletes it.
-HFONT CreateDialogFont(int* owned) {
+// The font the system's own dialogs use (its message font).
+int MessageFont(LOGFONTW* font) {
     NONCLIENTMETRICSW metrics{};
     UINT sizes[] = {sizeof(metrics), sizeof(metrics) - sizeof(metrics.iPaddedBorderWidth)};
     for (UINT size : sizes) { // systems before Vista know the shorter record
         metrics.cbSize = size;
-        if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, size, &metrics, 0))
-            continue;
-        HFONT font = CreateFontIndirectW(&metrics.lfMessageFont);
-        if (font) {
-            *owned = 1;
-            return font;
+        if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, size, &metrics, 0)) {
+            *font = metrics.lfMessageFont;
+            return 1;
         }
     }
+    return 0;
+}
+
+// Whether every label shows its whole text in its box with the font selected
+// into dc, lines broken at words and at carriage returns as the static
+// control breaks them.
+bool LabelsFit(HDC dc, const DialogDescription& dialog, const std::vector<ControlBox>& boxes) {
+    for (size_t i = 0; i < boxes.size(); i++) {
+        const DialogControl& control = dialog.controls[i];
+        if (control.kind != DialogLabel)
+            continue;
+        RECT needed = {0, 0, boxes[i].width, 0};
+        DrawTextW(dc, control.text.c_str(), static_cast<int>(control.text.size()), &needed,
+                  DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
+        if (needed.right > boxes[i].width || needed.bottom > boxes[i].height)
+            return false;
+    }
+    return true;
+}
+
+// The dialog's font: the system's message font, made up to a quarter smaller
+// where a label's text would otherwise be cut off by its box (the boxes are
+// fixed, the message font is the user's). The stock GUI font when no font can
+// be made; *owned says whether the caller deletes it.
+HFONT CreateDialogFont(const DialogDescription& dialog, const std::vector<ControlBox>& boxes,
+                       int* owned) {
     *owned = 0;
-    return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    LOGFONTW base;
+    if (!MessageFont(&base))
+        return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    HDC screen = GetDC(nullptr);
+    int size = base.lfHeight < 0 ? -base.lfHeight : base.lfHeight;
+    int smallest = base.lfHeight == 0 || !screen ? size : std::max(size * 3 / 4, 1);
+    HFONT font = nullptr;
+    for (int height = size; height >= smallest; height--) {
+        if (font)
+            DeleteObject(font);
+        LOGFONTW wanted = base;
+        wanted.lfHeight = base.lfHeight < 0 ? -height : height;
+        font = CreateFontIndirectW(&wanted);
+        if (!font || !screen)
+            break;
+        HGDIOBJ previous = SelectObject(screen, font);
+        bool fits = LabelsFit(screen, dialog, boxes);
+        SelectObject(screen, previous);
+        if (fits)
+            break;
+    }
+    if (screen)
+        ReleaseDC(nullptr, screen);
+    if (!font)
+        return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    *owned = 1;
+    return font;
 }
 
 int OpenDialogWindow(DialogRun* run, int dpiX, int dpiY) {
@@ -290,8 +338,7 @@ HWND CreateControl(DialogRun* run, size_t index, const ControlBox& box, HFONT fo
     return window;
 }
 
-void CreateControls(DialogRun* run, int dpiX, int dpiY, HFONT font) {
-    std::vector<ControlBox> boxes = DialogControlBoxes(*run->dialog, dpiX, dpiY);
+void CreateControls(DialogRun* run, const std::vector<ControlBox>& boxes, HFONT font) {
     for (size_t i = 0; i < boxes.size(); i++) {
         HWND control = CreateControl(run, i, boxes[i], font);
         run->controls.push_back(control);
@@ -350,10 +397,11 @@ int RunDialog(DialogDescription* dialog, char** params) {
     DialogRun run{dialog, params, nullptr, {}, nullptr, 0, 0};
     int dpiX, dpiY;
     DisplayDpi(&dpiX, &dpiY);
+    std::vector<ControlBox> boxes = DialogControlBoxes(*dialog, dpiX, dpiY);
     int fontOwned = 0;
-    HFONT font = CreateDialogFont(&fontOwned);
+    HFONT font = CreateDialogFont(*dialog, boxes, &fontOwned);
     if (OpenDialogWindow(&run, dpiX, dpiY)) {
-        CreateControls(&run, dpiX, dpiY, font);
+        CreateControls(&run, boxes, font);
         ShowDialog(&run);
         RunMessageLoop(&run);
         if (run.window)

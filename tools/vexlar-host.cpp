@@ -7,6 +7,9 @@
 //   vexlar-host                      run examples/demo.txt, picture in out/demo.png
 //   vexlar-host SCRIPT [PICTURE]     run another script
 //   vexlar-host --info               title, author, description and actions
+//   vexlar-host --edit N P0 P1 ...   action N's editor dialog; prints what OK wrote
+//   vexlar-host --edit-shot PICTURE N P0 P1 ...
+//                                    saves a picture of the open dialog, then closes it
 //
 // Script lines (blank lines and lines starting with # are skipped; a
 // parameter with blanks is written in double quotes):
@@ -540,12 +543,121 @@ int RunScript(const std::string& scriptPath, const std::string& picturePath) {
     return ran && script.failures == 0 ? 0 : 1;
 }
 
+// ---- editor dialogs ----------------------------------------------------------------
+
+typedef int(__stdcall* EditActionFn)(int, char**);
+
+// The host's side of the dialogs' "Browse..." buttons: this host has no object
+// picker or file dialog, so it shows the request and gives no answer (the
+// dialog keeps its field).
+int __stdcall PrintBrowseRequest(int code, char** slot) {
+    std::string text = slot && *slot ? *slot : "";
+    for (char& c : text) {
+        if (c == '\r')
+            c = '|';
+    }
+    std::printf("request %d: \"%s\" (no answer)\n", code, text.c_str());
+    return 0;
+}
+
+struct DialogShot {
+    std::string path;
+    int ticksOpen;
+    int saved;
+};
+DialogShot* activeShot;
+
+BOOL CALLBACK FindShownWindow(HWND window, LPARAM found) {
+    if (!IsWindowVisible(window))
+        return TRUE;
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+}
+
+// Runs inside the dialog's own loop: once the dialog has been open for a few
+// ticks (painted), saves what the screen shows of it and closes it.
+void CALLBACK ShootDialog(HWND, UINT, UINT_PTR timer, DWORD) {
+    HWND dialog = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), &FindShownWindow, reinterpret_cast<LPARAM>(&dialog));
+    if (!dialog || ++activeShot->ticksOpen < 5)
+        return;
+    KillTimer(nullptr, timer);
+    RECT area;
+    GetWindowRect(dialog, &area);
+    Picture picture = CaptureScreen(area);
+    activeShot->saved = SavePicture(picture, activeShot->path);
+    if (activeShot->saved)
+        std::printf("picture: %s (%d x %d)\n", activeShot->path.c_str(), picture.width,
+                    picture.height);
+    PostMessageW(dialog, WM_CLOSE, 0, 0);
+}
+
+// --edit N P0 P1 ... and --edit-shot PICTURE N P0 P1 ...: opens an action's
+// editor dialog as a host does at design time, then prints the result and
+// every parameter as it stands afterwards.
+int RunEdit(int argc, char** argv) {
+    const bool shot = std::string(argv[1]) == "--edit-shot";
+    const int actionArg = shot ? 3 : 2;
+    if (argc <= actionArg) {
+        std::fprintf(stderr, "usage: vexlar-host --edit N P0 P1 ...\n"
+                             "       vexlar-host --edit-shot PICTURE N P0 P1 ...\n");
+        return 1;
+    }
+    uintptr_t token = 0;
+    if (shot && !GfxStartup(&token)) {
+        std::fprintf(stderr, "vexlar-host: GDI+ does not start\n");
+        return 1;
+    }
+    Module module = {};
+    if (!LoadModule(&module))
+        return 1;
+    EditActionFn edit = Resolve<EditActionFn>(module.library, "_nbEditAction");
+    StartModule(&module);
+    module.registerInterfaceAccess(&PrintBrowseRequest);
+
+    const int action = std::atoi(argv[actionArg]);
+    size_t count = static_cast<size_t>(argc - actionArg - 1);
+    for (const auto& registered : module.actions) {
+        if (registered.second.id == action)
+            count = static_cast<size_t>(registered.second.paramCount);
+    }
+    std::vector<std::string> texts(count);
+    for (size_t i = 0; i < count && actionArg + 1 + static_cast<int>(i) < argc; i++)
+        texts[i] = argv[actionArg + 1 + i];
+    std::vector<char*> params, before;
+    for (std::string& t : texts)
+        params.push_back(&t[0]);
+    before = params;
+
+    DialogShot picture = {shot ? argv[2] : "", 0, 0};
+    activeShot = &picture;
+    UINT_PTR timer = shot ? SetTimer(nullptr, 0, 50, &ShootDialog) : 0;
+    const int result = edit ? edit(action, params.data()) : 0;
+    if (timer)
+        KillTimer(nullptr, timer);
+    activeShot = nullptr;
+
+    std::printf("action %d -> %d\n", action, result);
+    for (size_t i = 0; i < params.size(); i++) {
+        std::printf("  %zu: \"%s\"%s\n", i, params[i] ? params[i] : "(null)",
+                    params[i] == before[i] ? "" : "  (written)");
+        if (params[i] != before[i] && params[i])
+            GlobalFree(params[i]); // the host owns what the module wrote
+    }
+    FreeLibrary(module.library);
+    if (shot)
+        GfxShutdown(token);
+    return shot && !picture.saved ? 1 : 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     const std::string first = argc > 1 ? argv[1] : "";
     if (first == "--info")
         return RunInfo();
+    if (first == "--edit" || first == "--edit-shot")
+        return RunEdit(argc, argv);
     const std::string script = argc > 1 ? first : "examples/demo.txt";
     const std::string picture = argc > 2 ? argv[2] : "out/demo.png";
     return RunScript(script, picture);

@@ -365,6 +365,23 @@ TEST_F(DialogFixture, ParametersShowAndWriteBackAsTheHostTextReaderGivesThem) {
     EXPECT_EQ("C:\\caf\xE9\\a.svg", FakeParamText(&params, 1));
 }
 
+// Whether a static control's font lets its whole text show inside it, lines
+// broken as the control breaks them (at words and carriage returns).
+bool ShowsWholeText(HWND label) {
+    RECT inside;
+    GetClientRect(label, &inside);
+    std::wstring text = TextOf(label);
+    HDC dc = GetDC(label);
+    HGDIOBJ previous =
+        SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(label, WM_GETFONT, 0, 0)));
+    RECT needed = {0, 0, inside.right, 0};
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &needed,
+              DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
+    SelectObject(dc, previous);
+    ReleaseDC(label, dc);
+    return needed.right <= inside.right && needed.bottom <= inside.bottom;
+}
+
 // Every control in creation order (the dialog's Z order): its window class,
 // text, list items and style, and its place at the display's resolution; the
 // window itself: caption, frame, client size and position.
@@ -410,6 +427,7 @@ TEST_F(DialogFixture, WindowsShowTheirControlsWhereAndAsDescribed) {
                 }
                 if (std::wstring(e.className) == L"Static") {
                     EXPECT_TRUE(childStyle & SS_NOPREFIX);
+                    EXPECT_TRUE(ShowsWholeText(child)) << "label text cut off";
                 }
                 RECT box = ClientBoxOf(d, child);
                 EXPECT_EQ(boxes[i].x, box.left);
