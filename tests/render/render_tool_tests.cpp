@@ -1,0 +1,167 @@
+// vexlar-render, run as a program the way an author runs it: its exit codes,
+// its messages and the picture it writes.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "render/graphics.h"
+#include "render/rasterizer.h"
+#include "render_support.h"
+#include "svg/text.h"
+
+#include <windows.h>
+
+namespace {
+
+std::wstring ProgramFolder() {
+    wchar_t path[MAX_PATH];
+    DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder(path, n);
+    return folder.substr(0, folder.find_last_of(L"\\/") + 1);
+}
+
+std::wstring TemporaryFile(const wchar_t* name) {
+    wchar_t folder[MAX_PATH];
+    DWORD n = GetTempPathW(MAX_PATH, folder);
+    return std::wstring(folder, n) + name;
+}
+
+std::string ReadWholeFile(const std::wstring& path) {
+    std::ifstream in(Utf8FromWide(path).c_str(), std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+struct ToolRun {
+    DWORD exitCode;
+    std::string output; // standard output and standard error together
+};
+
+// Runs vexlar-render with the arguments; its output goes through a file.
+ToolRun RunTool(const std::wstring& arguments) {
+    ToolRun run = {~0u, ""};
+    std::wstring outputPath = TemporaryFile(L"vexlar-render-test.txt");
+    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+    HANDLE output = CreateFileW(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (output == INVALID_HANDLE_VALUE)
+        return run;
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = output;
+    startup.hStdError = output;
+    std::wstring program = ProgramFolder() + L"vexlar-render.exe";
+    std::wstring commandLine = L"\"" + program + L"\" " + arguments;
+    PROCESS_INFORMATION process = {};
+    if (CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
+                       nullptr, &startup, &process)) {
+        WaitForSingleObject(process.hProcess, 60000);
+        GetExitCodeProcess(process.hProcess, &run.exitCode);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+    CloseHandle(output);
+    run.output = ReadWholeFile(outputPath);
+    DeleteFileW(outputPath.c_str());
+    return run;
+}
+
+std::wstring Quoted(const std::wstring& text) {
+    return L"\"" + text + L"\"";
+}
+
+class RenderTool : public ::testing::Test {
+  protected:
+    void SetUp() override { StartGraphicsForTests(); }
+};
+
+} // namespace
+
+TEST_F(RenderTool, BadOptionsShowTheUsageAndExitWithTwo) {
+    const std::wstring drawing = Quoted(TestDataPath("render/badge.svg"));
+    const std::wstring cases[] = {
+        L"",
+        drawing,                                          // no output file
+        drawing + L" out.png",                            // no size
+        drawing + L" out.png --size 10",                  // not W x H
+        drawing + L" out.png --size 0x10",                // below 1
+        drawing + L" out.png --size 10x10 --opacity 256", // above 255
+        drawing + L" out.png --size 10x10 --opacity -1",  //
+        drawing + L" out.png --size 10x10 --tint Custom", // not a preset
+        drawing + L" out.png --size 10x10 --tint-rgb 1,2,3",
+        drawing + L" out.png --size 10x10 --tint-rgb 1,2,3,300",
+        drawing + L" out.png --size 10x10 --tint \"Blue Ice\" --tint-rgb 1,2,3,4",
+        drawing + L" out.png --size 10x10 --rotate ninety",
+        drawing + L" out.png --size 10x10 --frobnicate 1",
+        drawing + L" out.png --size 10x10 --margin", // value missing
+    };
+    for (const std::wstring& arguments : cases) {
+        ToolRun run = RunTool(arguments);
+        EXPECT_EQ(2u, run.exitCode) << Utf8FromWide(arguments);
+        EXPECT_NE(std::string::npos, run.output.find("usage: vexlar-render"))
+            << Utf8FromWide(arguments);
+    }
+    ToolRun help = RunTool(L"--help");
+    EXPECT_EQ(0u, help.exitCode);
+    EXPECT_NE(std::string::npos, help.output.find("--tint-rgb R,G,B,STRENGTH"));
+}
+
+TEST_F(RenderTool, DrawingsThatCannotBeLoadedReportTheModulesMessage) {
+    std::wstring missing = TestDataPath("render/no-such-drawing.svg");
+    ToolRun run = RunTool(Quoted(missing) + L" out.png --size 10x10");
+    EXPECT_EQ(1u, run.exitCode);
+    EXPECT_NE(std::string::npos,
+              run.output.find("SVG file not found or empty: " + Utf8FromWide(missing)))
+        << run.output;
+
+    run = RunTool(Quoted(TestDataPath("render/broken.svg")) + L" out.png --size 10x10");
+    EXPECT_EQ(1u, run.exitCode);
+    EXPECT_EQ(0u, run.output.find("SVG XML error: ")) << run.output;
+    EXPECT_NE(std::string::npos, run.output.find("(line 3)")) << run.output;
+}
+
+TEST_F(RenderTool, WritesWhatTheLayerShowsWithStraightAlpha) {
+    std::wstring png = TemporaryFile(L"vexlar-render-test.png");
+    DeleteFileW(png.c_str());
+    ToolRun run = RunTool(Quoted(TestDataPath("render/badge.svg")) + L" " + Quoted(png) +
+                          L" --size 90x70 --layout stretch --margin \"4 6\" --opacity 128 "
+                          L"--tint-rgb 255,0,0,255 --rotate -10");
+    ASSERT_EQ(0u, run.exitCode) << run.output;
+
+    Layer layer = Layer();
+    layer.layoutMode = LayoutStretch;
+    layer.marginTop = layer.marginBottom = 4;
+    layer.marginLeft = layer.marginRight = 6;
+    layer.opacity = 128;
+    layer.tintRed = 255;
+    layer.tintStrength = 255;
+    layer.rotation = -10.0f;
+    ASSERT_EQ(1, LoadSvgDocument(TestDataPath("render/badge.svg"), &layer.document));
+    Canvas expected = RenderToCanvas(&layer, 90, 70);
+    ClearSvgDocument(&layer.document);
+
+    uint32_t* written = nullptr;
+    int width = 0, height = 0;
+    ASSERT_EQ(1, GfxLoadImage(png.c_str(), &written, &width, &height));
+    ASSERT_EQ(90, width);
+    ASSERT_EQ(70, height);
+    int differing = 0;
+    for (int i = 0; i < width * height; i++) {
+        uint32_t a = expected.pixels[static_cast<size_t>(i)], b = written[i];
+        if (a != b && ((a >> 24) != 0 || (b >> 24) != 0))
+            differing++;
+    }
+    EXPECT_EQ(0, differing);
+    // The badge's white face, fully tinted red at half opacity: straight
+    // alpha keeps red at 255 (premultiplied it would read 128).
+    uint32_t face = written[12 * 90 + 41];
+    EXPECT_EQ(128, AlphaOf(face));
+    EXPECT_EQ(255, RedOf(face));
+    EXPECT_EQ(0, GreenOf(face));
+    delete[] written;
+    DeleteFileW(png.c_str());
+}
