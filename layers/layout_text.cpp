@@ -59,3 +59,11 @@ LayerMargins ParseMargins(const std::wstring& text) {
     }
     return margins;
 }
+
+void StoreMarginText(Layer* layer, const std::wstring& text) {
+    const LayerMargins m = ParseMargins(text);
+    layer->marginTop = m.top;
+    layer->marginRight = m.right;
+    layer->marginBottom = m.bottom;
+    layer->marginLeft = m.left;
+}

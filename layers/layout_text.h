@@ -15,3 +15,7 @@ struct LayerMargins {
 // whatever the number scanner skips. Each is rounded to the nearest integer
 // (halves to even); negative values become 0. An empty text gives all 0.
 LayerMargins ParseMargins(const std::wstring& text);
+
+struct Layer;
+// Stores the margins of the text (as ParseMargins reads it) in the Layer.
+void StoreMarginText(Layer* layer, const std::wstring& text);

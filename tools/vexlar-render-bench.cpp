@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "layers/layer.h"
+#include "layers/overlay.h"
 #include "render/graphics.h"
 #include "render/rasterizer.h"
 #include "svg/document.h"
@@ -123,25 +124,10 @@ std::wstring WriteTemporaryDrawing(const std::string& text) {
     return path;
 }
 
-// A top-down 32-bit DIB section, as a Layer's bitmap is made.
-HBITMAP CreateLayerSizedBitmap(int width, int height, uint32_t** pixels) {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    *pixels = static_cast<uint32_t*>(bits);
-    return bitmap;
-}
-
 // Renders the layer at the size `runs` times (after one warm-up).
 Timing TimeRenders(Layer* layer, int width, int height, int runs) {
     uint32_t* pixels = nullptr;
-    HBITMAP bitmap = CreateLayerSizedBitmap(width, height, &pixels);
+    HBITMAP bitmap = CreateLayerBitmap(width, height, &pixels);
     if (!bitmap || !pixels)
         return {-1, -1};
     layer->bitmap = bitmap;

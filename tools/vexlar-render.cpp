@@ -173,11 +173,7 @@ int ParseOptions(int argc, char** argv, Options* o) {
 
 void SetUpLayer(const Options& o, Layer* layer) {
     layer->layoutMode = ParseLayoutMode(o.layout);
-    LayerMargins m = ParseMargins(o.margins);
-    layer->marginTop = m.top;
-    layer->marginRight = m.right;
-    layer->marginBottom = m.bottom;
-    layer->marginLeft = m.left;
+    StoreMarginText(layer, o.margins);
     layer->opacity = o.opacity;
     layer->tintRed = o.tintRed;
     layer->tintGreen = o.tintGreen;

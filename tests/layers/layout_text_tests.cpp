@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "layers/layer.h"
 #include "layers/layout_text.h"
 
 TEST(LayoutText, LayoutModeKeywords) {
@@ -52,4 +53,15 @@ TEST(LayoutText, HugeMarginsAreClampedSoThatTwoStillAdd) {
     EXPECT_GT(m.top, 0);
     EXPECT_GT(m.left + m.right, 0); // no overflow
     EXPECT_EQ(m.top, m.right);
+}
+
+TEST(LayoutText, MarginTextLandsInTheLayersFields) {
+    Layer layer = Layer();
+    StoreMarginText(&layer, L"1 2 3 4");
+    EXPECT_EQ(1, layer.marginTop);
+    EXPECT_EQ(2, layer.marginRight);
+    EXPECT_EQ(3, layer.marginBottom);
+    EXPECT_EQ(4, layer.marginLeft);
+    StoreMarginText(&layer, L"");
+    EXPECT_EQ(0, layer.marginTop + layer.marginRight + layer.marginBottom + layer.marginLeft);
 }

@@ -40,11 +40,7 @@ const int ChannelTolerance = 6;
 
 void SetUpLayer(const GoldenCase& c, Layer* layer) {
     layer->layoutMode = ParseLayoutMode(c.layout);
-    LayerMargins m = ParseMargins(c.margins);
-    layer->marginTop = m.top;
-    layer->marginRight = m.right;
-    layer->marginBottom = m.bottom;
-    layer->marginLeft = m.left;
+    StoreMarginText(layer, c.margins);
     layer->opacity = c.opacity;
     layer->tintRed = layer->tintGreen = layer->tintBlue = 255;
     LookupTintPreset(c.tint, &layer->tintRed, &layer->tintGreen, &layer->tintBlue,

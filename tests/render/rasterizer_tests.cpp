@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "render/graphics.h"
+#include "layers/overlay.h"
 #include "render/rasterizer.h"
 #include "render_support.h"
 
@@ -17,21 +18,6 @@ class Rasterizer : public ::testing::Test {
   protected:
     void SetUp() override { StartGraphicsForTests(); }
 };
-
-// A top-down 32-bit DIB section, as the overlay code makes for a Layer.
-HBITMAP CreateTopDownBitmap(int width, int height, uint32_t** pixels) {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    *pixels = static_cast<uint32_t*>(bits);
-    return bitmap;
-}
 
 } // namespace
 
@@ -64,7 +50,7 @@ TEST_F(Rasterizer, DrawingLeavesStraightAlphaAndRenderLayerPremultiplies) {
 
     // Into a DIB section, as the overlay code renders a Layer.
     uint32_t* pixels = nullptr;
-    HBITMAP bitmap = CreateTopDownBitmap(10, 10, &pixels);
+    HBITMAP bitmap = CreateLayerBitmap(10, 10, &pixels);
     ASSERT_TRUE(bitmap && pixels);
     std::fill(pixels, pixels + 100, 0xFFFFFFFFu); // cleared before drawing
     half.layer.bitmap = bitmap;
@@ -273,7 +259,7 @@ TEST_F(Rasterizer, OpacityAndTintPasses) {
 
     // Opacity, then tint, then premultiply, on the Layer's own buffer.
     uint32_t* pixels = nullptr;
-    HBITMAP bitmap = CreateTopDownBitmap(10, 10, &pixels);
+    HBITMAP bitmap = CreateLayerBitmap(10, 10, &pixels);
     ASSERT_TRUE(bitmap && pixels);
     t.layer.bitmap = bitmap;
     t.layer.pixels = pixels;
