@@ -506,6 +506,42 @@ TEST_F(DialogFixture, TheHostKeepsWorkingAndOwnsTheDialog) {
     DestroyWindow(hostWindow);
 }
 
+// A dialog ends as a cancel when its owner goes away or the host quits; a
+// quit request is handed back to the host's own loop.
+TEST_F(DialogFixture, OwnerDestructionAndQuitEndTheDialogAsACancel) {
+    FakeParams params;
+    SetFakeParams(&params, {"Rect1", "10"});
+    std::vector<char*> before = SlotsOf(&params);
+
+    HWND hostWindow = CreateHostWindow();
+    ShowWindow(hostWindow, SW_SHOW);
+    SetActiveWindow(hostWindow);
+    HWND dialog = nullptr;
+    EXPECT_EQ(0, EditWithScript(&host, 9, &params, CaptionOf(9), [&](HWND d, int) {
+                  dialog = d;
+                  TypeText(Child(d, 4), L"90");
+                  DestroyWindow(hostWindow);
+                  return true;
+              }));
+    EXPECT_FALSE(IsWindow(dialog));
+    EXPECT_EQ(before, SlotsOf(&params));
+
+    DialogDrive drive;
+    EXPECT_EQ(0, EditWithScript(
+                     &host, 9, &params, CaptionOf(9),
+                     [](HWND, int) {
+                         PostQuitMessage(7);
+                         return true;
+                     },
+                     &drive));
+    EXPECT_FALSE(drive.timedOut);
+    EXPECT_FALSE(IsWindow(drive.dialog));
+    EXPECT_EQ(before, SlotsOf(&params));
+    MSG quit;
+    ASSERT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(7u, quit.wParam);
+}
+
 // Nothing of a dialog outlives it: the window, its font and its window class
 // are gone, so dialogs can be opened again and again and the module can be
 // unloaded and loaded again between them.
