@@ -12,9 +12,12 @@ struct ShapeRecord;
 
 // A line brush (linear) or a path-gradient brush over a circle (radial), in
 // the shape's own user space; null when the gradient cannot be drawn (fewer
-// than two stops, empty bounds in bounding-box units, a singular shape
-// matrix, a vector shorter than 0.001, a radius that is not positive, or a
-// graphics object that could not be made). The caller deletes the brush.
+// than two stops, empty bounds in bounding-box units, a singular shape or
+// linear gradient matrix, a vector shorter than 0.001, a radius that is not
+// positive, or a graphics object that could not be made). A padded linear
+// gradient gets a vector stretched over the shape's box, with its end colours
+// at the new ends, since line brushes cannot clamp. The caller deletes the
+// brush.
 GfxBrush* CreateGradientBrush(const GradientDef* definition, const ShapeRecord* shape);
 
 // Inverts (a, b, c, d, e, f) in place; returns 0 and leaves it unchanged
