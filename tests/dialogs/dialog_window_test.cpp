@@ -465,13 +465,13 @@ LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-HWND CreateHostWindow() {
+HWND CreateOwnerWindow() {
     WNDCLASSW windowClass{};
     windowClass.lpfnWndProc = &HostWindowProc;
     windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = L"FakeHostMainWindow";
+    windowClass.lpszClassName = L"DialogOwnerWindow";
     RegisterClassW(&windowClass);
-    return CreateWindowExW(0, L"FakeHostMainWindow", L"Fake host", WS_OVERLAPPEDWINDOW, 10, 10, 300,
+    return CreateWindowExW(0, L"DialogOwnerWindow", L"Fake host", WS_OVERLAPPEDWINDOW, 10, 10, 300,
                            200, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
 }
 
@@ -479,7 +479,7 @@ HWND CreateHostWindow() {
 // procedure runs while the dialog is open and can call the module's entry
 // points. The dialog is owned by the window that was active.
 TEST_F(DialogFixture, TheHostKeepsWorkingAndOwnsTheDialog) {
-    HWND hostWindow = CreateHostWindow();
+    HWND hostWindow = CreateOwnerWindow();
     ASSERT_TRUE(hostWindow);
     ShowWindow(hostWindow, SW_SHOW);
     SetActiveWindow(hostWindow);
@@ -513,7 +513,7 @@ TEST_F(DialogFixture, OwnerDestructionAndQuitEndTheDialogAsACancel) {
     SetFakeParams(&params, {"Rect1", "10"});
     std::vector<char*> before = SlotsOf(&params);
 
-    HWND hostWindow = CreateHostWindow();
+    HWND hostWindow = CreateOwnerWindow();
     ShowWindow(hostWindow, SW_SHOW);
     SetActiveWindow(hostWindow);
     HWND dialog = nullptr;
