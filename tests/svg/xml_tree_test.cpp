@@ -197,6 +197,24 @@ TEST(XmlTreeTest, EntityExpansionBombsAreRefused) {
     }
 }
 
+// Document type declarations load without anything being fetched: external
+// subsets and external entities are never read, so a file cannot pull in
+// another (the entity's reference is skipped).
+TEST(XmlTreeTest, ExternalDefinitionsAreNeverRead) {
+    WriteTempFile(L"secret.txt", "SECRET");
+    XmlTree* tree = LoadXmlTree(
+        WriteTempFile(L"external.svg", "<?xml version=\"1.0\" standalone=\"no\"?>\n"
+                                       "<!DOCTYPE svg PUBLIC \"-//W3C//DTD SVG 1.1//EN\" "
+                                       "\"http://www.w3.org/Graphics/SVG/1.1/DTD/svg11.dtd\" [\n"
+                                       "<!ENTITY secret SYSTEM \"secret.txt\">]>\n"
+                                       "<svg a='&nbsp;'>a&secret;b&nbsp;c</svg>"));
+    ASSERT_TRUE(tree);
+    ASSERT_TRUE(XmlParseSucceeded(tree)) << Utf8FromWide(XmlErrorMessage(tree));
+    EXPECT_EQ(L"abc", XmlTextContent(XmlRootElement(tree)));
+    EXPECT_TRUE(XmlAttribute(XmlRootElement(tree), L"a").empty());
+    ReleaseXmlTree(tree);
+}
+
 TEST(XmlTreeTest, DeepNestingBuildsAndReleasesWithoutRecursion) {
     const int depth = 100000;
     std::string text;
