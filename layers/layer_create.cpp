@@ -62,14 +62,6 @@ void StoreOpacity(Layer* layer, int opacity, int isNew) {
     layer->opacity = opacity;
 }
 
-void StoreMargins(Layer* layer, const std::wstring& margins) {
-    const LayerMargins m = ParseMargins(margins);
-    layer->marginTop = m.top;
-    layer->marginRight = m.right;
-    layer->marginBottom = m.bottom;
-    layer->marginLeft = m.left;
-}
-
 // Only a preset changes the tint here; custom colours come from LayerSetTint.
 void StoreTint(Layer* layer, const std::wstring& tint, int isNew) {
     if (LookupTintPreset(tint, &layer->tintRed, &layer->tintGreen, &layer->tintBlue,
@@ -125,7 +117,7 @@ int LayerCreate(const std::wstring& rectName, const std::wstring& svgFile, int l
 
     StoreOpacity(layer, opacity, isNew);
     layer->layoutMode = layoutMode;
-    StoreMargins(layer, margins);
+    StoreMarginText(layer, margins);
     StoreTint(layer, tint, isNew);
 
     const std::wstring file = TrimBlanks(svgFile);

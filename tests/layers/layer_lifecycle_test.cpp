@@ -63,6 +63,26 @@ TEST_F(LayerLifecycle, SecondNameForTheSameWindowIsRefused) {
     EXPECT_EQ(1, DeliveredToHost(rect));
 }
 
+TEST_F(LayerLifecycle, NewWindowForTheSameNameMovesTheLayerAndFreesTheOldWindow) {
+    HWND old = AddRectangle(&window, "Rect1", 20, 30, 200, 100);
+    ASSERT_EQ(1, Create("Rect1", redFile));
+    // The host now answers the name with another window; the old one lives on.
+    HWND fresh = AddRectangle(&window, "Other", 260, 30, 150, 80);
+    PublishObject(&host, "Rect1", fresh);
+    ASSERT_EQ(1, Create("Rect1", ""));
+    EXPECT_EQ(ClassProc(), ProcOf(old)); // not left forwarding to the new Layer
+    EXPECT_NE(ClassProc(), ProcOf(fresh));
+    HWND overlay = SingleOverlay();
+    RECT r = {};
+    GetWindowRect(overlay, &r);
+    EXPECT_TRUE(SameRect(ClientRectOnScreen(fresh), r)) << RectText(r);
+    DestroyWindow(old);
+    PumpMessages();
+    EXPECT_EQ(1, Exec(4, {"Rect1", "128"})); // the Layer lives on with the new window
+    ASSERT_EQ(1, Exec(2, {"Rect1"}));
+    EXPECT_EQ(ClassProc(), ProcOf(fresh));
+}
+
 TEST_F(LayerLifecycle, FailedFirstLoadLeavesNoLayerAndTheWindowComesBack) {
     HWND rect = AddRectangle(&window, "Rect1", 20, 30, 200, 100);
     EXPECT_EQ(0, Create("Rect1", brokenFile));
