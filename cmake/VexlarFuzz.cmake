@@ -2,7 +2,8 @@
 #   cmake -DVEXLAR_FUZZ=ON -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ ...
 #   bin/fuzz_load -dict=tests/fuzz/svg.dict <corpus folder> tests/fuzz/seeds
 # The library gets coverage instrumentation; the sanitizers come from
-# VEXLAR_SANITIZE. Fuzzing is not part of the test command.
+# VEXLAR_SANITIZE. Fuzzing is not part of the test command. Each input passes
+# through /dev/shm/vexlar-fuzz-<pid>.svg (or /tmp), removed after every load.
 option(VEXLAR_FUZZ "Build the libFuzzer target fuzz_load (clang, native only)" OFF)
 if(NOT VEXLAR_FUZZ)
   return()

@@ -14,15 +14,12 @@
 
 namespace {
 
-// The file each input is written to; removed when the fuzzer exits.
-struct InputFile {
-    std::string name;
-    InputFile() {
-        const char* folder = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
-        name = std::string(folder) + "/vexlar-fuzz-" + std::to_string(getpid()) + ".svg";
-    }
-    ~InputFile() { std::remove(name.c_str()); }
-};
+// The file each input is written to, removed again after each load (an
+// interrupted fuzzer runs no destructors).
+std::string InputFileName() {
+    const char* folder = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
+    return std::string(folder) + "/vexlar-fuzz-" + std::to_string(getpid()) + ".svg";
+}
 
 bool StartsWith(const std::wstring& text, const wchar_t* prefix) {
     return text.compare(0, std::char_traits<wchar_t>::length(prefix), prefix) == 0;
@@ -67,9 +64,9 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const InputFile file;
-    static const std::wstring path = WideFromUtf8(file.name.data(), file.name.size());
-    FILE* out = std::fopen(file.name.c_str(), "wb");
+    static const std::string file = InputFileName();
+    static const std::wstring path = WideFromUtf8(file.data(), file.size());
+    FILE* out = std::fopen(file.c_str(), "wb");
     if (!out)
         return 0;
     std::fwrite(data, 1, size, out);
@@ -84,5 +81,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         Check(LoadSvgDocument(path, &document) == 1);
         ClearSvgDocument(&document);
     }
+    std::remove(file.c_str());
     return 0;
 }
