@@ -62,6 +62,9 @@ void BuildGradientRegistry() {
         ReadGradient(entry.second, &definition, 0);
         GradientAverageColours[entry.first] = AverageStopColour(&definition);
     }
+    // The elements belong to the document's XML tree, which is released right
+    // after the load: forget them so that no pointer into it outlives it.
+    GradientElementMap.clear();
 }
 
 static void StartDefinition(const XmlNode* element, GradientDef* definition) {
