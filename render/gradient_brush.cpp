@@ -135,7 +135,7 @@ void TransformElements(const Matrix2D& m, float elements[6]) {
 // and the vector P1' -> P2' along the gradient of t with t(P1') = 0 and
 // t(P2') = 1 gives the same colours without any brush transform. (Setting a
 // transform on a line brush replaces the one that maps the brush onto its
-// two points, so the spec-style "set the gradient's transform" would lose the
+// two points, so setting the gradient transform on the brush itself would lose the
 // vector.) Returns 0 when T is singular.
 int FoldTransformIntoVector(const Matrix2D& transform, GfxPointF* p1, GfxPointF* p2) {
     Matrix2D back = transform;
