@@ -1,6 +1,8 @@
 // Presentation attributes, the "style" attribute and style-sheet declarations,
 // merged into one lookup that computes each element's StyleState.
+#include <algorithm>
 #include <cmath>
+#include <cwchar>
 
 #include "svg/gradients.h"
 #include "svg/style.h"
@@ -28,170 +30,129 @@ void InitRootStyleState(StyleState* state) {
     IdentityMatrix(&state->matrix);
 }
 
-// The "style" attribute first, then the style-sheet rules: FindDeclaration
-// takes the first match, so inline style wins over the sheets.
-static std::wstring DeclarationList(const XmlNode* element) {
-    const std::wstring& inlineStyle = XmlAttribute(element, L"style");
-    std::wstring rules = StyleSheetDeclarations(element);
-    if (inlineStyle.empty())
-        return rules;
-    if (rules.empty())
-        return inlineStyle;
-    return inlineStyle + L";" + rules;
+namespace {
+
+// The characters [first, last) of a declaration list or an attribute value:
+// properties are read in place, without copying them out.
+struct TextSpan {
+    const wchar_t* first;
+    const wchar_t* last;
+};
+
+TextSpan SpanOf(const std::wstring& text) {
+    return TextSpan{text.data(), text.data() + text.size()};
 }
 
-// Sets one paint (has, colour, ref) from the property; an unreadable or
-// missing value leaves the inherited paint.
-static void ApplyPaint(const XmlNode* element, const std::wstring& list, const wchar_t* name,
-                       int* has, Argb* colour, std::wstring* ref) {
-    int isNone = 0;
-    std::wstring reference;
-    Argb c = ParsePaint(element, list, name, &isNone, &reference);
-    if (isNone) {
-        *has = 0;
-        *colour = 0;
-        ref->clear();
-    } else if (c != NoColour) {
-        *colour = c;
-        *has = 1;
-        *ref = reference;
+bool IsEmptySpan(TextSpan text) {
+    return text.first == text.last;
+}
+
+std::wstring TextOf(TextSpan text) {
+    return std::wstring(text.first, text.last);
+}
+
+// The span without blanks (U+0020 only) at both ends, as TrimBlanks.
+TextSpan TrimSpanBlanks(TextSpan text) {
+    while (text.first < text.last && *text.first == L' ')
+        text.first++;
+    while (text.last > text.first && text.last[-1] == L' ')
+        text.last--;
+    return text;
+}
+
+// Whether the two texts are equal once both are lower-cased as LowerText
+// does (character by character, so the lengths must match).
+bool MatchesIgnoringCase(TextSpan text, const wchar_t* name, size_t nameLength) {
+    if (static_cast<size_t>(text.last - text.first) != nameLength)
+        return false;
+    for (size_t i = 0; i < nameLength; i++) {
+        if (LowerCharacter(text.first[i]) != LowerCharacter(name[i]))
+            return false;
     }
+    return true;
 }
 
-// Opacities multiply down the tree and are not clamped here.
-static void ApplyOpacity(const XmlNode* element, const std::wstring& list, const wchar_t* name,
-                         float parentValue, float* value) {
-    int found = 0;
-    float v = ParseNumberProperty(element, list, name, 1.0f, &found);
-    if (found)
-        *value = parentValue * v;
-}
-
-typedef int (*KeywordReader)(const std::wstring& text, int current);
-
-static void ApplyKeyword(const XmlNode* element, const std::wstring& list, const wchar_t* name,
-                         KeywordReader reader, int parentValue, int* value) {
-    std::wstring text = GetPropertyValue(element, list, name);
-    if (!text.empty())
-        *value = reader(text, parentValue);
-}
-
-// The transform comes from the attribute only; the element's own transform
-// applies to its points first, the ancestors' after.
-static void ApplyTransform(const XmlNode* element, const Matrix2D& parentMatrix, Matrix2D* matrix) {
-    const std::wstring& text = XmlAttribute(element, L"transform");
-    if (TrimBlanks(text).empty()) {
-        *matrix = parentMatrix;
-        return;
-    }
-    Matrix2D own;
-    IdentityMatrix(&own);
-    ParseTransformList(text, &own);
-    MultiplyMatrix(&parentMatrix, &own, matrix);
-}
-
-void ApplyPresentation(const XmlNode* element, const StyleState* parent, StyleState* out) {
-    // parent and out may be the same record: work on a copy.
-    const StyleState inherited = *parent;
-    StyleState state = inherited;
-    std::wstring list = DeclarationList(element);
-
-    ApplyPaint(element, list, L"fill", &state.hasFill, &state.fillColor, &state.fillRef);
-    ApplyPaint(element, list, L"stroke", &state.hasStroke, &state.strokeColor, &state.strokeRef);
-
-    int found = 0;
-    float width =
-        ParseNumberProperty(element, list, L"stroke-width", inherited.strokeWidth, &found);
-    if (found)
-        state.strokeWidth = width; // zero or negative turns the stroke off at commit
-
-    ApplyOpacity(element, list, L"opacity", inherited.opacity, &state.opacity);
-    ApplyOpacity(element, list, L"fill-opacity", inherited.fillOpacity, &state.fillOpacity);
-    ApplyOpacity(element, list, L"stroke-opacity", inherited.strokeOpacity, &state.strokeOpacity);
-
-    ApplyKeyword(element, list, L"fill-rule", ParseFillRule, inherited.fillRule, &state.fillRule);
-    ApplyKeyword(element, list, L"stroke-linecap", ParseLineCap, inherited.lineCap, &state.lineCap);
-    ApplyKeyword(element, list, L"stroke-linejoin", ParseLineJoin, inherited.lineJoin,
-                 &state.lineJoin);
-
-    std::wstring limit = GetPropertyValue(element, list, L"stroke-miterlimit");
-    if (!limit.empty())
-        state.miterLimit = ParseLength(limit);
-
-    ApplyTransform(element, inherited.matrix, &state.matrix);
-    *out = state;
+bool StartsWithIgnoringCase(TextSpan text, const wchar_t* prefix, size_t prefixLength) {
+    if (static_cast<size_t>(text.last - text.first) < prefixLength)
+        return false;
+    return MatchesIgnoringCase(TextSpan{text.first, text.first + prefixLength}, prefix,
+                               prefixLength);
 }
 
 // Property names and values are trimmed of CSS white space, not blanks alone:
 // style-sheet rule bodies keep the line breaks and tabs they were written with.
-std::wstring FindDeclaration(const std::wstring& declarations, const std::wstring& name) {
-    if (declarations.empty())
-        return std::wstring();
-    std::wstring key = LowerText(name);
-    size_t start = 0;
-    while (start <= declarations.size()) {
-        size_t end = declarations.find(L';', start);
-        if (end == std::wstring::npos)
-            end = declarations.size();
-        size_t colon = declarations.find(L':', start);
-        if (colon != std::wstring::npos && colon < end) {
-            std::wstring property =
-                LowerText(TrimWhiteSpace(declarations.substr(start, colon - start)));
-            if (property == key)
-                return TrimWhiteSpace(declarations.substr(colon + 1, end - colon - 1));
+// Items are separated by ";"; items without ":" are skipped; the first item
+// whose name matches gives the value.
+bool FindDeclarationSpan(const std::wstring& declarations, const wchar_t* name, size_t nameLength,
+                         TextSpan* value) {
+    const wchar_t* item = declarations.data();
+    const wchar_t* end = item + declarations.size();
+    for (;;) {
+        const wchar_t* itemEnd = std::find(item, end, L';');
+        const wchar_t* colon = std::find(item, itemEnd, L':');
+        if (colon != itemEnd) {
+            TextSpan property{item, colon};
+            TrimWhiteSpaceRange(&property.first, &property.last);
+            if (MatchesIgnoringCase(property, name, nameLength)) {
+                *value = TextSpan{colon + 1, itemEnd};
+                TrimWhiteSpaceRange(&value->first, &value->last);
+                return true;
+            }
         }
-        start = end + 1;
+        if (itemEnd == end)
+            return false;
+        item = itemEnd + 1;
     }
-    return std::wstring();
 }
 
-std::wstring GetPropertyValue(const XmlNode* element, const std::wstring& declarations,
-                              const std::wstring& name) {
-    std::wstring value = FindDeclaration(declarations, name);
-    if (!value.empty())
+// Reads one element's properties: a non-empty declaration value first, the
+// element's attribute of the same name after. The scratch text holds numbers
+// and colours while they are read, so that they need no allocation of their own.
+struct PropertyReader {
+    const XmlNode* element;
+    const std::wstring* declarations;
+    std::wstring scratch;
+};
+
+TextSpan PropertyText(const PropertyReader& reader, const wchar_t* name, size_t nameLength) {
+    TextSpan value;
+    if (!reader.declarations->empty() &&
+        FindDeclarationSpan(*reader.declarations, name, nameLength, &value) && !IsEmptySpan(value))
         return value;
-    return XmlAttribute(element, name.c_str());
+    return SpanOf(XmlAttribute(reader.element, name));
 }
 
-static void AppendDeclarations(std::wstring* result, const std::wstring& entry) {
-    if (entry.empty())
-        return;
-    if (!result->empty())
-        result->push_back(L';');
-    result->append(entry);
+TextSpan PropertyText(const PropertyReader& reader, const wchar_t* name) {
+    return PropertyText(reader, name, std::wcslen(name));
 }
 
-// Id rules, then class rules in the order of the "class" attribute, then
-// element rules: earlier entries win in FindDeclaration.
-std::wstring StyleSheetDeclarations(const XmlNode* element) {
-    std::wstring result;
-    std::wstring id = TrimBlanks(XmlAttribute(element, L"id"));
-    if (!id.empty())
-        result = FindIdRule(id);
+TextSpan PropertyText(const PropertyReader& reader, const std::wstring& name) {
+    return PropertyText(reader, name.c_str(), name.size());
+}
 
-    std::wstring classes = TrimBlanks(XmlAttribute(element, L"class"));
-    if (!classes.empty() && HasClassRules()) {
-        size_t start = 0;
-        while (start <= classes.size()) {
-            size_t end = classes.find(L' ', start);
-            if (end == std::wstring::npos)
-                end = classes.size();
-            std::wstring token = TrimBlanks(classes.substr(start, end - start));
-            if (!token.empty())
-                AppendDeclarations(&result, FindClassRule(token));
-            start = end + 1;
-        }
-    }
+bool IsLengthCharacter(wchar_t c) {
+    return (c >= L'0' && c <= L'9') || c == L'.' || c == L'-' || c == L'+' || c == L'e' ||
+           c == L'E';
+}
 
-    if (HasElementRules())
-        AppendDeclarations(&result, FindElementRule(LowerText(XmlName(element))));
-    return result;
+// Units are not interpreted: the number at the start (after blanks) is the
+// length. The decimal reader takes the longest prefix of the run that is a
+// number, so «2e» gives 2 and «1-2» gives 1.
+float ReadLength(TextSpan text, std::wstring* scratch) {
+    text = TrimSpanBlanks(text);
+    const wchar_t* run = text.first;
+    while (run < text.last && IsLengthCharacter(*run))
+        run++;
+    if (run == text.first)
+        return 0.0f;
+    scratch->assign(text.first, run);
+    return static_cast<float>(DecimalValueOfText(*scratch));
 }
 
 // «url(#id)»: the gradient's average colour (and the reference when the
 // gradient has a definition); opaque grey when the reference cannot be read
 // or names no gradient. Text after the ")" is ignored.
-static Argb ParsePaintReference(const std::wstring& value, std::wstring* ref) {
+Argb ParsePaintReference(const std::wstring& value, std::wstring* ref) {
     size_t hash = value.find(L'#');
     if (hash == std::wstring::npos)
         return GreyPaint;
@@ -207,50 +168,20 @@ static Argb ParsePaintReference(const std::wstring& value, std::wstring* ref) {
     return average;
 }
 
-Argb ParsePaint(const XmlNode* element, const std::wstring& declarations, const std::wstring& name,
-                int* isNone, std::wstring* ref) {
+Argb ReadPaint(TextSpan text, int* isNone, std::wstring* ref, std::wstring* scratch) {
     *isNone = 0;
     ref->clear();
-    std::wstring value = TrimBlanks(GetPropertyValue(element, declarations, name));
-    if (value.empty())
+    TextSpan value = TrimSpanBlanks(text);
+    if (IsEmptySpan(value))
         return NoColour;
-    std::wstring lower = LowerText(value);
-    if (lower == L"none") {
+    if (MatchesIgnoringCase(value, L"none", 4)) {
         *isNone = 1;
         return 0;
     }
-    if (lower.compare(0, 4, L"url(") == 0)
-        return ParsePaintReference(value, ref);
-    return ParseColour(value);
-}
-
-float ParseNumberProperty(const XmlNode* element, const std::wstring& declarations,
-                          const std::wstring& name, float defaultValue, int* found) {
-    std::wstring value = GetPropertyValue(element, declarations, name);
-    if (value.empty()) {
-        *found = 0;
-        return defaultValue;
-    }
-    *found = 1;
-    return ParseLength(value);
-}
-
-static bool IsLengthCharacter(wchar_t c) {
-    return (c >= L'0' && c <= L'9') || c == L'.' || c == L'-' || c == L'+' || c == L'e' ||
-           c == L'E';
-}
-
-// Units are not interpreted: the number at the start is the length.
-float ParseLength(const std::wstring& text) {
-    std::wstring trimmed = TrimBlanks(text);
-    size_t run = 0;
-    while (run < trimmed.size() && IsLengthCharacter(trimmed[run]))
-        run++;
-    if (run == 0)
-        return 0.0f;
-    // The decimal reader takes the longest prefix of the run that is a
-    // number, so «2e» gives 2 and «1-2» gives 1.
-    return static_cast<float>(DecimalValueOfText(trimmed.substr(0, run)));
+    if (StartsWithIgnoringCase(value, L"url(", 4))
+        return ParsePaintReference(TextOf(value), ref);
+    scratch->assign(value.first, value.last);
+    return ParseColour(*scratch);
 }
 
 struct KeywordCode {
@@ -258,29 +189,209 @@ struct KeywordCode {
     int code;
 };
 
-static int ReadKeyword(const std::wstring& text, int current, const KeywordCode* table,
-                       size_t count) {
-    std::wstring key = LowerText(TrimBlanks(text));
+int ReadKeyword(TextSpan text, int current, const KeywordCode* table, size_t count) {
+    TextSpan key = TrimSpanBlanks(text);
     for (size_t i = 0; i < count; i++) {
-        if (key == table[i].keyword)
+        if (MatchesIgnoringCase(key, table[i].keyword, std::wcslen(table[i].keyword)))
             return table[i].code;
     }
     return current;
 }
 
+const KeywordCode FillRules[] = {{L"nonzero", 1}, {L"evenodd", 0}};
+const KeywordCode LineCaps[] = {{L"butt", 0}, {L"round", 2}, {L"square", 1}};
+const KeywordCode LineJoins[] = {{L"miter", 0}, {L"round", 2}, {L"bevel", 1}};
+
+template <size_t Count>
+void ApplyKeyword(const PropertyReader& reader, const wchar_t* name,
+                  const KeywordCode (&table)[Count], int* value) {
+    TextSpan text = PropertyText(reader, name);
+    if (!IsEmptySpan(text))
+        *value = ReadKeyword(text, *value, table, Count);
+}
+
+// Sets one paint (has, colour, ref) from the property; an unreadable or
+// missing value leaves the inherited paint.
+void ApplyPaint(PropertyReader* reader, const wchar_t* name, int* has, Argb* colour,
+                std::wstring* ref) {
+    int isNone = 0;
+    std::wstring reference;
+    Argb c = ReadPaint(PropertyText(*reader, name), &isNone, &reference, &reader->scratch);
+    if (isNone) {
+        *has = 0;
+        *colour = 0;
+        ref->clear();
+    } else if (c != NoColour) {
+        *colour = c;
+        *has = 1;
+        ref->swap(reference);
+    }
+}
+
+// A length property replaces the inherited value when it is given.
+void ApplyLength(PropertyReader* reader, const wchar_t* name, float* value) {
+    TextSpan text = PropertyText(*reader, name);
+    if (!IsEmptySpan(text))
+        *value = ReadLength(text, &reader->scratch);
+}
+
+// Opacities multiply down the tree and are not clamped here.
+void ApplyOpacity(PropertyReader* reader, const wchar_t* name, float* value) {
+    TextSpan text = PropertyText(*reader, name);
+    if (!IsEmptySpan(text))
+        *value *= ReadLength(text, &reader->scratch);
+}
+
+// The transform comes from the attribute only; the element's own transform
+// applies to its points first, the ancestors' after.
+void ApplyTransform(const XmlNode* element, Matrix2D* matrix) {
+    const std::wstring& text = XmlAttribute(element, L"transform");
+    if (text.find_first_not_of(L' ') == std::wstring::npos)
+        return;
+    Matrix2D own;
+    IdentityMatrix(&own);
+    ParseTransformList(text, &own);
+    const Matrix2D parentMatrix = *matrix;
+    MultiplyMatrix(&parentMatrix, &own, matrix);
+}
+
+// The "style" attribute first, then the style-sheet rules: FindDeclaration
+// takes the first match, so inline style wins over the sheets.
+std::wstring DeclarationList(const XmlNode* element) {
+    const std::wstring& inlineStyle = XmlAttribute(element, L"style");
+    std::wstring rules = StyleSheetDeclarations(element);
+    if (inlineStyle.empty())
+        return rules;
+    if (rules.empty())
+        return inlineStyle;
+    return inlineStyle + L";" + rules;
+}
+
+// The text without blanks at its ends: the text itself when it has none, so
+// that the common case copies nothing.
+const std::wstring& WithoutEndBlanks(const std::wstring& text, std::wstring* trimmed) {
+    if (text.empty() || (text.front() != L' ' && text.back() != L' '))
+        return text;
+    *trimmed = TrimBlanks(text);
+    return *trimmed;
+}
+
+void AppendDeclarations(std::wstring* result, std::wstring entry) {
+    if (entry.empty())
+        return;
+    if (result->empty()) {
+        result->swap(entry);
+        return;
+    }
+    result->push_back(L';');
+    result->append(entry);
+}
+
+// Class names are separated by blanks; every named class adds its rules.
+void AppendClassDeclarations(std::wstring* result, const std::wstring& classes) {
+    size_t start = 0;
+    while (start <= classes.size()) {
+        size_t end = classes.find(L' ', start);
+        if (end == std::wstring::npos)
+            end = classes.size();
+        if (end > start) {
+            if (start == 0 && end == classes.size())
+                AppendDeclarations(result, FindClassRule(classes));
+            else
+                AppendDeclarations(result, FindClassRule(classes.substr(start, end - start)));
+        }
+        start = end + 1;
+    }
+}
+
+} // namespace
+
+void ApplyPresentation(const XmlNode* element, const StyleState* parent, StyleState* out) {
+    // Every property is read once and replaces the inherited value in place,
+    // so parent and out may be the same record.
+    if (out != parent)
+        *out = *parent;
+    const std::wstring list = DeclarationList(element);
+    PropertyReader reader{element, &list, std::wstring()};
+
+    ApplyPaint(&reader, L"fill", &out->hasFill, &out->fillColor, &out->fillRef);
+    ApplyPaint(&reader, L"stroke", &out->hasStroke, &out->strokeColor, &out->strokeRef);
+    ApplyLength(&reader, L"stroke-width", &out->strokeWidth); // zero or negative: no stroke
+
+    ApplyOpacity(&reader, L"opacity", &out->opacity);
+    ApplyOpacity(&reader, L"fill-opacity", &out->fillOpacity);
+    ApplyOpacity(&reader, L"stroke-opacity", &out->strokeOpacity);
+
+    ApplyKeyword(reader, L"fill-rule", FillRules, &out->fillRule);
+    ApplyKeyword(reader, L"stroke-linecap", LineCaps, &out->lineCap);
+    ApplyKeyword(reader, L"stroke-linejoin", LineJoins, &out->lineJoin);
+    ApplyLength(&reader, L"stroke-miterlimit", &out->miterLimit);
+
+    ApplyTransform(element, &out->matrix);
+}
+
+std::wstring FindDeclaration(const std::wstring& declarations, const std::wstring& name) {
+    TextSpan value;
+    if (!FindDeclarationSpan(declarations, name.data(), name.size(), &value))
+        return std::wstring();
+    return TextOf(value);
+}
+
+std::wstring GetPropertyValue(const XmlNode* element, const std::wstring& declarations,
+                              const std::wstring& name) {
+    PropertyReader reader{element, &declarations, std::wstring()};
+    return TextOf(PropertyText(reader, name));
+}
+
+// Id rules, then class rules in the order of the "class" attribute, then
+// element rules: earlier entries win in FindDeclaration.
+std::wstring StyleSheetDeclarations(const XmlNode* element) {
+    std::wstring result;
+    std::wstring trimmedId;
+    const std::wstring& id = WithoutEndBlanks(XmlAttribute(element, L"id"), &trimmedId);
+    if (!id.empty())
+        result = FindIdRule(id);
+
+    std::wstring trimmedClasses;
+    const std::wstring& classes =
+        WithoutEndBlanks(XmlAttribute(element, L"class"), &trimmedClasses);
+    if (!classes.empty() && HasClassRules())
+        AppendClassDeclarations(&result, classes);
+
+    if (HasElementRules())
+        AppendDeclarations(&result, FindElementRule(LowerText(XmlName(element))));
+    return result;
+}
+
+Argb ParsePaint(const XmlNode* element, const std::wstring& declarations, const std::wstring& name,
+                int* isNone, std::wstring* ref) {
+    PropertyReader reader{element, &declarations, std::wstring()};
+    return ReadPaint(PropertyText(reader, name), isNone, ref, &reader.scratch);
+}
+
+float ParseNumberProperty(const XmlNode* element, const std::wstring& declarations,
+                          const std::wstring& name, float defaultValue, int* found) {
+    PropertyReader reader{element, &declarations, std::wstring()};
+    TextSpan text = PropertyText(reader, name);
+    *found = IsEmptySpan(text) ? 0 : 1;
+    return *found ? ReadLength(text, &reader.scratch) : defaultValue;
+}
+
+float ParseLength(const std::wstring& text) {
+    std::wstring scratch;
+    return ReadLength(SpanOf(text), &scratch);
+}
+
 int ParseFillRule(const std::wstring& text, int current) {
-    static const KeywordCode table[] = {{L"nonzero", 1}, {L"evenodd", 0}};
-    return ReadKeyword(text, current, table, sizeof table / sizeof table[0]);
+    return ReadKeyword(SpanOf(text), current, FillRules, sizeof FillRules / sizeof FillRules[0]);
 }
 
 int ParseLineCap(const std::wstring& text, int current) {
-    static const KeywordCode table[] = {{L"butt", 0}, {L"round", 2}, {L"square", 1}};
-    return ReadKeyword(text, current, table, sizeof table / sizeof table[0]);
+    return ReadKeyword(SpanOf(text), current, LineCaps, sizeof LineCaps / sizeof LineCaps[0]);
 }
 
 int ParseLineJoin(const std::wstring& text, int current) {
-    static const KeywordCode table[] = {{L"miter", 0}, {L"round", 2}, {L"bevel", 1}};
-    return ReadKeyword(text, current, table, sizeof table / sizeof table[0]);
+    return ReadKeyword(SpanOf(text), current, LineJoins, sizeof LineJoins / sizeof LineJoins[0]);
 }
 
 Argb ScaleAlpha(Argb colour, float factor) {

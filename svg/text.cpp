@@ -17,23 +17,32 @@ std::wstring TrimBlanks(const std::wstring& text) {
     return text.substr(first, last - first + 1);
 }
 
+void TrimWhiteSpaceRange(const wchar_t** first, const wchar_t** last) {
+    while (*first < *last && IsCssWhiteSpace(**first))
+        ++*first;
+    while (*last > *first && IsCssWhiteSpace((*last)[-1]))
+        --*last;
+}
+
 std::wstring TrimWhiteSpace(const std::wstring& text) {
-    size_t first = 0, last = text.size();
-    while (first < last && IsCssWhiteSpace(text[first]))
-        first++;
-    while (last > first && IsCssWhiteSpace(text[last - 1]))
-        last--;
-    return text.substr(first, last - first);
+    const wchar_t* first = text.data();
+    const wchar_t* last = first + text.size();
+    TrimWhiteSpaceRange(&first, &last);
+    return std::wstring(first, last);
+}
+
+wchar_t LowerCharacter(wchar_t c) {
+    if (c >= L'A' && c <= L'Z')
+        return static_cast<wchar_t>(c + 32);
+    if (c >= 0x80)
+        return static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
+    return c;
 }
 
 std::wstring LowerText(const std::wstring& text) {
     std::wstring out(text);
-    for (wchar_t& c : out) {
-        if (c >= L'A' && c <= L'Z')
-            c = static_cast<wchar_t>(c + 32);
-        else if (c >= 0x80)
-            c = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
-    }
+    for (wchar_t& c : out)
+        c = LowerCharacter(c);
     return out;
 }
 

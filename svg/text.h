@@ -11,9 +11,13 @@ std::wstring TrimBlanks(const std::wstring& text);
 
 // Removes CSS white space (blank, tab, CR, LF, form feed) at both ends.
 std::wstring TrimWhiteSpace(const std::wstring& text);
+// The same on the characters [*first, *last), moving the two ends inwards.
+void TrimWhiteSpaceRange(const wchar_t** first, const wchar_t** last);
 
 // Unicode lower-casing, character by character.
 std::wstring LowerText(const std::wstring& text);
+// One character as LowerText lowers it.
+wchar_t LowerCharacter(wchar_t c);
 
 // Integer value of a text: blanks and tabs skipped, one optional sign, then
 // decimal digits, or "$" and hexadecimal digits, or "%" and binary digits, up
