@@ -34,33 +34,16 @@ void ReleaseLayerResources(Layer* layer) {
         DeleteObject(bitmap);
 }
 
-namespace {
-
-BOOL CALLBACK RestoreIfSubclassed(HWND window, LPARAM) {
-    WNDPROC previous = nullptr;
-    if (FindSubclassEntry(window, &previous) &&
-        GetWindowLongPtrW(window, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&HostWindowProc)) {
-        SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
-        RemoveSubclassEntry(window);
-    }
-    return TRUE;
-}
-
-BOOL CALLBACK RestoreTreeIfSubclassed(HWND top, LPARAM) {
-    RestoreIfSubclassed(top, 0);
-    EnumChildWindows(top, &RestoreIfSubclassed, 0); // all descendants
-    return TRUE;
-}
-
-} // namespace
-
 void RestoreSubclassedWindows() {
     // Windows still in the table carry HostWindowProc although their Layer is
     // gone (a first creation whose file failed to load). Emptying the table
     // without putting their procedures back would cut the host off from them.
-    // The host's windows live on this thread; entries of windows that no
-    // longer exist need nothing put back.
-    if (SubclassEntryCount() > 0)
-        EnumThreadWindows(GetCurrentThreadId(), &RestoreTreeIfSubclassed, 0);
+    // Entries of windows that no longer exist need nothing put back.
+    for (HWND window : SnapshotSubclassedWindows()) {
+        WNDPROC previous = nullptr;
+        if (IsWindow(window) && FindSubclassEntry(window, &previous) &&
+            GetWindowLongPtrW(window, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&HostWindowProc))
+            SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
+    }
     ClearSubclassTable();
 }

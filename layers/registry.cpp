@@ -120,6 +120,14 @@ int SubclassEntryCount() {
     return static_cast<int>(SubclassTable().size());
 }
 
+std::vector<HWND> SnapshotSubclassedWindows() {
+    std::vector<HWND> windows;
+    windows.reserve(SubclassTable().size());
+    for (const auto& entry : SubclassTable())
+        windows.push_back(entry.first);
+    return windows;
+}
+
 void DeferRelease(SvgDocument* document, HBITMAP bitmap) {
     DeferredRelease entry = {};
     if (document) {

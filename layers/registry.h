@@ -46,6 +46,8 @@ int FindSubclassEntry(HWND window, WNDPROC* previous);
 void RemoveSubclassEntry(HWND window);
 void ClearSubclassTable();
 int SubclassEntryCount();
+// The windows that have an entry, copied so the table may change meanwhile.
+std::vector<HWND> SnapshotSubclassedWindows();
 
 // ---- DeferredReleaseList ----------------------------------------------------
 // Takes over the document (the source is left empty) and the bitmap (0 = none)
