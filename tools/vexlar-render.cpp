@@ -3,6 +3,7 @@
 // straight alpha. A preview and test tool; Windows only (GDI+).
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -13,7 +14,10 @@
 #include "render/rasterizer.h"
 #include "svg/document.h"
 #include "svg/report.h"
+#include "svg/scan.h"
+#include "svg/style.h"
 #include "svg/text.h"
+#include "svg/xml_tree.h"
 
 #include <windows.h>
 
@@ -23,6 +27,7 @@ const int MaxSide = 16384;
 
 const char Usage[] =
     "usage: vexlar-render drawing.svg out.png --size WxH [options]\n"
+    "       vexlar-render --batch LIST OUTDIR\n"
     "\n"
     "Renders the drawing as a Layer whose rectangle has a client area of W x H\n"
     "pixels would show it, and writes the picture as a PNG with straight alpha.\n"
@@ -39,8 +44,17 @@ const char Usage[] =
     "  --rotate DEG              clockwise turn about the centre of the area\n"
     "  --help                    this text\n"
     "\n"
+    "--batch renders every drawing named in LIST (UTF-8, one path a line; blank\n"
+    "lines and lines starting with # are skipped) in one run, each the way the\n"
+    "reference pictures of an SVG test suite are drawn: at the size of NAME.png\n"
+    "beside NAME.svg (else 300 pixels wide and as tall as the view's proportions\n"
+    "say), the root's viewBox kept (a root without one gets \"0 0 W H\" of its own\n"
+    "width and height, default 100), layout original. Each picture goes to\n"
+    "OUTDIR under the drawing's relative path with .png for .svg; folders are\n"
+    "made as needed.\n"
+    "\n"
     "Exit status: 0 written, 1 the drawing could not be loaded or the PNG not\n"
-    "written (the reason is printed), 2 bad options.\n";
+    "written (the reason is printed; in a batch, any of them), 2 bad options.\n";
 
 struct Options {
     std::wstring input, output;
@@ -212,9 +226,210 @@ int Render(const Options& o) {
     return status;
 }
 
+// ---- Batch: drawings sized like the reference pictures of an SVG suite ----
+
+// The width and height in a PNG file's header; 0 when it is none.
+int ReadPngSize(const std::wstring& path, int* width, int* height) {
+    FILE* file = _wfopen(path.c_str(), L"rb");
+    if (!file)
+        return 0;
+    unsigned char header[24];
+    size_t got = std::fread(header, 1, sizeof header, file);
+    std::fclose(file);
+    static const unsigned char signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    if (got != sizeof header || std::memcmp(header, signature, 8) != 0 ||
+        std::memcmp(header + 12, "IHDR", 4) != 0)
+        return 0;
+    auto bigEndian = [&header](int at) {
+        return (static_cast<uint32_t>(header[at]) << 24) |
+               (static_cast<uint32_t>(header[at + 1]) << 16) |
+               (static_cast<uint32_t>(header[at + 2]) << 8) | header[at + 3];
+    };
+    const uint32_t w = bigEndian(16), h = bigEndian(20);
+    if (w < 1 || h < 1 || w > MaxSide || h > MaxSide)
+        return 0;
+    *width = static_cast<int>(w);
+    *height = static_cast<int>(h);
+    return 1;
+}
+
+// The root's width or height in user units; a percentage, nothing or a
+// value that is not positive gives the default of 100.
+float RootSide(const XmlNode* root, const wchar_t* name) {
+    const std::wstring text = TrimWhiteSpace(XmlAttribute(root, name));
+    if (text.empty() || text.back() == L'%')
+        return 100.0f;
+    const float value = ParseLength(text);
+    return value > 0.0f ? value : 100.0f;
+}
+
+struct ReferenceView {
+    float x, y, width, height;
+};
+
+// What the reference draws: the root's own viewBox, else "0 0 W H" of its
+// width and height. 0 when the file has no root to read.
+int ReadReferenceView(const std::wstring& path, ReferenceView* view) {
+    XmlTree* tree = LoadXmlTree(path);
+    const XmlNode* root = tree && XmlParseSucceeded(tree) ? XmlRootElement(tree) : nullptr;
+    if (root) {
+        *view = {0.0f, 0.0f, RootSide(root, L"width"), RootSide(root, L"height")};
+        const std::wstring& text = XmlAttribute(root, L"viewBox");
+        float v[4] = {0, 0, 0, 0};
+        int position = 1;
+        for (int i = 0; i < 4; i++)
+            position = ScanNumber(text, position, &v[i]);
+        if (v[2] > 0.0f && v[3] > 0.0f)
+            *view = {v[0], v[1], v[2], v[3]};
+    }
+    if (tree)
+        ReleaseXmlTree(tree);
+    return root != nullptr;
+}
+
+// The picture's size: the reference PNG's, else 300 wide by the view's
+// proportions.
+void ChooseReferenceSize(const std::wstring& drawing, const ReferenceView& view, int* width,
+                         int* height) {
+    std::wstring png = drawing;
+    const size_t dot = png.find_last_of(L"./\\");
+    if (dot != std::wstring::npos && png[dot] == L'.')
+        png.resize(dot);
+    if (ReadPngSize(png + L".png", width, height))
+        return;
+    *width = 300;
+    const float h = 300.0f * view.height / view.width;
+    *height = h < 1.0f ? 1 : (h > MaxSide ? MaxSide : static_cast<int>(h + 0.5f));
+}
+
+// Where a drawing's picture goes: its path made relative (drive, leading
+// separators, "." and ".." parts dropped) under the folder, .svg made .png.
+std::wstring BatchOutputPath(const std::wstring& folder, const std::wstring& drawing) {
+    std::wstring relative;
+    size_t start = drawing.size() > 1 && drawing[1] == L':' ? 2 : 0;
+    while (start < drawing.size()) {
+        size_t end = drawing.find_first_of(L"/\\", start);
+        if (end == std::wstring::npos)
+            end = drawing.size();
+        const std::wstring part = drawing.substr(start, end - start);
+        if (!part.empty() && part != L"." && part != L"..")
+            relative += (relative.empty() ? L"" : L"/") + part;
+        start = end + 1;
+    }
+    const size_t n = relative.size();
+    if (n > 4 && LowerText(relative.substr(n - 4)) == L".svg")
+        relative.resize(n - 4);
+    return folder + L"/" + relative + L".png";
+}
+
+// Makes every folder on the way to the file; 1 when they all exist after.
+int MakeFoldersFor(const std::wstring& file) {
+    for (size_t at = file.find_first_of(L"/\\", 1); at != std::wstring::npos;
+         at = file.find_first_of(L"/\\", at + 1)) {
+        const std::wstring folder = file.substr(0, at);
+        if (folder.empty() || folder.back() == L':')
+            continue;
+        const DWORD attributes = GetFileAttributesW(folder.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+            continue;
+        if (!CreateDirectoryW(folder.c_str(), nullptr))
+            return 0;
+    }
+    return 1;
+}
+
+// Renders one drawing like its reference; returns 1, or 0 after printing why.
+int RenderLikeReference(const std::wstring& drawing, const std::wstring& output) {
+    Layer layer = Layer();
+    layer.layoutMode = LayoutOriginal;
+    layer.opacity = 255;
+    int ok = LoadSvgDocument(drawing, &layer.document);
+    std::wstring problem = ok ? L"" : LastReportedError();
+    ReferenceView view;
+    if (ok && !ReadReferenceView(drawing, &view)) {
+        ok = 0;
+        problem = L"the root element could not be read";
+    }
+    if (ok) {
+        int width = 0, height = 0;
+        ChooseReferenceSize(drawing, view, &width, &height);
+        SvgDocument& document = layer.document;
+        document.viewBoxX = view.x;
+        document.viewBoxY = view.y;
+        document.viewBoxWidth = view.width;
+        document.viewBoxHeight = view.height;
+        document.hasViewBox = 1;
+        document.width = static_cast<float>(width);
+        document.height = static_cast<float>(height);
+        std::vector<uint32_t> pixels(static_cast<size_t>(width) * height, 0);
+        RenderLayerPixels(&layer, pixels.data(), width, height); // 0 for no shapes: clear
+        if (!MakeFoldersFor(output) || !GfxSavePng(output.c_str(), pixels.data(), width, height)) {
+            ok = 0;
+            problem = L"Cannot write PNG file: " + output;
+        }
+    }
+    ClearSvgDocument(&layer.document);
+    if (!ok)
+        PrintWide(stderr, drawing + L": " + problem);
+    return ok;
+}
+
+// The drawings a list file names: UTF-8, one a line, blank and # lines skipped.
+int ReadBatchList(const std::wstring& path, std::vector<std::wstring>* drawings) {
+    FILE* file = _wfopen(path.c_str(), L"rb");
+    if (!file)
+        return 0;
+    std::string bytes;
+    char buffer[4096];
+    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
+        bytes.append(buffer, n);
+    std::fclose(file);
+    size_t start = 0;
+    while (start < bytes.size()) {
+        size_t end = bytes.find('\n', start);
+        if (end == std::string::npos)
+            end = bytes.size();
+        std::string line = bytes.substr(start, end - start);
+        while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t'))
+            line.pop_back();
+        if (!line.empty() && line[0] != '#')
+            drawings->push_back(WideFromUtf8(line.data(), line.size()));
+        start = end + 1;
+    }
+    return 1;
+}
+
+int RenderBatch(const std::wstring& list, const std::wstring& folder) {
+    std::vector<std::wstring> drawings;
+    if (!ReadBatchList(list, &drawings)) {
+        PrintWide(stderr, L"vexlar-render: cannot read the list " + list);
+        return 1;
+    }
+    uintptr_t token = 0;
+    if (!GfxStartup(&token)) {
+        std::fprintf(stderr, "vexlar-render: GDI+ startup failed.\n");
+        return 1;
+    }
+    GfxResolvePathBounds();
+    size_t failed = 0;
+    for (const std::wstring& drawing : drawings) {
+        if (!RenderLikeReference(drawing, BatchOutputPath(folder, drawing)))
+            failed++;
+    }
+    GfxShutdown(token);
+    std::printf("batch: %d rendered, %d failed\n", static_cast<int>(drawings.size() - failed),
+                static_cast<int>(failed));
+    return failed ? 1 : 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc > 1 && std::string(argv[1]) == "--batch") {
+        if (argc != 4)
+            return Complain("--batch takes a list file and an output folder, nothing else");
+        return RenderBatch(WideFromAnsi(argv[2]), WideFromAnsi(argv[3]));
+    }
     Options options;
     int parsed = ParseOptions(argc, argv, &options);
     if (parsed == 1)

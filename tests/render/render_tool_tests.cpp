@@ -40,8 +40,9 @@ struct ToolRun {
     std::string output; // standard output and standard error together
 };
 
-// Runs vexlar-render with the arguments; its output goes through a file.
-ToolRun RunTool(const std::wstring& arguments) {
+// Runs vexlar-render with the arguments (in the folder, when one is given);
+// its output goes through a file.
+ToolRun RunTool(const std::wstring& arguments, const std::wstring& folder = L"") {
     ToolRun run = {~0u, ""};
     std::wstring outputPath = TemporaryFile(L"vexlar-render-test.txt");
     SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
@@ -58,7 +59,7 @@ ToolRun RunTool(const std::wstring& arguments) {
     std::wstring commandLine = L"\"" + program + L"\" " + arguments;
     PROCESS_INFORMATION process = {};
     if (CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
-                       nullptr, &startup, &process)) {
+                       folder.empty() ? nullptr : folder.c_str(), &startup, &process)) {
         WaitForSingleObject(process.hProcess, 60000);
         GetExitCodeProcess(process.hProcess, &run.exitCode);
         CloseHandle(process.hThread);
@@ -98,6 +99,7 @@ TEST_F(RenderTool, BadOptionsShowTheUsageAndExitWithTwo) {
         drawing + L" out.png --size 10x10 --rotate ninety",
         drawing + L" out.png --size 10x10 --frobnicate 1",
         drawing + L" out.png --size 10x10 --margin", // value missing
+        L"--batch list.txt",                         // no output folder
     };
     for (const std::wstring& arguments : cases) {
         ToolRun run = RunTool(arguments);
@@ -164,4 +166,66 @@ TEST_F(RenderTool, WritesWhatTheLayerShowsWithStraightAlpha) {
     EXPECT_EQ(0, GreenOf(face));
     delete[] written;
     DeleteFileW(png.c_str());
+}
+
+namespace {
+
+void WriteText(const std::wstring& path, const char* text) {
+    std::ofstream out(Utf8FromWide(path).c_str(), std::ios::binary);
+    out << text;
+}
+
+} // namespace
+
+// Each drawing takes its reference's size: the PNG beside it, else 300 wide
+// by its view; a root without viewBox is seen through "0 0 W H". A drawing
+// that fails is reported and the rest are still drawn.
+TEST_F(RenderTool, BatchSizesEachDrawingLikeItsReference) {
+    wchar_t temp[MAX_PATH];
+    std::wstring folder(temp, GetTempPathW(MAX_PATH, temp));
+    folder += L"vexlar-batch";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    CreateDirectoryW((folder + L"\\in").c_str(), nullptr);
+    // Left half red: 50 x 20 units drawn 300 x 120, so x = 25 lands at 150.
+    WriteText(folder + L"\\in\\plain.svg",
+              "<svg xmlns='http://www.w3.org/2000/svg' width='50' height='20'>"
+              "<rect width='25' height='20' fill='red'/></svg>");
+    WriteText(folder + L"\\in\\boxed.svg",
+              "<svg xmlns='http://www.w3.org/2000/svg' viewBox='10 10 10 10' width='5'>"
+              "<rect x='10' y='10' width='10' height='10' fill='blue'/></svg>");
+    uint32_t grey[40 * 30] = {};
+    ASSERT_EQ(1, GfxSavePng((folder + L"\\in\\boxed.png").c_str(), grey, 40, 30));
+    WriteText(folder + L"\\list.txt",
+              "# drawings\r\nin/plain.svg\r\n\r\nin/missing.svg\nin/boxed.svg\n");
+
+    ToolRun run = RunTool(L"--batch list.txt out", folder);
+    EXPECT_EQ(1u, run.exitCode);
+    EXPECT_NE(std::string::npos,
+              run.output.find("in/missing.svg: SVG file not found or empty: in/missing.svg"))
+        << run.output;
+    EXPECT_NE(std::string::npos, run.output.find("batch: 2 rendered, 1 failed")) << run.output;
+
+    struct Expected {
+        const wchar_t* picture;
+        int width, height, x, y;
+        uint32_t colour;
+    } cases[] = {
+        {L"\\out\\in\\plain.png", 300, 120, 149, 60, 0xFFFF0000u},
+        {L"\\out\\in\\plain.png", 300, 120, 151, 60, 0},
+        // The 1 : 1 view drawn 30 x 30, centred in the 40 x 30 reference.
+        {L"\\out\\in\\boxed.png", 40, 30, 3, 15, 0},
+        {L"\\out\\in\\boxed.png", 40, 30, 20, 15, 0xFF0000FFu},
+    };
+    for (const Expected& e : cases) {
+        uint32_t* pixels = nullptr;
+        int width = 0, height = 0;
+        ASSERT_EQ(1, GfxLoadImage((folder + e.picture).c_str(), &pixels, &width, &height))
+            << Utf8FromWide(e.picture);
+        EXPECT_EQ(e.width, width);
+        EXPECT_EQ(e.height, height);
+        if (width == e.width && height == e.height) {
+            EXPECT_EQ(e.colour, pixels[e.y * width + e.x]) << Utf8FromWide(e.picture) << " " << e.x;
+        }
+        delete[] pixels;
+    }
 }
