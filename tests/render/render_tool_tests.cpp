@@ -44,7 +44,13 @@ struct ToolRun {
 // its output goes through a file.
 ToolRun RunTool(const std::wstring& arguments, const std::wstring& folder = L"") {
     ToolRun run = {~0u, ""};
-    std::wstring outputPath = TemporaryFile(L"vexlar-render-test.txt");
+    // A new file each run: under Wine an ended child may still hold the last
+    // one for a moment, and opening it again would fail with a sharing error.
+    static int runs = 0;
+    std::wstring outputPath =
+        TemporaryFile((L"vexlar-render-test-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                       std::to_wstring(++runs) + L".txt")
+                          .c_str());
     SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
     HANDLE output = CreateFileW(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
                                 CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
