@@ -2,8 +2,9 @@
 # Installs everything Vexlar needs to build and test on a fresh Debian machine:
 # the MinGW-w64 cross compilers, Wine, Xvfb, CMake/Ninja, GoogleTest sources,
 # clang's sanitizer and fuzzer runtimes, numpy and PIL for the conformance
-# scores, and expat built from Debian's source package for both Windows targets.
-# Safe to run again: every step checks first.
+# scores, the Unicorn CPU emulator (which runs the 32-bit DLL), and expat built
+# from Debian's source package for both Windows targets. Safe to run again:
+# every step checks first.
 set -euo pipefail
 
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -14,7 +15,7 @@ packages=(
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 xvfb xauth
   cmake ninja-build dpkg-dev googletest libexpat1-dev
   clang libclang-rt-14-dev libfuzzer-14-dev
-  python3-numpy python3-pil
+  python3-numpy python3-pil python3-unicorn
 )
 
 as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
