@@ -31,6 +31,7 @@ class FakeHost:
         self.registrations = []
         self.variables = []  # (name bytes, value bytes), in order
         self.requests = []  # (code, request bytes)
+        self.objects = {}  # object name bytes -> window handle, for request 7
         self.add_action = process.make_stub("host add-action", Stub(6, False, self._add_action))
         self.set_variable = process.make_stub("host set-variable",
                                               Stub(2, False, self._set_variable))
@@ -51,8 +52,17 @@ class FakeHost:
 
     def _interface_access(self, p, a):
         code, slot = a
-        self.requests.append((code, p.read_bytes_z(p.read_u32(slot))))
-        return 0  # no such object
+        request = p.read_u32(slot)
+        self.requests.append((code, p.read_bytes_z(request)))
+        handle = self.objects.get(self.requests[-1][1]) if code == 7 else None
+        if handle is None:
+            return 0  # no such object
+        # The answer replaces the request, whose block is now the host's.
+        p.heap.free(request, "global")
+        answer = p.heap.alloc(16, "global", zero=True)
+        p.uc.mem_write(answer, b"%d" % handle)
+        p.write_u32(slot, answer)
+        return 1
 
     def last_error(self):
         values = [v for n, v in self.variables if n == LAST_ERROR]
@@ -99,9 +109,19 @@ EXPECTED_ACTIONS = [  # number, name, hint, parameter kinds
 ]
 
 
+RELOCATED_BASE = 0x10400000
+RECT = 0x0001A2B4  # the Rectangle's window handle
+WM_SIZE = 5
+HOST_PROC_RESULT = 0x5A
+
+
 class HostSession(unittest.TestCase):
     """One module loaded where it prefers, driven through a whole session;
     the steps depend on each other, so they run in order in one test."""
+
+    def record_message(self, p, a):
+        self.messages.append(a)
+        return HOST_PROC_RESULT
 
     def test_session(self):
         p, host = load()
@@ -129,6 +149,25 @@ class HostSession(unittest.TestCase):
         self.assertEqual(host.last_error(), b"Layer:Create - Rectangle not found: Caf\xe9")
         token = p.state["gdiplus_token"]
 
+        # A Rectangle the host knows, but no overlay window can be made: the
+        # module subclasses the Rectangle and fails softly. The procedure it
+        # installed pops its four arguments and hands messages to the host's.
+        host_proc = p.make_stub("host window procedure", Stub(4, False, self.record_message))
+        self.messages = []
+        p.state["windows"] = {RECT: host_proc}
+        host.objects[b"Rect1"] = RECT
+        params = host.params("Rect1", "", "", "", "", "")
+        self.assertEqual(p.call_export("_nbExecAction", 1, params), 0)
+        self.assertEqual(host.last_error(), b"Layer:Create - Failed to create overlay window.")
+        installed = p.state["windows"][RECT]
+        self.assertNotEqual(installed, host_proc)
+        size = 120 | 80 << 16
+        self.assertEqual(p.call(installed, (RECT, WM_SIZE, 0, size), "the Rectangle's procedure"),
+                         HOST_PROC_RESULT)
+        self.assertEqual(self.messages, [(RECT, WM_SIZE, 0, size)])
+        # It then asks for a top-down 32-bit bitmap of the client size.
+        self.assertEqual(p.state["bitmaps_asked"], [(40, 120, -80, 1, 32)])
+
         # An unknown action number opens no dialog and leaves the array alone.
         params = host.params("Rect1")
         before = p.read_u32(params)
@@ -137,9 +176,11 @@ class HostSession(unittest.TestCase):
         self.assertEqual(p.read_u32(params), before)
         self.assertEqual(p.calls[calls:], [])
 
-        # Tear-down ends the graphics library with the token it gave.
+        # Tear-down ends the graphics library with the token it gave and
+        # gives the Rectangle its own procedure back.
         self.assertEqual(p.call_export("_nbMessage", 2, 0), 0)
         self.assertEqual(p.state["gdiplus_shutdowns"], [token])
+        self.assertEqual(p.state["windows"][RECT], host_proc)
 
         # Unload: the seventeen registration strings, still readable until
         # now, and every request and variable block are freed.
@@ -153,7 +194,7 @@ class GraphicsStartFails(unittest.TestCase):
     def test_create_reports_the_failed_start(self):
         # Loaded away from its preferred base, as address-space layout
         # randomisation does: the relocations must cover every address.
-        p, host = load(gdiplus_status=1, relocate_to=0x10000000 + 0x00400000)
+        p, host = load(gdiplus_status=1, relocate_to=RELOCATED_BASE)
         params = host.params("Rect1", "a.svg", "", "", "", "")
         self.assertEqual(p.call_export("_nbExecAction", 1, params), 0)
         self.assertEqual(host.last_error(), b"Layer:Create - GDI+ startup failed.")

@@ -25,7 +25,8 @@ from unicorn import (UC_ARCH_X86, UC_HOOK_CODE, UC_HOOK_MEM_INVALID, UC_HOOK_MEM
 from unicorn.x86_const import (UC_X86_REG_EAX, UC_X86_REG_EBP, UC_X86_REG_EBX, UC_X86_REG_ECX,
                                UC_X86_REG_EDI, UC_X86_REG_EDX, UC_X86_REG_EFLAGS,
                                UC_X86_REG_EIP, UC_X86_REG_ESI, UC_X86_REG_ESP,
-                               UC_X86_REG_FS, UC_X86_REG_GDTR, UC_X86_REG_SS)
+                               UC_X86_REG_FPCW, UC_X86_REG_FS, UC_X86_REG_GDTR,
+                               UC_X86_REG_MXCSR, UC_X86_REG_SS)
 
 PAGE = 0x1000
 STACK_BASE, STACK_SIZE = 0x00100000, 0x00100000
@@ -44,6 +45,9 @@ INSTRUCTION_BUDGET = 200_000_000
 CALLEE_SAVED = {"EBX": (UC_X86_REG_EBX, 0x0B0B0B0B), "ESI": (UC_X86_REG_ESI, 0x51515151),
                 "EDI": (UC_X86_REG_EDI, 0xD1D1D1D1), "EBP": (UC_X86_REG_EBP, 0xB9B9B9B9)}
 DIRECTION_FLAG = 0x400
+# The floating-point control state is the caller's too: the x87 control word
+# as Windows sets it (53-bit precision, exceptions masked) and SSE's MXCSR.
+FPU_CONTROL_WORD, MXCSR = 0x027F, 0x1F80
 
 
 class EmulationError(Exception):
@@ -211,6 +215,8 @@ class EmulatedProcess:
 
     # ---- the thread --------------------------------------------------------
     def _set_up_thread(self):
+        # TEB: exception list (none), stack base and limit, ..., self at 0x18,
+        # process and thread ids at 0x20, the TLS pointer array at 0x2C.
         teb = struct.pack("<IIIIIIIIIIII", 0xFFFFFFFF, STACK_BASE + STACK_SIZE, STACK_BASE, 0, 0, 0,
                           TEB, 0, 0x1000, 0x1004, 0, TLS_ARRAY)
         self.uc.mem_write(TEB, teb)
@@ -365,7 +371,8 @@ class EmulatedProcess:
     # ---- calling into the module ------------------------------------------------
     def call(self, address, args, name):
         """Calls code at address as the host does: stdcall, the callee-saved
-        registers preset, the direction flag clear. Returns EAX; raises
+        registers preset, the direction flag clear, the floating-point
+        control words at Windows' defaults. Returns EAX; raises
         EmulationError when the callee faults, runs away, calls an import
         without a stub, or returns with the stack or registers wrong."""
         uc = self.uc
@@ -382,6 +389,8 @@ class EmulatedProcess:
         for reg, value in CALLEE_SAVED.values():
             uc.reg_write(reg, value)
         uc.reg_write(UC_X86_REG_EFLAGS, uc.reg_read(UC_X86_REG_EFLAGS) & ~DIRECTION_FLAG)
+        uc.reg_write(UC_X86_REG_FPCW, FPU_CONTROL_WORD)
+        uc.reg_write(UC_X86_REG_MXCSR, MXCSR)
         self.fault = None
         try:
             uc.emu_start(address, HOST_RETURN, count=INSTRUCTION_BUDGET)
@@ -402,6 +411,10 @@ class EmulatedProcess:
                 problems.append("%s changed to 0x%08x" % (reg_name, uc.reg_read(reg)))
         if uc.reg_read(UC_X86_REG_EFLAGS) & DIRECTION_FLAG:
             problems.append("the direction flag is left set")
+        if uc.reg_read(UC_X86_REG_FPCW) != FPU_CONTROL_WORD:
+            problems.append("the x87 control word is 0x%04x" % uc.reg_read(UC_X86_REG_FPCW))
+        if uc.reg_read(UC_X86_REG_MXCSR) & 0xFFC0 != MXCSR:  # the low bits are status flags
+            problems.append("MXCSR is 0x%04x" % uc.reg_read(UC_X86_REG_MXCSR))
         if problems:
             raise EmulationError("%s returns breaking the convention: %s" %
                                  (name, "; ".join(problems)))

@@ -403,3 +403,84 @@ def CharLowerBuffW(p, a):
     lower = "".join(c.lower() if len(c.lower()) == 1 else c for c in text)
     p.uc.mem_write(a[0], encode_units(lower))
     return a[1]
+
+
+# ---- windows: the host's Rectangles exist, new windows cannot be made -------------------
+# p.state["windows"] maps each window handle to its window procedure.
+GWL_WNDPROC = 0xFFFFFFFC  # -4
+ERROR_INVALID_WINDOW_HANDLE = 1400
+ERROR_NOT_ENOUGH_MEMORY = 8
+
+
+def window_procs(p):
+    return p.state.setdefault("windows", {})
+
+
+@stdcall(1)
+def IsWindow(p, a):
+    return 1 if a[0] in window_procs(p) else 0
+
+
+@stdcall(2)
+def GetWindowLongW(p, a):
+    if a[1] != GWL_WNDPROC:
+        raise AssertionError("GetWindowLongW index %d is not emulated" % signed(a[1]))
+    return window_procs(p).get(a[0]) or set_error(p, ERROR_INVALID_WINDOW_HANDLE)
+
+
+@stdcall(3)
+def SetWindowLongW(p, a):
+    window, index, value = a
+    if index != GWL_WNDPROC:
+        raise AssertionError("SetWindowLongW index %d is not emulated" % signed(index))
+    if window not in window_procs(p):
+        return set_error(p, ERROR_INVALID_WINDOW_HANDLE)
+    previous, window_procs(p)[window] = window_procs(p)[window], value
+    return previous
+
+
+RECTANGLE_SIZE = (120, 80)  # every window's client area
+
+
+@stdcall(2)
+def GetClientRect(p, a):
+    if a[0] not in window_procs(p):
+        return set_error(p, ERROR_INVALID_WINDOW_HANDLE)
+    p.uc.mem_write(a[1], struct.pack("<iiii", 0, 0, *RECTANGLE_SIZE))
+    return 1
+
+
+@stdcall(2)
+def GetAncestor(p, a):
+    return a[0] if a[0] in window_procs(p) else 0
+
+
+@stdcall(1)
+def GetDC(p, a):
+    return 0  # no device context: drawing fails softly
+
+
+@stdcall(1)
+def CreateCompatibleDC(p, a):
+    return 0
+
+
+@stdcall(6)
+def CreateDIBSection(p, a):
+    # Records what was asked for (size, planes, bits per pixel) and fails.
+    header = struct.unpack("<IiiHH", p.uc.mem_read(a[1], 16))
+    p.state.setdefault("bitmaps_asked", []).append(header)
+    p.write_u32(a[3], 0)
+    return 0
+
+
+@stdcall(12)
+def CreateWindowExW(p, a):
+    return set_error(p, ERROR_NOT_ENOUGH_MEMORY)
+
+
+# CallWindowProcW(proc, window, message, wParam, lParam) calls the procedure
+# with the last four arguments, which it pops itself:
+#   push [esp+20] four times (lParam, wParam, message, window); call [esp+20]; ret 20
+STUBS["CallWindowProcW"] = Stub(5, False, None, code=bytes.fromhex(
+    "ff742414" * 4 + "ff542414" + "c21400"))
