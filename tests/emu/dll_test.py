@@ -140,6 +140,8 @@ class HostSession(unittest.TestCase):
         self.assertEqual([r[:4] for r in host.registrations], EXPECTED_ACTIONS)
         self.assertEqual([(r[4], r[5]) for r in host.registrations],
                          [(0, len(e[3])) for e in EXPECTED_ACTIONS])
+        self.assertEqual((p.call_export("_nbAbout"),
+                          p.call_export("_nbRegisterScriptProcessor", 0x1234)), (0, 0))
 
         # A Layer on a Rectangle the host does not know: the name keeps its
         # code page 1252 letter on the way in and out.

@@ -13,9 +13,9 @@ import struct
 STUBS = {}
 
 ERROR_INSUFFICIENT_BUFFER = 122
-# Code pages the module may name: CP_ACP is Windows-1252 here, as on a
-# Western European system.
-CP_ACP, CP_1252, CP_UTF8 = 0, 1252, 65001
+# The system code page (CP_ACP) is Windows-1252 here, as on a Western
+# European system.
+CP_ACP, CP_1252 = 0, 1252
 GMEM_ZEROINIT = 0x40
 
 
@@ -27,16 +27,16 @@ class Stub:
         self.code = code
 
 
-def stdcall(argc, name=None):
+def stdcall(argc):
     def register(fn):
-        STUBS[name or fn.__name__] = Stub(argc, False, fn)
+        STUBS[fn.__name__] = Stub(argc, False, fn)
         return fn
     return register
 
 
-def cdecl(argc, name=None):
+def cdecl(argc):
     def register(fn):
-        STUBS[name or fn.__name__] = Stub(argc, True, fn)
+        STUBS[fn.__name__] = Stub(argc, True, fn)
         return fn
     return register
 
@@ -79,12 +79,9 @@ def encode_units(text):
     return b"".join(struct.pack("<H", ord(c)) for c in text)
 
 
-def code_page(p, page):
-    if page in (CP_ACP, CP_1252):
-        return "1252"
-    if page == CP_UTF8:
-        return "utf-8"
-    raise AssertionError("code page %d is not emulated" % page)
+def check_code_page(page):
+    if page not in (CP_ACP, CP_1252):
+        raise AssertionError("code page %d is not emulated" % page)
 
 
 def set_error(p, code):
@@ -95,10 +92,10 @@ def set_error(p, code):
 @stdcall(6)
 def MultiByteToWideChar(p, a):
     page, _, source, count, target, capacity = a
+    check_code_page(page)
     count = signed(count)
     data = p.read_bytes_z(source) + b"\0" if count == -1 else bytes(p.uc.mem_read(source, count))
-    text = decode_1252(data) if code_page(p, page) == "1252" else data.decode("utf-8", "replace")
-    units = encode_units(text)
+    units = encode_units(decode_1252(data))
     if capacity == 0:
         return len(units) // 2
     if len(units) // 2 > capacity:
@@ -109,16 +106,14 @@ def MultiByteToWideChar(p, a):
 
 @stdcall(8)
 def WideCharToMultiByte(p, a):
-    page, _, source, count, target, capacity, default_char, used_default = a
+    page, _, source, count, target, capacity, _, used_default = a
+    check_code_page(page)
     count = signed(count)
     if count == -1:
         text = p.read_wide_z(source) + "\0"
     else:
         text = decode_units(bytes(p.uc.mem_read(source, 2 * count)))
-    if code_page(p, page) == "1252":
-        data, defaulted = encode_1252(text)
-    else:
-        data, defaulted = text.encode("utf-8", "surrogatepass"), False
+    data, defaulted = encode_1252(text)
     if used_default:
         p.write_u32(used_default, 1 if defaulted else 0)
     if capacity == 0:
