@@ -85,9 +85,11 @@ class FakeHost:
                                                 self.interface_access)
 
 
-def load(gdiplus_status=0, relocate_to=None):
+def load(gdiplus_status=0, relocate_to=None, host_fp_control=None):
     process = EmulatedProcess(DLL, STUBS, relocate_to=relocate_to)
     process.state["gdiplus_status"] = gdiplus_status
+    if host_fp_control:
+        process.host_fp_control = host_fp_control
     if process.attach() != 1:
         raise AssertionError("DllMain(DLL_PROCESS_ATTACH) did not report success")
     host = FakeHost(process)
@@ -110,6 +112,8 @@ EXPECTED_ACTIONS = [  # number, name, hint, parameter kinds
 
 
 RELOCATED_BASE = 0x10400000
+# x87 and SSE with invalid operation, division by zero and overflow unmasked.
+UNMASKED_FP_CONTROL = (0x0272, 0x1900)
 RECT = 0x0001A2B4  # the Rectangle's window handle
 WM_SIZE = 5
 HOST_PROC_RESULT = 0x5A
@@ -195,8 +199,11 @@ class HostSession(unittest.TestCase):
 class GraphicsStartFails(unittest.TestCase):
     def test_create_reports_the_failed_start(self):
         # Loaded away from its preferred base, as address-space layout
-        # randomisation does: the relocations must cover every address.
-        p, host = load(gdiplus_status=1, relocate_to=RELOCATED_BASE)
+        # randomisation does: the relocations must cover every address. The
+        # host runs with floating-point exceptions unmasked, and each call
+        # must give it back that state, not Windows' default.
+        p, host = load(gdiplus_status=1, relocate_to=RELOCATED_BASE,
+                       host_fp_control=UNMASKED_FP_CONTROL)
         params = host.params("Rect1", "a.svg", "", "", "", "")
         self.assertEqual(p.call_export("_nbExecAction", 1, params), 0)
         self.assertEqual(host.last_error(), b"Layer:Create - GDI+ startup failed.")

@@ -46,8 +46,9 @@ CALLEE_SAVED = {"EBX": (UC_X86_REG_EBX, 0x0B0B0B0B), "ESI": (UC_X86_REG_ESI, 0x5
                 "EDI": (UC_X86_REG_EDI, 0xD1D1D1D1), "EBP": (UC_X86_REG_EBP, 0xB9B9B9B9)}
 DIRECTION_FLAG = 0x400
 # The floating-point control state is the caller's too: the x87 control word
-# as Windows sets it (53-bit precision, exceptions masked) and SSE's MXCSR.
-FPU_CONTROL_WORD, MXCSR = 0x027F, 0x1F80
+# and SSE's MXCSR, by default as Windows sets them (53-bit precision, every
+# exception masked).
+WINDOWS_FP_CONTROL = (0x027F, 0x1F80)
 
 
 class EmulationError(Exception):
@@ -150,6 +151,7 @@ class EmulatedProcess:
         self.state = {}  # for the stubs: TLS slots, last error, graphics tokens...
         self.calls = []  # every import called, by name, in order
         self.fault = None
+        self.host_fp_control = WINDOWS_FP_CONTROL  # (x87 control word, MXCSR) at each call
         self.uc.mem_map(STACK_BASE, STACK_SIZE, UC_PROT_READ | UC_PROT_WRITE)
         self.uc.mem_map(TEB, 0x4000, UC_PROT_READ | UC_PROT_WRITE)
         self.uc.mem_map(HEAP_BASE, HEAP_SIZE, UC_PROT_READ | UC_PROT_WRITE)
@@ -372,7 +374,7 @@ class EmulatedProcess:
     def call(self, address, args, name):
         """Calls code at address as the host does: stdcall, the callee-saved
         registers preset, the direction flag clear, the floating-point
-        control words at Windows' defaults. Returns EAX; raises
+        control words as host_fp_control says. Returns EAX; raises
         EmulationError when the callee faults, runs away, calls an import
         without a stub, or returns with the stack or registers wrong."""
         uc = self.uc
@@ -389,8 +391,9 @@ class EmulatedProcess:
         for reg, value in CALLEE_SAVED.values():
             uc.reg_write(reg, value)
         uc.reg_write(UC_X86_REG_EFLAGS, uc.reg_read(UC_X86_REG_EFLAGS) & ~DIRECTION_FLAG)
-        uc.reg_write(UC_X86_REG_FPCW, FPU_CONTROL_WORD)
-        uc.reg_write(UC_X86_REG_MXCSR, MXCSR)
+        control_word, mxcsr = self.host_fp_control
+        uc.reg_write(UC_X86_REG_FPCW, control_word)
+        uc.reg_write(UC_X86_REG_MXCSR, mxcsr)
         self.fault = None
         try:
             uc.emu_start(address, HOST_RETURN, count=INSTRUCTION_BUDGET)
@@ -411,9 +414,9 @@ class EmulatedProcess:
                 problems.append("%s changed to 0x%08x" % (reg_name, uc.reg_read(reg)))
         if uc.reg_read(UC_X86_REG_EFLAGS) & DIRECTION_FLAG:
             problems.append("the direction flag is left set")
-        if uc.reg_read(UC_X86_REG_FPCW) != FPU_CONTROL_WORD:
+        if uc.reg_read(UC_X86_REG_FPCW) != control_word:
             problems.append("the x87 control word is 0x%04x" % uc.reg_read(UC_X86_REG_FPCW))
-        if uc.reg_read(UC_X86_REG_MXCSR) & 0xFFC0 != MXCSR:  # the low bits are status flags
+        if uc.reg_read(UC_X86_REG_MXCSR) & 0xFFC0 != mxcsr:  # the low bits are status flags
             problems.append("MXCSR is 0x%04x" % uc.reg_read(UC_X86_REG_MXCSR))
         if problems:
             raise EmulationError("%s returns breaking the convention: %s" %
