@@ -181,6 +181,15 @@ class HostSession(unittest.TestCase):
         self.assertEqual(p.call_export("_nbEditAction", 6, params), 0)
         self.assertEqual(p.read_u32(params), before)
         self.assertEqual(p.calls[calls:], [])
+        # A dialog whose window class cannot be registered is a cancel. The
+        # class record has its 32-bit size and a procedure in the module.
+        params = host.params("Rect1", "a.svg", "", "", "", "")
+        before = [p.read_u32(params + 4 * i) for i in range(6)]
+        self.assertEqual(p.call_export("_nbEditAction", 1, params), 0)
+        self.assertEqual([p.read_u32(params + 4 * i) for i in range(6)], before)
+        [(size, procedure)] = p.state["classes_asked"]
+        self.assertEqual(size, 48)
+        self.assertTrue(p.base <= procedure < p.base + p.image.image_size)
 
         # Tear-down ends the graphics library with the token it gave and
         # gives the Rectangle its own procedure back.

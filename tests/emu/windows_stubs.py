@@ -479,3 +479,21 @@ def CreateWindowExW(p, a):
 #   push [esp+20] four times (lParam, wParam, message, window); call [esp+20]; ret 20
 STUBS["CallWindowProcW"] = Stub(5, False, None, code=bytes.fromhex(
     "ff742414" * 4 + "ff542414" + "c21400"))
+
+
+@stdcall(2)
+def LoadCursorW(p, a):
+    return 0
+
+
+@stdcall(1)
+def RegisterClassExW(p, a):
+    # Records the class's record size and window procedure, and fails.
+    size, _, procedure = struct.unpack("<III", p.uc.mem_read(a[0], 12))
+    p.state.setdefault("classes_asked", []).append((size, procedure))
+    return set_error(p, ERROR_NOT_ENOUGH_MEMORY)
+
+
+@stdcall(0)
+def GetLastError(p, a):
+    return p.state.get("last_error", 0)
