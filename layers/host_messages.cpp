@@ -14,6 +14,7 @@
 #include "plugin/action_table.h"
 #include "plugin/entry_points.h"
 #include "svg/gradients.h"
+#include "svg/paint_reference.h"
 #include "svg/style_sheet.h"
 #include "svg/text.h"
 
@@ -30,6 +31,7 @@ void ReleaseEveryLayer() {
     SetOverlaysPaused(0);
     ClearActionJournal();
     ClearGradientRegistries();
+    ClearPaintServerLookups();
     ClearStyleSheetRules();
     RestoreSubclassedWindows();
     PurgeDeferredReleases();

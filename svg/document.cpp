@@ -7,6 +7,7 @@
 #include "svg/element_walk.h"
 #include "svg/file_access.h"
 #include "svg/gradients.h"
+#include "svg/paint_reference.h"
 #include "svg/report.h"
 #include "svg/scan.h"
 #include "svg/style.h"
@@ -109,6 +110,7 @@ static XmlTree* ParseFileOrReport(const std::wstring& path) {
 static void DrawTree(const XmlNode* root, SvgDocument* document) {
     ReadDocumentSize(root, document);
     ClearGradientRegistries();
+    ClearPaintServerLookups();
     RegisterGradientElements(root);
     BuildGradientRegistry();
     ClearStyleSheetRules();

@@ -237,7 +237,7 @@ Argb ReadStopColour(const XmlNode* stop) {
     std::wstring text = GetPropertyValue(stop, style, L"stop-color");
     if (text.empty())
         text = L"black";
-    Argb colour = ParseColour(text);
+    Argb colour = ParseColourOf(stop, text);
     if (colour == NoColour)
         colour = BlackColour;
 

@@ -4,7 +4,8 @@
 #include <cmath>
 #include <cwchar>
 
-#include "svg/gradients.h"
+#include "svg/element_walk.h"
+#include "svg/paint_reference.h"
 #include "svg/style.h"
 #include "svg/style_sheet.h"
 #include "svg/text.h"
@@ -13,6 +14,7 @@
 static const Argb GreyPaint = 0xFF808080u;
 
 void InitRootStyleState(StyleState* state) {
+    state->color = 0xFF000000u;
     state->fillColor = 0xFF000000u;
     state->strokeColor = 0;
     state->strokeWidth = 1.0f;
@@ -25,6 +27,8 @@ void InitRootStyleState(StyleState* state) {
     state->miterLimit = 4.0f;
     state->hasFill = 1;
     state->hasStroke = 0;
+    state->displayNone = 0;
+    state->hidden = 0;
     state->fillRef.clear();
     state->strokeRef.clear();
     IdentityMatrix(&state->matrix);
@@ -70,13 +74,6 @@ bool MatchesIgnoringCase(TextSpan text, const wchar_t* name, size_t nameLength) 
             return false;
     }
     return true;
-}
-
-bool StartsWithIgnoringCase(TextSpan text, const wchar_t* prefix, size_t prefixLength) {
-    if (static_cast<size_t>(text.last - text.first) < prefixLength)
-        return false;
-    return MatchesIgnoringCase(TextSpan{text.first, text.first + prefixLength}, prefix,
-                               prefixLength);
 }
 
 // Property names and values are trimmed of CSS white space, not blanks alone:
@@ -149,39 +146,63 @@ float ReadLength(TextSpan text, std::wstring* scratch) {
     return static_cast<float>(DecimalValueOfText(*scratch));
 }
 
-// «url(#id)»: the gradient's average colour (and the reference when the
-// gradient has a definition); opaque grey when the reference cannot be read
-// or names no gradient. Text after the ")" is ignored.
-Argb ParsePaintReference(const std::wstring& value, std::wstring* ref) {
-    size_t hash = value.find(L'#');
-    if (hash == std::wstring::npos)
-        return GreyPaint;
-    size_t close = value.find(L')', hash);
-    if (close == std::wstring::npos)
-        return GreyPaint;
-    std::wstring id = TrimBlanks(value.substr(hash + 1, close - hash - 1));
-    Argb average = 0;
-    if (!FindGradientAverageColour(id, &average))
-        return GreyPaint;
-    if (FindRegisteredGradient(id))
-        *ref = id;
-    return average;
+bool IsCurrentColour(TextSpan value) {
+    return MatchesIgnoringCase(value, L"currentcolor", 12);
 }
 
-Argb ReadPaint(TextSpan text, int* isNone, std::wstring* ref, std::wstring* scratch) {
+// "none", "currentColor" or a colour; NoColour for anything else.
+// currentColour is the "color" property in effect, NoColour when unknown.
+Argb ReadPlainPaint(TextSpan value, Argb currentColour, int* isNone, std::wstring* scratch) {
+    if (MatchesIgnoringCase(value, L"none", 4)) {
+        *isNone = 1;
+        return 0;
+    }
+    if (IsCurrentColour(value))
+        return currentColour;
+    scratch->assign(value.first, value.last);
+    return ParseColour(*scratch);
+}
+
+// A reference to a gradient draws the gradient (its average colour where it
+// cannot); otherwise the fallback after it holds. Without one, a paint server
+// that is not drawn (a pattern) stands as grey, and anything else paints
+// nothing.
+Argb ReadReferencedPaint(const XmlNode* element, const std::wstring& id, TextSpan fallback,
+                         Argb currentColour, int* isNone, std::wstring* ref,
+                         std::wstring* scratch) {
+    Argb average = 0;
+    int drawnAsGradient = 0;
+    int kind = LookUpPaintServer(element, id, &average, &drawnAsGradient);
+    if (kind == PaintServerGradient) {
+        if (drawnAsGradient)
+            *ref = id;
+        return average;
+    }
+    fallback = TrimSpanBlanks(fallback);
+    if (!IsEmptySpan(fallback)) {
+        Argb colour = ReadPlainPaint(fallback, currentColour, isNone, scratch);
+        if (*isNone || colour != NoColour)
+            return colour;
+    }
+    if (kind == PaintServerNotDrawn)
+        return GreyPaint;
+    *isNone = 1;
+    return 0;
+}
+
+Argb ReadPaint(const XmlNode* element, TextSpan text, Argb currentColour, int* isNone,
+               std::wstring* ref, std::wstring* scratch) {
     *isNone = 0;
     ref->clear();
     TextSpan value = TrimSpanBlanks(text);
     if (IsEmptySpan(value))
         return NoColour;
-    if (MatchesIgnoringCase(value, L"none", 4)) {
-        *isNone = 1;
-        return 0;
-    }
-    if (StartsWithIgnoringCase(value, L"url(", 4))
-        return ParsePaintReference(TextOf(value), ref);
-    scratch->assign(value.first, value.last);
-    return ParseColour(*scratch);
+    std::wstring id;
+    const wchar_t* rest = nullptr;
+    if (ReadPaintReference(value.first, value.last, &id, &rest))
+        return ReadReferencedPaint(element, id, TextSpan{rest, value.last}, currentColour, isNone,
+                                   ref, scratch);
+    return ReadPlainPaint(value, currentColour, isNone, scratch);
 }
 
 struct KeywordCode {
@@ -212,11 +233,12 @@ void ApplyKeyword(const PropertyReader& reader, const wchar_t* name,
 
 // Sets one paint (has, colour, ref) from the property; an unreadable or
 // missing value leaves the inherited paint.
-void ApplyPaint(PropertyReader* reader, const wchar_t* name, int* has, Argb* colour,
-                std::wstring* ref) {
+void ApplyPaint(PropertyReader* reader, const wchar_t* name, Argb currentColour, int* has,
+                Argb* colour, std::wstring* ref) {
     int isNone = 0;
     std::wstring reference;
-    Argb c = ReadPaint(PropertyText(*reader, name), &isNone, &reference, &reader->scratch);
+    Argb c = ReadPaint(reader->element, PropertyText(*reader, name), currentColour, &isNone,
+                       &reference, &reader->scratch);
     if (isNone) {
         *has = 0;
         *colour = 0;
@@ -235,11 +257,48 @@ void ApplyLength(PropertyReader* reader, const wchar_t* name, float* value) {
         *value = ReadLength(text, &reader->scratch);
 }
 
-// Opacities multiply down the tree and are not clamped here.
-void ApplyOpacity(PropertyReader* reader, const wchar_t* name, float* value) {
-    TextSpan text = PropertyText(*reader, name);
+// "color": a colour it can read replaces the inherited one; "inherit",
+// "currentColor" and unreadable text keep it.
+void ApplyColor(PropertyReader* reader, Argb* color) {
+    TextSpan text = TrimSpanBlanks(PropertyText(*reader, L"color", 5));
+    if (IsEmptySpan(text) || IsCurrentColour(text))
+        return;
+    reader->scratch.assign(text.first, text.last);
+    Argb c = ParseColour(reader->scratch);
+    if (c != NoColour)
+        *color = c;
+}
+
+// "opacity" fades the element and everything inside it, so it multiplies
+// down the tree; not clamped here.
+void ApplyGroupOpacity(PropertyReader* reader, float* value) {
+    TextSpan text = PropertyText(*reader, L"opacity", 7);
     if (!IsEmptySpan(text))
         *value *= ReadLength(text, &reader->scratch);
+}
+
+// "fill-opacity" and "stroke-opacity" are inherited: the element's own value
+// replaces its parent's.
+void ApplyPaintOpacity(PropertyReader* reader, const wchar_t* name, float* value) {
+    TextSpan text = PropertyText(*reader, name);
+    if (!IsEmptySpan(text))
+        *value = ReadLength(text, &reader->scratch);
+}
+
+// "display: none" leaves the element and its content out; the property is
+// not inherited, so every element starts displayed.
+void ApplyDisplay(const PropertyReader& reader, int* displayNone) {
+    *displayNone =
+        MatchesIgnoringCase(TrimSpanBlanks(PropertyText(reader, L"display", 7)), L"none", 4);
+}
+
+// "visibility" is inherited, and a child may show itself again.
+void ApplyVisibility(const PropertyReader& reader, int* hidden) {
+    TextSpan value = TrimSpanBlanks(PropertyText(reader, L"visibility", 10));
+    if (MatchesIgnoringCase(value, L"hidden", 6) || MatchesIgnoringCase(value, L"collapse", 8))
+        *hidden = 1;
+    else if (MatchesIgnoringCase(value, L"visible", 7))
+        *hidden = 0;
 }
 
 // The transform comes from the attribute only; the element's own transform
@@ -314,13 +373,16 @@ void ApplyPresentation(const XmlNode* element, const StyleState* parent, StyleSt
     const std::wstring list = DeclarationList(element);
     PropertyReader reader{element, &list, std::wstring()};
 
-    ApplyPaint(&reader, L"fill", &out->hasFill, &out->fillColor, &out->fillRef);
-    ApplyPaint(&reader, L"stroke", &out->hasStroke, &out->strokeColor, &out->strokeRef);
+    ApplyDisplay(reader, &out->displayNone);
+    ApplyVisibility(reader, &out->hidden);
+    ApplyColor(&reader, &out->color); // before the paints that may name it
+    ApplyPaint(&reader, L"fill", out->color, &out->hasFill, &out->fillColor, &out->fillRef);
+    ApplyPaint(&reader, L"stroke", out->color, &out->hasStroke, &out->strokeColor, &out->strokeRef);
     ApplyLength(&reader, L"stroke-width", &out->strokeWidth); // zero or negative: no stroke
 
-    ApplyOpacity(&reader, L"opacity", &out->opacity);
-    ApplyOpacity(&reader, L"fill-opacity", &out->fillOpacity);
-    ApplyOpacity(&reader, L"stroke-opacity", &out->strokeOpacity);
+    ApplyGroupOpacity(&reader, &out->opacity);
+    ApplyPaintOpacity(&reader, L"fill-opacity", &out->fillOpacity);
+    ApplyPaintOpacity(&reader, L"stroke-opacity", &out->strokeOpacity);
 
     ApplyKeyword(reader, L"fill-rule", FillRules, &out->fillRule);
     ApplyKeyword(reader, L"stroke-linecap", LineCaps, &out->lineCap);
@@ -366,7 +428,8 @@ std::wstring StyleSheetDeclarations(const XmlNode* element) {
 Argb ParsePaint(const XmlNode* element, const std::wstring& declarations, const std::wstring& name,
                 int* isNone, std::wstring* ref) {
     PropertyReader reader{element, &declarations, std::wstring()};
-    return ReadPaint(PropertyText(reader, name), isNone, ref, &reader.scratch);
+    // Without the element's state the current colour is unknown.
+    return ReadPaint(element, PropertyText(reader, name), NoColour, isNone, ref, &reader.scratch);
 }
 
 float ParseNumberProperty(const XmlNode* element, const std::wstring& declarations,
@@ -405,4 +468,27 @@ Argb ScaleAlpha(Argb colour, float factor) {
     if (alpha > 255.0f)
         alpha = 255.0f;
     return (colour & 0x00FFFFFFu) | (static_cast<Argb>(alpha) << 24);
+}
+
+// The nearest element, from this one up, whose "color" can be read gives the
+// colour: the property is inherited and each readable value replaces it.
+static Argb InheritedColor(const XmlNode* element) {
+    for (int depth = 0; element && depth <= kMaxElementSearchDepth; depth++) {
+        if (XmlIsElement(element)) {
+            const std::wstring list = DeclarationList(element);
+            PropertyReader reader{element, &list, std::wstring()};
+            Argb color = NoColour;
+            ApplyColor(&reader, &color);
+            if (color != NoColour)
+                return color;
+        }
+        element = XmlParent(element);
+    }
+    return 0xFF000000u;
+}
+
+Argb ParseColourOf(const XmlNode* element, const std::wstring& text) {
+    if (IsCurrentColour(TrimSpanBlanks(SpanOf(text))))
+        return InheritedColor(element);
+    return ParseColour(text);
 }

@@ -1,27 +1,32 @@
 // Paths of the basic shapes, in each element's own user units.
+#include <cmath>
+
 #include "render/graphics.h"
 #include "svg/path_data.h"
 #include "svg/scan.h"
 #include "svg/walker.h"
 
+// A radius that is not given (negative or not a number) takes the other
+// one's value; each is then at most half its side. A zero radius in either
+// direction leaves square corners.
+static void ResolveCornerRadii(float w, float h, float* rx, float* ry) {
+    if (!(*rx >= 0))
+        *rx = *ry;
+    if (!(*ry >= 0))
+        *ry = *rx;
+    *rx = *rx >= 0 ? std::fmin(*rx, w / 2) : 0;
+    *ry = *ry >= 0 ? std::fmin(*ry, h / 2) : 0;
+}
+
 GfxPath* BuildRectPath(float x, float y, float w, float h, float rx, float ry) {
     GfxPath* path = GfxCreatePath();
     if (!path)
         return nullptr;
-    if (rx == 0 && ry == 0) {
+    ResolveCornerRadii(w, h, &rx, &ry);
+    if (!(rx > 0 && ry > 0)) {
         GfxAddRectangle(path, x, y, w, h);
         return path;
     }
-    // Clamp first, then copy a missing radius from the other axis; the copied
-    // radius is deliberately not clamped again.
-    if (rx > w / 2)
-        rx = w / 2;
-    if (ry > h / 2)
-        ry = h / 2;
-    if (rx == 0)
-        rx = ry;
-    if (ry == 0)
-        ry = rx;
     float dx = 2 * rx, dy = 2 * ry;
     // One figure, clockwise from the top edge; an edge of length 0 between two
     // arcs is still added.

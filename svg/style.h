@@ -9,6 +9,7 @@
 struct XmlNode;
 
 struct StyleState {
+    Argb color; // the "color" property, which currentColor names
     Argb fillColor;
     Argb strokeColor;
     float strokeWidth;
@@ -21,13 +22,16 @@ struct StyleState {
     float miterLimit;
     int hasFill;
     int hasStroke;
+    int displayNone; // display: none; not inherited
+    int hidden;      // visibility: hidden or collapse; inherited
     std::wstring fillRef;
     std::wstring strokeRef;
     Matrix2D matrix;
 };
 
-// The state of the root before its own attributes: opaque black fill, no
-// stroke, width 1, opacities 1, nonzero, butt, miter, limit 4, identity.
+// The state of the root before its own attributes: colour black, opaque black
+// fill, no stroke, width 1, opacities 1, nonzero, butt, miter, limit 4,
+// displayed and visible, identity.
 void InitRootStyleState(StyleState* state);
 // Computes the element's state from its parent's; parent and out may be the
 // same record (the root).
@@ -48,3 +52,7 @@ int ParseFillRule(const std::wstring& text, int current);
 int ParseLineCap(const std::wstring& text, int current);
 int ParseLineJoin(const std::wstring& text, int current);
 Argb ScaleAlpha(Argb colour, float factor);
+// A colour value written on the element: "currentColor" (any case) is the
+// element's "color" property, inherited from its ancestors (black when none
+// sets one); anything else as ParseColour reads it.
+Argb ParseColourOf(const XmlNode* element, const std::wstring& text);

@@ -21,8 +21,8 @@
 namespace {
 
 enum ElementRole {
-    RoleContainer, // walked with its state: g, svg, symbol and every unknown name
-    RoleSkipped,   // nothing inside is drawn
+    RoleContainer, // walked with its state: g, svg and every unknown name
+    RoleSkipped,   // never drawn where it stands: nothing inside is drawn
     RoleRect,
     RoleCircle,
     RoleEllipse,
@@ -37,13 +37,33 @@ struct RoleEntry {
     ElementRole role;
 };
 
+// Clip paths, masks, patterns, markers and symbols are drawn only where they
+// are referenced, gradients only as paint; text is not drawn yet.
 const RoleEntry RoleTable[] = {
-    {L"rect", RoleRect},        {L"circle", RoleCircle},     {L"ellipse", RoleEllipse},
-    {L"line", RoleLine},        {L"polyline", RolePolyline}, {L"polygon", RolePolygon},
-    {L"path", RolePath},        {L"g", RoleContainer},       {L"svg", RoleContainer},
-    {L"symbol", RoleContainer}, {L"defs", RoleSkipped},      {L"title", RoleSkipped},
-    {L"desc", RoleSkipped},     {L"metadata", RoleSkipped},  {L"style", RoleSkipped},
+    {L"rect", RoleRect},
+    {L"circle", RoleCircle},
+    {L"ellipse", RoleEllipse},
+    {L"line", RoleLine},
+    {L"polyline", RolePolyline},
+    {L"polygon", RolePolygon},
+    {L"path", RolePath},
+    {L"g", RoleContainer},
+    {L"svg", RoleContainer},
+    {L"defs", RoleSkipped},
+    {L"title", RoleSkipped},
+    {L"desc", RoleSkipped},
+    {L"metadata", RoleSkipped},
+    {L"style", RoleSkipped},
     {L"script", RoleSkipped},
+    {L"clippath", RoleSkipped},
+    {L"mask", RoleSkipped},
+    {L"pattern", RoleSkipped},
+    {L"marker", RoleSkipped},
+    {L"symbol", RoleSkipped},
+    {L"lineargradient", RoleSkipped},
+    {L"radialgradient", RoleSkipped},
+    {L"foreignobject", RoleSkipped},
+    {L"text", RoleSkipped},
 };
 
 // Whether the name lower-cases to the keyword (lower-case ASCII). Names in
@@ -62,10 +82,18 @@ bool NameMatches(const std::wstring& name, const wchar_t* keyword) {
     return keyword[i] == 0;
 }
 
-// Element names match in any case; a prefixed name («svg:rect») matches
-// nothing and is walked like a group.
+// Elements of another namespace (an editor's private data, embedded XHTML)
+// are never drawn, nor is anything inside them.
+bool IsForeignElement(const XmlNode* element) {
+    return XmlElementNamespace(element) == XmlOtherNamespace;
+}
+
+// Element names match in any case; a prefix bound to the SVG namespace
+// («svg:rect») names the SVG element.
 ElementRole RoleOf(const XmlNode* element) {
-    const std::wstring& name = XmlName(element);
+    if (IsForeignElement(element))
+        return RoleSkipped;
+    const std::wstring& name = XmlLocalName(element);
     for (const RoleEntry& entry : RoleTable) {
         if (NameMatches(name, entry.name))
             return entry.role;
@@ -77,6 +105,12 @@ float LengthAttribute(const XmlNode* element, const wchar_t* name) {
     return ParseLength(XmlAttribute(element, name));
 }
 
+// A corner radius, -1 when the attribute is absent.
+float RadiusAttribute(const XmlNode* element, const wchar_t* name) {
+    const std::wstring& text = XmlAttribute(element, name);
+    return text.empty() ? -1.0f : ParseLength(text);
+}
+
 // The shape's path, or null when the element's geometry draws nothing.
 GfxPath* BuildShapePath(const XmlNode* e, ElementRole role) {
     switch (role) {
@@ -85,7 +119,7 @@ GfxPath* BuildShapePath(const XmlNode* e, ElementRole role) {
         if (!(width > 0 && height > 0))
             return nullptr;
         return BuildRectPath(LengthAttribute(e, L"x"), LengthAttribute(e, L"y"), width, height,
-                             LengthAttribute(e, L"rx"), LengthAttribute(e, L"ry"));
+                             RadiusAttribute(e, L"rx"), RadiusAttribute(e, L"ry"));
     }
     case RoleCircle: {
         float r = LengthAttribute(e, L"r");
@@ -126,6 +160,8 @@ bool VisitElement(const XmlNode* element, SvgDocument* document, const StyleStat
     if (role == RoleSkipped)
         return false;
     ApplyPresentation(element, parent, state);
+    if (state->displayNone)
+        return false;
     if (role == RoleContainer)
         return true;
     if (GfxPath* path = BuildShapePath(element, role))
@@ -245,6 +281,10 @@ void CommitShape(SvgDocument* document, GfxPath* path, const StyleState* state,
                  const std::wstring& id) {
     if (!path)
         return;
+    if (state->hidden) { // visibility: hidden or collapse
+        GfxDeletePath(path);
+        return;
+    }
     // The alpha tested is the colour's own, before the opacities.
     int fillOn = state->hasFill != 0 && AlphaOf(state->fillColor) > 0;
     int strokeOn =

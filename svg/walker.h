@@ -31,6 +31,7 @@ ShapeRecord* AppendShapeRecord(SvgDocument* document);
 
 // Path builders: each creates its path in the alternate fill mode and returns
 // null only when the path cannot be created. Geometry stays in user units.
+// A negative rx or ry stands for a radius that is not given.
 GfxPath* BuildRectPath(float x, float y, float width, float height, float rx, float ry);
 GfxPath* BuildEllipsePath(float cx, float cy, float rx, float ry);
 GfxPath* BuildLinePath(float x1, float y1, float x2, float y2);

@@ -121,8 +121,10 @@ struct InternedName {
     XmlTree* owner;
     const char* text; // UTF-8
     size_t length;
+    size_t localStart; // bytes of the prefix and its colon, 0 without a prefix
     uint32_t hash;
     mutable const std::wstring* wide;
+    mutable const std::wstring* localWide;
 };
 
 struct XmlAttributeEntry {
@@ -141,8 +143,11 @@ struct XmlNode {
     XmlNode* nextSibling;
     const InternedName* name;
     XmlAttributeEntry* attributes;
-    const char* text; // character data, UTF-8
-    size_t count;     // attributes of an element, bytes of character data
+    union {
+        const char* text;  // character data (name null), UTF-8
+        int namespaceKind; // an element's XmlNamespace
+    };
+    size_t count; // attributes of an element, bytes of character data
 };
 
 struct XmlTree {
@@ -223,7 +228,9 @@ const InternedName* InternName(XmlTree* tree, const char* text) {
     const char* copy = ArenaCopy(&tree->arena, text, length);
     if (!entry || !copy)
         return nullptr;
-    *entry = InternedName{tree, copy, length, hash, nullptr};
+    const char* colon = static_cast<const char*>(std::memchr(copy, ':', length));
+    size_t localStart = colon ? static_cast<size_t>(colon - copy) + 1 : 0;
+    *entry = InternedName{tree, copy, length, localStart, hash, nullptr, nullptr};
     tree->names[k] = entry;
     tree->nameCount++;
     return entry;
@@ -275,6 +282,15 @@ bool Utf8EqualsWide(const char* text, size_t length, const wchar_t* wide) {
 
 // ---- building ----------------------------------------------------------------------
 
+// One xmlns declaration in scope: the prefix (empty for the default
+// namespace) points into the element's stored attribute name.
+struct NamespaceBinding {
+    const char* prefix;
+    size_t prefixLength;
+    int kind;  // XmlNamespace of the declared name
+    int depth; // of the element that declares it
+};
+
 struct TreeBuilder {
     XmlTree* tree;
     XML_Parser parser;
@@ -282,6 +298,10 @@ struct TreeBuilder {
     char* text;       // character data not yet stored
     size_t textLength;
     size_t textCapacity;
+    NamespaceBinding* bindings; // innermost last
+    size_t bindingCount;
+    size_t bindingCapacity;
+    int depth; // of the open element, the root is 1
     int outOfMemory;
     int sawElement;
 };
@@ -295,8 +315,10 @@ void StopForMemory(TreeBuilder* builder) {
 
 XmlNode* NewNode(TreeBuilder* builder) {
     XmlNode* node = ArenaNew<XmlNode>(&builder->tree->arena, 1);
-    if (node)
-        *node = XmlNode{builder->current, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, 0};
+    if (node) {
+        *node = XmlNode();
+        node->parent = builder->current;
+    }
     return node;
 }
 
@@ -349,6 +371,57 @@ bool CopyAttributes(TreeBuilder* builder, XmlNode* node, const XML_Char** attrib
     return true;
 }
 
+// ---- namespaces ----------------------------------------------------------------------
+
+const char SvgNamespaceName[] = "http://www.w3.org/2000/svg";
+
+bool PushBinding(TreeBuilder* builder, const char* prefix, size_t prefixLength, int kind) {
+    if (builder->bindingCount == builder->bindingCapacity) {
+        size_t capacity = builder->bindingCapacity ? builder->bindingCapacity * 2 : 8;
+        void* grown = std::realloc(builder->bindings, capacity * sizeof(NamespaceBinding));
+        if (!grown)
+            return false;
+        builder->bindings = static_cast<NamespaceBinding*>(grown);
+        builder->bindingCapacity = capacity;
+    }
+    builder->bindings[builder->bindingCount++] =
+        NamespaceBinding{prefix, prefixLength, kind, builder->depth};
+    return true;
+}
+
+// Takes the element's xmlns and xmlns:prefix attributes into scope.
+bool BindDeclaredNamespaces(TreeBuilder* builder, const XmlNode* node) {
+    for (size_t i = 0; i < node->count; i++) {
+        const XmlAttributeEntry& a = node->attributes[i];
+        if (a.nameLength < 5 || std::memcmp(a.name, "xmlns", 5) != 0)
+            continue;
+        if (a.nameLength > 5 && a.name[5] != ':')
+            continue;
+        size_t skip = a.nameLength > 5 ? 6 : 5;
+        int kind =
+            std::strcmp(a.value, SvgNamespaceName) == 0 ? XmlSvgNamespace : XmlOtherNamespace;
+        if (!PushBinding(builder, a.name + skip, a.nameLength - skip, kind))
+            return false;
+    }
+    return true;
+}
+
+int NamespaceOfName(const TreeBuilder* builder, const InternedName* name) {
+    size_t prefixLength = name->localStart ? name->localStart - 1 : 0;
+    for (size_t i = builder->bindingCount; i-- > 0;) {
+        const NamespaceBinding& b = builder->bindings[i];
+        if (b.prefixLength == prefixLength && std::memcmp(b.prefix, name->text, prefixLength) == 0)
+            return b.kind;
+    }
+    return prefixLength ? XmlOtherNamespace : XmlNoNamespace;
+}
+
+void UnbindClosedNamespaces(TreeBuilder* builder) {
+    while (builder->bindingCount > 0 &&
+           builder->bindings[builder->bindingCount - 1].depth >= builder->depth)
+        builder->bindingCount--;
+}
+
 void XMLCALL OnStartElement(void* data, const XML_Char* name, const XML_Char** attributes) {
     TreeBuilder* builder = static_cast<TreeBuilder*>(data);
     if (builder->outOfMemory)
@@ -359,6 +432,10 @@ void XMLCALL OnStartElement(void* data, const XML_Char* name, const XML_Char** a
     node->name = InternName(builder->tree, name);
     if (!node->name || !CopyAttributes(builder, node, attributes))
         return StopForMemory(builder);
+    builder->depth++;
+    if (!BindDeclaredNamespaces(builder, node))
+        return StopForMemory(builder);
+    node->namespaceKind = NamespaceOfName(builder, node->name);
     if (builder->current)
         AppendChild(builder->current, node);
     else
@@ -373,6 +450,8 @@ void XMLCALL OnEndElement(void* data, const XML_Char*) {
         return;
     if (!FlushText(builder))
         return StopForMemory(builder);
+    UnbindClosedNamespaces(builder);
+    builder->depth--;
     if (builder->current)
         builder->current = builder->current->parent;
 }
@@ -432,6 +511,7 @@ XmlTree* FinishBuilding(TreeBuilder* builder, bool readFailed) {
     }
     XML_ParserFree(builder->parser);
     std::free(builder->text);
+    std::free(builder->bindings);
     return tree;
 }
 
@@ -542,6 +622,20 @@ const std::wstring& XmlName(const XmlNode* node) {
         return EmptyText();
     const InternedName* name = node->name;
     return CachedWide(name->owner, &name->wide, name->text, name->length);
+}
+
+const std::wstring& XmlLocalName(const XmlNode* node) {
+    if (!node || !node->name)
+        return EmptyText();
+    const InternedName* name = node->name;
+    if (name->localStart == 0)
+        return XmlName(node);
+    return CachedWide(name->owner, &name->localWide, name->text + name->localStart,
+                      name->length - name->localStart);
+}
+
+int XmlElementNamespace(const XmlNode* node) {
+    return node && node->name ? node->namespaceKind : XmlNoNamespace;
 }
 
 const std::wstring& XmlAttribute(const XmlNode* node, const wchar_t* name) {

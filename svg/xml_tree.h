@@ -26,6 +26,16 @@ const XmlNode* XmlNextSibling(const XmlNode* node);
 const XmlNode* XmlParent(const XmlNode* node);
 int XmlIsElement(const XmlNode* node);
 const std::wstring& XmlName(const XmlNode* node);
+// The name without its prefix: «svg:path» gives «path»; an unprefixed name is
+// returned whole.
+const std::wstring& XmlLocalName(const XmlNode* node);
+
+// The namespace an element's name is in, from the xmlns declarations in scope
+// when it was read. A name without a prefix and without a default namespace
+// in scope has none; a prefix that no declaration binds counts as another
+// namespace, and so does an empty default declaration (xmlns="").
+enum XmlNamespace { XmlNoNamespace = 0, XmlSvgNamespace = 1, XmlOtherNamespace = 2 };
+int XmlElementNamespace(const XmlNode* node);
 // The value of the attribute with exactly this (case-sensitive) name; "" when
 // absent.
 const std::wstring& XmlAttribute(const XmlNode* node, const wchar_t* name);

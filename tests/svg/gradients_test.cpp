@@ -371,6 +371,16 @@ TEST(Gradients, StopColourIgnoresStyleSheets) {
     EXPECT_EQ(Red, file.Get(L"g").stops[0].colour);
 }
 
+// currentColor in a stop is the stop's own "color", inherited from the
+// gradient's ancestors where it stands.
+TEST(Gradients, StopCurrentColourIsTheInheritedColour) {
+    GradientFile file("<g color='red'><linearGradient id='g' color='blue'>"
+                      "<stop stop-color='currentColor'/>"
+                      "<stop style='stop-color:currentcolor' color='lime'/></linearGradient></g>");
+    EXPECT_EQ(Blue, file.Get(L"g").stops[0].colour);
+    EXPECT_EQ(0xFF00FF00u, file.Get(L"g").stops[1].colour);
+}
+
 TEST(Gradients, RegistrationFindsGradientsAnywhere) {
     GradientFile file("<g><g><linearGradient id='inner'/></g></g>"
                       "<defs><RADIALGRADIENT id='loud'/></defs>"

@@ -78,7 +78,8 @@ struct PaintCase {
 
 TEST(Presentation, FillSourcesAndPrecedence) {
     const char* gradient = "<linearGradient id='g'><stop stop-color='red'/>"
-                           "<stop stop-color='blue'/></linearGradient>";
+                           "<stop stop-color='blue'/></linearGradient>"
+                           "<defs><pattern id='p'/><circle id='c'/></defs>";
     const PaintCase cases[] = {
         // "none" on the group, a colour on the child, and the reverse
         {"<g fill='none'><rect id='t' fill='red'/></g>", 1, Red, L""},
@@ -95,8 +96,15 @@ TEST(Presentation, FillSourcesAndPrecedence) {
         {"<rect id='t' style='fill:;fill:blue' fill='red'/>", 1, Red, L""},
         // attribute names are exact: "Fill" is not the fill property
         {"<g fill='red'><rect id='t' Fill='blue'/></g>", 1, Red, L""},
+        // currentColor is the inherited "color", black when nothing sets it
+        {"<g fill='red'><rect id='t' fill='currentColor'/></g>", 1, Black, L""},
+        {"<g color='red'><rect id='t' fill='CURRENTCOLOR' color='inherit'/></g>", 1, Red, L""},
+        {"<g color='red' fill='currentColor'><rect id='t' color='blue'/></g>", 1, Red, L""},
+        {"<g color='red'><rect id='t' style='color:blue' fill='currentColor'/></g>", 1, Blue, L""},
+        {"<style>.c{color:green}</style><g class='c'><rect id='t' fill='currentColor'/></g>", 1,
+         Green, L""},
+        {"<g color='red'><rect id='t' color='nonsense' fill='currentColor'/></g>", 1, Red, L""},
         // values the colour reader does not know leave the parent's paint
-        {"<g fill='red'><rect id='t' fill='currentColor'/></g>", 1, Red, L""},
         {"<g fill='red'><rect id='t' fill='inherit'/></g>", 1, Red, L""},
         {"<g fill='red'><rect id='t' fill='#FFFFFE'/></g>", 1, Red, L""},
         // "transparent" is a colour with alpha 0
@@ -105,10 +113,24 @@ TEST(Presentation, FillSourcesAndPrecedence) {
         {"<rect id='t' fill='url(#g)'/>", 1, 0xFF7F007Fu, L"g"},
         {"<rect id='t' fill='URL( # g )'/>", 1, 0xFF7F007Fu, L"g"},
         {"<rect id='t' fill='url(#g) red'/>", 1, 0xFF7F007Fu, L"g"},
-        {"<rect id='t' fill='url(#missing)'/>", 1, Grey, L""},
-        {"<rect id='t' fill='url(g)'/>", 1, Grey, L""},
-        {"<rect id='t' fill='url(#g'/>", 1, Grey, L""},
-        {"<rect id='t' fill='url(#G)'/>", 1, Grey, L""},
+        {"<rect id='t' fill=\"url('#g')\"/>", 1, 0xFF7F007Fu, L"g"},
+        {"<rect id='t' style='fill:url( \"#g\" )'/>", 1, 0xFF7F007Fu, L"g"},
+        // a reference that cannot be used: the fallback, else nothing
+        {"<rect id='t' fill='url(#missing)'/>", 0, 0, L""},
+        {"<rect id='t' fill='url(#missing) red'/>", 1, Red, L""},
+        {"<g fill='red'><rect id='t' fill='url(#missing) none'/></g>", 0, 0, L""},
+        {"<rect id='t' color='blue' fill='url(#missing)currentColor'/>", 1, Blue, L""},
+        {"<rect id='t' fill='url(#missing) nonsense'/>", 0, 0, L""},
+        {"<rect id='t' fill='url(#c) red'/>", 1, Red, L""}, // a circle paints nothing
+        {"<rect id='t' fill='url(#c)'/>", 0, 0, L""},
+        {"<rect id='t' fill='url(#G)'/>", 0, 0, L""},
+        {"<rect id='t' fill='url(g)'/>", 0, 0, L""},
+        {"<rect id='t' fill='url(other.svg#g)'/>", 0, 0, L""},
+        // a pattern is not drawn: grey stands in unless there is a fallback
+        {"<rect id='t' fill='url(#p)'/>", 1, Grey, L""},
+        {"<rect id='t' fill='url(#p) red'/>", 1, Red, L""},
+        // text that is no reference leaves the parent's paint
+        {"<g fill='red'><rect id='t' fill='url(#g'/></g>", 1, Red, L""},
         // a reference replaced by a plain colour drops the reference
         {"<g fill='url(#g)'><rect id='t' fill='red'/></g>", 1, Red, L""},
     };
@@ -121,7 +143,10 @@ TEST(Presentation, FillSourcesAndPrecedence) {
 }
 
 TEST(Presentation, StrokePaintFollowsTheSameRules) {
-    StyleState s = StyleOfTarget(Svg("<g stroke='red'><rect id='t' style='stroke:none'/></g>"));
+    StyleState s = StyleOfTarget(Svg("<g color='blue'><rect id='t' stroke='currentColor'/></g>"));
+    EXPECT_EQ(1, s.hasStroke);
+    EXPECT_EQ(Blue, s.strokeColor);
+    s = StyleOfTarget(Svg("<g stroke='red'><rect id='t' style='stroke:none'/></g>"));
     EXPECT_EQ(0, s.hasStroke);
     EXPECT_EQ(0u, s.strokeColor);
     s = StyleOfTarget(Svg("<rect id='t' stroke='#00f' fill='none'/>"));
@@ -130,14 +155,14 @@ TEST(Presentation, StrokePaintFollowsTheSameRules) {
     EXPECT_EQ(0, s.hasFill);
 }
 
-TEST(Presentation, OpacitiesMultiplyDownTheTree) {
+TEST(Presentation, GroupOpacityMultipliesPaintOpacitiesReplace) {
     StyleState s = StyleOfTarget(Svg("<g opacity='0.5'><rect id='t' opacity='0.5'/></g>"));
     EXPECT_FLOAT_EQ(0.25f, s.opacity);
     EXPECT_EQ(0x40FF0000u, ScaleAlpha(Red, s.opacity * s.fillOpacity));
 
-    s = StyleOfTarget(Svg("<g fill-opacity='0.5'><g fill-opacity='0.5'>"
-                          "<rect id='t' fill-opacity='0.5' stroke-opacity='0.2'/></g></g>"));
-    EXPECT_FLOAT_EQ(0.125f, s.fillOpacity);
+    s = StyleOfTarget(Svg("<g fill-opacity='0.5' stroke-opacity='0.2'><g fill-opacity='0.5'>"
+                          "<rect id='t' fill-opacity='0.25'/></g></g>"));
+    EXPECT_FLOAT_EQ(0.25f, s.fillOpacity);
     EXPECT_FLOAT_EQ(0.2f, s.strokeOpacity);
 
     // "50%" reads as 50: the colours are drawn unchanged.

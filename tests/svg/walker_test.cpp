@@ -12,6 +12,7 @@
 #include "render/graphics.h"
 #include "svg/document.h"
 #include "svg/style.h"
+#include "svg/text.h"
 #include "svg_files.h"
 
 namespace {
@@ -48,8 +49,9 @@ TEST_F(WalkerTest, WhichElementsMakeRecords) {
         {"<rect width='1' height='1' fill='none' stroke='rgba(0,0,0,0)'/>", 0},
         {"<RECT width='1' height='1'/>", 1},
         {"<Rect WIDTH='1' HEIGHT='1'/>", 0}, // attribute names are exact
+        // a prefix no declaration binds is not SVG's
         {"<svg:rect width='1' height='1'/>", 0},
-        {"<svg:rect><rect width='1' height='1'/></svg:rect>", 1}, // walked like a group
+        {"<svg:g><rect width='1' height='1'/></svg:g>", 0},
         {"<defs><rect width='1' height='1'/></defs>", 0},
         {"<DEFS><rect width='1' height='1'/></DEFS>", 0},
         {"<title><rect width='1' height='1'/></title>", 0},
@@ -57,9 +59,16 @@ TEST_F(WalkerTest, WhichElementsMakeRecords) {
         {"<metadata><rect width='1' height='1'/></metadata>", 0},
         {"<style><rect width='1' height='1'/></style>", 0},
         {"<script><rect width='1' height='1'/></script>", 0},
-        {"<clipPath><rect width='1' height='1'/></clipPath>", 1},
-        {"<mask><pattern><marker><rect width='1' height='1'/></marker></pattern></mask>", 1},
-        {"<symbol><rect width='1' height='1'/></symbol>", 1},
+        // drawn only where referenced, never where they stand
+        {"<clipPath><rect width='1' height='1'/></clipPath>", 0},
+        {"<CLIPPATH><rect width='1' height='1'/></CLIPPATH>", 0},
+        {"<mask><rect width='1' height='1'/></mask>", 0},
+        {"<pattern><rect width='1' height='1'/></pattern>", 0},
+        {"<marker><rect width='1' height='1'/></marker>", 0},
+        {"<symbol><rect width='1' height='1'/></symbol>", 0},
+        {"<radialGradient><rect width='1' height='1'/></radialGradient>", 0},
+        {"<foreignObject><rect width='1' height='1'/></foreignObject>", 0},
+        {"<text><rect width='1' height='1'/></text>", 0},
         {"<a><switch><rect width='1' height='1'/></switch></a>", 1},
         {"<use href='#r'/>", 0},
         {"<text>Hello <tspan>world</tspan></text>", 0},
@@ -71,6 +80,66 @@ TEST_F(WalkerTest, WhichElementsMakeRecords) {
         LoadedSvg svg;
         ASSERT_EQ(1, svg.Load(Svg(c.content))) << c.content;
         EXPECT_EQ(c.records, svg.Count()) << c.content;
+    }
+}
+
+TEST_F(WalkerTest, ElementsOfAnotherNamespaceAreNotDrawn) {
+    const std::string svgNs = "'http://www.w3.org/2000/svg'";
+    const std::string rect = "rect width='1' height='1'";
+    struct Case {
+        std::string text;
+        int records;
+    } cases[] = {
+        {"<svg xmlns=" + svgNs + "><" + rect + "/></svg>", 1},
+        // an editor's private elements, with everything inside them
+        {"<svg xmlns=" + svgNs + " xmlns:x='urn:editor'><x:" + rect + "/><x:g><" + rect +
+             "/></x:g></svg>",
+         0},
+        // a prefix bound to SVG's namespace names SVG elements
+        {"<svg xmlns:s=" + svgNs + "><s:" + rect + "/></svg>", 1},
+        {"<s:svg xmlns:s=" + svgNs + "><s:g><s:" + rect + "/></s:g></s:svg>", 1},
+        // a default namespace holds for its element's content only
+        {"<svg xmlns=" + svgNs + "><g xmlns='http://www.w3.org/1999/xhtml'><" + rect + "/></g><" +
+             rect + "/></svg>",
+         1},
+        {"<svg><g xmlns=''><" + rect + "/></g></svg>", 0},
+        // an inner declaration of a prefix hides the outer one, then ends
+        {"<svg xmlns=" + svgNs + " xmlns:a=" + svgNs + "><g xmlns:a='urn:other'><a:" + rect +
+             "/></g><a:" + rect + "/></svg>",
+         1},
+    };
+    for (const Case& c : cases) {
+        LoadedSvg svg;
+        ASSERT_EQ(1, svg.Load(c.text)) << c.text;
+        EXPECT_EQ(c.records, svg.Count()) << c.text;
+    }
+}
+
+TEST_F(WalkerTest, DisplayAndVisibility) {
+    struct Case {
+        const char* content;
+        const char* ids; // of the records, in order
+    } cases[] = {
+        {"<g display='none'><rect id='a' width='1' height='1'/></g>", ""},
+        {"<g style='display: NONE'><rect id='a' width='1' height='1'/></g>", ""},
+        {"<style>.h{display:none}</style><rect class='h' width='1' height='1'/>", ""},
+        // display is not inherited, and a child cannot bring itself back
+        {"<g display='none'><rect id='a' width='1' height='1' display='inline'/></g>", ""},
+        {"<g display='inline'><rect id='a' width='1' height='1'/></g>", "a"},
+        // visibility is inherited, and a child may show itself again
+        {"<g visibility='hidden'><rect id='a' width='1' height='1'/>"
+         "<rect id='b' width='1' height='1' visibility='visible'/></g>",
+         "b"},
+        {"<rect id='a' width='1' height='1' style='visibility:collapse'/>", ""},
+        {"<g visibility='hidden'><rect id='a' width='1' height='1' visibility='inherit'/></g>", ""},
+    };
+    for (const Case& c : cases) {
+        LoadedSvg svg;
+        ASSERT_EQ(1, svg.Load(Svg(c.content))) << c.content;
+        std::string ids;
+        for (int i = 0; i < svg.Count(); i++)
+            ids += Utf8FromWide(svg[i].id);
+        EXPECT_EQ(c.ids, ids) << c.content;
     }
 }
 
@@ -166,10 +235,11 @@ TEST_F(WalkerTest, RectangleCornerRadii) {
         {"width='10' height='10' ry='2'", 0, 2, 0, 8, 0},
         {"width='10' height='10' rx='8'", 0, 5, 0, 5, 0}, // clamped to half the width
         {"width='10' height='10' rx='1' ry='9'", 0, 1, 0, 9, 0},
-        {"width='10' height='100' ry='20'", 0, 20, 0, -10, 0}, // copied, not clamped
-        // A negative radius is copied; arcs in boxes of negative size add no points
-        // on Windows, so only the edges are checked.
-        {"x='1' y='2' width='10' height='10' rx='-2'", -1, -1, 2, 13, 2},
+        {"width='10' height='100' ry='20'", 0, 5, 0, 5, 0}, // copied, then clamped
+        {"width='10' height='10' rx='0' ry='2'", 4, 0, 0, 10, 0},
+        // a negative radius is not given: the other one holds for both
+        {"width='10' height='10' rx='-2' ry='3'", 0, 3, 0, 7, 0},
+        {"x='1' y='2' width='10' height='10' rx='-2'", 4, 1, 2, 11, 2},
     };
     for (const Case& c : cases) {
         LoadedSvg svg;
