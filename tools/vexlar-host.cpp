@@ -31,6 +31,7 @@
 #include <vector>
 
 #include "render/graphics.h"
+#include "tools/tool_files.h"
 
 namespace {
 
@@ -320,10 +321,19 @@ Picture CaptureScreen(const RECT& area) {
     return picture;
 }
 
+// Writes the picture, making missing folders first; 0 after saying why not.
 int SavePicture(const Picture& picture, const std::string& path) {
-    CreateDirectoryA("out", nullptr);
     std::wstring widePath = Wide(path);
-    return GfxSavePng(widePath.c_str(), picture.pixels.data(), picture.width, picture.height);
+    if (!MakeFoldersFor(widePath)) {
+        std::fprintf(stderr, "vexlar-host: cannot make the folders for %s (Windows error %lu)\n",
+                     path.c_str(), GetLastError());
+        return 0;
+    }
+    if (!GfxSavePng(widePath.c_str(), picture.pixels.data(), picture.width, picture.height)) {
+        std::fprintf(stderr, "vexlar-host: cannot write %s\n", path.c_str());
+        return 0;
+    }
+    return 1;
 }
 
 int TakeScreenshot(Stage* stage, const std::string& path) {
@@ -337,10 +347,8 @@ int TakeScreenshot(Stage* stage, const std::string& path) {
     RECT area;
     GetWindowRect(stage->main, &area);
     Picture picture = CaptureScreen(area);
-    if (!SavePicture(picture, path)) {
-        std::fprintf(stderr, "vexlar-host: cannot write %s\n", path.c_str());
+    if (!SavePicture(picture, path))
         return 0;
-    }
     std::printf("picture: %s (%d x %d)\n", path.c_str(), picture.width, picture.height);
     return 1;
 }

@@ -1,9 +1,11 @@
 // vexlar-render: renders an SVG drawing to a PNG file exactly as a Layer of the
 // given client size shows it (layout, margins, opacity, tint, rotation), with
 // straight alpha. A preview and test tool; Windows only (GDI+).
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -18,15 +20,18 @@
 #include "svg/style.h"
 #include "svg/text.h"
 #include "svg/xml_tree.h"
+#include "tools/tool_files.h"
 
 #include <windows.h>
 
 namespace {
 
 const int MaxSide = 16384;
+const int SheetDefaultWidth = 160, SheetDefaultHeight = 120;
 
 const char Usage[] =
     "usage: vexlar-render drawing.svg out.png --size WxH [options]\n"
+    "       vexlar-render --sheet FOLDER out.png [--size WxH] [options]\n"
     "       vexlar-render --batch LIST OUTDIR\n"
     "\n"
     "Renders the drawing as a Layer whose rectangle has a client area of W x H\n"
@@ -43,6 +48,11 @@ const char Usage[] =
     "  --tint-rgb R,G,B,STRENGTH a custom tint, each 0-255\n"
     "  --rotate DEG              clockwise turn about the centre of the area\n"
     "  --help                    this text\n"
+    "\n"
+    "--sheet draws every .svg file of FOLDER as a Layer of that size (default\n"
+    "160x120) with the options given, on one contact sheet: white, in rows, each\n"
+    "file's name under its drawing and the module's message in place of a\n"
+    "drawing that did not load (also printed).\n"
     "\n"
     "--batch renders every drawing named in LIST (UTF-8, one path a line; blank\n"
     "lines and lines starting with # are skipped) in one run, each the way the\n"
@@ -64,6 +74,7 @@ struct Options {
     int tintRed = 255, tintGreen = 255, tintBlue = 255, tintStrength = 0;
     int tintGiven = 0;
     float rotation = 0.0f;
+    int sheet = 0; // input is a folder drawn as a contact sheet
 };
 
 std::wstring WideFromAnsi(const char* text) {
@@ -147,7 +158,10 @@ int ParseOptions(int argc, char** argv, Options* o) {
         if (i + 1 >= argc)
             return Complain(arg + " needs a value");
         std::string value = argv[++i];
-        if (arg == "--size") {
+        if (arg == "--sheet") {
+            o->sheet = 1;
+            o->input = WideFromAnsi(value.c_str());
+        } else if (arg == "--size") {
             if (!ReadSize(value, &o->width, &o->height))
                 return Complain("bad --size: " + value);
             sizeGiven = 1;
@@ -176,6 +190,16 @@ int ParseOptions(int argc, char** argv, Options* o) {
             return Complain("unknown option " + arg);
         }
     }
+    if (o->sheet) {
+        if (positional.size() != 1)
+            return Complain("give one folder after --sheet and one output file");
+        if (!sizeGiven) {
+            o->width = SheetDefaultWidth;
+            o->height = SheetDefaultHeight;
+        }
+        o->output = WideFromAnsi(positional[0].c_str());
+        return 0;
+    }
     if (positional.size() != 2)
         return Complain("give one drawing and one output file");
     if (!sizeGiven)
@@ -200,6 +224,29 @@ void PrintWide(FILE* stream, const std::wstring& text) {
     std::fprintf(stream, "%s\n", Utf8FromWide(text).c_str());
 }
 
+// Sizes the buffer to width x height pixels of the colour; 0 (after saying
+// so) when there is not enough memory.
+int AllocatePicture(std::vector<uint32_t>* pixels, int width, int height, uint32_t colour) {
+    try {
+        pixels->assign(static_cast<size_t>(width) * static_cast<size_t>(height), colour);
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "vexlar-render: not enough memory for a picture of %d x %d pixels\n",
+                     width, height);
+        return 0;
+    }
+    return 1;
+}
+
+// Renders the Layer into the pixels; 0 (after saying so) when GDI+ could not
+// draw a drawing that has shapes (a drawing without any leaves them clear).
+int DrawLayerPicture(Layer* layer, uint32_t* pixels, int width, int height) {
+    if (RenderLayerPixels(layer, pixels, width, height) || layer->document.shapeCount < 1)
+        return 1;
+    std::fprintf(stderr, "vexlar-render: GDI+ could not draw a picture of %d x %d pixels\n", width,
+                 height);
+    return 0;
+}
+
 int Render(const Options& o) {
     uintptr_t token = 0;
     if (!GfxStartup(&token)) {
@@ -214,9 +261,11 @@ int Render(const Options& o) {
         PrintWide(stderr, LastReportedError());
         status = 1;
     } else {
-        std::vector<uint32_t> pixels(static_cast<size_t>(o.width) * o.height, 0);
-        RenderLayerPixels(&layer, pixels.data(), o.width, o.height);
-        if (!GfxSavePng(o.output.c_str(), pixels.data(), o.width, o.height)) {
+        std::vector<uint32_t> pixels;
+        if (!AllocatePicture(&pixels, o.width, o.height, 0) ||
+            !DrawLayerPicture(&layer, pixels.data(), o.width, o.height)) {
+            status = 1;
+        } else if (!GfxSavePng(o.output.c_str(), pixels.data(), o.width, o.height)) {
             PrintWide(stderr, L"Cannot write PNG file: " + o.output);
             status = 1;
         }
@@ -322,22 +371,6 @@ std::wstring BatchOutputPath(const std::wstring& folder, const std::wstring& dra
     return folder + L"/" + relative + L".png";
 }
 
-// Makes every folder on the way to the file; 1 when they all exist after.
-int MakeFoldersFor(const std::wstring& file) {
-    for (size_t at = file.find_first_of(L"/\\", 1); at != std::wstring::npos;
-         at = file.find_first_of(L"/\\", at + 1)) {
-        const std::wstring folder = file.substr(0, at);
-        if (folder.empty() || folder.back() == L':')
-            continue;
-        const DWORD attributes = GetFileAttributesW(folder.c_str());
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
-            continue;
-        if (!CreateDirectoryW(folder.c_str(), nullptr))
-            return 0;
-    }
-    return 1;
-}
-
 // Renders one drawing like its reference; returns 1, or 0 after printing why.
 int RenderLikeReference(const std::wstring& drawing, const std::wstring& output) {
     Layer layer = Layer();
@@ -361,9 +394,13 @@ int RenderLikeReference(const std::wstring& drawing, const std::wstring& output)
         document.hasViewBox = 1;
         document.width = static_cast<float>(width);
         document.height = static_cast<float>(height);
-        std::vector<uint32_t> pixels(static_cast<size_t>(width) * height, 0);
-        RenderLayerPixels(&layer, pixels.data(), width, height); // 0 for no shapes: clear
-        if (!MakeFoldersFor(output) || !GfxSavePng(output.c_str(), pixels.data(), width, height)) {
+        std::vector<uint32_t> pixels;
+        if (!AllocatePicture(&pixels, width, height, 0) ||
+            !DrawLayerPicture(&layer, pixels.data(), width, height)) {
+            ok = 0;
+            problem = L"the picture could not be drawn";
+        } else if (!MakeFoldersFor(output) ||
+                   !GfxSavePng(output.c_str(), pixels.data(), width, height)) {
             ok = 0;
             problem = L"Cannot write PNG file: " + output;
         }
@@ -422,6 +459,206 @@ int RenderBatch(const std::wstring& list, const std::wstring& folder) {
     return failed ? 1 : 0;
 }
 
+// ---- Sheet: every drawing of a folder as a Layer of one size, on one picture ----
+
+const int SheetGap = 8;          // around and between the cells
+const int SheetLabelHeight = 18; // the file's name under its drawing
+const int SheetMaxWidth = 1280;  // cells wrap to the next row beyond this
+const uint32_t SheetBackground = 0xFFFFFFFFu;
+const uint32_t SheetFrame = 0xFFC8C8C8u;
+
+// The .svg files directly inside the folder, sorted by name without regard
+// to case.
+std::vector<std::wstring> ListSvgFiles(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        const std::wstring name = found.cFileName;
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name.size() > 4 &&
+            LowerText(name.substr(name.size() - 4)) == L".svg")
+            names.push_back(name);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    std::sort(names.begin(), names.end(), [](const std::wstring& a, const std::wstring& b) {
+        return LowerText(a) < LowerText(b);
+    });
+    return names;
+}
+
+struct SheetGeometry {
+    int columns, rows, width, height;
+    int cellWidth, cellHeight; // the drawing's part of a cell
+};
+
+// Cells in rows of as many as fit SheetMaxWidth (one at least); 0 when the
+// sheet would be larger than a picture may be.
+int ArrangeSheet(int count, int cellWidth, int cellHeight, SheetGeometry* g) {
+    g->cellWidth = cellWidth;
+    g->cellHeight = cellHeight;
+    g->columns = std::max(1, std::min(count, (SheetMaxWidth - SheetGap) / (cellWidth + SheetGap)));
+    g->rows = (count + g->columns - 1) / g->columns;
+    const int64_t width = SheetGap + int64_t{g->columns} * (cellWidth + SheetGap);
+    const int64_t height = SheetGap + int64_t{g->rows} * (cellHeight + SheetLabelHeight + SheetGap);
+    if (width > MaxSide || height > MaxSide)
+        return 0;
+    g->width = static_cast<int>(width);
+    g->height = static_cast<int>(height);
+    return 1;
+}
+
+// The top left corner of cell i's drawing.
+void SheetCellOrigin(const SheetGeometry& g, int i, int* left, int* top) {
+    *left = SheetGap + i % g.columns * (g.cellWidth + SheetGap);
+    *top = SheetGap + i / g.columns * (g.cellHeight + SheetLabelHeight + SheetGap);
+}
+
+// Straight-alpha ARGB over an opaque colour.
+uint32_t OverOpaque(uint32_t top, uint32_t below) {
+    const uint32_t a = top >> 24;
+    uint32_t result = 0xFF000000u;
+    for (int shift = 0; shift <= 16; shift += 8) {
+        const uint32_t t = (top >> shift) & 0xFF, b = (below >> shift) & 0xFF;
+        result |= ((t * a + b * (255 - a) + 127) / 255) << shift;
+    }
+    return result;
+}
+
+// Puts cell i's picture (null: none) over the background inside a thin frame.
+void PlaceSheetPicture(const SheetGeometry& g, int i, const uint32_t* picture, uint32_t* sheet) {
+    int left, top;
+    SheetCellOrigin(g, i, &left, &top);
+    for (int y = -1; y <= g.cellHeight; y++) {
+        uint32_t* row = sheet + static_cast<size_t>(top + y) * g.width + left;
+        for (int x = -1; x <= g.cellWidth; x++) {
+            if (x < 0 || y < 0 || x == g.cellWidth || y == g.cellHeight)
+                row[x] = SheetFrame;
+            else if (picture)
+                row[x] =
+                    OverOpaque(picture[static_cast<size_t>(y) * g.cellWidth + x], SheetBackground);
+        }
+    }
+}
+
+struct SheetLabel {
+    std::wstring name;
+    std::wstring problem; // the module's message when the drawing did not load
+};
+
+void WriteSheetLabel(HDC dc, const SheetGeometry& g, int i, const SheetLabel& label) {
+    int left, top;
+    SheetCellOrigin(g, i, &left, &top);
+    RECT under = {left, top + g.cellHeight + 2, left + g.cellWidth,
+                  top + g.cellHeight + SheetLabelHeight};
+    std::wstring name = label.name;
+    SetTextColor(dc, RGB(0, 0, 0));
+    DrawTextW(dc, &name[0], -1, &under, DT_CENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
+    if (label.problem.empty())
+        return;
+    RECT inside = {left + 4, top + 4, left + g.cellWidth - 4, top + g.cellHeight - 4};
+    std::wstring problem = label.problem;
+    SetTextColor(dc, RGB(200, 0, 0));
+    DrawTextW(dc, &problem[0], -1, &inside,
+              DT_CENTER | DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX);
+}
+
+// Writes the labels with GDI on a copy of the sheet; 0 when GDI cannot.
+int WriteSheetLabels(const SheetGeometry& g, const std::vector<SheetLabel>& labels,
+                     std::vector<uint32_t>* sheet) {
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = g.width;
+    info.bmiHeader.biHeight = -g.height; // rows from the top
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HDC dc = bitmap && bits ? CreateCompatibleDC(nullptr) : nullptr;
+    if (!dc) {
+        if (bitmap)
+            DeleteObject(bitmap);
+        return 0;
+    }
+    const size_t bytes = sheet->size() * sizeof(uint32_t);
+    std::memcpy(bits, sheet->data(), bytes);
+    HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
+    HGDIOBJ oldFont = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+    SetBkMode(dc, TRANSPARENT);
+    for (size_t i = 0; i < labels.size(); i++)
+        WriteSheetLabel(dc, g, static_cast<int>(i), labels[i]);
+    GdiFlush();
+    std::memcpy(sheet->data(), bits, bytes);
+    SelectObject(dc, oldFont);
+    SelectObject(dc, oldBitmap);
+    DeleteDC(dc);
+    DeleteObject(bitmap);
+    for (uint32_t& p : *sheet)
+        p |= 0xFF000000u; // GDI's text leaves alpha 0; the sheet is opaque
+    return 1;
+}
+
+// Draws file i of the folder into its cell as the options' Layer shows it.
+SheetLabel DrawSheetCell(const Options& o, const SheetGeometry& g, int i, const std::wstring& name,
+                         std::vector<uint32_t>* picture, uint32_t* sheet) {
+    SheetLabel label = {name, L""};
+    Layer layer = Layer();
+    SetUpLayer(o, &layer);
+    if (LoadSvgDocument(o.input + L"\\" + name, &layer.document)) {
+        std::fill(picture->begin(), picture->end(), 0u);
+        if (!DrawLayerPicture(&layer, picture->data(), o.width, o.height))
+            label.problem = L"The picture could not be drawn.";
+        PlaceSheetPicture(g, i, label.problem.empty() ? picture->data() : nullptr, sheet);
+    } else {
+        label.problem = LastReportedError();
+        PlaceSheetPicture(g, i, nullptr, sheet);
+        PrintWide(stdout, name + L": " + label.problem);
+    }
+    ClearSvgDocument(&layer.document);
+    return label;
+}
+
+int RenderSheet(const Options& o) {
+    const std::vector<std::wstring> names = ListSvgFiles(o.input);
+    if (names.empty()) {
+        PrintWide(stderr, L"vexlar-render: no .svg files in " + o.input);
+        return 1;
+    }
+    SheetGeometry g;
+    if (!ArrangeSheet(static_cast<int>(names.size()), o.width, o.height, &g)) {
+        std::fprintf(
+            stderr,
+            "vexlar-render: %d drawings of %d x %d make a sheet larger than %d pixels a side\n",
+            static_cast<int>(names.size()), o.width, o.height, MaxSide);
+        return 1;
+    }
+    std::vector<uint32_t> sheet, picture;
+    if (!AllocatePicture(&sheet, g.width, g.height, SheetBackground) ||
+        !AllocatePicture(&picture, o.width, o.height, 0))
+        return 1;
+    uintptr_t token = 0;
+    if (!GfxStartup(&token)) {
+        std::fprintf(stderr, "vexlar-render: GDI+ startup failed.\n");
+        return 1;
+    }
+    GfxResolvePathBounds();
+    std::vector<SheetLabel> labels;
+    for (size_t i = 0; i < names.size(); i++)
+        labels.push_back(
+            DrawSheetCell(o, g, static_cast<int>(i), names[i], &picture, sheet.data()));
+    int status = 0;
+    if (!WriteSheetLabels(g, labels, &sheet)) {
+        std::fprintf(stderr, "vexlar-render: GDI could not write the names on the sheet\n");
+        status = 1;
+    } else if (!GfxSavePng(o.output.c_str(), sheet.data(), g.width, g.height)) {
+        PrintWide(stderr, L"Cannot write PNG file: " + o.output);
+        status = 1;
+    }
+    GfxShutdown(token);
+    return status;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -436,5 +673,5 @@ int main(int argc, char** argv) {
         return 0;
     if (parsed != 0)
         return parsed;
-    return Render(options);
+    return options.sheet ? RenderSheet(options) : Render(options);
 }

@@ -235,3 +235,76 @@ TEST_F(RenderTool, BatchSizesEachDrawingLikeItsReference) {
         delete[] pixels;
     }
 }
+
+// The examples on one sheet, one row of 100 x 80 cells: each drawing where it
+// is opaque exactly as its Layer shows it, over white elsewhere, with a name
+// written under it.
+TEST_F(RenderTool, SheetShowsEachDrawingOfTheFolderAsItsLayerDoes) {
+    const std::wstring png = TemporaryFile(L"vexlar-sheet-test.png");
+    ToolRun run = RunTool(L"--sheet " + Quoted(TestDataPath("../../examples")) + L" " +
+                          Quoted(png) + L" --size 100x80 --layout stretch");
+    ASSERT_EQ(0u, run.exitCode) << run.output;
+    uint32_t* sheet = nullptr;
+    int width = 0, height = 0;
+    ASSERT_EQ(1, GfxLoadImage(png.c_str(), &sheet, &width, &height));
+    DeleteFileW(png.c_str());
+    EXPECT_EQ(8 + 3 * 108, width);
+    EXPECT_EQ(8 + 80 + 18 + 8, height);
+    const char* names[] = {"../../examples/icon.svg", "../../examples/landscape.svg",
+                           "../../examples/logo.svg"};
+    for (int i = 0; i < 3 && width == 332 && height == 114; i++) {
+        Layer layer = Layer();
+        layer.layoutMode = LayoutStretch;
+        layer.opacity = 255;
+        ASSERT_EQ(1, LoadSvgDocument(TestDataPath(names[i]), &layer.document));
+        Canvas expected = RenderToCanvas(&layer, 100, 80);
+        ClearSvgDocument(&layer.document);
+        int differing = 0, written = 0;
+        for (int y = 0; y < 80; y++) {
+            for (int x = 0; x < 100; x++) {
+                const uint32_t e = expected.pixels[static_cast<size_t>(y) * 100 + x];
+                const uint32_t s = sheet[(8 + y) * width + 8 + i * 108 + x];
+                if ((AlphaOf(e) == 255 && s != e) || (AlphaOf(e) == 0 && s != 0xFFFFFFFFu))
+                    differing++;
+            }
+        }
+        for (int y = 8 + 82; y < 8 + 98; y++) {
+            for (int x = 8 + i * 108; x < 8 + i * 108 + 100; x++)
+                written += RedOf(sheet[y * width + x]) < 128;
+        }
+        EXPECT_EQ(0, differing) << names[i];
+        EXPECT_LT(10, written) << names[i];
+    }
+    delete[] sheet;
+}
+
+// A drawing that does not load shows the module's message in red in its
+// place (and prints it); the sheet is still written.
+TEST_F(RenderTool, SheetShowsTheModulesMessageForADrawingThatDidNotLoad) {
+    wchar_t temp[MAX_PATH];
+    std::wstring folder(temp, GetTempPathW(MAX_PATH, temp));
+    folder += L"vexlar-sheet";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    WriteText(folder + L"\\a.svg", "<svg xmlns='http://www.w3.org/2000/svg'><rect/></svg>");
+    WriteText(folder + L"\\b.svg", "<svg>\n<rect\n</svg>");
+    WriteText(folder + L"\\c.txt", "not a drawing");
+    ToolRun run = RunTool(L"--sheet vexlar-sheet sheet.png --size 120x60", folder + L"\\..");
+    ASSERT_EQ(0u, run.exitCode) << run.output;
+    EXPECT_NE(std::string::npos, run.output.find("b.svg: SVG XML error: ")) << run.output;
+    uint32_t* sheet = nullptr;
+    int width = 0, height = 0;
+    ASSERT_EQ(1, GfxLoadImage((folder + L"\\..\\sheet.png").c_str(), &sheet, &width, &height));
+    EXPECT_EQ(8 + 2 * 128, width); // c.txt is no drawing
+    int red[2] = {0, 0};
+    for (int cell = 0; cell < 2 && width == 264; cell++) {
+        for (int y = 8; y < 68; y++) {
+            for (int x = 8 + cell * 128; x < 128 + cell * 128; x++) {
+                const uint32_t p = sheet[y * width + x];
+                red[cell] += RedOf(p) > 150 && GreenOf(p) < 100;
+            }
+        }
+    }
+    EXPECT_EQ(0, red[0]);
+    EXPECT_LT(10, red[1]);
+    delete[] sheet;
+}
