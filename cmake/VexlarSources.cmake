@@ -22,7 +22,9 @@ else()
   target_link_libraries(vexlar_core PUBLIC EXPAT::EXPAT m)
 endif()
 target_include_directories(vexlar_core PUBLIC ${PROJECT_SOURCE_DIR})
-target_compile_options(vexlar_core PRIVATE -fno-exceptions)
+if(NOT MSVC)
+  target_compile_options(vexlar_core PRIVATE -fno-exceptions)
+endif()
 
 if(VEXLAR_WINDOWS)
   # Vexlar.dll: the library plus its export table. The module-definition file
@@ -34,6 +36,23 @@ if(VEXLAR_WINDOWS)
   endif()
   add_library(Vexlar SHARED ${VEXLAR_DEF})
   set_target_properties(Vexlar PROPERTIES PREFIX "" OUTPUT_NAME Vexlar LINKER_LANGUAGE CXX)
-  target_link_libraries(Vexlar PRIVATE -Wl,--whole-archive vexlar_core -Wl,--no-whole-archive
-    EXPAT::EXPAT gdiplus gdi32 user32 kernel32)
+  # Every object of the library goes into the DLL, referenced or not.
+  if(MSVC)
+    target_link_libraries(Vexlar PRIVATE vexlar_core)
+    target_link_options(Vexlar PRIVATE /WHOLEARCHIVE:vexlar_core)
+  else()
+    target_link_libraries(Vexlar PRIVATE -Wl,--whole-archive vexlar_core -Wl,--no-whole-archive
+      EXPAT::EXPAT gdiplus gdi32 user32 kernel32)
+  endif()
+  # The shipping 32-bit DLL is optimised (the default build type) and carries
+  # no debug information: that goes to Vexlar.dll.debug beside it, which the
+  # DLL names (a GNU debug link) for debuggers reading crash reports.
+  if(MINGW AND CMAKE_SIZEOF_VOID_P EQUAL 4)
+    add_custom_command(TARGET Vexlar POST_BUILD
+      WORKING_DIRECTORY $<TARGET_FILE_DIR:Vexlar>
+      COMMAND ${CMAKE_OBJCOPY} --only-keep-debug $<TARGET_FILE_NAME:Vexlar> $<TARGET_FILE_NAME:Vexlar>.debug
+      COMMAND ${CMAKE_OBJCOPY} --strip-all $<TARGET_FILE_NAME:Vexlar>
+      COMMAND ${CMAKE_OBJCOPY} --add-gnu-debuglink=$<TARGET_FILE_NAME:Vexlar>.debug $<TARGET_FILE_NAME:Vexlar>
+      VERBATIM)
+  endif()
 endif()

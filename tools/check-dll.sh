@@ -2,7 +2,8 @@
 # Reads the 32-bit Vexlar.dll statically and fails unless its export table is
 # exactly what hosts look for (names with a leading underscore, ordinals 1-8,
 # module name "Vexlar.dll"), it imports system DLLs only, and every entry point
-# removes exactly its arguments from the stack (stdcall).
+# removes exactly its arguments from the stack (stdcall), and carries no debug
+# information. Prints the DLL's size.
 set -u
 dll=$1
 dump=$(i686-w64-mingw32-objdump -p "$dll") || { echo "cannot read $dll"; exit 1; }
@@ -55,6 +56,13 @@ while read -r ordinal name bytes; do
     [ "$ret" = "$(printf '$0x%x' "$bytes")" ] || problem "$name returns with 'ret $ret', expected ret \$$(printf '0x%x' "$bytes")"
   fi
 done <<< "$expected"
+
+# The shipped DLL is stripped: its debug information lives in Vexlar.dll.debug.
+if i686-w64-mingw32-objdump -h "$dll" | grep -qE '\s\.debug_'; then
+  problem "carries debug information (it should be in $(basename "$dll").debug)"
+fi
+size=$(stat -c %s "$dll")
+echo "check-dll: $dll is $size bytes ($(awk -v s="$size" 'BEGIN { printf "%.2f", s / 1048576 }') MB)"
 
 if [ "$fail" = 0 ]; then
   echo "check-dll: $dll exports, imports and stack clean-up are as hosts expect"

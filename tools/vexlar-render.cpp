@@ -247,6 +247,11 @@ int DrawLayerPicture(Layer* layer, uint32_t* pixels, int width, int height) {
     return 0;
 }
 
+// Writes the PNG, making missing folders on the way first.
+int WritePicture(const std::wstring& path, const uint32_t* pixels, int width, int height) {
+    return MakeFoldersFor(path) && GfxSavePng(path.c_str(), pixels, width, height);
+}
+
 int Render(const Options& o) {
     uintptr_t token = 0;
     if (!GfxStartup(&token)) {
@@ -265,7 +270,7 @@ int Render(const Options& o) {
         if (!AllocatePicture(&pixels, o.width, o.height, 0) ||
             !DrawLayerPicture(&layer, pixels.data(), o.width, o.height)) {
             status = 1;
-        } else if (!GfxSavePng(o.output.c_str(), pixels.data(), o.width, o.height)) {
+        } else if (!WritePicture(o.output, pixels.data(), o.width, o.height)) {
             PrintWide(stderr, L"Cannot write PNG file: " + o.output);
             status = 1;
         }
@@ -399,8 +404,7 @@ int RenderLikeReference(const std::wstring& drawing, const std::wstring& output)
             !DrawLayerPicture(&layer, pixels.data(), width, height)) {
             ok = 0;
             problem = L"the picture could not be drawn";
-        } else if (!MakeFoldersFor(output) ||
-                   !GfxSavePng(output.c_str(), pixels.data(), width, height)) {
+        } else if (!WritePicture(output, pixels.data(), width, height)) {
             ok = 0;
             problem = L"Cannot write PNG file: " + output;
         }
@@ -651,7 +655,7 @@ int RenderSheet(const Options& o) {
     if (!WriteSheetLabels(g, labels, &sheet)) {
         std::fprintf(stderr, "vexlar-render: GDI could not write the names on the sheet\n");
         status = 1;
-    } else if (!GfxSavePng(o.output.c_str(), sheet.data(), g.width, g.height)) {
+    } else if (!WritePicture(o.output, sheet.data(), g.width, g.height)) {
         PrintWide(stderr, L"Cannot write PNG file: " + o.output);
         status = 1;
     }
