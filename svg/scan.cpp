@@ -27,12 +27,13 @@ int SkipSeparators(const std::wstring& text, int position) {
 }
 
 // Stores a decimal conversion as a float: values beyond the float range
-// become infinities, values too small become zero (never undefined).
+// become the largest float with their sign (an infinity would turn a matrix
+// into NaN at its first product with 0), values too small become zero.
 static float FloatFromDouble(double value) {
     if (value > FLT_MAX)
-        return HUGE_VALF;
+        return FLT_MAX;
     if (value < -FLT_MAX)
-        return -HUGE_VALF;
+        return -FLT_MAX;
     return static_cast<float>(value);
 }
 
