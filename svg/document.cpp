@@ -88,21 +88,23 @@ static int Fail(const std::wstring& message) {
     return 0;
 }
 
-// The tree of the file, or null after reporting why there is none.
-static XmlTree* ParseFileOrReport(const std::wstring& path) {
-    XmlTree* tree = LoadXmlTree(path);
-    if (!tree) {
+// The tree of the file, or null after reporting why there is none. The
+// tree is kept in *tree as soon as it exists, for the caller to release.
+static XmlTree* ParseFileOrReport(const std::wstring& path, XmlTree** tree) {
+    *tree = LoadXmlTree(path);
+    if (!*tree) {
         Fail(L"Failed to parse SVG XML.");
         return nullptr;
     }
-    if (!XmlParseSucceeded(tree)) {
-        std::wstring message = L"SVG XML error: " + XmlErrorMessage(tree) + L" (line " +
-                               std::to_wstring(XmlErrorLine(tree)) + L")";
-        ReleaseXmlTree(tree);
+    if (!XmlParseSucceeded(*tree)) {
+        std::wstring message = L"SVG XML error: " + XmlErrorMessage(*tree) + L" (line " +
+                               std::to_wstring(XmlErrorLine(*tree)) + L")";
+        ReleaseXmlTree(*tree);
+        *tree = nullptr;
         Fail(message);
         return nullptr;
     }
-    return tree;
+    return *tree;
 }
 
 // Gradients and style sheets are read from the whole tree before the walk,
@@ -125,19 +127,37 @@ static void DrawTree(const XmlNode* root, SvgDocument* document) {
     CopyReferencedGradients(document);
 }
 
-int LoadSvgDocument(const std::wstring& path, SvgDocument* document) {
-    ClearSvgDocument(document);
+static int LoadTree(const std::wstring& path, SvgDocument* document, XmlTree** tree) {
     if (RegularFileSize(path) <= 0)
         return Fail(L"SVG file not found or empty: " + path);
-    XmlTree* tree = ParseFileOrReport(path);
-    if (!tree)
+    if (!ParseFileOrReport(path, tree))
         return 0;
-    const XmlNode* root = XmlRootElement(tree);
-    if (!root) {
-        ReleaseXmlTree(tree);
+    const XmlNode* root = XmlRootElement(*tree);
+    if (!root)
         return Fail(L"SVG file has no root element.");
-    }
     DrawTree(root, document);
-    ReleaseXmlTree(tree);
     return 1;
+}
+
+// Memory can run out anywhere in a load (the readers use the standard
+// containers): the load then fails as a whole and releases what it made.
+int LoadSvgDocument(const std::wstring& path, SvgDocument* document) {
+    ClearSvgDocument(document);
+    XmlTree* tree = nullptr;
+    int loaded = 0;
+    try {
+        loaded = LoadTree(path, document, &tree);
+    } catch (...) {
+        ClearSvgDocument(document);
+        ClearGradientRegistries();
+        ClearStyleSheetRules();
+        try {
+            Fail(L"Out of memory.");
+        } catch (...) {
+            // not even the message fits
+        }
+    }
+    if (tree)
+        ReleaseXmlTree(tree);
+    return loaded;
 }

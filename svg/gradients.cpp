@@ -4,6 +4,7 @@
 #include "svg/gradients.h"
 
 #include <cstring>
+#include <memory>
 #include <new>
 #include <unordered_map>
 #include <vector>
@@ -292,18 +293,16 @@ void CopyReferencedGradients(SvgDocument* document) {
     if (!document)
         return;
     ReleaseDocumentGradients(document);
-    DocumentGradients* copy = new (std::nothrow) DocumentGradients;
+    // Held until it is complete: copying can run out of memory.
+    std::unique_ptr<DocumentGradients> copy(new (std::nothrow) DocumentGradients);
     if (!copy)
         return;
     for (int i = 0; i < document->shapeCount; i++) {
-        CopyRegisteredGradient(copy, document->shapes[i].fillRef);
-        CopyRegisteredGradient(copy, document->shapes[i].strokeRef);
+        CopyRegisteredGradient(copy.get(), document->shapes[i].fillRef);
+        CopyRegisteredGradient(copy.get(), document->shapes[i].strokeRef);
     }
-    if (copy->byId.empty()) {
-        delete copy;
-        return;
-    }
-    document->gradients = copy;
+    if (!copy->byId.empty())
+        document->gradients = copy.release();
 }
 
 void ReleaseDocumentGradients(SvgDocument* document) {

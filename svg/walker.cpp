@@ -164,8 +164,11 @@ bool VisitElement(const XmlNode* element, SvgDocument* document, const StyleStat
         return false;
     if (role == RoleContainer)
         return true;
+    // The id is read first: reading can run out of memory, and nothing may
+    // stand between making the path and handing it to the document.
+    const std::wstring& id = XmlAttribute(element, L"id");
     if (GfxPath* path = BuildShapePath(element, role))
-        CommitShape(document, path, state, XmlAttribute(element, L"id"));
+        CommitShape(document, path, state, id);
     return false;
 }
 
