@@ -22,9 +22,6 @@ else()
   target_link_libraries(vexlar_core PUBLIC EXPAT::EXPAT m)
 endif()
 target_include_directories(vexlar_core PUBLIC ${PROJECT_SOURCE_DIR})
-if(NOT MSVC)
-  target_compile_options(vexlar_core PRIVATE -fno-exceptions)
-endif()
 
 if(VEXLAR_WINDOWS)
   # Vexlar.dll: the library plus its export table. The module-definition file

@@ -6,6 +6,7 @@
 #include <cstddef>
 
 #include "plugin/entry_points.h"
+#include "plugin/host_boundary.h"
 #include "plugin/host_text.h"
 
 namespace {
@@ -120,7 +121,7 @@ void RememberFocus(DialogRun* run) {
         run->lastFocus = focus;
 }
 
-LRESULT CALLBACK DialogWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT HandleDialogMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
         const CREATESTRUCTW* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
         SetWindowLongPtrW(window, GWLP_USERDATA,
@@ -157,6 +158,11 @@ LRESULT CALLBACK DialogWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
         break;
     }
     return DefWindowProcW(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK DialogWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return AtHostBoundary<LRESULT>(
+        0, nullptr, [&] { return HandleDialogMessage(window, message, wParam, lParam); });
 }
 
 int RegisterDialogClass() {

@@ -11,6 +11,7 @@
 #include "layers/layout_text.h"
 #include "layers/overlay.h"
 #include "layers/registry.h"
+#include "layers/subclass.h"
 #include "plugin/action_table.h"
 #include "plugin/entry_points.h"
 #include "svg/gradients.h"
@@ -21,21 +22,29 @@
 namespace {
 
 // Destroys every Layer and empties every table; GDI+ itself is left alone.
+// Needs no memory, so a tear-down works even when memory has run out; the
+// table is read again for every Layer.
 void ReleaseEveryLayer() {
-    for (const std::wstring& key : SnapshotLayerKeys()) {
-        Layer* layer = FindLayerByKey(key);
-        if (layer)
-            ReleaseLayerResources(layer);
+    while (Layer* layer = FirstLayer()) {
+        ReleaseLayerResources(layer);
+        RemoveLayerRecord(layer);
     }
-    ClearLayerRegistry();
     SetOverlaysPaused(0);
     ClearActionJournal();
     ClearGradientRegistries();
     ClearPaintServerLookups();
     ClearStyleSheetRules();
-    RestoreSubclassedWindows();
+    LeaveEveryWindowChain(); // windows whose Layer is already gone
     PurgeDeferredReleases();
 }
+
+// Marks the replay for its lifetime, also when memory runs out on the way.
+struct ReplayScope {
+    ReplayScope() { SetReplaying(1); }
+    ~ReplayScope() { SetReplaying(0); }
+    ReplayScope(const ReplayScope&) = delete;
+    ReplayScope& operator=(const ReplayScope&) = delete;
+};
 
 int Integer(const std::wstring& text) {
     return Int32ValueOfText(text);
@@ -68,10 +77,9 @@ void ReplayEntry(const JournalEntry& e) {
 } // namespace
 
 void TeardownAll() {
-    EnterTeardown();
+    TeardownScope teardown;
     ReleaseEveryLayer();
     StopGraphics(); // every GDI+ object, deferred ones included, is gone by now
-    LeaveTeardown();
 }
 
 void RelayoutAllOverlays() {
@@ -95,10 +103,9 @@ void ReplayJournal() {
     // A copy: an action may re-enter the module (a host window procedure can
     // send a notification) and change the journal while it is being walked.
     const std::vector<JournalEntry> entries = ActionJournal();
-    SetReplaying(1);
+    ReplayScope replay;
     for (const JournalEntry& entry : entries)
         ReplayEntry(entry);
-    SetReplaying(0);
 }
 
 void HandleHostMessage(int message) {
@@ -126,7 +133,10 @@ void HandleHostMessage(int message) {
 // overlay may survive it. This runs under the loader lock, where GDI+ must
 // neither be shut down nor started: it is left running, and its library is
 // pinned so that nothing GDI+ still runs points into an unloaded library.
-// Freeing paths and bitmaps is plain memory release and stays allowed.
+// Freeing paths and bitmaps is plain memory release and stays allowed. A
+// window that someone subclassed after us keeps HostWindowProc in its chain:
+// the module was pinned when HostWindowProc first ran for it through the
+// other procedure, or is pinned here as a last resort.
 // At process exit the windows go away with the process: only the
 // SubclassTable is emptied.
 void ReleaseLayersAtUnload(int unloadedByFreeLibrary) {
@@ -134,8 +144,7 @@ void ReleaseLayersAtUnload(int unloadedByFreeLibrary) {
         ClearSubclassTable();
         return;
     }
-    EnterTeardown();
+    TeardownScope teardown;
     ReleaseEveryLayer();
     AbandonGraphics();
-    LeaveTeardown();
 }

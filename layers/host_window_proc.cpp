@@ -3,47 +3,26 @@
 // changes, and the Layer ends with the window.
 #include "layers/overlay.h"
 
-#include <string>
-
 #include "layers/layer_actions.h"
 #include "layers/registry.h"
-
-// Forwards a message of a window whose Layer is gone and gives the window its
-// own procedure back, so it stops passing through the module.
-static LRESULT ForwardAndRestore(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    WNDPROC previous = nullptr;
-    if (!FindSubclassEntry(window, &previous) || previous == &HostWindowProc)
-        return DefWindowProcW(window, message, wParam, lParam);
-    if (IsWindow(window))
-        SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
-    RemoveSubclassEntry(window);
-    return CallWindowProcW(previous, window, message, wParam, lParam);
-}
+#include "layers/subclass.h"
+#include "plugin/host_boundary.h"
 
 // The host window is being destroyed: its Layer goes with it. The drawing and
 // the bitmap are released later, outside this destruction.
+// Needs no memory of its own, so a window never outlives its Layer.
 static void EndLayerOfDestroyedWindow(HWND window) {
-    EnterTeardown();
-    std::wstring key;
-    Layer* layer = FindLayerByHostWindow(window, &key);
+    TeardownScope teardown;
+    Layer* layer = FindLayerByHostWindow(window, nullptr);
     if (layer) {
         DeferRelease(&layer->document, layer->bitmap);
         DetachLayerWindows(layer); // the bitmap now belongs to the deferred entry
-        RemoveSubclassEntry(window);
-        RemoveLayer(key);
+        RemoveLayerRecord(layer);
     }
-    // The window's procedure is not put back: the window is going away.
-    LeaveTeardown();
 }
 
-LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    Layer* layer = FindLayerByHostWindow(window, nullptr);
-    WNDPROC previous = layer ? layer->savedWindowProc : nullptr;
-    if (!previous || previous == &HostWindowProc)
-        return ForwardAndRestore(window, message, wParam, lParam);
-
-    const LRESULT result = CallWindowProcW(previous, window, message, wParam, lParam);
-
+// What the module does with a message after the host's procedure handled it.
+static void FollowHostWindow(HWND window, UINT message) {
     // The host's procedure may have changed anything: look the Layer up again.
     if ((message == WM_WINDOWPOSCHANGED || message == WM_SIZE || message == WM_MOVE) &&
         TeardownDepth() == 0) {
@@ -51,5 +30,27 @@ LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     }
     if (message == WM_NCDESTROY)
         EndLayerOfDestroyedWindow(window);
+}
+
+LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    WNDPROC previous = nullptr;
+    if (!FindSubclassEntry(window, &previous) || previous == &HostWindowProc)
+        return DefWindowProcW(window, message, wParam, lParam);
+    NoteCallerOfHostWindowProc(window);
+    if (message == WM_NCDESTROY) {
+        // The window's procedure is not put back: the window is going away.
+        RemoveSubclassEntry(window);
+    } else if (!FindLayerByHostWindow(window, nullptr)) {
+        // No live Layer: give the window its own procedure back when nobody
+        // subclassed it after us; otherwise just pass the message on.
+        LeaveWindowChain(window);
+        return CallWindowProcW(previous, window, message, wParam, lParam);
+    }
+    // The host's procedure runs in the host's own floating-point state.
+    const LRESULT result = CallWindowProcW(previous, window, message, wParam, lParam);
+    AtHostBoundary(0, nullptr, [&] {
+        FollowHostWindow(window, message);
+        return 0;
+    });
     return result;
 }

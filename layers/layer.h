@@ -29,4 +29,5 @@ struct Layer {
     int lastClientWidth, lastClientHeight;
     int visible;
     WNDPROC savedWindowProc;
+    unsigned serial; // tells a Layer from a later one under the same key
 };

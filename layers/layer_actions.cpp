@@ -33,11 +33,10 @@ void LayerDestroy(const std::wstring& name) {
     Layer* layer = key.empty() ? nullptr : FindLayerByKey(key);
     if (!layer)
         return;
-    EnterTeardown();
+    TeardownScope teardown;
     ReleaseLayerResources(layer);
     RemoveLayer(key);
     PurgeDeferredReleases();
-    LeaveTeardown();
 }
 
 int LayerShowHide(const std::wstring& name, int show) {

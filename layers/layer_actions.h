@@ -23,10 +23,6 @@ int OverlayPause(int pause);
 // and destroys its overlay window; whoever calls it has taken care of the
 // host window's procedure and of the bitmap.
 void DetachLayerWindows(Layer* layer);
-// Gives the host window its own procedure back and destroys the overlay, the
-// drawing and the bitmap of a Layer; the registry entry stays for the caller.
+// Takes HostWindowProc out of the host window's chain (see subclass.h) and destroys the overlay,
+// the drawing and the bitmap of a Layer; the registry entry stays for the caller.
 void ReleaseLayerResources(Layer* layer);
-// Puts the saved procedure back on every window of the SubclassTable that
-// still carries HostWindowProc (windows whose Layer is already gone), then
-// empties the table.
-void RestoreSubclassedWindows();

@@ -5,6 +5,7 @@
 #include "layers/layout_text.h"
 #include "layers/overlay.h"
 #include "layers/registry.h"
+#include "layers/subclass.h"
 #include "layers/tint.h"
 #include "plugin/entry_points.h"
 #include "plugin/host_text.h"
@@ -25,36 +26,6 @@ HWND CreateOverlayWindow(HWND hostWindow) {
                            ModuleInstance(), nullptr);
 }
 
-// Stops a Layer's subclassing of a window it no longer belongs to.
-void UnsubclassWindow(Layer* layer) {
-    if (layer->hostWindow && IsWindow(layer->hostWindow))
-        SetWindowLongPtrW(layer->hostWindow, GWLP_WNDPROC,
-                          reinterpret_cast<LONG_PTR>(layer->savedWindowProc));
-    RemoveSubclassEntry(layer->hostWindow);
-    layer->savedWindowProc = nullptr;
-}
-
-// Installs HostWindowProc on the Layer's host window. A window that still
-// carries it from a Layer that is gone keeps its entry in the SubclassTable:
-// that entry is the window's own procedure, and subclassing again would make
-// HostWindowProc forward to itself.
-void SubclassHostWindow(Layer* layer) {
-    HWND window = layer->hostWindow;
-    WNDPROC previous = nullptr;
-    const WNDPROC current = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(window, GWLP_WNDPROC));
-    if (current == &HostWindowProc && FindSubclassEntry(window, &previous)) {
-        layer->savedWindowProc = previous;
-        return;
-    }
-    previous = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&HostWindowProc)));
-    if (previous == &HostWindowProc)
-        previous = nullptr; // never forward to ourselves
-    layer->savedWindowProc = previous;
-    if (previous)
-        SetSubclassEntry(window, previous);
-}
-
 void StoreOpacity(Layer* layer, int opacity, int isNew) {
     // For a new Layer 0 stands for "no value"; negative values mean opaque.
     if (opacity < 0 || (isNew && opacity == 0) || opacity > 255)
@@ -73,6 +44,60 @@ void StoreTint(Layer* layer, const std::wstring& tint, int isNew) {
     }
 }
 
+// Looks the Layer up again after a call that can run host code: the host may
+// have destroyed it (LayerDestroy, message 2, destroying its window) and even
+// made a new one under the same key. Null unless it is still the same one.
+Layer* FindSameLayer(const std::wstring& key, unsigned serial) {
+    Layer* layer = FindLayerByKey(key);
+    return layer && layer->serial == serial ? layer : nullptr;
+}
+
+// The Layer went away while it was being created, through host code.
+int FailGone(const std::wstring& name, HWND window) {
+    if (!IsWindow(window))
+        return Fail(L"Layer:Create - Rectangle not found: " + name);
+    return Fail(L"Layer:Create - Layer destroyed while being created: " + name);
+}
+
+// An overlay stays above its owner only: a Layer whose name moved to a
+// Rectangle under another top-level window needs an overlay owned by that one.
+void ReplaceOverlayOfAnotherOwner(Layer* layer, HWND window) {
+    HWND overlay = layer->overlayWindow;
+    if (!overlay || !IsWindow(overlay) ||
+        GetWindow(overlay, GW_OWNER) == GetAncestor(window, GA_ROOT))
+        return;
+    layer->overlayWindow = nullptr;
+    ShowWindow(overlay, SW_HIDE);
+    DestroyWindow(overlay);
+}
+
+// Puts the Layer over the window, leaving the chain of the window it had.
+void AttachHostWindow(Layer* layer, HWND window) {
+    if (layer->savedWindowProc && layer->hostWindow != window) {
+        LeaveWindowChain(layer->hostWindow);
+        layer->savedWindowProc = nullptr;
+    }
+    layer->hostWindow = window;
+    if (!layer->savedWindowProc)
+        layer->savedWindowProc = JoinWindowChain(window);
+}
+
+// A first create that fails before its overlay exists takes its Layer away
+// again, also when memory runs out on the way. The window stays subclassed;
+// its next message gives it back its own procedure (see HostWindowProc).
+struct NewLayerRollback {
+    const std::wstring* key;
+    unsigned serial;
+    ~NewLayerRollback() {
+        Layer* layer = key ? FindSameLayer(*key, serial) : nullptr;
+        if (!layer || layer->overlayWindow)
+            return;
+        ClearSvgDocument(&layer->document);
+        ReleaseLayerBitmap(layer);
+        RemoveLayerRecord(layer);
+    }
+};
+
 } // namespace
 
 int LayerCreate(const std::wstring& rectName, const std::wstring& svgFile, int layoutMode,
@@ -84,37 +109,29 @@ int LayerCreate(const std::wstring& rectName, const std::wstring& svgFile, int l
     if (!StartGraphics())
         return Fail(L"Layer:Create - GDI+ startup failed.");
 
-    const std::wstring key = LayerKey(name);
-    Layer* layer = FindLayerByKey(key);
-    const int isNew = layer == nullptr;
-    if (isNew) {
-        layer = AddLayer(key);
-        if (!layer)
-            return Fail(L"Layer:Create - Out of memory.");
-    }
-
-    // A handle that is no window is as good as none.
+    // Asked before the Layer is touched: answering runs host code, which may
+    // destroy the Layer, its window or everything (message 2). A handle that
+    // is no window is as good as none.
     HWND window = reinterpret_cast<HWND>(QueryObjectHandle(name));
-    if (!window || !IsWindow(window)) {
-        if (isNew)
-            RemoveLayer(key);
+    if (!window || !IsWindow(window))
         return Fail(L"Layer:Create - Rectangle not found: " + name);
-    }
+    if (!StartGraphics()) // stopped by a message 2 during the request
+        return Fail(L"Layer:Create - GDI+ startup failed.");
     // One Layer per window: a second name for the same window would subclass
     // it twice.
+    const std::wstring key = LayerKey(name);
     std::wstring ownerKey;
-    if (FindLayerByHostWindow(window, &ownerKey) && ownerKey != key) {
-        if (isNew)
-            RemoveLayer(key);
+    if (FindLayerByHostWindow(window, &ownerKey) && ownerKey != key)
         return Fail(L"Layer:Create - Rectangle already has a layer: " + name);
-    }
 
-    if (layer->savedWindowProc && layer->hostWindow != window)
-        UnsubclassWindow(layer);
-    layer->hostWindow = window;
-    if (!layer->savedWindowProc)
-        SubclassHostWindow(layer);
+    Layer* layer = FindLayerByKey(key);
+    const int isNew = layer == nullptr;
+    if (isNew && !(layer = AddLayer(key)))
+        return Fail(L"Layer:Create - Out of memory.");
+    const unsigned serial = layer->serial;
+    NewLayerRollback rollback = {isNew ? &key : nullptr, serial};
 
+    AttachHostWindow(layer, window);
     StoreOpacity(layer, opacity, isNew);
     layer->layoutMode = layoutMode;
     StoreMarginText(layer, margins);
@@ -124,29 +141,35 @@ int LayerCreate(const std::wstring& rectName, const std::wstring& svgFile, int l
     if (!file.empty()) {
         ClearSvgDocument(&layer->document);
         ReleaseLayerBitmap(layer);
-        if (!LoadSvgDocument(file, &layer->document)) {
-            // The window stays subclassed; its next message gives it back its
-            // own procedure (see HostWindowProc).
-            if (isNew && !layer->overlayWindow) {
-                ClearSvgDocument(&layer->document);
-                RemoveLayer(key);
-            }
+        // Loaded aside: the message of a failed load runs host code.
+        SvgDocument loaded = SvgDocument();
+        const int ok = LoadSvgDocument(file, &loaded);
+        layer = FindSameLayer(key, serial);
+        if (!ok)
             return 0;
+        if (!layer) {
+            ClearSvgDocument(&loaded);
+            return FailGone(name, window);
         }
+        ClearSvgDocument(&layer->document);
+        layer->document = loaded;
     }
 
+    ReplaceOverlayOfAnotherOwner(layer, window);
     if (!layer->overlayWindow || !IsWindow(layer->overlayWindow)) {
         HWND overlay = CreateOverlayWindow(window);
         // Creating a window delivers messages: make sure the Layer is still there.
-        layer = FindLayerByKey(key);
+        layer = FindSameLayer(key, serial);
         if (!layer || layer->hostWindow != window) {
             if (overlay)
                 DestroyWindow(overlay);
-            return Fail(L"Layer:Create - Rectangle not found: " + name);
+            return FailGone(name, window);
         }
         layer->overlayWindow = overlay;
-        if (!overlay)
+        if (!overlay) {
+            rollback.key = nullptr; // stays registered; the next create tries again
             return Fail(L"Layer:Create - Failed to create overlay window.");
+        }
     }
 
     RECT client = {};

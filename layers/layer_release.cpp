@@ -4,6 +4,7 @@
 
 #include "layers/overlay.h"
 #include "layers/registry.h"
+#include "layers/subclass.h"
 
 void DetachLayerWindows(Layer* layer) {
     HWND overlay = layer->overlayWindow;
@@ -22,28 +23,11 @@ void DetachLayerWindows(Layer* layer) {
 }
 
 void ReleaseLayerResources(Layer* layer) {
-    if (layer->hostWindow && layer->savedWindowProc && IsWindow(layer->hostWindow))
-        SetWindowLongPtrW(layer->hostWindow, GWLP_WNDPROC,
-                          reinterpret_cast<LONG_PTR>(layer->savedWindowProc));
-    if (layer->hostWindow)
-        RemoveSubclassEntry(layer->hostWindow);
+    if (layer->savedWindowProc)
+        LeaveWindowChain(layer->hostWindow);
     HBITMAP bitmap = layer->bitmap;
     DetachLayerWindows(layer);
     ClearSvgDocument(&layer->document);
     if (bitmap)
         DeleteObject(bitmap);
-}
-
-void RestoreSubclassedWindows() {
-    // Windows still in the table carry HostWindowProc although their Layer is
-    // gone (a first creation whose file failed to load). Emptying the table
-    // without putting their procedures back would cut the host off from them.
-    // Entries of windows that no longer exist need nothing put back.
-    for (HWND window : SnapshotSubclassedWindows()) {
-        WNDPROC previous = nullptr;
-        if (IsWindow(window) && FindSubclassEntry(window, &previous) &&
-            GetWindowLongPtrW(window, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&HostWindowProc))
-            SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
-    }
-    ClearSubclassTable();
 }

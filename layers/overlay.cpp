@@ -58,6 +58,14 @@ void RepositionOverlay(Layer* layer) {
     ClipOverlay(layer, p.x, p.y);
 }
 
+// The system owns a region once it is set (every change asks for a
+// redraw); one that could not be set, for an overlay that is gone, is ours
+// to delete.
+static void SetOverlayRegion(HWND overlay, HRGN region) {
+    if (region && !SetWindowRgn(overlay, region, TRUE))
+        DeleteObject(region);
+}
+
 void ClipOverlay(Layer* layer, int x, int y) {
     if (!layer || !layer->overlayWindow || !layer->hostWindow)
         return;
@@ -70,16 +78,14 @@ void ClipOverlay(Layer* layer, int x, int y) {
     const RECT visible = {std::max(overlay.left, frame.left), std::max(overlay.top, frame.top),
                           std::min(overlay.right, frame.right),
                           std::min(overlay.bottom, frame.bottom)};
-    // The system owns a region once it is set; every change asks for a redraw.
     if (visible.left >= visible.right || visible.top >= visible.bottom) {
-        SetWindowRgn(layer->overlayWindow, CreateRectRgn(0, 0, 0, 0), TRUE);
+        SetOverlayRegion(layer->overlayWindow, CreateRectRgn(0, 0, 0, 0));
     } else if (EqualRect(&visible, &overlay)) {
         SetWindowRgn(layer->overlayWindow, nullptr, TRUE);
     } else {
-        SetWindowRgn(
-            layer->overlayWindow,
-            CreateRectRgn(visible.left - x, visible.top - y, visible.right - x, visible.bottom - y),
-            TRUE);
+        SetOverlayRegion(layer->overlayWindow,
+                         CreateRectRgn(visible.left - x, visible.top - y, visible.right - x,
+                                       visible.bottom - y));
     }
 }
 

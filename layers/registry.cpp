@@ -13,14 +13,17 @@ struct DeferredRelease {
     HBITMAP bitmap;
 };
 
+// The two tables HostWindowProc reads are never destroyed: a window that
+// keeps HostWindowProc in its chain after the module was pinned during its
+// unload may still call it once the runtime has run its exit code.
 std::unordered_map<std::wstring, std::unique_ptr<Layer>>& Registry() {
-    static std::unordered_map<std::wstring, std::unique_ptr<Layer>> registry;
-    return registry;
+    static auto* registry = new std::unordered_map<std::wstring, std::unique_ptr<Layer>>();
+    return *registry;
 }
 
 std::unordered_map<HWND, WNDPROC>& SubclassTable() {
-    static std::unordered_map<HWND, WNDPROC> table;
-    return table;
+    static auto* table = new std::unordered_map<HWND, WNDPROC>();
+    return *table;
 }
 
 std::vector<DeferredRelease>& DeferredReleaseList() {
@@ -48,8 +51,12 @@ Layer* FindLayerByKey(const std::wstring& key) {
 
 Layer* AddLayer(const std::wstring& key) {
     std::unique_ptr<Layer>& slot = Registry()[key];
-    if (!slot)
+    if (!slot) {
+        static unsigned serials = 0;
         slot.reset(new (std::nothrow) Layer()); // value-initialised: all zero
+        if (slot)
+            slot->serial = ++serials;
+    }
     if (!slot) {
         Registry().erase(key);
         return nullptr;
@@ -59,6 +66,15 @@ Layer* AddLayer(const std::wstring& key) {
 
 void RemoveLayer(const std::wstring& key) {
     Registry().erase(key);
+}
+
+void RemoveLayerRecord(const Layer* layer) {
+    for (auto entry = Registry().begin(); entry != Registry().end(); ++entry) {
+        if (entry->second.get() == layer) {
+            Registry().erase(entry);
+            return;
+        }
+    }
 }
 
 void ClearLayerRegistry() {
@@ -82,6 +98,10 @@ void ForEachLayer(LayerVisitor visitor, void* context) {
         if (!visitor(entry.first, entry.second.get(), context))
             return;
     }
+}
+
+Layer* FirstLayer() {
+    return Registry().empty() ? nullptr : Registry().begin()->second.get();
 }
 
 Layer* FindLayerByHostWindow(HWND window, std::wstring* key) {
@@ -120,12 +140,12 @@ int SubclassEntryCount() {
     return static_cast<int>(SubclassTable().size());
 }
 
-std::vector<HWND> SnapshotSubclassedWindows() {
-    std::vector<HWND> windows;
-    windows.reserve(SubclassTable().size());
-    for (const auto& entry : SubclassTable())
-        windows.push_back(entry.first);
-    return windows;
+void VisitSubclassedWindows(void (*visit)(HWND window)) {
+    for (auto entry = SubclassTable().begin(); entry != SubclassTable().end();) {
+        HWND window = entry->first;
+        ++entry; // erasing the visited entry leaves this one valid
+        visit(window);
+    }
 }
 
 void DeferRelease(SvgDocument* document, HBITMAP bitmap) {
@@ -135,7 +155,13 @@ void DeferRelease(SvgDocument* document, HBITMAP bitmap) {
         *document = SvgDocument();
     }
     entry.bitmap = bitmap;
-    DeferredReleaseList().push_back(entry);
+    try {
+        DeferredReleaseList().push_back(entry);
+    } catch (...) {
+        ClearSvgDocument(&entry.document);
+        if (entry.bitmap)
+            DeleteObject(entry.bitmap);
+    }
 }
 
 int DeferredReleaseCount() {

@@ -25,6 +25,8 @@ Layer* AddLayer(const std::wstring& key);
 // Removes the entry and frees the record. The caller has released the
 // Layer's document, bitmap and windows first. Unknown keys are ignored.
 void RemoveLayer(const std::wstring& key);
+// The same for the entry that holds this record; needs no memory.
+void RemoveLayerRecord(const Layer* layer);
 // Removes every entry, freeing the records (their resources already released).
 void ClearLayerRegistry();
 int LayerCount();
@@ -35,6 +37,8 @@ std::vector<std::wstring> SnapshotLayerKeys();
 // Layers (use SnapshotLayerKeys for that); returning 0 stops the walk.
 typedef int (*LayerVisitor)(const std::wstring& key, Layer* layer, void* context);
 void ForEachLayer(LayerVisitor visitor, void* context);
+// The first Layer in table order, or null when there is none.
+Layer* FirstLayer();
 // The first Layer in table order whose hostWindow is the window, with its key
 // when key is not null; null when there is none.
 Layer* FindLayerByHostWindow(HWND window, std::wstring* key);
@@ -46,12 +50,14 @@ int FindSubclassEntry(HWND window, WNDPROC* previous);
 void RemoveSubclassEntry(HWND window);
 void ClearSubclassTable();
 int SubclassEntryCount();
-// The windows that have an entry, copied so the table may change meanwhile.
-std::vector<HWND> SnapshotSubclassedWindows();
+// Calls visit for every window with an entry, in place (no memory needed);
+// visit may remove that window's own entry, and no other.
+void VisitSubclassedWindows(void (*visit)(HWND window));
 
 // ---- DeferredReleaseList ----------------------------------------------------
 // Takes over the document (the source is left empty) and the bitmap (0 = none)
-// to be released later, outside the window destruction that gave them up.
+// to be released later, outside the window destruction that gave them up;
+// released at once when there is no memory to keep them.
 void DeferRelease(SvgDocument* document, HBITMAP bitmap);
 int DeferredReleaseCount();
 // Clears every deferred document and deletes every deferred bitmap, in the
@@ -64,6 +70,13 @@ void PurgeDeferredReleases();
 int TeardownDepth();
 void EnterTeardown();
 void LeaveTeardown();
+// Raises the depth for its lifetime, also when memory runs out on the way.
+struct TeardownScope {
+    TeardownScope() { EnterTeardown(); }
+    ~TeardownScope() { LeaveTeardown(); }
+    TeardownScope(const TeardownScope&) = delete;
+    TeardownScope& operator=(const TeardownScope&) = delete;
+};
 // Set while OverlayPause keeps every overlay hidden.
 int OverlaysPaused();
 void SetOverlaysPaused(int paused);

@@ -1,6 +1,7 @@
 #include "plugin/entry_points.h"
 
 #include "plugin/action_table.h"
+#include "plugin/host_boundary.h"
 #include "svg/report.h"
 
 // Module-wide state of the host interface. Everything starts zero at load.
@@ -27,10 +28,12 @@ HINSTANCE ModuleInstance() {
     return moduleInstance;
 }
 
-// A repeated call hands out new strings; the earlier ones are freed.
-static char* ReplaceRegistrationString(int slot, const wchar_t* text) {
-    FreeHostString(registrationStrings[slot]);
-    registrationStrings[slot] = MakeHostString(text);
+// The host may keep reading a string it was given until it unloads the
+// module, so a repeated call hands out the same block again (its text never
+// changes); only a block that could not be made is tried again.
+static char* RegistrationString(int slot, const wchar_t* text) {
+    if (!registrationStrings[slot])
+        registrationStrings[slot] = MakeHostString(text);
     return registrationStrings[slot];
 }
 
@@ -38,11 +41,11 @@ static void ReportToHost(const std::wstring& message) {
     SetLastError(message);
 }
 
-int __stdcall nbInitPlugIn(intptr_t value, char** title, char** author, char** description) {
+static int InitPlugIn(intptr_t value, char** title, char** author, char** description) {
     initValue = value;
-    char* titleText = ReplaceRegistrationString(0, ModuleTitle);
-    char* authorText = ReplaceRegistrationString(1, ModuleAuthor);
-    char* descriptionText = ReplaceRegistrationString(2, ModuleDescription);
+    char* titleText = RegistrationString(0, ModuleTitle);
+    char* authorText = RegistrationString(1, ModuleAuthor);
+    char* descriptionText = RegistrationString(2, ModuleDescription);
     if (title)
         *title = titleText;
     if (author)
@@ -52,8 +55,8 @@ int __stdcall nbInitPlugIn(intptr_t value, char** title, char** author, char** d
     return 0;
 }
 
-int __stdcall nbRegisterPlugIn(AddActionCallback addAction, intptr_t second, intptr_t third,
-                               SetVariableCallback setVariable) {
+static int RegisterPlugIn(AddActionCallback addAction, intptr_t second, intptr_t third,
+                          SetVariableCallback setVariable) {
     addActionCallback = addAction;
     registerSecond = second;
     registerThird = third;
@@ -62,8 +65,8 @@ int __stdcall nbRegisterPlugIn(AddActionCallback addAction, intptr_t second, int
         return 0;
     for (int i = 0; i < ActionCount; i++) {
         const ActionInfo& action = ActionTable[i];
-        char* name = ReplaceRegistrationString(InfoStringCount + i, action.name);
-        char* hint = ReplaceRegistrationString(InfoStringCount + ActionCount + i, action.hint);
+        char* name = RegistrationString(InfoStringCount + i, action.name);
+        char* hint = RegistrationString(InfoStringCount + ActionCount + i, action.hint);
         for (int k = 0; k < action.paramCount; k++)
             kindBuffer[k] = action.kinds[k];
         addActionCallback(action.id, name, hint, kindBuffer, 0, action.paramCount);
@@ -71,19 +74,34 @@ int __stdcall nbRegisterPlugIn(AddActionCallback addAction, intptr_t second, int
     return 0;
 }
 
-int __stdcall nbExecAction(int action, char** params) {
-    return ExecuteAction(action, params);
+int __stdcall nbInitPlugIn(intptr_t value, char** title, char** author, char** description) {
+    return AtHostBoundary(0, nullptr,
+                          [&] { return InitPlugIn(value, title, author, description); });
 }
 
+int __stdcall nbRegisterPlugIn(AddActionCallback addAction, intptr_t second, intptr_t third,
+                               SetVariableCallback setVariable) {
+    return AtHostBoundary(0, nullptr,
+                          [&] { return RegisterPlugIn(addAction, second, third, setVariable); });
+}
+
+int __stdcall nbExecAction(int action, char** params) {
+    return AtHostBoundary(0, OutOfMemoryMessage(action),
+                          [&] { return ExecuteAction(action, params); });
+}
+
+// A dialog that runs out of memory ends as a cancel.
 int __stdcall nbEditAction(int action, char** params) {
     if (!FindAction(action))
         return 0;
-    return EditAction(action, params);
+    return AtHostBoundary(0, nullptr, [&] { return EditAction(action, params); });
 }
 
 int __stdcall nbMessage(int message, intptr_t /*value*/) {
-    HandleHostMessage(message);
-    return 0;
+    return AtHostBoundary(0, nullptr, [&] {
+        HandleHostMessage(message);
+        return 0;
+    });
 }
 
 int __stdcall nbAbout() {
@@ -121,7 +139,10 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
     } else if (reason == DLL_PROCESS_DETACH) {
         // reserved is null when FreeLibrary unloads the module, not null when
         // the process is exiting.
-        ReleaseLayersAtUnload(reserved == nullptr);
+        AtHostBoundary(0, nullptr, [&] {
+            ReleaseLayersAtUnload(reserved == nullptr);
+            return 0;
+        });
         ReleaseHostInterface();
         SetReportSink(nullptr);
     }

@@ -24,6 +24,7 @@ HINSTANCE ModuleInstance();
 
 // The bodies that live with their subsystems.
 int ExecuteAction(int action, char** params);          // run an action
+const wchar_t* OutOfMemoryMessage(int action);         // its message when memory runs out
 int EditAction(int action, char** params);             // the action's editor dialog
 void HandleHostMessage(int message);                   // host notifications
 void ReleaseLayersAtUnload(int unloadedByFreeLibrary); // the library is being unloaded

@@ -10,6 +10,7 @@
 #include "layers/journal.h"
 #include "layers/layer_actions.h"
 #include "layers/layout_text.h"
+#include "layers/registry.h"
 #include "plugin/action_table.h"
 #include "svg/text.h"
 
@@ -44,7 +45,11 @@ int CreateLayer(char** params) {
     const std::wstring tint = GetParamText(params, 4);
     const std::wstring margins = GetParamText(params, 5);
     const int result = LayerCreate(rect, file, ParseLayoutMode(layout), opacity, tint, margins);
-    RecordAction(ActionLayerCreate, rect, file, layout, DecimalText(opacity), tint, margins);
+    // The opacity the Layer got (a new Layer reads 0 as 255): a replay over a
+    // Layer that still exists must not hide it.
+    const Layer* layer = result ? FindLayer(rect) : nullptr;
+    RecordAction(ActionLayerCreate, rect, file, layout,
+                 DecimalText(layer ? layer->opacity : opacity), tint, margins);
     return result;
 }
 
@@ -113,5 +118,26 @@ int ExecuteAction(int action, char** params) {
         return SetLayerRotation(params);
     default:
         return 0;
+    }
+}
+
+const wchar_t* OutOfMemoryMessage(int action) {
+    switch (action) {
+    case ActionLayerCreate:
+        return L"Layer:Create - Out of memory.";
+    case ActionLayerDestroy:
+        return L"Layer:Destroy - Out of memory.";
+    case ActionLayerShowHide:
+        return L"Layer:ShowHide - Out of memory.";
+    case ActionLayerSetOpacity:
+        return L"Layer:SetOpacity - Out of memory.";
+    case ActionLayerSetTint:
+        return L"Layer:SetTint - Out of memory.";
+    case ActionOverlayPause:
+        return L"Overlay:Pause - Out of memory.";
+    case ActionLayerSetRotation:
+        return L"Layer:SetRotation - Out of memory.";
+    default:
+        return nullptr;
     }
 }

@@ -21,8 +21,14 @@ static int __stdcall FakeAddAction(int action, const char* name, const char* hin
 }
 
 static int __stdcall FakeSetVariable(const char* name, const char* value) {
-    if (activeHost)
-        activeHost->variables.emplace_back(name ? name : "<null>", value ? value : "<null>");
+    if (!activeHost)
+        return 1;
+    activeHost->variables.emplace_back(name ? name : "<null>", value ? value : "<null>");
+    if (activeHost->onVariable) {
+        const std::pair<std::string, std::string> set = activeHost->variables.back();
+        auto hook = activeHost->onVariable; // a copy: the hook may replace itself
+        hook(set.first, set.second);
+    }
     return 1;
 }
 
@@ -38,6 +44,10 @@ static int __stdcall FakeInterfaceAccess(int code, char** slot) {
         return 0;
     std::string request = (slot && *slot) ? *slot : "";
     activeHost->requests.push_back({code, request});
+    if (activeHost->onRequest) {
+        auto hook = activeHost->onRequest; // a copy: the hook may replace itself
+        hook(code, request);
+    }
     const FakeAnswer* answer = nullptr;
     if (code == 7) {
         auto found = activeHost->objectAnswers.find(request);
@@ -70,7 +80,11 @@ template <typename Fn> static Fn Resolve(HMODULE module, const char* name) {
 }
 
 int LoadFakeHost(FakeHost* host) {
-    host->module = LoadLibraryW(L"Vexlar.dll");
+    return LoadFakeHostFrom(host, L"Vexlar.dll");
+}
+
+int LoadFakeHostFrom(FakeHost* host, const wchar_t* path) {
+    host->module = LoadLibraryW(path);
     if (!host->module)
         return 0;
     host->initPlugIn = Resolve<InitPlugInFn>(host->module, "_nbInitPlugIn");

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -65,11 +66,19 @@ struct FakeHost {
     // Answers by request code; code 7 is answered per object name first.
     std::map<int, FakeAnswer> answers;
     std::map<std::string, FakeAnswer> objectAnswers;
+
+    // Host code run inside the call-backs, as a host may (re-entering the
+    // module): before a request is answered, after a variable is set.
+    std::function<void(int code, const std::string& request)> onRequest;
+    std::function<void(const std::string& name, const std::string& value)> onVariable;
 };
 
 // Loads Vexlar.dll (from the test program's folder) and resolves the eight
 // entry points. Returns 1 on success; the host becomes the active one.
 int LoadFakeHost(FakeHost* host);
+// The same from another file: a copy of Vexlar.dll under another name is a
+// module of its own, with its own state.
+int LoadFakeHostFrom(FakeHost* host, const wchar_t* path);
 // Calls nbInitPlugIn, nbRegisterPlugIn and nbRegisterInterfaceAccess as a
 // host does at start-up.
 void StartFakeHost(FakeHost* host);

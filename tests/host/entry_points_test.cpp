@@ -91,38 +91,53 @@ TEST_F(HostFixture, UnknownActionNumbersReturnZeroAndChangeNothing) {
     EXPECT_EQ(0, host.registerScriptProcessor(1234));
 }
 
-TEST_F(HostFixture, RegistrationStringsAreFreedAtUnload) {
+// The pointers the module hands to the registration call-back.
+std::vector<const void*>* registeredPointers;
+int __stdcall RecordRegisteredPointers(int, const char* name, const char* hint,
+                                       const unsigned char*, int, int) {
+    registeredPointers->push_back(name);
+    registeredPointers->push_back(hint);
+    return 1;
+}
+
+// The seventeen blocks handed out by one start-up: title, author, description,
+// then every name and hint.
+std::vector<const void*> StartAndCollectBlocks(FakeHost* host) {
     char* title = nullptr;
     char* author = nullptr;
     char* description = nullptr;
-    host.initPlugIn(0, &title, &author, &description);
-    StartFakeHost(&host); // a second start hands out new strings, freeing the first ones
-    title = author = description = nullptr;
-    host.initPlugIn(0, &title, &author, &description);
+    host->initPlugIn(0, &title, &author, &description);
     std::vector<const void*> blocks = {title, author, description};
-    ASSERT_EQ(7u, host.registrations.size());
-    // The registration call-back only saw copies; take the module's pointers
-    // from a second registration that records the raw pointers.
-    static std::vector<const void*>* seen;
-    std::vector<const void*> raw;
-    seen = &raw;
-    struct Recorder {
-        static int __stdcall Add(int, const char* name, const char* hint, const unsigned char*, int,
-                                 int) {
-            seen->push_back(name);
-            seen->push_back(hint);
-            return 1;
-        }
-    };
-    host.registerPlugIn(reinterpret_cast<void*>(&Recorder::Add), 0, 0, nullptr);
-    ASSERT_EQ(14u, raw.size());
-    blocks.insert(blocks.end(), raw.begin(), raw.end());
-    for (const void* block : blocks)
-        EXPECT_TRUE(IsGlobalBlockAllocated(block));
+    registeredPointers = &blocks;
+    host->registerPlugIn(reinterpret_cast<void*>(&RecordRegisteredPointers), 0, 0, nullptr);
+    registeredPointers = nullptr;
+    return blocks;
+}
+
+TEST_F(HostFixture, RegistrationStringsLiveUntilUnload) {
+    const std::vector<const void*> first = StartAndCollectBlocks(&host);
+    ASSERT_EQ(17u, first.size());
+    // The host may keep reading what a first start gave it. Mark every block:
+    // one that a second start freed and made again (most likely at the same
+    // address) would read afresh.
+    for (const void* block : first) {
+        ASSERT_TRUE(IsGlobalBlockAllocated(block));
+        *static_cast<char*>(const_cast<void*>(block)) = '#';
+    }
+    const std::vector<const void*> second = StartAndCollectBlocks(&host);
+    ASSERT_EQ(17u, second.size());
+    for (size_t i = 0; i < first.size(); i++) {
+        SCOPED_TRACE(i);
+        EXPECT_TRUE(IsGlobalBlockAllocated(first[i]));
+        EXPECT_EQ('#', *static_cast<const char*>(first[i]));
+        EXPECT_TRUE(IsGlobalBlockAllocated(second[i]));
+    }
     UnloadFakeHost(&host);
     int stillAllocated = 0;
-    for (const void* block : blocks)
-        stillAllocated += IsGlobalBlockAllocated(block) ? 1 : 0;
+    for (const std::vector<const void*>* blocks : {&first, &second}) {
+        for (const void* block : *blocks)
+            stillAllocated += IsGlobalBlockAllocated(block) ? 1 : 0;
+    }
     EXPECT_EQ(0, stillAllocated);
 }
 

@@ -1,6 +1,7 @@
 // Hundreds of Layer lifetimes through the real Vexlar.dll, with Rectangles
-// destroyed and re-created under them: nothing crashes and the process's GDI
-// and USER objects come back to where they were.
+// destroyed, re-created and moved partly out of the main window under them,
+// pauses, host messages and failed loads: nothing crashes and the process's
+// GDI and USER objects come back to where they were.
 #include "layer_test_support.h"
 
 namespace {
@@ -35,6 +36,19 @@ TEST_F(LayerChurn, FiveHundredCyclesLeaveNoObjectsBehind) {
             MoveRectangle(&window, names[i], 20 + 150 * i, 40);
             EXPECT_EQ(0, Exec(4, {names[i], "10"}));
             Message(5);
+        }
+        if (cycle % 10 == 3) // partly outside the main window: clipped by a region
+            MoveRectangle(&window, names[i], 560, 30 + 100 * i);
+        if (cycle % 10 == 8)
+            MoveRectangle(&window, names[i], 20 + 150 * i, 30);
+        if (cycle % 15 == 4) { // paused, hidden by the host, resumed
+            ASSERT_EQ(1, Exec(7, {"1"}));
+            Message(cycle % 2 ? 6 : 7);
+            ASSERT_EQ(1, Exec(7, {"0"}));
+        }
+        if (cycle % 20 == 11) { // a failed load, then the drawing again
+            EXPECT_EQ(0, Create(names[i], brokenFile));
+            ASSERT_EQ(1, Create(names[i], file)) << cycle << " " << LastError();
         }
         if (cycle % 50 == 20)
             Message(8); // re-create from the journal

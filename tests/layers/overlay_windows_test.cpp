@@ -235,4 +235,40 @@ TEST_F(OverlayWindows, ExternallyDestroyedOverlayIsMadeAgain) {
     EXPECT_TRUE(SameRect(ClientRectOnScreen(RectangleWindow(&window, "A")), WindowRectOf(second)));
 }
 
+TEST_F(OverlayWindows, GoneOverlayLeaksNoRegion) {
+    // Partly outside the main window: every present sets a region.
+    AddRectangle(&window, "A", 560, 30, 200, 100);
+    ASSERT_EQ(1, Create("A", redFile));
+    DestroyWindow(SingleOverlay());
+    ASSERT_EQ(1, Exec(4, {"A", "200"})); // warm-up
+    const int gdi = GdiObjectCount();
+    for (int i = 0; i < 5; i++)
+        ASSERT_EQ(1, Exec(4, {"A", i % 2 ? "200" : "100"}));
+    EXPECT_EQ(gdi, GdiObjectCount());
+}
+
+TEST_F(OverlayWindows, NameMovedUnderAnotherTopLevelWindowGetsAnOverlayOwnedByIt) {
+    AddRectangle(&window, "A", 20, 30, 100, 100);
+    ASSERT_EQ(1, Create("A", redFile));
+    // A second top-level window (kept hidden: Wine withdraws shown ones slowly).
+    HWND other = CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPED, 0, 0, 300, 200, nullptr, nullptr,
+                                 nullptr, nullptr);
+    HWND rect = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 10, 10, 100, 100, other,
+                                nullptr, nullptr, nullptr);
+    PublishObject(&host, "A", rect);
+    ASSERT_EQ(1, Create("A", ""));
+    EXPECT_TRUE(OwnedWindows(window.main).empty());
+    EXPECT_EQ(1u, OwnedWindows(other).size());
+    ASSERT_EQ(1, Exec(2, {"A"}));
+    DestroyWindow(other);
+}
+
+TEST_F(OverlayWindows, ReplayOfACreateWithOpacityZeroKeepsTheLayerShown) {
+    AddRectangle(&window, "A", 20, 30, 100, 100);
+    ASSERT_EQ(1, Create("A", redFile, "", "0")); // new Layer: 0 means opaque
+    ASSERT_TRUE(IsWindowVisible(SingleOverlay()));
+    Message(8); // the Layer still exists
+    EXPECT_TRUE(IsWindowVisible(SingleOverlay()));
+}
+
 } // namespace

@@ -1,0 +1,295 @@
+// What reaches the host from inside the module: no floating-point exception
+// (the host may run with them unmasked) and no failed allocation. The
+// allocator of this test program can be made to fail its Nth allocation; the
+// module's code is linked in statically, so its allocations are counted.
+#include "layer_test_support.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include "layers/journal.h"
+#include "layers/registry.h"
+#include "plugin/entry_points.h"
+#include "plugin/host_text.h"
+#include "svg/document.h"
+#include "svg/report.h"
+
+// GCC takes free() in a replaced operator delete for a mismatch.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+
+namespace {
+
+long long liveBlocks = 0;        // allocated and not yet freed
+long long allocationsToFail = 0; // 0: none; else counts down, failing at 1
+bool failureInjected = false;
+
+void* Allocate(std::size_t size) {
+    if (allocationsToFail > 0 && --allocationsToFail == 0) {
+        failureInjected = true;
+        return nullptr;
+    }
+    void* block = std::malloc(size ? size : 1);
+    if (block)
+        liveBlocks++;
+    return block;
+}
+
+void Release(void* block) {
+    if (!block)
+        return;
+    liveBlocks--;
+    std::free(block);
+}
+
+} // namespace
+
+void* operator new(std::size_t size) {
+    if (void* block = Allocate(size))
+        return block;
+    throw std::bad_alloc();
+}
+void* operator new[](std::size_t size) {
+    return operator new(size);
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    return Allocate(size);
+}
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+    return Allocate(size);
+}
+void operator delete(void* block) noexcept {
+    Release(block);
+}
+void operator delete[](void* block) noexcept {
+    Release(block);
+}
+void operator delete(void* block, std::size_t) noexcept {
+    Release(block);
+}
+void operator delete[](void* block, std::size_t) noexcept {
+    Release(block);
+}
+void operator delete(void* block, const std::nothrow_t&) noexcept {
+    Release(block);
+}
+void operator delete[](void* block, const std::nothrow_t&) noexcept {
+    Release(block);
+}
+
+namespace {
+
+// ---- floating-point state -------------------------------------------------
+
+struct ControlState {
+    uint16_t x87;
+    uint32_t mxcsr;
+};
+
+ControlState ReadControlState() {
+    ControlState state = {};
+    __asm__ __volatile__("fnstcw %0" : "=m"(state.x87));
+    __asm__ __volatile__("stmxcsr %0" : "=m"(state.mxcsr));
+    return state;
+}
+
+void WriteControlState(const ControlState& state) {
+    __asm__ __volatile__("fnclex\n\tfldcw %0" : : "m"(state.x87) : "memory");
+    __asm__ __volatile__("ldmxcsr %0" : : "m"(state.mxcsr) : "memory");
+}
+
+using FloatingPoint = DllLayerTest;
+
+// As some hosts do: invalid operation, division by zero and overflow raise
+// hardware exceptions. The drawings, the rotation and the sizes below make
+// the module meet all three; an exception would end this process.
+TEST_F(FloatingPoint, ExceptionsUnmaskedByTheHostNeverFireAndStayUnmasked) {
+    const std::string wild = WriteTempFile(
+        "vexlar_wild.svg",
+        "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"1e39\" height=\"0\" "
+        "viewBox=\"0 0 0 1e-45\"><g transform=\"scale(1e38) rotate(1e39)\">"
+        "<rect width=\"3e38\" height=\"-1e39\" rx=\"1e38\" fill=\"red\" "
+        "stroke=\"blue\" stroke-width=\"1e38\"/><circle r=\"1e-45\" fill=\"lime\"/>"
+        "<path d=\"M0 0 L3e38 3e38 A1e38 0 0 1 -3e38 1e-45 Z\" fill=\"red\"/>"
+        "<polygon points=\"0,0 1e39,0 0,1e39\" fill=\"blue\" opacity=\"1e39\"/></g>"
+        "<linearGradient id=\"g\" x1=\"1e39\" x2=\"1e39\"><stop offset=\"1e39\"/></linearGradient>"
+        "<rect width=\"1e38\" height=\"1e38\" fill=\"url(#g)\"/></svg>");
+    AddRectangle(&window, "Rect1", 20, 30, 200, 100);
+    AddRectangle(&window, "Rect2", 240, 30, 0, 0);
+    const ControlState saved = ReadControlState();
+    ControlState unmasked = saved;
+    unmasked.x87 &= static_cast<uint16_t>(~(0x01 | 0x04 | 0x08)); // invalid, zero, overflow
+    unmasked.mxcsr &= ~static_cast<uint32_t>(0x0080 | 0x0200 | 0x0400);
+    unmasked.mxcsr &= ~static_cast<uint32_t>(0x3F); // no flag left over
+    int results[8] = {};
+    WriteControlState(unmasked);
+    results[0] = Create("Rect1", wild, "stretch", "", "Warm Sunset", "1e39");
+    results[1] = Create("Rect2", wild, "original");
+    results[2] = Exec(9, {"Rect1", "+Infinity"});
+    results[3] = Exec(9, {"Rect2", "NaN"});
+    ResizeRectangle(&window, "Rect1", 1, 300);
+    ResizeRectangle(&window, "Rect2", 7, 0);
+    results[4] = Exec(4, {"Rect1", "1"});
+    results[5] = Create("Rect1", wild, "fit", "", "", "0 1e39");
+    Message(5);
+    const ControlState after = ReadControlState();
+    WriteControlState(saved);
+    for (int i = 0; i < 6; i++)
+        EXPECT_EQ(1, results[i]) << i;
+    // The control bits; a flag may come from the system's own code.
+    EXPECT_EQ(unmasked.x87, after.x87);
+    EXPECT_EQ(unmasked.mxcsr & ~0x3Fu, after.mxcsr & ~0x3Fu);
+}
+
+// ---- allocation failures --------------------------------------------------
+
+// The host's side, making no allocation of its own while the module runs.
+char lastError[512];
+HWND answerWindow;
+
+int __stdcall KeepLastError(const char* name, const char* value) {
+    if (std::strcmp(name, "[Vexlar.LastError]") == 0)
+        std::snprintf(lastError, sizeof lastError, "%s", value);
+    return 1;
+}
+
+int __stdcall AnswerRect1(int code, char** slot) {
+    if (code != 7 || std::strcmp(*slot, "Rect1") != 0)
+        return 0;
+    char* block = static_cast<char*>(GlobalAlloc(GMEM_ZEROINIT, 32));
+    std::snprintf(block, 32, "%lld",
+                  static_cast<long long>(reinterpret_cast<intptr_t>(answerWindow)));
+    GlobalFree(*slot);
+    *slot = block;
+    return 1;
+}
+
+void ReportToHost(const std::wstring& message) {
+    SetLastError(message);
+}
+
+struct OutOfMemory : ::testing::Test {
+    HostWindow window{};
+    std::string drawing;
+    std::wstring wideDrawing; // made before any allocation may fail
+
+    void SetUp() override {
+        ASSERT_EQ(1, CreateHostWindow(&window, nullptr, 100, 100, 640, 480));
+        answerWindow = AddRectangle(&window, "Rect1", 10, 10, 102, 102);
+        SetHostCallbacks(&KeepLastError, &AnswerRect1);
+        SetReportSink(&ReportToHost);
+        // Gradients, a style sheet, several shapes: most readers run.
+        drawing = WriteTempFile(
+            "vexlar_oom.svg",
+            "<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 100 100\">"
+            "<style>.a{fill:#0f0} #b{stroke:blue}</style><defs><linearGradient id=\"g\">"
+            "<stop offset=\"0\" stop-color=\"red\"/><stop offset=\"1\" stop-color=\"blue\"/>"
+            "</linearGradient></defs><rect id=\"b\" width=\"50\" height=\"50\" fill=\"url(#g)\"/>"
+            "<circle class=\"a\" cx=\"70\" cy=\"70\" r=\"20\" transform=\"rotate(10)\"/>"
+            "<path d=\"M0 100 C20 80 40 80 60 100z\" style=\"fill:rgb(10,20,30)\"/></svg>");
+        wideDrawing = Widen(drawing);
+        // The readers keep their last message: give it its lasting size.
+        ReportLastError(std::wstring(300, L'-'));
+    }
+    void TearDown() override {
+        allocationsToFail = 0;
+        nbMessage(2, 0);
+        SetReportSink(nullptr);
+        SetHostCallbacks(nullptr, nullptr);
+        DestroyHostWindow(&window);
+    }
+
+    static int Create(const std::string& file) {
+        char* params[6] = {const_cast<char*>("Rect1"),
+                           const_cast<char*>(file.c_str()),
+                           nullptr,
+                           nullptr,
+                           nullptr,
+                           nullptr};
+        return nbExecAction(1, params);
+    }
+
+    // Runs the operation with the Nth allocation failing, for N = 1, 2, ...
+    // until it runs through. Every run must end in success or in one of the
+    // messages, and after message 2 exactly the blocks of the baseline are
+    // left. `prepare` runs before each attempt with every allocation allowed.
+    void FailEachAllocation(const char* what, void (*prepare)(OutOfMemory*),
+                            int (*operation)(OutOfMemory*), std::vector<std::string> messages) {
+        SCOPED_TRACE(what);
+        // Twice without failures: every table reaches its lasting size.
+        for (int i = 0; i < 2; i++) {
+            prepare(this);
+            operation(this);
+            nbMessage(2, 0);
+            PumpMessages();
+        }
+        const long long baseline = liveBlocks;
+        int failures = 0;
+        for (long long n = 1;; n++) {
+            prepare(this);
+            lastError[0] = 0;
+            failureInjected = false;
+            allocationsToFail = n;
+            const int result = operation(this);
+            allocationsToFail = 0;
+            const bool injected = failureInjected;
+            if (result == 0) {
+                failures++;
+                EXPECT_NE(messages.end(),
+                          std::find(messages.begin(), messages.end(), std::string(lastError)))
+                    << "allocation " << n << ": " << lastError;
+            }
+            EXPECT_EQ(0, Replaying()) << "allocation " << n;
+            EXPECT_EQ(0, TeardownDepth()) << "allocation " << n;
+            nbMessage(2, 0);
+            PumpMessages();
+            ASSERT_EQ(baseline, liveBlocks) << "blocks left after allocation " << n << " failed";
+            if (!injected)
+                break;
+            ASSERT_LT(n, 100000) << "runaway";
+        }
+        // An operation with a result must have failed for some allocations.
+        EXPECT_EQ(!messages.empty(), failures > 0) << failures;
+    }
+};
+
+TEST_F(OutOfMemory, EveryAllocationOfALoadCreateResizeAndReplayMayFail) {
+    FailEachAllocation(
+        "load", [](OutOfMemory*) {},
+        [](OutOfMemory* t) {
+            SvgDocument document = SvgDocument();
+            const int loaded = LoadSvgDocument(t->wideDrawing, &document);
+            ClearSvgDocument(&document);
+            return loaded;
+        },
+        {"Out of memory.", "Failed to parse SVG XML."});
+    FailEachAllocation(
+        "create", [](OutOfMemory*) {}, [](OutOfMemory* t) { return Create(t->drawing); },
+        {"Out of memory.", "Failed to parse SVG XML.", "Layer:Create - Out of memory."});
+    FailEachAllocation(
+        "resize", [](OutOfMemory* t) { ASSERT_EQ(1, Create(t->drawing)); },
+        [](OutOfMemory*) {
+            SetWindowPos(answerWindow, nullptr, 0, 0, 150, 90, SWP_NOMOVE | SWP_NOZORDER);
+            SetWindowPos(answerWindow, nullptr, 0, 0, 102, 102, SWP_NOMOVE | SWP_NOZORDER);
+            return 1;
+        },
+        {});
+    FailEachAllocation(
+        "replay",
+        [](OutOfMemory* t) {
+            ASSERT_EQ(1, Create(t->drawing));
+            char* params[2] = {const_cast<char*>("Rect1"), const_cast<char*>("45")};
+            ASSERT_EQ(1, nbExecAction(9, params));
+        },
+        [](OutOfMemory*) {
+            nbMessage(8, 0);
+            return 1;
+        },
+        {});
+    // Still working afterwards.
+    ASSERT_EQ(1, Create(drawing));
+    EXPECT_NE(nullptr, FindLayer(L"Rect1"));
+}
+
+} // namespace
