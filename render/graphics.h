@@ -99,6 +99,11 @@ void GfxDeleteGraphics(GfxGraphics* graphics);
 void GfxSetHighQuality(GfxGraphics* graphics);
 void GfxSetClipRect(GfxGraphics* graphics, float x, float y, float width, float height);
 void GfxSetWorldTransform(GfxGraphics* graphics, GfxMatrix* matrix);
+void GfxResetWorldTransform(GfxGraphics* graphics);
+// A copy of the path (null when it cannot be made), and the path's points
+// moved through a matrix.
+GfxPath* GfxClonePath(GfxPath* path);
+void GfxTransformPath(GfxPath* path, GfxMatrix* matrix);
 void GfxFillPath(GfxGraphics* graphics, GfxBrush* brush, GfxPath* path);
 void GfxDrawPath(GfxGraphics* graphics, GfxPen* pen, GfxPath* path);
 
@@ -125,6 +130,10 @@ GfxPen* GfxCreatePen(uint32_t argb, float width, int unit);
 void GfxSetPenLineCap(GfxPen* pen, int lineCap);
 void GfxSetPenLineJoin(GfxPen* pen, int lineJoin); // 0 miter, 1 bevel, 2 round
 void GfxSetPenMiterLimit(GfxPen* pen, float limit);
+// Dashes: dash and gap lengths, and the offset into them, in multiples of the
+// pen's width (as GDI+ counts them); every length must be above 0. The dash
+// cap (0 flat, 2 round) ends every dash.
+void GfxSetPenDashes(GfxPen* pen, const float* lengths, int count, float offset, int dashCap);
 void GfxDeletePen(GfxPen* pen);
 
 // ---- images (tools and tests) -----------------------------------------------------

@@ -167,6 +167,17 @@ int GfxGetPathPointCount(GfxPath* path) {
     return count;
 }
 
+GfxPath* GfxClonePath(GfxPath* path) {
+    GpPath* copy = nullptr;
+    if (GdipClonePath(AsPath(path), &copy) != Ok)
+        return nullptr;
+    return reinterpret_cast<GfxPath*>(copy);
+}
+
+void GfxTransformPath(GfxPath* path, GfxMatrix* matrix) {
+    GdipTransformPath(AsPath(path), AsMatrix(matrix));
+}
+
 int GfxGetPathData(GfxPath* path, GfxPointF* points, uint8_t* types, int count) {
     int total = GfxGetPathPointCount(path);
     if (total <= 0 || count <= 0)
@@ -271,6 +282,10 @@ void GfxFillPath(GfxGraphics* graphics, GfxBrush* brush, GfxPath* path) {
     GdipFillPath(graphics->graphics, AsBrush(brush), AsPath(path));
 }
 
+void GfxResetWorldTransform(GfxGraphics* graphics) {
+    GdipResetWorldTransform(graphics->graphics);
+}
+
 void GfxDrawPath(GfxGraphics* graphics, GfxPen* pen, GfxPath* path) {
     GdipDrawPath(graphics->graphics, AsPen(pen), AsPath(path));
 }
@@ -370,6 +385,12 @@ void GfxSetPenLineJoin(GfxPen* pen, int lineJoin) {
 
 void GfxSetPenMiterLimit(GfxPen* pen, float limit) {
     GdipSetPenMiterLimit(AsPen(pen), limit);
+}
+
+void GfxSetPenDashes(GfxPen* pen, const float* lengths, int count, float offset, int dashCap) {
+    GdipSetPenDashArray(AsPen(pen), lengths, count);
+    GdipSetPenDashOffset(AsPen(pen), offset);
+    GdipSetPenDashCap197819(AsPen(pen), dashCap == 2 ? DashCapRound : DashCapFlat);
 }
 
 void GfxDeletePen(GfxPen* pen) {

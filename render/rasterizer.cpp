@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 #include "render/gradient_brush.h"
 #include "render/graphics.h"
@@ -128,15 +129,60 @@ GfxBrush* CreateFillBrush(const SvgDocument& document, const ShapeRecord& shape)
     return brush;
 }
 
-void StrokeShape(GfxGraphics* graphics, const ShapeRecord& shape) {
-    GfxPen* pen = GfxCreatePen(shape.strokeColor, shape.strokeWidth, StrokePenUnit);
-    if (!pen)
+// GDI+ refuses dashes of length 0; a dash this short (in pen widths) still
+// shows its round caps as a dot.
+const float ShortestDash = 0.001f;
+
+// The stroke's dashes as GDI+ takes them: lengths in pen widths. GDI+ has no
+// square dash cap, so with square caps every dash grows by the pen width
+// (half at each end) and its gap shrinks by as much, which draws the same.
+void SetStrokeDashes(GfxPen* pen, const ShapeRecord& shape) {
+    const size_t count = shape.dashes.size();
+    const float width = shape.strokeWidth;
+    if (count < 2 || !(width > 0))
         return;
-    GfxSetPenLineCap(pen, shape.lineCap);
-    GfxSetPenLineJoin(pen, shape.lineJoin);
-    GfxSetPenMiterLimit(pen, shape.miterLimit);
-    GfxDrawPath(graphics, pen, shape.path);
-    GfxDeletePen(pen);
+    const float grow = shape.lineCap == 1 ? width : 0.0f;
+    std::vector<float> lengths(count);
+    float total = 0;
+    for (size_t i = 0; i < count; i++) {
+        float length = shape.dashes[i] + (i % 2 == 0 ? grow : -grow);
+        lengths[i] = std::max(length / width, ShortestDash);
+        total += lengths[i];
+    }
+    float offset = std::fmod((shape.dashOffset + grow / 2) / width, total);
+    if (offset < 0)
+        offset += total;
+    if (!std::isfinite(offset))
+        offset = 0;
+    GfxSetPenDashes(pen, lengths.data(), static_cast<int>(count), offset,
+                    shape.lineCap == 2 ? 2 : 0);
+}
+
+// A non-scaling stroke is drawn on the path moved into pixels, with no world
+// transform, so its width stays in pixels; the world transform stays reset
+// until the next shape sets its own.
+void StrokeShape(GfxGraphics* graphics, const ShapeRecord& shape, GfxMatrix* world) {
+    GfxPath* path = shape.path;
+    GfxPath* inPixels = nullptr;
+    if (shape.nonScalingStroke) {
+        inPixels = GfxClonePath(shape.path);
+        if (!inPixels)
+            return;
+        GfxTransformPath(inPixels, world);
+        GfxResetWorldTransform(graphics);
+        path = inPixels;
+    }
+    GfxPen* pen = GfxCreatePen(shape.strokeColor, shape.strokeWidth, StrokePenUnit);
+    if (pen) {
+        GfxSetPenLineCap(pen, shape.lineCap);
+        GfxSetPenLineJoin(pen, shape.lineJoin);
+        GfxSetPenMiterLimit(pen, shape.miterLimit);
+        SetStrokeDashes(pen, shape);
+        GfxDrawPath(graphics, pen, path);
+        GfxDeletePen(pen);
+    }
+    if (inPixels)
+        GfxDeletePath(inPixels);
 }
 
 void PaintShape(GfxGraphics* graphics, const SvgDocument& document, const ShapeRecord& shape,
@@ -155,7 +201,7 @@ void PaintShape(GfxGraphics* graphics, const SvgDocument& document, const ShapeR
         }
     }
     if (shape.hasStroke)
-        StrokeShape(graphics, shape);
+        StrokeShape(graphics, shape, world);
     GfxDeleteMatrix(world);
 }
 

@@ -7,6 +7,7 @@
 #include "svg/element_walk.h"
 #include "svg/file_access.h"
 #include "svg/gradients.h"
+#include "svg/lengths.h"
 #include "svg/paint_reference.h"
 #include "svg/report.h"
 #include "svg/scan.h"
@@ -53,6 +54,15 @@ static void SetViewBox(SvgDocument* document, float x, float y, float width, flo
     document->hasViewBox = 1;
 }
 
+// A width or height of the root in pixels; a percentage is of a size the
+// file does not know, and gives none.
+static float RootSize(const std::wstring& text) {
+    if (IsPercentage(text))
+        return 0;
+    const LengthBasis basis = {DefaultFontSize, 0, 0};
+    return ResolveLength(text, basis, LengthHorizontal);
+}
+
 // The drawing's viewBox and size from the root element. Without a usable
 // viewBox, one is derived from the width and height, a missing side copying
 // the other.
@@ -68,8 +78,8 @@ void ReadDocumentSize(const XmlNode* root, SvgDocument* document) {
         if (v[2] > 0 && v[3] > 0)
             SetViewBox(document, v[0], v[1], v[2], v[3]);
     }
-    document->width = ParseLength(XmlAttribute(root, L"width"));
-    document->height = ParseLength(XmlAttribute(root, L"height"));
+    document->width = RootSize(XmlAttribute(root, L"width"));
+    document->height = RootSize(XmlAttribute(root, L"height"));
     if (document->hasViewBox)
         return;
     if (document->width > 0 && document->height > 0) {
@@ -80,6 +90,14 @@ void ReadDocumentSize(const XmlNode* root, SvgDocument* document) {
     } else if (document->height > 0) {
         document->width = document->height;
         SetViewBox(document, 0, 0, document->height, document->height);
+    }
+}
+
+void DocumentViewportSize(const SvgDocument* document, float* width, float* height) {
+    *width = *height = 100.0f;
+    if (document->hasViewBox) {
+        *width = document->viewBoxWidth;
+        *height = document->viewBoxHeight;
     }
 }
 
@@ -121,6 +139,7 @@ static void DrawTree(const XmlNode* root, SvgDocument* document) {
     // its name, is never drawn.
     StyleState state = StyleState();
     InitRootStyleState(&state);
+    DocumentViewportSize(document, &state.viewportWidth, &state.viewportHeight);
     ApplyPresentation(root, &state, &state);
     for (const XmlNode* child = FirstChildElement(root); child; child = NextSiblingElement(child))
         WalkElement(child, document, &state);

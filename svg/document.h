@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "svg/colour.h"
 #include "svg/transform.h"
@@ -28,6 +29,9 @@ struct ShapeRecord {
     std::wstring strokeRef; // gradient id of the stroke
     float boundsX, boundsY, boundsWidth, boundsHeight; // untransformed path bounds
     int boundsValid;
+    std::vector<float> dashes; // the stroke's dash and gap lengths in user units; empty: solid
+    float dashOffset;
+    int nonScalingStroke; // the stroke width is in pixels, whatever the transforms
 };
 
 // All-zero is a valid empty document. It owns its records, their paths and
@@ -48,5 +52,9 @@ struct SvgDocument {
 // or 0 with one message written to the last-error reporter.
 int LoadSvgDocument(const std::wstring& path, SvgDocument* document);
 void ClearSvgDocument(SvgDocument* document);
-// Reads the root's viewBox, width and height into the document.
+// Reads the root's viewBox, width and height into the document. A
+// percentage width or height sets no size in that direction.
 void ReadDocumentSize(const XmlNode* root, SvgDocument* document);
+// The user-space size that percentages refer to: the view box, or 100 x 100
+// when the document has none.
+void DocumentViewportSize(const SvgDocument* document, float* width, float* height);

@@ -29,6 +29,11 @@ void InitRootStyleState(StyleState* state) {
     state->hasStroke = 0;
     state->displayNone = 0;
     state->hidden = 0;
+    state->fontSize = DefaultFontSize;
+    state->viewportWidth = state->viewportHeight = 100.0f;
+    state->dashes.clear();
+    state->dashOffset = 0.0f;
+    state->nonScalingStroke = 0;
     state->fillRef.clear();
     state->strokeRef.clear();
     IdentityMatrix(&state->matrix);
@@ -250,11 +255,73 @@ void ApplyPaint(PropertyReader* reader, const wchar_t* name, Argb currentColour,
     }
 }
 
-// A length property replaces the inherited value when it is given.
-void ApplyLength(PropertyReader* reader, const wchar_t* name, float* value) {
+// A number property replaces the inherited value when it is given.
+void ApplyNumber(PropertyReader* reader, const wchar_t* name, float* value) {
     TextSpan text = PropertyText(*reader, name);
     if (!IsEmptySpan(text))
         *value = ReadLength(text, &reader->scratch);
+}
+
+// A stroke length (percentages of the viewport's diagonal) replaces the
+// inherited value when it is given; text without a number gives 0.
+void ApplyStrokeLength(const PropertyReader& reader, const wchar_t* name, const LengthBasis& basis,
+                       float* value) {
+    TextSpan text = PropertyText(reader, name);
+    if (IsEmptySpan(text))
+        return;
+    *value = 0.0f;
+    ReadLengthValue(text.first, text.last, basis, LengthDiagonal, value);
+}
+
+void ApplyFontSize(const PropertyReader& reader, StyleState* state) {
+    TextSpan text = PropertyText(reader, L"font-size", 9);
+    if (!IsEmptySpan(text))
+        state->fontSize = ReadFontSize(text.first, text.last, LengthBasisOf(*state));
+}
+
+bool IsListSeparator(wchar_t c) {
+    return c == L',' || c == L' ' || c == L'\t' || c == L'\n' || c == L'\r' || c == L'\f';
+}
+
+// "stroke-dasharray": lengths separated by commas or blanks, an odd count
+// repeated to make it even. "none", a negative length or a list adding up to
+// 0 is a solid stroke; a list it cannot read leaves the inherited one.
+void ApplyDashArray(const PropertyReader& reader, const LengthBasis& basis,
+                    std::vector<float>* dashes) {
+    TextSpan text = TrimSpanBlanks(PropertyText(reader, L"stroke-dasharray", 16));
+    if (IsEmptySpan(text))
+        return;
+    std::vector<float> list;
+    bool solid = MatchesIgnoringCase(text, L"none", 4);
+    float total = 0.0f;
+    const wchar_t* p = text.first;
+    while (!solid && p < text.last) {
+        while (p < text.last && IsListSeparator(*p))
+            p++;
+        const wchar_t* item = p;
+        while (p < text.last && !IsListSeparator(*p))
+            p++;
+        if (item == p)
+            break;
+        float length = 0.0f;
+        if (!ReadLengthValue(item, p, basis, LengthDiagonal, &length) || !std::isfinite(length))
+            return;
+        solid = length < 0.0f;
+        total += length;
+        list.push_back(length);
+    }
+    if (solid || !(total > 0.0f)) {
+        dashes->clear();
+        return;
+    }
+    if (list.size() % 2 == 1)
+        list.insert(list.end(), list.begin(), list.end());
+    dashes->swap(list);
+}
+
+void ApplyVectorEffect(const PropertyReader& reader, int* nonScalingStroke) {
+    TextSpan text = TrimSpanBlanks(PropertyText(reader, L"vector-effect", 13));
+    *nonScalingStroke = MatchesIgnoringCase(text, L"non-scaling-stroke", 18);
 }
 
 // "color": a colour it can read replaces the inherited one; "inherit",
@@ -269,20 +336,28 @@ void ApplyColor(PropertyReader* reader, Argb* color) {
         *color = c;
 }
 
+// An opacity: a number, or a percentage of 1; not clamped here.
+float ReadOpacity(TextSpan text) {
+    LengthBasis percentOfOne = {DefaultFontSize, 1.0f, 1.0f};
+    float value = 0.0f;
+    ReadLengthValue(text.first, text.last, percentOfOne, LengthHorizontal, &value);
+    return value;
+}
+
 // "opacity" fades the element and everything inside it, so it multiplies
-// down the tree; not clamped here.
-void ApplyGroupOpacity(PropertyReader* reader, float* value) {
-    TextSpan text = PropertyText(*reader, L"opacity", 7);
+// down the tree.
+void ApplyGroupOpacity(const PropertyReader& reader, float* value) {
+    TextSpan text = PropertyText(reader, L"opacity", 7);
     if (!IsEmptySpan(text))
-        *value *= ReadLength(text, &reader->scratch);
+        *value *= ReadOpacity(text);
 }
 
 // "fill-opacity" and "stroke-opacity" are inherited: the element's own value
 // replaces its parent's.
-void ApplyPaintOpacity(PropertyReader* reader, const wchar_t* name, float* value) {
-    TextSpan text = PropertyText(*reader, name);
+void ApplyPaintOpacity(const PropertyReader& reader, const wchar_t* name, float* value) {
+    TextSpan text = PropertyText(reader, name);
     if (!IsEmptySpan(text))
-        *value = ReadLength(text, &reader->scratch);
+        *value = ReadOpacity(text);
 }
 
 // "display: none" leaves the element and its content out; the property is
@@ -375,21 +450,31 @@ void ApplyPresentation(const XmlNode* element, const StyleState* parent, StyleSt
 
     ApplyDisplay(reader, &out->displayNone);
     ApplyVisibility(reader, &out->hidden);
+    ApplyFontSize(reader, out);       // before the lengths in em
     ApplyColor(&reader, &out->color); // before the paints that may name it
     ApplyPaint(&reader, L"fill", out->color, &out->hasFill, &out->fillColor, &out->fillRef);
     ApplyPaint(&reader, L"stroke", out->color, &out->hasStroke, &out->strokeColor, &out->strokeRef);
-    ApplyLength(&reader, L"stroke-width", &out->strokeWidth); // zero or negative: no stroke
+    const LengthBasis basis = LengthBasisOf(*out);
+    // A zero or negative width turns the stroke off.
+    ApplyStrokeLength(reader, L"stroke-width", basis, &out->strokeWidth);
+    ApplyDashArray(reader, basis, &out->dashes);
+    ApplyStrokeLength(reader, L"stroke-dashoffset", basis, &out->dashOffset);
+    ApplyVectorEffect(reader, &out->nonScalingStroke);
 
-    ApplyGroupOpacity(&reader, &out->opacity);
-    ApplyPaintOpacity(&reader, L"fill-opacity", &out->fillOpacity);
-    ApplyPaintOpacity(&reader, L"stroke-opacity", &out->strokeOpacity);
+    ApplyGroupOpacity(reader, &out->opacity);
+    ApplyPaintOpacity(reader, L"fill-opacity", &out->fillOpacity);
+    ApplyPaintOpacity(reader, L"stroke-opacity", &out->strokeOpacity);
 
     ApplyKeyword(reader, L"fill-rule", FillRules, &out->fillRule);
     ApplyKeyword(reader, L"stroke-linecap", LineCaps, &out->lineCap);
     ApplyKeyword(reader, L"stroke-linejoin", LineJoins, &out->lineJoin);
-    ApplyLength(&reader, L"stroke-miterlimit", &out->miterLimit);
+    ApplyNumber(&reader, L"stroke-miterlimit", &out->miterLimit);
 
     ApplyTransform(element, &out->matrix);
+}
+
+LengthBasis LengthBasisOf(const StyleState& state) {
+    return LengthBasis{state.fontSize, state.viewportWidth, state.viewportHeight};
 }
 
 std::wstring FindDeclaration(const std::wstring& declarations, const std::wstring& name) {

@@ -2,8 +2,10 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "svg/colour.h"
+#include "svg/lengths.h"
 #include "svg/transform.h"
 
 struct XmlNode;
@@ -22,8 +24,13 @@ struct StyleState {
     float miterLimit;
     int hasFill;
     int hasStroke;
-    int displayNone; // display: none; not inherited
-    int hidden;      // visibility: hidden or collapse; inherited
+    int displayNone;                     // display: none; not inherited
+    int hidden;                          // visibility: hidden or collapse; inherited
+    float fontSize;                      // user units, for em and ex
+    float viewportWidth, viewportHeight; // user units, for percentages
+    std::vector<float> dashes;           // user units, an even count; empty: solid
+    float dashOffset;
+    int nonScalingStroke; // vector-effect: non-scaling-stroke; not inherited
     std::wstring fillRef;
     std::wstring strokeRef;
     Matrix2D matrix;
@@ -31,11 +38,14 @@ struct StyleState {
 
 // The state of the root before its own attributes: colour black, opaque black
 // fill, no stroke, width 1, opacities 1, nonzero, butt, miter, limit 4,
-// displayed and visible, identity.
+// displayed and visible, font size 16, a viewport of 100 x 100, solid
+// strokes, identity.
 void InitRootStyleState(StyleState* state);
 // Computes the element's state from its parent's; parent and out may be the
 // same record (the root).
 void ApplyPresentation(const XmlNode* element, const StyleState* parent, StyleState* out);
+// What the element's relative lengths are measured against.
+LengthBasis LengthBasisOf(const StyleState& state);
 std::wstring FindDeclaration(const std::wstring& declarations, const std::wstring& name);
 std::wstring GetPropertyValue(const XmlNode* element, const std::wstring& declarations,
                               const std::wstring& name);

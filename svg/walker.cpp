@@ -14,6 +14,7 @@
 #include "render/graphics.h"
 #include "svg/document.h"
 #include "svg/element_walk.h"
+#include "svg/lengths.h"
 #include "svg/style.h"
 #include "svg/text.h"
 #include "svg/xml_tree.h"
@@ -101,41 +102,49 @@ ElementRole RoleOf(const XmlNode* element) {
     return RoleContainer;
 }
 
-float LengthAttribute(const XmlNode* element, const wchar_t* name) {
-    return ParseLength(XmlAttribute(element, name));
-}
+// A geometry attribute in user units: units, em and ex of the element's font
+// size, percentages of the viewport in the attribute's direction.
+struct GeometryReader {
+    const XmlNode* element;
+    LengthBasis basis;
+    float operator()(const wchar_t* name, int direction) const {
+        return ResolveLength(XmlAttribute(element, name), basis, direction);
+    }
+    // A corner radius, -1 when the attribute is absent.
+    float Radius(const wchar_t* name, int direction) const {
+        const std::wstring& text = XmlAttribute(element, name);
+        return text.empty() ? -1.0f : ResolveLength(text, basis, direction);
+    }
+};
 
-// A corner radius, -1 when the attribute is absent.
-float RadiusAttribute(const XmlNode* element, const wchar_t* name) {
-    const std::wstring& text = XmlAttribute(element, name);
-    return text.empty() ? -1.0f : ParseLength(text);
-}
+const int X = LengthHorizontal, Y = LengthVertical;
 
 // The shape's path, or null when the element's geometry draws nothing.
-GfxPath* BuildShapePath(const XmlNode* e, ElementRole role) {
+GfxPath* BuildShapePath(const XmlNode* e, ElementRole role, const StyleState& state) {
+    const GeometryReader length{e, LengthBasisOf(state)};
     switch (role) {
     case RoleRect: {
-        float width = LengthAttribute(e, L"width"), height = LengthAttribute(e, L"height");
+        float width = length(L"width", X), height = length(L"height", Y);
         if (!(width > 0 && height > 0))
             return nullptr;
-        return BuildRectPath(LengthAttribute(e, L"x"), LengthAttribute(e, L"y"), width, height,
-                             RadiusAttribute(e, L"rx"), RadiusAttribute(e, L"ry"));
+        return BuildRectPath(length(L"x", X), length(L"y", Y), width, height,
+                             length.Radius(L"rx", X), length.Radius(L"ry", Y));
     }
     case RoleCircle: {
-        float r = LengthAttribute(e, L"r");
+        float r = length(L"r", LengthDiagonal);
         if (!(r > 0))
             return nullptr;
-        return BuildEllipsePath(LengthAttribute(e, L"cx"), LengthAttribute(e, L"cy"), r, r);
+        return BuildEllipsePath(length(L"cx", X), length(L"cy", Y), r, r);
     }
     case RoleEllipse: {
-        float rx = LengthAttribute(e, L"rx"), ry = LengthAttribute(e, L"ry");
+        float rx = length(L"rx", X), ry = length(L"ry", Y);
         if (!(rx > 0 && ry > 0))
             return nullptr;
-        return BuildEllipsePath(LengthAttribute(e, L"cx"), LengthAttribute(e, L"cy"), rx, ry);
+        return BuildEllipsePath(length(L"cx", X), length(L"cy", Y), rx, ry);
     }
     case RoleLine:
-        return BuildLinePath(LengthAttribute(e, L"x1"), LengthAttribute(e, L"y1"),
-                             LengthAttribute(e, L"x2"), LengthAttribute(e, L"y2"));
+        return BuildLinePath(length(L"x1", X), length(L"y1", Y), length(L"x2", X),
+                             length(L"y2", Y));
     case RolePolyline:
     case RolePolygon: {
         const std::wstring& points = XmlAttribute(e, L"points");
@@ -167,7 +176,7 @@ bool VisitElement(const XmlNode* element, SvgDocument* document, const StyleStat
     // The id is read first: reading can run out of memory, and nothing may
     // stand between making the path and handing it to the document.
     const std::wstring& id = XmlAttribute(element, L"id");
-    if (GfxPath* path = BuildShapePath(element, role))
+    if (GfxPath* path = BuildShapePath(element, role, *state))
         CommitShape(document, path, state, id);
     return false;
 }
@@ -278,6 +287,35 @@ void WidenContentBounds(SvgDocument* document, const ShapeRecord* record) {
     document->contentMaxY = std::fmax(document->contentMaxY, maxY);
 }
 
+// SVG draws the caps of a subpath of length 0 (a dot for round caps, a
+// square for square caps); GDI+ draws nothing for it. Each such subpath gets
+// a very short figure at its place, whose caps show.
+void AddZeroLengthCaps(GfxPath* path, float strokeWidth) {
+    int count = GfxGetPathPointCount(path);
+    if (count <= 0)
+        return;
+    std::vector<GfxPointF> points(static_cast<size_t>(count));
+    std::vector<uint8_t> types(static_cast<size_t>(count));
+    count = GfxGetPathData(path, points.data(), types.data(), count);
+    std::vector<GfxPointF> dots;
+    int start = 0;
+    for (int i = 1; i <= count; i++) {
+        if (i < count && (types[i] & GfxPointTypeMask) != GfxPointTypeStart)
+            continue;
+        bool zeroLength = true;
+        for (int k = start + 1; k < i && zeroLength; k++)
+            zeroLength = points[k].x == points[start].x && points[k].y == points[start].y;
+        if (zeroLength)
+            dots.push_back(points[start]);
+        start = i;
+    }
+    const float half = strokeWidth / 200; // the figure is 1 % of the stroke width long
+    for (const GfxPointF& p : dots) {
+        GfxStartFigure(path);
+        GfxAddLine(path, p.x - half, p.y, p.x + half, p.y);
+    }
+}
+
 } // namespace
 
 void CommitShape(SvgDocument* document, GfxPath* path, const StyleState* state,
@@ -306,6 +344,11 @@ void CommitShape(SvgDocument* document, GfxPath* path, const StyleState* state,
     if (strokeOn) {
         record->strokeColor = ScaleAlpha(state->strokeColor, state->opacity * state->strokeOpacity);
         record->strokeWidth = state->strokeWidth;
+        record->dashes = state->dashes;
+        record->dashOffset = state->dashOffset;
+        record->nonScalingStroke = state->nonScalingStroke;
+        if (state->lineCap != 0)
+            AddZeroLengthCaps(path, state->strokeWidth);
     }
     record->fillRule = state->fillRule;
     record->lineCap = state->lineCap;

@@ -34,6 +34,10 @@ const GoldenCase Cases[] = {
     {"gradients.svg", "gradients-fit-300x200.png", 300, 200, L"", L"", L"", 255, 0},
     {"badge.svg", "badge-options-200x160.png", 200, 160, L"", L"10 20", L"Warm Sunset", 200, 30},
     {"badge.svg", "badge-original-100x60.png", 100, 60, L"original", L"", L"", 255, 0},
+    // Paint and values: dashes, units, currentColor, fallbacks, never-drawn elements;
+    // at twice the size the dashes and strokes grow with the drawing.
+    {"paint.svg", "paint-fit-240x180.png", 240, 180, L"", L"", L"", 255, 0},
+    {"paint.svg", "paint-fit-480x360.png", 480, 360, L"", L"", L"", 255, 0},
 };
 
 const int ChannelTolerance = 6;

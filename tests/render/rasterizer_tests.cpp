@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "render/graphics.h"
 #include "layers/overlay.h"
@@ -300,6 +301,59 @@ TEST_F(Rasterizer, StrokesScaleWithTheDrawing) {
         for (int y = 0; y < size; y++)
             coverage += AlphaOf(canvas.At(size / 2, y));
         EXPECT_NEAR(2.0 * size / 100, coverage / 255.0, 0.05) << size;
+    }
+}
+
+// Dashes are user units and scale with the drawing (GDI+ counts them in pen
+// widths). Square caps lengthen every dash by half the width at both ends;
+// round caps make a dash of length 0 a dot.
+TEST_F(Rasterizer, DashesScaleWithTheDrawing) {
+    struct Case {
+        const char* label;
+        int lineCap;
+        std::vector<float> dashes;
+        float offset;
+        std::vector<int> on, off; // x in user units along the line
+        // Wine's GDI+ ignores the dash offset and draws no dash caps: checked on
+        // Windows only.
+        bool windowsOnly;
+    } cases[] = {
+        {"butt", 0, {10, 10}, 0, {5, 25}, {15, 35}, false},
+        {"offset", 0, {10, 10}, 5, {2, 22}, {7, 27}, true},
+        {"negative offset", 0, {10, 10}, -5, {7, 27}, {2, 17}, true},
+        {"square", 1, {10, 10}, 0, {5, 11}, {15}, false},
+        {"round dots", 2, {0, 10}, 0, {10, 20}, {5, 15}, true},
+    };
+    for (const Case& c : cases) {
+        if (c.windowsOnly && RunningUnderWine())
+            continue;
+        TestLayer t(100, 20, 1);
+        ShapeRecord* line = AddStrokedLine(&t.layer.document, 0, 10, 100, 10, 4, 0xFF000000u);
+        line->lineCap = c.lineCap;
+        line->dashes = c.dashes;
+        line->dashOffset = c.offset;
+        for (int scale : {1, 2}) {
+            Canvas canvas = RenderToCanvas(&t.layer, 100 * scale, 20 * scale);
+            for (int x : c.on)
+                EXPECT_EQ(255, AlphaOf(canvas.At(x * scale, 10 * scale)))
+                    << c.label << " x " << x << " scale " << scale;
+            for (int x : c.off)
+                EXPECT_EQ(0, AlphaOf(canvas.At(x * scale, 10 * scale)))
+                    << c.label << " x " << x << " scale " << scale;
+        }
+    }
+}
+
+TEST_F(Rasterizer, NonScalingStrokeKeepsItsWidthInPixels) {
+    TestLayer t(100, 100, 1);
+    AddStrokedLine(&t.layer.document, 0, 50, 100, 50, 2.0f, 0xFF000000u)->nonScalingStroke = 1;
+    for (int size : {100, 400}) {
+        Canvas canvas = RenderToCanvas(&t.layer, size, size);
+        int coverage = 0;
+        for (int y = 0; y < size; y++)
+            coverage += AlphaOf(canvas.At(size / 2, y));
+        EXPECT_NEAR(2.0, coverage / 255.0, 0.05) << size;
+        EXPECT_EQ(255, AlphaOf(canvas.At(size / 2, size / 2))) << size; // still where it was
     }
 }
 

@@ -123,8 +123,10 @@ TEST_F(DocumentTest, ViewBoxAndSize) {
         {"viewBox='0 0 100' width='80'", 1, 0, 0, 80, 80, 80, 80},
         {"width='200px' height='100'", 1, 0, 0, 200, 100, 200, 100},
         {"width='80'", 1, 0, 0, 80, 80, 80, 80},
-        {"height='30mm'", 1, 0, 0, 30, 30, 30, 30},
-        {"width='100%' height='100%'", 1, 0, 0, 100, 100, 100, 100},
+        {"height='30mm'", 1, 0, 0, 113.385826f, 113.385826f, 113.385826f, 113.385826f},
+        // a percentage sets no size: the viewBox decides, or the default view
+        {"width='100%' height='100%'", 0, 0, 0, 0, 0, 0, 0},
+        {"viewBox='0 0 10 5' width='100%' height='2in'", 1, 0, 0, 10, 5, 0, 192},
         {"width='0' height='-4'", 0, 0, 0, 0, 0, 0, -4},
         {"width='abc'", 0, 0, 0, 0, 0, 0, 0},
         {"", 0, 0, 0, 0, 0, 0, 0},

@@ -165,10 +165,10 @@ TEST(Presentation, GroupOpacityMultipliesPaintOpacitiesReplace) {
     EXPECT_FLOAT_EQ(0.25f, s.fillOpacity);
     EXPECT_FLOAT_EQ(0.2f, s.strokeOpacity);
 
-    // "50%" reads as 50: the colours are drawn unchanged.
-    s = StyleOfTarget(Svg("<rect id='t' opacity='50%'/>"));
-    EXPECT_EQ(50.0f, s.opacity);
-    EXPECT_EQ(Black, ScaleAlpha(Black, s.opacity * s.fillOpacity));
+    // A percentage is of 1.
+    s = StyleOfTarget(Svg("<rect id='t' opacity='50%' fill-opacity='25%'/>"));
+    EXPECT_FLOAT_EQ(0.5f, s.opacity);
+    EXPECT_FLOAT_EQ(0.25f, s.fillOpacity);
 
     // fill-opacity 0 keeps the fill set; only the drawn alpha becomes 0.
     s = StyleOfTarget(Svg("<rect id='t' fill='red' fill-opacity='0'/>"));
@@ -211,6 +211,66 @@ TEST(Presentation, NumbersAndKeywords) {
         EXPECT_EQ(c.lineJoin, s.lineJoin) << c.body;
         EXPECT_EQ(c.miterLimit, s.miterLimit) << c.body;
     }
+}
+
+// Stroke lengths in every unit, and percentages of the viewport's normalised
+// diagonal (the walk's default viewport is 100 x 100; the walker's tests
+// cover a document's own).
+TEST(Presentation, StrokeLengthsWithUnits) {
+    struct Case {
+        const char* attributes;
+        float strokeWidth;
+        float dashOffset;
+    };
+    const Case cases[] = {
+        {"stroke-width='2px'", 2, 0},
+        {"stroke-width='3pt'", 4, 0},
+        {"stroke-width='1pc' stroke-dashoffset='1in'", 16, 96},
+        {"stroke-width='2.54CM' stroke-dashoffset='25.4mm'", 96, 96},
+        {"stroke-width='10%'", 10, 0},
+        {"stroke-width='1.5e1px'", 15, 0},
+        {"stroke-width='2em'", 40, 0},
+        {"stroke-width='2ex' font-size='10'", 10, 0},
+        {"stroke-width='1em' style='font-size:2em'", 40, 0}, // of the parent's 20
+        {"stroke-width='1em' font-size='150%'", 30, 0},
+        {"stroke-width='1em' font-size='large' stroke-dashoffset='-1em'", 18, -18},
+        {"stroke-width='1em' font-size='-4'", 20, 0}, // a negative size keeps the parent's
+        {"stroke-width='4furlongs'", 4, 0},           // a unit it does not know
+        {"stroke-width='abc' stroke-dashoffset='x'", 0, 0},
+    };
+    for (const Case& c : cases) {
+        StyleState s = StyleOfTarget("<svg><g font-size='20'><rect id='t' " +
+                                     std::string(c.attributes) + "/></g></svg>");
+        EXPECT_NEAR(c.strokeWidth, s.strokeWidth, 1e-3) << c.attributes;
+        EXPECT_NEAR(c.dashOffset, s.dashOffset, 1e-3) << c.attributes;
+    }
+}
+
+TEST(Presentation, DashArrays) {
+    struct Case {
+        const char* value;
+        std::vector<float> dashes;
+    };
+    const std::vector<float> inherited = {7, 3};
+    const Case cases[] = {
+        {"4 2", {4, 2}},       {"4", {4, 4}},        {" 1,2, 3 ", {1, 2, 3, 1, 2, 3}},
+        {"1em 10%", {16, 10}}, // viewBox 100 x 100: the diagonal is 100
+        {"0 3", {0, 3}},       {"none", {}},         {"0 0", {}},
+        {"4 -1", {}},          {"4 abc", inherited}, {"", inherited},
+    };
+    for (const Case& c : cases) {
+        StyleState s = StyleOfTarget(Svg(std::string("<g stroke-dasharray='7 3'><rect id='t' "
+                                                     "stroke-dasharray='") +
+                                         c.value + "'/></g>"));
+        EXPECT_EQ(c.dashes, s.dashes) << c.value;
+    }
+}
+
+TEST(Presentation, VectorEffectIsNotInherited) {
+    EXPECT_EQ(1, StyleOfTarget(Svg("<rect id='t' style='vector-effect: Non-Scaling-Stroke'/>"))
+                     .nonScalingStroke);
+    EXPECT_EQ(0, StyleOfTarget(Svg("<g vector-effect='non-scaling-stroke'><rect id='t'/></g>"))
+                     .nonScalingStroke);
 }
 
 TEST(Presentation, OwnTransformAppliesBeforeTheAncestors) {

@@ -260,6 +260,65 @@ TEST_F(WalkerTest, RectangleCornerRadii) {
     }
 }
 
+// Geometry in units and percentages of the viewport (200 x 100, so the
+// normalised diagonal is sqrt(25000) = 158.114).
+TEST_F(WalkerTest, GeometryLengthsWithUnits) {
+    struct Case {
+        const char* element;
+        GfxRectF bounds;
+    } cases[] = {
+        {"<rect x='1in' y='10%' width='50%' height='1em'/>", {96, 10, 100, 16}},
+        {"<rect width='2em' height='1ex' font-size='10'/>", {0, 0, 20, 5}},
+        {"<circle cx='50%' cy='50%' r='10%'/>", {84.1886f, 34.1886f, 31.6228f, 31.6228f}},
+        {"<ellipse cx='10mm' rx='1pc' ry='5%'/>", {21.7953f, -5, 32, 10}},
+        {"<line x2='2cm' y2='3pt'/>", {0, 0, 75.5906f, 4}},
+    };
+    for (const Case& c : cases) {
+        LoadedSvg svg;
+        ASSERT_EQ(1, svg.Load(std::string("<svg viewBox='0 0 200 100'>") + c.element + "</svg>"))
+            << c.element;
+        ASSERT_EQ(1, svg.Count()) << c.element;
+        GfxRectF b;
+        ASSERT_EQ(1, GfxGetPathBounds(svg[0].path, nullptr, &b));
+        EXPECT_NEAR(c.bounds.x, b.x, 1e-3) << c.element;
+        EXPECT_NEAR(c.bounds.y, b.y, 1e-3) << c.element;
+        EXPECT_NEAR(c.bounds.width, b.width, 1e-3) << c.element;
+        EXPECT_NEAR(c.bounds.height, b.height, 1e-3) << c.element;
+    }
+}
+
+// Round and square caps draw a subpath of length 0 as a dot: it gets a short
+// figure whose caps show. Butt caps draw nothing there.
+TEST_F(WalkerTest, ZeroLengthSubpathsGetTheirDot) {
+    struct Case {
+        const char* shape;
+        const char* cap;
+        size_t points;
+    } cases[] = {
+        {"<path d='M10 10 L10 10 M20 0 L30 0'", "round", 4 + 2},
+        {"<polyline points='5,5 5,5 5,5'", "square", 3 + 2},
+        {"<line x1='3' y1='4' x2='3' y2='4'", "butt", 2},
+        {"<path d='M10 10 L10 10' fill='red' style='stroke:none'", "round", 2},
+    };
+    for (const Case& c : cases) {
+        LoadedSvg svg;
+        ASSERT_EQ(1, svg.Load(Svg(std::string(c.shape) + " stroke='black' stroke-width='4'" +
+                                  " stroke-linecap='" + c.cap + "'/>")))
+            << c.shape;
+        ASSERT_EQ(1, svg.Count()) << c.shape;
+        PathContents path = ReadPath(svg[0].path);
+        ASSERT_EQ(c.points, path.points.size()) << c.shape;
+        if (c.points > 4 || std::string(c.cap) == "square") {
+            // The dot's figure is centred on the point, 1 % of the width long.
+            const GfxPointF& a = path.points[path.points.size() - 2];
+            const GfxPointF& b = path.points.back();
+            EXPECT_EQ(GfxPointTypeStart, path.types[path.types.size() - 2]) << c.shape;
+            EXPECT_NEAR(0.04f, b.x - a.x, 1e-5) << c.shape;
+            EXPECT_EQ(a.y, b.y) << c.shape;
+        }
+    }
+}
+
 TEST_F(WalkerTest, RoundedRectangleFigure) {
     GfxPath* path = BuildRectPath(0, 0, 10, 20, 2, 3);
     ASSERT_NE(nullptr, path);
