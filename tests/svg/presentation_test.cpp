@@ -106,7 +106,7 @@ TEST(Presentation, FillSourcesAndPrecedence) {
         {"<g color='red'><rect id='t' color='nonsense' fill='currentColor'/></g>", 1, Red, L""},
         // values the colour reader does not know leave the parent's paint
         {"<g fill='red'><rect id='t' fill='inherit'/></g>", 1, Red, L""},
-        {"<g fill='red'><rect id='t' fill='#FFFFFE'/></g>", 1, Red, L""},
+        {"<g fill='red'><rect id='t' fill='#FFFFFE'/></g>", 1, 0xFFFFFFFEu, L""},
         // "transparent" is a colour with alpha 0
         {"<g fill='red'><rect id='t' fill='transparent'/></g>", 1, 0x00000000u, L""},
         // gradient references
