@@ -39,7 +39,6 @@ void ApplyPresentation(const XmlNode* element, const StyleState* parent, StyleSt
 std::wstring FindDeclaration(const std::wstring& declarations, const std::wstring& name);
 std::wstring GetPropertyValue(const XmlNode* element, const std::wstring& declarations,
                               const std::wstring& name);
-std::wstring StyleSheetDeclarations(const XmlNode* element);
 Argb ParsePaint(const XmlNode* element, const std::wstring& declarations, const std::wstring& name,
                 int* isNone, std::wstring* ref);
 // The property's value read as a length; found = 0 and the default when the
