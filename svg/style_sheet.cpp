@@ -195,7 +195,7 @@ enum PseudoClass : uint8_t { PseudoRoot = 1, PseudoFirstChild = 2, PseudoLastChi
 struct AttributeTest {
     std::wstring name;
     std::wstring value;
-    wchar_t test;
+    wchar_t test = 0;
 };
 
 // One compound selector such as «rect.a#b[x]:first-child».
@@ -204,15 +204,15 @@ struct Compound {
     std::wstring id;                   // empty: any
     std::vector<std::wstring> classes; // sorted, without repeats
     std::vector<AttributeTest> attributes;
-    uint8_t pseudoClasses;
-    bool childOfNext; // ">" joins it to the compound on its left, else " "
+    uint8_t pseudoClasses = 0;
+    bool childOfNext = false; // ">" joins it to the compound on its left, else " "
 };
 
 struct Rule {
     std::vector<Compound> compounds; // the element's own compound first, then leftwards
-    uint32_t specificity;            // ids, classes and types, a byte each
-    uint32_t order;                  // source order of the rule
-    uint32_t body;
+    uint32_t specificity = 0;        // ids, classes and types, a byte each
+    uint32_t order = 0;              // source order of the rule
+    uint32_t body = 0;
 };
 
 // How a selector reads: used, valid CSS that this reader does not match
