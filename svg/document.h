@@ -28,6 +28,8 @@ struct ShapeRecord {
     std::wstring strokeRef; // gradient id of the stroke
     float boundsX, boundsY, boundsWidth, boundsHeight; // untransformed path bounds
     int boundsValid;
+    float fillOpacity;   // opacity x fill-opacity, for a gradient's colours
+    float strokeOpacity; // opacity x stroke-opacity
 };
 
 // All-zero is a valid empty document. It owns its records, their paths and
