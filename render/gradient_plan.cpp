@@ -40,10 +40,17 @@ void StopsToBlend(const GradientDef* definition, float opacity, std::vector<uint
                   std::vector<float>* positions) {
     colours->clear();
     positions->clear();
-    const int count = GradientStopCount(definition);
+    int count = GradientStopCount(definition);
     const GradientStop* stops = GradientStops(definition);
     if (count < 1)
         return;
+    // Of stops sharing the first offset the last one holds there; at 0 the
+    // earlier ones would show nowhere but in a sliver at the very start.
+    int first = 0;
+    while (first + 1 < count && stops[first + 1].offset == 0.0f)
+        first++;
+    stops += first;
+    count -= first;
     if (stops[0].offset > 0.0f) {
         colours->push_back(ScaleAlpha(stops[0].colour, opacity));
         positions->push_back(0.0f);

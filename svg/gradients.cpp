@@ -166,10 +166,46 @@ bool IsStopElement(const XmlNode* node) {
     return LowerText(XmlName(node)) == L"stop";
 }
 
-// SVG's reading of offsets: absent is 0, each is clamped to [0, 1] and to at
-// least the largest offset before it (stops are never sorted).
+// Whether the text is one number in SVG's number syntax: a sign, digits with
+// at most one decimal point, an exponent.
+bool IsPlainNumber(const std::wstring& text) {
+    size_t i = 0, n = text.size();
+    auto digits = [&]() {
+        size_t start = i;
+        while (i < n && text[i] >= L'0' && text[i] <= L'9')
+            i++;
+        return i - start;
+    };
+    if (i < n && (text[i] == L'+' || text[i] == L'-'))
+        i++;
+    size_t count = digits();
+    if (i < n && text[i] == L'.') {
+        i++;
+        count += digits();
+    }
+    if (count == 0)
+        return false;
+    if (i < n && (text[i] == L'e' || text[i] == L'E')) {
+        i++;
+        if (i < n && (text[i] == L'+' || text[i] == L'-'))
+            i++;
+        if (digits() == 0)
+            return false;
+    }
+    return i == n;
+}
+
+// SVG's reading of offsets: a number or a percentage, anything else (absent,
+// «5mm») is 0; each is clamped to [0, 1] and to at least the largest offset
+// before it (stops are never sorted).
 float ReadStopOffset(const XmlNode* stop, float largestBefore) {
-    double offset = ReadGradientCoordinate(XmlAttribute(stop, L"offset"));
+    std::wstring text = TrimBlanks(XmlAttribute(stop, L"offset"));
+    const bool percent = !text.empty() && text.back() == L'%';
+    if (percent)
+        text.pop_back();
+    double offset = IsPlainNumber(text) ? DecimalValueOfText(text) : 0.0;
+    if (percent)
+        offset /= 100;
     if (!(offset >= 0)) // also not-a-number
         offset = 0;
     if (offset > 1)
@@ -340,17 +376,27 @@ static std::wstring StopDeclarations(const XmlNode* element) {
     return inlineStyle.empty() ? rules : inlineStyle + L";" + rules;
 }
 
+// A stop property, with "inherit" taking the value the parent states (these
+// properties are not inherited otherwise, so a parent without one gives "").
+static std::wstring StopProperty(const XmlNode* stop, const wchar_t* name) {
+    for (const XmlNode* e = stop; e && XmlIsElement(e); e = XmlParent(e)) {
+        std::wstring text = TrimBlanks(GetPropertyValue(e, StopDeclarations(e), name));
+        if (LowerText(text) != L"inherit")
+            return text;
+    }
+    return std::wstring();
+}
+
 // "stop-color" and "stop-opacity" as any property: inline style, style
 // sheets, then the attributes.
 Argb ReadStopColour(const XmlNode* stop) {
-    const std::wstring declarations = StopDeclarations(stop);
-    std::wstring text = GetPropertyValue(stop, declarations, L"stop-color");
-    Argb colour = TrimBlanks(text).empty() ? BlackColour : ParseColourOf(stop, text);
+    std::wstring text = StopProperty(stop, L"stop-color");
+    Argb colour = text.empty() ? BlackColour : ParseColourOf(stop, text);
     if (colour == NoColour)
         colour = BlackColour;
 
-    std::wstring opacityText = GetPropertyValue(stop, declarations, L"stop-opacity");
-    if (TrimBlanks(opacityText).empty())
+    std::wstring opacityText = StopProperty(stop, L"stop-opacity");
+    if (opacityText.empty())
         return colour;
     double opacity = ReadGradientCoordinate(opacityText); // «50%» is 0.5
     if (!(opacity >= 0))                                  // also not-a-number

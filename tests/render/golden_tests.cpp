@@ -34,6 +34,7 @@ const GoldenCase Cases[] = {
     {"gradients.svg", "gradients-fit-300x200.png", 300, 200, L"", L"", L"", 255, 0},
     {"badge.svg", "badge-options-200x160.png", 200, 160, L"", L"10 20", L"Warm Sunset", 200, 30},
     {"badge.svg", "badge-original-100x60.png", 100, 60, L"original", L"", L"", 255, 0},
+    {"icon-gradients.svg", "icon-gradients-fit-192x192.png", 192, 192, L"", L"", L"", 255, 0},
 };
 
 const int ChannelTolerance = 6;

@@ -73,6 +73,8 @@ TEST(GradientPlan, StopsBecomeABlendFromZeroToOne) {
          1,
          {Red, Green, Blue, Blue},
          {0, 0.5f, 0.5f, 1}},
+        // of stops sharing offset 0 the last holds
+        {{{0, Red}, {0, Green}, {1, Blue}}, 1, {Green, Blue}, {0, 1}},
         // opacity scales every colour
         {{{0, Red}, {1, 0x80000000u}}, 0.5f, {0x80FF0000u, 0x40000000u}, {0, 1}},
     };

@@ -290,7 +290,10 @@ TEST(Gradients, StopOffsetsAsSvgReadsThem) {
                              "<stop offset='0.5'/>"
                              "</linearGradient>"
                              "<linearGradient id='absent'><stop/><stop offset='0.2'/>"
-                             "</linearGradient>");
+                             "</linearGradient>"
+                             "<linearGradient id='syntax'><stop offset='.25'/><stop offset='5mm'/>"
+                             "<stop offset=' 4e-1 '/><stop offset='50 %'/><stop offset='1e'/>"
+                             "<stop offset='+60%'/></linearGradient>");
     GradientDef many40 = file.Get(L"many");
     ASSERT_EQ(40, GradientStopCount(&many40));
     EXPECT_FLOAT_EQ(0.39f, GradientStops(&many40)[39].offset);
@@ -306,6 +309,14 @@ TEST(Gradients, StopOffsetsAsSvgReadsThem) {
     GradientDef absent = file.Get(L"absent");
     ASSERT_EQ(2, GradientStopCount(&absent));
     EXPECT_EQ(0.0f, GradientStops(&absent)[0].offset);
+
+    // Only numbers and percentages; anything else reads as 0 (and is then
+    // raised to the largest offset before it).
+    GradientDef syntax = file.Get(L"syntax");
+    ASSERT_EQ(6, GradientStopCount(&syntax));
+    const float read[6] = {0.25f, 0.25f, 0.4f, 0.4f, 0.4f, 0.6f};
+    for (int i = 0; i < 6; i++)
+        EXPECT_FLOAT_EQ(read[i], GradientStops(&syntax)[i].offset) << i;
 }
 
 TEST(Gradients, AverageStopColour) {
@@ -388,17 +399,25 @@ TEST(Gradients, StopColourThroughStyleSheetsAndCurrentColor) {
     EXPECT_EQ(0x80FF0000u, GradientStops(&g)[2].colour); // the style attribute beats the sheet
 }
 
-TEST(Gradients, StopCurrentColorIsTheInheritedColor) {
+TEST(Gradients, StopCurrentColorAndInherit) {
     GradientFile file("<g style='color:blue'><linearGradient id='c' color='red'>"
                       "<stop stop-color='currentColor'/><stop style='stop-color:CurrentColor'"
                       " color='yellow'/></linearGradient>"
                       "<linearGradient id='i'><stop stop-color='currentcolor'/></linearGradient>"
-                      "</g>");
+                      "<linearGradient id='h' stop-color='lime' stop-opacity='0.5'>"
+                      "<stop stop-color='inherit' stop-opacity='inherit'/></linearGradient>"
+                      "</g><g stop-color='lime'><linearGradient id='k'>"
+                      "<stop style='stop-color:inherit'/></linearGradient></g>");
     GradientDef c = file.Get(L"c");
     EXPECT_EQ(Red, GradientStops(&c)[0].colour);
     EXPECT_EQ(0xFFFFFF00u, GradientStops(&c)[1].colour);
     GradientDef i = file.Get(L"i");
     EXPECT_EQ(Blue, GradientStops(&i)[0].colour);
+    // "inherit" takes what the parent states, and stops there.
+    GradientDef h = file.Get(L"h");
+    EXPECT_EQ(0x8000FF00u, GradientStops(&h)[0].colour);
+    GradientDef k = file.Get(L"k");
+    EXPECT_EQ(Black, GradientStops(&k)[0].colour);
 }
 
 // currentColor in a stop is the stop's own "color", inherited from the
