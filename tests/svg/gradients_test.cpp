@@ -426,8 +426,9 @@ TEST(Gradients, StopCurrentColourIsTheInheritedColour) {
     GradientFile file("<g color='red'><linearGradient id='g' color='blue'>"
                       "<stop stop-color='currentColor'/>"
                       "<stop style='stop-color:currentcolor' color='lime'/></linearGradient></g>");
-    EXPECT_EQ(Blue, file.Get(L"g").stops[0].colour);
-    EXPECT_EQ(0xFF00FF00u, file.Get(L"g").stops[1].colour);
+    GradientDef g = file.Get(L"g");
+    EXPECT_EQ(Blue, GradientStops(&g)[0].colour);
+    EXPECT_EQ(0xFF00FF00u, GradientStops(&g)[1].colour);
 }
 
 TEST(Gradients, RegistrationFindsGradientsAnywhere) {
