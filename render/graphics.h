@@ -62,6 +62,8 @@ void GfxAddEllipse(GfxPath* path, float x, float y, float width, float height);
 void GfxAddRectangle(GfxPath* path, float x, float y, float width, float height);
 void GfxCloseFigure(GfxPath* path);
 void GfxSetFillMode(GfxPath* path, int fillMode);
+// Maps every point of the path through the matrix (six floats).
+void GfxTransformPath(GfxPath* path, const float matrix[6]);
 int GfxGetFillMode(GfxPath* path);
 // Axis-aligned bounds of the path's points (control points included) under
 // an optional matrix (six floats, or null), without a pen. As GDI+ measures
@@ -98,6 +100,11 @@ void GfxDeleteGraphics(GfxGraphics* graphics);
 // Anti-aliasing, high-quality pixel offset and compositing.
 void GfxSetHighQuality(GfxGraphics* graphics);
 void GfxSetClipRect(GfxGraphics* graphics, float x, float y, float width, float height);
+// Takes the path (under the world transform) out of the clip.
+void GfxExcludeClipPath(GfxGraphics* graphics, GfxPath* path);
+// Saves the clip and transforms; restoring gives them back. Returns the state.
+unsigned GfxSaveGraphics(GfxGraphics* graphics);
+void GfxRestoreGraphics(GfxGraphics* graphics, unsigned state);
 void GfxSetWorldTransform(GfxGraphics* graphics, GfxMatrix* matrix);
 void GfxResetWorldTransform(GfxGraphics* graphics);
 // A copy of the path (null when it cannot be made), and the path's points
@@ -126,6 +133,9 @@ void GfxSetPathGradientWrapMode(GfxBrush* brush, int wrapMode);
 // A pen of the colour and width; unit is the GDI+ unit code (2 = pixel,
 // 0 = world). Null on failure.
 GfxPen* GfxCreatePen(uint32_t argb, float width, int unit);
+// A pen that paints with the brush (which the caller still owns and may
+// delete once the pen exists). Null on failure.
+GfxPen* GfxCreatePenFromBrush(GfxBrush* brush, float width, int unit);
 // Both line caps (0 flat, 1 square, 2 round) and a flat dash cap.
 void GfxSetPenLineCap(GfxPen* pen, int lineCap);
 void GfxSetPenLineJoin(GfxPen* pen, int lineJoin); // 0 miter, 1 bevel, 2 round

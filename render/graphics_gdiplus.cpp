@@ -138,6 +138,14 @@ void GfxSetFillMode(GfxPath* path, int fillMode) {
                         fillMode == GfxFillModeWinding ? FillModeWinding : FillModeAlternate);
 }
 
+void GfxTransformPath(GfxPath* path, const float matrix[6]) {
+    GpMatrix* gpMatrix = MatrixFromElements(matrix);
+    if (!gpMatrix)
+        return;
+    GdipTransformPath(AsPath(path), gpMatrix);
+    GdipDeleteMatrix(gpMatrix);
+}
+
 int GfxGetFillMode(GfxPath* path) {
     GpFillMode mode = FillModeAlternate;
     GdipGetPathFillMode(AsPath(path), &mode);
@@ -278,6 +286,20 @@ void GfxSetWorldTransform(GfxGraphics* graphics, GfxMatrix* matrix) {
         GdipResetWorldTransform(graphics->graphics);
 }
 
+void GfxExcludeClipPath(GfxGraphics* graphics, GfxPath* path) {
+    GdipSetClipPath(graphics->graphics, AsPath(path), CombineModeExclude);
+}
+
+unsigned GfxSaveGraphics(GfxGraphics* graphics) {
+    GraphicsState state = 0;
+    GdipSaveGraphics(graphics->graphics, &state);
+    return state;
+}
+
+void GfxRestoreGraphics(GfxGraphics* graphics, unsigned state) {
+    GdipRestoreGraphics(graphics->graphics, state);
+}
+
 void GfxFillPath(GfxGraphics* graphics, GfxBrush* brush, GfxPath* path) {
     GdipFillPath(graphics->graphics, AsBrush(brush), AsPath(path));
 }
@@ -370,6 +392,13 @@ void GfxSetPathGradientWrapMode(GfxBrush* brush, int wrapMode) {
 GfxPen* GfxCreatePen(uint32_t argb, float width, int unit) {
     GpPen* pen = nullptr;
     if (GdipCreatePen1(argb, width, static_cast<GpUnit>(unit), &pen) != Ok)
+        return nullptr;
+    return reinterpret_cast<GfxPen*>(pen);
+}
+
+GfxPen* GfxCreatePenFromBrush(GfxBrush* brush, float width, int unit) {
+    GpPen* pen = nullptr;
+    if (GdipCreatePen2(AsBrush(brush), width, static_cast<GpUnit>(unit), &pen) != Ok)
         return nullptr;
     return reinterpret_cast<GfxPen*>(pen);
 }

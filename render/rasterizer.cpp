@@ -117,18 +117,6 @@ GfxMatrix* CreateBaseMatrix(const LayerPlacement& p, float rotation) {
     return m;
 }
 
-GfxBrush* CreateFillBrush(const SvgDocument& document, const ShapeRecord& shape) {
-    GfxBrush* brush = nullptr;
-    if (!shape.fillRef.empty()) {
-        const GradientDef* gradient = FindDocumentGradient(&document, shape.fillRef);
-        if (gradient)
-            brush = CreateGradientBrush(gradient, &shape);
-    }
-    if (!brush)
-        brush = GfxCreateSolidBrush(shape.fillColor);
-    return brush;
-}
-
 // GDI+ refuses dashes of length 0; a dash this short (in pen widths) still
 // shows its round caps as a dot.
 const float ShortestDash = 0.001f;
@@ -158,31 +146,100 @@ void SetStrokeDashes(GfxPen* pen, const ShapeRecord& shape) {
                     shape.lineCap == 2 ? 2 : 0);
 }
 
+// Caps, joins, miter limit and dashes of the shape's stroke.
+void SetUpPen(GfxPen* pen, const ShapeRecord& shape) {
+    GfxSetPenLineCap(pen, shape.lineCap);
+    GfxSetPenLineJoin(pen, shape.lineJoin);
+    GfxSetPenMiterLimit(pen, shape.miterLimit);
+    SetStrokeDashes(pen, shape);
+}
+
+// Fills the path, or strokes it with a pen made from the brush.
+void PaintWithBrush(GfxGraphics* graphics, const ShapeRecord& shape, GfxBrush* brush, bool stroke) {
+    if (!stroke) {
+        GfxFillPath(graphics, brush, shape.path);
+        return;
+    }
+    GfxPen* pen = GfxCreatePenFromBrush(brush, shape.strokeWidth, StrokePenUnit);
+    if (!pen)
+        return;
+    SetUpPen(pen, shape);
+    GfxDrawPath(graphics, pen, shape.path);
+    GfxDeletePen(pen);
+}
+
 // A non-scaling stroke is drawn on the path moved into pixels, with no world
 // transform, so its width stays in pixels; the world transform stays reset
-// until the next shape sets its own.
-void StrokeShape(GfxGraphics* graphics, const ShapeRecord& shape, GfxMatrix* world) {
-    GfxPath* path = shape.path;
-    GfxPath* inPixels = nullptr;
-    if (shape.nonScalingStroke) {
-        inPixels = GfxClonePath(shape.path);
-        if (!inPixels)
-            return;
-        GfxTransformPath(inPixels, world);
-        GfxResetWorldTransform(graphics);
-        path = inPixels;
-    }
+// until the next shape sets its own. Only solid strokes take this way: a
+// gradient stroke keeps its brush in user space and scales with the drawing.
+void StrokeInPixels(GfxGraphics* graphics, const ShapeRecord& shape, GfxMatrix* world) {
+    GfxPath* inPixels = GfxClonePath(shape.path);
+    if (!inPixels)
+        return;
+    GfxTransformPath(inPixels, world);
+    GfxResetWorldTransform(graphics);
     GfxPen* pen = GfxCreatePen(shape.strokeColor, shape.strokeWidth, StrokePenUnit);
     if (pen) {
-        GfxSetPenLineCap(pen, shape.lineCap);
-        GfxSetPenLineJoin(pen, shape.lineJoin);
-        GfxSetPenMiterLimit(pen, shape.miterLimit);
-        SetStrokeDashes(pen, shape);
-        GfxDrawPath(graphics, pen, path);
+        SetUpPen(pen, shape);
+        GfxDrawPath(graphics, pen, inPixels);
         GfxDeletePen(pen);
     }
-    if (inPixels)
-        GfxDeletePath(inPixels);
+    GfxDeletePath(inPixels);
+}
+
+void PaintWithColour(GfxGraphics* graphics, const ShapeRecord& shape, uint32_t colour,
+                     bool stroke) {
+    GfxBrush* brush = GfxCreateSolidBrush(colour);
+    if (!brush)
+        return;
+    PaintWithBrush(graphics, shape, brush, stroke);
+    GfxDeleteBrush(brush);
+}
+
+// A padded radial gradient's last colour outside its circle: over the whole
+// shape when the gradient is opaque and covers it anyway, else around the
+// circle only, so that translucent colours are not painted twice.
+void PaintUnderColour(GfxGraphics* graphics, const ShapeRecord& shape, const GradientPlan& plan,
+                      bool stroke) {
+    if ((plan.underColour >> 24) == 0)
+        return;
+    if (plan.underOpaqueBlend) {
+        PaintWithColour(graphics, shape, plan.underColour, stroke);
+        return;
+    }
+    GfxPath* circle = CreatePlannedCircle(plan);
+    if (!circle)
+        return;
+    const unsigned state = GfxSaveGraphics(graphics);
+    GfxExcludeClipPath(graphics, circle);
+    PaintWithColour(graphics, shape, plan.underColour, stroke);
+    GfxRestoreGraphics(graphics, state);
+    GfxDeletePath(circle);
+}
+
+void PaintWithGradient(GfxGraphics* graphics, const ShapeRecord& shape, const GradientDef& gradient,
+                       bool stroke) {
+    GradientPlan plan;
+    PlanGradient(&gradient, stroke ? StrokeTarget(&shape) : FillTarget(&shape), &plan);
+    if (plan.kind == GradientPaintPath)
+        PaintUnderColour(graphics, shape, plan, stroke);
+    GfxBrush* brush = CreatePlannedBrush(plan);
+    if (!brush)
+        return;
+    PaintWithBrush(graphics, shape, brush, stroke);
+    GfxDeleteBrush(brush);
+}
+
+// A paint that names a gradient the document holds is drawn with it; any
+// other paint with its solid colour.
+void PaintShapePart(GfxGraphics* graphics, const SvgDocument& document, const ShapeRecord& shape,
+                    bool stroke) {
+    const std::wstring& ref = stroke ? shape.strokeRef : shape.fillRef;
+    const GradientDef* gradient = ref.empty() ? nullptr : FindDocumentGradient(&document, ref);
+    if (gradient)
+        PaintWithGradient(graphics, shape, *gradient, stroke);
+    else
+        PaintWithColour(graphics, shape, stroke ? shape.strokeColor : shape.fillColor, stroke);
 }
 
 void PaintShape(GfxGraphics* graphics, const SvgDocument& document, const ShapeRecord& shape,
@@ -193,15 +250,14 @@ void PaintShape(GfxGraphics* graphics, const SvgDocument& document, const ShapeR
         return;
     GfxMultiplyMatrix(world, base); // the shape's matrix, then the placement
     GfxSetWorldTransform(graphics, world);
-    if (shape.hasFill) {
-        GfxBrush* brush = CreateFillBrush(document, shape);
-        if (brush) {
-            GfxFillPath(graphics, brush, shape.path);
-            GfxDeleteBrush(brush);
-        }
+    if (shape.hasFill)
+        PaintShapePart(graphics, document, shape, false);
+    if (shape.hasStroke) {
+        if (shape.nonScalingStroke && shape.strokeRef.empty())
+            StrokeInPixels(graphics, shape, world);
+        else
+            PaintShapePart(graphics, document, shape, true);
     }
-    if (shape.hasStroke)
-        StrokeShape(graphics, shape, world);
     GfxDeleteMatrix(world);
 }
 

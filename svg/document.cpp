@@ -129,12 +129,13 @@ static XmlTree* ParseFileOrReport(const std::wstring& path, XmlTree** tree) {
 // so shapes find them wherever in the file they stand.
 static void DrawTree(const XmlNode* root, SvgDocument* document) {
     ReadDocumentSize(root, document);
+    // Style sheets first: stop colours come through them.
+    ClearStyleSheetRules();
+    CollectStyleSheets(root);
     ClearGradientRegistries();
     ClearPaintServerLookups();
     RegisterGradientElements(root);
     BuildGradientRegistry();
-    ClearStyleSheetRules();
-    CollectStyleSheets(root);
     // The root's own attributes apply to everything; the root itself, whatever
     // its name, is never drawn.
     StyleState state = StyleState();

@@ -32,6 +32,8 @@ struct ShapeRecord {
     std::vector<float> dashes; // the stroke's dash and gap lengths in user units; empty: solid
     float dashOffset;
     int nonScalingStroke; // the stroke width is in pixels, whatever the transforms
+    float fillOpacity;   // opacity x fill-opacity, for a gradient's colours
+    float strokeOpacity; // opacity x stroke-opacity
 };
 
 // All-zero is a valid empty document. It owns its records, their paths and

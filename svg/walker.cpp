@@ -339,10 +339,12 @@ void CommitShape(SvgDocument* document, GfxPath* path, const StyleState* state,
     record->path = path;
     record->hasFill = fillOn;
     record->hasStroke = strokeOn;
+    record->fillOpacity = state->opacity * state->fillOpacity;
+    record->strokeOpacity = state->opacity * state->strokeOpacity;
     if (fillOn)
-        record->fillColor = ScaleAlpha(state->fillColor, state->opacity * state->fillOpacity);
+        record->fillColor = ScaleAlpha(state->fillColor, record->fillOpacity);
     if (strokeOn) {
-        record->strokeColor = ScaleAlpha(state->strokeColor, state->opacity * state->strokeOpacity);
+        record->strokeColor = ScaleAlpha(state->strokeColor, record->strokeOpacity);
         record->strokeWidth = state->strokeWidth;
         record->dashes = state->dashes;
         record->dashOffset = state->dashOffset;
