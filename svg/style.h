@@ -27,6 +27,7 @@ struct StyleState {
     std::wstring fillRef;
     std::wstring strokeRef;
     Matrix2D matrix;
+    int clip; // clip region of what is drawn (svg/clip_paths.h), 0 none; set by the walker
 };
 
 // The state of the root before its own attributes: colour black, opaque black
@@ -36,6 +37,9 @@ void InitRootStyleState(StyleState* state);
 // Computes the element's state from its parent's; parent and out may be the
 // same record (the root).
 void ApplyPresentation(const XmlNode* element, const StyleState* parent, StyleState* out);
+// The element's declarations: its "style" attribute, then the style-sheet
+// rules that match it (FindDeclaration takes the first match).
+std::wstring ElementDeclarations(const XmlNode* element);
 std::wstring FindDeclaration(const std::wstring& declarations, const std::wstring& name);
 std::wstring GetPropertyValue(const XmlNode* element, const std::wstring& declarations,
                               const std::wstring& name);
