@@ -64,8 +64,9 @@ TEST_F(StructureTest, UseReferencesResolveOrDrawNothing) {
         LoadedSvg svg;
         ASSERT_EQ(1, svg.Load(Svg(c.content))) << c.name;
         ASSERT_EQ(c.records, svg.Count()) << c.name;
-        if (c.records > 0)
+        if (c.records > 0) {
             EXPECT_FLOAT_EQ(c.firstE, svg[0].matrix.e) << c.name;
+        }
     }
 }
 
