@@ -18,6 +18,7 @@ struct GfxMatrix;
 struct GfxGraphics;
 struct GfxBrush;
 struct GfxPen;
+struct GfxRegion;
 
 struct GfxPointF {
     float x, y;
@@ -113,6 +114,21 @@ GfxPath* GfxClonePath(GfxPath* path);
 void GfxTransformPath(GfxPath* path, GfxMatrix* matrix);
 void GfxFillPath(GfxGraphics* graphics, GfxBrush* brush, GfxPath* path);
 void GfxDrawPath(GfxGraphics* graphics, GfxPen* pen, GfxPath* path);
+
+// ---- regions and clipping -------------------------------------------------------
+// A region covering nothing. Null on failure.
+GfxRegion* GfxCreateEmptyRegion();
+// The area inside the path (by its fill mode) under the matrix (six floats).
+// Null on failure.
+GfxRegion* GfxCreatePathRegion(GfxPath* path, const float matrix[6]);
+GfxRegion* GfxCloneRegion(GfxRegion* region);
+void GfxDeleteRegion(GfxRegion* region);
+// region = region joined with (or cut down to) other.
+void GfxUniteRegion(GfxRegion* region, GfxRegion* other);
+void GfxIntersectRegion(GfxRegion* region, GfxRegion* other);
+// Cuts the graphics' clip down to the region, given in buffer pixels; the
+// world transform is reset to the identity first.
+void GfxIntersectClipRegion(GfxGraphics* graphics, GfxRegion* region);
 
 // ---- brushes and pens ---------------------------------------------------------
 GfxBrush* GfxCreateSolidBrush(uint32_t argb);

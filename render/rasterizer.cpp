@@ -7,6 +7,7 @@
 
 #include "render/gradient_brush.h"
 #include "render/graphics.h"
+#include "svg/clip_paths.h"
 #include "svg/gradients.h"
 
 // Pen widths are given in world units, so that the world transform scales a
@@ -102,7 +103,7 @@ GfxMatrix* CreateBaseMatrix(const LayerPlacement& p, float rotation) {
     if (!m)
         return nullptr;
     GfxTranslateMatrix(m, -p.viewX, -p.viewY);
-    GfxScaleMatrix(m, p.innerScale, p.innerScale);
+    GfxScaleMatrix(m, p.innerScaleX, p.innerScaleY);
     GfxTranslateMatrix(m, p.innerX, p.innerY);
     GfxScaleMatrix(m, p.scaleX, p.scaleY);
     GfxTranslateMatrix(m, p.offsetX, p.offsetY);
@@ -261,6 +262,117 @@ void PaintShape(GfxGraphics* graphics, const SvgDocument& document, const ShapeR
     GfxDeleteMatrix(world);
 }
 
+// The document's clip regions in buffer pixels, each made when a record
+// first needs it and kept for the one drawing.
+struct ClipCache {
+    const DocumentClips* clips;
+    GfxMatrix* base;
+    std::vector<GfxRegion*> full; // by region number; null until made
+};
+
+// Clip paths inside clip paths are followed this deep.
+const int MaxClipNesting = 32;
+
+void ReleaseClipCache(ClipCache* cache) {
+    for (GfxRegion* region : cache->full) {
+        if (region)
+            GfxDeleteRegion(region);
+    }
+    cache->full.clear();
+}
+
+GfxRegion* ShapeRegion(const ClipShape& shape, GfxMatrix* base) {
+    const Matrix2D& m = shape.matrix;
+    GfxMatrix* world = GfxCreateMatrix6(m.a, m.b, m.c, m.d, m.e, m.f);
+    if (!world)
+        return nullptr;
+    GfxMultiplyMatrix(world, base);
+    float elements[6];
+    GfxGetMatrixElements(world, elements);
+    GfxDeleteMatrix(world);
+    return GfxCreatePathRegion(shape.path, elements);
+}
+
+GfxRegion* FullClipRegion(ClipCache* cache, int n, int nesting);
+
+// The union of the region's shapes, each cut by its own clip.
+GfxRegion* OwnClipRegion(ClipCache* cache, const ClipRegion& region, int nesting) {
+    GfxRegion* result = GfxCreateEmptyRegion();
+    for (int i = 0; result && i < region.shapeCount; i++) {
+        const ClipShape& shape = cache->clips->shapes[region.firstShape + i];
+        GfxRegion* part = ShapeRegion(shape, cache->base);
+        if (!part)
+            continue;
+        GfxRegion* cut = shape.clip ? FullClipRegion(cache, shape.clip, nesting + 1) : nullptr;
+        if (shape.clip && cut)
+            GfxIntersectRegion(part, cut);
+        if (!shape.clip || cut)
+            GfxUniteRegion(result, part);
+        GfxDeleteRegion(part);
+    }
+    return result;
+}
+
+// Region number n cut by every region above it; null when it cannot be
+// made (nothing is then drawn through it).
+GfxRegion* FullClipRegion(ClipCache* cache, int n, int nesting) {
+    if (!cache->clips || n < 1 || n >= static_cast<int>(cache->full.size()) ||
+        nesting > MaxClipNesting)
+        return nullptr;
+    // The chain of parents up to one already made, made from the top down.
+    std::vector<int> chain;
+    for (int r = n; r > 0 && !cache->full[r]; r = cache->clips->regions[r - 1].parent) {
+        if (chain.size() > cache->full.size())
+            return nullptr; // parents that go round in a circle
+        chain.push_back(r);
+    }
+    for (size_t i = chain.size(); i-- > 0;) {
+        const ClipRegion& region = cache->clips->regions[chain[i] - 1];
+        GfxRegion* own = OwnClipRegion(cache, region, nesting);
+        if (!own)
+            return nullptr;
+        if (region.parent > 0)
+            GfxIntersectRegion(own, cache->full[region.parent]);
+        cache->full[chain[i]] = own;
+    }
+    return cache->full[n];
+}
+
+// Sets the clip of the next records: the Layer's rectangle cut down to the
+// record's clip region. False when the region cannot be made.
+bool SetRecordClip(GfxGraphics* graphics, const LayerPlacement& p, ClipCache* cache, int clip) {
+    GfxSetWorldTransform(graphics, nullptr);
+    GfxSetClipRect(graphics, p.offsetX, p.offsetY, p.clipWidth, p.clipHeight);
+    if (!clip)
+        return true;
+    GfxRegion* region = FullClipRegion(cache, clip, 0);
+    if (!region)
+        return false;
+    GfxIntersectClipRegion(graphics, region);
+    return true;
+}
+
+void DrawShapes(GfxGraphics* graphics, const SvgDocument& document, const LayerPlacement& p,
+                GfxMatrix* base) {
+    ClipCache cache = {document.clips, base, {}};
+    if (document.clips)
+        cache.full.assign(document.clips->regions.size() + 1, nullptr);
+    int clip = 0;
+    bool clipUsable = true;
+    for (int i = 0; i < document.shapeCount; i++) {
+        const ShapeRecord& shape = document.shapes[i];
+        if (!shape.path)
+            continue;
+        if (shape.clip != clip) {
+            clip = shape.clip;
+            clipUsable = SetRecordClip(graphics, p, &cache, clip);
+        }
+        if (clipUsable)
+            PaintShape(graphics, document, shape, base);
+    }
+    ReleaseClipCache(&cache);
+}
+
 // Draws every shape; returns 0 when no graphics object could be made.
 int DrawDocument(const Layer* layer, const LayerPlacement& p, uint32_t* pixels, int width,
                  int height) {
@@ -271,11 +383,7 @@ int DrawDocument(const Layer* layer, const LayerPlacement& p, uint32_t* pixels, 
     GfxSetClipRect(graphics, p.offsetX, p.offsetY, p.clipWidth, p.clipHeight);
     GfxMatrix* base = CreateBaseMatrix(p, layer->rotation);
     if (base) {
-        const SvgDocument& document = layer->document;
-        for (int i = 0; i < document.shapeCount; i++) {
-            if (document.shapes[i].path)
-                PaintShape(graphics, document, document.shapes[i], base);
-        }
+        DrawShapes(graphics, layer->document, p, base);
         GfxDeleteMatrix(base);
     }
     GfxDeleteGraphics(graphics);
@@ -299,11 +407,17 @@ void ComputeLayerPlacement(const Layer* layer, int width, int height, LayerPlace
     p->naturalWidth = document.width > 0.0f ? document.width : view.width;
     p->naturalHeight = document.height > 0.0f ? document.height : view.height;
 
-    p->innerScale = 1.0f;
-    if (view.width > 0.0f && view.height > 0.0f)
-        p->innerScale = std::min(p->naturalWidth / view.width, p->naturalHeight / view.height);
-    p->innerX = (p->naturalWidth - view.width * p->innerScale) / 2.0f;
-    p->innerY = (p->naturalHeight - view.height * p->innerScale) / 2.0f;
+    p->innerScaleX = p->innerScaleY = 1.0f;
+    p->innerX = (p->naturalWidth - view.width) / 2.0f;
+    p->innerY = (p->naturalHeight - view.height) / 2.0f;
+    if (view.width > 0.0f && view.height > 0.0f) {
+        const ViewBox box = {view.x, view.y, view.width, view.height};
+        Matrix2D m = ViewBoxMatrix(box, document.aspect, 0, 0, p->naturalWidth, p->naturalHeight);
+        p->innerScaleX = m.a;
+        p->innerScaleY = m.d;
+        p->innerX = m.e + view.x * m.a;
+        p->innerY = m.f + view.y * m.d;
+    }
 
     int mode = IsKnownLayoutMode(layer->layoutMode) ? layer->layoutMode : LayoutFit;
     PlaceInArea(mode, p);

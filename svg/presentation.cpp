@@ -389,18 +389,6 @@ void ApplyTransform(const XmlNode* element, Matrix2D* matrix) {
     MultiplyMatrix(&parentMatrix, &own, matrix);
 }
 
-// The "style" attribute first, then the style-sheet rules: FindDeclaration
-// takes the first match, so inline style wins over the sheets.
-std::wstring DeclarationList(const XmlNode* element) {
-    const std::wstring& inlineStyle = XmlAttribute(element, L"style");
-    std::wstring rules = StyleSheetDeclarations(element);
-    if (inlineStyle.empty())
-        return rules;
-    if (rules.empty())
-        return inlineStyle;
-    return inlineStyle + L";" + rules;
-}
-
 // The text without blanks at its ends: the text itself when it has none, so
 // that the common case copies nothing.
 const std::wstring& WithoutEndBlanks(const std::wstring& text, std::wstring* trimmed) {
@@ -440,12 +428,24 @@ void AppendClassDeclarations(std::wstring* result, const std::wstring& classes) 
 
 } // namespace
 
+// The "style" attribute first, then the style-sheet rules: FindDeclaration
+// takes the first match, so inline style wins over the sheets.
+std::wstring ElementDeclarations(const XmlNode* element) {
+    const std::wstring& inlineStyle = XmlAttribute(element, L"style");
+    std::wstring rules = StyleSheetDeclarations(element);
+    if (inlineStyle.empty())
+        return rules;
+    if (rules.empty())
+        return inlineStyle;
+    return inlineStyle + L";" + rules;
+}
+
 void ApplyPresentation(const XmlNode* element, const StyleState* parent, StyleState* out) {
     // Every property is read once and replaces the inherited value in place,
     // so parent and out may be the same record.
     if (out != parent)
         *out = *parent;
-    const std::wstring list = DeclarationList(element);
+    const std::wstring list = ElementDeclarations(element);
     PropertyReader reader{element, &list, std::wstring()};
 
     ApplyDisplay(reader, &out->displayNone);
@@ -560,7 +560,7 @@ Argb ScaleAlpha(Argb colour, float factor) {
 static Argb InheritedColor(const XmlNode* element) {
     for (int depth = 0; element && depth <= kMaxElementSearchDepth; depth++) {
         if (XmlIsElement(element)) {
-            const std::wstring list = DeclarationList(element);
+            const std::wstring list = ElementDeclarations(element);
             PropertyReader reader{element, &list, std::wstring()};
             Argb color = NoColour;
             ApplyColor(&reader, &color);
