@@ -1,4 +1,5 @@
-// Colour values: the four forms SVG files write, read into one Argb.
+// Colour values as CSS writes them, read into one Argb: named colours,
+// hexadecimal forms and the rgb(), rgba(), hsl() and hsla() functions.
 #pragma once
 
 #include <cstdint>
@@ -7,11 +8,12 @@
 // 0xAARRGGBB, straight alpha.
 typedef uint32_t Argb;
 
-// "No colour": the text was empty or unreadable. It is also the opaque colour
-// #FFFFFE, which therefore can never be set through a paint.
-const Argb NoColour = 0xFFFFFFFEu;
+// "No colour": the text was empty or unreadable. It is a fully transparent
+// value; a colour written as exactly this value is read as transparent white,
+// which looks the same.
+const Argb NoColour = 0x00FFFFFEu;
 
+// Reads a whole colour value; CSS white space around it is ignored, anything
+// else that is not part of the colour makes it unreadable. "none" reads as
+// transparent (callers that treat "none" as no paint test for it first).
 Argb ParseColour(const std::wstring& text);
-Argb ParseHexColour(const std::wstring& text);
-Argb ParseRgbFunction(const std::wstring& text);
-Argb ParseNamedColour(const std::wstring& text);

@@ -389,55 +389,12 @@ void ApplyTransform(const XmlNode* element, Matrix2D* matrix) {
     MultiplyMatrix(&parentMatrix, &own, matrix);
 }
 
-// The text without blanks at its ends: the text itself when it has none, so
-// that the common case copies nothing.
-const std::wstring& WithoutEndBlanks(const std::wstring& text, std::wstring* trimmed) {
-    if (text.empty() || (text.front() != L' ' && text.back() != L' '))
-        return text;
-    *trimmed = TrimBlanks(text);
-    return *trimmed;
-}
-
-void AppendDeclarations(std::wstring* result, std::wstring entry) {
-    if (entry.empty())
-        return;
-    if (result->empty()) {
-        result->swap(entry);
-        return;
-    }
-    result->push_back(L';');
-    result->append(entry);
-}
-
-// Class names are separated by blanks; every named class adds its rules.
-void AppendClassDeclarations(std::wstring* result, const std::wstring& classes) {
-    size_t start = 0;
-    while (start <= classes.size()) {
-        size_t end = classes.find(L' ', start);
-        if (end == std::wstring::npos)
-            end = classes.size();
-        if (end > start) {
-            if (start == 0 && end == classes.size())
-                AppendDeclarations(result, FindClassRule(classes));
-            else
-                AppendDeclarations(result, FindClassRule(classes.substr(start, end - start)));
-        }
-        start = end + 1;
-    }
-}
-
 } // namespace
 
-// The "style" attribute first, then the style-sheet rules: FindDeclaration
-// takes the first match, so inline style wins over the sheets.
+// The "style" attribute and the style-sheet rules in cascade order; the
+// first declaration of a property in the list is the one that applies.
 std::wstring ElementDeclarations(const XmlNode* element) {
-    const std::wstring& inlineStyle = XmlAttribute(element, L"style");
-    std::wstring rules = StyleSheetDeclarations(element);
-    if (inlineStyle.empty())
-        return rules;
-    if (rules.empty())
-        return inlineStyle;
-    return inlineStyle + L";" + rules;
+    return CascadedDeclarations(element);
 }
 
 void ApplyPresentation(const XmlNode* element, const StyleState* parent, StyleState* out) {
@@ -488,26 +445,6 @@ std::wstring GetPropertyValue(const XmlNode* element, const std::wstring& declar
                               const std::wstring& name) {
     PropertyReader reader{element, &declarations, std::wstring()};
     return TextOf(PropertyText(reader, name));
-}
-
-// Id rules, then class rules in the order of the "class" attribute, then
-// element rules: earlier entries win in FindDeclaration.
-std::wstring StyleSheetDeclarations(const XmlNode* element) {
-    std::wstring result;
-    std::wstring trimmedId;
-    const std::wstring& id = WithoutEndBlanks(XmlAttribute(element, L"id"), &trimmedId);
-    if (!id.empty())
-        result = FindIdRule(id);
-
-    std::wstring trimmedClasses;
-    const std::wstring& classes =
-        WithoutEndBlanks(XmlAttribute(element, L"class"), &trimmedClasses);
-    if (!classes.empty() && HasClassRules())
-        AppendClassDeclarations(&result, classes);
-
-    if (HasElementRules())
-        AppendDeclarations(&result, FindElementRule(LowerText(XmlName(element))));
-    return result;
 }
 
 Argb ParsePaint(const XmlNode* element, const std::wstring& declarations, const std::wstring& name,

@@ -53,7 +53,6 @@ std::wstring ElementDeclarations(const XmlNode* element);
 std::wstring FindDeclaration(const std::wstring& declarations, const std::wstring& name);
 std::wstring GetPropertyValue(const XmlNode* element, const std::wstring& declarations,
                               const std::wstring& name);
-std::wstring StyleSheetDeclarations(const XmlNode* element);
 Argb ParsePaint(const XmlNode* element, const std::wstring& declarations, const std::wstring& name,
                 int* isNone, std::wstring* ref);
 // The property's value read as a length; found = 0 and the default when the

@@ -1,4 +1,5 @@
-// Style sheets: rules of "style" elements filed by class, id and element name.
+// Style sheets: the rules of "style" elements, matched to elements by their
+// selectors and merged with the "style" attribute in CSS cascade order.
 #pragma once
 
 #include <string>
@@ -6,11 +7,20 @@
 struct XmlNode;
 
 void ClearStyleSheetRules();
-void CollectStyleSheets(const XmlNode* element);
+// Files the rules of every "style" element in root's subtree, in document
+// order, after those filed before.
+void CollectStyleSheets(const XmlNode* root);
+// Files the rules of one sheet after those filed before.
 void ParseStyleSheet(const std::wstring& text);
-// The declaration text filed under a key ("" when none); keys compare exactly.
-std::wstring FindClassRule(const std::wstring& name);
-std::wstring FindIdRule(const std::wstring& id);
-std::wstring FindElementRule(const std::wstring& lowerName);
-bool HasClassRules();
-bool HasElementRules();
+
+// Declaration lists in cascade order, as "name:value" items joined by ";":
+// the first item naming a property is the one that applies. "!important"
+// is taken off the values.
+//
+// The rules that match the element: important declarations first, then
+// normal ones; within each, rules of higher specificity first, and of equal
+// specificity the later rule first.
+std::wstring StyleSheetDeclarations(const XmlNode* element);
+// The same with the element's "style" attribute in its place: important
+// inline declarations, important rules, inline declarations, rules.
+std::wstring CascadedDeclarations(const XmlNode* element);

@@ -369,7 +369,7 @@ TEST(Gradients, ReadStopColour) {
         {"<stop style='stop-color:' stop-color='red'/>", Red},
         {"<stop stop-color='   '/>", Black},
         {"<stop stop-color='currentColor'/>", Black},
-        {"<stop stop-color='#FFFFFE'/>", Black},
+        {"<stop stop-color='#FFFFFE'/>", 0xFFFFFFFEu},
         {"<stop stop-color='none'/>", 0x00000000u},
         {"<stop stop-color='red' stop-opacity='0.5'/>", 0x80FF0000u},
         {"<stop stop-color='red' style='stop-opacity:0.25' stop-opacity='1'/>", 0x40FF0000u},

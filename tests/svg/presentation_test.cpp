@@ -90,10 +90,11 @@ TEST(Presentation, FillSourcesAndPrecedence) {
         {"<style>.c{fill:green}</style><rect id='t' class='c' fill='red'/>", 1, Green, L""},
         // property names in any case, blanks around the colon
         {"<rect id='t' style='FILL : Blue'/>", 1, Blue, L""},
-        // the first declaration wins
-        {"<rect id='t' style='fill:red;fill:blue'/>", 1, Red, L""},
-        // an empty declaration falls back to the attribute and hides later ones
-        {"<rect id='t' style='fill:;fill:blue' fill='red'/>", 1, Red, L""},
+        // the last declaration wins, as in CSS
+        {"<rect id='t' style='fill:red;fill:blue'/>", 1, Blue, L""},
+        // an empty declaration is dropped
+        {"<rect id='t' style='fill:;fill:blue' fill='red'/>", 1, Blue, L""},
+        {"<rect id='t' style='fill:' fill='red'/>", 1, Red, L""},
         // attribute names are exact: "Fill" is not the fill property
         {"<g fill='red'><rect id='t' Fill='blue'/></g>", 1, Red, L""},
         // currentColor is the inherited "color", black when nothing sets it
@@ -106,7 +107,7 @@ TEST(Presentation, FillSourcesAndPrecedence) {
         {"<g color='red'><rect id='t' color='nonsense' fill='currentColor'/></g>", 1, Red, L""},
         // values the colour reader does not know leave the parent's paint
         {"<g fill='red'><rect id='t' fill='inherit'/></g>", 1, Red, L""},
-        {"<g fill='red'><rect id='t' fill='#FFFFFE'/></g>", 1, Red, L""},
+        {"<g fill='red'><rect id='t' fill='#FFFFFE'/></g>", 1, 0xFFFFFFFEu, L""},
         // "transparent" is a colour with alpha 0
         {"<g fill='red'><rect id='t' fill='transparent'/></g>", 1, 0x00000000u, L""},
         // gradient references

@@ -18,6 +18,7 @@
 #include "svg/document.h"
 #include "svg/path_data.h"
 #include "svg/xml_tree.h"
+#include "tools/portable/hostile_style_files.h"
 
 namespace {
 
@@ -203,6 +204,36 @@ void BenchDocumentLoad() {
                 tree / expat, load, load / expat);
 }
 
+// The hostile style sheets at full size: 100,000 rules and elements, a
+// class named 100,000 times, 256 style elements around a 4 MB rule.
+void BenchHostileStyleSheets() {
+    const struct {
+        const char* name;
+        std::string text;
+    } files[] = {
+        {"100,000 identical rules", ManyIdenticalRules(100000)},
+        {"a class named 100,000 times", OneClassNamedManyTimes(100000)},
+        {"256 nested style elements", NestedStyleElements(256, 4 * 1024 * 1024)},
+    };
+    std::filesystem::path file = std::filesystem::temp_directory_path() / "vexlar-bench-style.svg";
+    for (const auto& f : files) {
+        {
+            std::ofstream out(file, std::ios::binary);
+            out.write(f.text.data(), static_cast<std::streamsize>(f.text.size()));
+        }
+        bool loaded = true;
+        double seconds = BestSeconds([&] {
+            SvgDocument document = SvgDocument();
+            loaded = loaded && LoadSvgDocument(file.wstring(), &document);
+            ClearSvgDocument(&document);
+        });
+        std::printf("hostile style sheet, %s (%.1f MB): LoadSvgDocument %.3f s%s\n", f.name,
+                    f.text.size() / (1024.0 * 1024.0), seconds, loaded ? "" : " (failed)");
+    }
+    std::error_code error;
+    std::filesystem::remove(file, error);
+}
+
 } // namespace
 
 int main() {
@@ -220,6 +251,7 @@ int main() {
     }
     BenchPathData();
     BenchDocumentLoad();
+    BenchHostileStyleSheets();
     GfxShutdown(token);
     return 0;
 }
