@@ -368,21 +368,11 @@ double ReadGradientCoordinate(const std::wstring& text) {
     return DecimalValueOfText(trimmed);
 }
 
-// The stop's declarations: its "style" attribute first, then the style
-// sheets' rules for it.
-static std::wstring StopDeclarations(const XmlNode* element) {
-    const std::wstring& inlineStyle = XmlAttribute(element, L"style");
-    std::wstring rules = StyleSheetDeclarations(element);
-    if (rules.empty())
-        return inlineStyle;
-    return inlineStyle.empty() ? rules : inlineStyle + L";" + rules;
-}
-
 // A stop property, with "inherit" taking the value the parent states (these
 // properties are not inherited otherwise, so a parent without one gives "").
 static std::wstring StopProperty(const XmlNode* stop, const wchar_t* name) {
     for (const XmlNode* e = stop; e && XmlIsElement(e); e = XmlParent(e)) {
-        std::wstring text = TrimBlanks(GetPropertyValue(e, StopDeclarations(e), name));
+        std::wstring text = TrimBlanks(GetPropertyValue(e, ElementDeclarations(e), name));
         if (LowerText(text) != L"inherit")
             return text;
     }

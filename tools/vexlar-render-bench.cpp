@@ -2,12 +2,16 @@
 // hundred shapes (curved paths, strokes, linear and radial gradients) at
 // three client sizes, and how long the three pixel passes take on their own
 // next to a plain copy of the same buffer. Windows only (GDI+); prints
-// milliseconds. An SVG file given as the only argument is measured instead
-// of the generated drawing.
+// milliseconds. An SVG file given as an argument is measured instead of the
+// generated drawing; `--folder DIR` also renders every SVG file below DIR
+// once at 256 x 256 and at 1024 x 768 and prints the median and the worst
+// time per drawing:
+//   vexlar-render-bench.exe [FILE.svg] [--folder DIR]
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -210,6 +214,55 @@ void TimeHostileGradientLoad() {
     PrintTiming("gradient chains", Summarise(times));
 }
 
+struct FileTime {
+    double milliseconds;
+    std::wstring file;
+};
+
+void PrintFolderSize(int width, int height, std::vector<FileTime> times) {
+    if (times.empty())
+        return;
+    std::sort(times.begin(), times.end(),
+              [](const FileTime& a, const FileTime& b) { return a.milliseconds < b.milliseconds; });
+    const FileTime& worst = times.back();
+    std::printf("  %4dx%-4d median %8.2f   worst %8.2f  (%s)\n", width, height,
+                times[times.size() / 2].milliseconds, worst.milliseconds,
+                Utf8FromWide(worst.file).c_str());
+}
+
+// Every .svg file below `folder`, loaded once and rendered at two sizes (one
+// warm-up render each, then one timed).
+void TimeFolder(const std::wstring& folder) {
+    std::vector<std::wstring> files;
+    std::error_code error;
+    for (std::filesystem::recursive_directory_iterator it(folder, error), end; !error && it != end;
+         it.increment(error)) {
+        if (it->is_regular_file(error) && it->path().extension() == L".svg")
+            files.push_back(it->path().wstring());
+    }
+    std::sort(files.begin(), files.end());
+    const int sizes[2][2] = {{256, 256}, {1024, 768}};
+    std::vector<FileTime> times[2];
+    int failed = 0;
+    for (const std::wstring& file : files) {
+        Layer layer = Layer();
+        layer.opacity = 255;
+        if (!LoadSvgDocument(file, &layer.document)) {
+            failed++;
+            continue;
+        }
+        for (int s = 0; s < 2; s++) {
+            Timing t = TimeRenders(&layer, sizes[s][0], sizes[s][1], 1);
+            times[s].push_back({t.median, file.substr(folder.size())});
+        }
+        ClearSvgDocument(&layer.document);
+    }
+    std::printf("folder %s: %d drawings rendered, %d not loaded; time per drawing (ms)\n",
+                Utf8FromWide(folder).c_str(), static_cast<int>(times[0].size()), failed);
+    for (int s = 0; s < 2; s++)
+        PrintFolderSize(sizes[s][0], sizes[s][1], times[s]);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -219,8 +272,17 @@ int main(int argc, char** argv) {
         return 1;
     }
     GfxResolvePathBounds();
-    std::wstring path = argc > 1 ? WideFromUtf8(argv[1], std::strlen(argv[1]))
-                                 : WriteTemporaryDrawing(GeneratedDrawing());
+    std::wstring file, folder;
+    for (int i = 1; i < argc; i++) {
+        std::wstring argument = WideFromUtf8(argv[i], std::strlen(argv[i]));
+        if (argument == L"--folder" && i + 1 < argc) {
+            i++;
+            folder = WideFromUtf8(argv[i], std::strlen(argv[i]));
+        } else {
+            file = argument;
+        }
+    }
+    std::wstring path = file.empty() ? WriteTemporaryDrawing(GeneratedDrawing()) : file;
     Layer layer = Layer();
     layer.opacity = 255;
     if (path.empty() || !LoadSvgDocument(path, &layer.document)) {
@@ -249,6 +311,8 @@ int main(int argc, char** argv) {
     TimePixelPasses();
     ClearSvgDocument(&layer.document);
     TimeHostileGradientLoad();
+    if (!folder.empty())
+        TimeFolder(folder);
     GfxShutdown(token);
     return 0;
 }
