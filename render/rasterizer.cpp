@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "render/gradient_brush.h"
 #include "render/graphics.h"
+#include "render/graphics_owned.h"
 #include "svg/clip_paths.h"
 #include "svg/gradients.h"
 
@@ -161,12 +163,11 @@ void PaintWithBrush(GfxGraphics* graphics, const ShapeRecord& shape, GfxBrush* b
         GfxFillPath(graphics, brush, shape.path);
         return;
     }
-    GfxPen* pen = GfxCreatePenFromBrush(brush, shape.strokeWidth, StrokePenUnit);
+    GfxOwned<GfxPen> pen(GfxCreatePenFromBrush(brush, shape.strokeWidth, StrokePenUnit));
     if (!pen)
         return;
-    SetUpPen(pen, shape);
-    GfxDrawPath(graphics, pen, shape.path);
-    GfxDeletePen(pen);
+    SetUpPen(pen.get(), shape);
+    GfxDrawPath(graphics, pen.get(), shape.path);
 }
 
 // A non-scaling stroke is drawn on the path moved into pixels, with no world
@@ -174,27 +175,23 @@ void PaintWithBrush(GfxGraphics* graphics, const ShapeRecord& shape, GfxBrush* b
 // until the next shape sets its own. Only solid strokes take this way: a
 // gradient stroke keeps its brush in user space and scales with the drawing.
 void StrokeInPixels(GfxGraphics* graphics, const ShapeRecord& shape, GfxMatrix* world) {
-    GfxPath* inPixels = GfxClonePath(shape.path);
+    GfxOwned<GfxPath> inPixels(GfxClonePath(shape.path));
     if (!inPixels)
         return;
-    GfxTransformPath(inPixels, world);
+    GfxTransformPath(inPixels.get(), world);
     GfxResetWorldTransform(graphics);
-    GfxPen* pen = GfxCreatePen(shape.strokeColor, shape.strokeWidth, StrokePenUnit);
+    GfxOwned<GfxPen> pen(GfxCreatePen(shape.strokeColor, shape.strokeWidth, StrokePenUnit));
     if (pen) {
-        SetUpPen(pen, shape);
-        GfxDrawPath(graphics, pen, inPixels);
-        GfxDeletePen(pen);
+        SetUpPen(pen.get(), shape);
+        GfxDrawPath(graphics, pen.get(), inPixels.get());
     }
-    GfxDeletePath(inPixels);
 }
 
 void PaintWithColour(GfxGraphics* graphics, const ShapeRecord& shape, uint32_t colour,
                      bool stroke) {
-    GfxBrush* brush = GfxCreateSolidBrush(colour);
-    if (!brush)
-        return;
-    PaintWithBrush(graphics, shape, brush, stroke);
-    GfxDeleteBrush(brush);
+    GfxOwned<GfxBrush> brush(GfxCreateSolidBrush(colour));
+    if (brush)
+        PaintWithBrush(graphics, shape, brush.get(), stroke);
 }
 
 // A padded radial gradient's last colour outside its circle: over the whole
@@ -208,14 +205,13 @@ void PaintUnderColour(GfxGraphics* graphics, const ShapeRecord& shape, const Gra
         PaintWithColour(graphics, shape, plan.underColour, stroke);
         return;
     }
-    GfxPath* circle = CreatePlannedCircle(plan);
+    GfxOwned<GfxPath> circle(CreatePlannedCircle(plan));
     if (!circle)
         return;
     const unsigned state = GfxSaveGraphics(graphics);
-    GfxExcludeClipPath(graphics, circle);
+    GfxExcludeClipPath(graphics, circle.get());
     PaintWithColour(graphics, shape, plan.underColour, stroke);
     GfxRestoreGraphics(graphics, state);
-    GfxDeletePath(circle);
 }
 
 void PaintWithGradient(GfxGraphics* graphics, const ShapeRecord& shape, const GradientDef& gradient,
@@ -224,11 +220,9 @@ void PaintWithGradient(GfxGraphics* graphics, const ShapeRecord& shape, const Gr
     PlanGradient(&gradient, stroke ? StrokeTarget(&shape) : FillTarget(&shape), &plan);
     if (plan.kind == GradientPaintPath)
         PaintUnderColour(graphics, shape, plan, stroke);
-    GfxBrush* brush = CreatePlannedBrush(plan);
-    if (!brush)
-        return;
-    PaintWithBrush(graphics, shape, brush, stroke);
-    GfxDeleteBrush(brush);
+    GfxOwned<GfxBrush> brush(CreatePlannedBrush(plan));
+    if (brush)
+        PaintWithBrush(graphics, shape, brush.get(), stroke);
 }
 
 // A paint that names a gradient the document holds is drawn with it; any
@@ -246,20 +240,19 @@ void PaintShapePart(GfxGraphics* graphics, const SvgDocument& document, const Sh
 void PaintShape(GfxGraphics* graphics, const SvgDocument& document, const ShapeRecord& shape,
                 GfxMatrix* base) {
     const Matrix2D& m = shape.matrix;
-    GfxMatrix* world = GfxCreateMatrix6(m.a, m.b, m.c, m.d, m.e, m.f);
+    GfxOwned<GfxMatrix> world(GfxCreateMatrix6(m.a, m.b, m.c, m.d, m.e, m.f));
     if (!world)
         return;
-    GfxMultiplyMatrix(world, base); // the shape's matrix, then the placement
-    GfxSetWorldTransform(graphics, world);
+    GfxMultiplyMatrix(world.get(), base); // the shape's matrix, then the placement
+    GfxSetWorldTransform(graphics, world.get());
     if (shape.hasFill)
         PaintShapePart(graphics, document, shape, false);
     if (shape.hasStroke) {
         if (shape.nonScalingStroke && shape.strokeRef.empty())
-            StrokeInPixels(graphics, shape, world);
+            StrokeInPixels(graphics, shape, world.get());
         else
             PaintShapePart(graphics, document, shape, true);
     }
-    GfxDeleteMatrix(world);
 }
 
 // The document's clip regions in buffer pixels, each made when a record
@@ -267,19 +260,11 @@ void PaintShape(GfxGraphics* graphics, const SvgDocument& document, const ShapeR
 struct ClipCache {
     const DocumentClips* clips;
     GfxMatrix* base;
-    std::vector<GfxRegion*> full; // by region number; null until made
+    std::vector<GfxOwned<GfxRegion>> full; // by region number; null until made
 };
 
 // Clip paths inside clip paths are followed this deep.
 const int MaxClipNesting = 32;
-
-void ReleaseClipCache(ClipCache* cache) {
-    for (GfxRegion* region : cache->full) {
-        if (region)
-            GfxDeleteRegion(region);
-    }
-    cache->full.clear();
-}
 
 GfxRegion* ShapeRegion(const ClipShape& shape, GfxMatrix* base) {
     const Matrix2D& m = shape.matrix;
@@ -297,20 +282,19 @@ GfxRegion* FullClipRegion(ClipCache* cache, int n, int nesting);
 
 // The union of the region's shapes, each cut by its own clip.
 GfxRegion* OwnClipRegion(ClipCache* cache, const ClipRegion& region, int nesting) {
-    GfxRegion* result = GfxCreateEmptyRegion();
+    GfxOwned<GfxRegion> result(GfxCreateEmptyRegion());
     for (int i = 0; result && i < region.shapeCount; i++) {
         const ClipShape& shape = cache->clips->shapes[region.firstShape + i];
-        GfxRegion* part = ShapeRegion(shape, cache->base);
+        GfxOwned<GfxRegion> part(ShapeRegion(shape, cache->base));
         if (!part)
             continue;
         GfxRegion* cut = shape.clip ? FullClipRegion(cache, shape.clip, nesting + 1) : nullptr;
         if (shape.clip && cut)
-            GfxIntersectRegion(part, cut);
+            GfxIntersectRegion(part.get(), cut);
         if (!shape.clip || cut)
-            GfxUniteRegion(result, part);
-        GfxDeleteRegion(part);
+            GfxUniteRegion(result.get(), part.get());
     }
-    return result;
+    return result.release();
 }
 
 // Region number n cut by every region above it; null when it cannot be
@@ -328,14 +312,14 @@ GfxRegion* FullClipRegion(ClipCache* cache, int n, int nesting) {
     }
     for (size_t i = chain.size(); i-- > 0;) {
         const ClipRegion& region = cache->clips->regions[chain[i] - 1];
-        GfxRegion* own = OwnClipRegion(cache, region, nesting);
+        GfxOwned<GfxRegion> own(OwnClipRegion(cache, region, nesting));
         if (!own)
             return nullptr;
         if (region.parent > 0)
-            GfxIntersectRegion(own, cache->full[region.parent]);
-        cache->full[chain[i]] = own;
+            GfxIntersectRegion(own.get(), cache->full[region.parent].get());
+        cache->full[chain[i]] = std::move(own);
     }
-    return cache->full[n];
+    return cache->full[n].get();
 }
 
 // Sets the clip of the next records: the Layer's rectangle cut down to the
@@ -356,7 +340,7 @@ void DrawShapes(GfxGraphics* graphics, const SvgDocument& document, const LayerP
                 GfxMatrix* base) {
     ClipCache cache = {document.clips, base, {}};
     if (document.clips)
-        cache.full.assign(document.clips->regions.size() + 1, nullptr);
+        cache.full.resize(document.clips->regions.size() + 1);
     int clip = 0;
     bool clipUsable = true;
     for (int i = 0; i < document.shapeCount; i++) {
@@ -370,23 +354,19 @@ void DrawShapes(GfxGraphics* graphics, const SvgDocument& document, const LayerP
         if (clipUsable)
             PaintShape(graphics, document, shape, base);
     }
-    ReleaseClipCache(&cache);
 }
 
 // Draws every shape; returns 0 when no graphics object could be made.
 int DrawDocument(const Layer* layer, const LayerPlacement& p, uint32_t* pixels, int width,
                  int height) {
-    GfxGraphics* graphics = GfxCreateGraphicsOnPixels(pixels, width, height);
+    GfxOwned<GfxGraphics> graphics(GfxCreateGraphicsOnPixels(pixels, width, height));
     if (!graphics)
         return 0;
-    GfxSetHighQuality(graphics);
-    GfxSetClipRect(graphics, p.offsetX, p.offsetY, p.clipWidth, p.clipHeight);
-    GfxMatrix* base = CreateBaseMatrix(p, layer->rotation);
-    if (base) {
-        DrawShapes(graphics, layer->document, p, base);
-        GfxDeleteMatrix(base);
-    }
-    GfxDeleteGraphics(graphics);
+    GfxSetHighQuality(graphics.get());
+    GfxSetClipRect(graphics.get(), p.offsetX, p.offsetY, p.clipWidth, p.clipHeight);
+    GfxOwned<GfxMatrix> base(CreateBaseMatrix(p, layer->rotation));
+    if (base)
+        DrawShapes(graphics.get(), layer->document, p, base.get());
     return 1;
 }
 
