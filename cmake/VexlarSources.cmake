@@ -18,6 +18,7 @@ if(VEXLAR_WINDOWS)
   target_compile_definitions(vexlar_core PUBLIC XML_STATIC)
 else()
   add_library(vexlar_core STATIC ${VEXLAR_SVG_SOURCES}
+    ${PROJECT_SOURCE_DIR}/render/gradient_plan.cpp
     ${PROJECT_SOURCE_DIR}/render/graphics_portable.cpp)
   target_link_libraries(vexlar_core PUBLIC EXPAT::EXPAT m)
 endif()

@@ -18,6 +18,7 @@ struct GfxMatrix;
 struct GfxGraphics;
 struct GfxBrush;
 struct GfxPen;
+struct GfxRegion;
 
 struct GfxPointF {
     float x, y;
@@ -62,6 +63,8 @@ void GfxAddEllipse(GfxPath* path, float x, float y, float width, float height);
 void GfxAddRectangle(GfxPath* path, float x, float y, float width, float height);
 void GfxCloseFigure(GfxPath* path);
 void GfxSetFillMode(GfxPath* path, int fillMode);
+// Maps every point of the path through the matrix (six floats).
+void GfxTransformPath(GfxPath* path, const float matrix[6]);
 int GfxGetFillMode(GfxPath* path);
 // Axis-aligned bounds of the path's points (control points included) under
 // an optional matrix (six floats, or null), without a pen. As GDI+ measures
@@ -98,6 +101,11 @@ void GfxDeleteGraphics(GfxGraphics* graphics);
 // Anti-aliasing, high-quality pixel offset and compositing.
 void GfxSetHighQuality(GfxGraphics* graphics);
 void GfxSetClipRect(GfxGraphics* graphics, float x, float y, float width, float height);
+// Takes the path (under the world transform) out of the clip.
+void GfxExcludeClipPath(GfxGraphics* graphics, GfxPath* path);
+// Saves the clip and transforms; restoring gives them back. Returns the state.
+unsigned GfxSaveGraphics(GfxGraphics* graphics);
+void GfxRestoreGraphics(GfxGraphics* graphics, unsigned state);
 void GfxSetWorldTransform(GfxGraphics* graphics, GfxMatrix* matrix);
 void GfxResetWorldTransform(GfxGraphics* graphics);
 // A copy of the path (null when it cannot be made), and the path's points
@@ -106,6 +114,21 @@ GfxPath* GfxClonePath(GfxPath* path);
 void GfxTransformPath(GfxPath* path, GfxMatrix* matrix);
 void GfxFillPath(GfxGraphics* graphics, GfxBrush* brush, GfxPath* path);
 void GfxDrawPath(GfxGraphics* graphics, GfxPen* pen, GfxPath* path);
+
+// ---- regions and clipping -------------------------------------------------------
+// A region covering nothing. Null on failure.
+GfxRegion* GfxCreateEmptyRegion();
+// The area inside the path (by its fill mode) under the matrix (six floats).
+// Null on failure.
+GfxRegion* GfxCreatePathRegion(GfxPath* path, const float matrix[6]);
+GfxRegion* GfxCloneRegion(GfxRegion* region);
+void GfxDeleteRegion(GfxRegion* region);
+// region = region joined with (or cut down to) other.
+void GfxUniteRegion(GfxRegion* region, GfxRegion* other);
+void GfxIntersectRegion(GfxRegion* region, GfxRegion* other);
+// Cuts the graphics' clip down to the region, given in buffer pixels; the
+// world transform is reset to the identity first.
+void GfxIntersectClipRegion(GfxGraphics* graphics, GfxRegion* region);
 
 // ---- brushes and pens ---------------------------------------------------------
 GfxBrush* GfxCreateSolidBrush(uint32_t argb);
@@ -126,6 +149,9 @@ void GfxSetPathGradientWrapMode(GfxBrush* brush, int wrapMode);
 // A pen of the colour and width; unit is the GDI+ unit code (2 = pixel,
 // 0 = world). Null on failure.
 GfxPen* GfxCreatePen(uint32_t argb, float width, int unit);
+// A pen that paints with the brush (which the caller still owns and may
+// delete once the pen exists). Null on failure.
+GfxPen* GfxCreatePenFromBrush(GfxBrush* brush, float width, int unit);
 // Both line caps (0 flat, 1 square, 2 round) and a flat dash cap.
 void GfxSetPenLineCap(GfxPen* pen, int lineCap);
 void GfxSetPenLineJoin(GfxPen* pen, int lineJoin); // 0 miter, 1 bevel, 2 round

@@ -138,6 +138,14 @@ void GfxSetFillMode(GfxPath* path, int fillMode) {
                         fillMode == GfxFillModeWinding ? FillModeWinding : FillModeAlternate);
 }
 
+void GfxTransformPath(GfxPath* path, const float matrix[6]) {
+    GpMatrix* gpMatrix = MatrixFromElements(matrix);
+    if (!gpMatrix)
+        return;
+    GdipTransformPath(AsPath(path), gpMatrix);
+    GdipDeleteMatrix(gpMatrix);
+}
+
 int GfxGetFillMode(GfxPath* path) {
     GpFillMode mode = FillModeAlternate;
     GdipGetPathFillMode(AsPath(path), &mode);
@@ -271,11 +279,80 @@ void GfxSetClipRect(GfxGraphics* graphics, float x, float y, float width, float 
     GdipSetClipRect(graphics->graphics, x, y, width, height, CombineModeReplace);
 }
 
+// ---- regions and clipping ---------------------------------------------------
+
+static GpRegion* AsRegion(GfxRegion* region) {
+    return reinterpret_cast<GpRegion*>(region);
+}
+
+GfxRegion* GfxCreateEmptyRegion() {
+    GpRegion* region = nullptr;
+    if (GdipCreateRegion(&region) != Ok)
+        return nullptr;
+    GdipSetEmpty(region);
+    return reinterpret_cast<GfxRegion*>(region);
+}
+
+// The path is copied and moved by the matrix, so the caller's path keeps
+// its user units.
+GfxRegion* GfxCreatePathRegion(GfxPath* path, const float matrix[6]) {
+    GpPath* copy = nullptr;
+    if (GdipClonePath(AsPath(path), &copy) != Ok)
+        return nullptr;
+    GpMatrix* m = MatrixFromElements(matrix);
+    if (m) {
+        GdipTransformPath(copy, m);
+        GdipDeleteMatrix(m);
+    }
+    GpRegion* region = nullptr;
+    GpStatus status = GdipCreateRegionPath(copy, &region);
+    GdipDeletePath(copy);
+    return status == Ok ? reinterpret_cast<GfxRegion*>(region) : nullptr;
+}
+
+GfxRegion* GfxCloneRegion(GfxRegion* region) {
+    GpRegion* copy = nullptr;
+    if (GdipCloneRegion(AsRegion(region), &copy) != Ok)
+        return nullptr;
+    return reinterpret_cast<GfxRegion*>(copy);
+}
+
+void GfxDeleteRegion(GfxRegion* region) {
+    GdipDeleteRegion(AsRegion(region));
+}
+
+void GfxUniteRegion(GfxRegion* region, GfxRegion* other) {
+    GdipCombineRegionRegion(AsRegion(region), AsRegion(other), CombineModeUnion);
+}
+
+void GfxIntersectRegion(GfxRegion* region, GfxRegion* other) {
+    GdipCombineRegionRegion(AsRegion(region), AsRegion(other), CombineModeIntersect);
+}
+
+void GfxIntersectClipRegion(GfxGraphics* graphics, GfxRegion* region) {
+    GdipResetWorldTransform(graphics->graphics);
+    GdipSetClipRegion(graphics->graphics, AsRegion(region), CombineModeIntersect);
+}
+
 void GfxSetWorldTransform(GfxGraphics* graphics, GfxMatrix* matrix) {
     if (matrix)
         GdipSetWorldTransform(graphics->graphics, AsMatrix(matrix));
     else
         GdipResetWorldTransform(graphics->graphics);
+}
+
+void GfxExcludeClipPath(GfxGraphics* graphics, GfxPath* path) {
+    GdipSetClipPath(graphics->graphics, AsPath(path), CombineModeExclude);
+}
+
+unsigned GfxSaveGraphics(GfxGraphics* graphics) {
+    GraphicsState state = 0;
+    GdipSaveGraphics(graphics->graphics, &state);
+    return state;
+}
+
+void GfxRestoreGraphics(GfxGraphics* graphics, unsigned state) {
+    GdipRestoreGraphics(graphics->graphics, state);
 }
 
 void GfxFillPath(GfxGraphics* graphics, GfxBrush* brush, GfxPath* path) {
@@ -370,6 +447,13 @@ void GfxSetPathGradientWrapMode(GfxBrush* brush, int wrapMode) {
 GfxPen* GfxCreatePen(uint32_t argb, float width, int unit) {
     GpPen* pen = nullptr;
     if (GdipCreatePen1(argb, width, static_cast<GpUnit>(unit), &pen) != Ok)
+        return nullptr;
+    return reinterpret_cast<GfxPen*>(pen);
+}
+
+GfxPen* GfxCreatePenFromBrush(GfxBrush* brush, float width, int unit) {
+    GpPen* pen = nullptr;
+    if (GdipCreatePen2(AsBrush(brush), width, static_cast<GpUnit>(unit), &pen) != Ok)
         return nullptr;
     return reinterpret_cast<GfxPen*>(pen);
 }

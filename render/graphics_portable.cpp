@@ -199,6 +199,11 @@ void GfxSetFillMode(GfxPath* path, int fillMode) {
     path->fillMode = fillMode == GfxFillModeWinding ? GfxFillModeWinding : GfxFillModeAlternate;
 }
 
+void GfxTransformPath(GfxPath* path, const float m[6]) {
+    for (GfxPointF& p : path->points)
+        p = GfxPointF{m[0] * p.x + m[2] * p.y + m[4], m[1] * p.x + m[3] * p.y + m[5]};
+}
+
 int GfxGetFillMode(GfxPath* path) {
     return path->fillMode;
 }

@@ -9,13 +9,14 @@
 #include "render/pixel_passes.h"
 
 // Where the drawing lands in a buffer. A user-space point p is drawn at
-// ((p - view origin) * innerScale + inner offset) * scale + offset, then
+// ((p - view origin) * inner scale + inner offset) * scale + offset, then
 // turned about the centre of the area; nothing outside the clip rectangle
 // (offset, clip size) is drawn.
 struct LayerPlacement {
     float viewX, viewY, viewWidth, viewHeight; // the user-space rectangle shown
     float naturalWidth, naturalHeight;         // the size the drawing asks for
-    float innerScale, innerX, innerY;          // the view centred in the natural size
+    float innerScaleX, innerScaleY;            // the view fitted into the natural size
+    float innerX, innerY;                      // as the root's preserveAspectRatio says
     int areaX, areaY;                          // the rectangle inside the margins
     float areaWidth, areaHeight;
     float scaleX, scaleY, offsetX, offsetY; // natural size into the buffer

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "render/graphics.h"
+#include "svg/clip_paths.h"
 #include "svg/element_walk.h"
 #include "svg/file_access.h"
 #include "svg/gradients.h"
@@ -32,7 +33,11 @@ void ClearSvgDocument(SvgDocument* document) {
     document->contentMinX = document->contentMinY = 0;
     document->contentMaxX = document->contentMaxY = 0;
     document->hasContentBounds = 0;
+    document->aspect = AspectRatio();
+    for (int& count : document->notDrawn)
+        count = 0;
     ReleaseDocumentGradients(document);
+    ReleaseDocumentClips(document);
 }
 
 // Four numbers; a missing one reads as 0, and reading goes on only from a
@@ -71,6 +76,7 @@ void ReadDocumentSize(const XmlNode* root, SvgDocument* document) {
     document->viewBoxWidth = document->viewBoxHeight = 0;
     document->width = document->height = 0;
     document->hasViewBox = 0;
+    document->aspect = ParseAspectRatio(XmlAttribute(root, L"preserveAspectRatio"));
     std::wstring viewBox = TrimBlanks(XmlAttribute(root, L"viewBox"));
     if (!viewBox.empty()) {
         float v[4] = {0, 0, 0, 0};
@@ -129,20 +135,20 @@ static XmlTree* ParseFileOrReport(const std::wstring& path, XmlTree** tree) {
 // so shapes find them wherever in the file they stand.
 static void DrawTree(const XmlNode* root, SvgDocument* document) {
     ReadDocumentSize(root, document);
+    // Style sheets first: stop colours come through them.
+    ClearStyleSheetRules();
+    CollectStyleSheets(root);
     ClearGradientRegistries();
     ClearPaintServerLookups();
     RegisterGradientElements(root);
     BuildGradientRegistry();
-    ClearStyleSheetRules();
-    CollectStyleSheets(root);
     // The root's own attributes apply to everything; the root itself, whatever
     // its name, is never drawn.
     StyleState state = StyleState();
     InitRootStyleState(&state);
     DocumentViewportSize(document, &state.viewportWidth, &state.viewportHeight);
     ApplyPresentation(root, &state, &state);
-    for (const XmlNode* child = FirstChildElement(root); child; child = NextSiblingElement(child))
-        WalkElement(child, document, &state);
+    WalkDocument(root, document, &state);
     CopyReferencedGradients(document);
 }
 

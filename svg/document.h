@@ -6,9 +6,11 @@
 
 #include "svg/colour.h"
 #include "svg/transform.h"
+#include "svg/viewport.h"
 
 struct GfxPath;
 struct DocumentGradients;
+struct DocumentClips;
 struct XmlNode;
 
 // One drawn element. A new record starts with every field zero.
@@ -32,10 +34,28 @@ struct ShapeRecord {
     std::vector<float> dashes; // the stroke's dash and gap lengths in user units; empty: solid
     float dashOffset;
     int nonScalingStroke; // the stroke width is in pixels, whatever the transforms
+    float fillOpacity;    // opacity x fill-opacity, for a gradient's colours
+    float strokeOpacity;  // opacity x stroke-opacity
+    int clip; // number of the clip region that cuts the record (svg/clip_paths.h), 0 none
+};
+
+// What a file holds that is left out or drawn only approximately, counted
+// while it loads (the module reports none of it; tools may show it).
+enum NotDrawnKind {
+    NotDrawnText,
+    NotDrawnFilter,
+    NotDrawnMask,
+    NotDrawnPattern,
+    NotDrawnMarker,
+    NotDrawnImage,
+    NotDrawnForeignObject,
+    NotDrawnAnimation,
+    NotDrawnCss,
+    NotDrawnKindCount
 };
 
 // All-zero is a valid empty document. It owns its records, their paths and
-// strings, and its copy of the gradients they refer to.
+// strings, its copy of the gradients they refer to and its clip regions.
 struct SvgDocument {
     float viewBoxX, viewBoxY, viewBoxWidth, viewBoxHeight;
     int hasViewBox;
@@ -46,6 +66,9 @@ struct SvgDocument {
     float contentMinX, contentMinY, contentMaxX, contentMaxY;
     int hasContentBounds;
     DocumentGradients* gradients;
+    AspectRatio aspect;   // the root's preserveAspectRatio
+    DocumentClips* clips; // owned; null when nothing is clipped
+    int notDrawn[NotDrawnKindCount];
 };
 
 // Loads the file into the document (cleared first in every case). Returns 1,

@@ -3,6 +3,8 @@
 // gradients its shapes refer to.
 #include "svg/gradients.h"
 
+#include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -20,12 +22,10 @@ typedef std::unordered_map<std::wstring, GradientDef> GradientTable;
 typedef std::unordered_map<std::wstring, Argb> ColourTable;
 
 static GradientElementTable GradientElementMap;
+static std::vector<const XmlNode*> GradientElementOrder; // document order
 static GradientTable GradientRegistry;
 static ColourTable GradientAverageColours;
 
-// A reference chain is followed through at most nine elements; a cycle ends
-// there.
-static const int MaxReferenceDepth = 8;
 static const Argb GreyColour = 0xFF808080u;
 static const Argb BlackColour = 0xFF000000u;
 
@@ -33,8 +33,37 @@ struct DocumentGradients {
     GradientTable byId;
 };
 
+int GradientStopCount(const GradientDef* definition) {
+    return definition->stopList ? static_cast<int>(definition->stopList->stops.size()) : 0;
+}
+
+const GradientStop* GradientStops(const GradientDef* definition) {
+    return GradientStopCount(definition) > 0 ? definition->stopList->stops.data() : nullptr;
+}
+
+static Argb AverageOf(const std::vector<GradientStop>& stops) {
+    if (stops.empty())
+        return GreyColour;
+    Argb average = 0;
+    for (int shift = 0; shift < 32; shift += 8) {
+        uint64_t sum = 0;
+        for (const GradientStop& stop : stops)
+            sum += (stop.colour >> shift) & 0xFFu;
+        average |= static_cast<Argb>(sum / stops.size()) << shift;
+    }
+    return average;
+}
+
+void SetGradientStops(GradientDef* definition, const std::vector<GradientStop>& stops) {
+    std::shared_ptr<GradientStopList> list = std::make_shared<GradientStopList>();
+    list->stops = stops;
+    list->average = AverageOf(stops);
+    definition->stopList = list;
+}
+
 void ClearGradientRegistries() {
     GradientElementMap.clear();
+    GradientElementOrder.clear();
     GradientRegistry.clear();
     GradientAverageColours.clear();
 }
@@ -48,8 +77,10 @@ static void RegisterIfGradient(const XmlNode* node, void*) {
     if (!IsGradientElement(node))
         return;
     const std::wstring& id = XmlAttribute(node, L"id");
-    if (!id.empty())
-        GradientElementMap[id] = node; // a later element with the same id wins
+    if (id.empty())
+        return;
+    GradientElementMap[id] = node; // a later element with the same id wins
+    GradientElementOrder.push_back(node);
 }
 
 // Depth-first in document order, without recursion, down to the search depth.
@@ -57,169 +88,275 @@ void RegisterGradientElements(const XmlNode* element) {
     VisitElements(element, kMaxElementSearchDepth, RegisterIfGradient, nullptr);
 }
 
-void BuildGradientRegistry() {
-    for (const auto& entry : GradientElementMap) {
-        GradientDef& definition = GradientRegistry[entry.first];
-        ReadGradient(entry.second, &definition, 0);
-        GradientAverageColours[entry.first] = AverageStopColour(&definition);
-    }
-    // The elements belong to the document's XML tree, which is released right
-    // after the load: forget them so that no pointer into it outlives it.
-    GradientElementMap.clear();
-}
+namespace {
 
-static void StartDefinition(const XmlNode* element, GradientDef* definition) {
-    std::memset(definition, 0, sizeof *definition);
-    if (LowerText(XmlName(element)) == L"radialgradient") {
-        definition->type = 1;
-        definition->cx = definition->cy = definition->r = 0.5f;
-        definition->fx = definition->fy = 0.5f;
-    } else {
-        definition->type = 0;
-        definition->x2 = 1.0f;
-    }
-    definition->units = 1;
-}
+// The attributes one element states, or inherits through its chain; a bit of
+// `given` is set for each attribute some element of the chain states.
+enum GradientAttribute {
+    GivenX1 = 1 << 0,
+    GivenY1 = 1 << 1,
+    GivenX2 = 1 << 2,
+    GivenY2 = 1 << 3,
+    GivenCx = 1 << 4,
+    GivenCy = 1 << 5,
+    GivenR = 1 << 6,
+    GivenFx = 1 << 7,
+    GivenFy = 1 << 8,
+    GivenUnits = 1 << 9,
+    GivenSpread = 1 << 10,
+    GivenTransform = 1 << 11,
+};
 
-// "xlink:href", else "href": «#id» naming a registered gradient.
-static const XmlNode* ReferencedGradient(const XmlNode* element) {
-    std::wstring href = TrimBlanks(XmlAttribute(element, L"xlink:href"));
-    if (href.empty())
-        href = TrimBlanks(XmlAttribute(element, L"href"));
-    if (href.size() < 2 || href[0] != L'#')
-        return nullptr;
-    GradientElementTable::const_iterator found = GradientElementMap.find(href.substr(1));
-    return found == GradientElementMap.end() ? nullptr : found->second;
-}
+struct ChainAttributes {
+    float coordinates[9]; // x1 y1 x2 y2 cx cy r fx fy, in GivenX1.. order
+    int units;
+    int spread;
+    Matrix2D transform;
+    unsigned given;
+    std::shared_ptr<const GradientStopList> stops; // the nearest element's that has any
+};
 
-// Reads the coordinate attribute when it is given; reports whether it was.
-static bool ReadCoordinate(const XmlNode* element, const wchar_t* name, float* value) {
-    const std::wstring& text = XmlAttribute(element, name);
-    if (TrimBlanks(text).empty())
-        return false;
-    *value = static_cast<float>(ReadGradientCoordinate(text));
-    return true;
-}
+const wchar_t* const CoordinateNames[9] = {L"x1", L"y1", L"x2", L"y2", L"cx",
+                                           L"cy", L"r",  L"fx", L"fy"};
 
 // The standard mixed-case attribute name wins over the lower-case spelling
 // that some exporters write.
-static std::wstring ReadEitherSpelling(const XmlNode* element, const wchar_t* standardName,
-                                       const wchar_t* lowerName) {
+std::wstring ReadEitherSpelling(const XmlNode* element, const wchar_t* standardName,
+                                const wchar_t* lowerName) {
     std::wstring value = TrimBlanks(XmlAttribute(element, standardName));
     if (value.empty())
         value = TrimBlanks(XmlAttribute(element, lowerName));
     return value;
 }
 
-static void ReadUnitsAndSpread(const XmlNode* element, GradientDef* definition) {
-    std::wstring units = LowerText(TrimBlanks(XmlAttribute(element, L"gradientUnits")));
-    if (units == L"userspaceonuse")
-        definition->units = 0;
-    else if (units == L"objectboundingbox")
-        definition->units = 1;
-
-    std::wstring spread = LowerText(ReadEitherSpelling(element, L"spreadMethod", L"spreadmethod"));
-    if (spread == L"pad")
-        definition->spread = 0;
-    else if (spread == L"reflect")
-        definition->spread = 1;
-    else if (spread == L"repeat")
-        definition->spread = 2;
+void ReadOwnCoordinates(const XmlNode* element, ChainAttributes* own) {
+    for (int i = 0; i < 9; i++) {
+        const std::wstring& text = XmlAttribute(element, CoordinateNames[i]);
+        if (TrimBlanks(text).empty())
+            continue;
+        own->coordinates[i] = static_cast<float>(ReadGradientCoordinate(text));
+        own->given |= 1u << i;
+    }
 }
 
-static void ReadGradientTransform(const XmlNode* element, GradientDef* definition) {
+void ReadOwnUnitsAndSpread(const XmlNode* element, ChainAttributes* own) {
+    std::wstring units = LowerText(TrimBlanks(XmlAttribute(element, L"gradientUnits")));
+    if (units == L"userspaceonuse" || units == L"objectboundingbox") {
+        own->units = units == L"userspaceonuse" ? 0 : 1;
+        own->given |= GivenUnits;
+    }
+    static const wchar_t* const spreads[3] = {L"pad", L"reflect", L"repeat"};
+    std::wstring spread = LowerText(ReadEitherSpelling(element, L"spreadMethod", L"spreadmethod"));
+    for (int i = 0; i < 3; i++) {
+        if (spread == spreads[i]) {
+            own->spread = i;
+            own->given |= GivenSpread;
+        }
+    }
+}
+
+void ReadOwnTransform(const XmlNode* element, ChainAttributes* own) {
     std::wstring text = ReadEitherSpelling(element, L"gradientTransform", L"gradienttransform");
     if (text.empty())
         return;
-    IdentityMatrix(&definition->transform);
-    ParseTransformList(text, &definition->transform);
-    definition->hasTransform = 1;
+    IdentityMatrix(&own->transform);
+    ParseTransformList(text, &own->transform);
+    own->given |= GivenTransform;
 }
 
-static bool IsStopElement(const XmlNode* node) {
+bool IsStopElement(const XmlNode* node) {
     return LowerText(XmlName(node)) == L"stop";
 }
 
-// An element with stop children replaces the stops it inherited.
-static void ReadStops(const XmlNode* element, GradientDef* definition) {
-    bool hasStops = false;
-    for (const XmlNode* c = FirstChildElement(element); c && !hasStops; c = NextSiblingElement(c))
-        hasStops = IsStopElement(c);
-    if (!hasStops)
-        return;
-    definition->stopCount = 0;
+// Whether the text is one number in SVG's number syntax: a sign, digits with
+// at most one decimal point, an exponent.
+bool IsPlainNumber(const std::wstring& text) {
+    size_t i = 0, n = text.size();
+    auto digits = [&]() {
+        size_t start = i;
+        while (i < n && text[i] >= L'0' && text[i] <= L'9')
+            i++;
+        return i - start;
+    };
+    if (i < n && (text[i] == L'+' || text[i] == L'-'))
+        i++;
+    size_t count = digits();
+    if (i < n && text[i] == L'.') {
+        i++;
+        count += digits();
+    }
+    if (count == 0)
+        return false;
+    if (i < n && (text[i] == L'e' || text[i] == L'E')) {
+        i++;
+        if (i < n && (text[i] == L'+' || text[i] == L'-'))
+            i++;
+        if (digits() == 0)
+            return false;
+    }
+    return i == n;
+}
+
+// SVG's reading of offsets: a number or a percentage, anything else (absent,
+// «5mm») is 0; each is clamped to [0, 1] and to at least the largest offset
+// before it (stops are never sorted).
+float ReadStopOffset(const XmlNode* stop, float largestBefore) {
+    std::wstring text = TrimBlanks(XmlAttribute(stop, L"offset"));
+    const bool percent = !text.empty() && text.back() == L'%';
+    if (percent)
+        text.pop_back();
+    double offset = IsPlainNumber(text) ? DecimalValueOfText(text) : 0.0;
+    if (percent)
+        offset /= 100;
+    if (!(offset >= 0)) // also not-a-number
+        offset = 0;
+    if (offset > 1)
+        offset = 1;
+    return std::fmax(static_cast<float>(offset), largestBefore);
+}
+
+// The element's own stops, or null when it has no stop children.
+std::shared_ptr<const GradientStopList> ReadOwnStops(const XmlNode* element) {
+    std::shared_ptr<GradientStopList> list;
+    float largest = 0.0f;
     for (const XmlNode* c = FirstChildElement(element); c; c = NextSiblingElement(c)) {
         if (!IsStopElement(c))
             continue;
-        if (definition->stopCount >= GradientMaxStops)
-            break;
-        double offset = ReadGradientCoordinate(XmlAttribute(c, L"offset"));
-        if (!(offset >= 0)) // also not-a-number, which would break sorting the stops
-            offset = 0;
-        if (offset > 1)
-            offset = 1;
-        GradientStop& stop = definition->stops[definition->stopCount++];
-        stop.offset = static_cast<float>(offset);
+        if (!list)
+            list = std::make_shared<GradientStopList>();
+        GradientStop stop;
+        stop.offset = largest = ReadStopOffset(c, largest);
         stop.colour = ReadStopColour(c);
+        list->stops.push_back(stop);
     }
+    if (list)
+        list->average = AverageOf(list->stops);
+    return list;
 }
 
-// A user-space linear gradient with no vector of its own and no transform
-// read takes its vector from the images of (0, 0) and (1, 0) under
-// "gradientTransform". Since that attribute is also read as the transform,
-// this applies only to definitions whose transform was not read.
-static void TakeVectorFromTransform(const XmlNode* element, GradientDef* definition) {
-    if (definition->hasTransform || definition->type != 0 || definition->units != 0)
-        return;
-    if (definition->x1 != 0 || definition->y1 != 0 || definition->x2 != 1 || definition->y2 != 0)
-        return;
-    std::wstring text = TrimBlanks(XmlAttribute(element, L"gradientTransform"));
-    if (text.empty())
-        return;
-    Matrix2D m;
-    IdentityMatrix(&m);
-    ParseTransformList(text, &m);
-    definition->x1 = m.e;
-    definition->y1 = m.f;
-    definition->x2 = m.a + m.e;
-    definition->y2 = m.b + m.f;
-    definition->vectorFromTransform = 1;
+ChainAttributes ReadOwnAttributes(const XmlNode* element) {
+    ChainAttributes own = ChainAttributes();
+    ReadOwnCoordinates(element, &own);
+    ReadOwnUnitsAndSpread(element, &own);
+    ReadOwnTransform(element, &own);
+    own.stops = ReadOwnStops(element);
+    return own;
 }
 
-void ReadGradient(const XmlNode* element, GradientDef* definition, int depth) {
-    if (depth > MaxReferenceDepth)
-        return;
-    if (depth == 0)
-        StartDefinition(element, definition);
-
-    // The referenced chain first, so that this element's own attributes
-    // override what it inherits.
-    if (const XmlNode* referenced = ReferencedGradient(element))
-        ReadGradient(referenced, definition, depth + 1);
-
-    ReadCoordinate(element, L"x1", &definition->x1);
-    ReadCoordinate(element, L"y1", &definition->y1);
-    ReadCoordinate(element, L"x2", &definition->x2);
-    ReadCoordinate(element, L"y2", &definition->y2);
-    ReadCoordinate(element, L"cx", &definition->cx);
-    ReadCoordinate(element, L"cy", &definition->cy);
-    ReadCoordinate(element, L"r", &definition->r);
-    bool ownFx = ReadCoordinate(element, L"fx", &definition->fx);
-    bool ownFy = ReadCoordinate(element, L"fy", &definition->fy);
-    ReadUnitsAndSpread(element, definition);
-    ReadGradientTransform(element, definition);
-    ReadStops(element, definition);
-
-    if (depth != 0)
-        return;
-    // An inherited focal point gives way to the outermost element's centre.
-    if (definition->type == 1) {
-        if (!ownFx)
-            definition->fx = definition->cx;
-        if (!ownFy)
-            definition->fy = definition->cy;
+// Whatever the element does not state comes from the gradient it refers to.
+void InheritFrom(const ChainAttributes& referenced, ChainAttributes* own) {
+    for (int i = 0; i < 9; i++) {
+        if (!(own->given & (1u << i)) && (referenced.given & (1u << i)))
+            own->coordinates[i] = referenced.coordinates[i];
     }
-    TakeVectorFromTransform(element, definition);
+    if (!(own->given & GivenUnits))
+        own->units = referenced.units;
+    if (!(own->given & GivenSpread))
+        own->spread = referenced.spread;
+    if (!(own->given & GivenTransform))
+        own->transform = referenced.transform;
+    own->given |= referenced.given;
+    if (!own->stops)
+        own->stops = referenced.stops;
+}
+
+// "href", else "xlink:href": «#id» naming a registered gradient; null for
+// anything else, which ends the chain.
+const XmlNode* ReferencedGradient(const XmlNode* element) {
+    std::wstring href = TrimBlanks(XmlAttribute(element, L"href"));
+    if (href.empty())
+        href = TrimBlanks(XmlAttribute(element, L"xlink:href"));
+    if (href.size() < 2 || href[0] != L'#')
+        return nullptr;
+    GradientElementTable::const_iterator found = GradientElementMap.find(href.substr(1));
+    return found == GradientElementMap.end() ? nullptr : found->second;
+}
+
+struct ResolvedElement {
+    int state; // 0 not started, 1 on the chain being resolved, 2 done
+    ChainAttributes attributes;
+};
+
+typedef std::unordered_map<const XmlNode*, ResolvedElement> ResolvedTable;
+
+// Follows the chain from element until an element already resolved, the end,
+// or an element already on this chain (a cycle, which ends it there), then
+// resolves the chain from its far end back. Iterative, so neither a long
+// chain nor a cycle can exhaust the stack, and each element is read once.
+const ChainAttributes& ResolveChain(const XmlNode* element, ResolvedTable* resolved) {
+    std::vector<const XmlNode*> chain;
+    const XmlNode* next = element;
+    while (next) {
+        ResolvedElement& entry = (*resolved)[next];
+        if (entry.state != 0)
+            break;
+        entry.state = 1;
+        chain.push_back(next);
+        next = ReferencedGradient(next);
+    }
+    const ChainAttributes* inherited = nullptr;
+    if (next) {
+        const ResolvedElement& end = (*resolved)[next];
+        if (end.state == 2)
+            inherited = &end.attributes;
+    }
+    for (size_t i = chain.size(); i-- > 0;) {
+        ResolvedElement& entry = (*resolved)[chain[i]];
+        entry.attributes = ReadOwnAttributes(chain[i]);
+        if (inherited)
+            InheritFrom(*inherited, &entry.attributes);
+        entry.state = 2;
+        inherited = &entry.attributes;
+    }
+    return (*resolved)[element].attributes;
+}
+
+// The definition of an element of this kind from its resolved attributes:
+// SVG's defaults for whatever no element of the chain states.
+GradientDef DefinitionOf(const XmlNode* element, const ChainAttributes& a) {
+    GradientDef d = GradientDef();
+    d.type = LowerText(XmlName(element)) == L"radialgradient" ? 1 : 0;
+    const float defaults[9] = {0.0f, 0.0f, 1.0f, 0.0f, 0.5f, 0.5f, 0.5f, 0.0f, 0.0f};
+    float c[9];
+    for (int i = 0; i < 9; i++)
+        c[i] = (a.given & (1u << i)) ? a.coordinates[i] : defaults[i];
+    d.x1 = c[0];
+    d.y1 = c[1];
+    d.x2 = c[2];
+    d.y2 = c[3];
+    d.cx = c[4];
+    d.cy = c[5];
+    d.r = c[6];
+    // The focal point defaults to the centre only when no element states it.
+    d.fx = (a.given & GivenFx) ? c[7] : d.cx;
+    d.fy = (a.given & GivenFy) ? c[8] : d.cy;
+    d.units = (a.given & GivenUnits) ? a.units : 1;
+    d.spread = (a.given & GivenSpread) ? a.spread : 0;
+    d.hasTransform = (a.given & GivenTransform) ? 1 : 0;
+    if (d.hasTransform)
+        d.transform = a.transform;
+    d.stopList = a.stops;
+    return d;
+}
+
+} // namespace
+
+void BuildGradientRegistry() {
+    ResolvedTable resolved;
+    resolved.reserve(GradientElementOrder.size());
+    for (const XmlNode* element : GradientElementOrder) {
+        const std::wstring& id = XmlAttribute(element, L"id");
+        GradientElementTable::const_iterator owner = GradientElementMap.find(id);
+        if (owner == GradientElementMap.end() || owner->second != element)
+            continue; // a later element took the id
+        GradientDef definition = DefinitionOf(element, ResolveChain(element, &resolved));
+        GradientAverageColours[id] = AverageStopColour(&definition);
+        GradientRegistry[id] = std::move(definition);
+    }
+    // The elements belong to the document's XML tree, which is released right
+    // after the load: forget them so that no pointer into it outlives it.
+    GradientElementMap.clear();
+    GradientElementOrder.clear();
 }
 
 double ReadGradientCoordinate(const std::wstring& text) {
@@ -231,22 +368,30 @@ double ReadGradientCoordinate(const std::wstring& text) {
     return DecimalValueOfText(trimmed);
 }
 
-// "stop-color" and "stop-opacity" from the stop's "style" attribute, else
-// from its attributes; style sheets do not apply to stops.
+// A stop property, with "inherit" taking the value the parent states (these
+// properties are not inherited otherwise, so a parent without one gives "").
+static std::wstring StopProperty(const XmlNode* stop, const wchar_t* name) {
+    for (const XmlNode* e = stop; e && XmlIsElement(e); e = XmlParent(e)) {
+        std::wstring text = TrimBlanks(GetPropertyValue(e, ElementDeclarations(e), name));
+        if (LowerText(text) != L"inherit")
+            return text;
+    }
+    return std::wstring();
+}
+
+// "stop-color" and "stop-opacity" as any property: inline style, style
+// sheets, then the attributes.
 Argb ReadStopColour(const XmlNode* stop) {
-    const std::wstring& style = XmlAttribute(stop, L"style");
-    std::wstring text = GetPropertyValue(stop, style, L"stop-color");
-    if (text.empty())
-        text = L"black";
-    Argb colour = ParseColourOf(stop, text);
+    std::wstring text = StopProperty(stop, L"stop-color");
+    Argb colour = text.empty() ? BlackColour : ParseColourOf(stop, text);
     if (colour == NoColour)
         colour = BlackColour;
 
-    std::wstring opacityText = GetPropertyValue(stop, style, L"stop-opacity");
+    std::wstring opacityText = StopProperty(stop, L"stop-opacity");
     if (opacityText.empty())
         return colour;
-    double opacity = DecimalValueOfText(opacityText);
-    if (!(opacity >= 0)) // also not-a-number
+    double opacity = ReadGradientCoordinate(opacityText); // «50%» is 0.5
+    if (!(opacity >= 0))                                  // also not-a-number
         opacity = 0;
     if (opacity > 1)
         opacity = 1;
@@ -254,17 +399,7 @@ Argb ReadStopColour(const XmlNode* stop) {
 }
 
 Argb AverageStopColour(const GradientDef* definition) {
-    int count = definition->stopCount;
-    if (count <= 0)
-        return GreyColour;
-    Argb average = 0;
-    for (int shift = 0; shift < 32; shift += 8) {
-        uint32_t sum = 0;
-        for (int i = 0; i < count; i++)
-            sum += (definition->stops[i].colour >> shift) & 0xFFu;
-        average |= (sum / static_cast<uint32_t>(count)) << shift;
-    }
-    return average;
+    return definition->stopList ? definition->stopList->average : GreyColour;
 }
 
 const GradientDef* FindRegisteredGradient(const std::wstring& id) {

@@ -389,20 +389,20 @@ void ApplyTransform(const XmlNode* element, Matrix2D* matrix) {
     MultiplyMatrix(&parentMatrix, &own, matrix);
 }
 
+} // namespace
+
 // The "style" attribute and the style-sheet rules in cascade order; the
 // first declaration of a property in the list is the one that applies.
-std::wstring DeclarationList(const XmlNode* element) {
+std::wstring ElementDeclarations(const XmlNode* element) {
     return CascadedDeclarations(element);
 }
-
-} // namespace
 
 void ApplyPresentation(const XmlNode* element, const StyleState* parent, StyleState* out) {
     // Every property is read once and replaces the inherited value in place,
     // so parent and out may be the same record.
     if (out != parent)
         *out = *parent;
-    const std::wstring list = DeclarationList(element);
+    const std::wstring list = ElementDeclarations(element);
     PropertyReader reader{element, &list, std::wstring()};
 
     ApplyDisplay(reader, &out->displayNone);
@@ -497,7 +497,7 @@ Argb ScaleAlpha(Argb colour, float factor) {
 static Argb InheritedColor(const XmlNode* element) {
     for (int depth = 0; element && depth <= kMaxElementSearchDepth; depth++) {
         if (XmlIsElement(element)) {
-            const std::wstring list = DeclarationList(element);
+            const std::wstring list = ElementDeclarations(element);
             PropertyReader reader{element, &list, std::wstring()};
             Argb color = NoColour;
             ApplyColor(&reader, &color);

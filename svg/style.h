@@ -34,6 +34,7 @@ struct StyleState {
     std::wstring fillRef;
     std::wstring strokeRef;
     Matrix2D matrix;
+    int clip; // clip region of what is drawn (svg/clip_paths.h), 0 none; set by the walker
 };
 
 // The state of the root before its own attributes: colour black, opaque black
@@ -46,6 +47,9 @@ void InitRootStyleState(StyleState* state);
 void ApplyPresentation(const XmlNode* element, const StyleState* parent, StyleState* out);
 // What the element's relative lengths are measured against.
 LengthBasis LengthBasisOf(const StyleState& state);
+// The element's declarations: its "style" attribute, then the style-sheet
+// rules that match it (FindDeclaration takes the first match).
+std::wstring ElementDeclarations(const XmlNode* element);
 std::wstring FindDeclaration(const std::wstring& declarations, const std::wstring& name);
 std::wstring GetPropertyValue(const XmlNode* element, const std::wstring& declarations,
                               const std::wstring& name);

@@ -1,10 +1,13 @@
 // The element walker: computes each element's style, builds the paths of the
 // seven drawable elements and commits them as shape records in document
-// order. The walk keeps its own stack of states instead of recursing, so a
-// file nesting elements very deeply cannot exhaust the call stack; elements
-// below MaxWalkDepth are left out.
+// order. Uses, nested viewports, switches and clip paths are resolved here,
+// so that drawing stays a plain run over the records. The walk keeps its own
+// stack of frames instead of recursing, so a file nesting elements very
+// deeply cannot exhaust the call stack; elements below MaxWalkDepth are left
+// out.
 #include "svg/walker.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <new>
@@ -12,18 +15,27 @@
 #include <vector>
 
 #include "render/graphics.h"
+#include "svg/clip_paths.h"
+#include "svg/conditions.h"
 #include "svg/document.h"
 #include "svg/element_walk.h"
 #include "svg/lengths.h"
 #include "svg/style.h"
 #include "svg/text.h"
+#include "svg/viewport.h"
+#include "svg/walk_context.h"
 #include "svg/xml_tree.h"
 
 namespace {
 
 enum ElementRole {
-    RoleContainer, // walked with its state: g, svg and every unknown name
-    RoleSkipped,   // never drawn where it stands: nothing inside is drawn
+    RoleContainer, // walked with its state: g, a and every unknown name
+    RoleSkipped,   // nothing inside is drawn
+    RoleSvg,       // a viewport
+    RoleSymbol,    // a viewport, drawn only through use
+    RoleUse,
+    RoleSwitch,
+    RoleClipPath, // drawn only as a clip
     RoleRect,
     RoleCircle,
     RoleEllipse,
@@ -49,18 +61,20 @@ const RoleEntry RoleTable[] = {
     {L"polygon", RolePolygon},
     {L"path", RolePath},
     {L"g", RoleContainer},
-    {L"svg", RoleContainer},
+    {L"svg", RoleSvg},
+    {L"symbol", RoleSymbol},
+    {L"use", RoleUse},
+    {L"switch", RoleSwitch},
+    {L"clippath", RoleClipPath},
     {L"defs", RoleSkipped},
     {L"title", RoleSkipped},
     {L"desc", RoleSkipped},
     {L"metadata", RoleSkipped},
     {L"style", RoleSkipped},
     {L"script", RoleSkipped},
-    {L"clippath", RoleSkipped},
     {L"mask", RoleSkipped},
     {L"pattern", RoleSkipped},
     {L"marker", RoleSkipped},
-    {L"symbol", RoleSkipped},
     {L"lineargradient", RoleSkipped},
     {L"radialgradient", RoleSkipped},
     {L"foreignobject", RoleSkipped},
@@ -161,59 +175,423 @@ GfxPath* BuildShapePath(const XmlNode* e, ElementRole role, const StyleState& st
     }
 }
 
-// Handles one element: a shape is committed, a container gets its state in
-// *state and true (walk its children), anything else gives false.
-bool VisitElement(const XmlNode* element, SvgDocument* document, const StyleState* parent,
-                  StyleState* state) {
-    ElementRole role = RoleOf(element);
-    if (role == RoleSkipped)
-        return false;
-    ApplyPresentation(element, parent, state);
-    if (state->displayNone)
-        return false;
-    if (role == RoleContainer)
-        return true;
-    // The id is read first: reading can run out of memory, and nothing may
-    // stand between making the path and handing it to the document.
-    const std::wstring& id = XmlAttribute(element, L"id");
-    if (GfxPath* path = BuildShapePath(element, role, *state))
-        CommitShape(document, path, state, id);
+struct NotDrawnEntry {
+    const wchar_t* name; // lower case
+    NotDrawnKind kind;
+};
+
+const NotDrawnEntry NotDrawnElements[] = {
+    {L"text", NotDrawnText},
+    {L"image", NotDrawnImage},
+    {L"foreignobject", NotDrawnForeignObject},
+    {L"animate", NotDrawnAnimation},
+    {L"animatetransform", NotDrawnAnimation},
+    {L"animatemotion", NotDrawnAnimation},
+    {L"animatecolor", NotDrawnAnimation},
+    {L"set", NotDrawnAnimation},
+};
+
+// Counts the element when it is one of those left out; true when it is.
+bool CountNotDrawnElement(const XmlNode* element, SvgDocument* document) {
+    const std::wstring& name = XmlLocalName(element);
+    for (const NotDrawnEntry& entry : NotDrawnElements) {
+        if (NameMatches(name, entry.name)) {
+            document->notDrawn[entry.kind]++;
+            return true;
+        }
+    }
     return false;
 }
 
+bool IsSet(const std::wstring& property) {
+    return !property.empty() && LowerText(TrimWhiteSpace(property)) != L"none";
+}
+
+bool IsPatternPaint(WalkContext* context, const std::wstring& paint) {
+    const XmlNode* server = LookUpId(&context->ids, UrlReferenceId(paint));
+    return server && NameMatches(XmlLocalName(server), L"pattern");
+}
+
+// Counts the effects the element asks for that are not drawn: a filter, a
+// mask (the element is drawn unmasked), markers and pattern paint.
+void CountNotDrawnProperties(WalkContext* context, const XmlNode* element,
+                             const std::wstring& declarations, ElementRole role) {
+    int* counts = context->document->notDrawn;
+    if (IsSet(OwnProperty(element, declarations, L"filter")))
+        counts[NotDrawnFilter]++;
+    if (IsSet(OwnProperty(element, declarations, L"mask")))
+        counts[NotDrawnMask]++;
+    if (role < RoleRect)
+        return;
+    if (IsSet(OwnProperty(element, declarations, L"marker-start")) ||
+        IsSet(OwnProperty(element, declarations, L"marker-mid")) ||
+        IsSet(OwnProperty(element, declarations, L"marker-end")) ||
+        IsSet(OwnProperty(element, declarations, L"marker")))
+        counts[NotDrawnMarker]++;
+    if (IsPatternPaint(context, OwnProperty(element, declarations, L"fill")) ||
+        IsPatternPaint(context, OwnProperty(element, declarations, L"stroke")))
+        counts[NotDrawnPattern]++;
+}
+
+// outer x inner: inner applies first.
+Matrix2D Times(const Matrix2D& outer, const Matrix2D& inner) {
+    Matrix2D m;
+    MultiplyMatrix(&outer, &inner, &m);
+    return m;
+}
+
+// The inverse, or false when the matrix flattens the plane.
+bool InvertMatrix(const Matrix2D& m, Matrix2D* inverse) {
+    double det = static_cast<double>(m.a) * m.d - static_cast<double>(m.b) * m.c;
+    if (!(std::fabs(det) > 1e-12))
+        return false;
+    double a = m.d / det, b = -m.b / det, c = -m.c / det, d = m.a / det;
+    double e = -(a * m.e + c * m.f), f = -(b * m.e + d * m.f);
+    *inverse = Matrix2D{static_cast<float>(a), static_cast<float>(b), static_cast<float>(c),
+                        static_cast<float>(d), static_cast<float>(e), static_cast<float>(f)};
+    return true;
+}
+
 struct WalkFrame {
+    const XmlNode* element;   // whose children are walked: a container, or the use or switch
     const XmlNode* nextChild; // the next child element to visit
     int depth;                // levels below the root of the frame's element
+    int onlyOne;              // only nextChild is walked (a use's target, a switch's choice)
+    int viaUse;               // inside what a use draws
+    float viewportWidth, viewportHeight; // what percentages refer to
+    // A clip path in bounding-box units on a group waits for the group's
+    // records: the region is reserved and filled when the frame ends.
+    const XmlNode* pendingClipPath;
+    int pendingRegion;
+    int firstRecord;
     StyleState state;
 };
 
-} // namespace
+WalkFrame NewFrame(const XmlNode* element, const WalkFrame& parent) {
+    WalkFrame frame = WalkFrame();
+    frame.element = element;
+    frame.nextChild = FirstChildElement(element);
+    frame.depth = parent.depth + 1;
+    frame.viaUse = parent.viaUse;
+    frame.viewportWidth = parent.viewportWidth;
+    frame.viewportHeight = parent.viewportHeight;
+    return frame;
+}
 
-void WalkElement(const XmlNode* element, SvgDocument* document, const StyleState* parent) {
-    if (!element || !document || !parent || !XmlIsElement(element))
+bool IsOnStack(const std::vector<WalkFrame>& stack, const XmlNode* element) {
+    for (const WalkFrame& frame : stack) {
+        if (frame.element == element)
+            return true;
+    }
+    return false;
+}
+
+bool IsAncestor(const XmlNode* ancestor, const XmlNode* element) {
+    for (const XmlNode* e = element; e; e = XmlParent(e)) {
+        if (e == ancestor)
+            return true;
+    }
+    return false;
+}
+
+// The element a use draws, or null: references to nothing, to the use
+// itself, to its ancestors or to anything being drawn already draw nothing.
+const XmlNode* UseTarget(WalkContext* context, const std::vector<WalkFrame>& stack,
+                         const XmlNode* use) {
+    if (context->expanded >= MaxUseExpansion)
+        return nullptr;
+    const XmlNode* target = LookUpId(&context->ids, HrefReferenceId(use));
+    if (!target || IsAncestor(target, use) || IsOnStack(stack, target))
+        return nullptr;
+    return target;
+}
+
+// The first child whose conditions hold; null when none does.
+const XmlNode* SwitchChoice(const XmlNode* element) {
+    for (const XmlNode* child = FirstChildElement(element); child;
+         child = NextSiblingElement(child)) {
+        if (ConditionsHold(child))
+            return child;
+    }
+    return nullptr;
+}
+
+bool IsUseFrame(const WalkFrame& frame) {
+    return frame.onlyOne && frame.viaUse && NameMatches(XmlLocalName(frame.element), L"use");
+}
+
+bool ClipsToViewport(const XmlNode* element, const std::wstring& declarations) {
+    std::wstring overflow =
+        LowerText(TrimWhiteSpace(OwnProperty(element, declarations, L"overflow")));
+    return overflow != L"visible" && overflow != L"auto";
+}
+
+// Sets up the viewport of a nested svg, or of a symbol or svg drawn by a
+// use (whose width and height then replace the element's own): the clip
+// of its rectangle, the viewBox matrix and the size percentages refer to.
+// False when the viewport is empty.
+bool EnterViewport(WalkContext* context, const XmlNode* element, const WalkFrame& parent,
+                   const std::wstring& declarations, WalkFrame* frame) {
+    const float parentWidth = parent.viewportWidth, parentHeight = parent.viewportHeight;
+    const XmlNode* use = IsUseFrame(parent) ? parent.element : nullptr;
+    bool isSymbol = NameMatches(XmlLocalName(element), L"symbol");
+    float x = 0, y = 0;
+    if (!isSymbol) {
+        x = ViewportLength(XmlAttribute(element, L"x"), parentWidth, 0);
+        y = ViewportLength(XmlAttribute(element, L"y"), parentHeight, 0);
+    }
+    std::wstring widthText = use ? XmlAttribute(use, L"width") : std::wstring();
+    std::wstring heightText = use ? XmlAttribute(use, L"height") : std::wstring();
+    if (widthText.empty() && !isSymbol)
+        widthText = XmlAttribute(element, L"width");
+    if (heightText.empty() && !isSymbol)
+        heightText = XmlAttribute(element, L"height");
+    float width = ViewportLength(widthText, parentWidth, parentWidth);
+    float height = ViewportLength(heightText, parentHeight, parentHeight);
+    if (!(width > 0 && height > 0))
+        return false;
+    StyleState& state = frame->state;
+    if (ClipsToViewport(element, declarations)) {
+        int region =
+            AddRectClipRegion(context->document, state.clip, state.matrix, x, y, width, height);
+        if (region)
+            state.clip = region;
+    }
+    ViewBox box;
+    if (ParseViewBox(XmlAttribute(element, L"viewBox"), &box)) {
+        AspectRatio aspect = ParseAspectRatio(XmlAttribute(element, L"preserveAspectRatio"));
+        state.matrix = Times(state.matrix, ViewBoxMatrix(box, aspect, x, y, width, height));
+        frame->viewportWidth = box.width;
+        frame->viewportHeight = box.height;
+    } else {
+        state.matrix = Times(state.matrix, Matrix2D{1, 0, 0, 1, x, y});
+        frame->viewportWidth = width;
+        frame->viewportHeight = height;
+    }
+    return true;
+}
+
+// Applies the element's clip-path to the state. A clip path in bounding-box
+// units on a container is finished when the container's frame ends.
+void EnterClipPath(WalkContext* context, const XmlNode* element, const std::wstring& declarations,
+                   GfxPath* shapePath, WalkFrame* frame) {
+    const XmlNode* clipPath = ClipPathOf(context, OwnProperty(element, declarations, L"clip-path"));
+    if (!clipPath)
         return;
-    StyleState state = StyleState();
-    if (!VisitElement(element, document, parent, &state))
+    StyleState& state = frame->state;
+    float box[4] = {0, 0, 0, 0};
+    if (!shapePath && ClipUsesBoundingBox(clipPath)) {
+        int region = ReserveClipRegion(context->document, state.clip);
+        if (!region)
+            return;
+        state.clip = region;
+        frame->pendingClipPath = clipPath;
+        frame->pendingRegion = region;
+        frame->firstRecord = context->document->shapeCount;
         return;
-    static_assert(MaxWalkDepth >= 2, "the element's children are level 2");
+    }
+    if (shapePath) {
+        GfxRectF bounds = {0, 0, 0, 0};
+        GfxGetPathBounds(shapePath, nullptr, &bounds);
+        box[0] = bounds.x, box[1] = bounds.y, box[2] = bounds.width, box[3] = bounds.height;
+    }
+    int region = AddClipPathRegion(context, clipPath, state.clip, state.matrix, box);
+    if (region)
+        state.clip = region;
+}
+
+// The bounding box of the records the frame's element drew, in its user
+// space: the box a clip path in bounding-box units measures with.
+void RecordsBox(const SvgDocument* document, int first, const Matrix2D& space, float box[4]) {
+    Matrix2D toSpace;
+    box[0] = box[1] = box[2] = box[3] = 0;
+    if (!InvertMatrix(space, &toSpace))
+        return;
+    bool any = false;
+    float minX = 0, minY = 0, maxX = 0, maxY = 0;
+    for (int i = first; i < document->shapeCount; i++) {
+        const ShapeRecord& record = document->shapes[i];
+        Matrix2D m = Times(toSpace, record.matrix);
+        const float elements[6] = {m.a, m.b, m.c, m.d, m.e, m.f};
+        GfxRectF b;
+        if (!GfxGetPathBounds(record.path, elements, &b))
+            continue;
+        minX = any ? std::min(minX, b.x) : b.x;
+        minY = any ? std::min(minY, b.y) : b.y;
+        maxX = any ? std::max(maxX, b.x + b.width) : b.x + b.width;
+        maxY = any ? std::max(maxY, b.y + b.height) : b.y + b.height;
+        any = true;
+    }
+    box[0] = minX, box[1] = minY, box[2] = maxX - minX, box[3] = maxY - minY;
+}
+
+void LeaveFrame(WalkContext* context, WalkFrame* frame) {
+    if (!frame->pendingClipPath)
+        return;
+    float box[4];
+    RecordsBox(context->document, frame->firstRecord, frame->state.matrix, box);
+    BuildClipRegion(context, frame->pendingClipPath, frame->pendingRegion, frame->state.matrix,
+                    box);
+}
+
+// A shape element: its path is cut by its clip path and committed.
+void CommitShapeOf(WalkContext* context, const XmlNode* element, ElementRole role,
+                   const std::wstring& declarations, WalkFrame* frame) {
+    // The id is read first: reading can run out of memory, and nothing may
+    // stand between making the path and handing it to the document.
+    const std::wstring& id = XmlAttribute(element, L"id");
+    GfxPath* path = BuildShapePath(element, role, frame->state);
+    if (!path)
+        return;
+    EnterClipPath(context, element, declarations, path, frame);
+    CommitShape(context->document, path, &frame->state, id);
+}
+
+// A use walks its target alone, moved by (x, y) after its own transform.
+bool EnterUse(WalkContext* context, const std::vector<WalkFrame>& stack, const XmlNode* use,
+              WalkFrame* frame) {
+    const XmlNode* target = UseTarget(context, stack, use);
+    if (!target)
+        return false;
+    float x = ViewportLength(XmlAttribute(use, L"x"), frame->viewportWidth, 0);
+    float y = ViewportLength(XmlAttribute(use, L"y"), frame->viewportHeight, 0);
+    frame->state.matrix = Times(frame->state.matrix, Matrix2D{1, 0, 0, 1, x, y});
+    frame->nextChild = target;
+    frame->onlyOne = 1;
+    frame->viaUse = 1;
+    return true;
+}
+
+// Handles one element below the top frame of the stack: a shape is
+// committed, anything with children to walk gets its frame in *frame and
+// true.
+bool VisitElement(WalkContext* context, const std::vector<WalkFrame>& stack, const XmlNode* element,
+                  WalkFrame* frame) {
+    const WalkFrame& parent = stack.back();
+    ElementRole role = RoleOf(element);
+    if (role == RoleSkipped || role == RoleContainer) {
+        if (CountNotDrawnElement(element, context->document))
+            return false;
+    }
+    if (role == RoleSkipped || role == RoleClipPath || !ConditionsHold(element))
+        return false;
+    if (role == RoleSymbol && !IsUseFrame(parent)) // drawn only through a use
+        return false;
+    if (parent.viaUse && ++context->expanded > MaxUseExpansion)
+        return false;
+    *frame = NewFrame(element, parent);
+    ApplyPresentation(element, &parent.state, &frame->state);
+    if (frame->state.displayNone)
+        return false;
+    const std::wstring declarations = ElementDeclarations(element);
+    CountNotDrawnProperties(context, element, declarations, role);
+    if (role >= RoleRect) {
+        CommitShapeOf(context, element, role, declarations, frame);
+        return false;
+    }
+    EnterClipPath(context, element, declarations, nullptr, frame);
+    switch (role) {
+    case RoleSvg:
+    case RoleSymbol:
+        return EnterViewport(context, element, parent, declarations, frame);
+    case RoleUse:
+        return EnterUse(context, stack, element, frame);
+    case RoleSwitch:
+        frame->nextChild = SwitchChoice(element);
+        frame->onlyOne = 1;
+        return true;
+    default:
+        return true;
+    }
+}
+
+// Walks the children of the root frame's element depth-first.
+void RunWalk(WalkContext* context, WalkFrame root) {
     std::vector<WalkFrame> stack;
     stack.reserve(16);
-    stack.push_back(WalkFrame{FirstChildElement(element), 1, std::move(state)});
+    stack.push_back(std::move(root));
     while (!stack.empty()) {
         WalkFrame& top = stack.back();
         const XmlNode* child = top.nextChild;
         if (!child) {
+            LeaveFrame(context, &top);
             stack.pop_back();
             continue;
         }
-        top.nextChild = NextSiblingElement(child);
-        int depth = top.depth + 1;
-        StyleState childState = StyleState();
+        top.nextChild = top.onlyOne ? nullptr : NextSiblingElement(child);
+        WalkFrame frame = WalkFrame();
         // The child is drawn; its own children only while they stay within
         // the depth limit.
-        if (VisitElement(child, document, &top.state, &childState) && depth < MaxWalkDepth)
-            stack.push_back(WalkFrame{FirstChildElement(child), depth, std::move(childState)});
+        if (VisitElement(context, stack, child, &frame) && frame.depth < MaxWalkDepth)
+            stack.push_back(std::move(frame));
     }
+}
+
+// The size of the root viewport: the viewBox's, else the document's own.
+void RootViewport(const SvgDocument* document, WalkFrame* frame) {
+    frame->viewportWidth = document->hasViewBox ? document->viewBoxWidth : document->width;
+    frame->viewportHeight = document->hasViewBox ? document->viewBoxHeight : document->height;
+    if (!(frame->viewportWidth > 0))
+        frame->viewportWidth = 100;
+    if (!(frame->viewportHeight > 0))
+        frame->viewportHeight = 100;
+}
+
+} // namespace
+
+std::wstring OwnProperty(const XmlNode* element, const std::wstring& declarations,
+                         const wchar_t* name) {
+    return GetPropertyValue(element, declarations, name);
+}
+
+void WalkDocument(const XmlNode* root, SvgDocument* document, const StyleState* rootState) {
+    if (!root || !document || !rootState || !XmlIsElement(root))
+        return;
+    WalkContext context = WalkContext();
+    context.document = document;
+    context.ids.root = root;
+    WalkFrame frame = WalkFrame();
+    frame.element = root;
+    frame.nextChild = FirstChildElement(root);
+    frame.state = *rootState;
+    RootViewport(document, &frame);
+    RunWalk(&context, std::move(frame));
+}
+
+void WalkElement(const XmlNode* element, SvgDocument* document, const StyleState* parent) {
+    if (!element || !document || !parent || !XmlIsElement(element))
+        return;
+    const XmlNode* root = element;
+    while (XmlParent(root) && XmlIsElement(XmlParent(root)))
+        root = XmlParent(root);
+    WalkContext context = WalkContext();
+    context.document = document;
+    context.ids.root = root;
+    WalkFrame frame = WalkFrame();
+    frame.element = XmlParent(element);
+    frame.nextChild = element;
+    frame.onlyOne = 1;
+    frame.state = *parent;
+    RootViewport(document, &frame);
+    RunWalk(&context, std::move(frame));
+}
+
+bool IsShapeElement(const XmlNode* element) {
+    return RoleOf(element) >= RoleRect;
+}
+
+bool IsUseElement(const XmlNode* element) {
+    return RoleOf(element) == RoleUse;
+}
+
+GfxPath* BuildElementPath(const XmlNode* element) {
+    ElementRole role = RoleOf(element);
+    if (role < RoleRect)
+        return nullptr;
+    // Relative lengths in a clip path are measured against the defaults.
+    StyleState basis = StyleState();
+    InitRootStyleState(&basis);
+    return BuildShapePath(element, role, basis);
 }
 
 ShapeRecord* AppendShapeRecord(SvgDocument* document) {
@@ -339,10 +717,12 @@ void CommitShape(SvgDocument* document, GfxPath* path, const StyleState* state,
     record->path = path;
     record->hasFill = fillOn;
     record->hasStroke = strokeOn;
+    record->fillOpacity = state->opacity * state->fillOpacity;
+    record->strokeOpacity = state->opacity * state->strokeOpacity;
     if (fillOn)
-        record->fillColor = ScaleAlpha(state->fillColor, state->opacity * state->fillOpacity);
+        record->fillColor = ScaleAlpha(state->fillColor, record->fillOpacity);
     if (strokeOn) {
-        record->strokeColor = ScaleAlpha(state->strokeColor, state->opacity * state->strokeOpacity);
+        record->strokeColor = ScaleAlpha(state->strokeColor, record->strokeOpacity);
         record->strokeWidth = state->strokeWidth;
         record->dashes = state->dashes;
         record->dashOffset = state->dashOffset;
@@ -355,6 +735,7 @@ void CommitShape(SvgDocument* document, GfxPath* path, const StyleState* state,
     record->lineJoin = state->lineJoin;
     record->miterLimit = state->miterLimit > 0 ? state->miterLimit : 4.0f;
     record->matrix = state->matrix;
+    record->clip = state->clip;
     record->id = id;
     if (fillOn)
         record->fillRef = state->fillRef;

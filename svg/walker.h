@@ -15,6 +15,10 @@ struct GfxPath;
 // neither is anything inside them.
 enum { MaxWalkDepth = 256 };
 
+// Handles every child element of the root and everything inside them, with
+// the root's state.
+void WalkDocument(const XmlNode* root, SvgDocument* document, const StyleState* rootState);
+
 // Handles one element and everything inside it, depth-first in document
 // order, with the parent's state. The element counts as one level below the
 // root. Uses an explicit stack, never recursion.
@@ -28,6 +32,12 @@ void CommitShape(SvgDocument* document, GfxPath* path, const StyleState* state,
 // A new all-zero record at the end of the document's list, or null when the
 // larger storage cannot be had (the document is then unchanged).
 ShapeRecord* AppendShapeRecord(SvgDocument* document);
+
+// Whether the element is one of the seven shapes, or a use.
+bool IsShapeElement(const XmlNode* element);
+bool IsUseElement(const XmlNode* element);
+// The path of a shape element, or null (not a shape, or nothing to draw).
+GfxPath* BuildElementPath(const XmlNode* element);
 
 // Path builders: each creates its path in the alternate fill mode and returns
 // null only when the path cannot be created. Geometry stays in user units.

@@ -649,6 +649,17 @@ const std::wstring& XmlAttribute(const XmlNode* node, const wchar_t* name) {
     return EmptyText();
 }
 
+int XmlHasAttribute(const XmlNode* node, const wchar_t* name) {
+    if (!node || !node->name || !name)
+        return 0;
+    for (size_t i = 0; i < node->count; i++) {
+        const XmlAttributeEntry* entry = &node->attributes[i];
+        if (Utf8EqualsWide(entry->name, entry->nameLength, name))
+            return 1;
+    }
+    return 0;
+}
+
 std::wstring XmlTextContent(const XmlNode* node) {
     if (!node)
         return std::wstring();

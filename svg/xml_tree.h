@@ -39,5 +39,7 @@ int XmlElementNamespace(const XmlNode* node);
 // The value of the attribute with exactly this (case-sensitive) name; "" when
 // absent.
 const std::wstring& XmlAttribute(const XmlNode* node, const wchar_t* name);
+// Whether the element has the attribute, even with an empty value.
+int XmlHasAttribute(const XmlNode* node, const wchar_t* name);
 // The concatenated character data of the element's descendants.
 std::wstring XmlTextContent(const XmlNode* node);

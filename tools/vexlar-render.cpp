@@ -15,6 +15,7 @@
 #include "render/graphics.h"
 #include "render/rasterizer.h"
 #include "svg/document.h"
+#include "svg/not_drawn.h"
 #include "svg/report.h"
 #include "svg/scan.h"
 #include "svg/style.h"
@@ -47,6 +48,7 @@ const char Usage[] =
     "  --tint NAME               a tint preset, e.g. \"Warm Sunset\" or \"No Tint\"\n"
     "  --tint-rgb R,G,B,STRENGTH a custom tint, each 0-255\n"
     "  --rotate DEG              clockwise turn about the centre of the area\n"
+    "  --report                  print what the drawing holds that is not drawn\n"
     "  --help                    this text\n"
     "\n"
     "--sheet draws every .svg file of FOLDER as a Layer of that size (default\n"
@@ -75,6 +77,7 @@ struct Options {
     int tintGiven = 0;
     float rotation = 0.0f;
     int sheet = 0; // input is a folder drawn as a contact sheet
+    int report = 0;
 };
 
 std::wstring WideFromAnsi(const char* text) {
@@ -153,6 +156,10 @@ int ParseOptions(int argc, char** argv, Options* o) {
         }
         if (arg.size() < 2 || arg.compare(0, 2, "--") != 0) {
             positional.push_back(arg);
+            continue;
+        }
+        if (arg == "--report") {
+            o->report = 1;
             continue;
         }
         if (i + 1 >= argc)
@@ -252,6 +259,11 @@ int WritePicture(const std::wstring& path, const uint32_t* pixels, int width, in
     return MakeFoldersFor(path) && GfxSavePng(path.c_str(), pixels, width, height);
 }
 
+// The account of what is not drawn, on standard output.
+void PrintNotDrawnReport(const SvgDocument& document) {
+    PrintWide(stdout, NotDrawnReport(&document));
+}
+
 int Render(const Options& o) {
     uintptr_t token = 0;
     if (!GfxStartup(&token)) {
@@ -266,6 +278,8 @@ int Render(const Options& o) {
         PrintWide(stderr, LastReportedError());
         status = 1;
     } else {
+        if (o.report)
+            PrintNotDrawnReport(layer.document);
         std::vector<uint32_t> pixels;
         if (!AllocatePicture(&pixels, o.width, o.height, 0) ||
             !DrawLayerPicture(&layer, pixels.data(), o.width, o.height)) {

@@ -38,6 +38,7 @@ const GoldenCase Cases[] = {
     // at twice the size the dashes and strokes grow with the drawing.
     {"paint.svg", "paint-fit-240x180.png", 240, 180, L"", L"", L"", 255, 0},
     {"paint.svg", "paint-fit-480x360.png", 480, 360, L"", L"", L"", 255, 0},
+    {"icon-gradients.svg", "icon-gradients-fit-192x192.png", 192, 192, L"", L"", L"", 255, 0},
 };
 
 const int ChannelTolerance = 6;

@@ -172,7 +172,7 @@ TEST_F(Rasterizer, CropToContentInFitAndStretchOnly) {
         EXPECT_EQ(10.0f, p.viewY);
         EXPECT_EQ(50.0f, p.viewWidth);
         EXPECT_EQ(50.0f, p.viewHeight);
-        EXPECT_EQ(2.0f, p.innerScale);
+        EXPECT_EQ(2.0f, p.innerScaleX);
         // The content fills the whole buffer.
         Canvas canvas = RenderToCanvas(&t.layer, 100, 100);
         EXPECT_EQ(Red, canvas.At(0, 0));
@@ -182,7 +182,7 @@ TEST_F(Rasterizer, CropToContentInFitAndStretchOnly) {
     ComputeLayerPlacement(&t.layer, 100, 100, &p);
     EXPECT_EQ(0.0f, p.viewX);
     EXPECT_EQ(100.0f, p.viewWidth);
-    EXPECT_EQ(1.0f, p.innerScale);
+    EXPECT_EQ(1.0f, p.innerScaleX);
 
     // Content may reach up to half the view beyond it, no further; a sliver
     // of content (0.5 wide or less) keeps the view.

@@ -28,6 +28,7 @@ static ShapeRecord* AppendWithPath(SvgDocument* document, GfxPath* path) {
     shape->path = path;
     IdentityMatrix(&shape->matrix);
     shape->miterLimit = 4.0f;
+    shape->fillOpacity = shape->strokeOpacity = 1.0f;
     return shape;
 }
 

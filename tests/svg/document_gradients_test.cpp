@@ -30,16 +30,16 @@ TEST_F(DocumentGradientCopy, EarlierDocumentKeepsItsOwnGradients) {
 
     const GradientDef* ga = FindDocumentGradient(&a.document, L"g");
     ASSERT_NE(nullptr, ga);
-    ASSERT_EQ(2, ga->stopCount);
-    EXPECT_EQ(0xFFFF0000u, ga->stops[0].colour);
-    EXPECT_EQ(0xFF0000FFu, ga->stops[1].colour);
+    ASSERT_EQ(2, GradientStopCount(ga));
+    EXPECT_EQ(0xFFFF0000u, GradientStops(ga)[0].colour);
+    EXPECT_EQ(0xFF0000FFu, GradientStops(ga)[1].colour);
     const GradientDef* gb = FindDocumentGradient(&b.document, L"g");
     ASSERT_NE(nullptr, gb);
-    EXPECT_EQ(0xFF00FF00u, gb->stops[0].colour);
-    EXPECT_EQ(0xFFFFFF00u, gb->stops[1].colour);
+    EXPECT_EQ(0xFF00FF00u, GradientStops(gb)[0].colour);
+    EXPECT_EQ(0xFFFFFF00u, GradientStops(gb)[1].colour);
     // The module-wide registry describes the file loaded last.
     ASSERT_NE(nullptr, FindRegisteredGradient(L"g"));
-    EXPECT_EQ(0xFF00FF00u, FindRegisteredGradient(L"g")->stops[0].colour);
+    EXPECT_EQ(0xFF00FF00u, GradientStops(FindRegisteredGradient(L"g"))[0].colour);
 
     // Stroke references are kept too; gradients no shape uses are not.
     ASSERT_NE(nullptr, FindDocumentGradient(&a.document, L"s"));

@@ -203,25 +203,6 @@ TEST_F(WalkerTest, RecordsFollowDocumentOrder) {
     EXPECT_EQ(0xFF000000u, svg[2].fillColor);
 }
 
-TEST_F(WalkerTest, NestedSvgIsAPlainGroup) {
-    LoadedSvg svg;
-    ASSERT_EQ(1, svg.Load(Svg("<svg x='50' y='60' width='5' height='5' viewBox='0 0 1 1' "
-                              "fill='lime'><rect x='1' y='2' width='3' height='4'/></svg>")));
-    ASSERT_EQ(1, svg.Count());
-    EXPECT_EQ(0xFF00FF00u, svg[0].fillColor);
-    const Matrix2D& m = svg[0].matrix;
-    EXPECT_FLOAT_EQ(1, m.a);
-    EXPECT_FLOAT_EQ(0, m.b);
-    EXPECT_FLOAT_EQ(0, m.c);
-    EXPECT_FLOAT_EQ(1, m.d);
-    EXPECT_FLOAT_EQ(0, m.e);
-    EXPECT_FLOAT_EQ(0, m.f);
-    PathContents path = ReadPath(svg[0].path);
-    ASSERT_EQ(4u, path.points.size());
-    EXPECT_FLOAT_EQ(1, path.points[0].x);
-    EXPECT_FLOAT_EQ(2, path.points[0].y);
-}
-
 TEST_F(WalkerTest, RectangleCornerRadii) {
     struct Case {
         const char* attributes;

@@ -35,11 +35,11 @@ inline const XmlNode* FindElementById(const XmlNode* node, const wchar_t* id) {
 
 // Gradient registries and style-sheet rules of the tree, in load order.
 inline void FillDocumentMaps(const XmlNode* root) {
+    ClearStyleSheetRules();
+    CollectStyleSheets(root);
     ClearGradientRegistries();
     RegisterGradientElements(root);
     BuildGradientRegistry();
-    ClearStyleSheetRules();
-    CollectStyleSheets(root);
 }
 
 // The element's state as the walk computes it: the root's state applied in

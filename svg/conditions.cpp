@@ -1,0 +1,55 @@
+#include "svg/conditions.h"
+
+#include "svg/text.h"
+#include "svg/xml_tree.h"
+
+namespace {
+
+std::wstring userLanguage;
+
+// Whether the tag names the language itself or one of its regions.
+bool TagMatches(const std::wstring& tag, const std::wstring& language) {
+    if (language.empty() || tag.size() < language.size())
+        return false;
+    if (tag.compare(0, language.size(), language) != 0)
+        return false;
+    return tag.size() == language.size() || tag[language.size()] == L'-';
+}
+
+bool LanguageListHolds(const std::wstring& list) {
+    std::wstring lowered = LowerText(list);
+    std::wstring user = LowerText(userLanguage);
+    std::wstring userPrimary = user.substr(0, user.find(L'-'));
+    size_t start = 0;
+    while (start <= lowered.size()) {
+        size_t end = lowered.find(L',', start);
+        if (end == std::wstring::npos)
+            end = lowered.size();
+        std::wstring tag = TrimWhiteSpace(lowered.substr(start, end - start));
+        if (TagMatches(tag, L"en") || TagMatches(tag, user) || TagMatches(tag, userPrimary))
+            return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+// The attribute, and whether it is there at all (an empty value counts).
+bool HasAttribute(const XmlNode* element, const wchar_t* name, const std::wstring** value) {
+    *value = &XmlAttribute(element, name);
+    return !(*value)->empty() || XmlHasAttribute(element, name);
+}
+
+} // namespace
+
+void SetUserLanguage(const std::wstring& language) {
+    userLanguage = TrimWhiteSpace(language);
+}
+
+bool ConditionsHold(const XmlNode* element) {
+    const std::wstring* value = nullptr;
+    if (HasAttribute(element, L"requiredExtensions", &value))
+        return false; // no extension is supported
+    if (HasAttribute(element, L"systemLanguage", &value))
+        return LanguageListHolds(*value);
+    return true;
+}

@@ -1,0 +1,28 @@
+#include "svg/not_drawn.h"
+
+#include "svg/document.h"
+
+namespace {
+
+const wchar_t* const KindNames[NotDrawnKindCount] = {
+    L"text",   L"filter effects", L"masks",     L"patterns",        L"markers",
+    L"images", L"foreignObject",  L"animation", L"unsupported CSS",
+};
+
+} // namespace
+
+std::wstring NotDrawnReport(const SvgDocument* document) {
+    std::wstring line = L"not drawn: ";
+    bool any = false;
+    for (int kind = 0; kind < NotDrawnKindCount; kind++) {
+        int count = document->notDrawn[kind];
+        if (count <= 0)
+            continue;
+        if (any)
+            line += L", ";
+        line += KindNames[kind];
+        line += L" (" + std::to_wstring(count) + L")";
+        any = true;
+    }
+    return any ? line : line + L"nothing";
+}

@@ -1,0 +1,29 @@
+// What one walk over a file shares between its parts: the document being
+// filled, the index of ids that references resolve through, the count of
+// elements drawn through «use» and the clip paths being built.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "svg/references.h"
+
+struct SvgDocument;
+struct XmlNode;
+
+// Elements drawn through «use» beyond this many are left out, so that uses
+// of uses (each doubling the last) cannot make a file load for ever.
+enum { MaxUseExpansion = 100000 };
+
+struct WalkContext {
+    SvgDocument* document;
+    IdIndex ids;
+    int expanded; // elements drawn through use so far
+    std::vector<const XmlNode*> clipsInProgress;
+};
+
+// Properties that ApplyPresentation does not read: the inline style first,
+// then the style sheets, then the attribute. The declarations are the
+// element's own, from ElementDeclarations.
+std::wstring OwnProperty(const XmlNode* element, const std::wstring& declarations,
+                         const wchar_t* name);

@@ -1,0 +1,327 @@
+// Document structure: uses, symbols, nested viewports, preserveAspectRatio,
+// clip paths, switches and the count of what is not drawn.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+
+#include "render/graphics.h"
+#include "svg/clip_paths.h"
+#include "svg/conditions.h"
+#include "svg/document.h"
+#include "svg/not_drawn.h"
+#include "svg/viewport.h"
+#include "svg/walk_context.h"
+#include "svg_files.h"
+
+namespace {
+
+class StructureTest : public GraphicsTest {};
+
+std::wstring WideOf(const char* ascii) {
+    return std::wstring(ascii, ascii + std::char_traits<char>::length(ascii));
+}
+
+std::string Svg(const std::string& content) {
+    return "<svg xmlns:xlink='http://www.w3.org/1999/xlink' viewBox='0 0 100 100'>" + content +
+           "</svg>";
+}
+
+const ClipRegion& Region(const LoadedSvg& svg, int number) {
+    return svg.document.clips->regions.at(number - 1);
+}
+
+const ClipShape& RegionShape(const LoadedSvg& svg, int number, int index) {
+    return svg.document.clips->shapes.at(Region(svg, number).firstShape + index);
+}
+
+TEST_F(StructureTest, UseReferencesResolveOrDrawNothing) {
+    const std::string rect = "<rect id='r' width='1' height='1'/>";
+    struct Case {
+        const char* name;
+        std::string content;
+        int records;
+        float firstE; // translation of the first record
+    } cases[] = {
+        {"forward", "<use href='#r' x='5'/>" + rect, 2, 5},
+        {"backward, xlink", rect + "<use xlink:href='#r' x='7'/>", 2, 0},
+        {"href wins over xlink", rect + "<use href='#r' xlink:href='#x' x='3'/>", 2, 0},
+        {"nested", "<use href='#g' x='2'/><defs><g id='g'><use href='#r' x='3'/></g></defs>" + rect,
+         2, 5},
+        {"percent of the viewport", "<use href='#r' x='10%'/>" + rect, 2, 10},
+        {"self", "<use id='u' href='#u'/>", 0, 0},
+        {"ancestor", "<g id='g'><rect width='1' height='1'/><use href='#g'/></g>", 1, 0},
+        {"cycle",
+         "<g id='a'><rect width='1' height='1'/><use href='#b'/></g>"
+         "<g id='b'><rect width='1' height='1'/><use href='#a'/></g>",
+         4, 0},
+        {"missing", "<use href='#nothing'/>", 0, 0},
+        {"other file", "<use href='other.svg#r'/><defs>" + rect + "</defs>", 0, 0},
+        {"symbol in place", "<symbol><rect width='1' height='1'/></symbol>", 0, 0},
+        {"clipPath in place", "<clipPath><rect width='1' height='1'/></clipPath>", 0, 0},
+    };
+    for (const Case& c : cases) {
+        LoadedSvg svg;
+        ASSERT_EQ(1, svg.Load(Svg(c.content))) << c.name;
+        ASSERT_EQ(c.records, svg.Count()) << c.name;
+        if (c.records > 0) {
+            EXPECT_FLOAT_EQ(c.firstE, svg[0].matrix.e) << c.name;
+        }
+    }
+}
+
+TEST_F(StructureTest, UseIsAGroupWithTransformThenTranslationAndPassesItsProperties) {
+    LoadedSvg svg;
+    ASSERT_EQ(1, svg.Load(Svg("<defs><rect id='r' width='1' height='1' stroke='blue'/></defs>"
+                              "<use href='#r' transform='scale(2)' x='3' y='4' fill='red' "
+                              "stroke='lime'/>")));
+    ASSERT_EQ(1, svg.Count());
+    EXPECT_EQ(0xFFFF0000u, svg[0].fillColor);   // inherited from the use
+    EXPECT_EQ(0xFF0000FFu, svg[0].strokeColor); // the element's own wins
+    EXPECT_FLOAT_EQ(2, svg[0].matrix.a);
+    EXPECT_FLOAT_EQ(6, svg[0].matrix.e);
+    EXPECT_FLOAT_EQ(8, svg[0].matrix.f);
+}
+
+TEST_F(StructureTest, SymbolThroughUseGetsAViewportClippedToTheUseSize) {
+    LoadedSvg svg;
+    ASSERT_EQ(1, svg.Load(Svg("<symbol id='s' viewBox='0 0 10 10'><rect width='10' height='10'/>"
+                              "</symbol><use href='#s' x='1' width='20' height='40'/>"
+                              "<use href='#s'/>")));
+    ASSERT_EQ(2, svg.Count());
+    const Matrix2D& m = svg[0].matrix;
+    EXPECT_FLOAT_EQ(2, m.a);
+    EXPECT_FLOAT_EQ(2, m.d);
+    EXPECT_FLOAT_EQ(1, m.e);
+    EXPECT_FLOAT_EQ(10, m.f); // centred: (40 - 20) / 2
+    ASSERT_NE(0, svg[0].clip);
+    const ClipShape& viewport = RegionShape(svg, svg[0].clip, 0);
+    EXPECT_FLOAT_EQ(1, viewport.matrix.e); // the use's rectangle, in the use's space
+    // Without a size the viewport is the whole of the parent's: 100 x 100.
+    EXPECT_FLOAT_EQ(10, svg[1].matrix.a);
+}
+
+TEST_F(StructureTest, NestedSvgViewports) {
+    struct Case {
+        const char* attributes;
+        int records;
+        Matrix2D matrix;
+        bool clipped;
+    } cases[] = {
+        {"x='10' y='20' width='50' height='50'", 1, {1, 0, 0, 1, 10, 20}, true},
+        {"x='10%' width='50%' height='20%' viewBox='0 0 10 10'", 1, {2, 0, 0, 2, 25, 0}, true},
+        {"width='40' height='20' viewBox='0 0 10 10' preserveAspectRatio='none'",
+         1,
+         {4, 0, 0, 2, 0, 0},
+         true},
+        {"width='40' height='20' overflow='visible'", 1, {1, 0, 0, 1, 0, 0}, false},
+        {"width='0' height='20'", 0, {}, false},
+        {"width='-5' height='20'", 0, {}, false},
+    };
+    for (const Case& c : cases) {
+        LoadedSvg svg;
+        ASSERT_EQ(1, svg.Load(Svg(std::string("<svg ") + c.attributes +
+                                  "><rect width='1' height='1'/></svg>")))
+            << c.attributes;
+        ASSERT_EQ(c.records, svg.Count()) << c.attributes;
+        if (!c.records)
+            continue;
+        const Matrix2D& m = svg[0].matrix;
+        EXPECT_FLOAT_EQ(c.matrix.a, m.a) << c.attributes;
+        EXPECT_FLOAT_EQ(c.matrix.d, m.d) << c.attributes;
+        EXPECT_FLOAT_EQ(c.matrix.e, m.e) << c.attributes;
+        EXPECT_FLOAT_EQ(c.matrix.f, m.f) << c.attributes;
+        EXPECT_EQ(c.clipped, svg[0].clip != 0) << c.attributes;
+    }
+}
+
+TEST(ViewportTest, EveryAlignmentWithMeetSliceAndNone) {
+    // A 10 x 20 viewBox into a 40 x 40 viewport: meet scales by 2 (20 x 40,
+    // 20 to spare across), slice by 4 (40 x 80, 40 cut down the height).
+    const ViewBox box = {0, 0, 10, 20};
+    struct Case {
+        const char* text;
+        float scaleX, scaleY, e, f;
+    } cases[] = {
+        {"", 2, 2, 10, 0},
+        {"xMinYMin", 2, 2, 0, 0},
+        {"xMidYMin", 2, 2, 10, 0},
+        {"xMaxYMin meet", 2, 2, 20, 0},
+        {"xMinYMid", 2, 2, 0, 0},
+        {"xMidYMid", 2, 2, 10, 0},
+        {"xMaxYMid", 2, 2, 20, 0},
+        {"xMinYMax", 2, 2, 0, 0},
+        {"xMidYMax", 2, 2, 10, 0},
+        {"xMaxYMax", 2, 2, 20, 0},
+        {"xMinYMin slice", 4, 4, 0, 0},
+        {"xMidYMin slice", 4, 4, 0, 0},
+        {"xMinYMid slice", 4, 4, 0, -20},
+        {"xMaxYMid slice", 4, 4, 0, -20},
+        {"xMidYMax slice", 4, 4, 0, -40},
+        {"defer xMaxYMax slice", 4, 4, 0, -40},
+        {"none", 4, 2, 0, 0},
+        {"none slice", 4, 2, 0, 0},
+        {"xmidymid", 2, 2, 10, 0},        // keywords in any case
+        {"xMinYMin sliced", 2, 2, 10, 0}, // unreadable: the default
+        {"bogus", 2, 2, 10, 0},
+    };
+    for (const Case& c : cases) {
+        Matrix2D m = ViewBoxMatrix(box, ParseAspectRatio(WideOf(c.text)), 0, 0, 40, 40);
+        EXPECT_FLOAT_EQ(c.scaleX, m.a) << c.text;
+        EXPECT_FLOAT_EQ(c.scaleY, m.d) << c.text;
+        EXPECT_FLOAT_EQ(c.e, m.e) << c.text;
+        EXPECT_FLOAT_EQ(c.f, m.f) << c.text;
+    }
+    // The viewBox origin lands on the viewport's corner.
+    Matrix2D m = ViewBoxMatrix({-5, 10, 10, 10}, AspectRatio(), 3, 4, 20, 20);
+    EXPECT_FLOAT_EQ(13, m.e);
+    EXPECT_FLOAT_EQ(-16, m.f);
+}
+
+TEST_F(StructureTest, ClipPathRegions) {
+    LoadedSvg svg;
+    ASSERT_EQ(1, svg.Load(Svg(
+                     "<clipPath id='user' transform='translate(5 0)' clip-rule='evenodd'>"
+                     "<rect width='10' height='10' transform='scale(2)'/>"
+                     "<circle r='1' clip-rule='nonzero'/><g><rect width='1' height='1'/></g>"
+                     "<rect width='1' height='1' display='none'/><text>t</text></clipPath>"
+                     "<clipPath id='box' clipPathUnits='objectBoundingBox' clip-path='url(#user)'>"
+                     "<rect width='0.5' height='1'/></clipPath>"
+                     "<rect id='a' transform='translate(1 2)' x='10' y='20' width='4' height='2' "
+                     "clip-path='url(#user)'/>"
+                     "<rect id='b' x='10' y='20' width='4' height='2' clip-path='url(#box)'/>"
+                     "<rect id='c' width='1' height='1' clip-path='url(#missing)'/>"
+                     "<rect id='d' width='1' height='1' clip-path='url(#a)'/>")));
+    ASSERT_EQ(4, svg.Count());
+    // User space: the element's transform, the clip path's, then the child's.
+    int a = svg[0].clip;
+    ASSERT_NE(0, a);
+    EXPECT_EQ(0, Region(svg, a).parent);
+    ASSERT_EQ(2, Region(svg, a).shapeCount); // groups, hidden children and text add nothing
+    const ClipShape& first = RegionShape(svg, a, 0);
+    EXPECT_FLOAT_EQ(2, first.matrix.a);
+    EXPECT_FLOAT_EQ(6, first.matrix.e);
+    EXPECT_EQ(GfxFillModeAlternate, GfxGetFillMode(first.path)); // from the clip path
+    EXPECT_EQ(GfxFillModeWinding, GfxGetFillMode(RegionShape(svg, a, 1).path));
+    // Bounding-box units scale by the element's box; the clip path's own
+    // clip-path cuts the region as its parent.
+    int b = svg[1].clip;
+    ASSERT_NE(0, b);
+    const ClipShape& boxed = RegionShape(svg, b, 0);
+    EXPECT_FLOAT_EQ(4, boxed.matrix.a);
+    EXPECT_FLOAT_EQ(2, boxed.matrix.d);
+    EXPECT_FLOAT_EQ(10, boxed.matrix.e);
+    EXPECT_FLOAT_EQ(20, boxed.matrix.f);
+    ASSERT_NE(0, Region(svg, b).parent);
+    EXPECT_EQ(2, Region(svg, Region(svg, b).parent).shapeCount);
+    // A reference to nothing, or to something that is no clip path, clips nothing.
+    EXPECT_EQ(0, svg[2].clip);
+    EXPECT_EQ(0, svg[3].clip);
+}
+
+TEST_F(StructureTest, NestedClipsIntersectAndCirclesAreBroken) {
+    LoadedSvg svg;
+    ASSERT_EQ(1,
+              svg.Load(Svg(
+                  "<clipPath id='c1'><rect width='50' height='50'/></clipPath>"
+                  "<clipPath id='c2' clip-path='url(#c2)'><circle r='5'/></clipPath>"
+                  "<clipPath id='c3'><rect width='9' height='9' clip-path='url(#c4)'/></clipPath>"
+                  "<clipPath id='c4'><rect width='9' height='9' clip-path='url(#c3)'/></clipPath>"
+                  "<clipPath id='bb' clipPathUnits='objectBoundingBox'>"
+                  "<rect width='1' height='1'/></clipPath>"
+                  "<g clip-path='url(#c1)'><g clip-path='url(#c2)'><rect width='1' height='1'/>"
+                  "</g></g><rect width='1' height='1' clip-path='url(#c3)'/>"
+                  "<g clip-path='url(#bb)' transform='translate(100 0)'>"
+                  "<rect x='2' y='3' width='4' height='5'/><rect x='10' width='1' height='1'/>"
+                  "</g>")));
+    ASSERT_EQ(4, svg.Count());
+    int inner = svg[0].clip;
+    ASSERT_NE(0, inner);
+    int outer = Region(svg, inner).parent;
+    ASSERT_NE(0, outer);
+    EXPECT_EQ(0, Region(svg, outer).parent);
+    EXPECT_EQ(1, Region(svg, inner).shapeCount); // the self-reference is dropped
+    // c3 -> c4 -> (c3 again: dropped): the child of c4 keeps no clip.
+    const ClipShape& c3Child = RegionShape(svg, svg[1].clip, 0);
+    ASSERT_NE(0, c3Child.clip);
+    EXPECT_EQ(0, RegionShape(svg, c3Child.clip, 0).clip);
+    // A group's bounding box covers all it draws, in its own space.
+    const ClipShape& box = RegionShape(svg, svg[2].clip, 0);
+    EXPECT_EQ(svg[2].clip, svg[3].clip);
+    EXPECT_FLOAT_EQ(9, box.matrix.a);
+    EXPECT_FLOAT_EQ(8, box.matrix.d);
+    EXPECT_FLOAT_EQ(102, box.matrix.e);
+    EXPECT_FLOAT_EQ(0, box.matrix.f);
+}
+
+TEST_F(StructureTest, SwitchDrawsTheFirstChildWhoseConditionsHold) {
+    SetUserLanguage(L"de-CH");
+    struct Case {
+        const char* children;
+        const char* drawn; // id of the one record, "" for none
+    } cases[] = {
+        {"<rect id='a' requiredExtensions='http://example.org/x'/><rect id='b'/><rect id='c'/>",
+         "b"},
+        {"<rect id='a' requiredFeatures='http://www.w3.org/TR/SVG11/feature#Shape'/><rect id='b'/>",
+         "a"},
+        {"<rect id='a' systemLanguage='ru'/><rect id='b' systemLanguage='ru, en-GB'/>", "b"},
+        {"<rect id='a' systemLanguage='fr'/><rect id='b' systemLanguage='de'/>", "b"},
+        {"<rect id='a' systemLanguage='de-CH-1996'/><rect id='b'/>", "a"},
+        {"<rect id='a' systemLanguage='eng'/><rect id='b' systemLanguage=''/>", ""},
+        {"<!-- c --><g id='g'><rect id='a'/></g><rect id='b'/>", "a"},
+    };
+    for (const Case& c : cases) {
+        std::string children = c.children;
+        for (size_t at = children.find("<rect"); at != std::string::npos;
+             at = children.find("<rect", at + 1))
+            children.insert(at + 5, " width='1' height='1'");
+        LoadedSvg svg;
+        ASSERT_EQ(1, svg.Load(Svg("<switch>" + children + "</switch>"))) << c.children;
+        if (!*c.drawn) {
+            EXPECT_EQ(0, svg.Count()) << c.children;
+            continue;
+        }
+        ASSERT_EQ(1, svg.Count()) << c.children;
+        EXPECT_EQ(WideOf(c.drawn), svg[0].id) << c.children;
+    }
+    SetUserLanguage(L"");
+}
+
+TEST_F(StructureTest, WhatIsNotDrawnIsCounted) {
+    LoadedSvg svg;
+    ASSERT_EQ(1, svg.Load(Svg("<pattern id='p'/><text>a</text><text>b</text>"
+                              "<rect width='1' height='1' filter='url(#f)' mask='url(#m)'/>"
+                              "<g style='filter: blur(2px)'><image/><foreignObject/></g>"
+                              "<rect width='1' height='1' fill='url(#p)' marker-end='url(#m)'>"
+                              "<animate/><set/></rect><path d='M0 0' filter='none'/>")));
+    // Animation inside a shape is never walked, so it is not counted.
+    EXPECT_EQ(L"not drawn: text (2), filter effects (2), masks (1), patterns (1), markers (1), "
+              L"images (1), foreignObject (1)",
+              NotDrawnReport(&svg.document));
+    ASSERT_EQ(1, svg.Load(Svg("<g><animateTransform/></g><rect width='1' height='1'/>")));
+    EXPECT_EQ(L"not drawn: animation (1)", NotDrawnReport(&svg.document));
+    ClearSvgDocument(&svg.document);
+    EXPECT_EQ(L"not drawn: nothing", NotDrawnReport(&svg.document));
+}
+
+// Ten levels of ten uses each would draw 10^10 rectangles.
+TEST_F(StructureTest, NestedUsesStopAtTheExpansionBudget) {
+    std::string content = "<defs><rect id='l0' width='1' height='1'/>";
+    for (int level = 1; level <= 10; level++) {
+        content += "<g id='l" + std::to_string(level) + "'>";
+        for (int i = 0; i < 10; i++)
+            content += "<use href='#l" + std::to_string(level - 1) + "'/>";
+        content += "</g>";
+    }
+    content += "</defs><use href='#l10'/>";
+    auto start = std::chrono::steady_clock::now();
+    LoadedSvg svg;
+    ASSERT_EQ(1, svg.Load(Svg(content)));
+    double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_GT(svg.Count(), 1000);
+    EXPECT_LE(svg.Count(), static_cast<int>(MaxUseExpansion));
+    EXPECT_LT(seconds, 30.0); // generous: catches a run-away expansion only
+}
+
+} // namespace
