@@ -25,7 +25,46 @@ struct PathParser {
     Point lastControl;
     int largeArc; // the arc flags keep their values from one arc to the next
     int sweep;
+    std::vector<PathSegment>* segments; // null unless the segments are wanted
 };
+
+void RecordSegment(PathParser& p, int kind, Point from, Point to, Point startDirection,
+                   Point endDirection) {
+    if (p.segments)
+        p.segments->push_back(PathSegment{kind, from.x, from.y, to.x, to.y, startDirection.x,
+                                          startDirection.y, endDirection.x, endDirection.y});
+}
+
+Point Difference(Point to, Point from) {
+    return Point{to.x - from.x, to.y - from.y};
+}
+
+bool IsZero(Point v) {
+    return v.x == 0 && v.y == 0;
+}
+
+void RecordLine(PathParser& p, int kind, Point from, Point to) {
+    Point direction = Difference(to, from);
+    RecordSegment(p, kind, from, to, direction, direction);
+}
+
+// A curve's directions at its ends: towards the first control point that
+// differs from the end.
+void RecordCubic(PathParser& p, Point p0, Point p1, Point p2, Point p3) {
+    Point start = Difference(p1, p0);
+    if (IsZero(start))
+        start = Difference(p2, p0);
+    if (IsZero(start))
+        start = Difference(p3, p0);
+    Point end = Difference(p3, p2);
+    if (IsZero(end))
+        end = Difference(p3, p1);
+    if (IsZero(end))
+        end = Difference(p3, p0);
+    RecordSegment(p, PathSegmentDraw, p0, p3, start, end);
+}
+
+void RecordArc(PathParser& p, Point from, float rx, float ry, float angle, Point to);
 
 bool IsAsciiLetter(wchar_t c) {
     return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z');
@@ -63,6 +102,11 @@ void AddCubic(GfxPath* path, Point p0, Point p1, Point p2, Point p3) {
     GfxAddBezier(path, p0.x, p0.y, p1.x, p1.y, p2.x, p2.y, p3.x, p3.y);
 }
 
+void AddPathCubic(PathParser& p, Point p0, Point p1, Point p2, Point p3) {
+    AddCubic(p.path, p0, p1, p2, p3);
+    RecordCubic(p, p0, p1, p2, p3);
+}
+
 // The reflection of the last control point about the current point when the
 // previous command was one of the given pair of curves, else the current point.
 Point Reflection(const PathParser& p, wchar_t curve, wchar_t smooth) {
@@ -73,11 +117,11 @@ Point Reflection(const PathParser& p, wchar_t curve, wchar_t smooth) {
 }
 
 // A quadratic from p0 with control q to p3, raised to a cubic.
-void AddQuadratic(GfxPath* path, Point p0, Point q, Point p3) {
+void AddQuadratic(PathParser& p, Point p0, Point q, Point p3) {
     const float k = 0.6666667f;
     Point p1 = {p0.x + (q.x - p0.x) * k, p0.y + (q.y - p0.y) * k};
     Point p2 = {p3.x + (q.x - p3.x) * k, p3.y + (q.y - p3.y) * k};
-    AddCubic(path, p0, p1, p2, p3);
+    AddPathCubic(p, p0, p1, p2, p3);
 }
 
 bool MoveTo(PathParser& p, bool relative) {
@@ -86,11 +130,13 @@ bool MoveTo(PathParser& p, bool relative) {
         return false;
     GfxStartFigure(p.path);
     p.current = p.subpathStart = to;
+    RecordLine(p, PathSegmentMove, to, to);
     return true;
 }
 
 void LineFromCurrent(PathParser& p, Point to) {
     GfxAddLine(p.path, p.current.x, p.current.y, to.x, to.y);
+    RecordLine(p, PathSegmentDraw, p.current, to);
     p.current = to;
 }
 
@@ -123,7 +169,7 @@ bool CubicTo(PathParser& p, bool relative) {
     if (!ReadPoint(p, relative, p.current, &c1) || !ReadPoint(p, relative, p.current, &c2) ||
         !ReadPoint(p, relative, p.current, &to))
         return false;
-    AddCubic(p.path, p.current, c1, c2, to);
+    AddPathCubic(p, p.current, c1, c2, to);
     p.current = to;
     p.lastControl = c2;
     return true;
@@ -133,7 +179,7 @@ bool SmoothCubicTo(PathParser& p, bool relative) {
     Point c2, to;
     if (!ReadPoint(p, relative, p.current, &c2) || !ReadPoint(p, relative, p.current, &to))
         return false;
-    AddCubic(p.path, p.current, Reflection(p, L'c', L's'), c2, to);
+    AddPathCubic(p, p.current, Reflection(p, L'c', L's'), c2, to);
     p.current = to;
     p.lastControl = c2;
     return true;
@@ -143,7 +189,7 @@ bool QuadraticTo(PathParser& p, bool relative) {
     Point q, to;
     if (!ReadPoint(p, relative, p.current, &q) || !ReadPoint(p, relative, p.current, &to))
         return false;
-    AddQuadratic(p.path, p.current, q, to);
+    AddQuadratic(p, p.current, q, to);
     p.current = to;
     p.lastControl = q;
     return true;
@@ -154,7 +200,7 @@ bool SmoothQuadraticTo(PathParser& p, bool relative) {
     if (!ReadPoint(p, relative, p.current, &to))
         return false;
     Point q = Reflection(p, L'q', L't');
-    AddQuadratic(p.path, p.current, q, to);
+    AddQuadratic(p, p.current, q, to);
     p.current = to;
     p.lastControl = q;
     return true;
@@ -168,12 +214,14 @@ bool ArcTo(PathParser& p, bool relative) {
         !ReadPoint(p, relative, p.current, &to))
         return false;
     AppendArc(p.path, p.current.x, p.current.y, rx, ry, angle, p.largeArc, p.sweep, to.x, to.y);
+    RecordArc(p, p.current, rx, ry, angle, to);
     p.current = to;
     return true;
 }
 
 void ClosePath(PathParser& p) {
     GfxCloseFigure(p.path);
+    RecordLine(p, PathSegmentClose, p.current, p.subpathStart);
     p.current = p.subpathStart;
 }
 
@@ -220,10 +268,8 @@ wchar_t RepeatedCommand(wchar_t previous) {
     return previous;
 }
 
-} // namespace
-
-void ParsePathData(GfxPath* path, const std::wstring& text) {
-    PathParser p = {path, text, 1, 0, {0, 0}, {0, 0}, {0, 0}, 0, 0};
+void ParsePath(GfxPath* path, const std::wstring& text, std::vector<PathSegment>* segments) {
+    PathParser p = {path, text, 1, 0, {0, 0}, {0, 0}, {0, 0}, 0, 0, segments};
     int length = static_cast<int>(text.size());
     while (p.position <= length) {
         p.position = SkipSeparators(text, p.position);
@@ -243,6 +289,25 @@ void ParsePathData(GfxPath* path, const std::wstring& text) {
             break;
         p.previousCommand = command;
     }
+}
+
+} // namespace
+
+void ParsePathData(GfxPath* path, const std::wstring& text) {
+    ParsePath(path, text, nullptr);
+}
+
+void ParsePathSegments(const std::wstring& text, std::vector<PathSegment>* segments) {
+    GfxPath* path = GfxCreatePath();
+    if (!path)
+        return;
+    try {
+        ParsePath(path, text, segments);
+    } catch (...) { // out of memory: the load fails as a whole
+        GfxDeletePath(path);
+        throw;
+    }
+    GfxDeletePath(path);
 }
 
 // ---- arcs -----------------------------------------------------------------
@@ -320,6 +385,29 @@ bool ArcCentre(float x1, float y1, float rx, float ry, float angle, int largeArc
 Point MapArcPoint(const CentreArc& arc, float x, float y) {
     return Point{arc.cosPhi * x - arc.sinPhi * y + arc.cx,
                  arc.sinPhi * x + arc.cosPhi * y + arc.cy};
+}
+
+// The arc's direction at the angle t (radians) of its ellipse.
+Point ArcDirection(const CentreArc& arc, float t) {
+    float sign = arc.deltaTheta < 0 ? -1.0f : 1.0f;
+    float dx = -arc.rx * std::sin(t) * sign, dy = arc.ry * std::cos(t) * sign;
+    return Point{arc.cosPhi * dx - arc.sinPhi * dy, arc.sinPhi * dx + arc.cosPhi * dy};
+}
+
+// An arc as AppendArc draws it: nothing between equal points, a line when a
+// radius is 0.
+void RecordArc(PathParser& p, Point from, float rx, float ry, float angle, Point to) {
+    if (!p.segments || (from.x == to.x && from.y == to.y))
+        return;
+    if (rx == 0 || ry == 0) {
+        RecordLine(p, PathSegmentDraw, from, to);
+        return;
+    }
+    CentreArc arc;
+    if (!ArcCentre(from.x, from.y, rx, ry, angle, p.largeArc, p.sweep, to.x, to.y, &arc))
+        return;
+    RecordSegment(p, PathSegmentDraw, from, to, ArcDirection(arc, arc.theta1),
+                  ArcDirection(arc, arc.theta1 + arc.deltaTheta));
 }
 
 } // namespace

@@ -2,12 +2,27 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 struct GfxPath;
+
+enum { PathSegmentMove, PathSegmentDraw, PathSegmentClose };
+
+// One command of path data as markers see it: where it starts and ends and
+// the path's directions there (vectors, not normalised; zero where the
+// segment has none). A move starts and ends at its point. Arcs are one
+// segment each, however many curves draw them.
+struct PathSegment {
+    int kind;
+    float x0, y0, x1, y1;
+    float startDx, startDy, endDx, endDy;
+};
 
 // Appends the figures the text describes; stops silently where it stops
 // making sense. Never fails.
 void ParsePathData(GfxPath* path, const std::wstring& text);
+// The segments of the figures ParsePathData appends, in order.
+void ParsePathSegments(const std::wstring& text, std::vector<PathSegment>* segments);
 // An elliptical arc from (x1, y1) to (x2, y2) as cubic Bezier segments.
 void AppendArc(GfxPath* path, float x1, float y1, float rx, float ry, float angle, int largeArc,
                int sweep, float x2, float y2);

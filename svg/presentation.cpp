@@ -6,6 +6,7 @@
 
 #include "svg/element_walk.h"
 #include "svg/paint_reference.h"
+#include "svg/references.h"
 #include "svg/style.h"
 #include "svg/style_sheet.h"
 #include "svg/text.h"
@@ -36,6 +37,9 @@ void InitRootStyleState(StyleState* state) {
     state->nonScalingStroke = 0;
     state->fillRef.clear();
     state->strokeRef.clear();
+    state->markerStart.clear();
+    state->markerMid.clear();
+    state->markerEnd.clear();
     IdentityMatrix(&state->matrix);
 }
 
@@ -389,6 +393,28 @@ void ApplyTransform(const XmlNode* element, Matrix2D* matrix) {
     MultiplyMatrix(&parentMatrix, &own, matrix);
 }
 
+// One of marker-start, -mid and -end (inherited). Its own declaration comes
+// first, then the "marker" shorthand's declaration, then its attribute; as
+// in browsers, there is no "marker" attribute. "inherit" keeps the parent's;
+// anything else names a marker («url(#id)») or none.
+void ApplyMarker(const PropertyReader& reader, const wchar_t* name, std::wstring* id) {
+    TextSpan value = {nullptr, nullptr};
+    const std::wstring& list = *reader.declarations;
+    if (list.empty() || (!FindDeclarationSpan(list, name, std::wcslen(name), &value) &&
+                         !FindDeclarationSpan(list, L"marker", 6, &value)))
+        value = SpanOf(XmlAttribute(reader.element, name));
+    value = TrimSpanBlanks(value);
+    if (IsEmptySpan(value) || MatchesIgnoringCase(value, L"inherit", 7))
+        return;
+    *id = UrlReferenceId(TextOf(value));
+}
+
+void ApplyMarkers(const PropertyReader& reader, StyleState* out) {
+    ApplyMarker(reader, L"marker-start", &out->markerStart);
+    ApplyMarker(reader, L"marker-mid", &out->markerMid);
+    ApplyMarker(reader, L"marker-end", &out->markerEnd);
+}
+
 } // namespace
 
 // The "style" attribute and the style-sheet rules in cascade order; the
@@ -426,6 +452,7 @@ void ApplyPresentation(const XmlNode* element, const StyleState* parent, StyleSt
     ApplyKeyword(reader, L"stroke-linecap", LineCaps, &out->lineCap);
     ApplyKeyword(reader, L"stroke-linejoin", LineJoins, &out->lineJoin);
     ApplyNumber(&reader, L"stroke-miterlimit", &out->miterLimit);
+    ApplyMarkers(reader, out);
 
     ApplyTransform(element, &out->matrix);
 }

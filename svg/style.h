@@ -33,6 +33,8 @@ struct StyleState {
     int nonScalingStroke; // vector-effect: non-scaling-stroke; not inherited
     std::wstring fillRef;
     std::wstring strokeRef;
+    // The ids that marker-start, marker-mid and marker-end name; "" none.
+    std::wstring markerStart, markerMid, markerEnd;
     Matrix2D matrix;
     int clip; // clip region of what is drawn (svg/clip_paths.h), 0 none; set by the walker
 };

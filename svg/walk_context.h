@@ -8,6 +8,7 @@
 
 #include "svg/references.h"
 
+struct StyleState;
 struct SvgDocument;
 struct XmlNode;
 
@@ -20,6 +21,7 @@ struct WalkContext {
     IdIndex ids;
     int expanded; // elements drawn through use so far
     std::vector<const XmlNode*> clipsInProgress;
+    std::vector<const XmlNode*> markersInProgress;
 };
 
 // Properties that ApplyPresentation does not read: the inline style first,
@@ -27,3 +29,11 @@ struct WalkContext {
 // element's own, from ElementDeclarations.
 std::wstring OwnProperty(const XmlNode* element, const std::wstring& declarations,
                          const wchar_t* name);
+
+// Whether the element's "overflow" hides what lies outside its viewport (any
+// value but visible and auto).
+bool ClipsToViewport(const XmlNode* element, const std::wstring& declarations);
+
+// Walks the children of a placed marker with the state (its matrix, clip
+// and viewport already set); each element counts against MaxUseExpansion.
+void WalkMarkerContent(WalkContext* context, const XmlNode* marker, const StyleState& state);

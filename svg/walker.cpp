@@ -20,6 +20,7 @@
 #include "svg/document.h"
 #include "svg/element_walk.h"
 #include "svg/lengths.h"
+#include "svg/markers.h"
 #include "svg/style.h"
 #include "svg/text.h"
 #include "svg/viewport.h"
@@ -223,10 +224,11 @@ void CountNotDrawnProperties(WalkContext* context, const XmlNode* element,
         counts[NotDrawnMask]++;
     if (role < RoleRect)
         return;
-    if (IsSet(OwnProperty(element, declarations, L"marker-start")) ||
-        IsSet(OwnProperty(element, declarations, L"marker-mid")) ||
-        IsSet(OwnProperty(element, declarations, L"marker-end")) ||
-        IsSet(OwnProperty(element, declarations, L"marker")))
+    // Markers are drawn on lines, polylines, polygons and paths only.
+    if (role < RoleLine && (IsSet(OwnProperty(element, declarations, L"marker-start")) ||
+                            IsSet(OwnProperty(element, declarations, L"marker-mid")) ||
+                            IsSet(OwnProperty(element, declarations, L"marker-end")) ||
+                            IsSet(OwnProperty(element, declarations, L"marker"))))
         counts[NotDrawnMarker]++;
     if (IsPatternPaint(context, OwnProperty(element, declarations, L"fill")) ||
         IsPatternPaint(context, OwnProperty(element, declarations, L"stroke")))
@@ -318,12 +320,6 @@ const XmlNode* SwitchChoice(const XmlNode* element) {
 
 bool IsUseFrame(const WalkFrame& frame) {
     return frame.onlyOne && frame.viaUse && NameMatches(XmlLocalName(frame.element), L"use");
-}
-
-bool ClipsToViewport(const XmlNode* element, const std::wstring& declarations) {
-    std::wstring overflow =
-        LowerText(TrimWhiteSpace(OwnProperty(element, declarations, L"overflow")));
-    return overflow != L"visible" && overflow != L"auto";
 }
 
 // Sets up the viewport of a nested svg, or of a symbol or svg drawn by a
@@ -444,7 +440,20 @@ void CommitShapeOf(WalkContext* context, const XmlNode* element, ElementRole rol
     if (!path)
         return;
     EnterClipPath(context, element, declarations, path, frame);
+    std::vector<PathSegment> segments;
+    bool marked = role >= RoleLine && HasMarkers(frame->state);
+    if (marked) {
+        if (role == RolePath)
+            ParsePathSegments(XmlAttribute(element, L"d"), &segments);
+        else
+            LinePathSegments(path, &segments);
+    }
     CommitShape(context->document, path, &frame->state, id);
+    if (marked) {
+        std::vector<MarkerVertex> vertices;
+        MarkerVertices(segments, &vertices);
+        DrawMarkers(context, frame->state, vertices);
+    }
 }
 
 // A use walks its target alone, moved by (x, y) after its own transform.
@@ -542,6 +551,23 @@ void RootViewport(const SvgDocument* document, WalkFrame* frame) {
 std::wstring OwnProperty(const XmlNode* element, const std::wstring& declarations,
                          const wchar_t* name) {
     return GetPropertyValue(element, declarations, name);
+}
+
+bool ClipsToViewport(const XmlNode* element, const std::wstring& declarations) {
+    std::wstring overflow =
+        LowerText(TrimWhiteSpace(OwnProperty(element, declarations, L"overflow")));
+    return overflow != L"visible" && overflow != L"auto";
+}
+
+void WalkMarkerContent(WalkContext* context, const XmlNode* marker, const StyleState& state) {
+    WalkFrame frame = WalkFrame();
+    frame.element = marker;
+    frame.nextChild = FirstChildElement(marker);
+    frame.viaUse = 1; // counted against the expansion budget, as a use's content
+    frame.viewportWidth = state.viewportWidth;
+    frame.viewportHeight = state.viewportHeight;
+    frame.state = state;
+    RunWalk(context, std::move(frame));
 }
 
 void WalkDocument(const XmlNode* root, SvgDocument* document, const StyleState* rootState) {
