@@ -3,14 +3,19 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <memory>
+#include <new>
 #include <utility>
 #include <vector>
 
+#include "render/compositing.h"
 #include "render/gradient_brush.h"
 #include "render/graphics.h"
 #include "render/graphics_owned.h"
 #include "svg/clip_paths.h"
 #include "svg/gradients.h"
+#include "svg/group_layers.h"
+#include "svg/style.h"
 
 // Pen widths are given in world units, so that the world transform scales a
 // stroke with its geometry: a drawing rendered at four times the size shows
@@ -322,55 +327,300 @@ GfxRegion* FullClipRegion(ClipCache* cache, int n, int nesting) {
     return cache->full[n].get();
 }
 
-// Sets the clip of the next records: the Layer's rectangle cut down to the
-// record's clip region. False when the region cannot be made.
-bool SetRecordClip(GfxGraphics* graphics, const LayerPlacement& p, ClipCache* cache, int clip) {
-    GfxSetWorldTransform(graphics, nullptr);
-    GfxSetClipRect(graphics, p.offsetX, p.offsetY, p.clipWidth, p.clipHeight);
-    if (!clip)
-        return true;
-    GfxRegion* region = FullClipRegion(cache, clip, 0);
-    if (!region)
+// Offscreen pixels one render may take for its layers and masks, in all.
+// A layer past it is drawn shape by shape on the bitmap below, each shape
+// faded by the layer's opacity and unmasked, and counted for the not-drawn
+// report. It bounds both the memory and the time a render spends on layers.
+size_t OffscreenPixelBudget = DefaultOffscreenPixelBudget;
+
+// A bitmap being drawn on: the Layer's buffer or a layer's offscreen one.
+// Its objects are owned, so that an allocation failing halfway through a
+// drawing leaves nothing behind.
+struct Surface {
+    GfxOwned<GfxGraphics> graphics;
+    uint32_t* pixels;
+    int left, top, width, height; // its place in the Layer's buffer
+    GfxOwned<GfxMatrix> base;     // the document's space into the bitmap
+    ClipCache clips;
+    int clip; // the clip region the graphics' clip is set to
+    bool clipUsable;
+    std::vector<uint32_t> storage; // an offscreen bitmap's pixels
+};
+
+struct RenderState {
+    const SvgDocument* document;
+    const LayerPlacement* placement;
+    GfxMatrix* base; // the document's space into the Layer's buffer
+    size_t offscreenPixels;
+    int faded; // layers drawn shape by shape
+};
+
+// A layer being drawn. Past the budget it draws on the surface below, with
+// its opacity folded into its shapes' fade.
+struct OpenLayer {
+    int number;
+    Surface* surface;             // where its shapes draw; null when none of them shows
+    std::unique_ptr<Surface> own; // the layer's own surface, when it has one
+    float fade;                   // what its shapes' paint is faded by
+};
+
+// The clip rectangle of the Layer's area, in the surface's pixels.
+void SetAreaClip(const RenderState& r, Surface* s) {
+    const LayerPlacement& p = *r.placement;
+    GfxSetWorldTransform(s->graphics.get(), nullptr);
+    GfxSetClipRect(s->graphics.get(), p.offsetX - static_cast<float>(s->left),
+                   p.offsetY - static_cast<float>(s->top), p.clipWidth, p.clipHeight);
+}
+
+// Starts drawing on width x height pixels placed at (left, top) in the
+// Layer's buffer; false when no graphics object could be made.
+bool StartSurface(const RenderState& r, Surface* s, uint32_t* pixels, int left, int top, int width,
+                  int height) {
+    s->pixels = pixels;
+    s->left = left, s->top = top, s->width = width, s->height = height;
+    float e[6];
+    GfxGetMatrixElements(r.base, e);
+    s->base.reset(GfxCreateMatrix6(e[0], e[1], e[2], e[3], e[4], e[5]));
+    if (!s->base)
         return false;
-    GfxIntersectClipRegion(graphics, region);
+    s->graphics.reset(GfxCreateGraphicsOnPixels(pixels, width, height));
+    if (!s->graphics)
+        return false;
+    GfxTranslateMatrix(s->base.get(), -static_cast<float>(left), -static_cast<float>(top));
+    GfxSetHighQuality(s->graphics.get());
+    SetAreaClip(r, s);
+    s->clips.clips = r.document->clips;
+    s->clips.base = s->base.get();
+    if (r.document->clips)
+        s->clips.full.resize(r.document->clips->regions.size() + 1);
+    s->clip = 0;
+    s->clipUsable = true;
     return true;
 }
 
-void DrawShapes(GfxGraphics* graphics, const SvgDocument& document, const LayerPlacement& p,
-                GfxMatrix* base) {
-    ClipCache cache = {document.clips, base, {}};
-    if (document.clips)
-        cache.full.resize(document.clips->regions.size() + 1);
-    int clip = 0;
-    bool clipUsable = true;
-    for (int i = 0; i < document.shapeCount; i++) {
-        const ShapeRecord& shape = document.shapes[i];
+// Ends drawing; the pixels are complete once this returns.
+void EndSurface(Surface* s) {
+    s->clips.full.clear();
+    s->graphics.reset();
+    s->base.reset();
+}
+
+// Sets the clip of the next records: the Layer's rectangle cut down to the
+// record's clip region. False when the region cannot be made.
+bool SetRecordClip(const RenderState& r, Surface* s, int clip) {
+    SetAreaClip(r, s);
+    if (!clip)
+        return true;
+    GfxRegion* region = FullClipRegion(&s->clips, clip, 0);
+    if (!region)
+        return false;
+    GfxIntersectClipRegion(s->graphics.get(), region);
+    return true;
+}
+
+struct PixelRect {
+    int left, top, right, bottom; // right and bottom exclusive
+};
+
+// The pixels of the surface the layer's bounds cover on the device, within
+// the Layer's area, with a pixel to spare for anti-aliasing; false when none.
+bool LayerRect(const RenderState& r, const GroupLayer& layer, const Surface& below,
+               PixelRect* rect) {
+    if (!layer.hasBounds)
+        return false;
+    float e[6];
+    GfxGetMatrixElements(r.base, e);
+    const float xs[2] = {layer.minX, layer.maxX}, ys[2] = {layer.minY, layer.maxY};
+    double minX = HUGE_VAL, minY = HUGE_VAL, maxX = -HUGE_VAL, maxY = -HUGE_VAL;
+    for (float x : xs) {
+        for (float y : ys) {
+            double dx = e[0] * x + e[2] * y + e[4], dy = e[1] * x + e[3] * y + e[5];
+            minX = std::min(minX, dx), maxX = std::max(maxX, dx);
+            minY = std::min(minY, dy), maxY = std::max(maxY, dy);
+        }
+    }
+    const LayerPlacement& p = *r.placement;
+    minX = std::max({minX - 1, static_cast<double>(p.offsetX), static_cast<double>(below.left)});
+    minY = std::max({minY - 1, static_cast<double>(p.offsetY), static_cast<double>(below.top)});
+    maxX = std::min({maxX + 1, static_cast<double>(p.offsetX) + p.clipWidth,
+                     static_cast<double>(below.left) + below.width});
+    maxY = std::min({maxY + 1, static_cast<double>(p.offsetY) + p.clipHeight,
+                     static_cast<double>(below.top) + below.height});
+    if (!(minX < maxX && minY < maxY)) // also not-a-number
+        return false;
+    rect->left = static_cast<int>(std::floor(minX));
+    rect->top = static_cast<int>(std::floor(minY));
+    rect->right = static_cast<int>(std::ceil(maxX));
+    rect->bottom = static_cast<int>(std::ceil(maxY));
+    return rect->left < rect->right && rect->top < rect->bottom;
+}
+
+// A transparent offscreen surface over the rectangle; null past the budget
+// or when the memory cannot be had.
+std::unique_ptr<Surface> NewOffscreen(RenderState* r, const PixelRect& rect) {
+    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+    const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
+    if (count > OffscreenPixelBudget - std::min(r->offscreenPixels, OffscreenPixelBudget))
+        return nullptr;
+    std::unique_ptr<Surface> s(new (std::nothrow) Surface());
+    if (!s)
+        return nullptr;
+    try {
+        s->storage.assign(count, 0);
+    } catch (const std::bad_alloc&) {
+        return nullptr; // drawn without the bitmap instead
+    }
+    if (!StartSurface(*r, s.get(), s->storage.data(), rect.left, rect.top, width, height))
+        return nullptr;
+    r->offscreenPixels += count;
+    return s;
+}
+
+void OpenOneLayer(RenderState* r, std::vector<OpenLayer>* open, int number, Surface* root) {
+    Surface* below = open->empty() ? root : open->back().surface;
+    OpenLayer entry = {number, nullptr, nullptr, open->empty() ? 1.0f : open->back().fade};
+    const GroupLayer* layer = GroupLayerOf(r->document, number);
+    PixelRect rect;
+    if (below && layer && !layer->used) {
+        entry.surface = below;
+    } else if (below && layer && layer->opacity > 0 && LayerRect(*r, *layer, *below, &rect)) {
+        entry.own = NewOffscreen(r, rect);
+        if (entry.own) {
+            entry.surface = entry.own.get();
+            entry.fade = 1;
+        } else {
+            r->faded++;
+            entry.surface = below;
+            entry.fade *= layer->opacity;
+        }
+    }
+    open->push_back(std::move(entry));
+}
+
+// Opens the layers between the innermost open one and the record's.
+void OpenLayersDownTo(RenderState* r, std::vector<OpenLayer>* open, int number, Surface* root) {
+    const int top = open->empty() ? 0 : open->back().number;
+    if (number == top)
+        return;
+    std::vector<int> chain;
+    for (int n = number; n != top && n > 0;) {
+        chain.push_back(n);
+        const GroupLayer* layer = GroupLayerOf(r->document, n);
+        n = layer ? layer->parent : 0;
+    }
+    for (size_t i = chain.size(); i-- > 0;)
+        OpenOneLayer(r, open, chain[i], root);
+}
+
+void DrawRecords(RenderState* r, const ShapeRecord* shapes, int count, Surface* root);
+
+// What the mask lets through at each pixel of the surface: its content drawn
+// on a bitmap of the same place, read as luminance or alpha. False when the
+// bitmap is past the budget or the memory cannot be had.
+bool MaskCoverageOver(RenderState* r, int number, const Surface& over,
+                      std::vector<uint8_t>* coverage) {
+    const LayerMask* mask = LayerMaskOf(r->document, number);
+    if (!mask)
+        return false;
+    const PixelRect rect = {over.left, over.top, over.left + over.width, over.top + over.height};
+    std::unique_ptr<Surface> s = NewOffscreen(r, rect);
+    if (!s)
+        return false;
+    DrawRecords(r, mask->content.shapes, mask->content.count, s.get());
+    EndSurface(s.get());
+    try {
+        coverage->resize(s->storage.size());
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    MaskCoverage(s->pixels, s->storage.size(), mask->luminance, coverage->data());
+    return true;
+}
+
+// Closes the innermost open layer: its own bitmap is composited onto the
+// surface below with its opacity and mask. A mask that cannot be drawn
+// leaves the layer unmasked, counted with the faded layers.
+void CloseLayer(RenderState* r, std::vector<OpenLayer>* open, Surface* root) {
+    OpenLayer entry = std::move(open->back());
+    open->pop_back();
+    if (!entry.own)
+        return;
+    Surface* below = open->empty() ? root : open->back().surface;
+    const float fadeBelow = open->empty() ? 1.0f : open->back().fade;
+    Surface* own = entry.own.get();
+    EndSurface(own);
+    const GroupLayer* layer = GroupLayerOf(r->document, entry.number);
+    std::vector<uint8_t> coverage;
+    if (layer->mask && !MaskCoverageOver(r, layer->mask, *own, &coverage))
+        r->faded++;
+    CompositeLayer(below->pixels, below->width, own->left - below->left, own->top - below->top,
+                   own->pixels, own->width, own->height, layer->opacity * fadeBelow,
+                   coverage.empty() ? nullptr : coverage.data());
+}
+
+// A shape drawn inside layers past the budget: its paint faded by theirs.
+void PaintFadedShape(GfxGraphics* graphics, const SvgDocument& document, const ShapeRecord& shape,
+                     GfxMatrix* base, float fade) {
+    if (fade >= 1) {
+        PaintShape(graphics, document, shape, base);
+        return;
+    }
+    ShapeRecord faded = shape; // shares the path, which the original owns
+    faded.fillColor = ScaleAlpha(shape.fillColor, fade);
+    faded.strokeColor = ScaleAlpha(shape.strokeColor, fade);
+    faded.fillOpacity *= fade;
+    faded.strokeOpacity *= fade;
+    PaintShape(graphics, document, faded, base);
+}
+
+// Draws the records in order on the root surface, each inside its layers:
+// a layer opens at its first record and closes after its last (a layer's
+// records follow one another).
+void DrawRecords(RenderState* r, const ShapeRecord* shapes, int count, Surface* root) {
+    std::vector<OpenLayer> open;
+    for (int i = 0; i < count; i++) {
+        const ShapeRecord& shape = shapes[i];
         if (!shape.path)
             continue;
-        if (shape.clip != clip) {
-            clip = shape.clip;
-            clipUsable = SetRecordClip(graphics, p, &cache, clip);
+        while (!open.empty() && !LayerIsWithin(r->document, shape.layer, open.back().number))
+            CloseLayer(r, &open, root);
+        OpenLayersDownTo(r, &open, shape.layer, root);
+        Surface* s = open.empty() ? root : open.back().surface;
+        if (!s)
+            continue;
+        if (shape.clip != s->clip) {
+            s->clip = shape.clip;
+            s->clipUsable = SetRecordClip(*r, s, shape.clip);
         }
-        if (clipUsable)
-            PaintShape(graphics, document, shape, base);
+        if (s->clipUsable)
+            PaintFadedShape(s->graphics.get(), *r->document, shape, s->base.get(),
+                            open.empty() ? 1.0f : open.back().fade);
     }
+    while (!open.empty())
+        CloseLayer(r, &open, root);
 }
 
 // Draws every shape; returns 0 when no graphics object could be made.
+// *faded counts the layers drawn shape by shape.
 int DrawDocument(const Layer* layer, const LayerPlacement& p, uint32_t* pixels, int width,
-                 int height) {
-    GfxOwned<GfxGraphics> graphics(GfxCreateGraphicsOnPixels(pixels, width, height));
-    if (!graphics)
-        return 0;
-    GfxSetHighQuality(graphics.get());
-    GfxSetClipRect(graphics.get(), p.offsetX, p.offsetY, p.clipWidth, p.clipHeight);
+                 int height, int* faded) {
     GfxOwned<GfxMatrix> base(CreateBaseMatrix(p, layer->rotation));
-    if (base)
-        DrawShapes(graphics.get(), layer->document, p, base.get());
+    if (!base)
+        return 0;
+    RenderState r = {&layer->document, &p, base.get(), 0, 0};
+    Surface root = Surface();
+    if (!StartSurface(r, &root, pixels, 0, 0, width, height))
+        return 0;
+    DrawRecords(&r, layer->document.shapes, layer->document.shapeCount, &root);
+    *faded = r.faded;
     return 1;
 }
 
 } // namespace
+
+void SetOffscreenPixelBudget(size_t pixels) {
+    OffscreenPixelBudget = pixels;
+}
 
 void ComputeLayerPlacement(const Layer* layer, int width, int height, LayerPlacement* p) {
     const SvgDocument& document = layer->document;
@@ -415,8 +665,10 @@ int RenderLayerPixels(Layer* layer, uint32_t* pixels, int width, int height) {
 
     LayerPlacement placement;
     ComputeLayerPlacement(layer, width, height, &placement);
-    if (!DrawDocument(layer, placement, pixels, width, height))
+    int faded = 0;
+    if (!DrawDocument(layer, placement, pixels, width, height, &faded))
         return 0;
+    layer->document.notDrawn[NotDrawnFadedLayers] = faded;
 
     const int pixelCount = static_cast<int>(count);
     ApplyOpacity(pixels, pixelCount, layer->opacity);

@@ -3,6 +3,7 @@
 // rotation, then runs the opacity, tint and premultiply passes.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "layers/layer.h"
@@ -34,6 +35,14 @@ void ComputeLayerPlacement(const Layer* layer, int width, int height, LayerPlace
 // cleared when no graphics object could be made on it; 1 when drawn. An
 // out-of-range layoutMode is stored back as fit (0).
 int RenderLayerPixels(Layer* layer, uint32_t* pixels, int width, int height);
+
+// Groups with an opacity below 1 or a mask are drawn into offscreen bitmaps,
+// 128 MB at most over one render; past that, a group's shapes are drawn
+// directly, each faded by the group's opacity, and the document's
+// notDrawn[NotDrawnFadedLayers] counts such groups of the last render.
+enum : size_t { DefaultOffscreenPixelBudget = size_t(1) << 25 };
+// Sets the budget in pixels (tests use a small one to see the fallback).
+void SetOffscreenPixelBudget(size_t pixels);
 
 // Renders the layer into its own bitmap (pixels, bitmapWidth x bitmapHeight)
 // and premultiplies the result for the per-pixel-alpha window update. Does

@@ -8,6 +8,7 @@
 #include "svg/element_walk.h"
 #include "svg/file_access.h"
 #include "svg/gradients.h"
+#include "svg/group_layers.h"
 #include "svg/lengths.h"
 #include "svg/paint_reference.h"
 #include "svg/report.h"
@@ -21,14 +22,9 @@
 void ClearSvgDocument(SvgDocument* document) {
     if (!document)
         return;
-    for (int i = 0; i < document->shapeCount; i++) {
-        if (document->shapes[i].path)
-            GfxDeletePath(document->shapes[i].path);
-    }
-    delete[] document->shapes; // the records' strings go with them
-    document->shapes = nullptr;
-    document->shapeCount = 0;
-    document->shapeCapacity = 0;
+    RecordList records = RecordList();
+    SwapRecords(document, &records);
+    ReleaseRecords(&records); // the records' paths and strings go with them
     document->hasViewBox = 0;
     document->contentMinX = document->contentMinY = 0;
     document->contentMaxX = document->contentMaxY = 0;
@@ -38,6 +34,7 @@ void ClearSvgDocument(SvgDocument* document) {
         count = 0;
     ReleaseDocumentGradients(document);
     ReleaseDocumentClips(document);
+    ReleaseDocumentLayers(document);
 }
 
 // Four numbers; a missing one reads as 0, and reading goes on only from a

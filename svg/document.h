@@ -11,6 +11,7 @@
 struct GfxPath;
 struct DocumentGradients;
 struct DocumentClips;
+struct DocumentLayers;
 struct XmlNode;
 
 // One drawn element. A new record starts with every field zero.
@@ -36,7 +37,8 @@ struct ShapeRecord {
     int nonScalingStroke; // the stroke width is in pixels, whatever the transforms
     float fillOpacity;    // opacity x fill-opacity, for a gradient's colours
     float strokeOpacity;  // opacity x stroke-opacity
-    int clip; // number of the clip region that cuts the record (svg/clip_paths.h), 0 none
+    int clip;  // number of the clip region that cuts the record (svg/clip_paths.h), 0 none
+    int layer; // number of the innermost group layer it is drawn in (svg/group_layers.h), 0 none
 };
 
 // What a file holds that is left out or drawn only approximately, counted
@@ -51,6 +53,7 @@ enum NotDrawnKind {
     NotDrawnForeignObject,
     NotDrawnAnimation,
     NotDrawnCss,
+    NotDrawnFadedLayers, // set by the last render: layers past the offscreen budget
     NotDrawnKindCount
 };
 
@@ -66,8 +69,9 @@ struct SvgDocument {
     float contentMinX, contentMinY, contentMaxX, contentMaxY;
     int hasContentBounds;
     DocumentGradients* gradients;
-    AspectRatio aspect;   // the root's preserveAspectRatio
-    DocumentClips* clips; // owned; null when nothing is clipped
+    AspectRatio aspect;     // the root's preserveAspectRatio
+    DocumentClips* clips;   // owned; null when nothing is clipped
+    DocumentLayers* layers; // owned; null when nothing is drawn as a layer
     int notDrawn[NotDrawnKindCount];
 };
 

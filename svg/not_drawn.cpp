@@ -5,8 +5,16 @@
 namespace {
 
 const wchar_t* const KindNames[NotDrawnKindCount] = {
-    L"text",   L"filter effects", L"masks",     L"patterns",        L"markers",
-    L"images", L"foreignObject",  L"animation", L"unsupported CSS",
+    L"text",
+    L"filter effects",
+    L"masks",
+    L"patterns",
+    L"markers",
+    L"images",
+    L"foreignObject",
+    L"animation",
+    L"unsupported CSS",
+    L"layers past the offscreen budget, faded shape by shape",
 };
 
 } // namespace

@@ -36,7 +36,8 @@ struct StyleState {
     // The ids that marker-start, marker-mid and marker-end name; "" none.
     std::wstring markerStart, markerMid, markerEnd;
     Matrix2D matrix;
-    int clip; // clip region of what is drawn (svg/clip_paths.h), 0 none; set by the walker
+    int clip;  // clip region of what is drawn (svg/clip_paths.h), 0 none; set by the walker
+    int layer; // group layer of what is drawn (svg/group_layers.h), 0 none; set by the walker
 };
 
 // The state of the root before its own attributes: colour black, opaque black

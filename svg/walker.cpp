@@ -19,6 +19,7 @@
 #include "svg/conditions.h"
 #include "svg/document.h"
 #include "svg/element_walk.h"
+#include "svg/group_layers.h"
 #include "svg/lengths.h"
 #include "svg/markers.h"
 #include "svg/style.h"
@@ -266,6 +267,9 @@ struct WalkFrame {
     const XmlNode* pendingClipPath;
     int pendingRegion;
     int firstRecord;
+    // The group layer the element opened, ended with the frame.
+    int layer;
+    int layerFirstRecord;
     StyleState state;
 };
 
@@ -421,13 +425,44 @@ void RecordsBox(const SvgDocument* document, int first, const Matrix2D& space, f
     box[0] = minX, box[1] = minY, box[2] = maxX - minX, box[3] = maxY - minY;
 }
 
-void LeaveFrame(WalkContext* context, WalkFrame* frame) {
-    if (!frame->pendingClipPath)
+bool DrawsOneKindOfPaint(const StyleState& state) {
+    bool fills = state.hasFill && (state.fillColor >> 24) > 0;
+    bool strokes = state.hasStroke && (state.strokeColor >> 24) > 0 && state.strokeWidth > 0;
+    return fills != strokes;
+}
+
+// An element with an opacity below 1 is drawn as a layer of its own, inside
+// which its children draw at full opacity. A shape that only fills or only
+// strokes fades its paint instead, which draws the same.
+void OpenGroupLayer(WalkContext* context, const StyleState& parent, ElementRole role,
+                    WalkFrame* frame) {
+    StyleState& state = frame->state;
+    if (!(parent.opacity > 0) || !(state.opacity < parent.opacity))
         return;
-    float box[4];
-    RecordsBox(context->document, frame->firstRecord, frame->state.matrix, box);
-    BuildClipRegion(context, frame->pendingClipPath, frame->pendingRegion, frame->state.matrix,
-                    box);
+    if (role >= RoleRect && DrawsOneKindOfPaint(state))
+        return;
+    int layer = AddGroupLayer(context->document, state.layer, state.opacity / parent.opacity);
+    if (!layer)
+        return;
+    state.layer = layer;
+    state.opacity = parent.opacity;
+    frame->layer = layer;
+    frame->layerFirstRecord = context->document->shapeCount;
+}
+
+void CloseGroupLayer(WalkContext* context, WalkFrame* frame) {
+    if (frame->layer)
+        FinishGroupLayer(context->document, frame->layer, frame->layerFirstRecord);
+}
+
+void LeaveFrame(WalkContext* context, WalkFrame* frame) {
+    if (frame->pendingClipPath) {
+        float box[4];
+        RecordsBox(context->document, frame->firstRecord, frame->state.matrix, box);
+        BuildClipRegion(context, frame->pendingClipPath, frame->pendingRegion, frame->state.matrix,
+                        box);
+    }
+    CloseGroupLayer(context, frame);
 }
 
 // A shape element: its path is cut by its clip path and committed.
@@ -494,8 +529,10 @@ bool VisitElement(WalkContext* context, const std::vector<WalkFrame>& stack, con
         return false;
     const std::wstring declarations = ElementDeclarations(element);
     CountNotDrawnProperties(context, element, declarations, role);
+    OpenGroupLayer(context, parent.state, role, frame);
     if (role >= RoleRect) {
         CommitShapeOf(context, element, role, declarations, frame);
+        CloseGroupLayer(context, frame);
         return false;
     }
     EnterClipPath(context, element, declarations, nullptr, frame);
@@ -762,6 +799,7 @@ void CommitShape(SvgDocument* document, GfxPath* path, const StyleState* state,
     record->miterLimit = state->miterLimit > 0 ? state->miterLimit : 4.0f;
     record->matrix = state->matrix;
     record->clip = state->clip;
+    record->layer = state->layer;
     record->id = id;
     if (fillOn)
         record->fillRef = state->fillRef;

@@ -164,9 +164,11 @@ TEST_F(WalkerTest, PaintsAndOpacitiesOfRecords) {
     EXPECT_EQ(0, svg[0].hasStroke);
     EXPECT_EQ(0u, svg[0].strokeColor);
     EXPECT_EQ(0.0f, svg[0].strokeWidth);
-    // 0.5 x 0.5 = 0.25 of 255 is 63.75, rounded to 64; the stroke has 0.125.
-    EXPECT_EQ(0x40FF0000u, svg[1].fillColor);
-    EXPECT_EQ(0x200000FFu, svg[1].strokeColor);
+    // Fill and stroke under opacity: the shape is drawn in its own layer (in
+    // the group's), so its paint keeps its own opacities only.
+    EXPECT_EQ(0xFFFF0000u, svg[1].fillColor);
+    EXPECT_EQ(0x800000FFu, svg[1].strokeColor);
+    EXPECT_EQ(2, svg[1].layer);
     EXPECT_FLOAT_EQ(1, svg[1].strokeWidth);
     EXPECT_EQ(1, svg[1].fillRule);
     EXPECT_EQ(GfxFillModeWinding, GfxGetFillMode(svg[1].path));

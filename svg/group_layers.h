@@ -1,0 +1,52 @@
+// Groups drawn as layers: an element with an opacity below 1 or a mask is
+// drawn into a bitmap of its own, which is then composited with its opacity
+// and mask. Records carry the number of their innermost layer; a mask keeps
+// its own records, walked once for every element it masks.
+#pragma once
+
+#include <vector>
+
+struct ShapeRecord;
+struct SvgDocument;
+
+// Records drawn into an offscreen bitmap of their own (a mask's content).
+struct RecordList {
+    ShapeRecord* shapes; // owned, with their paths
+    int count, capacity;
+};
+
+struct GroupLayer {
+    int parent;                   // enclosing layer number, 0 none
+    float opacity;                // 0..1
+    int mask;                     // mask number, 0 none
+    int used;                     // 0: drawn as plain records (folded, or nothing inside)
+    float minX, minY, maxX, maxY; // document-space bounds of its records, strokes included
+    int hasBounds;
+};
+
+struct LayerMask {
+    RecordList content;
+    int luminance; // 1: the content's luminance masks; 0: its alpha (mask-type: alpha)
+};
+
+struct DocumentLayers {
+    std::vector<GroupLayer> layers; // layer n is layers[n - 1]
+    std::vector<LayerMask> masks;   // mask n is masks[n - 1]
+};
+
+// A new layer inside parent; its number, or 0 when no storage can be had.
+int AddGroupLayer(SvgDocument* document, int parent, float opacity);
+GroupLayer* GroupLayerOf(const SvgDocument* document, int layer);
+const LayerMask* LayerMaskOf(const SvgDocument* document, int mask);
+// Ends a layer whose records are the document's records from first on: takes
+// their bounds, and folds a maskless layer holding one record that only
+// fills or only strokes into that record (its colours fade instead), which
+// draws the same without an offscreen bitmap.
+void FinishGroupLayer(SvgDocument* document, int layer, int first);
+// Whether record layer lies inside layer ancestor (or is it).
+bool LayerIsWithin(const SvgDocument* document, int layer, int ancestor);
+// Exchanges the document's records with the list's: a walk into an empty
+// list fills it, and a second exchange gives the document its records back.
+void SwapRecords(SvgDocument* document, RecordList* list);
+void ReleaseRecords(RecordList* list);
+void ReleaseDocumentLayers(SvgDocument* document);

@@ -1,0 +1,112 @@
+// Group layers: which elements the walker draws as layers, and the
+// compositing arithmetic the rasterizer applies to their bitmaps.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "render/compositing.h"
+#include "svg/group_layers.h"
+#include "svg_files.h"
+
+namespace {
+
+class LayersTest : public GraphicsTest {};
+
+std::string Svg(const std::string& content) {
+    return "<svg xmlns='http://www.w3.org/2000/svg' viewBox='0 0 100 100'>" + content + "</svg>";
+}
+
+TEST(Compositing, LayerOverTargetWithOpacityAndCoverage) {
+    struct Case {
+        const char* name;
+        uint32_t target, layer;
+        float opacity;
+        int coverage; // -1: none
+        uint32_t expected;
+    } cases[] = {
+        {"opaque layer replaces", 0xFF0000FFu, 0xFFFF0000u, 1.0f, -1, 0xFFFF0000u},
+        {"onto transparent keeps colour", 0x00000000u, 0xFF00FF00u, 0.5f, -1, 0x8000FF00u},
+        {"half over opaque blends", 0xFF0000FFu, 0xFFFF0000u, 0.5f, -1, 0xFF80007Fu},
+        {"coverage scales alpha", 0x00000000u, 0xFFFFFFFFu, 1.0f, 64, 0x40FFFFFFu},
+        {"coverage 0 leaves target", 0xFF123456u, 0xFFFFFFFFu, 1.0f, 0, 0xFF123456u},
+        {"opacity 0 leaves target", 0xFF123456u, 0xFFFFFFFFu, 0.0f, -1, 0xFF123456u},
+        // Half red over half blue: alpha 1 - 0.5 x 0.5; red weighs 0.5, blue 0.25.
+        {"translucent over translucent", 0x800000FFu, 0x80FF0000u, 1.0f, -1, 0xC0AA0055u},
+    };
+    for (const Case& c : cases) {
+        uint32_t target[4] = {0xFF000000u, 0xFF000000u, 0xFF000000u, c.target};
+        const uint8_t coverage = static_cast<uint8_t>(c.coverage < 0 ? 0 : c.coverage);
+        // The layer's one pixel lands at (1, 1) of a 2 x 2 target.
+        CompositeLayer(target, 2, 1, 1, &c.layer, 1, 1, c.opacity,
+                       c.coverage < 0 ? nullptr : &coverage);
+        EXPECT_EQ(c.expected, target[3]) << c.name;
+        EXPECT_EQ(0xFF000000u, target[0]) << c.name;
+    }
+}
+
+TEST(Compositing, MaskCoverageFromLuminanceOrAlpha) {
+    const std::vector<uint32_t> mask = {0xFFFFFFFFu, 0xFF000000u, 0xFFFF0000u, 0xFF00FF00u,
+                                        0xFF0000FFu, 0x80FFFFFFu, 0x00FFFFFFu};
+    const uint8_t luminance[] = {255, 0, 54, 182, 18, 128, 0};
+    const uint8_t alpha[] = {255, 255, 255, 255, 255, 128, 0};
+    std::vector<uint8_t> coverage(mask.size());
+    MaskCoverage(mask.data(), mask.size(), 1, coverage.data());
+    for (size_t i = 0; i < mask.size(); i++)
+        EXPECT_EQ(luminance[i], coverage[i]) << i;
+    MaskCoverage(mask.data(), mask.size(), 0, coverage.data());
+    for (size_t i = 0; i < mask.size(); i++)
+        EXPECT_EQ(alpha[i], coverage[i]) << i;
+}
+
+TEST_F(LayersTest, OpacityMakesLayersUnlessOnePaintCanFade) {
+    struct Case {
+        const char* content;
+        std::vector<int> layers;     // each record's layer
+        std::vector<uint32_t> fills; // each record's fill colour
+        std::vector<int> parents;    // each used layer's parent, by number
+    } cases[] = {
+        // Two children of a translucent group draw unfaded inside its layer.
+        {"<g opacity='0.5'><rect width='9' height='9' fill='red'/>"
+         "<rect width='9' height='9' fill='blue'/></g>",
+         {1, 1},
+         {0xFFFF0000u, 0xFF0000FFu},
+         {0}},
+        // A group holding one shape that only fills folds into the shape.
+        {"<g opacity='0.5'><rect width='9' height='9' fill='red'/></g>", {0}, {0x80FF0000u}, {}},
+        {"<rect width='9' height='9' fill='red' opacity='0.5'/>", {0}, {0x80FF0000u}, {}},
+        // Fill and stroke overlap: the shape is a layer of its own.
+        {"<rect width='9' height='9' fill='red' stroke='blue' opacity='0.5'/>",
+         {1},
+         {0xFFFF0000u},
+         {0}},
+        // Nested layers; the outer one multiplies nothing into its children.
+        {"<g opacity='0.5'><g opacity='0.5'><rect width='9' height='9' fill='red'/>"
+         "<rect width='9' height='9'/></g><rect width='9' height='9' fill='red'/></g>",
+         {2, 2, 1},
+         {0xFFFF0000u, 0xFF000000u, 0xFFFF0000u},
+         {0, 1}},
+        {"<g opacity='1'><rect width='9' height='9' fill='red'/><rect width='9' height='9'/></g>",
+         {0, 0},
+         {0xFFFF0000u, 0xFF000000u},
+         {}},
+    };
+    for (const Case& c : cases) {
+        LoadedSvg svg;
+        ASSERT_EQ(1, svg.Load(Svg(c.content))) << c.content;
+        ASSERT_EQ(static_cast<int>(c.layers.size()), svg.Count()) << c.content;
+        for (int i = 0; i < svg.Count(); i++) {
+            EXPECT_EQ(c.layers[i], svg[i].layer) << c.content << " record " << i;
+            EXPECT_EQ(c.fills[i], svg[i].fillColor) << c.content << " record " << i;
+        }
+        for (size_t n = 0; n < c.parents.size(); n++) {
+            const GroupLayer* layer = GroupLayerOf(&svg.document, static_cast<int>(n + 1));
+            ASSERT_NE(nullptr, layer) << c.content;
+            EXPECT_EQ(c.parents[n], layer->parent) << c.content;
+            EXPECT_FLOAT_EQ(0.5f, layer->opacity) << c.content;
+            EXPECT_TRUE(layer->hasBounds && layer->used) << c.content;
+        }
+    }
+}
+
+} // namespace
