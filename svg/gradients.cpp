@@ -13,6 +13,7 @@
 
 #include "svg/document.h"
 #include "svg/element_walk.h"
+#include "svg/group_layers.h"
 #include "svg/style.h"
 #include "svg/text.h"
 #include "svg/xml_tree.h"
@@ -424,6 +425,13 @@ static void CopyRegisteredGradient(DocumentGradients* copy, const std::wstring& 
 
 // Called at the end of a load, while the registries still describe this
 // document: later loads then cannot change what this document draws.
+static void CopyRecordGradients(DocumentGradients* copy, const ShapeRecord* shapes, int count) {
+    for (int i = 0; i < count; i++) {
+        CopyRegisteredGradient(copy, shapes[i].fillRef);
+        CopyRegisteredGradient(copy, shapes[i].strokeRef);
+    }
+}
+
 void CopyReferencedGradients(SvgDocument* document) {
     if (!document)
         return;
@@ -432,9 +440,10 @@ void CopyReferencedGradients(SvgDocument* document) {
     std::unique_ptr<DocumentGradients> copy(new (std::nothrow) DocumentGradients);
     if (!copy)
         return;
-    for (int i = 0; i < document->shapeCount; i++) {
-        CopyRegisteredGradient(copy.get(), document->shapes[i].fillRef);
-        CopyRegisteredGradient(copy.get(), document->shapes[i].strokeRef);
+    CopyRecordGradients(copy.get(), document->shapes, document->shapeCount);
+    if (document->layers) {
+        for (const LayerMask& mask : document->layers->masks)
+            CopyRecordGradients(copy.get(), mask.content.shapes, mask.content.count);
     }
     if (!copy->byId.empty())
         document->gradients = copy.release();

@@ -74,6 +74,22 @@ int AddGroupLayer(SvgDocument* document, int parent, float opacity) {
     return static_cast<int>(layers->layers.size());
 }
 
+int AddDocumentMask(SvgDocument* document, LayerMask* mask) {
+    DocumentLayers* layers = LayersOf(document);
+    if (!layers) {
+        ReleaseRecords(&mask->content);
+        return 0;
+    }
+    try {
+        layers->masks.push_back(*mask);
+    } catch (...) {
+        ReleaseRecords(&mask->content);
+        throw; // the load fails as a whole
+    }
+    mask->content = RecordList();
+    return static_cast<int>(layers->masks.size());
+}
+
 GroupLayer* GroupLayerOf(const SvgDocument* document, int layer) {
     if (!document->layers || layer < 1 || layer > static_cast<int>(document->layers->layers.size()))
         return nullptr;

@@ -38,6 +38,9 @@ struct DocumentLayers {
 int AddGroupLayer(SvgDocument* document, int parent, float opacity);
 GroupLayer* GroupLayerOf(const SvgDocument* document, int layer);
 const LayerMask* LayerMaskOf(const SvgDocument* document, int mask);
+// Stores the mask, taking over its content; its number, or 0 when no
+// storage can be had (the content is then released).
+int AddDocumentMask(SvgDocument* document, LayerMask* mask);
 // Ends a layer whose records are the document's records from first on: takes
 // their bounds, and folds a maskless layer holding one record that only
 // fills or only strokes into that record (its colours fade instead), which

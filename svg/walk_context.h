@@ -22,7 +22,13 @@ struct WalkContext {
     int expanded; // elements drawn through use so far
     std::vector<const XmlNode*> clipsInProgress;
     std::vector<const XmlNode*> markersInProgress;
+    std::vector<const XmlNode*> masksInProgress;
 };
+
+// Walks the children of the container (a mask) with the state given, into
+// the document's records, percentages measured against the viewport size.
+void WalkContent(WalkContext* context, const XmlNode* container, const StyleState& state,
+                 float viewportWidth, float viewportHeight);
 
 // Properties that ApplyPresentation does not read: the inline style first,
 // then the style sheets, then the attribute. The declarations are the

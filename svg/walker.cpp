@@ -22,6 +22,7 @@
 #include "svg/group_layers.h"
 #include "svg/lengths.h"
 #include "svg/markers.h"
+#include "svg/masks.h"
 #include "svg/style.h"
 #include "svg/text.h"
 #include "svg/viewport.h"
@@ -214,15 +215,13 @@ bool IsPatternPaint(WalkContext* context, const std::wstring& paint) {
     return server && NameMatches(XmlLocalName(server), L"pattern");
 }
 
-// Counts the effects the element asks for that are not drawn: a filter, a
-// mask (the element is drawn unmasked), markers and pattern paint.
+// Counts the effects the element asks for that are not drawn: a filter,
+// markers and pattern paint.
 void CountNotDrawnProperties(WalkContext* context, const XmlNode* element,
                              const std::wstring& declarations, ElementRole role) {
     int* counts = context->document->notDrawn;
     if (IsSet(OwnProperty(element, declarations, L"filter")))
         counts[NotDrawnFilter]++;
-    if (IsSet(OwnProperty(element, declarations, L"mask")))
-        counts[NotDrawnMask]++;
     if (role < RoleRect)
         return;
     // Markers are drawn on lines, polylines, polygons and paths only.
@@ -270,6 +269,7 @@ struct WalkFrame {
     // The group layer the element opened, ended with the frame.
     int layer;
     int layerFirstRecord;
+    const XmlNode* mask; // the layer's mask, built when the frame ends
     StyleState state;
 };
 
@@ -431,28 +431,43 @@ bool DrawsOneKindOfPaint(const StyleState& state) {
     return fills != strokes;
 }
 
-// An element with an opacity below 1 is drawn as a layer of its own, inside
-// which its children draw at full opacity. A shape that only fills or only
-// strokes fades its paint instead, which draws the same.
-void OpenGroupLayer(WalkContext* context, const StyleState& parent, ElementRole role,
-                    WalkFrame* frame) {
+// An element with an opacity below 1 or a mask is drawn as a layer of its
+// own, inside which its children draw at full opacity. A shape without a
+// mask that only fills or only strokes fades its paint instead, which draws
+// the same.
+void OpenGroupLayer(WalkContext* context, const XmlNode* element, const std::wstring& declarations,
+                    const StyleState& parent, ElementRole role, WalkFrame* frame) {
     StyleState& state = frame->state;
-    if (!(parent.opacity > 0) || !(state.opacity < parent.opacity))
+    const XmlNode* mask = MaskOf(context, OwnProperty(element, declarations, L"mask"));
+    const bool faded = parent.opacity > 0 && state.opacity < parent.opacity;
+    if (!faded && !mask)
         return;
-    if (role >= RoleRect && DrawsOneKindOfPaint(state))
+    if (!mask && role >= RoleRect && DrawsOneKindOfPaint(state))
         return;
-    int layer = AddGroupLayer(context->document, state.layer, state.opacity / parent.opacity);
+    const float opacity = faded ? state.opacity / parent.opacity : 1.0f;
+    int layer = AddGroupLayer(context->document, state.layer, opacity);
     if (!layer)
         return;
     state.layer = layer;
-    state.opacity = parent.opacity;
+    if (faded)
+        state.opacity = parent.opacity;
     frame->layer = layer;
     frame->layerFirstRecord = context->document->shapeCount;
+    frame->mask = mask;
 }
 
 void CloseGroupLayer(WalkContext* context, WalkFrame* frame) {
-    if (frame->layer)
-        FinishGroupLayer(context->document, frame->layer, frame->layerFirstRecord);
+    if (!frame->layer)
+        return;
+    if (frame->mask) {
+        float box[4];
+        RecordsBox(context->document, frame->layerFirstRecord, frame->state.matrix, box);
+        int mask = AddLayerMask(context, frame->mask, frame->state.matrix, box,
+                                frame->viewportWidth, frame->viewportHeight);
+        if (GroupLayer* layer = GroupLayerOf(context->document, frame->layer))
+            layer->mask = mask;
+    }
+    FinishGroupLayer(context->document, frame->layer, frame->layerFirstRecord);
 }
 
 void LeaveFrame(WalkContext* context, WalkFrame* frame) {
@@ -529,7 +544,7 @@ bool VisitElement(WalkContext* context, const std::vector<WalkFrame>& stack, con
         return false;
     const std::wstring declarations = ElementDeclarations(element);
     CountNotDrawnProperties(context, element, declarations, role);
-    OpenGroupLayer(context, parent.state, role, frame);
+    OpenGroupLayer(context, element, declarations, parent.state, role, frame);
     if (role >= RoleRect) {
         CommitShapeOf(context, element, role, declarations, frame);
         CloseGroupLayer(context, frame);
@@ -637,6 +652,17 @@ void WalkElement(const XmlNode* element, SvgDocument* document, const StyleState
     frame.state = *parent;
     RootViewport(document, &frame);
     RunWalk(&context, std::move(frame));
+}
+
+void WalkContent(WalkContext* context, const XmlNode* container, const StyleState& state,
+                 float viewportWidth, float viewportHeight) {
+    WalkFrame frame = WalkFrame();
+    frame.element = container;
+    frame.nextChild = FirstChildElement(container);
+    frame.state = state;
+    frame.viewportWidth = viewportWidth;
+    frame.viewportHeight = viewportHeight;
+    RunWalk(context, std::move(frame));
 }
 
 bool IsShapeElement(const XmlNode* element) {

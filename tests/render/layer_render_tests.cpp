@@ -48,3 +48,29 @@ TEST_F(LayerRender, OverlappingChildrenOfAHalfTransparentGroupDoNotShowThroughEa
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(LayerRender, MasksByLuminanceAlphaRectangleAndMaskOnMask) {
+    Layer layer = Layer();
+    layer.opacity = 255;
+    layer.layoutMode = LayoutOriginal;
+    ASSERT_EQ(1, LoadSvgDocument(TestDataPath("render/masks.svg"), &layer.document));
+    Canvas canvas = RenderToCanvas(&layer, 40, 20);
+    struct Probe {
+        int x, y;
+        uint32_t colour;
+    } probes[] = {
+        {2, 5, 0xFFFF0000u},  {7, 5, 0x80FF0000u}, // white, then grey at half luminance
+        {15, 5, 0x800000FFu},                      // black at half alpha, as alpha
+        {22, 5, 0xFF00FF00u}, {27, 5, 0},          // cut by the mask's rectangle
+        {32, 5, 0xFFFFFF00u}, {37, 5, 0},          // box units, masked by a mask
+        {2, 15, 0xFF000000u}, {0, 15, 0},          // the default rectangle reaches
+        {7, 15, 0xFF000000u}, {9, 15, 0},          // 10 % beyond the box
+    };
+    for (const Probe& p : probes)
+        EXPECT_EQ(p.colour, canvas.At(p.x, p.y)) << p.x << "," << p.y;
+    ClearSvgDocument(&layer.document);
+}
+
+} // namespace

@@ -1,0 +1,151 @@
+#include "svg/masks.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "svg/clip_paths.h"
+#include "svg/document.h"
+#include "svg/gradients.h"
+#include "svg/group_layers.h"
+#include "svg/references.h"
+#include "svg/style.h"
+#include "svg/text.h"
+#include "svg/viewport.h"
+#include "svg/walk_context.h"
+#include "svg/xml_tree.h"
+
+namespace {
+
+// Masks inside masks (and on masks) are followed this deep.
+const size_t MaxMaskNesting = 16;
+
+Matrix2D Times(const Matrix2D& outer, const Matrix2D& inner) {
+    Matrix2D m;
+    MultiplyMatrix(&outer, &inner, &m);
+    return m;
+}
+
+bool IsKeyword(const XmlNode* element, const wchar_t* name, const wchar_t* keyword) {
+    return TrimWhiteSpace(XmlAttribute(element, name)) == keyword;
+}
+
+// One of x, y, width, height: a fraction (or percentage) of the box in
+// bounding-box units, a length of the viewport in user units.
+float MaskLength(const XmlNode* mask, const wchar_t* name, bool boxUnits, float fallback,
+                 float origin, float size) {
+    const std::wstring& text = XmlAttribute(mask, name);
+    if (!boxUnits)
+        return origin + ViewportLength(text, size, fallback * size);
+    const double fraction = text.empty() ? fallback : ReadGradientCoordinate(text);
+    return origin + static_cast<float>(fraction) * size;
+}
+
+// The properties the mask's content inherits: those of the mask's own
+// ancestors, not of the element it masks.
+StyleState MaskContentState(const SvgDocument* document, const XmlNode* mask) {
+    std::vector<const XmlNode*> chain;
+    for (const XmlNode* e = mask; e && XmlIsElement(e); e = XmlParent(e))
+        chain.push_back(e);
+    StyleState state = StyleState();
+    InitRootStyleState(&state);
+    DocumentViewportSize(document, &state.viewportWidth, &state.viewportHeight);
+    for (size_t i = chain.size(); i-- > 0;)
+        ApplyPresentation(chain[i], &state, &state);
+    state.opacity = 1;
+    state.displayNone = 0;
+    state.layer = 0;
+    return state;
+}
+
+// Holds the document's own records aside while a mask's content is walked
+// into its records, and gives them back however the walk ends.
+struct RecordsAside {
+    SvgDocument* document;
+    RecordList own;
+    float bounds[4];
+    int hasBounds;
+    bool returned = false;
+    explicit RecordsAside(SvgDocument* d) : document(d), own() {
+        SwapRecords(document, &own);
+        bounds[0] = d->contentMinX, bounds[1] = d->contentMinY;
+        bounds[2] = d->contentMaxX, bounds[3] = d->contentMaxY;
+        hasBounds = d->hasContentBounds;
+    }
+    // Gives the document its records back and the walked ones to *content.
+    void Return(RecordList* content) {
+        SwapRecords(document, &own);
+        *content = own;
+        own = RecordList();
+        document->contentMinX = bounds[0], document->contentMinY = bounds[1];
+        document->contentMaxX = bounds[2], document->contentMaxY = bounds[3];
+        document->hasContentBounds = hasBounds;
+        returned = true;
+    }
+    ~RecordsAside() {
+        if (!returned) {
+            RecordList walked = RecordList();
+            Return(&walked);
+            ReleaseRecords(&walked);
+        }
+    }
+    RecordsAside(const RecordsAside&) = delete;
+    RecordsAside& operator=(const RecordsAside&) = delete;
+};
+
+} // namespace
+
+const XmlNode* MaskOf(WalkContext* context, const std::wstring& property) {
+    std::wstring id = UrlReferenceId(property);
+    if (id.empty())
+        return nullptr;
+    const XmlNode* element = LookUpId(&context->ids, id);
+    if (!element || LowerText(XmlLocalName(element)) != L"mask")
+        return nullptr;
+    const std::vector<const XmlNode*>& busy = context->masksInProgress;
+    if (busy.size() >= MaxMaskNesting || std::find(busy.begin(), busy.end(), element) != busy.end())
+        return nullptr;
+    return element;
+}
+
+int AddLayerMask(WalkContext* context, const XmlNode* mask, const Matrix2D& matrix,
+                 const float box[4], float viewportWidth, float viewportHeight) {
+    SvgDocument* document = context->document;
+    const bool boxUnits = !IsKeyword(mask, L"maskUnits", L"userSpaceOnUse");
+    const float left = boxUnits ? box[0] : 0, top = boxUnits ? box[1] : 0;
+    const float across = boxUnits ? box[2] : viewportWidth;
+    const float down = boxUnits ? box[3] : viewportHeight;
+    const float x = MaskLength(mask, L"x", boxUnits, -0.1f, left, across);
+    const float y = MaskLength(mask, L"y", boxUnits, -0.1f, top, down);
+    const float width = MaskLength(mask, L"width", boxUnits, 1.2f, 0, across);
+    const float height = MaskLength(mask, L"height", boxUnits, 1.2f, 0, down);
+    const std::wstring declarations = ElementDeclarations(mask);
+    LayerMask entry = LayerMask();
+    entry.luminance =
+        LowerText(TrimWhiteSpace(OwnProperty(mask, declarations, L"mask-type"))) != L"alpha";
+    // An empty rectangle lets nothing through: the mask keeps no content.
+    const bool boxEmpty = boxUnits && !(box[2] > 0 && box[3] > 0);
+    if (width > 0 && height > 0 && !boxEmpty) {
+        StyleState state = MaskContentState(document, mask);
+        state.matrix = matrix;
+        if (IsKeyword(mask, L"maskContentUnits", L"objectBoundingBox"))
+            state.matrix = Times(matrix, Matrix2D{box[2], 0, 0, box[3], box[0], box[1]});
+        state.clip = AddRectClipRegion(document, 0, matrix, x, y, width, height);
+        context->masksInProgress.push_back(mask);
+        const XmlNode* outer = MaskOf(context, OwnProperty(mask, declarations, L"mask"));
+        RecordsAside aside(document);
+        // A mask on the mask masks its whole content, as a layer of its own.
+        const int own = outer ? AddGroupLayer(document, 0, 1.0f) : 0;
+        state.layer = own;
+        WalkContent(context, mask, state, viewportWidth, viewportHeight);
+        if (own) {
+            const int inner =
+                AddLayerMask(context, outer, matrix, box, viewportWidth, viewportHeight);
+            if (GroupLayer* layer = GroupLayerOf(document, own))
+                layer->mask = inner;
+            FinishGroupLayer(document, own, 0);
+        }
+        aside.Return(&entry.content);
+        context->masksInProgress.pop_back();
+    }
+    return AddDocumentMask(document, &entry);
+}
