@@ -137,13 +137,16 @@ static void DrawTree(const XmlNode* root, SvgDocument* document) {
     CollectStyleSheets(root);
     ClearGradientRegistries();
     ClearPaintServerLookups();
+    float viewportWidth = 0, viewportHeight = 0;
+    DocumentViewportSize(document, &viewportWidth, &viewportHeight);
     RegisterGradientElements(root);
-    BuildGradientRegistry();
+    BuildGradientRegistry(viewportWidth, viewportHeight);
     // The root's own attributes apply to everything; the root itself, whatever
     // its name, is never drawn.
     StyleState state = StyleState();
     InitRootStyleState(&state);
-    DocumentViewportSize(document, &state.viewportWidth, &state.viewportHeight);
+    state.viewportWidth = viewportWidth;
+    state.viewportHeight = viewportHeight;
     ApplyPresentation(root, &state, &state);
     WalkDocument(root, document, &state);
     CopyReferencedGradients(document);

@@ -14,6 +14,7 @@
 #include "svg/document.h"
 #include "svg/element_walk.h"
 #include "svg/group_layers.h"
+#include "svg/lengths.h"
 #include "svg/style.h"
 #include "svg/text.h"
 #include "svg/xml_tree.h"
@@ -110,6 +111,7 @@ enum GradientAttribute {
 
 struct ChainAttributes {
     float coordinates[9]; // x1 y1 x2 y2 cx cy r fx fy, in GivenX1.. order
+    unsigned percent;     // coordinates given in %, kept as fractions
     int units;
     int spread;
     Matrix2D transform;
@@ -130,12 +132,25 @@ std::wstring ReadEitherSpelling(const XmlNode* element, const wchar_t* standardN
     return value;
 }
 
+// Which size of the viewport a percentage of each coordinate is taken of.
+const LengthDirection CoordinateDirections[9] = {
+    LengthHorizontal, LengthVertical, LengthHorizontal, LengthVertical, LengthHorizontal,
+    LengthVertical,   LengthDiagonal, LengthHorizontal, LengthVertical};
+
+// Percentages stay fractions until the units are known (they may come from
+// another element of the chain); other lengths are read with their units.
 void ReadOwnCoordinates(const XmlNode* element, ChainAttributes* own) {
+    const LengthBasis basis = {DefaultFontSize, 0.0f, 0.0f};
     for (int i = 0; i < 9; i++) {
         const std::wstring& text = XmlAttribute(element, CoordinateNames[i]);
         if (TrimBlanks(text).empty())
             continue;
-        own->coordinates[i] = static_cast<float>(ReadGradientCoordinate(text));
+        if (IsPercentage(text)) {
+            own->coordinates[i] = static_cast<float>(ReadGradientCoordinate(text));
+            own->percent |= 1u << i;
+        } else {
+            own->coordinates[i] = ResolveLength(text, basis, CoordinateDirections[i]);
+        }
         own->given |= 1u << i;
     }
 }
@@ -247,8 +262,11 @@ ChainAttributes ReadOwnAttributes(const XmlNode* element) {
 // Whatever the element does not state comes from the gradient it refers to.
 void InheritFrom(const ChainAttributes& referenced, ChainAttributes* own) {
     for (int i = 0; i < 9; i++) {
-        if (!(own->given & (1u << i)) && (referenced.given & (1u << i)))
+        const unsigned bit = 1u << i;
+        if (!(own->given & bit) && (referenced.given & bit)) {
             own->coordinates[i] = referenced.coordinates[i];
+            own->percent = (own->percent & ~bit) | (referenced.percent & bit);
+        }
     }
     if (!(own->given & GivenUnits))
         own->units = referenced.units;
@@ -314,13 +332,21 @@ const ChainAttributes& ResolveChain(const XmlNode* element, ResolvedTable* resol
 
 // The definition of an element of this kind from its resolved attributes:
 // SVG's defaults for whatever no element of the chain states.
-GradientDef DefinitionOf(const XmlNode* element, const ChainAttributes& a) {
+GradientDef DefinitionOf(const XmlNode* element, const ChainAttributes& a,
+                         const LengthBasis& viewport) {
     GradientDef d = GradientDef();
     d.type = LowerText(XmlName(element)) == L"radialgradient" ? 1 : 0;
     const float defaults[9] = {0.0f, 0.0f, 1.0f, 0.0f, 0.5f, 0.5f, 0.5f, 0.0f, 0.0f};
     float c[9];
     for (int i = 0; i < 9; i++)
         c[i] = (a.given & (1u << i)) ? a.coordinates[i] : defaults[i];
+    d.units = (a.given & GivenUnits) ? a.units : 1;
+    // In user space a percentage is of the viewport; of the box, it is the
+    // fraction itself.
+    for (int i = 0; d.units == 0 && i < 9; i++) {
+        if (a.percent & (1u << i))
+            c[i] *= ResolveLength(L"100%", viewport, CoordinateDirections[i]);
+    }
     d.x1 = c[0];
     d.y1 = c[1];
     d.x2 = c[2];
@@ -331,7 +357,6 @@ GradientDef DefinitionOf(const XmlNode* element, const ChainAttributes& a) {
     // The focal point defaults to the centre only when no element states it.
     d.fx = (a.given & GivenFx) ? c[7] : d.cx;
     d.fy = (a.given & GivenFy) ? c[8] : d.cy;
-    d.units = (a.given & GivenUnits) ? a.units : 1;
     d.spread = (a.given & GivenSpread) ? a.spread : 0;
     d.hasTransform = (a.given & GivenTransform) ? 1 : 0;
     if (d.hasTransform)
@@ -342,7 +367,8 @@ GradientDef DefinitionOf(const XmlNode* element, const ChainAttributes& a) {
 
 } // namespace
 
-void BuildGradientRegistry() {
+void BuildGradientRegistry(float viewportWidth, float viewportHeight) {
+    const LengthBasis viewport = {DefaultFontSize, viewportWidth, viewportHeight};
     ResolvedTable resolved;
     resolved.reserve(GradientElementOrder.size());
     for (const XmlNode* element : GradientElementOrder) {
@@ -350,7 +376,7 @@ void BuildGradientRegistry() {
         GradientElementTable::const_iterator owner = GradientElementMap.find(id);
         if (owner == GradientElementMap.end() || owner->second != element)
             continue; // a later element took the id
-        GradientDef definition = DefinitionOf(element, ResolveChain(element, &resolved));
+        GradientDef definition = DefinitionOf(element, ResolveChain(element, &resolved), viewport);
         GradientAverageColours[id] = AverageStopColour(&definition);
         GradientRegistry[id] = std::move(definition);
     }

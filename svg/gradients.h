@@ -49,7 +49,8 @@ void ClearGradientRegistries();
 void RegisterGradientElements(const XmlNode* element);
 // Resolves every registered gradient with its reference chain. Each element's
 // own attributes and stops are read once, however many gradients refer to it.
-void BuildGradientRegistry();
+// Percentages in user space are of the document's viewport, in user units.
+void BuildGradientRegistry(float viewportWidth, float viewportHeight);
 double ReadGradientCoordinate(const std::wstring& text);
 Argb ReadStopColour(const XmlNode* stop);
 Argb AverageStopColour(const GradientDef* definition);

@@ -74,7 +74,7 @@ TEST(Gradients, OwnAttributes) {
         " gradientUnits='objectBoundingBox' spreadMethod='repeat'/>"
         "<linearGradient id='c' x1='' gradientUnits='pixels' spreadMethod='sideways'/>");
     GradientDef a = file.Get(L"a");
-    EXPECT_FLOAT_EQ(0.1f, a.x1);
+    EXPECT_FLOAT_EQ(20.0f, a.x1); // 10 % of the viewport's width
     EXPECT_EQ(0.25f, a.y1);
     EXPECT_EQ(50.0f, a.x2);
     EXPECT_EQ(-2.0f, a.y2);
@@ -99,6 +99,26 @@ TEST(Gradients, OwnAttributes) {
     EXPECT_EQ(0.0f, c.x1);
     EXPECT_EQ(1, c.units);
     EXPECT_EQ(0, c.spread);
+}
+
+// Units are read with the number; a percentage is of the viewport in user
+// space (width, height or the normalised diagonal), of the box otherwise, and
+// keeps that meaning when the units come from elsewhere in the chain.
+TEST(Gradients, CoordinateLengthsAndPercentages) {
+    GradientFile file("<radialGradient id='u' cx='1in' cy='50%' r='10%' fx='2mm' fy='1em'"
+                      " gradientUnits='userSpaceOnUse'/>"
+                      "<radialGradient id='box' cx='25%' r='1pt'/>"
+                      "<radialGradient id='user' href='#box' gradientUnits='userSpaceOnUse'/>");
+    GradientDef u = file.Get(L"u");
+    EXPECT_FLOAT_EQ(96.0f, u.cx);
+    EXPECT_FLOAT_EQ(50.0f, u.cy);
+    EXPECT_FLOAT_EQ(0.1f * std::sqrt((200.0f * 200 + 100.0f * 100) / 2), u.r);
+    EXPECT_FLOAT_EQ(2 * 96 / 25.4f, u.fx);
+    EXPECT_FLOAT_EQ(16.0f, u.fy);
+    GradientDef box = file.Get(L"box");
+    EXPECT_FLOAT_EQ(0.25f, box.cx);
+    EXPECT_FLOAT_EQ(96 / 72.0f, box.r);
+    EXPECT_FLOAT_EQ(50.0f, file.Get(L"user").cx);
 }
 
 // The standard mixed-case names and the lower-case spellings some exporters
@@ -483,7 +503,7 @@ TEST(Gradients, RegistrationDepthLimit) {
     ASSERT_TRUE(deep.Root() != nullptr);
     ClearGradientRegistries();
     RegisterGradientElements(deep.Root());
-    BuildGradientRegistry();
+    BuildGradientRegistry(100, 100);
     EXPECT_EQ(nullptr, FindRegisteredGradient(L"lost"));
     EXPECT_NE(nullptr, FindRegisteredGradient(L"found"));
     ClearGradientRegistries();
@@ -496,7 +516,7 @@ TEST(Gradients, RegistrationStaysInTheSubtree) {
     ASSERT_TRUE(xml.Root() != nullptr);
     ClearGradientRegistries();
     RegisterGradientElements(FindElementById(xml.Root(), L"sub"));
-    BuildGradientRegistry();
+    BuildGradientRegistry(100, 100);
     EXPECT_NE(nullptr, FindRegisteredGradient(L"in"));
     EXPECT_EQ(nullptr, FindRegisteredGradient(L"out"));
     RegisterGradientElements(nullptr);

@@ -39,7 +39,7 @@ inline void FillDocumentMaps(const XmlNode* root) {
     CollectStyleSheets(root);
     ClearGradientRegistries();
     RegisterGradientElements(root);
-    BuildGradientRegistry();
+    BuildGradientRegistry(200, 100); // a viewport whose sides differ
 }
 
 // The element's state as the walk computes it: the root's state applied in
