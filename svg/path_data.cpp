@@ -22,6 +22,7 @@ struct PathParser {
     wchar_t previousCommand;
     Point current;
     Point subpathStart;
+    int subpathFirstPoint; // the path's point count at the last moveto
     Point lastControl;
     int largeArc; // the arc flags keep their values from one arc to the next
     int sweep;
@@ -130,6 +131,7 @@ bool MoveTo(PathParser& p, bool relative) {
         return false;
     GfxStartFigure(p.path);
     p.current = p.subpathStart = to;
+    p.subpathFirstPoint = GfxGetPathPointCount(p.path);
     RecordLine(p, PathSegmentMove, to, to);
     return true;
 }
@@ -219,7 +221,11 @@ bool ArcTo(PathParser& p, bool relative) {
     return true;
 }
 
+// "M x y Z" is a subpath of length 0, whose caps SVG draws: it gets a
+// segment of length 0 to carry them.
 void ClosePath(PathParser& p) {
+    if (GfxGetPathPointCount(p.path) == p.subpathFirstPoint)
+        GfxAddLine(p.path, p.current.x, p.current.y, p.current.x, p.current.y);
     GfxCloseFigure(p.path);
     RecordLine(p, PathSegmentClose, p.current, p.subpathStart);
     p.current = p.subpathStart;
@@ -269,7 +275,7 @@ wchar_t RepeatedCommand(wchar_t previous) {
 }
 
 void ParsePath(GfxPath* path, const std::wstring& text, std::vector<PathSegment>* segments) {
-    PathParser p = {path, text, 1, 0, {0, 0}, {0, 0}, {0, 0}, 0, 0, segments};
+    PathParser p = {path, text, 1, 0, {0, 0}, {0, 0}, 0, {0, 0}, 0, 0, segments};
     int length = static_cast<int>(text.size());
     while (p.position <= length) {
         p.position = SkipSeparators(text, p.position);

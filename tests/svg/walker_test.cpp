@@ -281,6 +281,8 @@ TEST_F(WalkerTest, ZeroLengthSubpathsGetTheirDot) {
         {"<path d='M10 10 L10 10 M20 0 L30 0'", "round", 4 + 2},
         {"<polyline points='5,5 5,5 5,5'", "square", 3 + 2},
         {"<line x1='3' y1='4' x2='3' y2='4'", "butt", 2},
+        {"<path d='M10 10 Z m5 0 z'", "round", 2 + 2 + 2 + 2}, // both moveto-closepath
+        {"<path d='M0 0 L5 0 Z Z'", "round", 2},
         {"<path d='M10 10 L10 10' fill='red' style='stroke:none'", "round", 2},
     };
     for (const Case& c : cases) {
