@@ -155,8 +155,9 @@ int FoldIntoVector(const Affine& toUser, GradientPoint* p1, GradientPoint* p2) {
 
 // Line brushes cannot clamp, so a padded gradient gets a vector stretched
 // over the whole painted area with the end colours at the new ends, and the
-// stops moved to their places on the longer vector.
-void PadOverArea(const GradientTarget& target, GradientPlan* plan) {
+// stops moved to their places on the longer vector. Before the vector the
+// first stop's colour holds, even when later stops share its offset 0.
+void PadOverArea(const GradientTarget& target, uint32_t firstColour, GradientPlan* plan) {
     GradientPoint corners[4];
     if (!PaintedCorners(target, corners))
         return; // tiling at least repeats nothing visible within the vector
@@ -181,7 +182,12 @@ void PadOverArea(const GradientTarget& target, GradientPlan* plan) {
     plan->p2 = {p1.x + dx * tMax, p1.y + dy * tMax};
     for (float& position : plan->positions)
         position = (position - tMin) / range;
-    plan->colours.insert(plan->colours.begin(), plan->colours.front());
+    if (firstColour != plan->colours.front()) {
+        // Just before the vector's start: a step, not a blend over the pad.
+        plan->colours.insert(plan->colours.begin(), firstColour);
+        plan->positions.insert(plan->positions.begin(), plan->positions.front() * 0.999f);
+    }
+    plan->colours.insert(plan->colours.begin(), firstColour);
     plan->positions.insert(plan->positions.begin(), 0.0f);
     plan->colours.push_back(plan->colours.back());
     plan->positions.push_back(1.0f);
@@ -202,7 +208,7 @@ void PlanLinear(const GradientDef* def, const GradientTarget& target, const Affi
     plan->p2 = p2;
     plan->wrapMode = SpreadToWrapMode(def->spread);
     if (def->spread == 0)
-        PadOverArea(target, plan);
+        PadOverArea(target, ScaleAlpha(GradientStops(def)[0].colour, target.opacity), plan);
 }
 
 // ---- radial -------------------------------------------------------------

@@ -3,6 +3,7 @@
 // gradients its shapes refer to.
 #include "svg/gradients.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -298,6 +299,32 @@ struct ResolvedElement {
 
 typedef std::unordered_map<const XmlNode*, ResolvedElement> ResolvedTable;
 
+// The elements chain[first..] reference each other round in a circle. Each
+// one's chain goes once round the circle from itself: its own attributes,
+// then those of the elements after it, then those before it. With the merged
+// attributes of every tail (from i to the circle's end) and of every head
+// (from its start to i), that takes one pass each way.
+void ResolveCycle(const std::vector<const XmlNode*>& chain, size_t first, ResolvedTable* resolved) {
+    std::vector<ChainAttributes> own;
+    for (size_t i = first; i < chain.size(); i++)
+        own.push_back(ReadOwnAttributes(chain[i]));
+    const size_t n = own.size();
+    ChainAttributes tail = ChainAttributes();
+    for (size_t i = n; i-- > 0;) {
+        ChainAttributes merged = own[i];
+        InheritFrom(tail, &merged);
+        tail = merged;
+        (*resolved)[chain[first + i]].attributes = tail;
+    }
+    ChainAttributes head = ChainAttributes();
+    for (size_t i = 0; i < n; i++) {
+        ResolvedElement& entry = (*resolved)[chain[first + i]];
+        InheritFrom(head, &entry.attributes);
+        entry.state = 2;
+        InheritFrom(own[i], &head);
+    }
+}
+
 // Follows the chain from element until an element already resolved, the end,
 // or an element already on this chain (a cycle, which ends it there), then
 // resolves the chain from its far end back. Iterative, so neither a long
@@ -313,13 +340,15 @@ const ChainAttributes& ResolveChain(const XmlNode* element, ResolvedTable* resol
         chain.push_back(next);
         next = ReferencedGradient(next);
     }
-    const ChainAttributes* inherited = nullptr;
-    if (next) {
-        const ResolvedElement& end = (*resolved)[next];
-        if (end.state == 2)
-            inherited = &end.attributes;
+    size_t end = chain.size();
+    if (next && (*resolved)[next].state == 1) {
+        end = std::find(chain.begin(), chain.end(), next) - chain.begin();
+        ResolveCycle(chain, end, resolved);
     }
-    for (size_t i = chain.size(); i-- > 0;) {
+    const ChainAttributes* inherited = nullptr;
+    if (next && (*resolved)[next].state == 2)
+        inherited = &(*resolved)[next].attributes;
+    for (size_t i = end; i-- > 0;) {
         ResolvedElement& entry = (*resolved)[chain[i]];
         entry.attributes = ReadOwnAttributes(chain[i]);
         if (inherited)

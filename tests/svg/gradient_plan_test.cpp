@@ -176,6 +176,15 @@ TEST(GradientPlan, LinearSpreads) {
     EXPECT_NEAR(30.0f / 110, pad.positions[1], 1e-5f);
     EXPECT_NEAR(80.0f / 110, pad.positions[2], 1e-5f);
     EXPECT_EQ(1.0f, pad.positions[3]);
+    // Stops sharing offset 0: the last holds from the vector's start on, the
+    // first before it, with a step between.
+    GradientDef shared = Linear(25, 0, 75, 0, 0, 0);
+    SetGradientStops(&shared, {{0, Red}, {0, Green}, {1, Blue}});
+    GradientPlan step = Plan(shared, Box(0, 0, 100, 10));
+    EXPECT_EQ((std::vector<uint32_t>{Red, Red, Green, Blue, Blue}), step.colours);
+    ASSERT_EQ(5u, step.positions.size());
+    EXPECT_LT(step.positions[1], step.positions[2]);
+    EXPECT_NEAR(30.0f / 110, step.positions[1], 1e-3f);
     // A stroke's reach widens the area.
     GradientTarget stroke = Box(0, 0, 100, 10);
     stroke.margin = 10;

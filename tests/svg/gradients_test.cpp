@@ -270,9 +270,24 @@ TEST(Gradients, ReferenceCyclesEndTheChain) {
     ASSERT_EQ(1, GradientStopCount(&a));
     EXPECT_EQ(Red, GradientStops(&a)[0].colour);
     GradientDef b = file.Get(L"B");
-    EXPECT_FLOAT_EQ(0.0f, b.x1); // the chain from A ended at B
+    EXPECT_FLOAT_EQ(0.1f, b.x1); // B's own chain goes round to A
     EXPECT_EQ(2, GradientStopCount(&b));
     EXPECT_FLOAT_EQ(0.7f, file.Get(L"S").y2);
+}
+
+// Whichever element of a circle is read first, each one's chain starts from
+// itself: here only the middle one has stops, and every one finds them.
+TEST(Gradients, EveryElementOfACircleGoesRoundFromItself) {
+    GradientFile file("<linearGradient id='g1' href='#g2' x1='0.1'/>"
+                      "<linearGradient id='g2' href='#g3'>" +
+                      Stops("red", "blue") +
+                      "</linearGradient><linearGradient id='g3' href='#g1' x1='0.3'/>"
+                      "<linearGradient id='in' href='#g3'/>");
+    for (const wchar_t* id : {L"g1", L"g2", L"g3", L"in"})
+        EXPECT_EQ(2, GradientStopCount(FindRegisteredGradient(id))) << Utf8FromWide(id);
+    EXPECT_FLOAT_EQ(0.1f, file.Get(L"g1").x1);
+    EXPECT_FLOAT_EQ(0.3f, file.Get(L"g2").x1);
+    EXPECT_FLOAT_EQ(0.3f, file.Get(L"in").x1);
 }
 
 // Chains have no length limit: g0 -> g1 -> ... -> g4999 reads g4999's x1.
