@@ -40,6 +40,10 @@ void InitRootStyleState(StyleState* state) {
     state->markerStart.clear();
     state->markerMid.clear();
     state->markerEnd.clear();
+    state->contextHasFill = state->contextHasStroke = 0;
+    state->contextFill = state->contextStroke = 0;
+    state->contextFillRef.clear();
+    state->contextStrokeRef.clear();
     IdentityMatrix(&state->matrix);
 }
 
@@ -259,6 +263,20 @@ void ApplyPaint(PropertyReader* reader, const wchar_t* name, Argb currentColour,
     }
 }
 
+// "context-fill" or "context-stroke" takes that paint of the context; false
+// for any other value.
+bool ApplyContextPaint(const PropertyReader& reader, const wchar_t* name, const StyleState& context,
+                       int* has, Argb* colour, std::wstring* ref) {
+    const TextSpan value = TrimSpanBlanks(PropertyText(reader, name));
+    const bool fill = MatchesIgnoringCase(value, L"context-fill", 12);
+    if (!fill && !MatchesIgnoringCase(value, L"context-stroke", 14))
+        return false;
+    *has = fill ? context.contextHasFill : context.contextHasStroke;
+    *colour = fill ? context.contextFill : context.contextStroke;
+    *ref = fill ? context.contextFillRef : context.contextStrokeRef;
+    return true;
+}
+
 // A number property replaces the inherited value when it is given.
 void ApplyNumber(PropertyReader* reader, const wchar_t* name, float* value) {
     TextSpan text = PropertyText(*reader, name);
@@ -435,8 +453,12 @@ void ApplyPresentation(const XmlNode* element, const StyleState* parent, StyleSt
     ApplyVisibility(reader, &out->hidden);
     ApplyFontSize(reader, out);       // before the lengths in em
     ApplyColor(&reader, &out->color); // before the paints that may name it
-    ApplyPaint(&reader, L"fill", out->color, &out->hasFill, &out->fillColor, &out->fillRef);
-    ApplyPaint(&reader, L"stroke", out->color, &out->hasStroke, &out->strokeColor, &out->strokeRef);
+    if (!ApplyContextPaint(reader, L"fill", *out, &out->hasFill, &out->fillColor, &out->fillRef))
+        ApplyPaint(&reader, L"fill", out->color, &out->hasFill, &out->fillColor, &out->fillRef);
+    if (!ApplyContextPaint(reader, L"stroke", *out, &out->hasStroke, &out->strokeColor,
+                           &out->strokeRef))
+        ApplyPaint(&reader, L"stroke", out->color, &out->hasStroke, &out->strokeColor,
+                   &out->strokeRef);
     const LengthBasis basis = LengthBasisOf(*out);
     // A zero or negative width turns the stroke off.
     ApplyStrokeLength(reader, L"stroke-width", basis, &out->strokeWidth);

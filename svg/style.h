@@ -35,6 +35,11 @@ struct StyleState {
     std::wstring strokeRef;
     // The ids that marker-start, marker-mid and marker-end name; "" none.
     std::wstring markerStart, markerMid, markerEnd;
+    // What "context-fill" and "context-stroke" name: the fill and stroke of
+    // the use whose content is drawn; none outside one.
+    int contextHasFill, contextHasStroke;
+    Argb contextFill, contextStroke;
+    std::wstring contextFillRef, contextStrokeRef;
     Matrix2D matrix;
     int clip;  // clip region of what is drawn (svg/clip_paths.h), 0 none; set by the walker
     int layer; // group layer of what is drawn (svg/group_layers.h), 0 none; set by the walker

@@ -83,6 +83,25 @@ TEST_F(StructureTest, UseIsAGroupWithTransformThenTranslationAndPassesItsPropert
     EXPECT_FLOAT_EQ(8, svg[0].matrix.f);
 }
 
+// context-fill and context-stroke name the paints of the use whose content
+// is drawn (a nested use's own context-fill names the outer use's fill), and
+// nothing outside a use.
+TEST_F(StructureTest, ContextPaintsAreTheUsesPaints) {
+    LoadedSvg svg;
+    ASSERT_EQ(1, svg.Load(Svg("<defs><rect id='r' width='1' height='1' fill='context-stroke' "
+                              "stroke='context-fill'/></defs>"
+                              "<use href='#r' fill='red' stroke='lime'/>"
+                              "<use id='inner' href='#r' fill='context-fill' stroke='none'/>"
+                              "<use href='#inner' fill='blue'/>"
+                              "<rect width='1' height='1' fill='context-fill' stroke='red'/>")));
+    ASSERT_EQ(3, svg.Count());
+    EXPECT_EQ(0xFF00FF00u, svg[0].fillColor);
+    EXPECT_EQ(0xFFFF0000u, svg[0].strokeColor);
+    EXPECT_EQ(0, svg[1].hasFill); // through #inner: its stroke is none
+    EXPECT_EQ(0xFF0000FFu, svg[1].strokeColor);
+    EXPECT_EQ(0, svg[2].hasFill);
+}
+
 TEST_F(StructureTest, SymbolThroughUseGetsAViewportClippedToTheUseSize) {
     LoadedSvg svg;
     ASSERT_EQ(1, svg.Load(Svg("<symbol id='s' viewBox='0 0 10 10'><rect width='10' height='10'/>"
