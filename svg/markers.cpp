@@ -200,7 +200,8 @@ struct PlacedMarker {
 };
 
 // The marker's own properties come through its ancestors, not through the
-// shape that uses it; only the shape's opacity carries over.
+// shape that uses it; only the shape's opacity and its paints, as the
+// context paints, carry over.
 void InheritedContentState(WalkContext* context, const XmlNode* marker, const StyleState& shape,
                            StyleState* state) {
     std::vector<const XmlNode*> chain;
@@ -208,6 +209,7 @@ void InheritedContentState(WalkContext* context, const XmlNode* marker, const St
         chain.push_back(e);
     InitRootStyleState(state);
     DocumentViewportSize(context->document, &state->viewportWidth, &state->viewportHeight);
+    SetContextPaints(shape, state); // what context-fill and context-stroke name inside
     for (size_t i = chain.size(); i-- > 0;)
         ApplyPresentation(chain[i], state, state);
     state->displayNone = 0; // display does not apply to markers

@@ -441,6 +441,15 @@ std::wstring ElementDeclarations(const XmlNode* element) {
     return CascadedDeclarations(element);
 }
 
+void SetContextPaints(const StyleState& from, StyleState* state) {
+    state->contextHasFill = from.hasFill;
+    state->contextFill = from.fillColor;
+    state->contextFillRef = from.fillRef;
+    state->contextHasStroke = from.hasStroke;
+    state->contextStroke = from.strokeColor;
+    state->contextStrokeRef = from.strokeRef;
+}
+
 void ApplyPresentation(const XmlNode* element, const StyleState* parent, StyleState* out) {
     // Every property is read once and replaces the inherited value in place,
     // so parent and out may be the same record.

@@ -50,6 +50,9 @@ struct StyleState {
 // displayed and visible, font size 16, a viewport of 100 x 100, solid
 // strokes, identity.
 void InitRootStyleState(StyleState* state);
+// Makes the fill and stroke of `from` (a use, or the shape a marker stands
+// on) what context-fill and context-stroke name in *state.
+void SetContextPaints(const StyleState& from, StyleState* state);
 // Computes the element's state from its parent's; parent and out may be the
 // same record (the root).
 void ApplyPresentation(const XmlNode* element, const StyleState* parent, StyleState* out);

@@ -515,15 +515,7 @@ bool EnterUse(WalkContext* context, const std::vector<WalkFrame>& stack, const X
     float x = ViewportLength(XmlAttribute(use, L"x"), frame->viewportWidth, 0);
     float y = ViewportLength(XmlAttribute(use, L"y"), frame->viewportHeight, 0);
     frame->state.matrix = Times(frame->state.matrix, Matrix2D{1, 0, 0, 1, x, y});
-    // The use's own paints are what its content's context-fill and
-    // context-stroke name.
-    StyleState& state = frame->state;
-    state.contextHasFill = state.hasFill;
-    state.contextFill = state.fillColor;
-    state.contextFillRef = state.fillRef;
-    state.contextHasStroke = state.hasStroke;
-    state.contextStroke = state.strokeColor;
-    state.contextStrokeRef = state.strokeRef;
+    SetContextPaints(frame->state, &frame->state);
     frame->nextChild = target;
     frame->onlyOne = 1;
     frame->viaUse = 1;

@@ -126,6 +126,17 @@ TEST_F(MarkersTest, PlacedMarkerBecomesRecordsInItsViewport) {
     EXPECT_EQ(0, end.hasStroke);
 }
 
+// Inside a marker, context-fill and context-stroke are the shape's paints.
+TEST_F(MarkersTest, ContextPaintsAreTheShapesPaints) {
+    LoadedSvg svg;
+    ASSERT_EQ(1, svg.Load(Svg("<marker id='c'><rect width='1' height='1' fill='context-stroke' "
+                              "stroke='context-fill'/></marker>"
+                              "<line x2='10' fill='lime' stroke='red' marker-end='url(#c)'/>")));
+    ASSERT_EQ(2, svg.Count());
+    EXPECT_EQ(0xFFFF0000u, svg[1].fillColor);
+    EXPECT_EQ(0xFF00FF00u, svg[1].strokeColor);
+}
+
 TEST_F(MarkersTest, WhichShapesAndPropertiesPlaceMarkers) {
     const std::string m = "<marker id='m' overflow='visible' markerUnits='userSpaceOnUse'>"
                           "<circle r='1'/></marker>";
