@@ -28,6 +28,7 @@ void InitRootStyleState(StyleState* state) {
     state->miterLimit = 4.0f;
     state->hasFill = 1;
     state->hasStroke = 0;
+    state->fillIsCurrentColor = state->strokeIsCurrentColor = 0;
     state->displayNone = 0;
     state->hidden = 0;
     state->fontSize = DefaultFontSize;
@@ -247,19 +248,21 @@ void ApplyKeyword(const PropertyReader& reader, const wchar_t* name,
 // Sets one paint (has, colour, ref) from the property; an unreadable or
 // missing value leaves the inherited paint.
 void ApplyPaint(PropertyReader* reader, const wchar_t* name, Argb currentColour, int* has,
-                Argb* colour, std::wstring* ref) {
+                Argb* colour, std::wstring* ref, int* isCurrentColour) {
     int isNone = 0;
     std::wstring reference;
-    Argb c = ReadPaint(reader->element, PropertyText(*reader, name), currentColour, &isNone,
-                       &reference, &reader->scratch);
+    const TextSpan text = PropertyText(*reader, name);
+    Argb c = ReadPaint(reader->element, text, currentColour, &isNone, &reference, &reader->scratch);
     if (isNone) {
         *has = 0;
         *colour = 0;
         ref->clear();
+        *isCurrentColour = 0;
     } else if (c != NoColour) {
         *colour = c;
         *has = 1;
         ref->swap(reference);
+        *isCurrentColour = IsCurrentColour(TrimSpanBlanks(text)) ? 1 : 0;
     }
 }
 
@@ -462,12 +465,21 @@ void ApplyPresentation(const XmlNode* element, const StyleState* parent, StyleSt
     ApplyVisibility(reader, &out->hidden);
     ApplyFontSize(reader, out);       // before the lengths in em
     ApplyColor(&reader, &out->color); // before the paints that may name it
-    if (!ApplyContextPaint(reader, L"fill", *out, &out->hasFill, &out->fillColor, &out->fillRef))
-        ApplyPaint(&reader, L"fill", out->color, &out->hasFill, &out->fillColor, &out->fillRef);
-    if (!ApplyContextPaint(reader, L"stroke", *out, &out->hasStroke, &out->strokeColor,
-                           &out->strokeRef))
+    if (out->fillIsCurrentColor)
+        out->fillColor = out->color;
+    if (out->strokeIsCurrentColor)
+        out->strokeColor = out->color;
+    if (ApplyContextPaint(reader, L"fill", *out, &out->hasFill, &out->fillColor, &out->fillRef))
+        out->fillIsCurrentColor = 0;
+    else
+        ApplyPaint(&reader, L"fill", out->color, &out->hasFill, &out->fillColor, &out->fillRef,
+                   &out->fillIsCurrentColor);
+    if (ApplyContextPaint(reader, L"stroke", *out, &out->hasStroke, &out->strokeColor,
+                          &out->strokeRef))
+        out->strokeIsCurrentColor = 0;
+    else
         ApplyPaint(&reader, L"stroke", out->color, &out->hasStroke, &out->strokeColor,
-                   &out->strokeRef);
+                   &out->strokeRef, &out->strokeIsCurrentColor);
     const LengthBasis basis = LengthBasisOf(*out);
     // A zero or negative width turns the stroke off.
     ApplyStrokeLength(reader, L"stroke-width", basis, &out->strokeWidth);

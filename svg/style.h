@@ -24,6 +24,9 @@ struct StyleState {
     float miterLimit;
     int hasFill;
     int hasStroke;
+    // The paint is currentColor, which descendants inherit as the keyword: a
+    // descendant's own color then changes it.
+    int fillIsCurrentColor, strokeIsCurrentColor;
     int displayNone;                     // display: none; not inherited
     int hidden;                          // visibility: hidden or collapse; inherited
     float fontSize;                      // user units, for em and ex

@@ -154,7 +154,12 @@ GfxPath* BuildShapePath(const XmlNode* e, ElementRole role, const StyleState& st
         return BuildEllipsePath(length(L"cx", X), length(L"cy", Y), r, r);
     }
     case RoleEllipse: {
-        float rx = length(L"rx", X), ry = length(L"ry", Y);
+        // A missing, negative or "auto" radius takes the other one.
+        float rx = length.Radius(L"rx", X), ry = length.Radius(L"ry", Y);
+        if (rx < 0 || LowerText(TrimBlanks(XmlAttribute(e, L"rx"))) == L"auto")
+            rx = ry;
+        if (ry < 0 || LowerText(TrimBlanks(XmlAttribute(e, L"ry"))) == L"auto")
+            ry = rx;
         if (!(rx > 0 && ry > 0))
             return nullptr;
         return BuildEllipsePath(length(L"cx", X), length(L"cy", Y), rx, ry);

@@ -100,7 +100,10 @@ TEST(Presentation, FillSourcesAndPrecedence) {
         // currentColor is the inherited "color", black when nothing sets it
         {"<g fill='red'><rect id='t' fill='currentColor'/></g>", 1, Black, L""},
         {"<g color='red'><rect id='t' fill='CURRENTCOLOR' color='inherit'/></g>", 1, Red, L""},
-        {"<g color='red' fill='currentColor'><rect id='t' color='blue'/></g>", 1, Red, L""},
+        // an inherited currentColor is the keyword: the element's own color
+        {"<g color='red' fill='currentColor'><rect id='t' color='blue'/></g>", 1, Blue, L""},
+        {"<g fill='currentColor'><g fill='lime'><rect id='t' color='blue'/></g></g>", 1,
+         0xFF00FF00u, L""},
         {"<g color='red'><rect id='t' style='color:blue' fill='currentColor'/></g>", 1, Blue, L""},
         {"<style>.c{color:green}</style><g class='c'><rect id='t' fill='currentColor'/></g>", 1,
          Green, L""},

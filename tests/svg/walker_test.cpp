@@ -34,7 +34,10 @@ TEST_F(WalkerTest, WhichElementsMakeRecords) {
         {"<rect width='10' height='5'/>", 1},
         {"<circle r='0'/>", 0},
         {"<circle r='2'/>", 1},
-        {"<ellipse rx='5'/>", 0}, // no automatic ry
+        {"<ellipse rx='5'/>", 1}, // a missing, negative or auto radius takes the other
+        {"<ellipse rx='-5' ry='2'/>", 1},
+        {"<ellipse rx='auto' ry='auto'/>", 0},
+        {"<ellipse rx='0'/>", 0},
         {"<ellipse rx='5' ry='1'/>", 1},
         {"<line/>", 1}, // filled black by default, though nothing shows
         {"<polyline points=''/>", 0},
@@ -254,6 +257,7 @@ TEST_F(WalkerTest, GeometryLengthsWithUnits) {
         {"<rect width='2em' height='1ex' font-size='10'/>", {0, 0, 20, 5}},
         {"<circle cx='50%' cy='50%' r='10%'/>", {84.1886f, 34.1886f, 31.6228f, 31.6228f}},
         {"<ellipse cx='10mm' rx='1pc' ry='5%'/>", {21.7953f, -5, 32, 10}},
+        {"<ellipse ry='3' rx='auto'/>", {-3, -3, 6, 6}},
         {"<line x2='2cm' y2='3pt'/>", {0, 0, 75.5906f, 4}},
     };
     for (const Case& c : cases) {
