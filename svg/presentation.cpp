@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cwchar>
+#include <utility>
 
 #include "svg/element_walk.h"
 #include "svg/paint_reference.h"
@@ -401,15 +402,79 @@ void ApplyVisibility(const PropertyReader& reader, int* hidden) {
         *hidden = 0;
 }
 
+// One word of "transform-origin": a keyword's share of the viewport (-1 for
+// a length) and the axis a keyword names (0 for center and lengths).
+struct OriginWord {
+    TextSpan text;
+    float share;
+    int axis; // 1 horizontal (left, right), 2 vertical (top, bottom)
+};
+
+OriginWord ReadOriginWord(TextSpan word) {
+    static const struct {
+        const wchar_t* name;
+        float share;
+        int axis;
+    } keywords[] = {
+        {L"left", 0, 1}, {L"right", 1, 1}, {L"top", 0, 2}, {L"bottom", 1, 2}, {L"center", 0.5f, 0}};
+    for (const auto& k : keywords) {
+        if (MatchesIgnoringCase(word, k.name, std::wcslen(k.name)))
+            return {word, k.share, k.axis};
+    }
+    return {word, -1, 0};
+}
+
+float OriginOffset(const OriginWord& word, float size, const LengthBasis& basis, int direction) {
+    if (word.share >= 0)
+        return word.share * size;
+    return ResolveLength(std::wstring(word.text.first, word.text.last), basis, direction);
+}
+
+bool IsBlankCharacter(wchar_t c) {
+    return c == L' ' || c == L'\t' || c == L'\n' || c == L'\r';
+}
+
+// "transform-origin": one or two keywords or lengths (a third, the depth, is
+// ignored). Percentages and keywords are of the viewport, the default
+// reference box of SVG elements. A pair whose first word is top or bottom,
+// or whose second is left or right, is read the other way round.
+void ReadTransformOrigin(TextSpan text, const LengthBasis& basis, float* x, float* y) {
+    const OriginWord centre = {{nullptr, nullptr}, 0.5f, 0};
+    OriginWord words[2] = {centre, centre};
+    int count = 0;
+    for (const wchar_t* p = text.first; p < text.last && count < 2;) {
+        while (p < text.last && IsBlankCharacter(*p))
+            p++;
+        const wchar_t* start = p;
+        while (p < text.last && !IsBlankCharacter(*p))
+            p++;
+        if (p > start)
+            words[count++] = ReadOriginWord(TextSpan{start, p});
+    }
+    if (words[0].axis == 2 || words[1].axis == 1)
+        std::swap(words[0], words[1]);
+    *x = OriginOffset(words[0], basis.viewportWidth, basis, LengthHorizontal);
+    *y = OriginOffset(words[1], basis.viewportHeight, basis, LengthVertical);
+}
+
 // The transform comes from the attribute only; the element's own transform
-// applies to its points first, the ancestors' after.
-void ApplyTransform(const XmlNode* element, Matrix2D* matrix) {
-    const std::wstring& text = XmlAttribute(element, L"transform");
+// applies to its points first, the ancestors' after, about the point
+// "transform-origin" names.
+void ApplyTransform(const PropertyReader& reader, const LengthBasis& basis, Matrix2D* matrix) {
+    const std::wstring& text = XmlAttribute(reader.element, L"transform");
     if (text.find_first_not_of(L' ') == std::wstring::npos)
         return;
     Matrix2D own;
     IdentityMatrix(&own);
     ParseTransformList(text, &own);
+    const TextSpan origin = TrimSpanBlanks(PropertyText(reader, L"transform-origin"));
+    if (!IsEmptySpan(origin)) {
+        float x = 0, y = 0;
+        ReadTransformOrigin(origin, basis, &x, &y);
+        const Matrix2D to = {1, 0, 0, 1, x, y}, back = {1, 0, 0, 1, -x, -y};
+        MultiplyMatrix(&own, &back, &own);
+        MultiplyMatrix(&to, &own, &own);
+    }
     const Matrix2D parentMatrix = *matrix;
     MultiplyMatrix(&parentMatrix, &own, matrix);
 }
@@ -497,7 +562,7 @@ void ApplyPresentation(const XmlNode* element, const StyleState* parent, StyleSt
     ApplyNumber(&reader, L"stroke-miterlimit", &out->miterLimit);
     ApplyMarkers(reader, out);
 
-    ApplyTransform(element, &out->matrix);
+    ApplyTransform(reader, LengthBasisOf(*out), &out->matrix);
 }
 
 LengthBasis LengthBasisOf(const StyleState& state) {

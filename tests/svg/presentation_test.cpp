@@ -220,6 +220,32 @@ TEST(Presentation, NumbersAndKeywords) {
 // Stroke lengths in every unit, and percentages of the viewport's normalised
 // diagonal (the walk's default viewport is 100 x 100; the walker's tests
 // cover a document's own).
+// The transform turns about transform-origin: keywords and percentages of
+// the viewport (100 x 100 here), lengths, either order of a keyword pair.
+TEST(Presentation, TransformOrigin) {
+    struct Case {
+        const char* origin;
+        float x, y;
+    } cases[] = {
+        {"transform-origin='center'", 50, 50},
+        {"transform-origin='25% top'", 25, 0},
+        {"transform-origin='top right'", 100, 0},
+        {"transform-origin='bottom'", 50, 100},
+        {"transform-origin='right 10'", 100, 10},
+        {"style='transform-origin:1em 2px'", 16, 2},
+        {"", 0, 0},
+    };
+    for (const Case& c : cases) {
+        StyleState s =
+            StyleOfTarget(Svg(std::string("<rect id='t' transform='scale(2)' ") + c.origin + "/>"));
+        EXPECT_FLOAT_EQ(2, s.matrix.a) << c.origin;
+        EXPECT_FLOAT_EQ(-c.x, s.matrix.e) << c.origin; // x - 2x
+        EXPECT_FLOAT_EQ(-c.y, s.matrix.f) << c.origin;
+    }
+    StyleState none = StyleOfTarget(Svg("<rect id='t' transform-origin='center'/>"));
+    EXPECT_FLOAT_EQ(0, none.matrix.e);
+}
+
 TEST(Presentation, StrokeLengthsWithUnits) {
     struct Case {
         const char* attributes;
