@@ -250,13 +250,17 @@ void PaintShape(GfxGraphics* graphics, const SvgDocument& document, const ShapeR
         return;
     GfxMultiplyMatrix(world.get(), base); // the shape's matrix, then the placement
     GfxSetWorldTransform(graphics, world.get());
-    if (shape.hasFill)
+    if (shape.hasFill && !shape.strokeFirst)
         PaintShapePart(graphics, document, shape, false);
     if (shape.hasStroke) {
         if (shape.nonScalingStroke && shape.strokeRef.empty())
             StrokeInPixels(graphics, shape, world.get());
         else
             PaintShapePart(graphics, document, shape, true);
+    }
+    if (shape.hasFill && shape.strokeFirst) { // paint-order: the fill over the stroke
+        GfxSetWorldTransform(graphics, world.get());
+        PaintShapePart(graphics, document, shape, false);
     }
 }
 

@@ -37,7 +37,8 @@ struct ShapeRecord {
     int nonScalingStroke; // the stroke width is in pixels, whatever the transforms
     float fillOpacity;    // opacity x fill-opacity, for a gradient's colours
     float strokeOpacity;  // opacity x stroke-opacity
-    int clip;  // number of the clip region that cuts the record (svg/clip_paths.h), 0 none
+    int clip;        // number of the clip region that cuts the record (svg/clip_paths.h), 0 none
+    int strokeFirst; // paint-order puts the stroke under the fill
     int layer; // number of the innermost group layer it is drawn in (svg/group_layers.h), 0 none
 };
 

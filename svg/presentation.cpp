@@ -30,6 +30,7 @@ void InitRootStyleState(StyleState* state) {
     state->hasFill = 1;
     state->hasStroke = 0;
     state->fillIsCurrentColor = state->strokeIsCurrentColor = 0;
+    state->paintOrder = NormalPaintOrder;
     state->displayNone = 0;
     state->hidden = 0;
     state->fontSize = DefaultFontSize;
@@ -279,6 +280,45 @@ bool ApplyContextPaint(const PropertyReader& reader, const wchar_t* name, const 
     *colour = fill ? context.contextFill : context.contextStroke;
     *ref = fill ? context.contextFillRef : context.contextStrokeRef;
     return true;
+}
+
+// "paint-order" (inherited): normal, or fill, stroke and markers in the order
+// given, those not named following in their usual order. A value with
+// anything else, or a part named twice, keeps the inherited order.
+void ApplyPaintOrder(const PropertyReader& reader, int* order) {
+    const TextSpan value = TrimSpanBlanks(PropertyText(reader, L"paint-order"));
+    if (IsEmptySpan(value))
+        return;
+    if (MatchesIgnoringCase(value, L"normal", 6)) {
+        *order = NormalPaintOrder;
+        return;
+    }
+    static const wchar_t* const names[3] = {L"fill", L"stroke", L"markers"};
+    int parts[3] = {0, 0, 0}, count = 0;
+    unsigned named = 0;
+    for (const wchar_t* p = value.first; p < value.last;) {
+        while (p < value.last && (*p == L' ' || *p == L'\t' || *p == L'\n' || *p == L'\r'))
+            p++;
+        const wchar_t* start = p;
+        while (p < value.last && !(*p == L' ' || *p == L'\t' || *p == L'\n' || *p == L'\r'))
+            p++;
+        if (p == start)
+            break;
+        int part = 0;
+        for (int i = 0; i < 3; i++) {
+            if (MatchesIgnoringCase(TextSpan{start, p}, names[i], std::wcslen(names[i])))
+                part = i + 1;
+        }
+        if (!part || (named & (1u << part)) || count == 3)
+            return;
+        named |= 1u << part;
+        parts[count++] = part;
+    }
+    for (int part = PaintFill; part <= PaintMarkers; part++) {
+        if (!(named & (1u << part)))
+            parts[count++] = part;
+    }
+    *order = parts[0] | parts[1] << 2 | parts[2] << 4;
 }
 
 // A number property replaces the inherited value when it is given.
@@ -561,6 +601,7 @@ void ApplyPresentation(const XmlNode* element, const StyleState* parent, StyleSt
     ApplyKeyword(reader, L"stroke-linejoin", LineJoins, &out->lineJoin);
     ApplyNumber(&reader, L"stroke-miterlimit", &out->miterLimit);
     ApplyMarkers(reader, out);
+    ApplyPaintOrder(reader, &out->paintOrder);
 
     ApplyTransform(reader, LengthBasisOf(*out), &out->matrix);
 }

@@ -10,6 +10,14 @@
 
 struct XmlNode;
 
+// What "paint-order" orders: three parts, the first painted in the lowest
+// two bits of the order.
+enum PaintPart { PaintFill = 1, PaintStroke = 2, PaintMarkers = 3 };
+const int NormalPaintOrder = PaintFill | PaintStroke << 2 | PaintMarkers << 4;
+inline int PaintOrderPart(int order, int i) {
+    return ((order ? order : NormalPaintOrder) >> (2 * i)) & 3;
+}
+
 struct StyleState {
     Argb color; // the "color" property, which currentColor names
     Argb fillColor;
@@ -44,8 +52,9 @@ struct StyleState {
     Argb contextFill, contextStroke;
     std::wstring contextFillRef, contextStrokeRef;
     Matrix2D matrix;
-    int clip;  // clip region of what is drawn (svg/clip_paths.h), 0 none; set by the walker
-    int layer; // group layer of what is drawn (svg/group_layers.h), 0 none; set by the walker
+    int clip;       // clip region of what is drawn (svg/clip_paths.h), 0 none; set by the walker
+    int paintOrder; // PaintParts; 0 is the normal order
+    int layer;      // group layer of what is drawn (svg/group_layers.h), 0 none; set by the walker
 };
 
 // The state of the root before its own attributes: colour black, opaque black

@@ -485,6 +485,21 @@ void LeaveFrame(WalkContext* context, WalkFrame* frame) {
     CloseGroupLayer(context, frame);
 }
 
+// Markers painted between the fill and the stroke: the part before them, the
+// markers, then the other part on a second copy of the path.
+void CommitBetweenMarkers(WalkContext* context, const XmlNode* element, ElementRole role,
+                          GfxPath* path, const std::vector<MarkerVertex>& vertices,
+                          const StyleState& state, const std::wstring& id) {
+    StyleState first = state, last = state;
+    if (PaintOrderPart(state.paintOrder, 0) == PaintFill)
+        first.hasStroke = last.hasFill = 0;
+    else
+        first.hasFill = last.hasStroke = 0;
+    CommitShape(context->document, path, &first, id);
+    DrawMarkers(context, state, vertices);
+    CommitShape(context->document, BuildShapePath(element, role, state), &last, id);
+}
+
 // A shape element: its path is cut by its clip path and committed.
 void CommitShapeOf(WalkContext* context, const XmlNode* element, ElementRole role,
                    const std::wstring& declarations, WalkFrame* frame) {
@@ -503,11 +518,23 @@ void CommitShapeOf(WalkContext* context, const XmlNode* element, ElementRole rol
         else
             LinePathSegments(path, &segments);
     }
-    CommitShape(context->document, path, &frame->state, id);
-    if (marked) {
-        std::vector<MarkerVertex> vertices;
+    std::vector<MarkerVertex> vertices;
+    if (marked)
         MarkerVertices(segments, &vertices);
+    int markersAt = 2; // where paint-order puts the markers
+    for (int i = 0; i < 3; i++) {
+        if (PaintOrderPart(frame->state.paintOrder, i) == PaintMarkers)
+            markersAt = i;
+    }
+    if (!marked || markersAt == 2) {
+        CommitShape(context->document, path, &frame->state, id);
+        if (marked)
+            DrawMarkers(context, frame->state, vertices);
+    } else if (markersAt == 0) {
         DrawMarkers(context, frame->state, vertices);
+        CommitShape(context->document, path, &frame->state, id);
+    } else {
+        CommitBetweenMarkers(context, element, role, path, vertices, frame->state, id);
     }
 }
 
@@ -832,6 +859,10 @@ void CommitShape(SvgDocument* document, GfxPath* path, const StyleState* state,
     record->matrix = state->matrix;
     record->clip = state->clip;
     record->layer = state->layer;
+    record->strokeFirst = fillOn && strokeOn &&
+                          (PaintOrderPart(state->paintOrder, 0) == PaintStroke ||
+                           (PaintOrderPart(state->paintOrder, 0) == PaintMarkers &&
+                            PaintOrderPart(state->paintOrder, 1) == PaintStroke));
     record->id = id;
     if (fillOn)
         record->fillRef = state->fillRef;

@@ -304,6 +304,24 @@ TEST_F(Rasterizer, StrokesScaleWithTheDrawing) {
     }
 }
 
+// paint-order: a record whose stroke comes first has its fill painted over
+// the inner half of the stroke.
+TEST_F(Rasterizer, StrokeFirstPutsTheFillOverTheStroke) {
+    for (int strokeFirst : {0, 1}) {
+        TestLayer t(100, 100, 1);
+        ShapeRecord* r = AddFilledRect(&t.layer.document, 20, 20, 60, 60, Red);
+        r->hasStroke = 1;
+        r->strokeColor = 0xFF0000FFu;
+        r->strokeWidth = 10;
+        r->strokeOpacity = 1;
+        r->miterLimit = 4;
+        r->strokeFirst = strokeFirst;
+        Canvas canvas = RenderToCanvas(&t.layer, 100, 100);
+        EXPECT_EQ(strokeFirst ? Red : 0xFF0000FFu, canvas.At(50, 22)) << strokeFirst;
+        EXPECT_EQ(0xFF0000FFu, canvas.At(50, 17)) << strokeFirst; // outside: stroke either way
+    }
+}
+
 // Dashes are user units and scale with the drawing (GDI+ counts them in pen
 // widths). Square caps lengthen every dash by half the width at both ends;
 // round caps make a dash of length 0 a dot.

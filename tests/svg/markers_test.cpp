@@ -126,6 +126,37 @@ TEST_F(MarkersTest, PlacedMarkerBecomesRecordsInItsViewport) {
     EXPECT_EQ(0, end.hasStroke);
 }
 
+// paint-order: the stroke under the fill is a flag of the record; markers
+// first come before the shape's record, markers between fill and stroke split
+// the shape in two records. Invalid values keep the inherited order.
+TEST_F(MarkersTest, PaintOrder) {
+    const std::string line = "<line x2='10' stroke='red' fill='lime' marker-end='url(#m)' ";
+    struct Case {
+        const char* order;
+        const char*
+            kinds; // per record: b both, f fill, s stroke, m marker; upper case: stroke first
+    } cases[] = {
+        {"paint-order='normal'", "bm"},        {"paint-order='stroke'", "Bm"},
+        {"paint-order='markers'", "mb"},       {"paint-order='stroke markers'", "smf"},
+        {"paint-order='fill markers'", "fms"}, {"paint-order='fill fill'", "bm"},
+        {"paint-order='stroke junk'", "bm"},   {"style='paint-order:markers stroke'", "mB"},
+    };
+    for (const Case& c : cases) {
+        LoadedSvg svg;
+        ASSERT_EQ(1, svg.Load(Svg(std::string(Marker) + line + c.order + "/>"))) << c.order;
+        std::string kinds;
+        for (int i = 0; i < svg.Count(); i++) {
+            const ShapeRecord& r = svg[i];
+            char k = r.fillColor == 0xFF000000u ? 'm'
+                     : r.hasFill && r.hasStroke ? 'b'
+                     : r.hasFill                ? 'f'
+                                                : 's';
+            kinds += r.strokeFirst ? static_cast<char>(k - 32) : k;
+        }
+        EXPECT_EQ(c.kinds, kinds) << c.order;
+    }
+}
+
 // Inside a marker, context-fill and context-stroke are the shape's paints.
 TEST_F(MarkersTest, ContextPaintsAreTheShapesPaints) {
     LoadedSvg svg;
