@@ -90,6 +90,23 @@ void GfxRotateMatrix(GfxMatrix* matrix, float degrees);
 void GfxMultiplyMatrix(GfxMatrix* matrix, GfxMatrix* other);
 void GfxGetMatrixElements(GfxMatrix* matrix, float elements[6]);
 
+// ---- text -----------------------------------------------------------------
+// Font style bits.
+enum { GfxFontBold = 1, GfxFontItalic = 2 };
+// Whether a font family of the name is installed.
+int GfxFontFamilyInstalled(const wchar_t* family);
+// Appends the outlines of `length` characters as figures of the path, in the
+// family (one that is not installed, or "": the system's generic sans-serif
+// family) with the style bits at the em size (in path units), the first
+// character's origin on the baseline at (x, y). Returns 1 on success (blanks
+// add no figures and succeed).
+int GfxAddPathText(GfxPath* path, const wchar_t* text, int length, const wchar_t* family, int style,
+                   float emSize, float x, float y);
+// How far the characters advance along the baseline, blanks at the end
+// included, in the units of the em size; 0 when they cannot be measured.
+float GfxMeasureText(const wchar_t* text, int length, const wchar_t* family, int style,
+                     float emSize);
+
 #ifdef _WIN32
 // ---- drawing (Windows only) -------------------------------------------------
 // A graphics object drawing into a caller-owned 32-bit buffer of width x height

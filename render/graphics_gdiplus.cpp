@@ -203,6 +203,119 @@ int GfxGetPathData(GfxPath* path, GfxPointF* points, uint8_t* types, int count) 
     return n;
 }
 
+// ---- text -----------------------------------------------------------------
+
+int GfxFontFamilyInstalled(const wchar_t* family) {
+    GpFontFamily* found = nullptr;
+    if (!family || !*family || GdipCreateFontFamilyFromName(family, nullptr, &found) != Ok)
+        return 0;
+    GdipDeleteFontFamily(found);
+    return 1;
+}
+
+// The family, or a copy of the generic sans-serif one; null on failure.
+static GpFontFamily* CreateFamily(const wchar_t* family) {
+    GpFontFamily* found = nullptr;
+    if (family && *family && GdipCreateFontFamilyFromName(family, nullptr, &found) == Ok)
+        return found;
+    GpFontFamily* generic = nullptr;
+    if (GdipGetGenericFontFamilySansSerif(&generic) != Ok ||
+        GdipCloneFontFamily(generic, &found) != Ok)
+        return nullptr;
+    return found;
+}
+
+// The style bits the family has: a family without a bold or italic face
+// gets its regular face, which GDI+ would otherwise refuse.
+static int AvailableStyle(GpFontFamily* family, int style) {
+    BOOL available = FALSE;
+    if (GdipIsStyleAvailable(family, style, &available) == Ok && available)
+        return style;
+    if (GdipIsStyleAvailable(family, style & GfxFontBold, &available) == Ok && available)
+        return style & GfxFontBold;
+    return 0;
+}
+
+// A copy of the typographic format (no padding around the text), on one
+// line, with blanks at the end measured. The generic format itself belongs
+// to GDI+. Null on failure.
+static GpStringFormat* CreateTextFormat() {
+    GpStringFormat* generic = nullptr;
+    GpStringFormat* format = nullptr;
+    if (GdipStringFormatGetGenericTypographic(&generic) != Ok ||
+        GdipCloneStringFormat(generic, &format) != Ok)
+        return nullptr;
+    INT flags = 0;
+    GdipGetStringFormatFlags(format, &flags);
+    GdipSetStringFormatFlags(format, flags | StringFormatFlagsNoWrap | StringFormatFlagsNoClip |
+                                         StringFormatFlagsMeasureTrailingSpaces);
+    return format;
+}
+
+int GfxAddPathText(GfxPath* path, const wchar_t* text, int length, const wchar_t* family, int style,
+                   float emSize, float x, float y) {
+    if (length <= 0)
+        return 1;
+    GpFontFamily* fontFamily = CreateFamily(family);
+    GpStringFormat* format = CreateTextFormat();
+    int done = 0;
+    if (fontFamily && format) {
+        style = AvailableStyle(fontFamily, style);
+        UINT16 ascent = 0, em = 0;
+        GdipGetCellAscent(fontFamily, style, &ascent);
+        GdipGetEmHeight(fontFamily, style, &em);
+        // The layout box's top is the line's top: the baseline lies one
+        // ascent below it.
+        float top = em ? y - emSize * ascent / em : y;
+        RectF box(x, top, 0, 0);
+        done = GdipAddPathString(AsPath(path), text, length, fontFamily, style, emSize, &box,
+                                 format) == Ok;
+    }
+    if (format)
+        GdipDeleteStringFormat(format);
+    if (fontFamily)
+        GdipDeleteFontFamily(fontFamily);
+    return done;
+}
+
+float GfxMeasureText(const wchar_t* text, int length, const wchar_t* family, int style,
+                     float emSize) {
+    if (length <= 0 || !(emSize > 0))
+        return 0;
+    // Measured unhinted at a size where rounding does not show, then scaled.
+    const float measureSize = 256;
+    float width = 0;
+    GpFontFamily* fontFamily = CreateFamily(family);
+    GpStringFormat* format = CreateTextFormat();
+    GpBitmap* bitmap = nullptr;
+    GpGraphics* graphics = nullptr;
+    GpFont* font = nullptr;
+    if (fontFamily && format &&
+        GdipCreateBitmapFromScan0(1, 1, 0, PixelFormat32bppARGB, nullptr, &bitmap) == Ok &&
+        GdipGetImageGraphicsContext(bitmap, &graphics) == Ok &&
+        GdipCreateFont(fontFamily, measureSize, AvailableStyle(fontFamily, style), UnitPixel,
+                       &font) == Ok) {
+        GdipSetPageUnit(graphics, UnitPixel);
+        GdipSetTextRenderingHint(graphics, TextRenderingHintAntiAlias);
+        RectF layout(0, 0, 0, 0), bounds;
+        INT fitted = 0, lines = 0;
+        if (GdipMeasureString(graphics, text, length, font, &layout, format, &bounds, &fitted,
+                              &lines) == Ok)
+            width = bounds.Width * emSize / measureSize;
+    }
+    if (font)
+        GdipDeleteFont(font);
+    if (graphics)
+        GdipDeleteGraphics(graphics);
+    if (bitmap)
+        GdipDisposeImage(bitmap);
+    if (format)
+        GdipDeleteStringFormat(format);
+    if (fontFamily)
+        GdipDeleteFontFamily(fontFamily);
+    return width;
+}
+
 // ---- matrices -------------------------------------------------------------
 
 GfxMatrix* GfxCreateMatrix() {

@@ -4,6 +4,7 @@
 // GfxGetPathData and GfxGetPathBounds is the same on both builds.
 #include <cmath>
 #include <cstring>
+#include <cwchar>
 #include <new>
 #include <vector>
 
@@ -318,4 +319,33 @@ void GfxMultiplyMatrix(GfxMatrix* matrix, GfxMatrix* other) {
 
 void GfxGetMatrixElements(GfxMatrix* matrix, float elements[6]) {
     std::memcpy(elements, matrix->m, sizeof matrix->m);
+}
+
+// ---- text -----------------------------------------------------------------
+// A stand-in for fonts: the three families a Windows machine always has, and
+// every character a box 0.6 em wide (blanks empty), 0.7 em above the baseline.
+
+static const float StandInAdvance = 0.6f, StandInHeight = 0.7f;
+
+int GfxFontFamilyInstalled(const wchar_t* family) {
+    const wchar_t* const installed[] = {L"Arial", L"Times New Roman", L"Courier New"};
+    for (const wchar_t* name : installed) {
+        if (family && std::wcscmp(family, name) == 0)
+            return 1;
+    }
+    return 0;
+}
+
+int GfxAddPathText(GfxPath* path, const wchar_t* text, int length, const wchar_t*, int,
+                   float emSize, float x, float y) {
+    for (int i = 0; i < length; i++) {
+        if (text[i] != L' ')
+            GfxAddRectangle(path, x + i * StandInAdvance * emSize, y - StandInHeight * emSize,
+                            StandInAdvance * emSize * 0.8f, StandInHeight * emSize);
+    }
+    return 1;
+}
+
+float GfxMeasureText(const wchar_t*, int length, const wchar_t*, int, float emSize) {
+    return length * StandInAdvance * emSize;
 }

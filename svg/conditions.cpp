@@ -20,15 +20,9 @@ bool LanguageListHolds(const std::wstring& list) {
     std::wstring lowered = LowerText(list);
     std::wstring user = LowerText(userLanguage);
     std::wstring userPrimary = user.substr(0, user.find(L'-'));
-    size_t start = 0;
-    while (start <= lowered.size()) {
-        size_t end = lowered.find(L',', start);
-        if (end == std::wstring::npos)
-            end = lowered.size();
-        std::wstring tag = TrimWhiteSpace(lowered.substr(start, end - start));
+    for (const std::wstring& tag : CommaSeparatedItems(lowered)) {
         if (TagMatches(tag, L"en") || TagMatches(tag, user) || TagMatches(tag, userPrimary))
             return true;
-        start = end + 1;
     }
     return false;
 }

@@ -47,6 +47,11 @@ void InitRootStyleState(StyleState* state) {
     state->contextFill = state->contextStroke = 0;
     state->contextFillRef.clear();
     state->contextStrokeRef.clear();
+    state->fontFamily.clear();
+    state->fontBold = 0;
+    state->fontItalic = 0;
+    state->textAnchor = 0;
+    state->preserveSpace = 0;
     IdentityMatrix(&state->matrix);
 }
 
@@ -535,6 +540,35 @@ void ApplyMarker(const PropertyReader& reader, const wchar_t* name, std::wstring
     *id = UrlReferenceId(TextOf(value));
 }
 
+const KeywordCode FontStyles[] = {{L"normal", 0}, {L"italic", 1}, {L"oblique", 1}};
+const KeywordCode TextAnchors[] = {{L"start", 0}, {L"middle", 1}, {L"end", 2}};
+const KeywordCode FontWeights[] = {{L"normal", 0}, {L"bold", 1}, {L"bolder", 1}, {L"lighter", 0}};
+
+// A weight is a keyword or a number; 600 and above draw the bold face.
+void ApplyFontWeight(PropertyReader* reader, int* bold) {
+    TextSpan text = TrimSpanBlanks(PropertyText(*reader, L"font-weight"));
+    if (IsEmptySpan(text))
+        return;
+    if (*text.first >= L'0' && *text.first <= L'9')
+        *bold = ReadLength(text, &reader->scratch) >= 600 ? 1 : 0;
+    else
+        *bold = ReadKeyword(text, *bold, FontWeights, sizeof FontWeights / sizeof FontWeights[0]);
+}
+
+void ApplyTextProperties(PropertyReader* reader, StyleState* out) {
+    TextSpan family = TrimSpanBlanks(PropertyText(*reader, L"font-family"));
+    if (!IsEmptySpan(family) && !MatchesIgnoringCase(family, L"inherit", 7))
+        out->fontFamily = TextOf(family);
+    ApplyFontWeight(reader, &out->fontBold);
+    ApplyKeyword(*reader, L"font-style", FontStyles, &out->fontItalic);
+    ApplyKeyword(*reader, L"text-anchor", TextAnchors, &out->textAnchor);
+    const std::wstring& space = XmlAttribute(reader->element, L"xml:space");
+    if (space == L"preserve")
+        out->preserveSpace = 1;
+    else if (space == L"default")
+        out->preserveSpace = 0;
+}
+
 void ApplyMarkers(const PropertyReader& reader, StyleState* out) {
     ApplyMarker(reader, L"marker-start", &out->markerStart);
     ApplyMarker(reader, L"marker-mid", &out->markerMid);
@@ -602,6 +636,7 @@ void ApplyPresentation(const XmlNode* element, const StyleState* parent, StyleSt
     ApplyNumber(&reader, L"stroke-miterlimit", &out->miterLimit);
     ApplyMarkers(reader, out);
     ApplyPaintOrder(reader, &out->paintOrder);
+    ApplyTextProperties(&reader, out);
 
     ApplyTransform(reader, LengthBasisOf(*out), &out->matrix);
 }

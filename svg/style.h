@@ -51,6 +51,14 @@ struct StyleState {
     int contextHasFill, contextHasStroke;
     Argb contextFill, contextStroke;
     std::wstring contextFillRef, contextStrokeRef;
+    // Text, all inherited: the font-family list as written, bold (weight
+    // 600 and above), italic (or oblique), text-anchor (0 start, 1 middle,
+    // 2 end) and xml:space="preserve".
+    std::wstring fontFamily;
+    int fontBold;
+    int fontItalic;
+    int textAnchor;
+    int preserveSpace;
     Matrix2D matrix;
     int clip;       // clip region of what is drawn (svg/clip_paths.h), 0 none; set by the walker
     int paintOrder; // PaintParts; 0 is the normal order

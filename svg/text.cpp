@@ -31,6 +31,19 @@ std::wstring TrimWhiteSpace(const std::wstring& text) {
     return std::wstring(first, last);
 }
 
+std::vector<std::wstring> CommaSeparatedItems(const std::wstring& list) {
+    std::vector<std::wstring> items;
+    size_t start = 0;
+    while (start <= list.size()) {
+        size_t end = list.find(L',', start);
+        if (end == std::wstring::npos)
+            end = list.size();
+        items.push_back(TrimWhiteSpace(list.substr(start, end - start)));
+        start = end + 1;
+    }
+    return items;
+}
+
 wchar_t LowerCharacter(wchar_t c) {
     if (c >= L'A' && c <= L'Z')
         return static_cast<wchar_t>(c + 32);

@@ -5,12 +5,16 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // Removes space characters (U+0020 only) at both ends.
 std::wstring TrimBlanks(const std::wstring& text);
 
 // Removes CSS white space (blank, tab, CR, LF, form feed) at both ends.
 std::wstring TrimWhiteSpace(const std::wstring& text);
+// The items of a comma-separated list, each trimmed of CSS white space
+// (empty items included).
+std::vector<std::wstring> CommaSeparatedItems(const std::wstring& list);
 // The same on the characters [*first, *last), moving the two ends inwards.
 void TrimWhiteSpaceRange(const wchar_t** first, const wchar_t** last);
 

@@ -25,6 +25,7 @@
 #include "svg/masks.h"
 #include "svg/style.h"
 #include "svg/text.h"
+#include "svg/text_layout.h"
 #include "svg/viewport.h"
 #include "svg/walk_context.h"
 #include "svg/xml_tree.h"
@@ -39,6 +40,7 @@ enum ElementRole {
     RoleUse,
     RoleSwitch,
     RoleClipPath, // drawn only as a clip
+    RoleText,     // lays out its own content
     RoleRect,
     RoleCircle,
     RoleEllipse,
@@ -54,7 +56,7 @@ struct RoleEntry {
 };
 
 // Clip paths, masks, patterns, markers and symbols are drawn only where they
-// are referenced, gradients only as paint; text is not drawn yet.
+// are referenced, gradients only as paint.
 const RoleEntry RoleTable[] = {
     {L"rect", RoleRect},
     {L"circle", RoleCircle},
@@ -81,7 +83,7 @@ const RoleEntry RoleTable[] = {
     {L"lineargradient", RoleSkipped},
     {L"radialgradient", RoleSkipped},
     {L"foreignobject", RoleSkipped},
-    {L"text", RoleSkipped},
+    {L"text", RoleText},
 };
 
 // Whether the name lower-cases to the keyword (lower-case ASCII). Names in
@@ -189,7 +191,6 @@ struct NotDrawnEntry {
 };
 
 const NotDrawnEntry NotDrawnElements[] = {
-    {L"text", NotDrawnText},
     {L"image", NotDrawnImage},
     {L"foreignobject", NotDrawnForeignObject},
     {L"animate", NotDrawnAnimation},
@@ -593,6 +594,12 @@ bool VisitElement(WalkContext* context, const std::vector<WalkFrame>& stack, con
     case RoleSwitch:
         frame->nextChild = SwitchChoice(element);
         frame->onlyOne = 1;
+        return true;
+    case RoleText:
+        // The frame has no children to walk; it is entered so that a clip
+        // path in bounding-box units gets the text's records.
+        CommitText(context, element, frame->state);
+        frame->nextChild = nullptr;
         return true;
     default:
         return true;

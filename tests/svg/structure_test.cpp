@@ -308,11 +308,12 @@ TEST_F(StructureTest, SwitchDrawsTheFirstChildWhoseConditionsHold) {
 
 TEST_F(StructureTest, WhatIsNotDrawnIsCounted) {
     LoadedSvg svg;
-    ASSERT_EQ(1, svg.Load(Svg("<pattern id='p'/><text>a</text><text>b</text>"
-                              "<rect width='1' height='1' filter='url(#f)' mask='url(#m)'/>"
-                              "<g style='filter: blur(2px)'><image/><foreignObject/></g>"
-                              "<rect width='1' height='1' fill='url(#p)' marker-end='url(#m)'>"
-                              "<animate/><set/></rect><path d='M0 0' filter='none'/>")));
+    ASSERT_EQ(
+        1, svg.Load(Svg("<pattern id='p'/><text><textPath>a</textPath></text><text x='1 2'>b</text>"
+                        "<rect width='1' height='1' filter='url(#f)' mask='url(#m)'/>"
+                        "<g style='filter: blur(2px)'><image/><foreignObject/></g>"
+                        "<rect width='1' height='1' fill='url(#p)' marker-end='url(#m)'>"
+                        "<animate/><set/></rect><path d='M0 0' filter='none'/>")));
     // Animation inside a shape is never walked, so it is not counted.
     EXPECT_EQ(L"not drawn: text (2), filter effects (2), patterns (1), markers (1), "
               L"images (1), foreignObject (1)",

@@ -74,7 +74,7 @@ TEST_F(WalkerTest, WhichElementsMakeRecords) {
         {"<text><rect width='1' height='1'/></text>", 0},
         {"<a><switch><rect width='1' height='1'/></switch></a>", 1},
         {"<use href='#r'/>", 0},
-        {"<text>Hello <tspan>world</tspan></text>", 0},
+        {"<text>Hello <tspan>world</tspan></text>", 2}, // a record per run
         {"<linearGradient><stop offset='0'/></linearGradient>", 0},
         {"<rect width='1' height='1'><rect width='1' height='1'/></rect>", 1}, // no children
         {"text <!-- comment --> <?pi x?><![CDATA[<rect/>]]>", 0},
