@@ -200,13 +200,14 @@ struct PlacedMarker {
 };
 
 // The marker's own properties come through its ancestors, not through the
-// shape that uses it; only the shape's opacity and its paints, as the
-// context paints, carry over.
+// shape that uses it; only the shape's opacity (what its group layers leave
+// to apply) and its paints, as the context paints, carry over.
 void InheritedContentState(WalkContext* context, const XmlNode* marker, const StyleState& shape,
                            StyleState* state) {
     std::vector<const XmlNode*> chain;
     for (const XmlNode* e = marker; e && XmlIsElement(e); e = XmlParent(e))
         chain.push_back(e);
+    *state = StyleState();
     InitRootStyleState(state);
     DocumentViewportSize(context->document, &state->viewportWidth, &state->viewportHeight);
     SetContextPaints(shape, state); // what context-fill and context-stroke name inside
@@ -274,6 +275,7 @@ void PlaceMarker(WalkContext* context, const StyleState& shape, const PlacedMark
     StyleState state = placed.content;
     state.matrix = Times(viewport, placed.toContent);
     state.clip = shape.clip;
+    state.layer = shape.layer; // drawn inside the shape's group layer, if any
     if (placed.clips) {
         int region = AddRectClipRegion(context->document, shape.clip, viewport, 0, 0, placed.width,
                                        placed.height);
@@ -288,7 +290,7 @@ void PlaceAll(WalkContext* context, const StyleState& shape, const std::wstring&
               const MarkerVertex* first, size_t count, bool isStart) {
     if (id.empty() || count == 0 || context->expanded >= MaxUseExpansion)
         return;
-    PlacedMarker placed;
+    PlacedMarker placed = PlacedMarker();
     if (!PrepareMarker(context, id, shape, &placed))
         return;
     context->markersInProgress.push_back(placed.element);

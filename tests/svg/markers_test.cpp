@@ -212,6 +212,16 @@ TEST_F(MarkersTest, WhichShapesAndPropertiesPlaceMarkers) {
     }
 }
 
+TEST_F(MarkersTest, MarkersDrawInsideTheShapesGroupLayer) {
+    LoadedSvg svg;
+    ASSERT_EQ(1, svg.Load(Svg(std::string(Marker) + "<g opacity='0.5'><line x2='10' stroke='red' "
+                                                    "marker-end='url(#m)'/></g>")));
+    ASSERT_EQ(2, svg.Count());
+    EXPECT_NE(0, svg[0].layer);
+    EXPECT_EQ(svg[0].layer, svg[1].layer);
+    EXPECT_EQ(0xFF000000u, svg[1].fillColor); // faded by the layer, not by itself
+}
+
 // A marker whose content uses the marker again draws it once, not for ever;
 // a long chain of markers in markers stops at a small depth.
 TEST_F(MarkersTest, MarkersInsideMarkersEnd) {
