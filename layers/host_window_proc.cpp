@@ -26,7 +26,7 @@ static void FollowHostWindow(HWND window, UINT message) {
     // The host's procedure may have changed anything: look the Layer up again.
     if ((message == WM_WINDOWPOSCHANGED || message == WM_SIZE || message == WM_MOVE) &&
         TeardownDepth() == 0) {
-        RelayoutLayer(FindLayerByHostWindow(window, nullptr));
+        FollowHostWindowChange(FindLayerByHostWindow(window, nullptr));
     }
     if (message == WM_NCDESTROY)
         EndLayerOfDestroyedWindow(window);
@@ -45,6 +45,14 @@ LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         // subclassed it after us; otherwise just pass the message on.
         LeaveWindowChain(window);
         return CallWindowProcW(previous, window, message, wParam, lParam);
+    }
+    if (IsRenderRequest(message)) {
+        // Ours alone: the host's procedure never sees it.
+        AtHostBoundary(0, nullptr, [&] {
+            RenderPendingLayer(window);
+            return 0;
+        });
+        return 0;
     }
     // The host's procedure runs in the host's own floating-point state.
     const LRESULT result = CallWindowProcW(previous, window, message, wParam, lParam);

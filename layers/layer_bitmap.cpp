@@ -4,6 +4,12 @@
 
 #include "render/rasterizer.h"
 
+static int renderCount = 0;
+
+int LayerRenderCount() {
+    return renderCount;
+}
+
 HBITMAP CreateLayerBitmap(int width, int height, uint32_t** pixels) {
     *pixels = nullptr;
     if (width <= 0 || height <= 0)
@@ -49,6 +55,7 @@ void UpdateLayerBitmap(Layer* layer) {
         width = 1;
     if (height < 1)
         height = 1;
+    layer->renderPending = 0; // whatever waited is served by this render
     if (!layer->bitmap || layer->bitmapWidth != width || layer->bitmapHeight != height) {
         ReleaseLayerBitmap(layer);
         layer->bitmap = CreateLayerBitmap(width, height, &layer->pixels);
@@ -59,4 +66,5 @@ void UpdateLayerBitmap(Layer* layer) {
     if (!layer->bitmap)
         return;
     RenderLayer(layer);
+    renderCount++;
 }

@@ -18,12 +18,22 @@ static int LayerIsOnScreen(const Layer* layer) {
            !OverlaysPaused();
 }
 
-// Pushes the premultiplied bitmap into the per-pixel-alpha window at p.
-static void PushBitmap(Layer* layer, POINT p) {
+// What the overlay shows of the bitmap: all of it, but while a render at a
+// smaller client size is pending only the part that fits the client area
+// (a client area of 0 x 0 still shows its 1 x 1 bitmap).
+static SIZE ShownSize(const Layer* layer) {
+    RECT client = {};
+    GetClientRect(layer->hostWindow, &client);
+    return SIZE{std::min(layer->bitmapWidth, std::max(1, static_cast<int>(client.right))),
+                std::min(layer->bitmapHeight, std::max(1, static_cast<int>(client.bottom)))};
+}
+
+// Pushes the premultiplied bitmap's top-left `size` pixels into the
+// per-pixel-alpha window at p, which takes that size.
+static void PushBitmap(Layer* layer, POINT p, SIZE size) {
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
     HGDIOBJ previous = SelectObject(memory, layer->bitmap);
-    SIZE size = {layer->bitmapWidth, layer->bitmapHeight};
     POINT source = {0, 0};
     // The opacity is already in the pixels: the constant alpha stays 255.
     BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
@@ -42,10 +52,11 @@ void PresentLayer(Layer* layer) {
         return;
     }
     POINT p = ClientOriginOnScreen(layer->hostWindow);
-    SetWindowPos(layer->overlayWindow, nullptr, p.x, p.y, layer->bitmapWidth, layer->bitmapHeight,
+    const SIZE size = ShownSize(layer);
+    SetWindowPos(layer->overlayWindow, nullptr, p.x, p.y, size.cx, size.cy,
                  SWP_NOZORDER | SWP_NOACTIVATE);
     ShowWindow(layer->overlayWindow, SW_SHOWNOACTIVATE);
-    PushBitmap(layer, p);
+    PushBitmap(layer, p, size);
     ClipOverlay(layer, p.x, p.y);
 }
 
@@ -53,15 +64,37 @@ void RepositionOverlay(Layer* layer) {
     if (!layer || !layer->overlayWindow || !layer->hostWindow || !LayerIsOnScreen(layer))
         return;
     POINT p = ClientOriginOnScreen(layer->hostWindow);
-    SetWindowPos(layer->overlayWindow, nullptr, p.x, p.y, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT now = {};
+    GetWindowRect(layer->overlayWindow, &now);
+    const SIZE size = ShownSize(layer);
+    if (layer->bitmap && (now.right - now.left != size.cx || now.bottom - now.top != size.cy)) {
+        // A size change waits for its render: the old picture stays in
+        // place, unscaled, cut to the new client area.
+        PushBitmap(layer, p, size);
+    } else if (now.left != p.x || now.top != p.y) {
+        SetWindowPos(layer->overlayWindow, nullptr, p.x, p.y, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     ClipOverlay(layer, p.x, p.y);
 }
 
-// The system owns a region once it is set (every change asks for a
-// redraw); one that could not be set, for an overlay that is gone, is ours
-// to delete.
-static void SetOverlayRegion(HWND overlay, HRGN region) {
+// Gives the overlay the region `wanted` (in window coordinates; all of the
+// window when null) unless it has it already: every change asks for a redraw.
+// The system owns a region once it is set; one that could not be set, for
+// an overlay that is gone, is ours to delete.
+static void SetOverlayRegion(HWND overlay, const RECT* wanted) {
+    RECT box = {};
+    const int kind = GetWindowRgnBox(overlay, &box);
+    if (!wanted) {
+        if (kind != ERROR)
+            SetWindowRgn(overlay, nullptr, TRUE);
+        return;
+    }
+    const bool empty = IsRectEmpty(wanted);
+    if ((empty && kind == NULLREGION) ||
+        (!empty && kind == SIMPLEREGION && EqualRect(&box, wanted)))
+        return;
+    HRGN region = CreateRectRgnIndirect(wanted);
     if (region && !SetWindowRgn(overlay, region, TRUE))
         DeleteObject(region);
 }
@@ -74,18 +107,20 @@ void ClipOverlay(Layer* layer, int x, int y) {
         return;
     RECT frame = {};
     GetWindowRect(top, &frame);
-    const RECT overlay = {x, y, x + layer->bitmapWidth, y + layer->bitmapHeight};
+    const SIZE size = ShownSize(layer);
+    const RECT overlay = {x, y, x + size.cx, y + size.cy};
     const RECT visible = {std::max(overlay.left, frame.left), std::max(overlay.top, frame.top),
                           std::min(overlay.right, frame.right),
                           std::min(overlay.bottom, frame.bottom)};
     if (visible.left >= visible.right || visible.top >= visible.bottom) {
-        SetOverlayRegion(layer->overlayWindow, CreateRectRgn(0, 0, 0, 0));
+        const RECT nothing = {0, 0, 0, 0};
+        SetOverlayRegion(layer->overlayWindow, &nothing);
     } else if (EqualRect(&visible, &overlay)) {
-        SetWindowRgn(layer->overlayWindow, nullptr, TRUE);
+        SetOverlayRegion(layer->overlayWindow, nullptr);
     } else {
-        SetOverlayRegion(layer->overlayWindow,
-                         CreateRectRgn(visible.left - x, visible.top - y, visible.right - x,
-                                       visible.bottom - y));
+        const RECT part = {visible.left - x, visible.top - y, visible.right - x,
+                           visible.bottom - y};
+        SetOverlayRegion(layer->overlayWindow, &part);
     }
 }
 
@@ -117,5 +152,55 @@ void RelayoutLayer(Layer* layer) {
         PresentLayer(layer);
     } else if (layer->visible && layer->overlayWindow) {
         RepositionOverlay(layer);
+    }
+}
+
+// The message that asks a host window to render its Layer: registered, so it
+// means nothing to the host's own procedure if it ever reaches it (0 when it
+// cannot be registered).
+static UINT DeferredRenderMessage() {
+    static const UINT message = RegisterWindowMessageW(L"Vexlar.DeferredRender");
+    return message;
+}
+
+// Asks the message loop for one render of the Layer; 0 when it cannot.
+static int RequestDeferredRender(Layer* layer) {
+    if (layer->renderPending)
+        return 1; // asked already: this size change joins the pending render
+    const UINT message = DeferredRenderMessage();
+    if (!message || !PostMessageW(layer->hostWindow, message, 0, 0))
+        return 0;
+    layer->renderPending = 1;
+    return 1;
+}
+
+void FollowHostWindowChange(Layer* layer) {
+    if (!layer || !layer->hostWindow || !IsWindow(layer->hostWindow))
+        return;
+    RECT client = {};
+    GetClientRect(layer->hostWindow, &client);
+    if (client.right == layer->lastClientWidth && client.bottom == layer->lastClientHeight) {
+        if (layer->visible && layer->overlayWindow)
+            RepositionOverlay(layer);
+        return;
+    }
+    if (!RequestDeferredRender(layer)) {
+        RelayoutLayer(layer);
+        return;
+    }
+    layer->lastClientWidth = client.right;
+    layer->lastClientHeight = client.bottom;
+    RepositionOverlay(layer);
+}
+
+int IsRenderRequest(UINT message) {
+    return message != 0 && message == DeferredRenderMessage();
+}
+
+void RenderPendingLayer(HWND window) {
+    Layer* layer = FindLayerByHostWindow(window, nullptr);
+    if (layer && layer->renderPending && TeardownDepth() == 0) {
+        UpdateLayerBitmap(layer);
+        PresentLayer(layer);
     }
 }

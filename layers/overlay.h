@@ -16,6 +16,9 @@ void ReleaseLayerBitmap(Layer* layer);
 // Re-renders the Layer at the host window's client size (at least 1 x 1),
 // making the bitmap again only when that size changed.
 void UpdateLayerBitmap(Layer* layer);
+// How many times UpdateLayerBitmap has rendered a Layer since the module was
+// loaded (benchmarks and tests count renders with it).
+int LayerRenderCount();
 // Shows the bitmap over the host's client area, or hides the overlay when the
 // Layer should not be seen (hidden, host window invisible, opacity 0, paused).
 void PresentLayer(Layer* layer);
@@ -31,6 +34,18 @@ void HideAllOverlays();
 // Follows a change of the host window: a new client size re-renders and
 // presents the Layer, an unchanged one only re-positions a visible overlay.
 void RelayoutLayer(Layer* layer);
+
+// Follows a move or size change the host window's procedure reports. A new
+// client size is rendered once the message loop runs again, however many
+// size changes arrive before that; meanwhile the old picture stays at the
+// client origin, unscaled and cut to the client area. When the request for
+// the render cannot be posted, the Layer renders at once.
+void FollowHostWindowChange(Layer* layer);
+// Whether a message to a host window is the module's request for a render.
+int IsRenderRequest(UINT message);
+// Serves a render request: renders and presents the window's Layer if it
+// still waits for one (a Layer destroyed or rendered meanwhile does not).
+void RenderPendingLayer(HWND window);
 
 // Installed on every host Rectangle window that carries a Layer.
 LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

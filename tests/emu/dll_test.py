@@ -171,6 +171,13 @@ class HostSession(unittest.TestCase):
         self.assertEqual(p.call(installed, (RECT, WM_SIZE, 0, size), "the Rectangle's procedure"),
                          HOST_PROC_RESULT)
         self.assertEqual(self.messages, [(RECT, WM_SIZE, 0, size)])
+        # The size change posts the module's render request to the Rectangle;
+        # the render waits for it and the host's procedure never sees it.
+        [request] = p.state["posted"]
+        self.assertEqual(request, (RECT, 0xC0DE, 0, 0))
+        self.assertNotIn("bitmaps_asked", p.state)
+        self.assertEqual(p.call(installed, request, "the Rectangle's procedure"), 0)
+        self.assertEqual(self.messages, [(RECT, WM_SIZE, 0, size)])
         # It then asks for a top-down 32-bit bitmap of the client size.
         self.assertEqual(p.state["bitmaps_asked"], [(40, 120, -80, 1, 32)])
 

@@ -481,6 +481,18 @@ STUBS["CallWindowProcW"] = Stub(5, False, None, code=bytes.fromhex(
     "ff742414" * 4 + "ff542414" + "c21400"))
 
 
+@stdcall(1)
+def RegisterWindowMessageW(p, a):
+    return 0xC0DE  # registered messages lie in 0xC000..0xFFFF
+
+
+@stdcall(4)
+def PostMessageW(p, a):
+    # Records the message; the test delivers it as a message loop would.
+    p.state.setdefault("posted", []).append(tuple(a))
+    return 1
+
+
 @stdcall(2)
 def LoadCursorW(p, a):
     return 0

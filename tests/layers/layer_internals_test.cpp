@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <functional>
 
 #include "layers/graphics_start.h"
 #include "layers/host_messages.h"
@@ -53,7 +54,10 @@ struct LayerInternals : ::testing::Test {
         whiteFile = WriteTempFile("vexlar_white.svg", SolidSvg("#ffffff"));
         splitFile = WriteTempFile("vexlar_split.svg", SplitSvg());
         // With its border the Rectangle's client area is 100 x 100.
-        AddRectangle(&window, "Rect1", 10, 10, 102, 102);
+        if (RectangleWindow(&window, "Rect1"))
+            ResizeRectangle(&window, "Rect1", 102, 102);
+        else
+            AddRectangle(&window, "Rect1", 10, 10, 102, 102);
     }
     void TearDown() override {
         TeardownAll();
@@ -300,6 +304,83 @@ TEST_F(LayerInternals, ShowAndMovesReuseThePictureSizeChangesRenderAgain) {
     EXPECT_EQ(30, layer->bitmapHeight);
     EXPECT_EQ(50, layer->lastClientWidth);
     ExpectPixelNear(0xFFFF0000u, PixelAt(layer, 25, 15), "re-rendered at 50 x 30");
+}
+
+TEST_F(LayerInternals, BurstsOfSizeChangesRenderOnceTheLoopRunsWithTheOldPictureInPlace) {
+    ASSERT_EQ(1, LayerCreate(L"Rect1", Widen(redFile), 1, 255, L"", L""));
+    HWND rect = RectangleWindow(&window, "Rect1");
+    Layer* layer = FindLayer(L"Rect1");
+    auto resize = [&](int width, int height) {
+        SetWindowPos(rect, nullptr, 0, 0, width, height,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    };
+    auto overlaySize = [&] {
+        RECT r = {};
+        GetWindowRect(layer->overlayWindow, &r);
+        return std::make_pair(r.right - r.left, r.bottom - r.top);
+    };
+    int renders = LayerRenderCount();
+    for (int i = 1; i <= 100; i++)
+        resize(102 + i, 102 + i);
+    EXPECT_EQ(renders, LayerRenderCount()) << "no render before the loop runs";
+    EXPECT_EQ(std::make_pair(100L, 100L), overlaySize()) << "the old picture, not stretched";
+    resize(62, 42); // the burst ends smaller than the picture: client 60 x 40
+    EXPECT_EQ(100, layer->bitmapWidth);
+    EXPECT_EQ(std::make_pair(60L, 40L), overlaySize()) << "cut to the client area";
+    const RECT client = ClientRectOnScreen(rect);
+    RECT overlay = {};
+    GetWindowRect(layer->overlayWindow, &overlay);
+    EXPECT_EQ(client.left, overlay.left);
+    EXPECT_EQ(client.top, overlay.top);
+
+    PumpMessages();
+    EXPECT_EQ(renders + 1, LayerRenderCount());
+    EXPECT_EQ(60, layer->bitmapWidth);
+    EXPECT_EQ(40, layer->bitmapHeight);
+    EXPECT_EQ(std::make_pair(60L, 40L), overlaySize());
+
+    // A setting rendered meanwhile serves the pending request.
+    resize(82, 82);
+    ASSERT_EQ(1, LayerSetOpacity(L"Rect1", 200));
+    renders = LayerRenderCount();
+    PumpMessages();
+    EXPECT_EQ(renders, LayerRenderCount());
+    EXPECT_EQ(80, layer->bitmapWidth);
+}
+
+// A render request still queued when the Layer goes away, or is rebuilt by a
+// replay, must neither render nor touch what is left.
+TEST_F(LayerInternals, PendingRendersEndWithTheirLayerAndAreServedByAReplay) {
+    const struct {
+        const char* name;
+        std::function<void(LayerInternals*)> end;
+        int renders; // done by the ending and the loop that follows
+    } cases[] = {
+        {"LayerDestroy", [](LayerInternals* t) { t->Exec(2, {"Rect1"}); }, 0},
+        {"message 2", [](LayerInternals*) { HandleHostMessage(2); }, 0},
+        {"window destroyed", [](LayerInternals* t) { DestroyRectangle(&t->window, "Rect1"); }, 0},
+        {"replay", [](LayerInternals*) { HandleHostMessage(8); }, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (RectangleWindow(&window, "Rect1"))
+            ResizeRectangle(&window, "Rect1", 102, 102);
+        else
+            AddRectangle(&window, "Rect1", 10, 10, 102, 102);
+        ASSERT_EQ(1, Exec(1, {"Rect1", redFile.c_str(), "fit"}));
+        SetWindowPos(RectangleWindow(&window, "Rect1"), nullptr, 0, 0, 72, 52,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        ASSERT_EQ(1, FindLayer(L"Rect1")->renderPending);
+        const int renders = LayerRenderCount();
+        c.end(this);
+        PumpMessages();
+        EXPECT_EQ(renders + c.renders, LayerRenderCount());
+        if (Layer* layer = FindLayer(L"Rect1")) {
+            EXPECT_EQ(0, layer->renderPending);
+            EXPECT_EQ(70, layer->bitmapWidth);
+        }
+        TeardownAll();
+    }
 }
 
 TEST_F(LayerInternals, BitmapsAndDeferredReleases) {

@@ -244,7 +244,10 @@ TEST_F(LayerLifecycle, UnloadingWithLayersLeftRestoresTheRectangles) {
     EXPECT_EQ(0, Create("Broken", brokenFile));
     ASSERT_EQ(2u, Overlays().size());
 
+    // A size change leaves a render request queued for the window of A.
+    SetWindowPos(a, nullptr, 0, 0, 80, 60, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     UnloadFakeHost(&host); // FreeLibrary without message 2
+    PumpMessages();        // the request reaches only the host's procedure
     EXPECT_TRUE(Overlays().empty());
     for (HWND rect : {a, b, broken}) {
         EXPECT_EQ(ClassProc(), ProcOf(rect));
