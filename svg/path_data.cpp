@@ -4,7 +4,9 @@
 // read up to the first place where the text stops making sense.
 #include "svg/path_data.h"
 
+#include <climits>
 #include <cmath>
+#include <cstdint>
 
 #include "render/graphics.h"
 #include "svg/scan.h"
@@ -17,7 +19,8 @@ struct Point {
 
 struct PathParser {
     GfxPath* path;
-    const std::wstring& text;
+    const char* text; // UTF-8; every character of path data is ASCII
+    int length;
     int position;
     wchar_t previousCommand;
     Point current;
@@ -67,13 +70,13 @@ void RecordCubic(PathParser& p, Point p0, Point p1, Point p2, Point p3) {
 
 void RecordArc(PathParser& p, Point from, float rx, float ry, float angle, Point to);
 
-bool IsAsciiLetter(wchar_t c) {
-    return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z');
+bool IsAsciiLetter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
 
 // Reads the next operand; false when there is none (parsing then ends).
 bool ReadNumber(PathParser& p, float* value) {
-    int next = ScanNumber(p.text, p.position, value);
+    int next = ScanNumber(p.text, p.length, p.position, value);
     if (next == p.position)
         return false;
     p.position = next;
@@ -81,7 +84,7 @@ bool ReadNumber(PathParser& p, float* value) {
 }
 
 bool ReadFlag(PathParser& p, int* flag) {
-    int next = ScanArcFlag(p.text, p.position, flag);
+    int next = ScanArcFlag(p.text, p.length, p.position, flag);
     if (next == p.position)
         return false;
     p.position = next;
@@ -274,17 +277,17 @@ wchar_t RepeatedCommand(wchar_t previous) {
     return previous;
 }
 
-void ParsePath(GfxPath* path, const std::wstring& text, std::vector<PathSegment>* segments) {
-    PathParser p = {path, text, 1, 0, {0, 0}, {0, 0}, 0, {0, 0}, 0, 0, segments};
-    int length = static_cast<int>(text.size());
+void ParsePath(GfxPath* path, const char* text, size_t size, std::vector<PathSegment>* segments) {
+    const int length = size > INT_MAX ? INT_MAX : static_cast<int>(size);
+    PathParser p = {path, text, length, 1, 0, {0, 0}, {0, 0}, 0, {0, 0}, 0, 0, segments};
     while (p.position <= length) {
-        p.position = SkipSeparators(text, p.position);
+        p.position = SkipSeparators(text, length, p.position);
         if (p.position > length)
             break;
-        wchar_t c = text[p.position - 1];
+        char c = text[p.position - 1];
         wchar_t command;
         if (IsAsciiLetter(c)) {
-            command = c;
+            command = static_cast<wchar_t>(c);
             p.position++;
         } else {
             command = RepeatedCommand(p.previousCommand);
@@ -297,10 +300,26 @@ void ParsePath(GfxPath* path, const std::wstring& text, std::vector<PathSegment>
     }
 }
 
+// Path data is ASCII: any other character stops the parser, and one byte
+// beyond ASCII stands for it.
+std::string AsciiBytes(const std::wstring& text) {
+    std::string bytes(text.size(), '\x80');
+    for (size_t i = 0; i < text.size(); i++) {
+        if (static_cast<uint32_t>(text[i]) < 0x80)
+            bytes[i] = static_cast<char>(text[i]);
+    }
+    return bytes;
+}
+
 } // namespace
 
 void ParsePathData(GfxPath* path, const std::wstring& text) {
-    ParsePath(path, text, nullptr);
+    const std::string bytes = AsciiBytes(text);
+    ParsePath(path, bytes.data(), bytes.size(), nullptr);
+}
+
+void ParsePathData(GfxPath* path, const char* text, size_t length) {
+    ParsePath(path, text, length, nullptr);
 }
 
 void ParsePathSegments(const std::wstring& text, std::vector<PathSegment>* segments) {
@@ -308,7 +327,8 @@ void ParsePathSegments(const std::wstring& text, std::vector<PathSegment>* segme
     if (!path)
         return;
     try {
-        ParsePath(path, text, segments);
+        const std::string bytes = AsciiBytes(text);
+        ParsePath(path, bytes.data(), bytes.size(), segments);
     } catch (...) { // out of memory: the load fails as a whole
         GfxDeletePath(path);
         throw;

@@ -1,6 +1,7 @@
 // SVG path data ("d") into graphics-layer paths of lines and cubic curves.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,8 @@ struct PathSegment {
 void ParsePathData(GfxPath* path, const std::wstring& text);
 // The segments of the figures ParsePathData appends, in order.
 void ParsePathSegments(const std::wstring& text, std::vector<PathSegment>* segments);
+// The same on `length` bytes of UTF-8 text, as the file holds it.
+void ParsePathData(GfxPath* path, const char* text, size_t length);
 // An elliptical arc from (x1, y1) to (x2, y2) as cubic Bezier segments.
 void AppendArc(GfxPath* path, float x1, float y1, float rx, float ry, float angle, int largeArc,
                int sweep, float x2, float y2);

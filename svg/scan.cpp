@@ -13,17 +13,27 @@ bool IsSeparator(wchar_t c) {
     return c == L' ' || c == L'\t' || c == L'\n' || c == L'\r' || c == L',';
 }
 
-static bool IsDigit(wchar_t c) {
-    return c >= L'0' && c <= L'9';
+template <typename Char> static bool IsDigit(Char c) {
+    return c >= '0' && c <= '9';
+}
+
+// The scanner reads wide text and, for path data taken straight from the
+// file, UTF-8 bytes: every character it accepts is ASCII, and any other
+// (a byte of a multi-byte sequence included) stops it the same way.
+template <typename Char> static int SkipSeparatorsIn(const Char* s, int length, int position) {
+    if (position < 1)
+        position = 1;
+    while (position <= length && IsSeparator(static_cast<wchar_t>(s[position - 1])))
+        position++;
+    return position;
 }
 
 int SkipSeparators(const std::wstring& text, int position) {
-    int length = static_cast<int>(text.size());
-    if (position < 1)
-        position = 1;
-    while (position <= length && IsSeparator(text[position - 1]))
-        position++;
-    return position;
+    return SkipSeparatorsIn(text.data(), static_cast<int>(text.size()), position);
+}
+
+int SkipSeparators(const char* text, int length, int position) {
+    return SkipSeparatorsIn(text, length, position);
 }
 
 // Stores a decimal conversion as a float: values beyond the float range
@@ -53,13 +63,14 @@ struct DecimalDigits {
 
 // Steps over decimal digits from index i, adding them to the mantissa.
 // Returns the index after them; `fraction` digits lower the scale.
-static int ReadDigits(const wchar_t* s, int i, int length, bool fraction, DecimalDigits* d) {
+template <typename Char>
+static int ReadDigits(const Char* s, int i, int length, bool fraction, DecimalDigits* d) {
     for (; i < length && IsDigit(s[i]); i++) {
         d->digits++;
-        if (d->significant > 0 || s[i] != L'0')
+        if (d->significant > 0 || s[i] != '0')
             d->significant++;
         if (d->significant <= 19)
-            d->mantissa = d->mantissa * 10 + static_cast<uint64_t>(s[i] - L'0');
+            d->mantissa = d->mantissa * 10 + static_cast<uint64_t>(s[i] - '0');
         else if (!fraction)
             d->scale++; // digits beyond 19 only count for the magnitude
         if (fraction && d->significant <= 19)
@@ -70,11 +81,12 @@ static int ReadDigits(const wchar_t* s, int i, int length, bool fraction, Decima
 
 // Reads exponent digits from index i into *exponent (saturating); returns
 // the index after them and the count of digits in *count.
-static int ReadExponentDigits(const wchar_t* s, int i, int length, int* exponent, int* count) {
+template <typename Char>
+static int ReadExponentDigits(const Char* s, int i, int length, int* exponent, int* count) {
     for (; i < length && IsDigit(s[i]); i++) {
         (*count)++;
         if (*exponent < 100000)
-            *exponent = *exponent * 10 + (s[i] - L'0');
+            *exponent = *exponent * 10 + (s[i] - '0');
     }
     return i;
 }
@@ -92,26 +104,35 @@ static bool ConvertShortDecimal(const DecimalDigits& d, bool negative, double* r
     return true;
 }
 
-int ScanNumber(const std::wstring& text, int position, float* value) {
+// The general conversion of the number's characters [first, last).
+static double ConvertLongDecimal(const wchar_t* first, const wchar_t* last) {
+    return ConvertDecimal(first, last);
+}
+
+static double ConvertLongDecimal(const char* first, const char* last) {
+    const std::wstring wide(first, last); // ASCII: the scanner accepted every byte
+    return ConvertDecimal(wide.data(), wide.data() + wide.size());
+}
+
+template <typename Char>
+static int ScanNumberIn(const Char* s, int length, int position, float* value) {
     *value = 0;
-    int start = SkipSeparators(text, position);
-    int length = static_cast<int>(text.size());
-    const wchar_t* s = text.data();
+    int start = SkipSeparatorsIn(s, length, position);
     int i = start - 1; // 0-based index of the next character
     bool negative = false;
-    if (i < length && (s[i] == L'+' || s[i] == L'-'))
-        negative = s[i++] == L'-';
+    if (i < length && (s[i] == '+' || s[i] == '-'))
+        negative = s[i++] == '-';
     DecimalDigits d;
     i = ReadDigits(s, i, length, false, &d);
-    if (i < length && s[i] == L'.')
+    if (i < length && s[i] == '.')
         i = ReadDigits(s, i + 1, length, true, &d);
     int mantissaEnd = i;
     int exponent = 0, exponentDigits = 0;
     bool negativeExponent = false;
-    if (i < length && (s[i] == L'e' || s[i] == L'E')) {
+    if (i < length && (s[i] == 'e' || s[i] == 'E')) {
         i++;
-        if (i < length && (s[i] == L'+' || s[i] == L'-'))
-            negativeExponent = s[i++] == L'-';
+        if (i < length && (s[i] == '+' || s[i] == '-'))
+            negativeExponent = s[i++] == '-';
         i = ReadExponentDigits(s, i, length, &exponent, &exponentDigits);
     }
     if (d.digits == 0)
@@ -124,17 +145,33 @@ int ScanNumber(const std::wstring& text, int position, float* value) {
     if (d.mantissa == 0)
         converted = negative ? -0.0 : 0.0;
     else if (!ConvertShortDecimal(d, negative, &converted))
-        converted = ConvertDecimal(s + (start - 1), s + end);
+        converted = ConvertLongDecimal(s + (start - 1), s + end);
     *value = FloatFromDouble(converted);
     return i + 1;
 }
 
-int ScanArcFlag(const std::wstring& text, int position, int* flag) {
-    int p = SkipSeparators(text, position);
-    int length = static_cast<int>(text.size());
-    if (p <= length && (text[p - 1] == L'0' || text[p - 1] == L'1')) {
-        *flag = text[p - 1] == L'1' ? 1 : 0;
+int ScanNumber(const std::wstring& text, int position, float* value) {
+    return ScanNumberIn(text.data(), static_cast<int>(text.size()), position, value);
+}
+
+int ScanNumber(const char* text, int length, int position, float* value) {
+    return ScanNumberIn(text, length, position, value);
+}
+
+template <typename Char>
+static int ScanArcFlagIn(const Char* s, int length, int position, int* flag) {
+    int p = SkipSeparatorsIn(s, length, position);
+    if (p <= length && (s[p - 1] == '0' || s[p - 1] == '1')) {
+        *flag = s[p - 1] == '1' ? 1 : 0;
         return p + 1;
     }
     return p;
+}
+
+int ScanArcFlag(const std::wstring& text, int position, int* flag) {
+    return ScanArcFlagIn(text.data(), static_cast<int>(text.size()), position, flag);
+}
+
+int ScanArcFlag(const char* text, int length, int position, int* flag) {
+    return ScanArcFlagIn(text, length, position, flag);
 }

@@ -16,3 +16,10 @@ int ScanNumber(const std::wstring& text, int position, float* value);
 // Skips separators and reads one "0" or "1" into *flag (left unchanged
 // otherwise); returns the position after it, or after the separators.
 int ScanArcFlag(const std::wstring& text, int position, int* flag);
+
+// The same three on `length` bytes of UTF-8 text: every character they accept
+// is ASCII, and any byte of a multi-byte character stops them as the
+// character itself stops the wide versions.
+int SkipSeparators(const char* text, int length, int position);
+int ScanNumber(const char* text, int length, int position, float* value);
+int ScanArcFlag(const char* text, int length, int position, int* flag);

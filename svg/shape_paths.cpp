@@ -90,9 +90,9 @@ GfxPath* BuildPolyPath(const std::wstring& points, int closed) {
     return path;
 }
 
-GfxPath* BuildPathFromData(const std::wstring& d) {
+GfxPath* BuildPathFromData(const char* d, size_t length) {
     GfxPath* path = GfxCreatePath();
     if (path)
-        ParsePathData(path, d);
+        ParsePathData(path, d, length);
     return path;
 }

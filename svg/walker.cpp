@@ -177,8 +177,10 @@ GfxPath* BuildShapePath(const XmlNode* e, ElementRole role, const StyleState& st
         return BuildPolyPath(points, role == RolePolygon ? 1 : 0);
     }
     case RolePath: {
-        const std::wstring& d = XmlAttribute(e, L"d");
-        return d.empty() ? nullptr : BuildPathFromData(d);
+        const char* d = nullptr;
+        size_t length = 0;
+        XmlAttributeBytes(e, L"d", &d, &length);
+        return length == 0 ? nullptr : BuildPathFromData(d, length);
     }
     default:
         return nullptr;

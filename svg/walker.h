@@ -47,4 +47,5 @@ GfxPath* BuildEllipsePath(float cx, float cy, float rx, float ry);
 GfxPath* BuildLinePath(float x1, float y1, float x2, float y2);
 // Coordinates pair up in reading order; closed adds the closing segment.
 GfxPath* BuildPolyPath(const std::wstring& points, int closed);
-GfxPath* BuildPathFromData(const std::wstring& d);
+// Path data as the file's UTF-8 bytes.
+GfxPath* BuildPathFromData(const char* d, size_t length);

@@ -638,26 +638,37 @@ int XmlElementNamespace(const XmlNode* node) {
     return node && node->name ? node->namespaceKind : XmlNoNamespace;
 }
 
-const std::wstring& XmlAttribute(const XmlNode* node, const wchar_t* name) {
+namespace {
+
+const XmlAttributeEntry* FindAttribute(const XmlNode* node, const wchar_t* name) {
     if (!node || !node->name || !name)
-        return EmptyText();
+        return nullptr;
     for (size_t i = 0; i < node->count; i++) {
         const XmlAttributeEntry* entry = &node->attributes[i];
         if (Utf8EqualsWide(entry->name, entry->nameLength, name))
-            return CachedWide(node->name->owner, &entry->wide, entry->value, entry->valueLength);
+            return entry;
     }
-    return EmptyText();
+    return nullptr;
+}
+
+} // namespace
+
+const std::wstring& XmlAttribute(const XmlNode* node, const wchar_t* name) {
+    const XmlAttributeEntry* entry = FindAttribute(node, name);
+    if (!entry)
+        return EmptyText();
+    return CachedWide(node->name->owner, &entry->wide, entry->value, entry->valueLength);
+}
+
+int XmlAttributeBytes(const XmlNode* node, const wchar_t* name, const char** text, size_t* length) {
+    const XmlAttributeEntry* entry = FindAttribute(node, name);
+    *text = entry ? entry->value : "";
+    *length = entry ? entry->valueLength : 0;
+    return entry ? 1 : 0;
 }
 
 int XmlHasAttribute(const XmlNode* node, const wchar_t* name) {
-    if (!node || !node->name || !name)
-        return 0;
-    for (size_t i = 0; i < node->count; i++) {
-        const XmlAttributeEntry* entry = &node->attributes[i];
-        if (Utf8EqualsWide(entry->name, entry->nameLength, name))
-            return 1;
-    }
-    return 0;
+    return FindAttribute(node, name) ? 1 : 0;
 }
 
 std::wstring XmlTextContent(const XmlNode* node) {

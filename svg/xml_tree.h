@@ -41,5 +41,9 @@ int XmlElementNamespace(const XmlNode* node);
 const std::wstring& XmlAttribute(const XmlNode* node, const wchar_t* name);
 // Whether the element has the attribute, even with an empty value.
 int XmlHasAttribute(const XmlNode* node, const wchar_t* name);
+// The same value as the file's UTF-8 bytes, without making wide text (for
+// long values read once, such as path data): 1 with the bytes in *text and
+// their count in *length, 0 (and an empty text) when absent.
+int XmlAttributeBytes(const XmlNode* node, const wchar_t* name, const char** text, size_t* length);
 // The concatenated character data of the element's descendants.
 std::wstring XmlTextContent(const XmlNode* node);

@@ -6,6 +6,7 @@
 
 #include <cfloat>
 #include <cmath>
+#include <cstring>
 #include <cstdint>
 #include <random>
 #include <string>
@@ -14,6 +15,7 @@
 #include "path_reader.h"
 #include "render/graphics.h"
 #include "svg/path_data.h"
+#include "svg/text.h"
 
 namespace {
 
@@ -307,3 +309,24 @@ TEST(PathData, LongAndGarbageTextsParseSafely) {
 }
 
 } // namespace
+
+TEST(PathData, TheFilesBytesParseAsTheirWideTextWithNonAsciiStoppingBoth) {
+    // "é" (two UTF-8 bytes) and a no-break space end the data; the arc and
+    // the long number go through the scanner's other branches.
+    const char* texts[] = {"M0 0 L10 10 L20 20\xC3\xA9 L30 30", "M0 0 h5\xC2\xA0v5",
+                           "M1 1 A5 5 0 1 0 9 9 l1.0000000000000000001e1 3"};
+    for (const char* utf8 : texts) {
+        GfxPath* bytes = GfxCreatePath();
+        GfxPath* wide = GfxCreatePath();
+        ParsePathData(bytes, utf8, std::strlen(utf8));
+        ParsePathData(wide, WideFromUtf8(utf8, std::strlen(utf8)));
+        PathContents a = ReadPath(wide), b = ReadPath(bytes);
+        ASSERT_EQ(a.types, b.types) << utf8;
+        for (size_t i = 0; i < a.points.size(); i++) {
+            EXPECT_EQ(a.points[i].x, b.points[i].x) << utf8 << " point " << i;
+            EXPECT_EQ(a.points[i].y, b.points[i].y) << utf8 << " point " << i;
+        }
+        GfxDeletePath(bytes);
+        GfxDeletePath(wide);
+    }
+}

@@ -31,23 +31,23 @@ double ProcessorSeconds() {
 // About `size` characters of path data using every command, absolute and
 // relative, with the number forms the scanner meets (signs, points,
 // exponents, numbers without separators).
-std::wstring MakePathData(size_t size) {
-    static const wchar_t* const pieces[] = {
-        L"M10.5,20.25 ",
-        L"L30 40 ",
-        L"l-5.5-6.25 ",
-        L"H100 h-20.5 V50 v1e1 ",
-        L"C10,20 30,40 50,60 ",
-        L"c1.5.5 2.5-3 4,4 ",
-        L"S70 80 90 100 s-1-2-3-4 ",
-        L"Q10 20 30 40 q5 5 10 0 ",
-        L"T50 60 t10-10 ",
-        L"A25 25 -30 0 1 50 25 ",
-        L"a12.5,10 0 1,0 20,-20 ",
-        L"Z m3 3 ",
-        L"z ",
+std::string MakePathData(size_t size) {
+    static const char* const pieces[] = {
+        "M10.5,20.25 ",
+        "L30 40 ",
+        "l-5.5-6.25 ",
+        "H100 h-20.5 V50 v1e1 ",
+        "C10,20 30,40 50,60 ",
+        "c1.5.5 2.5-3 4,4 ",
+        "S70 80 90 100 s-1-2-3-4 ",
+        "Q10 20 30 40 q5 5 10 0 ",
+        "T50 60 t10-10 ",
+        "A25 25 -30 0 1 50 25 ",
+        "a12.5,10 0 1,0 20,-20 ",
+        "Z m3 3 ",
+        "z ",
     };
-    std::wstring d;
+    std::string d;
     d.reserve(size + 64);
     size_t i = 0;
     while (d.size() < size)
@@ -57,14 +57,14 @@ std::wstring MakePathData(size_t size) {
 
 // Parses `text` into fresh paths `repeat` times per round; returns the best
 // round's seconds and the point count of one parse.
-double TimeParsing(const std::wstring& text, int repeat, int* points) {
+double TimeParsing(const std::string& text, int repeat, int* points) {
     const int rounds = 5;
     double best = 1e30;
     for (int round = 0; round < rounds; round++) {
         double start = ProcessorSeconds();
         for (int i = 0; i < repeat; i++) {
             GfxPath* path = GfxCreatePath();
-            ParsePathData(path, text);
+            ParsePathData(path, text.data(), text.size());
             *points = GfxGetPathPointCount(path);
             GfxDeletePath(path);
         }
@@ -75,19 +75,19 @@ double TimeParsing(const std::wstring& text, int repeat, int* points) {
     return best;
 }
 
-// Megabytes per second of path text (one byte per character, as in a file),
+// Megabytes per second of path text as the file holds it (UTF-8 bytes),
 // processor time, best of five rounds: one 10 MB "d" text in one path, and
 // the same amount as 16 KB texts each in its own path (the size of real
 // drawings' paths).
 void BenchPathData() {
     const double megabyte = 1024.0 * 1024.0;
-    std::wstring big = MakePathData(10 * 1024 * 1024);
+    std::string big = MakePathData(10 * 1024 * 1024);
     int points = 0;
     double seconds = TimeParsing(big, 1, &points);
     std::printf("path data, one %.1f MB path (%d points): %.3f s, %.1f MB/s\n",
                 big.size() / megabyte, points, seconds, big.size() / megabyte / seconds);
 
-    std::wstring small = MakePathData(16 * 1024);
+    std::string small = MakePathData(16 * 1024);
     int repeat = static_cast<int>(big.size() / small.size());
     seconds = TimeParsing(small, repeat, &points);
     double total = static_cast<double>(small.size()) * repeat / megabyte;
