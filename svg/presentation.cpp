@@ -123,20 +123,76 @@ bool FindDeclarationSpan(const std::wstring& declarations, const wchar_t* name, 
     }
 }
 
+// One "name:value" item of a declaration list, both trimmed.
+struct DeclarationItem {
+    TextSpan name;
+    TextSpan value;
+};
+
 // Reads one element's properties: a non-empty declaration value first, the
-// element's attribute of the same name after. The scratch text holds numbers
-// and colours while they are read, so that they need no allocation of their own.
+// element's attribute of the same name after. The declaration list is split
+// into its items once (lists longer than the table are searched in place).
+// The scratch text holds numbers and colours while they are read, so that
+// they need no allocation of their own.
 struct PropertyReader {
+    static const size_t MaxItems = 16;
     const XmlNode* element;
     const std::wstring* declarations;
     std::wstring scratch;
+    DeclarationItem items[MaxItems];
+    size_t itemCount = 0;
+    bool split = false; // items holds the whole list
+
+    // A reader for one lookup searches the list in place.
+    PropertyReader(const XmlNode* e, const std::wstring* list, bool manyLookups)
+        : element(e), declarations(list) {
+        split = manyLookups && SplitDeclarations();
+    }
+
+    // Items as FindDeclarationSpan reads them: separated by ";", those
+    // without ":" left out. False when there are more than MaxItems.
+    bool SplitDeclarations() {
+        const wchar_t* item = declarations->data();
+        const wchar_t* end = item + declarations->size();
+        while (item != end) {
+            const wchar_t* itemEnd = std::find(item, end, L';');
+            const wchar_t* colon = std::find(item, itemEnd, L':');
+            if (colon != itemEnd) {
+                if (itemCount == MaxItems)
+                    return false;
+                DeclarationItem& d = items[itemCount++];
+                d.name = TextSpan{item, colon};
+                TrimWhiteSpaceRange(&d.name.first, &d.name.last);
+                d.value = TextSpan{colon + 1, itemEnd};
+                TrimWhiteSpaceRange(&d.value.first, &d.value.last);
+            }
+            if (itemEnd == end)
+                break;
+            item = itemEnd + 1;
+        }
+        return true;
+    }
 };
+
+bool FindItem(const PropertyReader& reader, const wchar_t* name, size_t nameLength,
+              TextSpan* value) {
+    if (!reader.split)
+        return FindDeclarationSpan(*reader.declarations, name, nameLength, value);
+    for (size_t i = 0; i < reader.itemCount; i++) {
+        if (MatchesIgnoringCase(reader.items[i].name, name, nameLength)) {
+            *value = reader.items[i].value;
+            return true;
+        }
+    }
+    return false;
+}
 
 TextSpan PropertyText(const PropertyReader& reader, const wchar_t* name, size_t nameLength) {
     TextSpan value;
-    if (!reader.declarations->empty() &&
-        FindDeclarationSpan(*reader.declarations, name, nameLength, &value) && !IsEmptySpan(value))
-        return value;
+    if (reader.itemCount > 0 || !reader.split) {
+        if (FindItem(reader, name, nameLength, &value) && !IsEmptySpan(value))
+            return value;
+    }
     return SpanOf(XmlAttribute(reader.element, name));
 }
 
@@ -593,12 +649,16 @@ void SetContextPaints(const StyleState& from, StyleState* state) {
 }
 
 void ApplyPresentation(const XmlNode* element, const StyleState* parent, StyleState* out) {
+    ApplyPresentation(element, ElementDeclarations(element), parent, out);
+}
+
+void ApplyPresentation(const XmlNode* element, const std::wstring& declarations,
+                       const StyleState* parent, StyleState* out) {
     // Every property is read once and replaces the inherited value in place,
     // so parent and out may be the same record.
     if (out != parent)
         *out = *parent;
-    const std::wstring list = ElementDeclarations(element);
-    PropertyReader reader{element, &list, std::wstring()};
+    PropertyReader reader(element, &declarations, true);
 
     ApplyDisplay(reader, &out->displayNone);
     ApplyVisibility(reader, &out->hidden);
@@ -654,20 +714,20 @@ std::wstring FindDeclaration(const std::wstring& declarations, const std::wstrin
 
 std::wstring GetPropertyValue(const XmlNode* element, const std::wstring& declarations,
                               const std::wstring& name) {
-    PropertyReader reader{element, &declarations, std::wstring()};
+    PropertyReader reader(element, &declarations, false);
     return TextOf(PropertyText(reader, name));
 }
 
 Argb ParsePaint(const XmlNode* element, const std::wstring& declarations, const std::wstring& name,
                 int* isNone, std::wstring* ref) {
-    PropertyReader reader{element, &declarations, std::wstring()};
+    PropertyReader reader(element, &declarations, false);
     // Without the element's state the current colour is unknown.
     return ReadPaint(element, PropertyText(reader, name), NoColour, isNone, ref, &reader.scratch);
 }
 
 float ParseNumberProperty(const XmlNode* element, const std::wstring& declarations,
                           const std::wstring& name, float defaultValue, int* found) {
-    PropertyReader reader{element, &declarations, std::wstring()};
+    PropertyReader reader(element, &declarations, false);
     TextSpan text = PropertyText(reader, name);
     *found = IsEmptySpan(text) ? 0 : 1;
     return *found ? ReadLength(text, &reader.scratch) : defaultValue;
@@ -709,7 +769,7 @@ static Argb InheritedColor(const XmlNode* element) {
     for (int depth = 0; element && depth <= kMaxElementSearchDepth; depth++) {
         if (XmlIsElement(element)) {
             const std::wstring list = ElementDeclarations(element);
-            PropertyReader reader{element, &list, std::wstring()};
+            PropertyReader reader(element, &list, false);
             Argb color = NoColour;
             ApplyColor(&reader, &color);
             if (color != NoColour)

@@ -76,6 +76,9 @@ void SetContextPaints(const StyleState& from, StyleState* state);
 // Computes the element's state from its parent's; parent and out may be the
 // same record (the root).
 void ApplyPresentation(const XmlNode* element, const StyleState* parent, StyleState* out);
+// The same with the element's declarations already in hand.
+void ApplyPresentation(const XmlNode* element, const std::wstring& declarations,
+                       const StyleState* parent, StyleState* out);
 // What the element's relative lengths are measured against.
 LengthBasis LengthBasisOf(const StyleState& state);
 // The element's declarations: its "style" attribute, then the style-sheet

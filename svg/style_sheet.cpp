@@ -777,8 +777,10 @@ std::vector<uint32_t> MatchedBodies(const XmlNode* element) {
     Subject subject{element, {}};
     if (!sheets.byClass.empty() || !sheets.byId.empty())
         ReadClassNames(XmlAttribute(element, L"class"), &subject.classes);
-    std::vector<const Rule*> matched;
-    std::wstring scratch;
+    // Kept from element to element: most elements match a rule or two.
+    static std::vector<const Rule*> matched;
+    static std::wstring scratch;
+    matched.clear();
     MatchBucket(sheets.byId, IdOf(element), &scratch, subject, &matched);
     for (TextView name : subject.classes)
         MatchBucket(sheets.byClass, name, &scratch, subject, &matched);

@@ -575,10 +575,10 @@ bool VisitElement(WalkContext* context, const std::vector<WalkFrame>& stack, con
     if (parent.viaUse && ++context->expanded > MaxUseExpansion)
         return false;
     *frame = NewFrame(element, parent);
-    ApplyPresentation(element, &parent.state, &frame->state);
+    const std::wstring declarations = ElementDeclarations(element);
+    ApplyPresentation(element, declarations, &parent.state, &frame->state);
     if (frame->state.displayNone)
         return false;
-    const std::wstring declarations = ElementDeclarations(element);
     CountNotDrawnProperties(context, element, declarations, role);
     OpenGroupLayer(context, element, declarations, parent.state, role, frame);
     if (role >= RoleRect) {

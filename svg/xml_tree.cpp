@@ -151,7 +151,10 @@ struct XmlNode {
 };
 
 struct XmlTree {
+    // Nodes and attribute tables in one arena, the bytes they point to in
+    // another: walking the tree then reads memory that holds little else.
     Arena arena;
+    Arena textArena;
     XmlNode* root;
     InternedName** names; // open addressing, a power of two slots
     size_t nameSlots;
@@ -225,7 +228,7 @@ const InternedName* InternName(XmlTree* tree, const char* text) {
         k = (k + 1) & (tree->nameSlots - 1);
     }
     InternedName* entry = ArenaNew<InternedName>(&tree->arena, 1);
-    const char* copy = ArenaCopy(&tree->arena, text, length);
+    const char* copy = ArenaCopy(&tree->textArena, text, length);
     if (!entry || !copy)
         return nullptr;
     const char* colon = static_cast<const char*>(std::memchr(copy, ':', length));
@@ -337,7 +340,7 @@ bool FlushText(TreeBuilder* builder) {
         return true;
     }
     XmlNode* node = NewNode(builder);
-    const char* copy = ArenaCopy(&builder->tree->arena, builder->text, builder->textLength);
+    const char* copy = ArenaCopy(&builder->tree->textArena, builder->text, builder->textLength);
     if (!node || !copy)
         return false;
     node->text = copy;
@@ -354,15 +357,16 @@ bool CopyAttributes(TreeBuilder* builder, XmlNode* node, const XML_Char** attrib
     node->count = count;
     if (count == 0)
         return true;
-    Arena* arena = &builder->tree->arena;
-    node->attributes = ArenaNew<XmlAttributeEntry>(arena, count);
+    Arena* arena = &builder->tree->textArena;
+    node->attributes = ArenaNew<XmlAttributeEntry>(&builder->tree->arena, count);
     if (!node->attributes)
         return false;
     for (size_t i = 0; i < count; i++) {
         XmlAttributeEntry* entry = &node->attributes[i];
         entry->nameLength = std::strlen(attributes[2 * i]);
         entry->valueLength = std::strlen(attributes[2 * i + 1]);
-        entry->name = ArenaCopy(arena, attributes[2 * i], entry->nameLength);
+        // Names stay beside the table that is searched by them.
+        entry->name = ArenaCopy(&builder->tree->arena, attributes[2 * i], entry->nameLength);
         entry->value = ArenaCopy(arena, attributes[2 * i + 1], entry->valueLength);
         entry->wide = nullptr;
         if (!entry->name || !entry->value)
@@ -579,6 +583,7 @@ void ReleaseXmlTree(XmlTree* tree) {
     }
     std::free(tree->names);
     ReleaseArena(&tree->arena);
+    ReleaseArena(&tree->textArena);
     delete tree;
 }
 

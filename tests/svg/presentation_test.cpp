@@ -144,6 +144,19 @@ TEST(Presentation, FillSourcesAndPrecedence) {
         EXPECT_EQ(c.fillColor, s.fillColor) << c.body;
         EXPECT_EQ(std::wstring(c.fillRef), s.fillRef) << c.body;
     }
+    // Long declaration lists are read the same way: the fill declaration
+    // first in the style (last once the cascade has ordered it) is found
+    // also as the 17th item and after, and without one the attribute holds.
+    for (int others : {15, 16, 40}) {
+        std::string style;
+        for (int i = 0; i < others; i++)
+            style += ";x" + std::to_string(i) + ":" + std::to_string(i);
+        EXPECT_EQ(Red, StyleOfTarget(Svg("<rect id='t' style='fill:red" + style + "'/>")).fillColor)
+            << others;
+        EXPECT_EQ(Blue,
+                  StyleOfTarget(Svg("<rect id='t' fill='blue' style='" + style + "'/>")).fillColor)
+            << others;
+    }
 }
 
 TEST(Presentation, StrokePaintFollowsTheSameRules) {
