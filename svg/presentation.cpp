@@ -586,9 +586,8 @@ void ApplyTransform(const PropertyReader& reader, const LengthBasis& basis, Matr
 // anything else names a marker («url(#id)») or none.
 void ApplyMarker(const PropertyReader& reader, const wchar_t* name, std::wstring* id) {
     TextSpan value = {nullptr, nullptr};
-    const std::wstring& list = *reader.declarations;
-    if (list.empty() || (!FindDeclarationSpan(list, name, std::wcslen(name), &value) &&
-                         !FindDeclarationSpan(list, L"marker", 6, &value)))
+    if (reader.declarations->empty() || (!FindItem(reader, name, std::wcslen(name), &value) &&
+                                         !FindItem(reader, L"marker", 6, &value)))
         value = SpanOf(XmlAttribute(reader.element, name));
     value = TrimSpanBlanks(value);
     if (IsEmptySpan(value) || MatchesIgnoringCase(value, L"inherit", 7))
