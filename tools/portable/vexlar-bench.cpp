@@ -3,6 +3,7 @@
 //   cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DVEXLAR_SANITIZE=OFF
 //   cmake --build build-bench --target vexlar-bench && build-bench/bin/vexlar-bench [load]
 // With "load" only the document load is measured.
+#include <chrono>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
@@ -151,6 +152,14 @@ std::string MakeDrawing(int groups) {
     return t + "</svg>\n";
 }
 
+// A file name in the temporary folder that a benchmark run by someone else
+// at the same time does not use.
+std::filesystem::path TemporaryFile(const char* purpose) {
+    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+    return std::filesystem::temp_directory_path() /
+           ("vexlar-bench-" + std::string(purpose) + "-" + std::to_string(stamp) + ".svg");
+}
+
 // Best of five rounds of processor time.
 template <typename Work> double BestSeconds(Work work) {
     double best = 1e30;
@@ -169,7 +178,7 @@ template <typename Work> double BestSeconds(Work work) {
 // and the whole load as multiples of that.
 void BenchDocumentLoad() {
     std::string text = MakeDrawing(5000);
-    std::filesystem::path file = std::filesystem::temp_directory_path() / "vexlar-bench-load.svg";
+    std::filesystem::path file = TemporaryFile("load");
     {
         std::ofstream out(file, std::ios::binary);
         out.write(text.data(), static_cast<std::streamsize>(text.size()));
@@ -216,7 +225,7 @@ void BenchHostileStyleSheets() {
         {"a class named 100,000 times", OneClassNamedManyTimes(100000)},
         {"256 nested style elements", NestedStyleElements(256, 4 * 1024 * 1024)},
     };
-    std::filesystem::path file = std::filesystem::temp_directory_path() / "vexlar-bench-style.svg";
+    std::filesystem::path file = TemporaryFile("style");
     for (const auto& f : files) {
         {
             std::ofstream out(file, std::ios::binary);
