@@ -163,6 +163,11 @@ void GfxSetPathGradientPresetBlend(GfxBrush* brush, const uint32_t* colours, con
 void GfxSetPathGradientCenterPoint(GfxBrush* brush, GfxPointF point);
 void GfxSetPathGradientTransform(GfxBrush* brush, const float matrix[6]);
 void GfxSetPathGradientWrapMode(GfxBrush* brush, int wrapMode);
+// A brush repeating the image (width x height straight-alpha words) over the
+// plane, its pixels placed in world space by the matrix (six floats). The
+// pixels stay untouched while the brush lives. Null on failure.
+GfxBrush* GfxCreateTextureBrush(const uint32_t* pixels, int width, int height,
+                                const float matrix[6]);
 // A pen of the colour and width; unit is the GDI+ unit code (2 = pixel,
 // 0 = world). Null on failure.
 GfxPen* GfxCreatePen(uint32_t argb, float width, int unit);

@@ -517,6 +517,25 @@ void GfxSetLineTransform(GfxBrush* brush, const float matrix[6]) {
     GdipDeleteMatrix(gpMatrix);
 }
 
+GfxBrush* GfxCreateTextureBrush(const uint32_t* pixels, int width, int height,
+                                const float matrix[6]) {
+    GpBitmap* bitmap = nullptr;
+    if (GdipCreateBitmapFromScan0(width, height, width * 4, PixelFormat32bppARGB,
+                                  reinterpret_cast<BYTE*>(const_cast<uint32_t*>(pixels)),
+                                  &bitmap) != Ok)
+        return nullptr;
+    GpTexture* brush = nullptr;
+    GpStatus status = GdipCreateTexture(bitmap, WrapModeTile, &brush);
+    GdipDisposeImage(bitmap); // the brush holds its own copy of the image
+    if (status != Ok)
+        return nullptr;
+    if (GpMatrix* gpMatrix = MatrixFromElements(matrix)) {
+        GdipSetTextureTransform(brush, gpMatrix);
+        GdipDeleteMatrix(gpMatrix);
+    }
+    return reinterpret_cast<GfxBrush*>(brush);
+}
+
 GfxBrush* GfxCreatePathGradient(GfxPath* path) {
     GpPathGradient* brush = nullptr;
     if (GdipCreatePathGradientFromPath(AsPath(path), &brush) != Ok)

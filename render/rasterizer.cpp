@@ -12,6 +12,7 @@
 #include "render/gradient_brush.h"
 #include "render/graphics.h"
 #include "render/graphics_owned.h"
+#include "render/pixel_passes.h"
 #include "svg/clip_paths.h"
 #include "svg/gradients.h"
 #include "svg/group_layers.h"
@@ -243,16 +244,20 @@ void PaintShapePart(GfxGraphics* graphics, const SvgDocument& document, const Sh
 }
 
 void PaintShape(GfxGraphics* graphics, const SvgDocument& document, const ShapeRecord& shape,
-                GfxMatrix* base) {
+                GfxMatrix* base, GfxBrush* fillTexture, GfxBrush* strokeTexture) {
     const Matrix2D& m = shape.matrix;
     GfxOwned<GfxMatrix> world(GfxCreateMatrix6(m.a, m.b, m.c, m.d, m.e, m.f));
     if (!world)
         return;
     GfxMultiplyMatrix(world.get(), base); // the shape's matrix, then the placement
     GfxSetWorldTransform(graphics, world.get());
-    if (shape.hasFill && !shape.strokeFirst)
+    if (shape.hasFill && !shape.strokeFirst && fillTexture)
+        PaintWithBrush(graphics, shape, fillTexture, false);
+    else if (shape.hasFill && !shape.strokeFirst)
         PaintShapePart(graphics, document, shape, false);
-    if (shape.hasStroke) {
+    if (shape.hasStroke && strokeTexture) {
+        PaintWithBrush(graphics, shape, strokeTexture, true);
+    } else if (shape.hasStroke) {
         if (shape.nonScalingStroke && shape.strokeRef.empty())
             StrokeInPixels(graphics, shape, world.get());
         else
@@ -260,7 +265,10 @@ void PaintShape(GfxGraphics* graphics, const SvgDocument& document, const ShapeR
     }
     if (shape.hasFill && shape.strokeFirst) { // paint-order: the fill over the stroke
         GfxSetWorldTransform(graphics, world.get());
-        PaintShapePart(graphics, document, shape, false);
+        if (fillTexture)
+            PaintWithBrush(graphics, shape, fillTexture, false);
+        else
+            PaintShapePart(graphics, document, shape, false);
     }
 }
 
@@ -351,12 +359,18 @@ struct Surface {
     std::vector<uint32_t> storage; // an offscreen bitmap's pixels
 };
 
+// Offscreen pixels taken so far in one render, and what was drawn without
+// its bitmap because of the budget.
+struct RenderBudget {
+    size_t used;
+    int faded;
+};
+
 struct RenderState {
     const SvgDocument* document;
-    const LayerPlacement* placement;
+    GfxRectF area;   // what may be drawn on, in the Layer's buffer
     GfxMatrix* base; // the document's space into the Layer's buffer
-    size_t offscreenPixels;
-    int faded; // layers drawn shape by shape
+    RenderBudget* budget;
 };
 
 // A layer being drawn. Past the budget it draws on the surface below, with
@@ -370,10 +384,9 @@ struct OpenLayer {
 
 // The clip rectangle of the Layer's area, in the surface's pixels.
 void SetAreaClip(const RenderState& r, Surface* s) {
-    const LayerPlacement& p = *r.placement;
     GfxSetWorldTransform(s->graphics.get(), nullptr);
-    GfxSetClipRect(s->graphics.get(), p.offsetX - static_cast<float>(s->left),
-                   p.offsetY - static_cast<float>(s->top), p.clipWidth, p.clipHeight);
+    GfxSetClipRect(s->graphics.get(), r.area.x - static_cast<float>(s->left),
+                   r.area.y - static_cast<float>(s->top), r.area.width, r.area.height);
 }
 
 // Starts drawing on width x height pixels placed at (left, top) in the
@@ -443,12 +456,12 @@ bool LayerRect(const RenderState& r, const GroupLayer& layer, const Surface& bel
             minY = std::min(minY, dy), maxY = std::max(maxY, dy);
         }
     }
-    const LayerPlacement& p = *r.placement;
-    minX = std::max({minX - 1, static_cast<double>(p.offsetX), static_cast<double>(below.left)});
-    minY = std::max({minY - 1, static_cast<double>(p.offsetY), static_cast<double>(below.top)});
-    maxX = std::min({maxX + 1, static_cast<double>(p.offsetX) + p.clipWidth,
+    const GfxRectF& area = r.area;
+    minX = std::max({minX - 1, static_cast<double>(area.x), static_cast<double>(below.left)});
+    minY = std::max({minY - 1, static_cast<double>(area.y), static_cast<double>(below.top)});
+    maxX = std::min({maxX + 1, static_cast<double>(area.x) + area.width,
                      static_cast<double>(below.left) + below.width});
-    maxY = std::min({maxY + 1, static_cast<double>(p.offsetY) + p.clipHeight,
+    maxY = std::min({maxY + 1, static_cast<double>(area.y) + area.height,
                      static_cast<double>(below.top) + below.height});
     if (!(minX < maxX && minY < maxY)) // also not-a-number
         return false;
@@ -464,7 +477,7 @@ bool LayerRect(const RenderState& r, const GroupLayer& layer, const Surface& bel
 std::unique_ptr<Surface> NewOffscreen(RenderState* r, const PixelRect& rect) {
     const int width = rect.right - rect.left, height = rect.bottom - rect.top;
     const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
-    if (count > OffscreenPixelBudget - std::min(r->offscreenPixels, OffscreenPixelBudget))
+    if (count > OffscreenPixelBudget - std::min(r->budget->used, OffscreenPixelBudget))
         return nullptr;
     std::unique_ptr<Surface> s(new (std::nothrow) Surface());
     if (!s)
@@ -476,7 +489,7 @@ std::unique_ptr<Surface> NewOffscreen(RenderState* r, const PixelRect& rect) {
     }
     if (!StartSurface(*r, s.get(), s->storage.data(), rect.left, rect.top, width, height))
         return nullptr;
-    r->offscreenPixels += count;
+    r->budget->used += count;
     return s;
 }
 
@@ -493,7 +506,7 @@ void OpenOneLayer(RenderState* r, std::vector<OpenLayer>* open, int number, Surf
             entry.surface = entry.own.get();
             entry.fade = 1;
         } else {
-            r->faded++;
+            r->budget->faded++;
             entry.surface = below;
             entry.fade *= layer->opacity;
         }
@@ -556,17 +569,18 @@ void CloseLayer(RenderState* r, std::vector<OpenLayer>* open, Surface* root) {
     const GroupLayer* layer = GroupLayerOf(r->document, entry.number);
     std::vector<uint8_t> coverage;
     if (layer->mask && !MaskCoverageOver(r, layer->mask, *own, &coverage))
-        r->faded++;
+        r->budget->faded++;
     CompositeLayer(below->pixels, below->width, own->left - below->left, own->top - below->top,
                    own->pixels, own->width, own->height, layer->opacity * fadeBelow,
                    coverage.empty() ? nullptr : coverage.data());
 }
 
 // A shape drawn inside layers past the budget: its paint faded by theirs.
+// A texture, when given, paints the fill or stroke instead of its colour.
 void PaintFadedShape(GfxGraphics* graphics, const SvgDocument& document, const ShapeRecord& shape,
-                     GfxMatrix* base, float fade) {
+                     GfxMatrix* base, float fade, GfxBrush* fillTexture, GfxBrush* strokeTexture) {
     if (fade >= 1) {
-        PaintShape(graphics, document, shape, base);
+        PaintShape(graphics, document, shape, base, fillTexture, strokeTexture);
         return;
     }
     ShapeRecord faded = shape; // shares the path, which the original owns
@@ -574,7 +588,95 @@ void PaintFadedShape(GfxGraphics* graphics, const SvgDocument& document, const S
     faded.strokeColor = ScaleAlpha(shape.strokeColor, fade);
     faded.fillOpacity *= fade;
     faded.strokeOpacity *= fade;
-    PaintShape(graphics, document, faded, base);
+    PaintShape(graphics, document, faded, base, fillTexture, strokeTexture);
+}
+
+// The most pixels a pattern tile takes on either side.
+const int MaxTileSide = 4096;
+
+Matrix2D Times(const Matrix2D& outer, const Matrix2D& inner) {
+    Matrix2D m;
+    MultiplyMatrix(&outer, &inner, &m);
+    return m;
+}
+
+Matrix2D ElementsOf(GfxMatrix* matrix) {
+    float e[6];
+    GfxGetMatrixElements(matrix, e);
+    return Matrix2D{e[0], e[1], e[2], e[3], e[4], e[5]};
+}
+
+// Pixels a tile side of `length` pattern units takes under the scale.
+int TileSide(float length, float scale) {
+    const double side = std::ceil(static_cast<double>(length) * scale);
+    if (!(side >= 1)) // also not-a-number
+        return 1;
+    return side > MaxTileSide ? MaxTileSide : static_cast<int>(side);
+}
+
+// A pattern's paint: its tile, drawn at the resolution the shape has on the
+// surface, in a texture brush that repeats it over the shape's user space.
+struct PatternPaint {
+    std::unique_ptr<Surface> tile; // the brush's pixels, kept while it lives
+    GfxOwned<GfxBrush> brush;
+};
+
+// Makes the paint of tile `number` for the shape; false when the pattern
+// paints nothing (a tile of no area). The brush stays null when the tile is
+// past the budget or cannot be made: the shape's colour paints instead.
+bool MakePatternPaint(RenderState* r, const Surface& on, const ShapeRecord& shape, int number,
+                      float opacity, PatternPaint* paint) {
+    const PatternTile* tile = PatternTileOf(r->document, number);
+    if (!tile)
+        return true;
+    if (!(tile->width > 0 && tile->height > 0))
+        return false;
+    const Matrix2D device = Times(Times(ElementsOf(on.base.get()), shape.matrix), tile->transform);
+    const int across = TileSide(tile->width, std::hypot(device.a, device.b));
+    const int down = TileSide(tile->height, std::hypot(device.c, device.d));
+    GfxOwned<GfxMatrix> base(GfxCreateMatrix());
+    if (!base)
+        return true;
+    GfxTranslateMatrix(base.get(), -tile->x, -tile->y);
+    GfxScaleMatrix(base.get(), across / tile->width, down / tile->height);
+    RenderState inTile = {r->document,
+                          {0, 0, static_cast<float>(across), static_cast<float>(down)},
+                          base.get(),
+                          r->budget};
+    paint->tile = NewOffscreen(&inTile, PixelRect{0, 0, across, down});
+    if (!paint->tile) {
+        r->budget->faded++;
+        return true;
+    }
+    DrawRecords(&inTile, tile->content.shapes, tile->content.count, paint->tile.get());
+    EndSurface(paint->tile.get());
+    if (opacity < 1)
+        ApplyOpacity(paint->tile->pixels, across * down,
+                     static_cast<int>(std::lround(std::max(opacity, 0.0f) * 255)));
+    const Matrix2D place = Times(Times(tile->transform, Matrix2D{1, 0, 0, 1, tile->x, tile->y}),
+                                 Matrix2D{tile->width / across, 0, 0, tile->height / down, 0, 0});
+    const float elements[6] = {place.a, place.b, place.c, place.d, place.e, place.f};
+    paint->brush.reset(GfxCreateTextureBrush(paint->tile->pixels, across, down, elements));
+    return true;
+}
+
+// Paints one record on the surface, its pattern paints drawn first.
+void PaintRecord(RenderState* r, Surface* s, const ShapeRecord& shape, float fade) {
+    if (!shape.fillPattern && !shape.strokePattern) {
+        PaintFadedShape(s->graphics.get(), *r->document, shape, s->base.get(), fade, nullptr,
+                        nullptr);
+        return;
+    }
+    ShapeRecord painted = shape; // shares the path, which the original owns
+    PatternPaint fill, stroke;
+    if (shape.hasFill && shape.fillPattern &&
+        !MakePatternPaint(r, *s, shape, shape.fillPattern, shape.fillOpacity, &fill))
+        painted.hasFill = 0;
+    if (shape.hasStroke && shape.strokePattern &&
+        !MakePatternPaint(r, *s, shape, shape.strokePattern, shape.strokeOpacity, &stroke))
+        painted.hasStroke = 0;
+    PaintFadedShape(s->graphics.get(), *r->document, painted, s->base.get(), fade, fill.brush.get(),
+                    stroke.brush.get());
 }
 
 // Draws the records in order on the root surface, each inside its layers:
@@ -597,8 +699,7 @@ void DrawRecords(RenderState* r, const ShapeRecord* shapes, int count, Surface* 
             s->clipUsable = SetRecordClip(*r, s, shape.clip);
         }
         if (s->clipUsable)
-            PaintFadedShape(s->graphics.get(), *r->document, shape, s->base.get(),
-                            open.empty() ? 1.0f : open.back().fade);
+            PaintRecord(r, s, shape, open.empty() ? 1.0f : open.back().fade);
     }
     while (!open.empty())
         CloseLayer(r, &open, root);
@@ -611,12 +712,14 @@ int DrawDocument(const Layer* layer, const LayerPlacement& p, uint32_t* pixels, 
     GfxOwned<GfxMatrix> base(CreateBaseMatrix(p, layer->rotation));
     if (!base)
         return 0;
-    RenderState r = {&layer->document, &p, base.get(), 0, 0};
+    RenderBudget budget = {0, 0};
+    RenderState r = {
+        &layer->document, {p.offsetX, p.offsetY, p.clipWidth, p.clipHeight}, base.get(), &budget};
     Surface root = Surface();
     if (!StartSurface(r, &root, pixels, 0, 0, width, height))
         return 0;
     DrawRecords(&r, layer->document.shapes, layer->document.shapeCount, &root);
-    *faded = r.faded;
+    *faded = budget.faded;
     return 1;
 }
 

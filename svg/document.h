@@ -40,6 +40,7 @@ struct ShapeRecord {
     int clip;        // number of the clip region that cuts the record (svg/clip_paths.h), 0 none
     int strokeFirst; // paint-order puts the stroke under the fill
     int layer; // number of the innermost group layer it is drawn in (svg/group_layers.h), 0 none
+    int fillPattern, strokePattern; // pattern tiles that paint it (svg/group_layers.h), 0 none
 };
 
 // What a file holds that is left out or drawn only approximately, counted
@@ -54,7 +55,8 @@ enum NotDrawnKind {
     NotDrawnForeignObject,
     NotDrawnAnimation,
     NotDrawnCss,
-    NotDrawnFadedLayers, // set by the last render: layers past the offscreen budget
+    NotDrawnFadedLayers, // set by the last render: layers, masks and tiles past the offscreen
+                         // budget
     NotDrawnKindCount
 };
 

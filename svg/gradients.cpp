@@ -499,6 +499,8 @@ void CopyReferencedGradients(SvgDocument* document) {
     if (document->layers) {
         for (const LayerMask& mask : document->layers->masks)
             CopyRecordGradients(copy.get(), mask.content.shapes, mask.content.count);
+        for (const PatternTile& tile : document->layers->patterns)
+            CopyRecordGradients(copy.get(), tile.content.shapes, tile.content.count);
     }
     if (!copy->byId.empty())
         document->gradients = copy.release();

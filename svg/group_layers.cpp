@@ -74,20 +74,44 @@ int AddGroupLayer(SvgDocument* document, int parent, float opacity) {
     return static_cast<int>(layers->layers.size());
 }
 
+namespace {
+
+// Adds the entry (a mask or a tile) to the list, taking over its content.
+template <class Entry> int AddWithContent(std::vector<Entry>* list, Entry* entry) {
+    try {
+        list->push_back(*entry);
+    } catch (...) {
+        ReleaseRecords(&entry->content);
+        throw; // the load fails as a whole
+    }
+    entry->content = RecordList();
+    return static_cast<int>(list->size());
+}
+
+} // namespace
+
 int AddDocumentMask(SvgDocument* document, LayerMask* mask) {
     DocumentLayers* layers = LayersOf(document);
     if (!layers) {
         ReleaseRecords(&mask->content);
         return 0;
     }
-    try {
-        layers->masks.push_back(*mask);
-    } catch (...) {
-        ReleaseRecords(&mask->content);
-        throw; // the load fails as a whole
+    return AddWithContent(&layers->masks, mask);
+}
+
+int AddDocumentPattern(SvgDocument* document, PatternTile* tile) {
+    DocumentLayers* layers = LayersOf(document);
+    if (!layers) {
+        ReleaseRecords(&tile->content);
+        return 0;
     }
-    mask->content = RecordList();
-    return static_cast<int>(layers->masks.size());
+    return AddWithContent(&layers->patterns, tile);
+}
+
+const PatternTile* PatternTileOf(const SvgDocument* document, int tile) {
+    if (!document->layers || tile < 1 || tile > static_cast<int>(document->layers->patterns.size()))
+        return nullptr;
+    return &document->layers->patterns[tile - 1];
 }
 
 GroupLayer* GroupLayerOf(const SvgDocument* document, int layer) {
@@ -158,6 +182,8 @@ void ReleaseDocumentLayers(SvgDocument* document) {
         return;
     for (LayerMask& mask : document->layers->masks)
         ReleaseRecords(&mask.content);
+    for (PatternTile& tile : document->layers->patterns)
+        ReleaseRecords(&tile.content);
     delete document->layers;
     document->layers = nullptr;
 }

@@ -6,6 +6,8 @@
 
 #include <vector>
 
+#include "svg/transform.h"
+
 struct ShapeRecord;
 struct SvgDocument;
 
@@ -29,14 +31,26 @@ struct LayerMask {
     int luminance; // 1: the content's luminance masks; 0: its alpha (mask-type: alpha)
 };
 
+// A pattern's tile for one shape: the rectangle (x, y, width, height) of
+// pattern space it repeats, and its content drawn in that space.
+struct PatternTile {
+    RecordList content;
+    float x, y, width, height;
+    Matrix2D transform; // pattern space into the shape's user space
+};
+
 struct DocumentLayers {
-    std::vector<GroupLayer> layers; // layer n is layers[n - 1]
-    std::vector<LayerMask> masks;   // mask n is masks[n - 1]
+    std::vector<GroupLayer> layers;    // layer n is layers[n - 1]
+    std::vector<LayerMask> masks;      // mask n is masks[n - 1]
+    std::vector<PatternTile> patterns; // tile n is patterns[n - 1]
 };
 
 // A new layer inside parent; its number, or 0 when no storage can be had.
 int AddGroupLayer(SvgDocument* document, int parent, float opacity);
+// Stores the tile, taking over its content, likewise.
+int AddDocumentPattern(SvgDocument* document, PatternTile* tile);
 GroupLayer* GroupLayerOf(const SvgDocument* document, int layer);
+const PatternTile* PatternTileOf(const SvgDocument* document, int tile);
 const LayerMask* LayerMaskOf(const SvgDocument* document, int mask);
 // Stores the mask, taking over its content; its number, or 0 when no
 // storage can be had (the content is then released).

@@ -7,6 +7,7 @@
 #include "svg/document.h"
 #include "svg/gradients.h"
 #include "svg/group_layers.h"
+#include "svg/offscreen_content.h"
 #include "svg/references.h"
 #include "svg/style.h"
 #include "svg/text.h"
@@ -39,58 +40,6 @@ float MaskLength(const XmlNode* mask, const wchar_t* name, bool boxUnits, float 
     const double fraction = text.empty() ? fallback : ReadGradientCoordinate(text);
     return origin + static_cast<float>(fraction) * size;
 }
-
-// The properties the mask's content inherits: those of the mask's own
-// ancestors, not of the element it masks.
-StyleState MaskContentState(const SvgDocument* document, const XmlNode* mask) {
-    std::vector<const XmlNode*> chain;
-    for (const XmlNode* e = mask; e && XmlIsElement(e); e = XmlParent(e))
-        chain.push_back(e);
-    StyleState state = StyleState();
-    InitRootStyleState(&state);
-    DocumentViewportSize(document, &state.viewportWidth, &state.viewportHeight);
-    for (size_t i = chain.size(); i-- > 0;)
-        ApplyPresentation(chain[i], &state, &state);
-    state.opacity = 1;
-    state.displayNone = 0;
-    state.layer = 0;
-    return state;
-}
-
-// Holds the document's own records aside while a mask's content is walked
-// into its records, and gives them back however the walk ends.
-struct RecordsAside {
-    SvgDocument* document;
-    RecordList own;
-    float bounds[4];
-    int hasBounds;
-    bool returned = false;
-    explicit RecordsAside(SvgDocument* d) : document(d), own() {
-        SwapRecords(document, &own);
-        bounds[0] = d->contentMinX, bounds[1] = d->contentMinY;
-        bounds[2] = d->contentMaxX, bounds[3] = d->contentMaxY;
-        hasBounds = d->hasContentBounds;
-    }
-    // Gives the document its records back and the walked ones to *content.
-    void Return(RecordList* content) {
-        SwapRecords(document, &own);
-        *content = own;
-        own = RecordList();
-        document->contentMinX = bounds[0], document->contentMinY = bounds[1];
-        document->contentMaxX = bounds[2], document->contentMaxY = bounds[3];
-        document->hasContentBounds = hasBounds;
-        returned = true;
-    }
-    ~RecordsAside() {
-        if (!returned) {
-            RecordList walked = RecordList();
-            Return(&walked);
-            ReleaseRecords(&walked);
-        }
-    }
-    RecordsAside(const RecordsAside&) = delete;
-    RecordsAside& operator=(const RecordsAside&) = delete;
-};
 
 } // namespace
 
@@ -125,7 +74,7 @@ int AddLayerMask(WalkContext* context, const XmlNode* mask, const Matrix2D& matr
     // An empty rectangle lets nothing through: the mask keeps no content.
     const bool boxEmpty = boxUnits && !(box[2] > 0 && box[3] > 0);
     if (width > 0 && height > 0 && !boxEmpty) {
-        StyleState state = MaskContentState(document, mask);
+        StyleState state = InheritedContentState(document, mask);
         state.matrix = matrix;
         if (IsKeyword(mask, L"maskContentUnits", L"objectBoundingBox"))
             state.matrix = Times(matrix, Matrix2D{box[2], 0, 0, box[3], box[0], box[1]});

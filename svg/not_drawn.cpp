@@ -14,7 +14,7 @@ const wchar_t* const KindNames[NotDrawnKindCount] = {
     L"foreignObject",
     L"animation",
     L"unsupported CSS",
-    L"layers past the offscreen budget, faded shape by shape",
+    L"layers, masks and pattern tiles past the offscreen budget",
 };
 
 } // namespace

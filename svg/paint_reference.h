@@ -11,7 +11,7 @@ struct XmlNode;
 enum PaintServerKind {
     PaintServerMissing = 0,  // nothing, or an element that is no paint server
     PaintServerGradient = 1, // a gradient that is drawn
-    PaintServerNotDrawn = 2, // a paint server that is not drawn (a pattern): grey stands in
+    PaintServerPattern = 2,  // a pattern, drawn from its tile
 };
 
 // The one look-up that decides whether a reference is usable. For a gradient,

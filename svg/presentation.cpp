@@ -241,9 +241,8 @@ Argb ReadPlainPaint(TextSpan value, Argb currentColour, int* isNone, std::wstrin
 }
 
 // A reference to a gradient draws the gradient (its average colour where it
-// cannot); otherwise the fallback after it holds. Without one, a paint server
-// that is not drawn (a pattern) stands as grey, and anything else paints
-// nothing.
+// cannot), one to a pattern the pattern; otherwise the fallback after it
+// holds, and without one nothing is painted.
 Argb ReadReferencedPaint(const XmlNode* element, const std::wstring& id, TextSpan fallback,
                          Argb currentColour, int* isNone, std::wstring* ref,
                          std::wstring* scratch) {
@@ -256,13 +255,21 @@ Argb ReadReferencedPaint(const XmlNode* element, const std::wstring& id, TextSpa
         return average;
     }
     fallback = TrimSpanBlanks(fallback);
+    if (kind == PaintServerPattern) {
+        // Drawn from its tile; the fallback colour, or grey, stands in where
+        // the tile cannot be drawn.
+        *ref = id;
+        int none = 0;
+        Argb colour = IsEmptySpan(fallback)
+                          ? NoColour
+                          : ReadPlainPaint(fallback, currentColour, &none, scratch);
+        return none || colour == NoColour ? GreyPaint : colour;
+    }
     if (!IsEmptySpan(fallback)) {
         Argb colour = ReadPlainPaint(fallback, currentColour, isNone, scratch);
         if (*isNone || colour != NoColour)
             return colour;
     }
-    if (kind == PaintServerNotDrawn)
-        return GreyPaint;
     *isNone = 1;
     return 0;
 }

@@ -23,6 +23,7 @@ struct WalkContext {
     std::vector<const XmlNode*> clipsInProgress;
     std::vector<const XmlNode*> markersInProgress;
     std::vector<const XmlNode*> masksInProgress;
+    std::vector<const XmlNode*> patternsInProgress;
 };
 
 // Walks the children of the container (a mask) with the state given, into

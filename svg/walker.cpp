@@ -23,6 +23,7 @@
 #include "svg/lengths.h"
 #include "svg/markers.h"
 #include "svg/masks.h"
+#include "svg/patterns.h"
 #include "svg/style.h"
 #include "svg/text.h"
 #include "svg/text_layout.h"
@@ -218,13 +219,8 @@ bool IsSet(const std::wstring& property) {
     return !property.empty() && LowerText(TrimWhiteSpace(property)) != L"none";
 }
 
-bool IsPatternPaint(WalkContext* context, const std::wstring& paint) {
-    const XmlNode* server = LookUpId(&context->ids, UrlReferenceId(paint));
-    return server && NameMatches(XmlLocalName(server), L"pattern");
-}
-
-// Counts the effects the element asks for that are not drawn: a filter,
-// markers and pattern paint.
+// Counts the effects the element asks for that are not drawn: a filter and
+// markers.
 void CountNotDrawnProperties(WalkContext* context, const XmlNode* element,
                              const std::wstring& declarations, ElementRole role) {
     int* counts = context->document->notDrawn;
@@ -238,9 +234,6 @@ void CountNotDrawnProperties(WalkContext* context, const XmlNode* element,
                             IsSet(OwnProperty(element, declarations, L"marker-end")) ||
                             IsSet(OwnProperty(element, declarations, L"marker"))))
         counts[NotDrawnMarker]++;
-    if (IsPatternPaint(context, OwnProperty(element, declarations, L"fill")) ||
-        IsPatternPaint(context, OwnProperty(element, declarations, L"stroke")))
-        counts[NotDrawnPattern]++;
 }
 
 // outer x inner: inner applies first.
@@ -488,19 +481,56 @@ void LeaveFrame(WalkContext* context, WalkFrame* frame) {
     CloseGroupLayer(context, frame);
 }
 
+// The record's fill and stroke patterns get their tiles, made for the
+// record's bounding box.
+void AttachPatterns(WalkContext* context, int index, const WalkFrame& frame) {
+    SvgDocument* document = context->document;
+    const ShapeRecord& record = document->shapes[index];
+    const float box[4] = {record.boundsX, record.boundsY, record.boundsWidth, record.boundsHeight};
+    bool fillRefused = false, strokeRefused = false;
+    const XmlNode* fill =
+        record.hasFill ? PatternOf(context, record.fillRef, &fillRefused) : nullptr;
+    const XmlNode* stroke =
+        record.hasStroke ? PatternOf(context, record.strokeRef, &strokeRefused) : nullptr;
+    // A pattern painting inside its own tile paints nothing.
+    if (fillRefused)
+        document->shapes[index].hasFill = 0;
+    if (strokeRefused)
+        document->shapes[index].hasStroke = 0;
+    // Making a tile sets the records aside for a while: the record is found
+    // again by its index each time.
+    if (fill) {
+        int tile = AddPatternTile(context, fill, box, frame.viewportWidth, frame.viewportHeight);
+        document->shapes[index].fillPattern = tile;
+    }
+    if (stroke) {
+        int tile = AddPatternTile(context, stroke, box, frame.viewportWidth, frame.viewportHeight);
+        document->shapes[index].strokePattern = tile;
+    }
+}
+
+// Commits the shape and gives its pattern paints their tiles.
+void CommitWithPatterns(WalkContext* context, GfxPath* path, const StyleState& state,
+                        const std::wstring& id, const WalkFrame& frame) {
+    const int index = context->document->shapeCount;
+    CommitShape(context->document, path, &state, id);
+    if (context->document->shapeCount > index)
+        AttachPatterns(context, index, frame);
+}
+
 // Markers painted between the fill and the stroke: the part before them, the
 // markers, then the other part on a second copy of the path.
 void CommitBetweenMarkers(WalkContext* context, const XmlNode* element, ElementRole role,
                           GfxPath* path, const std::vector<MarkerVertex>& vertices,
-                          const StyleState& state, const std::wstring& id) {
+                          const StyleState& state, const std::wstring& id, const WalkFrame& frame) {
     StyleState first = state, last = state;
     if (PaintOrderPart(state.paintOrder, 0) == PaintFill)
         first.hasStroke = last.hasFill = 0;
     else
         first.hasFill = last.hasStroke = 0;
-    CommitShape(context->document, path, &first, id);
+    CommitWithPatterns(context, path, first, id, frame);
     DrawMarkers(context, state, vertices);
-    CommitShape(context->document, BuildShapePath(element, role, state), &last, id);
+    CommitWithPatterns(context, BuildShapePath(element, role, state), last, id, frame);
 }
 
 // A shape element: its path is cut by its clip path and committed.
@@ -530,14 +560,14 @@ void CommitShapeOf(WalkContext* context, const XmlNode* element, ElementRole rol
             markersAt = i;
     }
     if (!marked || markersAt == 2) {
-        CommitShape(context->document, path, &frame->state, id);
+        CommitWithPatterns(context, path, frame->state, id, *frame);
         if (marked)
             DrawMarkers(context, frame->state, vertices);
     } else if (markersAt == 0) {
         DrawMarkers(context, frame->state, vertices);
-        CommitShape(context->document, path, &frame->state, id);
+        CommitWithPatterns(context, path, frame->state, id, *frame);
     } else {
-        CommitBetweenMarkers(context, element, role, path, vertices, frame->state, id);
+        CommitBetweenMarkers(context, element, role, path, vertices, frame->state, id, *frame);
     }
 }
 

@@ -2,6 +2,8 @@
 // cut by the buffer's edge, and the fallback past the offscreen budget.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "render/rasterizer.h"
 #include "render_support.h"
 #include "svg/group_layers.h"
@@ -47,30 +49,48 @@ TEST_F(LayerRender, OverlappingChildrenOfAHalfTransparentGroupDoNotShowThroughEa
     }
 }
 
-} // namespace
+struct Probe {
+    int x, y;
+    uint32_t colour;
+};
 
-namespace {
-
-TEST_F(LayerRender, MasksByLuminanceAlphaRectangleAndMaskOnMask) {
+// Renders the drawing at its own size (40 x 20) and checks the probes.
+void ExpectPixels(const char* drawing, const std::vector<Probe>& probes) {
     Layer layer = Layer();
     layer.opacity = 255;
     layer.layoutMode = LayoutOriginal;
-    ASSERT_EQ(1, LoadSvgDocument(TestDataPath("render/masks.svg"), &layer.document));
+    ASSERT_EQ(1, LoadSvgDocument(TestDataPath(drawing), &layer.document));
     Canvas canvas = RenderToCanvas(&layer, 40, 20);
-    struct Probe {
-        int x, y;
-        uint32_t colour;
-    } probes[] = {
-        {2, 5, 0xFFFF0000u},  {7, 5, 0x80FF0000u}, // white, then grey at half luminance
-        {15, 5, 0x800000FFu},                      // black at half alpha, as alpha
-        {22, 5, 0xFF00FF00u}, {27, 5, 0},          // cut by the mask's rectangle
-        {32, 5, 0xFFFFFF00u}, {37, 5, 0},          // box units, masked by a mask
-        {2, 15, 0xFF000000u}, {0, 15, 0},          // the default rectangle reaches
-        {7, 15, 0xFF000000u}, {9, 15, 0},          // 10 % beyond the box
-    };
-    for (const Probe& p : probes)
-        EXPECT_EQ(p.colour, canvas.At(p.x, p.y)) << p.x << "," << p.y;
     ClearSvgDocument(&layer.document);
+    for (const Probe& p : probes)
+        EXPECT_EQ(p.colour, canvas.At(p.x, p.y)) << drawing << " " << p.x << "," << p.y;
+}
+
+TEST_F(LayerRender, MasksByLuminanceAlphaRectangleAndMaskOnMask) {
+    // clang-format off
+    ExpectPixels("render/masks.svg", {
+        {2, 5, 0xFFFF0000u}, {7, 5, 0x80FF0000u}, // white, then grey at half luminance
+        {15, 5, 0x800000FFu},                     // black at half alpha, as alpha
+        {22, 5, 0xFF00FF00u}, {27, 5, 0},         // cut by the mask's rectangle
+        {32, 5, 0xFFFFFF00u}, {37, 5, 0},         // box units, masked by a mask
+        {2, 15, 0xFF000000u}, {0, 15, 0},         // the default rectangle reaches
+        {7, 15, 0xFF000000u}, {9, 15, 0},         // 10 % beyond the box
+    });
+    // clang-format on
+}
+
+TEST_F(LayerRender, PatternTilesRepeatWithoutSeams) {
+    const uint32_t red = 0xFFFF0000u, blue = 0xFF0000FFu, lime = 0xFF00FF00u;
+    // clang-format off
+    ExpectPixels("render/patterns.svg", {
+        {0, 0, red}, {3, 5, red}, {4, 5, red}, {8, 9, red},       // across tile edges
+        {10, 5, blue}, {11, 5, blue}, {12, 5, 0}, {14, 5, blue},  // tiles from x = 10
+        {21, 5, lime}, {23, 5, 0}, {25, 5, lime}, {27, 5, 0},     // box units
+        {10, 15, 0}, {11, 15, blue}, {13, 15, 0}, {15, 15, blue}, // inherited, moved by 1
+        {31, 5, red}, {35, 5, 0},                                 // a stroke
+        {20, 15, 0xFF000000u}, {21, 15, 0}, {22, 15, 0xFF000000u} // a viewBox in 2 x 2
+    });
+    // clang-format on
 }
 
 } // namespace

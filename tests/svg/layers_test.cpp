@@ -109,4 +109,40 @@ TEST_F(LayersTest, OpacityMakesLayersUnlessOnePaintCanFade) {
     }
 }
 
+TEST_F(LayersTest, PatternTilesResolveUnitsInheritanceAndSelfReference) {
+    LoadedSvg svg;
+    ASSERT_EQ(
+        1, svg.Load(Svg("<pattern id='a' x='0.25' width='50%' height='0.5'><rect width='1' "
+                        "height='1'/></pattern>"
+                        "<pattern id='b' href='#a' patternUnits='userSpaceOnUse' x='10%' y='2' "
+                        "width='4' patternTransform='scale(2)'/>"
+                        "<pattern id='self' width='1' height='1'>"
+                        "<rect width='1' height='1' fill='url(#self)'/></pattern>"
+                        "<rect x='10' y='20' width='40' height='8' fill='url(#a)'/>"
+                        "<rect width='10' height='10' fill='url(#b)' stroke='url(#self) red'/>")));
+    ASSERT_EQ(2, svg.Count());
+    struct Expected {
+        int tile;
+        float x, y, width, height, scale;
+        int records;
+    } tiles[] = {
+        {svg[0].fillPattern, 20, 20, 20, 4, 1, 1},  // fractions of the box
+        {svg[1].fillPattern, 10, 2, 4, 0.5f, 2, 1}, // user units; height and content inherited
+        {svg[1].strokePattern, 0, 0, 10, 10, 1, 1},
+    };
+    for (const Expected& e : tiles) {
+        const PatternTile* tile = PatternTileOf(&svg.document, e.tile);
+        ASSERT_NE(nullptr, tile) << e.tile;
+        EXPECT_FLOAT_EQ(e.x, tile->x) << e.tile;
+        EXPECT_FLOAT_EQ(e.y, tile->y) << e.tile;
+        EXPECT_FLOAT_EQ(e.width, tile->width) << e.tile;
+        EXPECT_FLOAT_EQ(e.height, tile->height) << e.tile;
+        EXPECT_FLOAT_EQ(e.scale, tile->transform.a) << e.tile;
+        EXPECT_EQ(e.records, tile->content.count) << e.tile;
+    }
+    // Inside its own tile the pattern paints nothing.
+    EXPECT_EQ(0, PatternTileOf(&svg.document, svg[1].strokePattern)->content.shapes[0].hasFill);
+    EXPECT_EQ(0xFFFF0000u, svg[1].strokeColor);
+}
+
 } // namespace

@@ -130,9 +130,11 @@ TEST(Presentation, FillSourcesAndPrecedence) {
         {"<rect id='t' fill='url(#G)'/>", 0, 0, L""},
         {"<rect id='t' fill='url(g)'/>", 0, 0, L""},
         {"<rect id='t' fill='url(other.svg#g)'/>", 0, 0, L""},
-        // a pattern is not drawn: grey stands in unless there is a fallback
-        {"<rect id='t' fill='url(#p)'/>", 1, Grey, L""},
-        {"<rect id='t' fill='url(#p) red'/>", 1, Red, L""},
+        // a pattern is named; where its tile cannot be drawn the fallback
+        // colour stands in, grey without one (or with none)
+        {"<rect id='t' fill='url(#p)'/>", 1, Grey, L"p"},
+        {"<rect id='t' fill='url(#p) red'/>", 1, Red, L"p"},
+        {"<rect id='t' fill='url(#p) none'/>", 1, Grey, L"p"},
         // text that is no reference leaves the parent's paint
         {"<g fill='red'><rect id='t' fill='url(#g'/></g>", 1, Red, L""},
         // a reference replaced by a plain colour drops the reference

@@ -315,7 +315,7 @@ TEST_F(StructureTest, WhatIsNotDrawnIsCounted) {
                         "<rect width='1' height='1' fill='url(#p)' marker-end='url(#m)'>"
                         "<animate/><set/></rect><path d='M0 0' filter='none'/>")));
     // Animation inside a shape is never walked, so it is not counted.
-    EXPECT_EQ(L"not drawn: text (2), filter effects (2), patterns (1), markers (1), "
+    EXPECT_EQ(L"not drawn: text (2), filter effects (2), markers (1), "
               L"images (1), foreignObject (1)",
               NotDrawnReport(&svg.document));
     ASSERT_EQ(1, svg.Load(Svg("<g><animateTransform/></g><rect width='1' height='1'/>")));
