@@ -350,6 +350,21 @@ bool ApplyContextPaint(const PropertyReader& reader, const wchar_t* name, const 
     return true;
 }
 
+bool IsBlankCharacter(wchar_t c) {
+    return c == L' ' || c == L'\t' || c == L'\n' || c == L'\r';
+}
+
+// The next blank-separated word from *p on; false when only blanks are left.
+bool NextWord(const wchar_t** p, const wchar_t* last, TextSpan* word) {
+    while (*p < last && IsBlankCharacter(**p))
+        ++*p;
+    word->first = *p;
+    while (*p < last && !IsBlankCharacter(**p))
+        ++*p;
+    word->last = *p;
+    return word->last > word->first;
+}
+
 // "paint-order" (inherited): normal, or fill, stroke and markers in the order
 // given, those not named following in their usual order. A value with
 // anything else, or a part named twice, keeps the inherited order.
@@ -364,17 +379,12 @@ void ApplyPaintOrder(const PropertyReader& reader, int* order) {
     static const wchar_t* const names[3] = {L"fill", L"stroke", L"markers"};
     int parts[3] = {0, 0, 0}, count = 0;
     unsigned named = 0;
-    for (const wchar_t* p = value.first; p < value.last;) {
-        while (p < value.last && (*p == L' ' || *p == L'\t' || *p == L'\n' || *p == L'\r'))
-            p++;
-        const wchar_t* start = p;
-        while (p < value.last && !(*p == L' ' || *p == L'\t' || *p == L'\n' || *p == L'\r'))
-            p++;
-        if (p == start)
-            break;
+    const wchar_t* p = value.first;
+    TextSpan word;
+    while (NextWord(&p, value.last, &word)) {
         int part = 0;
         for (int i = 0; i < 3; i++) {
-            if (MatchesIgnoringCase(TextSpan{start, p}, names[i], std::wcslen(names[i])))
+            if (MatchesIgnoringCase(word, names[i], std::wcslen(names[i])))
                 part = i + 1;
         }
         if (!part || (named & (1u << part)) || count == 3)
@@ -538,10 +548,6 @@ float OriginOffset(const OriginWord& word, float size, const LengthBasis& basis,
     return ResolveLength(std::wstring(word.text.first, word.text.last), basis, direction);
 }
 
-bool IsBlankCharacter(wchar_t c) {
-    return c == L' ' || c == L'\t' || c == L'\n' || c == L'\r';
-}
-
 // "transform-origin": one or two keywords or lengths (a third, the depth, is
 // ignored). Percentages and keywords are of the viewport, the default
 // reference box of SVG elements. A pair whose first word is top or bottom,
@@ -550,15 +556,10 @@ void ReadTransformOrigin(TextSpan text, const LengthBasis& basis, float* x, floa
     const OriginWord centre = {{nullptr, nullptr}, 0.5f, 0};
     OriginWord words[2] = {centre, centre};
     int count = 0;
-    for (const wchar_t* p = text.first; p < text.last && count < 2;) {
-        while (p < text.last && IsBlankCharacter(*p))
-            p++;
-        const wchar_t* start = p;
-        while (p < text.last && !IsBlankCharacter(*p))
-            p++;
-        if (p > start)
-            words[count++] = ReadOriginWord(TextSpan{start, p});
-    }
+    const wchar_t* p = text.first;
+    TextSpan word;
+    while (count < 2 && NextWord(&p, text.last, &word))
+        words[count++] = ReadOriginWord(word);
     if (words[0].axis == 2 || words[1].axis == 1)
         std::swap(words[0], words[1]);
     *x = OriginOffset(words[0], basis.viewportWidth, basis, LengthHorizontal);
