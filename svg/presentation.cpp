@@ -123,85 +123,229 @@ bool FindDeclarationSpan(const std::wstring& declarations, const wchar_t* name, 
     }
 }
 
-// One "name:value" item of a declaration list, both trimmed.
-struct DeclarationItem {
-    TextSpan name;
-    TextSpan value;
+// The properties an element's state is computed from, by number. Transform
+// and xml:space are read from attributes only.
+enum Property {
+    PropDisplay,
+    PropVisibility,
+    PropFontSize,
+    PropColor,
+    PropFill,
+    PropStroke,
+    PropStrokeWidth,
+    PropStrokeDasharray,
+    PropStrokeDashoffset,
+    PropVectorEffect,
+    PropOpacity,
+    PropFillOpacity,
+    PropStrokeOpacity,
+    PropFillRule,
+    PropStrokeLinecap,
+    PropStrokeLinejoin,
+    PropStrokeMiterlimit,
+    PropMarkerStart,
+    PropMarkerMid,
+    PropMarkerEnd,
+    PropMarker,
+    PropPaintOrder,
+    PropFontFamily,
+    PropFontWeight,
+    PropFontStyle,
+    PropTextAnchor,
+    PropTransformOrigin,
+    PropTransform,
+    PropXmlSpace,
+    PropertyCount
 };
 
+struct PropertyName {
+    const wchar_t* text;
+    size_t length;
+};
+
+#define PROPERTY_NAME(text)                                                                        \
+    { L##text, sizeof(text) - 1 }
+const PropertyName PropertyNames[PropertyCount] = {
+    PROPERTY_NAME("display"),
+    PROPERTY_NAME("visibility"),
+    PROPERTY_NAME("font-size"),
+    PROPERTY_NAME("color"),
+    PROPERTY_NAME("fill"),
+    PROPERTY_NAME("stroke"),
+    PROPERTY_NAME("stroke-width"),
+    PROPERTY_NAME("stroke-dasharray"),
+    PROPERTY_NAME("stroke-dashoffset"),
+    PROPERTY_NAME("vector-effect"),
+    PROPERTY_NAME("opacity"),
+    PROPERTY_NAME("fill-opacity"),
+    PROPERTY_NAME("stroke-opacity"),
+    PROPERTY_NAME("fill-rule"),
+    PROPERTY_NAME("stroke-linecap"),
+    PROPERTY_NAME("stroke-linejoin"),
+    PROPERTY_NAME("stroke-miterlimit"),
+    PROPERTY_NAME("marker-start"),
+    PROPERTY_NAME("marker-mid"),
+    PROPERTY_NAME("marker-end"),
+    PROPERTY_NAME("marker"),
+    PROPERTY_NAME("paint-order"),
+    PROPERTY_NAME("font-family"),
+    PROPERTY_NAME("font-weight"),
+    PROPERTY_NAME("font-style"),
+    PROPERTY_NAME("text-anchor"),
+    PROPERTY_NAME("transform-origin"),
+    PROPERTY_NAME("transform"),
+    PROPERTY_NAME("xml:space"),
+};
+#undef PROPERTY_NAME
+
+// The properties whose names have each length, in the order of Property.
+struct PropertiesByLength {
+    static const size_t MaxLength = 18;
+    signed char list[MaxLength + 1][PropertyCount + 1]; // each ends with -1
+    PropertiesByLength() {
+        for (size_t length = 0; length <= MaxLength; length++) {
+            int n = 0;
+            for (int p = 0; p < PropertyCount; p++) {
+                if (PropertyNames[p].length == length)
+                    list[length][n++] = static_cast<signed char>(p);
+            }
+            list[length][n] = -1;
+        }
+    }
+};
+
+// The property an exact name stands for, PropertyCount for any other name.
+template <typename Char> Property PropertyOfExactName(const Char* name, size_t length) {
+    static const PropertiesByLength byLength;
+    if (length > PropertiesByLength::MaxLength)
+        return PropertyCount;
+    for (const signed char* p = byLength.list[length]; *p >= 0; p++) {
+        const wchar_t* known = PropertyNames[*p].text;
+        size_t i = 0;
+        while (i < length && static_cast<wchar_t>(name[i]) == known[i])
+            i++;
+        if (i == length)
+            return static_cast<Property>(*p);
+    }
+    return PropertyCount;
+}
+
+// Declarations name properties in any case.
+Property PropertyOfDeclaredName(TextSpan name) {
+    const size_t length = static_cast<size_t>(name.last - name.first);
+    Property p = PropertyOfExactName(name.first, length);
+    if (p != PropertyCount)
+        return p;
+    for (int k = 0; k < PropertyCount; k++) {
+        if (MatchesIgnoringCase(name, PropertyNames[k].text, PropertyNames[k].length))
+            return static_cast<Property>(k);
+    }
+    return PropertyCount;
+}
+
 // Reads one element's properties: a non-empty declaration value first, the
-// element's attribute of the same name after. The declaration list is split
-// into its items once (lists longer than the table are searched in place).
-// The scratch text holds numbers and colours while they are read, so that
-// they need no allocation of their own.
+// element's attribute of the same name after. The declaration list and the
+// attributes are each gone through once, into a table by property; a reader
+// for a single lookup searches the list in place instead. The scratch text
+// holds numbers and colours while they are read, so that they need no
+// allocation of their own.
 struct PropertyReader {
-    static const size_t MaxItems = 16;
     const XmlNode* element;
     const std::wstring* declarations;
     std::wstring scratch;
-    DeclarationItem items[MaxItems];
-    size_t itemCount = 0;
-    bool split = false; // items holds the whole list
+    bool tabled = false;
+    uint32_t declared = 0;   // properties that have a declaration (the first one counts)
+    uint32_t attributed = 0; // properties that have an attribute
+    TextSpan declaration[PropertyCount];
+    const std::wstring* attribute[PropertyCount];
 
-    // A reader for one lookup searches the list in place.
     PropertyReader(const XmlNode* e, const std::wstring* list, bool manyLookups)
-        : element(e), declarations(list) {
-        split = manyLookups && SplitDeclarations();
+        : element(e), declarations(list), tabled(manyLookups) {
+        if (tabled) {
+            TableDeclarations();
+            TableAttributes();
+        }
     }
 
     // Items as FindDeclarationSpan reads them: separated by ";", those
-    // without ":" left out. False when there are more than MaxItems.
-    bool SplitDeclarations() {
+    // without ":" left out, names and values trimmed of white space.
+    void TableDeclarations() {
         const wchar_t* item = declarations->data();
         const wchar_t* end = item + declarations->size();
         while (item != end) {
             const wchar_t* itemEnd = std::find(item, end, L';');
             const wchar_t* colon = std::find(item, itemEnd, L':');
             if (colon != itemEnd) {
-                if (itemCount == MaxItems)
-                    return false;
-                DeclarationItem& d = items[itemCount++];
-                d.name = TextSpan{item, colon};
-                TrimWhiteSpaceRange(&d.name.first, &d.name.last);
-                d.value = TextSpan{colon + 1, itemEnd};
-                TrimWhiteSpaceRange(&d.value.first, &d.value.last);
+                TextSpan name{item, colon};
+                TrimWhiteSpaceRange(&name.first, &name.last);
+                Property p = PropertyOfDeclaredName(name);
+                if (p != PropertyCount && !(declared & (1u << p))) {
+                    declared |= 1u << p;
+                    declaration[p] = TextSpan{colon + 1, itemEnd};
+                    TrimWhiteSpaceRange(&declaration[p].first, &declaration[p].last);
+                }
             }
             if (itemEnd == end)
                 break;
             item = itemEnd + 1;
         }
-        return true;
+    }
+
+    void TableAttributes() {
+        const size_t count = XmlAttributeCount(element);
+        for (size_t i = 0; i < count; i++) {
+            const char* name = nullptr;
+            size_t length = 0;
+            XmlAttributeNameAt(element, i, &name, &length);
+            Property p = PropertyOfExactName(name, length);
+            if (p != PropertyCount) {
+                attributed |= 1u << p;
+                attribute[p] = &XmlAttributeAt(element, i);
+            }
+        }
     }
 };
 
-bool FindItem(const PropertyReader& reader, const wchar_t* name, size_t nameLength,
-              TextSpan* value) {
-    if (!reader.split)
-        return FindDeclarationSpan(*reader.declarations, name, nameLength, value);
-    for (size_t i = 0; i < reader.itemCount; i++) {
-        if (MatchesIgnoringCase(reader.items[i].name, name, nameLength)) {
-            *value = reader.items[i].value;
-            return true;
-        }
-    }
-    return false;
+// The declaration of the property: the first item that names it.
+bool FindItem(const PropertyReader& reader, Property p, TextSpan* value) {
+    if (!reader.tabled)
+        return FindDeclarationSpan(*reader.declarations, PropertyNames[p].text,
+                                   PropertyNames[p].length, value);
+    if (!(reader.declared & (1u << p)))
+        return false;
+    *value = reader.declaration[p];
+    return true;
 }
 
-TextSpan PropertyText(const PropertyReader& reader, const wchar_t* name, size_t nameLength) {
+TextSpan AttributeText(const PropertyReader& reader, Property p) {
+    if (!reader.tabled)
+        return SpanOf(XmlAttribute(reader.element, PropertyNames[p].text));
+    return reader.attributed & (1u << p) ? SpanOf(*reader.attribute[p])
+                                         : TextSpan{nullptr, nullptr};
+}
+
+// The attribute's own text, "" when the element has none.
+const std::wstring& AttributeString(const PropertyReader& reader, Property p) {
+    static const std::wstring none;
+    if (!reader.tabled)
+        return XmlAttribute(reader.element, PropertyNames[p].text);
+    return reader.attributed & (1u << p) ? *reader.attribute[p] : none;
+}
+
+TextSpan PropertyText(const PropertyReader& reader, Property p) {
     TextSpan value;
-    if (reader.itemCount > 0 || !reader.split) {
-        if (FindItem(reader, name, nameLength, &value) && !IsEmptySpan(value))
-            return value;
-    }
-    return SpanOf(XmlAttribute(reader.element, name));
+    if (FindItem(reader, p, &value) && !IsEmptySpan(value))
+        return value;
+    return AttributeText(reader, p);
 }
 
-TextSpan PropertyText(const PropertyReader& reader, const wchar_t* name) {
-    return PropertyText(reader, name, std::wcslen(name));
-}
-
+// Any property by name, for the readers of single properties.
 TextSpan PropertyText(const PropertyReader& reader, const std::wstring& name) {
-    return PropertyText(reader, name.c_str(), name.size());
+    TextSpan value;
+    if (FindDeclarationSpan(*reader.declarations, name.c_str(), name.size(), &value) &&
+        !IsEmptySpan(value))
+        return value;
+    return SpanOf(XmlAttribute(reader.element, name.c_str()));
 }
 
 bool IsLengthCharacter(wchar_t c) {
@@ -308,8 +452,8 @@ const KeywordCode LineCaps[] = {{L"butt", 0}, {L"round", 2}, {L"square", 1}};
 const KeywordCode LineJoins[] = {{L"miter", 0}, {L"round", 2}, {L"bevel", 1}};
 
 template <size_t Count>
-void ApplyKeyword(const PropertyReader& reader, const wchar_t* name,
-                  const KeywordCode (&table)[Count], int* value) {
+void ApplyKeyword(const PropertyReader& reader, Property name, const KeywordCode (&table)[Count],
+                  int* value) {
     TextSpan text = PropertyText(reader, name);
     if (!IsEmptySpan(text))
         *value = ReadKeyword(text, *value, table, Count);
@@ -317,8 +461,8 @@ void ApplyKeyword(const PropertyReader& reader, const wchar_t* name,
 
 // Sets one paint (has, colour, ref) from the property; an unreadable or
 // missing value leaves the inherited paint.
-void ApplyPaint(PropertyReader* reader, const wchar_t* name, Argb currentColour, int* has,
-                Argb* colour, std::wstring* ref, int* isCurrentColour) {
+void ApplyPaint(PropertyReader* reader, Property name, Argb currentColour, int* has, Argb* colour,
+                std::wstring* ref, int* isCurrentColour) {
     int isNone = 0;
     std::wstring reference;
     const TextSpan text = PropertyText(*reader, name);
@@ -338,7 +482,7 @@ void ApplyPaint(PropertyReader* reader, const wchar_t* name, Argb currentColour,
 
 // "context-fill" or "context-stroke" takes that paint of the context; false
 // for any other value.
-bool ApplyContextPaint(const PropertyReader& reader, const wchar_t* name, const StyleState& context,
+bool ApplyContextPaint(const PropertyReader& reader, Property name, const StyleState& context,
                        int* has, Argb* colour, std::wstring* ref) {
     const TextSpan value = TrimSpanBlanks(PropertyText(reader, name));
     const bool fill = MatchesIgnoringCase(value, L"context-fill", 12);
@@ -369,7 +513,7 @@ bool NextWord(const wchar_t** p, const wchar_t* last, TextSpan* word) {
 // given, those not named following in their usual order. A value with
 // anything else, or a part named twice, keeps the inherited order.
 void ApplyPaintOrder(const PropertyReader& reader, int* order) {
-    const TextSpan value = TrimSpanBlanks(PropertyText(reader, L"paint-order"));
+    const TextSpan value = TrimSpanBlanks(PropertyText(reader, PropPaintOrder));
     if (IsEmptySpan(value))
         return;
     if (MatchesIgnoringCase(value, L"normal", 6)) {
@@ -400,7 +544,7 @@ void ApplyPaintOrder(const PropertyReader& reader, int* order) {
 }
 
 // A number property replaces the inherited value when it is given.
-void ApplyNumber(PropertyReader* reader, const wchar_t* name, float* value) {
+void ApplyNumber(PropertyReader* reader, Property name, float* value) {
     TextSpan text = PropertyText(*reader, name);
     if (!IsEmptySpan(text))
         *value = ReadLength(text, &reader->scratch);
@@ -408,7 +552,7 @@ void ApplyNumber(PropertyReader* reader, const wchar_t* name, float* value) {
 
 // A stroke length (percentages of the viewport's diagonal) replaces the
 // inherited value when it is given; text without a number gives 0.
-void ApplyStrokeLength(const PropertyReader& reader, const wchar_t* name, const LengthBasis& basis,
+void ApplyStrokeLength(const PropertyReader& reader, Property name, const LengthBasis& basis,
                        float* value) {
     TextSpan text = PropertyText(reader, name);
     if (IsEmptySpan(text))
@@ -418,7 +562,7 @@ void ApplyStrokeLength(const PropertyReader& reader, const wchar_t* name, const 
 }
 
 void ApplyFontSize(const PropertyReader& reader, StyleState* state) {
-    TextSpan text = PropertyText(reader, L"font-size", 9);
+    TextSpan text = PropertyText(reader, PropFontSize);
     if (!IsEmptySpan(text))
         state->fontSize = ReadFontSize(text.first, text.last, LengthBasisOf(*state));
 }
@@ -432,7 +576,7 @@ bool IsListSeparator(wchar_t c) {
 // 0 is a solid stroke; a list it cannot read leaves the inherited one.
 void ApplyDashArray(const PropertyReader& reader, const LengthBasis& basis,
                     std::vector<float>* dashes) {
-    TextSpan text = TrimSpanBlanks(PropertyText(reader, L"stroke-dasharray", 16));
+    TextSpan text = TrimSpanBlanks(PropertyText(reader, PropStrokeDasharray));
     if (IsEmptySpan(text))
         return;
     std::vector<float> list;
@@ -464,14 +608,14 @@ void ApplyDashArray(const PropertyReader& reader, const LengthBasis& basis,
 }
 
 void ApplyVectorEffect(const PropertyReader& reader, int* nonScalingStroke) {
-    TextSpan text = TrimSpanBlanks(PropertyText(reader, L"vector-effect", 13));
+    TextSpan text = TrimSpanBlanks(PropertyText(reader, PropVectorEffect));
     *nonScalingStroke = MatchesIgnoringCase(text, L"non-scaling-stroke", 18);
 }
 
 // "color": a colour it can read replaces the inherited one; "inherit",
 // "currentColor" and unreadable text keep it.
 void ApplyColor(PropertyReader* reader, Argb* color) {
-    TextSpan text = TrimSpanBlanks(PropertyText(*reader, L"color", 5));
+    TextSpan text = TrimSpanBlanks(PropertyText(*reader, PropColor));
     if (IsEmptySpan(text) || IsCurrentColour(text))
         return;
     reader->scratch.assign(text.first, text.last);
@@ -491,14 +635,14 @@ float ReadOpacity(TextSpan text) {
 // "opacity" fades the element and everything inside it, so it multiplies
 // down the tree.
 void ApplyGroupOpacity(const PropertyReader& reader, float* value) {
-    TextSpan text = PropertyText(reader, L"opacity", 7);
+    TextSpan text = PropertyText(reader, PropOpacity);
     if (!IsEmptySpan(text))
         *value *= ReadOpacity(text);
 }
 
 // "fill-opacity" and "stroke-opacity" are inherited: the element's own value
 // replaces its parent's.
-void ApplyPaintOpacity(const PropertyReader& reader, const wchar_t* name, float* value) {
+void ApplyPaintOpacity(const PropertyReader& reader, Property name, float* value) {
     TextSpan text = PropertyText(reader, name);
     if (!IsEmptySpan(text))
         *value = ReadOpacity(text);
@@ -508,12 +652,12 @@ void ApplyPaintOpacity(const PropertyReader& reader, const wchar_t* name, float*
 // not inherited, so every element starts displayed.
 void ApplyDisplay(const PropertyReader& reader, int* displayNone) {
     *displayNone =
-        MatchesIgnoringCase(TrimSpanBlanks(PropertyText(reader, L"display", 7)), L"none", 4);
+        MatchesIgnoringCase(TrimSpanBlanks(PropertyText(reader, PropDisplay)), L"none", 4);
 }
 
 // "visibility" is inherited, and a child may show itself again.
 void ApplyVisibility(const PropertyReader& reader, int* hidden) {
-    TextSpan value = TrimSpanBlanks(PropertyText(reader, L"visibility", 10));
+    TextSpan value = TrimSpanBlanks(PropertyText(reader, PropVisibility));
     if (MatchesIgnoringCase(value, L"hidden", 6) || MatchesIgnoringCase(value, L"collapse", 8))
         *hidden = 1;
     else if (MatchesIgnoringCase(value, L"visible", 7))
@@ -570,13 +714,13 @@ void ReadTransformOrigin(TextSpan text, const LengthBasis& basis, float* x, floa
 // applies to its points first, the ancestors' after, about the point
 // "transform-origin" names.
 void ApplyTransform(const PropertyReader& reader, const LengthBasis& basis, Matrix2D* matrix) {
-    const std::wstring& text = XmlAttribute(reader.element, L"transform");
+    const std::wstring& text = AttributeString(reader, PropTransform);
     if (text.find_first_not_of(L' ') == std::wstring::npos)
         return;
     Matrix2D own;
     IdentityMatrix(&own);
     ParseTransformList(text, &own);
-    const TextSpan origin = TrimSpanBlanks(PropertyText(reader, L"transform-origin"));
+    const TextSpan origin = TrimSpanBlanks(PropertyText(reader, PropTransformOrigin));
     if (!IsEmptySpan(origin)) {
         float x = 0, y = 0;
         ReadTransformOrigin(origin, basis, &x, &y);
@@ -592,11 +736,10 @@ void ApplyTransform(const PropertyReader& reader, const LengthBasis& basis, Matr
 // first, then the "marker" shorthand's declaration, then its attribute; as
 // in browsers, there is no "marker" attribute. "inherit" keeps the parent's;
 // anything else names a marker («url(#id)») or none.
-void ApplyMarker(const PropertyReader& reader, const wchar_t* name, std::wstring* id) {
+void ApplyMarker(const PropertyReader& reader, Property name, std::wstring* id) {
     TextSpan value = {nullptr, nullptr};
-    if (reader.declarations->empty() || (!FindItem(reader, name, std::wcslen(name), &value) &&
-                                         !FindItem(reader, L"marker", 6, &value)))
-        value = SpanOf(XmlAttribute(reader.element, name));
+    if (!FindItem(reader, name, &value) && !FindItem(reader, PropMarker, &value))
+        value = AttributeText(reader, name);
     value = TrimSpanBlanks(value);
     if (IsEmptySpan(value) || MatchesIgnoringCase(value, L"inherit", 7))
         return;
@@ -609,7 +752,7 @@ const KeywordCode FontWeights[] = {{L"normal", 0}, {L"bold", 1}, {L"bolder", 1},
 
 // A weight is a keyword or a number; 600 and above draw the bold face.
 void ApplyFontWeight(PropertyReader* reader, int* bold) {
-    TextSpan text = TrimSpanBlanks(PropertyText(*reader, L"font-weight"));
+    TextSpan text = TrimSpanBlanks(PropertyText(*reader, PropFontWeight));
     if (IsEmptySpan(text))
         return;
     if (*text.first >= L'0' && *text.first <= L'9')
@@ -619,13 +762,13 @@ void ApplyFontWeight(PropertyReader* reader, int* bold) {
 }
 
 void ApplyTextProperties(PropertyReader* reader, StyleState* out) {
-    TextSpan family = TrimSpanBlanks(PropertyText(*reader, L"font-family"));
+    TextSpan family = TrimSpanBlanks(PropertyText(*reader, PropFontFamily));
     if (!IsEmptySpan(family) && !MatchesIgnoringCase(family, L"inherit", 7))
         out->fontFamily = TextOf(family);
     ApplyFontWeight(reader, &out->fontBold);
-    ApplyKeyword(*reader, L"font-style", FontStyles, &out->fontItalic);
-    ApplyKeyword(*reader, L"text-anchor", TextAnchors, &out->textAnchor);
-    const std::wstring& space = XmlAttribute(reader->element, L"xml:space");
+    ApplyKeyword(*reader, PropFontStyle, FontStyles, &out->fontItalic);
+    ApplyKeyword(*reader, PropTextAnchor, TextAnchors, &out->textAnchor);
+    const std::wstring& space = AttributeString(*reader, PropXmlSpace);
     if (space == L"preserve")
         out->preserveSpace = 1;
     else if (space == L"default")
@@ -633,9 +776,9 @@ void ApplyTextProperties(PropertyReader* reader, StyleState* out) {
 }
 
 void ApplyMarkers(const PropertyReader& reader, StyleState* out) {
-    ApplyMarker(reader, L"marker-start", &out->markerStart);
-    ApplyMarker(reader, L"marker-mid", &out->markerMid);
-    ApplyMarker(reader, L"marker-end", &out->markerEnd);
+    ApplyMarker(reader, PropMarkerStart, &out->markerStart);
+    ApplyMarker(reader, PropMarkerMid, &out->markerMid);
+    ApplyMarker(reader, PropMarkerEnd, &out->markerEnd);
 }
 
 } // namespace
@@ -675,32 +818,32 @@ void ApplyPresentation(const XmlNode* element, const std::wstring& declarations,
         out->fillColor = out->color;
     if (out->strokeIsCurrentColor)
         out->strokeColor = out->color;
-    if (ApplyContextPaint(reader, L"fill", *out, &out->hasFill, &out->fillColor, &out->fillRef))
+    if (ApplyContextPaint(reader, PropFill, *out, &out->hasFill, &out->fillColor, &out->fillRef))
         out->fillIsCurrentColor = 0;
     else
-        ApplyPaint(&reader, L"fill", out->color, &out->hasFill, &out->fillColor, &out->fillRef,
+        ApplyPaint(&reader, PropFill, out->color, &out->hasFill, &out->fillColor, &out->fillRef,
                    &out->fillIsCurrentColor);
-    if (ApplyContextPaint(reader, L"stroke", *out, &out->hasStroke, &out->strokeColor,
+    if (ApplyContextPaint(reader, PropStroke, *out, &out->hasStroke, &out->strokeColor,
                           &out->strokeRef))
         out->strokeIsCurrentColor = 0;
     else
-        ApplyPaint(&reader, L"stroke", out->color, &out->hasStroke, &out->strokeColor,
+        ApplyPaint(&reader, PropStroke, out->color, &out->hasStroke, &out->strokeColor,
                    &out->strokeRef, &out->strokeIsCurrentColor);
     const LengthBasis basis = LengthBasisOf(*out);
     // A zero or negative width turns the stroke off.
-    ApplyStrokeLength(reader, L"stroke-width", basis, &out->strokeWidth);
+    ApplyStrokeLength(reader, PropStrokeWidth, basis, &out->strokeWidth);
     ApplyDashArray(reader, basis, &out->dashes);
-    ApplyStrokeLength(reader, L"stroke-dashoffset", basis, &out->dashOffset);
+    ApplyStrokeLength(reader, PropStrokeDashoffset, basis, &out->dashOffset);
     ApplyVectorEffect(reader, &out->nonScalingStroke);
 
     ApplyGroupOpacity(reader, &out->opacity);
-    ApplyPaintOpacity(reader, L"fill-opacity", &out->fillOpacity);
-    ApplyPaintOpacity(reader, L"stroke-opacity", &out->strokeOpacity);
+    ApplyPaintOpacity(reader, PropFillOpacity, &out->fillOpacity);
+    ApplyPaintOpacity(reader, PropStrokeOpacity, &out->strokeOpacity);
 
-    ApplyKeyword(reader, L"fill-rule", FillRules, &out->fillRule);
-    ApplyKeyword(reader, L"stroke-linecap", LineCaps, &out->lineCap);
-    ApplyKeyword(reader, L"stroke-linejoin", LineJoins, &out->lineJoin);
-    ApplyNumber(&reader, L"stroke-miterlimit", &out->miterLimit);
+    ApplyKeyword(reader, PropFillRule, FillRules, &out->fillRule);
+    ApplyKeyword(reader, PropStrokeLinecap, LineCaps, &out->lineCap);
+    ApplyKeyword(reader, PropStrokeLinejoin, LineJoins, &out->lineJoin);
+    ApplyNumber(&reader, PropStrokeMiterlimit, &out->miterLimit);
     ApplyMarkers(reader, out);
     ApplyPaintOrder(reader, &out->paintOrder);
     ApplyTextProperties(&reader, out);

@@ -59,6 +59,41 @@ std::wstring LowerText(const std::wstring& text) {
     return out;
 }
 
+// The bit of a name of ASCII characters only.
+template <typename Char> static uint64_t AsciiNameBit(const Char* name, size_t length) {
+    if (length == 0)
+        return 1;
+    auto lower = [](uint32_t c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; };
+    uint32_t mix = static_cast<uint32_t>(length) * 131u +
+                   lower(static_cast<uint32_t>(name[0])) * 31u +
+                   lower(static_cast<uint32_t>(name[length / 2])) * 7u +
+                   lower(static_cast<uint32_t>(name[length - 1]));
+    return static_cast<uint64_t>(1) << ((mix * 0x9E3779B1u) >> 26);
+}
+
+template <typename Char> static uint64_t NameBitOf(const Char* name, size_t length) {
+    uint32_t all = 0;
+    for (size_t i = 0; i < length; i++)
+        all |= static_cast<uint32_t>(name[i]);
+    return all >= 0x80 ? ~static_cast<uint64_t>(0) : AsciiNameBit(name, length);
+}
+
+uint64_t NameBit(const wchar_t* name, size_t length) {
+    return NameBitOf(name, length);
+}
+
+uint64_t NameBit(const char* name, size_t length) {
+    return NameBitOf(reinterpret_cast<const unsigned char*>(name), length);
+}
+
+uint64_t NameBitOfText(const wchar_t* name) {
+    uint32_t all = 0;
+    size_t length = 0;
+    for (; name[length]; length++)
+        all |= static_cast<uint32_t>(name[length]);
+    return all >= 0x80 ? ~static_cast<uint64_t>(0) : AsciiNameBit(name, length);
+}
+
 static int DigitValue(wchar_t c, int base) {
     int v;
     if (c >= L'0' && c <= L'9')

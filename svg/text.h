@@ -23,6 +23,14 @@ std::wstring LowerText(const std::wstring& text);
 // One character as LowerText lowers it.
 wchar_t LowerCharacter(wchar_t c);
 
+// One bit of 64 standing for a name in quick "may it be there" tests (a set
+// of names is the OR of their bits): names equal once ASCII letters are
+// lower-cased have the same bit. A name with any other character than ASCII
+// gives every bit, so that no test can rule it out.
+uint64_t NameBit(const wchar_t* name, size_t length);
+uint64_t NameBit(const char* name, size_t length);
+uint64_t NameBitOfText(const wchar_t* name); // a zero-terminated name
+
 // Integer value of a text: blanks and tabs skipped, one optional sign, then
 // decimal digits, or "$" and hexadecimal digits, or "%" and binary digits, up
 // to the first other character; 0 without digits. Accumulated in 64 bits with

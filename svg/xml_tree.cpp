@@ -148,6 +148,9 @@ struct XmlNode {
         int namespaceKind; // an element's XmlNamespace
     };
     size_t count; // attributes of an element, bytes of character data
+    // The NameBit of every attribute name: most lookups are of attributes
+    // the element does not have, and this answers them at once.
+    uint64_t attributeBits;
 };
 
 struct XmlTree {
@@ -371,6 +374,7 @@ bool CopyAttributes(TreeBuilder* builder, XmlNode* node, const XML_Char** attrib
         entry->wide = nullptr;
         if (!entry->name || !entry->value)
             return false;
+        node->attributeBits |= NameBit(entry->name, entry->nameLength);
     }
     return true;
 }
@@ -646,7 +650,9 @@ int XmlElementNamespace(const XmlNode* node) {
 namespace {
 
 const XmlAttributeEntry* FindAttribute(const XmlNode* node, const wchar_t* name) {
-    if (!node || !node->name || !name)
+    if (!node || !node->name || !name || node->count == 0)
+        return nullptr;
+    if (!(node->attributeBits & NameBitOfText(name)))
         return nullptr;
     for (size_t i = 0; i < node->count; i++) {
         const XmlAttributeEntry* entry = &node->attributes[i];
@@ -670,6 +676,23 @@ int XmlAttributeBytes(const XmlNode* node, const wchar_t* name, const char** tex
     *text = entry ? entry->value : "";
     *length = entry ? entry->valueLength : 0;
     return entry ? 1 : 0;
+}
+
+size_t XmlAttributeCount(const XmlNode* node) {
+    return node && node->name ? node->count : 0;
+}
+
+void XmlAttributeNameAt(const XmlNode* node, size_t i, const char** name, size_t* length) {
+    const bool exists = i < XmlAttributeCount(node);
+    *name = exists ? node->attributes[i].name : "";
+    *length = exists ? node->attributes[i].nameLength : 0;
+}
+
+const std::wstring& XmlAttributeAt(const XmlNode* node, size_t i) {
+    if (i >= XmlAttributeCount(node))
+        return EmptyText();
+    const XmlAttributeEntry* entry = &node->attributes[i];
+    return CachedWide(node->name->owner, &entry->wide, entry->value, entry->valueLength);
 }
 
 int XmlHasAttribute(const XmlNode* node, const wchar_t* name) {

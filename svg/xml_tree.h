@@ -45,5 +45,10 @@ int XmlHasAttribute(const XmlNode* node, const wchar_t* name);
 // long values read once, such as path data): 1 with the bytes in *text and
 // their count in *length, 0 (and an empty text) when absent.
 int XmlAttributeBytes(const XmlNode* node, const wchar_t* name, const char** text, size_t* length);
+// The element's attributes in the order written: their count, the name of
+// the i-th as the file's UTF-8 bytes, and its value (as XmlAttribute).
+size_t XmlAttributeCount(const XmlNode* node);
+void XmlAttributeNameAt(const XmlNode* node, size_t i, const char** name, size_t* length);
+const std::wstring& XmlAttributeAt(const XmlNode* node, size_t i);
 // The concatenated character data of the element's descendants.
 std::wstring XmlTextContent(const XmlNode* node);
