@@ -130,7 +130,7 @@ static XmlTree* ParseFileOrReport(const std::wstring& path, XmlTree** tree) {
 
 // Gradients and style sheets are read from the whole tree before the walk,
 // so shapes find them wherever in the file they stand.
-static void DrawTree(const XmlNode* root, SvgDocument* document) {
+static void DrawTree(const XmlTree* tree, const XmlNode* root, SvgDocument* document) {
     ReadDocumentSize(root, document);
     // Style sheets first: stop colours come through them.
     ClearStyleSheetRules();
@@ -148,6 +148,7 @@ static void DrawTree(const XmlNode* root, SvgDocument* document) {
     state.viewportWidth = viewportWidth;
     state.viewportHeight = viewportHeight;
     ApplyPresentation(root, &state, &state);
+    ReserveShapeRecords(document, XmlElementCount(tree));
     WalkDocument(root, document, &state);
     CopyReferencedGradients(document);
 }
@@ -160,7 +161,7 @@ static int LoadTree(const std::wstring& path, SvgDocument* document, XmlTree** t
     const XmlNode* root = XmlRootElement(*tree);
     if (!root)
         return Fail(L"SVG file has no root element.");
-    DrawTree(root, document);
+    DrawTree(*tree, root, document);
     return 1;
 }
 

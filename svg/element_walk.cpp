@@ -3,17 +3,11 @@
 #include "svg/xml_tree.h"
 
 const XmlNode* FirstChildElement(const XmlNode* node) {
-    const XmlNode* child = XmlFirstChild(node);
-    while (child && !XmlIsElement(child))
-        child = XmlNextSibling(child);
-    return child;
+    return XmlFirstChildElement(node);
 }
 
 const XmlNode* NextSiblingElement(const XmlNode* node) {
-    const XmlNode* sibling = XmlNextSibling(node);
-    while (sibling && !XmlIsElement(sibling))
-        sibling = XmlNextSibling(sibling);
-    return sibling;
+    return XmlNextSiblingElement(node);
 }
 
 // The element that follows the subtree of node in document order, climbing

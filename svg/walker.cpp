@@ -674,6 +674,8 @@ void RootViewport(const SvgDocument* document, WalkFrame* frame) {
 
 std::wstring OwnProperty(const XmlNode* element, const std::wstring& declarations,
                          const wchar_t* name) {
+    if (declarations.empty()) // most elements: the attribute alone
+        return XmlAttribute(element, name);
     return GetPropertyValue(element, declarations, name);
 }
 
@@ -755,6 +757,21 @@ GfxPath* BuildElementPath(const XmlNode* element) {
     return BuildShapePath(element, role, basis);
 }
 
+// Moves the records into new storage of `capacity` records; false when it
+// cannot be had.
+static bool GrowShapeRecords(SvgDocument* document, int capacity) {
+    // Value-initialised: every new record starts all zero.
+    ShapeRecord* storage = new (std::nothrow) ShapeRecord[capacity]();
+    if (!storage)
+        return false;
+    for (int i = 0; i < document->shapeCount; i++)
+        storage[i] = std::move(document->shapes[i]);
+    delete[] document->shapes;
+    document->shapes = storage;
+    document->shapeCapacity = capacity;
+    return true;
+}
+
 ShapeRecord* AppendShapeRecord(SvgDocument* document) {
     if (!document)
         return nullptr;
@@ -762,17 +779,15 @@ ShapeRecord* AppendShapeRecord(SvgDocument* document) {
         if (document->shapeCapacity > INT_MAX / 2)
             return nullptr;
         int capacity = document->shapeCapacity < 16 ? 32 : document->shapeCapacity * 2;
-        // Value-initialised: every new record starts all zero.
-        ShapeRecord* storage = new (std::nothrow) ShapeRecord[capacity]();
-        if (!storage)
+        if (!GrowShapeRecords(document, capacity))
             return nullptr;
-        for (int i = 0; i < document->shapeCount; i++)
-            storage[i] = std::move(document->shapes[i]);
-        delete[] document->shapes;
-        document->shapes = storage;
-        document->shapeCapacity = capacity;
     }
     return &document->shapes[document->shapeCount++];
+}
+
+void ReserveShapeRecords(SvgDocument* document, size_t count) {
+    if (document && count > static_cast<size_t>(document->shapeCapacity) && count <= INT_MAX / 2)
+        GrowShapeRecords(document, static_cast<int>(count));
 }
 
 namespace {

@@ -141,6 +141,11 @@ struct XmlNode {
     XmlNode* firstChild;
     XmlNode* lastChild;
     XmlNode* nextSibling;
+    // The same links among elements alone, so that walks over elements
+    // never step through the character data between them.
+    XmlNode* firstElementChild;
+    XmlNode* lastElementChild;
+    XmlNode* nextElementSibling;
     const InternedName* name;
     XmlAttributeEntry* attributes;
     union {
@@ -162,6 +167,7 @@ struct XmlTree {
     InternedName** names; // open addressing, a power of two slots
     size_t nameSlots;
     size_t nameCount;
+    size_t elementCount;
     WideText* wideTexts;
     int succeeded;
     int errorCode;
@@ -334,6 +340,13 @@ void AppendChild(XmlNode* parent, XmlNode* child) {
     else
         parent->firstChild = child;
     parent->lastChild = child;
+    if (!child->name)
+        return;
+    if (parent->lastElementChild)
+        parent->lastElementChild->nextElementSibling = child;
+    else
+        parent->firstElementChild = child;
+    parent->lastElementChild = child;
 }
 
 // Stores the character data gathered since the last markup as one node.
@@ -441,6 +454,7 @@ void XMLCALL OnStartElement(void* data, const XML_Char* name, const XML_Char** a
     if (!node->name || !CopyAttributes(builder, node, attributes))
         return StopForMemory(builder);
     builder->depth++;
+    builder->tree->elementCount++;
     if (!BindDeclaredNamespaces(builder, node))
         return StopForMemory(builder);
     node->namespaceKind = NamespaceOfName(builder, node->name);
@@ -622,6 +636,14 @@ const XmlNode* XmlParent(const XmlNode* node) {
     return node ? node->parent : nullptr;
 }
 
+const XmlNode* XmlFirstChildElement(const XmlNode* node) {
+    return node ? node->firstElementChild : nullptr;
+}
+
+const XmlNode* XmlNextSiblingElement(const XmlNode* node) {
+    return node ? node->nextElementSibling : nullptr;
+}
+
 int XmlIsElement(const XmlNode* node) {
     return node && node->name ? 1 : 0;
 }
@@ -641,6 +663,10 @@ const std::wstring& XmlLocalName(const XmlNode* node) {
         return XmlName(node);
     return CachedWide(name->owner, &name->localWide, name->text + name->localStart,
                       name->length - name->localStart);
+}
+
+size_t XmlElementCount(const XmlTree* tree) {
+    return tree ? tree->elementCount : 0;
 }
 
 int XmlElementNamespace(const XmlNode* node) {

@@ -20,10 +20,14 @@ int XmlParseSucceeded(const XmlTree* tree);
 std::wstring XmlErrorMessage(const XmlTree* tree); // the parser's own message
 long XmlErrorLine(const XmlTree* tree);
 const XmlNode* XmlRootElement(const XmlTree* tree); // null when there is none
+size_t XmlElementCount(const XmlTree* tree);
 
 const XmlNode* XmlFirstChild(const XmlNode* node);
 const XmlNode* XmlNextSibling(const XmlNode* node);
 const XmlNode* XmlParent(const XmlNode* node);
+// The first child, or the next sibling, that is an element; null when none.
+const XmlNode* XmlFirstChildElement(const XmlNode* node);
+const XmlNode* XmlNextSiblingElement(const XmlNode* node);
 int XmlIsElement(const XmlNode* node);
 const std::wstring& XmlName(const XmlNode* node);
 // The name without its prefix: «svg:path» gives «path»; an unprefixed name is

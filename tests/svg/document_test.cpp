@@ -155,7 +155,7 @@ TEST_F(DocumentTest, ClearKeepsSizeAndEmptiesTheRest) {
                           "<rect width='5' height='5' fill='url(#g)'/></svg>"));
     SvgDocument& d = svg.document;
     ASSERT_EQ(1, d.shapeCount);
-    EXPECT_EQ(32, d.shapeCapacity);
+    EXPECT_LE(1, d.shapeCapacity); // room made for the tree's elements at once
     EXPECT_EQ(1, d.hasContentBounds);
     ASSERT_NE(nullptr, FindDocumentGradient(&d, L"g"));
     ClearSvgDocument(&d);
