@@ -27,7 +27,8 @@ struct Layer {
     uint32_t* pixels; // bitmapWidth x bitmapHeight words, premultiplied after a render
     int bitmapWidth, bitmapHeight;
     int lastClientWidth, lastClientHeight;
-    int renderPending; // the client size changed; the render waits for the message loop
+    int renderPending;       // the client size changed; the render waits for the message loop
+    DWORD renderRequestedAt; // GetTickCount when the pending render was asked for
     int visible;
     WNDPROC savedWindowProc;
     unsigned serial; // tells a Layer from a later one under the same key

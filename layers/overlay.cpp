@@ -163,14 +163,21 @@ static UINT DeferredRenderMessage() {
     return message;
 }
 
+// A request the message loop has not served for this long is taken as
+// lost (a loop that removed it, a queue that was full) and asked again: a
+// second message for one render does nothing.
+static const DWORD RenderRequestPatience = 250; // milliseconds
+
 // Asks the message loop for one render of the Layer; 0 when it cannot.
 static int RequestDeferredRender(Layer* layer) {
-    if (layer->renderPending)
+    const DWORD now = GetTickCount();
+    if (layer->renderPending && now - layer->renderRequestedAt < RenderRequestPatience)
         return 1; // asked already: this size change joins the pending render
     const UINT message = DeferredRenderMessage();
     if (!message || !PostMessageW(layer->hostWindow, message, 0, 0))
         return 0;
     layer->renderPending = 1;
+    layer->renderRequestedAt = now;
     return 1;
 }
 

@@ -493,6 +493,13 @@ def PostMessageW(p, a):
     return 1
 
 
+@stdcall(0)
+def GetTickCount(p, a):
+    # A clock that moves one millisecond per call.
+    p.state["ticks"] = p.state.get("ticks", 1000) + 1
+    return p.state["ticks"]
+
+
 @stdcall(2)
 def LoadCursorW(p, a):
     return 0

@@ -383,6 +383,31 @@ TEST_F(LayerInternals, PendingRendersEndWithTheirLayerAndAreServedByAReplay) {
     }
 }
 
+// A render request the host's loop never delivers must not stop the Layer
+// from following later size changes.
+TEST_F(LayerInternals, ALostRenderRequestIsAskedForAgain) {
+    AddRectangle(&window, "Rect1", 10, 10, 102, 102);
+    ASSERT_EQ(1, Exec(1, {"Rect1", redFile.c_str(), "fit"}));
+    HWND rect = RectangleWindow(&window, "Rect1");
+    SetWindowPos(rect, nullptr, 0, 0, 72, 52, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    Layer* layer = FindLayer(L"Rect1");
+    ASSERT_EQ(1, layer->renderPending);
+    const UINT request = RegisterWindowMessageW(L"Vexlar.DeferredRender");
+    MSG lost;
+    ASSERT_TRUE(PeekMessageW(&lost, rect, request, request, PM_REMOVE));
+    // Soon after, another size change joins the request; later, it asks again.
+    SetWindowPos(rect, nullptr, 0, 0, 62, 52, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_FALSE(PeekMessageW(&lost, rect, request, request, PM_NOREMOVE));
+    layer->renderRequestedAt -= 1000;
+    SetWindowPos(rect, nullptr, 0, 0, 52, 52, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const int renders = LayerRenderCount();
+    PumpMessages();
+    EXPECT_EQ(renders + 1, LayerRenderCount());
+    EXPECT_EQ(0, layer->renderPending);
+    EXPECT_EQ(50, layer->bitmapWidth);
+    TeardownAll();
+}
+
 TEST_F(LayerInternals, BitmapsAndDeferredReleases) {
     uint32_t* pixels = reinterpret_cast<uint32_t*>(1);
     EXPECT_EQ(nullptr, CreateLayerBitmap(0, 5, &pixels));
