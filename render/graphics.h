@@ -110,14 +110,16 @@ float GfxMeasureText(const wchar_t* text, int length, const wchar_t* family, int
 #ifdef _WIN32
 // ---- drawing (Windows only) -------------------------------------------------
 // A graphics object drawing into a caller-owned 32-bit buffer of width x height
-// words (0xAARRGGBB, rows from the top, stride = width * 4). It wraps the
-// buffer as a 32bppARGB bitmap, so drawing leaves straight (not premultiplied)
-// alpha on every platform. Null on failure.
-GfxGraphics* GfxCreateGraphicsOnPixels(uint32_t* pixels, int width, int height);
+// words (0xAARRGGBB, rows from the top, rowWords words apart; 0: width). It
+// wraps the buffer as a 32bppARGB bitmap, so drawing leaves straight (not
+// premultiplied) alpha on every platform. Null on failure.
+GfxGraphics* GfxCreateGraphicsOnPixels(uint32_t* pixels, int width, int height, int rowWords = 0);
 void GfxDeleteGraphics(GfxGraphics* graphics);
 // Anti-aliasing, high-quality pixel offset and compositing.
 void GfxSetHighQuality(GfxGraphics* graphics);
 void GfxSetClipRect(GfxGraphics* graphics, float x, float y, float width, float height);
+// No clip: drawing reaches every pixel of the buffer.
+void GfxResetClip(GfxGraphics* graphics);
 // Takes the path (under the world transform) out of the clip.
 void GfxExcludeClipPath(GfxGraphics* graphics, GfxPath* path);
 // Saves the clip and transforms; restoring gives them back. Returns the state.

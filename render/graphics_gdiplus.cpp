@@ -358,9 +358,10 @@ void GfxGetMatrixElements(GfxMatrix* matrix, float elements[6]) {
 
 // ---- drawing --------------------------------------------------------------
 
-GfxGraphics* GfxCreateGraphicsOnPixels(uint32_t* pixels, int width, int height) {
+GfxGraphics* GfxCreateGraphicsOnPixels(uint32_t* pixels, int width, int height, int rowWords) {
     GpBitmap* bitmap = nullptr;
-    if (GdipCreateBitmapFromScan0(width, height, width * 4, PixelFormat32bppARGB,
+    const int stride = (rowWords > 0 ? rowWords : width) * 4;
+    if (GdipCreateBitmapFromScan0(width, height, stride, PixelFormat32bppARGB,
                                   reinterpret_cast<BYTE*>(pixels), &bitmap) != Ok)
         return nullptr;
     GpGraphics* graphics = nullptr;
@@ -390,6 +391,10 @@ void GfxSetHighQuality(GfxGraphics* graphics) {
 
 void GfxSetClipRect(GfxGraphics* graphics, float x, float y, float width, float height) {
     GdipSetClipRect(graphics->graphics, x, y, width, height, CombineModeReplace);
+}
+
+void GfxResetClip(GfxGraphics* graphics) {
+    GdipResetClip(graphics->graphics);
 }
 
 // ---- regions and clipping ---------------------------------------------------

@@ -176,6 +176,17 @@ void PaintWithBrush(GfxGraphics* graphics, const ShapeRecord& shape, GfxBrush* b
     GfxDrawPath(graphics, pen.get(), shape.path);
 }
 
+// Strokes the path with a pen of one colour (made directly, with no brush
+// to make and copy into it).
+void StrokeWithColour(GfxGraphics* graphics, const ShapeRecord& shape, uint32_t colour,
+                      GfxPath* path) {
+    GfxOwned<GfxPen> pen(GfxCreatePen(colour, shape.strokeWidth, StrokePenUnit));
+    if (!pen)
+        return;
+    SetUpPen(pen.get(), shape);
+    GfxDrawPath(graphics, pen.get(), path);
+}
+
 // A non-scaling stroke is drawn on the path moved into pixels, with no world
 // transform, so its width stays in pixels; the world transform stays reset
 // until the next shape sets its own. Only solid strokes take this way: a
@@ -186,18 +197,18 @@ void StrokeInPixels(GfxGraphics* graphics, const ShapeRecord& shape, GfxMatrix* 
         return;
     GfxTransformPath(inPixels.get(), world);
     GfxResetWorldTransform(graphics);
-    GfxOwned<GfxPen> pen(GfxCreatePen(shape.strokeColor, shape.strokeWidth, StrokePenUnit));
-    if (pen) {
-        SetUpPen(pen.get(), shape);
-        GfxDrawPath(graphics, pen.get(), inPixels.get());
-    }
+    StrokeWithColour(graphics, shape, shape.strokeColor, inPixels.get());
 }
 
 void PaintWithColour(GfxGraphics* graphics, const ShapeRecord& shape, uint32_t colour,
                      bool stroke) {
+    if (stroke) {
+        StrokeWithColour(graphics, shape, colour, shape.path);
+        return;
+    }
     GfxOwned<GfxBrush> brush(GfxCreateSolidBrush(colour));
     if (brush)
-        PaintWithBrush(graphics, shape, brush.get(), stroke);
+        GfxFillPath(graphics, brush.get(), shape.path);
 }
 
 // A padded radial gradient's last colour outside its circle: over the whole
@@ -345,6 +356,10 @@ GfxRegion* FullClipRegion(ClipCache* cache, int n, int nesting) {
 // report. It bounds both the memory and the time a render spends on layers.
 size_t OffscreenPixelBudget = DefaultOffscreenPixelBudget;
 
+struct PixelRect {
+    int left, top, right, bottom; // right and bottom exclusive
+};
+
 // A bitmap being drawn on: the Layer's buffer or a layer's offscreen one.
 // Its objects are owned, so that an allocation failing halfway through a
 // drawing leaves nothing behind.
@@ -352,7 +367,8 @@ struct Surface {
     GfxOwned<GfxGraphics> graphics;
     uint32_t* pixels;
     int left, top, width, height; // its place in the Layer's buffer
-    GfxOwned<GfxMatrix> base;     // the document's space into the bitmap
+    PixelRect drawn;              // the pixels the graphics draws on, in the bitmap
+    GfxOwned<GfxMatrix> base;     // the document's space into the graphics' pixels
     ClipCache clips;
     int clip; // the clip region the graphics' clip is set to
     bool clipUsable;
@@ -382,11 +398,42 @@ struct OpenLayer {
     float fade;                   // what its shapes' paint is faded by
 };
 
-// The clip rectangle of the Layer's area, in the surface's pixels.
+// Pixel edges this close to an edge of the Layer's area count as on it.
+const double AreaEdgeTolerance = 1.0 / 1024;
+
+// The pixels of a surface at (left, top) that the Layer's area covers in
+// whole or in part; the whole surface when the area covers none of them
+// (its clip then leaves nothing) or is not a number.
+PixelRect AreaPixels(const RenderState& r, int left, int top, int width, int height) {
+    const double x = r.area.x, y = r.area.y;
+    const double x0 = std::max(std::floor(x + AreaEdgeTolerance) - left, 0.0);
+    const double y0 = std::max(std::floor(y + AreaEdgeTolerance) - top, 0.0);
+    const double x1 = std::min(std::ceil(x + r.area.width - AreaEdgeTolerance) - left,
+                               static_cast<double>(width));
+    const double y1 = std::min(std::ceil(y + r.area.height - AreaEdgeTolerance) - top,
+                               static_cast<double>(height));
+    if (!(x0 < x1 && y0 < y1))
+        return {0, 0, width, height};
+    return {static_cast<int>(x0), static_cast<int>(y0), static_cast<int>(x1), static_cast<int>(y1)};
+}
+
+// The clip rectangle of the Layer's area, in the graphics' pixels. The
+// graphics draws on the area's pixels alone, so an area whose edges lie on
+// pixel edges needs no clip: the bitmap's edges stop the drawing, and a clip
+// costs every later fill and stroke a region operation (under Wine about as
+// much as filling a small shape).
 void SetAreaClip(const RenderState& r, Surface* s) {
+    const double x = r.area.x - static_cast<double>(s->left + s->drawn.left);
+    const double y = r.area.y - static_cast<double>(s->top + s->drawn.top);
+    const double width = s->drawn.right - s->drawn.left, height = s->drawn.bottom - s->drawn.top;
+    const double e = AreaEdgeTolerance;
+    if (x <= e && y <= e && x + r.area.width >= width - e && y + r.area.height >= height - e) {
+        GfxResetClip(s->graphics.get());
+        return;
+    }
     GfxSetWorldTransform(s->graphics.get(), nullptr);
-    GfxSetClipRect(s->graphics.get(), r.area.x - static_cast<float>(s->left),
-                   r.area.y - static_cast<float>(s->top), r.area.width, r.area.height);
+    GfxSetClipRect(s->graphics.get(), static_cast<float>(x), static_cast<float>(y), r.area.width,
+                   r.area.height);
 }
 
 // Starts drawing on width x height pixels placed at (left, top) in the
@@ -395,15 +442,20 @@ bool StartSurface(const RenderState& r, Surface* s, uint32_t* pixels, int left, 
                   int height) {
     s->pixels = pixels;
     s->left = left, s->top = top, s->width = width, s->height = height;
+    s->drawn = AreaPixels(r, left, top, width, height);
     float e[6];
     GfxGetMatrixElements(r.base, e);
     s->base.reset(GfxCreateMatrix6(e[0], e[1], e[2], e[3], e[4], e[5]));
     if (!s->base)
         return false;
-    s->graphics.reset(GfxCreateGraphicsOnPixels(pixels, width, height));
+    const PixelRect& d = s->drawn;
+    s->graphics.reset(GfxCreateGraphicsOnPixels(
+        pixels + static_cast<size_t>(d.top) * static_cast<size_t>(width) + d.left, d.right - d.left,
+        d.bottom - d.top, width));
     if (!s->graphics)
         return false;
-    GfxTranslateMatrix(s->base.get(), -static_cast<float>(left), -static_cast<float>(top));
+    GfxTranslateMatrix(s->base.get(), -static_cast<float>(left + d.left),
+                       -static_cast<float>(top + d.top));
     GfxSetHighQuality(s->graphics.get());
     SetAreaClip(r, s);
     s->clips.clips = r.document->clips;
@@ -434,10 +486,6 @@ bool SetRecordClip(const RenderState& r, Surface* s, int clip) {
     GfxIntersectClipRegion(s->graphics.get(), region);
     return true;
 }
-
-struct PixelRect {
-    int left, top, right, bottom; // right and bottom exclusive
-};
 
 // The pixels of the surface the layer's bounds cover on the device, within
 // the Layer's area, with a pixel to spare for anti-aliasing; false when none.

@@ -66,6 +66,38 @@ void ExpectPixels(const char* drawing, const std::vector<Probe>& probes) {
         EXPECT_EQ(p.colour, canvas.At(p.x, p.y)) << drawing << " " << p.x << "," << p.y;
 }
 
+// Margins put the area away from the buffer's corner, in a larger buffer:
+// clip paths, layers, masks and patterns land where they do without margins,
+// moved with the area, and nothing shows outside it.
+TEST_F(LayerRender, MarginsMoveClipsLayersMasksAndPatternsWithTheArea) {
+    const int left = 7, top = 3, spare = 6;
+    for (const char* drawing :
+         {"render/structure.svg", "render/masks.svg", "render/patterns.svg"}) {
+        Layer layer = Layer();
+        layer.opacity = 255;
+        layer.layoutMode = LayoutOriginal;
+        ASSERT_EQ(1, LoadSvgDocument(TestDataPath(drawing), &layer.document));
+        const int width = static_cast<int>(layer.document.width);
+        const int height = static_cast<int>(layer.document.height);
+        Canvas plain = RenderToCanvas(&layer, width, height);
+        layer.marginLeft = left;
+        layer.marginTop = top;
+        Canvas moved = RenderToCanvas(&layer, left + width + spare, top + height + spare);
+        ClearSvgDocument(&layer.document);
+        int wrong = 0;
+        for (int y = 0; y < moved.height; y++) {
+            for (int x = 0; x < moved.width; x++) {
+                const bool inside = x >= left && x < left + width && y >= top && y < top + height;
+                const uint32_t expected = inside ? plain.At(x - left, y - top) : 0;
+                if (moved.At(x, y) != expected && wrong++ == 0)
+                    ADD_FAILURE() << drawing << " " << x << "," << y << ": " << std::hex
+                                  << moved.At(x, y) << " instead of " << expected;
+            }
+        }
+        EXPECT_EQ(0, wrong) << drawing;
+    }
+}
+
 TEST_F(LayerRender, MasksByLuminanceAlphaRectangleAndMaskOnMask) {
     // clang-format off
     ExpectPixels("render/masks.svg", {
