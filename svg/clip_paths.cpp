@@ -145,7 +145,7 @@ const XmlNode* ClipPathOf(WalkContext* context, const std::wstring& property) {
     if (id.empty())
         return nullptr;
     const XmlNode* element = LookUpId(&context->ids, id);
-    if (!element || LowerText(XmlLocalName(element)) != L"clippath")
+    if (!element || !LowerTextIs(XmlLocalName(element), L"clippath"))
         return nullptr;
     const std::vector<const XmlNode*>& busy = context->clipsInProgress;
     if (busy.size() >= MaxClipNesting || std::find(busy.begin(), busy.end(), element) != busy.end())

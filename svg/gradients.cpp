@@ -72,8 +72,8 @@ void ClearGradientRegistries() {
 }
 
 static bool IsGradientElement(const XmlNode* node) {
-    std::wstring name = LowerText(XmlName(node));
-    return name == L"lineargradient" || name == L"radialgradient";
+    const std::wstring& name = XmlName(node);
+    return LowerTextIs(name, L"lineargradient") || LowerTextIs(name, L"radialgradient");
 }
 
 static void RegisterIfGradient(const XmlNode* node, void*) {
@@ -182,7 +182,7 @@ void ReadOwnTransform(const XmlNode* element, ChainAttributes* own) {
 }
 
 bool IsStopElement(const XmlNode* node) {
-    return LowerText(XmlName(node)) == L"stop";
+    return LowerTextIs(XmlName(node), L"stop");
 }
 
 // Whether the text is one number in SVG's number syntax: a sign, digits with
@@ -364,7 +364,7 @@ const ChainAttributes& ResolveChain(const XmlNode* element, ResolvedTable* resol
 GradientDef DefinitionOf(const XmlNode* element, const ChainAttributes& a,
                          const LengthBasis& viewport) {
     GradientDef d = GradientDef();
-    d.type = LowerText(XmlName(element)) == L"radialgradient" ? 1 : 0;
+    d.type = LowerTextIs(XmlName(element), L"radialgradient") ? 1 : 0;
     const float defaults[9] = {0.0f, 0.0f, 1.0f, 0.0f, 0.5f, 0.5f, 0.5f, 0.0f, 0.0f};
     float c[9];
     for (int i = 0; i < 9; i++)

@@ -221,7 +221,7 @@ void InheritedContentState(WalkContext* context, const XmlNode* marker, const St
 bool PrepareMarker(WalkContext* context, const std::wstring& id, const StyleState& shape,
                    PlacedMarker* placed) {
     const XmlNode* marker = LookUpId(&context->ids, id);
-    if (!marker || LowerText(XmlLocalName(marker)) != L"marker" ||
+    if (!marker || !LowerTextIs(XmlLocalName(marker), L"marker") ||
         context->markersInProgress.size() >= MaxMarkerNesting)
         return false;
     for (const XmlNode* busy : context->markersInProgress) {

@@ -48,7 +48,7 @@ const XmlNode* MaskOf(WalkContext* context, const std::wstring& property) {
     if (id.empty())
         return nullptr;
     const XmlNode* element = LookUpId(&context->ids, id);
-    if (!element || LowerText(XmlLocalName(element)) != L"mask")
+    if (!element || !LowerTextIs(XmlLocalName(element), L"mask"))
         return nullptr;
     const std::vector<const XmlNode*>& busy = context->masksInProgress;
     if (busy.size() >= MaxMaskNesting || std::find(busy.begin(), busy.end(), element) != busy.end())

@@ -26,7 +26,7 @@ void NoteElementWithId(const XmlNode* element, void* context) {
         return;
     // The last element with the id wins, as for gradients.
     search->kind =
-        LowerText(XmlLocalName(element)) == L"pattern" ? PaintServerPattern : PaintServerMissing;
+        LowerTextIs(XmlLocalName(element), L"pattern") ? PaintServerPattern : PaintServerMissing;
 }
 
 const XmlNode* RootOf(const XmlNode* element) {

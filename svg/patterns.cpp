@@ -27,7 +27,7 @@ Matrix2D Times(const Matrix2D& outer, const Matrix2D& inner) {
 }
 
 bool IsPattern(const XmlNode* element) {
-    return element && LowerText(XmlLocalName(element)) == L"pattern";
+    return element && LowerTextIs(XmlLocalName(element), L"pattern");
 }
 
 // The pattern and the patterns it names through href, nearest first.

@@ -114,10 +114,40 @@ static double ConvertLongDecimal(const char* first, const char* last) {
     return ConvertDecimal(wide.data(), wide.data() + wide.size());
 }
 
+// The number as most files write it: a sign, at most 15 digits with or
+// without a point, no exponent. Its digits and power of ten are exact
+// doubles, so this is the value the general reader below gives. Returns the
+// position after it, or 0 for any other number (the general reader then
+// reads it).
+template <typename Char>
+static int ScanPlainDecimal(const Char* s, int length, int start, float* value) {
+    int i = start - 1;
+    bool negative = false;
+    if (i < length && (s[i] == '+' || s[i] == '-'))
+        negative = s[i++] == '-';
+    uint64_t mantissa = 0;
+    int digits = 0, fraction = 0;
+    for (; i < length && IsDigit(s[i]); i++, digits++)
+        mantissa = mantissa * 10 + static_cast<uint64_t>(s[i] - '0');
+    if (i < length && s[i] == '.') {
+        for (i++; i < length && IsDigit(s[i]); i++, fraction++)
+            mantissa = mantissa * 10 + static_cast<uint64_t>(s[i] - '0');
+    }
+    digits += fraction;
+    if (digits == 0 || digits > 15 || (i < length && (s[i] == 'e' || s[i] == 'E')))
+        return 0;
+    const double magnitude =
+        mantissa == 0 ? 0.0 : static_cast<double>(mantissa) / kExactPowersOfTen[fraction];
+    *value = FloatFromDouble(negative ? -magnitude : magnitude);
+    return i + 1;
+}
+
 template <typename Char>
 static int ScanNumberIn(const Char* s, int length, int position, float* value) {
     *value = 0;
     int start = SkipSeparatorsIn(s, length, position);
+    if (int end = ScanPlainDecimal(s, length, start, value))
+        return end;
     int i = start - 1; // 0-based index of the next character
     bool negative = false;
     if (i < length && (s[i] == '+' || s[i] == '-'))

@@ -829,7 +829,7 @@ std::wstring Compose(const std::vector<uint32_t>& bodies, const DeclarationLists
 // Style sheets count only as the text of a "style" element's own children:
 // a style element inside another one is read on its own, not twice.
 void ParseIfStyleElement(const XmlNode* element, void*) {
-    if (LowerText(XmlName(element)) != L"style")
+    if (!LowerTextIs(XmlName(element), L"style"))
         return;
     TextView type = TrimView(XmlAttribute(element, L"type"));
     if (!type.empty() && !IsWordIgnoringAsciiCase(type, "text/css"))

@@ -52,6 +52,20 @@ wchar_t LowerCharacter(wchar_t c) {
     return c;
 }
 
+bool LowerTextIs(const std::wstring& text, const wchar_t* keyword) {
+    size_t i = 0;
+    for (; i < text.size(); i++) {
+        wchar_t c = text[i];
+        if (c >= 0x80)
+            return LowerText(text) == keyword;
+        if (c >= L'A' && c <= L'Z')
+            c = static_cast<wchar_t>(c + 32);
+        if (c != keyword[i]) // also stops at the keyword's end
+            return false;
+    }
+    return keyword[i] == 0;
+}
+
 std::wstring LowerText(const std::wstring& text) {
     std::wstring out(text);
     for (wchar_t& c : out)

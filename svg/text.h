@@ -22,6 +22,9 @@ void TrimWhiteSpaceRange(const wchar_t** first, const wchar_t** last);
 std::wstring LowerText(const std::wstring& text);
 // One character as LowerText lowers it.
 wchar_t LowerCharacter(wchar_t c);
+// Whether LowerText(text) is the keyword (lower case), without making the
+// lower-cased copy.
+bool LowerTextIs(const std::wstring& text, const wchar_t* keyword);
 
 // One bit of 64 standing for a name in quick "may it be there" tests (a set
 // of names is the OR of their bits): names equal once ASCII letters are

@@ -108,7 +108,7 @@ void AddCharacters(TextCollector* collector, const XmlNode* owner, const StyleSt
 
 bool IsNamed(const XmlNode* element, const wchar_t* name) {
     return XmlElementNamespace(element) != XmlOtherNamespace &&
-           LowerText(XmlLocalName(element)) == name;
+           LowerTextIs(XmlLocalName(element), name);
 }
 
 bool IsVertical(const XmlNode* element, const std::wstring& declarations) {

@@ -87,22 +87,6 @@ const RoleEntry RoleTable[] = {
     {L"text", RoleText},
 };
 
-// Whether the name lower-cases to the keyword (lower-case ASCII). Names in
-// ASCII are compared in place; others go through the full lower-casing.
-bool NameMatches(const std::wstring& name, const wchar_t* keyword) {
-    size_t i = 0;
-    for (; i < name.size(); i++) {
-        wchar_t c = name[i];
-        if (c >= 0x80)
-            return LowerText(name) == keyword;
-        if (c >= L'A' && c <= L'Z')
-            c = static_cast<wchar_t>(c + 32);
-        if (c != keyword[i]) // also stops at the keyword's end
-            return false;
-    }
-    return keyword[i] == 0;
-}
-
 // Elements of another namespace (an editor's private data, embedded XHTML)
 // are never drawn, nor is anything inside them.
 bool IsForeignElement(const XmlNode* element) {
@@ -116,7 +100,7 @@ ElementRole RoleOf(const XmlNode* element) {
         return RoleSkipped;
     const std::wstring& name = XmlLocalName(element);
     for (const RoleEntry& entry : RoleTable) {
-        if (NameMatches(name, entry.name))
+        if (LowerTextIs(name, entry.name))
             return entry.role;
     }
     return RoleContainer;
@@ -207,7 +191,7 @@ const NotDrawnEntry NotDrawnElements[] = {
 bool CountNotDrawnElement(const XmlNode* element, SvgDocument* document) {
     const std::wstring& name = XmlLocalName(element);
     for (const NotDrawnEntry& entry : NotDrawnElements) {
-        if (NameMatches(name, entry.name)) {
+        if (LowerTextIs(name, entry.name)) {
             document->notDrawn[entry.kind]++;
             return true;
         }
@@ -324,7 +308,7 @@ const XmlNode* SwitchChoice(const XmlNode* element) {
 }
 
 bool IsUseFrame(const WalkFrame& frame) {
-    return frame.onlyOne && frame.viaUse && NameMatches(XmlLocalName(frame.element), L"use");
+    return frame.onlyOne && frame.viaUse && LowerTextIs(XmlLocalName(frame.element), L"use");
 }
 
 // Sets up the viewport of a nested svg, or of a symbol or svg drawn by a
@@ -335,7 +319,7 @@ bool EnterViewport(WalkContext* context, const XmlNode* element, const WalkFrame
                    const std::wstring& declarations, WalkFrame* frame) {
     const float parentWidth = parent.viewportWidth, parentHeight = parent.viewportHeight;
     const XmlNode* use = IsUseFrame(parent) ? parent.element : nullptr;
-    bool isSymbol = NameMatches(XmlLocalName(element), L"symbol");
+    bool isSymbol = LowerTextIs(XmlLocalName(element), L"symbol");
     float x = 0, y = 0;
     if (!isSymbol) {
         x = ViewportLength(XmlAttribute(element, L"x"), parentWidth, 0);
