@@ -155,7 +155,10 @@ enum Property {
     PropTransformOrigin,
     PropTransform,
     PropXmlSpace,
-    PropertyCount
+    PropFilter, // read for the walker (OwnEffects), not inherited
+    PropClipPath,
+    PropMask,
+    PropertyCount // at most 32: the reader keeps a bit for each
 };
 
 struct PropertyName {
@@ -195,6 +198,9 @@ const PropertyName PropertyNames[PropertyCount] = {
     PROPERTY_NAME("transform-origin"),
     PROPERTY_NAME("transform"),
     PROPERTY_NAME("xml:space"),
+    PROPERTY_NAME("filter"),
+    PROPERTY_NAME("clip-path"),
+    PROPERTY_NAME("mask"),
 };
 #undef PROPERTY_NAME
 
@@ -781,6 +787,23 @@ void ApplyMarkers(const PropertyReader& reader, StyleState* out) {
     ApplyMarker(reader, PropMarkerEnd, &out->markerEnd);
 }
 
+// Whether a property's value is given, and not "none".
+bool NamesSomething(TextSpan value) {
+    if (IsEmptySpan(value))
+        return false;
+    TrimWhiteSpaceRange(&value.first, &value.last);
+    return !MatchesIgnoringCase(value, L"none", 4);
+}
+
+void ReadOwnEffects(const PropertyReader& reader, OwnEffects* own) {
+    own->filter = TextOf(PropertyText(reader, PropFilter));
+    own->clipPath = TextOf(PropertyText(reader, PropClipPath));
+    own->mask = TextOf(PropertyText(reader, PropMask));
+    own->namesMarker = 0;
+    for (Property p : {PropMarkerStart, PropMarkerMid, PropMarkerEnd, PropMarker})
+        own->namesMarker |= NamesSomething(PropertyText(reader, p)) ? 1 : 0;
+}
+
 } // namespace
 
 // The "style" attribute and the style-sheet rules in cascade order; the
@@ -804,6 +827,11 @@ void ApplyPresentation(const XmlNode* element, const StyleState* parent, StyleSt
 
 void ApplyPresentation(const XmlNode* element, const std::wstring& declarations,
                        const StyleState* parent, StyleState* out) {
+    ApplyPresentation(element, declarations, parent, out, nullptr);
+}
+
+void ApplyPresentation(const XmlNode* element, const std::wstring& declarations,
+                       const StyleState* parent, StyleState* out, OwnEffects* own) {
     // Every property is read once and replaces the inherited value in place,
     // so parent and out may be the same record.
     if (out != parent)
@@ -849,6 +877,8 @@ void ApplyPresentation(const XmlNode* element, const std::wstring& declarations,
     ApplyTextProperties(&reader, out);
 
     ApplyTransform(reader, LengthBasisOf(*out), &out->matrix);
+    if (own)
+        ReadOwnEffects(reader, own);
 }
 
 LengthBasis LengthBasisOf(const StyleState& state) {

@@ -79,6 +79,15 @@ void ApplyPresentation(const XmlNode* element, const StyleState* parent, StyleSt
 // The same with the element's declarations already in hand.
 void ApplyPresentation(const XmlNode* element, const std::wstring& declarations,
                        const StyleState* parent, StyleState* out);
+// Properties of the element alone that the walker needs, read along with
+// the others: the values of filter, clip-path and mask as written ("" when
+// not given), and whether a marker property names a marker.
+struct OwnEffects {
+    std::wstring filter, clipPath, mask;
+    int namesMarker;
+};
+void ApplyPresentation(const XmlNode* element, const std::wstring& declarations,
+                       const StyleState* parent, StyleState* out, OwnEffects* own);
 // What the element's relative lengths are measured against.
 LengthBasis LengthBasisOf(const StyleState& state);
 // The element's declarations: its "style" attribute, then the style-sheet

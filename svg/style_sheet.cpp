@@ -770,16 +770,20 @@ void MatchBucket(const RuleBuckets& buckets, TextView key, std::wstring* scratch
 
 // The bodies of the rules that match, in cascade order (the winner first),
 // each once.
-std::vector<uint32_t> MatchedBodies(const XmlNode* element) {
-    std::vector<uint32_t> bodies;
-    if (sheets.rules.empty() || !XmlIsElement(element))
-        return bodies;
-    Subject subject{element, {}};
-    if (!sheets.byClass.empty() || !sheets.byId.empty())
-        ReadClassNames(XmlAttribute(element, L"class"), &subject.classes);
-    // Kept from element to element: most elements match a rule or two.
+// The list is kept from element to element (read it before the next call):
+// most elements match a rule or two, and then nothing is allocated.
+const std::vector<uint32_t>& MatchedBodies(const XmlNode* element) {
+    static std::vector<uint32_t> bodies;
+    static Subject subject;
     static std::vector<const Rule*> matched;
     static std::wstring scratch;
+    bodies.clear();
+    if (sheets.rules.empty() || !XmlIsElement(element))
+        return bodies;
+    subject.element = element;
+    subject.classes.clear();
+    if (!sheets.byClass.empty() || !sheets.byId.empty())
+        ReadClassNames(XmlAttribute(element, L"class"), &subject.classes);
     matched.clear();
     MatchBucket(sheets.byId, IdOf(element), &scratch, subject, &matched);
     for (TextView name : subject.classes)

@@ -205,18 +205,14 @@ bool IsSet(const std::wstring& property) {
 
 // Counts the effects the element asks for that are not drawn: a filter and
 // markers.
-void CountNotDrawnProperties(WalkContext* context, const XmlNode* element,
-                             const std::wstring& declarations, ElementRole role) {
+void CountNotDrawnProperties(WalkContext* context, const OwnEffects& own, ElementRole role) {
     int* counts = context->document->notDrawn;
-    if (IsSet(OwnProperty(element, declarations, L"filter")))
+    if (IsSet(own.filter))
         counts[NotDrawnFilter]++;
     if (role < RoleRect)
         return;
     // Markers are drawn on lines, polylines, polygons and paths only.
-    if (role < RoleLine && (IsSet(OwnProperty(element, declarations, L"marker-start")) ||
-                            IsSet(OwnProperty(element, declarations, L"marker-mid")) ||
-                            IsSet(OwnProperty(element, declarations, L"marker-end")) ||
-                            IsSet(OwnProperty(element, declarations, L"marker"))))
+    if (role < RoleLine && own.namesMarker)
         counts[NotDrawnMarker]++;
 }
 
@@ -358,9 +354,9 @@ bool EnterViewport(WalkContext* context, const XmlNode* element, const WalkFrame
 
 // Applies the element's clip-path to the state. A clip path in bounding-box
 // units on a container is finished when the container's frame ends.
-void EnterClipPath(WalkContext* context, const XmlNode* element, const std::wstring& declarations,
-                   GfxPath* shapePath, WalkFrame* frame) {
-    const XmlNode* clipPath = ClipPathOf(context, OwnProperty(element, declarations, L"clip-path"));
+void EnterClipPath(WalkContext* context, const OwnEffects& own, GfxPath* shapePath,
+                   WalkFrame* frame) {
+    const XmlNode* clipPath = ClipPathOf(context, own.clipPath);
     if (!clipPath)
         return;
     StyleState& state = frame->state;
@@ -420,10 +416,10 @@ bool DrawsOneKindOfPaint(const StyleState& state) {
 // own, inside which its children draw at full opacity. A shape without a
 // mask that only fills or only strokes fades its paint instead, which draws
 // the same.
-void OpenGroupLayer(WalkContext* context, const XmlNode* element, const std::wstring& declarations,
-                    const StyleState& parent, ElementRole role, WalkFrame* frame) {
+void OpenGroupLayer(WalkContext* context, const OwnEffects& own, const StyleState& parent,
+                    ElementRole role, WalkFrame* frame) {
     StyleState& state = frame->state;
-    const XmlNode* mask = MaskOf(context, OwnProperty(element, declarations, L"mask"));
+    const XmlNode* mask = MaskOf(context, own.mask);
     const bool faded = parent.opacity > 0 && state.opacity < parent.opacity;
     if (!faded && !mask)
         return;
@@ -519,14 +515,14 @@ void CommitBetweenMarkers(WalkContext* context, const XmlNode* element, ElementR
 
 // A shape element: its path is cut by its clip path and committed.
 void CommitShapeOf(WalkContext* context, const XmlNode* element, ElementRole role,
-                   const std::wstring& declarations, WalkFrame* frame) {
+                   const OwnEffects& own, WalkFrame* frame) {
     // The id is read first: reading can run out of memory, and nothing may
     // stand between making the path and handing it to the document.
     const std::wstring& id = XmlAttribute(element, L"id");
     GfxPath* path = BuildShapePath(element, role, frame->state);
     if (!path)
         return;
-    EnterClipPath(context, element, declarations, path, frame);
+    EnterClipPath(context, own, path, frame);
     std::vector<PathSegment> segments;
     bool marked = role >= RoleLine && HasMarkers(frame->state);
     if (marked) {
@@ -590,17 +586,18 @@ bool VisitElement(WalkContext* context, const std::vector<WalkFrame>& stack, con
         return false;
     *frame = NewFrame(element, parent);
     const std::wstring declarations = ElementDeclarations(element);
-    ApplyPresentation(element, declarations, &parent.state, &frame->state);
+    OwnEffects own;
+    ApplyPresentation(element, declarations, &parent.state, &frame->state, &own);
     if (frame->state.displayNone)
         return false;
-    CountNotDrawnProperties(context, element, declarations, role);
-    OpenGroupLayer(context, element, declarations, parent.state, role, frame);
+    CountNotDrawnProperties(context, own, role);
+    OpenGroupLayer(context, own, parent.state, role, frame);
     if (role >= RoleRect) {
-        CommitShapeOf(context, element, role, declarations, frame);
+        CommitShapeOf(context, element, role, own, frame);
         CloseGroupLayer(context, frame);
         return false;
     }
-    EnterClipPath(context, element, declarations, nullptr, frame);
+    EnterClipPath(context, own, nullptr, frame);
     switch (role) {
     case RoleSvg:
     case RoleSymbol:
