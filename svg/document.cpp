@@ -128,18 +128,22 @@ static XmlTree* ParseFileOrReport(const std::wstring& path, XmlTree** tree) {
     return *tree;
 }
 
-// Gradients and style sheets are read from the whole tree before the walk,
-// so shapes find them wherever in the file they stand.
+static void FindStyleSheetAndGradient(const XmlNode* element, void*) {
+    CollectStyleSheet(element);
+    RegisterGradientElement(element);
+}
+
+// Gradients and style sheets are read from the whole tree, in one pass over
+// it, before the walk, so shapes find them wherever in the file they stand.
 static void DrawTree(const XmlTree* tree, const XmlNode* root, SvgDocument* document) {
     ReadDocumentSize(root, document);
     // Style sheets first: stop colours come through them.
     ClearStyleSheetRules();
-    CollectStyleSheets(root);
     ClearGradientRegistries();
     ClearPaintServerLookups();
+    VisitElements(root, kMaxElementSearchDepth, FindStyleSheetAndGradient, nullptr);
     float viewportWidth = 0, viewportHeight = 0;
     DocumentViewportSize(document, &viewportWidth, &viewportHeight);
-    RegisterGradientElements(root);
     BuildGradientRegistry(viewportWidth, viewportHeight);
     // The root's own attributes apply to everything; the root itself, whatever
     // its name, is never drawn.

@@ -77,6 +77,10 @@ static bool IsGradientElement(const XmlNode* node) {
 }
 
 static void RegisterIfGradient(const XmlNode* node, void*) {
+    RegisterGradientElement(node);
+}
+
+void RegisterGradientElement(const XmlNode* node) {
     if (!IsGradientElement(node))
         return;
     const std::wstring& id = XmlAttribute(node, L"id");

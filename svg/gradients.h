@@ -47,6 +47,8 @@ void SetGradientStops(GradientDef* definition, const std::vector<GradientStop>& 
 // refilled by every load, emptied by the host's tear-down).
 void ClearGradientRegistries();
 void RegisterGradientElements(const XmlNode* element);
+// The same for one element: registered when it is a gradient with an id.
+void RegisterGradientElement(const XmlNode* element);
 // Resolves every registered gradient with its reference chain. Each element's
 // own attributes and stops are read once, however many gradients refer to it.
 // Percentages in user space are of the document's viewport, in user units.

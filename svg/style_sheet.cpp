@@ -833,6 +833,12 @@ std::wstring Compose(const std::vector<uint32_t>& bodies, const DeclarationLists
 // Style sheets count only as the text of a "style" element's own children:
 // a style element inside another one is read on its own, not twice.
 void ParseIfStyleElement(const XmlNode* element, void*) {
+    CollectStyleSheet(element);
+}
+
+} // namespace
+
+void CollectStyleSheet(const XmlNode* element) {
     if (!LowerTextIs(XmlName(element), L"style"))
         return;
     TextView type = TrimView(XmlAttribute(element, L"type"));
@@ -845,8 +851,6 @@ void ParseIfStyleElement(const XmlNode* element, void*) {
     }
     ParseStyleSheet(text);
 }
-
-} // namespace
 
 void ClearStyleSheetRules() {
     sheets = StyleSheets();

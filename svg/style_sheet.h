@@ -10,6 +10,8 @@ void ClearStyleSheetRules();
 // Files the rules of every "style" element in root's subtree, in document
 // order, after those filed before.
 void CollectStyleSheets(const XmlNode* root);
+// The same for one element: its rules when it is a "style" element.
+void CollectStyleSheet(const XmlNode* element);
 // Files the rules of one sheet after those filed before.
 void ParseStyleSheet(const std::wstring& text);
 
