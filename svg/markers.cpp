@@ -124,12 +124,10 @@ void MarkerVertices(const std::vector<PathSegment>& segments, std::vector<Marker
 }
 
 void LinePathSegments(GfxPath* path, std::vector<PathSegment>* segments) {
-    int count = GfxGetPathPointCount(path);
-    if (count <= 0)
-        return;
-    std::vector<GfxPointF> points(static_cast<size_t>(count));
-    std::vector<uint8_t> types(static_cast<size_t>(count));
-    count = GfxGetPathData(path, points.data(), types.data(), count);
+    std::vector<GfxPointF> points;
+    std::vector<uint8_t> types;
+    ReadPathPoints(path, &points, &types);
+    const int count = static_cast<int>(points.size());
     GfxPointF start = {0, 0};
     for (int i = 0; i < count; i++) {
         const GfxPointF p = points[i];

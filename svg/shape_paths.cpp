@@ -96,3 +96,14 @@ GfxPath* BuildPathFromData(const char* d, size_t length) {
         ParsePathData(path, d, length);
     return path;
 }
+
+void ReadPathPoints(GfxPath* path, std::vector<GfxPointF>* points, std::vector<uint8_t>* types) {
+    int count = GfxGetPathPointCount(path);
+    if (count <= 0)
+        count = 0;
+    points->resize(static_cast<size_t>(count));
+    types->resize(static_cast<size_t>(count));
+    count = count ? GfxGetPathData(path, points->data(), types->data(), count) : 0;
+    points->resize(static_cast<size_t>(count));
+    types->resize(static_cast<size_t>(count));
+}

@@ -826,12 +826,12 @@ void WidenContentBounds(SvgDocument* document, const ShapeRecord* record) {
 // square for square caps); GDI+ draws nothing for it. Each such subpath gets
 // a very short figure at its place, whose caps show.
 void AddZeroLengthCaps(GfxPath* path, float strokeWidth) {
-    int count = GfxGetPathPointCount(path);
-    if (count <= 0)
+    std::vector<GfxPointF> points;
+    std::vector<uint8_t> types;
+    ReadPathPoints(path, &points, &types);
+    const int count = static_cast<int>(points.size());
+    if (count == 0)
         return;
-    std::vector<GfxPointF> points(static_cast<size_t>(count));
-    std::vector<uint8_t> types(static_cast<size_t>(count));
-    count = GfxGetPathData(path, points.data(), types.data(), count);
     std::vector<GfxPointF> dots;
     int start = 0;
     for (int i = 1; i <= count; i++) {

@@ -3,9 +3,13 @@
 // shapes.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 struct XmlNode;
+struct GfxPointF;
 struct SvgDocument;
 struct ShapeRecord;
 struct StyleState;
@@ -53,3 +57,5 @@ GfxPath* BuildLinePath(float x1, float y1, float x2, float y2);
 GfxPath* BuildPolyPath(const std::wstring& points, int closed);
 // Path data as the file's UTF-8 bytes.
 GfxPath* BuildPathFromData(const char* d, size_t length);
+// The path's points and their types (GfxPointType...), in order.
+void ReadPathPoints(GfxPath* path, std::vector<GfxPointF>* points, std::vector<uint8_t>* types);
