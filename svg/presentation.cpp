@@ -158,8 +158,9 @@ enum Property {
     PropFilter, // read for the walker (OwnEffects), not inherited
     PropClipPath,
     PropMask,
-    PropertyCount // at most 32: the reader keeps a bit for each
+    PropertyCount
 };
+static_assert(PropertyCount <= 32, "the reader keeps one bit for each property");
 
 struct PropertyName {
     const wchar_t* text;
