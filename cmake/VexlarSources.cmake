@@ -20,6 +20,7 @@ else()
   add_library(vexlar_core STATIC ${VEXLAR_SVG_SOURCES}
     ${PROJECT_SOURCE_DIR}/render/gradient_plan.cpp
     ${PROJECT_SOURCE_DIR}/render/compositing.cpp
+    ${PROJECT_SOURCE_DIR}/render/figures.cpp
     ${PROJECT_SOURCE_DIR}/render/graphics_portable.cpp)
   target_link_libraries(vexlar_core PUBLIC EXPAT::EXPAT m)
 endif()

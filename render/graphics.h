@@ -62,6 +62,9 @@ void GfxAddArc(GfxPath* path, float x, float y, float width, float height, float
 void GfxAddEllipse(GfxPath* path, float x, float y, float width, float height);
 void GfxAddRectangle(GfxPath* path, float x, float y, float width, float height);
 void GfxCloseFigure(GfxPath* path);
+// Appends figures given whole: points and their GfxPointType codes, the
+// first point starting a figure.
+void GfxAddFigures(GfxPath* path, const GfxPointF* points, const uint8_t* types, int count);
 void GfxSetFillMode(GfxPath* path, int fillMode);
 // Maps every point of the path through the matrix (six floats).
 void GfxTransformPath(GfxPath* path, const float matrix[6]);

@@ -133,6 +133,19 @@ void GfxCloseFigure(GfxPath* path) {
     GdipClosePathFigure(AsPath(path));
 }
 
+// One path made of the points, added to the path without connecting them: a
+// call or two for any number of figures instead of one per segment.
+void GfxAddFigures(GfxPath* path, const GfxPointF* points, const uint8_t* types, int count) {
+    if (count <= 0)
+        return;
+    GpPath* figures = nullptr;
+    if (GdipCreatePath2(reinterpret_cast<const GpPointF*>(points), types, count, FillModeAlternate,
+                        &figures) != Ok)
+        return;
+    GdipAddPathPath(AsPath(path), figures, FALSE);
+    GdipDeletePath(figures);
+}
+
 void GfxSetFillMode(GfxPath* path, int fillMode) {
     GdipSetPathFillMode(AsPath(path),
                         fillMode == GfxFillModeWinding ? FillModeWinding : FillModeAlternate);

@@ -8,12 +8,11 @@
 #include <new>
 #include <vector>
 
+#include "render/figures.h"
 #include "render/graphics.h"
 
 struct GfxPath {
-    std::vector<GfxPointF> points;
-    std::vector<uint8_t> types;
-    bool newFigure = true; // the next point added starts a figure
+    FigureList figures;
     int fillMode = GfxFillModeAlternate;
 };
 
@@ -45,28 +44,11 @@ void GfxDeletePath(GfxPath* path) {
 }
 
 void GfxStartFigure(GfxPath* path) {
-    path->newFigure = true;
+    path->figures.newFigure = true;
 }
 
-// Appends the points of one segment of `type` to the current figure. In an
-// open figure the segment's first point is dropped when it equals the last
-// point; when it differs it joins the figure with a straight line.
 static void ExtendFigure(GfxPath* path, const GfxPointF* points, int count, uint8_t type) {
-    uint8_t firstType = path->newFigure ? GfxPointTypeStart : GfxPointTypeLine;
-    if (!path->newFigure && !path->points.empty()) {
-        const GfxPointF& last = path->points.back();
-        if (last.x == points[0].x && last.y == points[0].y) {
-            points++;
-            count--;
-            firstType = type;
-        }
-    }
-    if (count == 0)
-        return;
-    path->points.insert(path->points.end(), points, points + count);
-    path->types.push_back(firstType);
-    path->types.insert(path->types.end(), static_cast<size_t>(count - 1), type);
-    path->newFigure = false;
+    AddFigureSegment(&path->figures, points, count, type);
 }
 
 void GfxAddLine(GfxPath* path, float x1, float y1, float x2, float y2) {
@@ -170,11 +152,11 @@ void GfxAddEllipse(GfxPath* path, float x, float y, float width, float height) {
     if (ArcToBeziers(points, x, y, width, height, 0, 360) != kMaxArcPoints)
         return;
     for (int i = 0; i < kMaxArcPoints; i++) {
-        path->points.push_back(points[i]);
-        path->types.push_back(i == 0 ? GfxPointTypeStart : GfxPointTypeBezier);
+        path->figures.points.push_back(points[i]);
+        path->figures.types.push_back(i == 0 ? GfxPointTypeStart : GfxPointTypeBezier);
     }
-    path->types.back() |= GfxPointTypeCloseSubpath;
-    path->newFigure = true;
+    path->figures.types.back() |= GfxPointTypeCloseSubpath;
+    path->figures.newFigure = true;
 }
 
 void GfxAddRectangle(GfxPath* path, float x, float y, float width, float height) {
@@ -182,18 +164,28 @@ void GfxAddRectangle(GfxPath* path, float x, float y, float width, float height)
         return;
     GfxPointF corners[4] = {{x, y}, {x + width, y}, {x + width, y + height}, {x, y + height}};
     for (int i = 0; i < 4; i++) {
-        path->points.push_back(corners[i]);
-        path->types.push_back(i == 0 ? GfxPointTypeStart : GfxPointTypeLine);
+        path->figures.points.push_back(corners[i]);
+        path->figures.types.push_back(i == 0 ? GfxPointTypeStart : GfxPointTypeLine);
     }
-    path->types.back() |= GfxPointTypeCloseSubpath;
-    path->newFigure = true;
+    path->figures.types.back() |= GfxPointTypeCloseSubpath;
+    path->figures.newFigure = true;
 }
 
 void GfxCloseFigure(GfxPath* path) {
-    if (path->types.empty())
+    CloseLastFigure(&path->figures);
+}
+
+// The figures' first point starts a figure of its own, as GDI+ adds one
+// path to another without connecting them.
+void GfxAddFigures(GfxPath* path, const GfxPointF* points, const uint8_t* types, int count) {
+    if (count <= 0)
         return;
-    path->types.back() |= GfxPointTypeCloseSubpath;
-    path->newFigure = true;
+    FigureList& figures = path->figures;
+    figures.points.insert(figures.points.end(), points, points + count);
+    const size_t first = figures.types.size();
+    figures.types.insert(figures.types.end(), types, types + count);
+    figures.types[first] = static_cast<uint8_t>((types[0] & ~GfxPointTypeMask) | GfxPointTypeStart);
+    figures.newFigure = (types[count - 1] & GfxPointTypeCloseSubpath) != 0;
 }
 
 void GfxSetFillMode(GfxPath* path, int fillMode) {
@@ -201,7 +193,7 @@ void GfxSetFillMode(GfxPath* path, int fillMode) {
 }
 
 void GfxTransformPath(GfxPath* path, const float m[6]) {
-    for (GfxPointF& p : path->points)
+    for (GfxPointF& p : path->figures.points)
         p = GfxPointF{m[0] * p.x + m[2] * p.y + m[4], m[1] * p.x + m[3] * p.y + m[5]};
 }
 
@@ -219,13 +211,13 @@ static void TransformPoint(const float m[6], GfxPointF* p) {
 // The box of the points; under a matrix, the box of the transformed corners
 // of that box (as GDI+ measures world bounds).
 int GfxGetPathBounds(GfxPath* path, const float* matrix, GfxRectF* bounds) {
-    if (path->points.empty()) {
+    if (path->figures.points.empty()) {
         *bounds = GfxRectF{0, 0, 0, 0};
         return 1;
     }
-    float lowX = path->points[0].x, highX = lowX;
-    float lowY = path->points[0].y, highY = lowY;
-    for (const GfxPointF& p : path->points) {
+    float lowX = path->figures.points[0].x, highX = lowX;
+    float lowY = path->figures.points[0].y, highY = lowY;
+    for (const GfxPointF& p : path->figures.points) {
         lowX = lowX < p.x ? lowX : p.x;
         lowY = lowY < p.y ? lowY : p.y;
         highX = highX > p.x ? highX : p.x;
@@ -251,16 +243,16 @@ int GfxGetPathBounds(GfxPath* path, const float* matrix, GfxRectF* bounds) {
 }
 
 int GfxGetPathPointCount(GfxPath* path) {
-    return static_cast<int>(path->points.size());
+    return static_cast<int>(path->figures.points.size());
 }
 
 int GfxGetPathData(GfxPath* path, GfxPointF* points, uint8_t* types, int count) {
-    int n = static_cast<int>(path->points.size());
+    int n = static_cast<int>(path->figures.points.size());
     if (count < n)
         n = count < 0 ? 0 : count;
     for (int i = 0; i < n; i++) {
-        points[i] = path->points[i];
-        types[i] = path->types[i];
+        points[i] = path->figures.points[i];
+        types[i] = path->figures.types[i];
     }
     return n;
 }

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "render/figures.h"
 #include "render/graphics.h"
 #include "svg/scan.h"
 
@@ -18,8 +19,8 @@ struct Point {
 };
 
 struct PathParser {
-    GfxPath* path;
-    const char* text; // UTF-8; every character of path data is ASCII
+    FigureList figures; // handed to the path whole at the end
+    const char* text;   // UTF-8; every character of path data is ASCII
     int length;
     int position;
     wchar_t previousCommand;
@@ -102,12 +103,25 @@ bool ReadPoint(PathParser& p, bool relative, Point origin, Point* point) {
     return true;
 }
 
-void AddCubic(GfxPath* path, Point p0, Point p1, Point p2, Point p3) {
-    GfxAddBezier(path, p0.x, p0.y, p1.x, p1.y, p2.x, p2.y, p3.x, p3.y);
+void AddCubic(FigureList* figures, Point p0, Point p1, Point p2, Point p3) {
+    const GfxPointF points[4] = {{p0.x, p0.y}, {p1.x, p1.y}, {p2.x, p2.y}, {p3.x, p3.y}};
+    AddFigureSegment(figures, points, 4, GfxPointTypeBezier);
 }
 
+void AddLine(FigureList* figures, Point from, Point to) {
+    const GfxPointF points[2] = {{from.x, from.y}, {to.x, to.y}};
+    AddFigureSegment(figures, points, 2, GfxPointTypeLine);
+}
+
+int PointCount(const PathParser& p) {
+    return static_cast<int>(p.figures.points.size());
+}
+
+void AppendArc(FigureList* figures, float x1, float y1, float rx, float ry, float angle,
+               int largeArc, int sweep, float x2, float y2);
+
 void AddPathCubic(PathParser& p, Point p0, Point p1, Point p2, Point p3) {
-    AddCubic(p.path, p0, p1, p2, p3);
+    AddCubic(&p.figures, p0, p1, p2, p3);
     RecordCubic(p, p0, p1, p2, p3);
 }
 
@@ -132,15 +146,15 @@ bool MoveTo(PathParser& p, bool relative) {
     Point to;
     if (!ReadPoint(p, relative, p.current, &to))
         return false;
-    GfxStartFigure(p.path);
+    p.figures.newFigure = true;
     p.current = p.subpathStart = to;
-    p.subpathFirstPoint = GfxGetPathPointCount(p.path);
+    p.subpathFirstPoint = PointCount(p);
     RecordLine(p, PathSegmentMove, to, to);
     return true;
 }
 
 void LineFromCurrent(PathParser& p, Point to) {
-    GfxAddLine(p.path, p.current.x, p.current.y, to.x, to.y);
+    AddLine(&p.figures, p.current, to);
     RecordLine(p, PathSegmentDraw, p.current, to);
     p.current = to;
 }
@@ -218,7 +232,7 @@ bool ArcTo(PathParser& p, bool relative) {
         !ReadFlag(p, &p.largeArc) || !ReadFlag(p, &p.sweep) ||
         !ReadPoint(p, relative, p.current, &to))
         return false;
-    AppendArc(p.path, p.current.x, p.current.y, rx, ry, angle, p.largeArc, p.sweep, to.x, to.y);
+    AppendArc(&p.figures, p.current.x, p.current.y, rx, ry, angle, p.largeArc, p.sweep, to.x, to.y);
     RecordArc(p, p.current, rx, ry, angle, to);
     p.current = to;
     return true;
@@ -227,9 +241,9 @@ bool ArcTo(PathParser& p, bool relative) {
 // "M x y Z" is a subpath of length 0, whose caps SVG draws: it gets a
 // segment of length 0 to carry them.
 void ClosePath(PathParser& p) {
-    if (GfxGetPathPointCount(p.path) == p.subpathFirstPoint)
-        GfxAddLine(p.path, p.current.x, p.current.y, p.current.x, p.current.y);
-    GfxCloseFigure(p.path);
+    if (PointCount(p) == p.subpathFirstPoint)
+        AddLine(&p.figures, p.current, p.current);
+    CloseLastFigure(&p.figures);
     RecordLine(p, PathSegmentClose, p.current, p.subpathStart);
     p.current = p.subpathStart;
 }
@@ -279,7 +293,14 @@ wchar_t RepeatedCommand(wchar_t previous) {
 
 void ParsePath(GfxPath* path, const char* text, size_t size, std::vector<PathSegment>* segments) {
     const int length = size > INT_MAX ? INT_MAX : static_cast<int>(size);
-    PathParser p = {path, text, length, 1, 0, {0, 0}, {0, 0}, 0, {0, 0}, 0, 0, segments};
+    PathParser p = PathParser();
+    p.text = text;
+    p.length = length;
+    p.position = 1;
+    p.segments = segments;
+    // A point takes at least four characters of path data, most take more.
+    p.figures.points.reserve(size / 8 + 8);
+    p.figures.types.reserve(size / 8 + 8);
     while (p.position <= length) {
         p.position = SkipSeparators(text, length, p.position);
         if (p.position > length)
@@ -298,6 +319,7 @@ void ParsePath(GfxPath* path, const char* text, size_t size, std::vector<PathSeg
             break;
         p.previousCommand = command;
     }
+    GfxAddFigures(path, p.figures.points.data(), p.figures.types.data(), PointCount(p));
 }
 
 // Path data is ASCII: any other character stops the parser, and one byte
@@ -438,10 +460,13 @@ void RecordArc(PathParser& p, Point from, float rx, float ry, float angle, Point
 
 } // namespace
 
-void AppendArc(GfxPath* path, float x1, float y1, float rx, float ry, float angle, int largeArc,
-               int sweep, float x2, float y2) {
+namespace {
+
+// An elliptical arc from (x1, y1) to (x2, y2) as cubic Bezier segments.
+void AppendArc(FigureList* figures, float x1, float y1, float rx, float ry, float angle,
+               int largeArc, int sweep, float x2, float y2) {
     if (rx == 0 || ry == 0) {
-        GfxAddLine(path, x1, y1, x2, y2);
+        AddLine(figures, Point{x1, y1}, Point{x2, y2});
         return;
     }
     // An arc back to its own start has no defined centre: nothing is drawn.
@@ -469,8 +494,10 @@ void AppendArc(GfxPath* path, float x1, float y1, float rx, float ry, float angl
         // The last segment ends exactly at the given end point, where the
         // next segment of the path starts.
         Point e = i == count - 1 ? Point{x2, y2} : MapArcPoint(arc, arc.rx * cosB, arc.ry * sinB);
-        AddCubic(path, p0, c1, c2, e);
+        AddCubic(figures, p0, c1, c2, e);
         p0 = e;
         a = b;
     }
 }
+
+} // namespace

@@ -26,6 +26,3 @@ void ParsePathData(GfxPath* path, const std::wstring& text);
 void ParsePathSegments(const std::wstring& text, std::vector<PathSegment>* segments);
 // The same on `length` bytes of UTF-8 text, as the file holds it.
 void ParsePathData(GfxPath* path, const char* text, size_t length);
-// An elliptical arc from (x1, y1) to (x2, y2) as cubic Bezier segments.
-void AppendArc(GfxPath* path, float x1, float y1, float rx, float ry, float angle, int largeArc,
-               int sweep, float x2, float y2);
