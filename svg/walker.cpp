@@ -767,7 +767,13 @@ ShapeRecord* AppendShapeRecord(SvgDocument* document) {
 }
 
 void ReserveShapeRecords(SvgDocument* document, size_t count) {
-    if (document && count > static_cast<size_t>(document->shapeCapacity) && count <= INT_MAX / 2)
+    // A file of very many elements that are no shapes (stops, groups) must
+    // not reserve memory it will never use: past this, storage grows as the
+    // records come.
+    const size_t MaxReserved = 1 << 18;
+    if (count > MaxReserved)
+        count = MaxReserved;
+    if (document && count > static_cast<size_t>(document->shapeCapacity))
         GrowShapeRecords(document, static_cast<int>(count));
 }
 

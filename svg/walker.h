@@ -36,9 +36,9 @@ void CommitShape(SvgDocument* document, GfxPath* path, const StyleState* state,
 // A new all-zero record at the end of the document's list, or null when the
 // larger storage cannot be had (the document is then unchanged).
 ShapeRecord* AppendShapeRecord(SvgDocument* document);
-// Makes room for that many records at once (a walk over a tree of that many
-// elements then grows the storage only through uses and markers). Without
-// the memory for it, the records grow one step at a time as before.
+// Makes room for that many records at once, at most 262,144 (a walk over a
+// tree of that many elements then grows the storage only through uses and
+// markers). Without the memory for it, the records grow step by step.
 void ReserveShapeRecords(SvgDocument* document, size_t count);
 
 // Whether the element is one of the seven shapes, or a use.
