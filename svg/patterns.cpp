@@ -86,12 +86,16 @@ const XmlNode* PatternOf(WalkContext* context, const std::wstring& id, bool* ref
     return element;
 }
 
+bool PatternInBoxUnits(WalkContext* context, const XmlNode* pattern) {
+    const std::vector<const XmlNode*> chain = PatternChain(context, pattern);
+    return TrimWhiteSpace(ChainAttribute(chain, L"patternUnits")) != L"userSpaceOnUse";
+}
+
 int AddPatternTile(WalkContext* context, const XmlNode* pattern, const float box[4],
                    float viewportWidth, float viewportHeight) {
     SvgDocument* document = context->document;
     const std::vector<const XmlNode*> chain = PatternChain(context, pattern);
-    const bool boxUnits =
-        TrimWhiteSpace(ChainAttribute(chain, L"patternUnits")) != L"userSpaceOnUse";
+    const bool boxUnits = PatternInBoxUnits(context, pattern);
     const bool contentBox =
         TrimWhiteSpace(ChainAttribute(chain, L"patternContentUnits")) == L"objectBoundingBox";
     PatternTile tile = PatternTile();

@@ -12,6 +12,9 @@ struct XmlNode;
 // paint itself), which also sets *refused: such a paint paints nothing.
 const XmlNode* PatternOf(WalkContext* context, const std::wstring& id, bool* refused);
 
+// Whether the pattern's tile is in bounding-box units (patternUnits, from
+// the pattern or the patterns it refers to).
+bool PatternInBoxUnits(WalkContext* context, const XmlNode* pattern);
 // Builds the pattern's tile for a shape whose bounding box is `box` (x, y,
 // width, height, in its user space) and whose viewport is viewportWidth x
 // viewportHeight: the tile's number, or 0 when no storage can be had. A tile

@@ -30,6 +30,7 @@ void InitRootStyleState(StyleState* state) {
     state->hasFill = 1;
     state->hasStroke = 0;
     state->fillIsCurrentColor = state->strokeIsCurrentColor = 0;
+    state->fillPatternFallback = state->strokePatternFallback = 0;
     state->paintOrder = NormalPaintOrder;
     state->displayNone = 0;
     state->hidden = 0;
@@ -393,10 +394,11 @@ Argb ReadPlainPaint(TextSpan value, Argb currentColour, int* isNone, std::wstrin
 
 // A reference to a gradient draws the gradient (its average colour where it
 // cannot), one to a pattern the pattern; otherwise the fallback after it
-// holds, and without one nothing is painted.
+// holds, and without one nothing is painted. *patternFallback tells
+// whether a pattern has a fallback colour.
 Argb ReadReferencedPaint(const XmlNode* element, const std::wstring& id, TextSpan fallback,
-                         Argb currentColour, int* isNone, std::wstring* ref,
-                         std::wstring* scratch) {
+                         Argb currentColour, int* isNone, std::wstring* ref, std::wstring* scratch,
+                         int* patternFallback) {
     Argb average = 0;
     int drawnAsGradient = 0;
     int kind = LookUpPaintServer(element, id, &average, &drawnAsGradient);
@@ -414,7 +416,8 @@ Argb ReadReferencedPaint(const XmlNode* element, const std::wstring& id, TextSpa
         Argb colour = IsEmptySpan(fallback)
                           ? NoColour
                           : ReadPlainPaint(fallback, currentColour, &none, scratch);
-        return none || colour == NoColour ? GreyPaint : colour;
+        *patternFallback = none || colour == NoColour ? 0 : 1;
+        return *patternFallback ? colour : GreyPaint;
     }
     if (!IsEmptySpan(fallback)) {
         Argb colour = ReadPlainPaint(fallback, currentColour, isNone, scratch);
@@ -426,8 +429,9 @@ Argb ReadReferencedPaint(const XmlNode* element, const std::wstring& id, TextSpa
 }
 
 Argb ReadPaint(const XmlNode* element, TextSpan text, Argb currentColour, int* isNone,
-               std::wstring* ref, std::wstring* scratch) {
+               std::wstring* ref, std::wstring* scratch, int* patternFallback) {
     *isNone = 0;
+    *patternFallback = 0;
     ref->clear();
     TextSpan value = TrimSpanBlanks(text);
     if (IsEmptySpan(value))
@@ -436,7 +440,7 @@ Argb ReadPaint(const XmlNode* element, TextSpan text, Argb currentColour, int* i
     const wchar_t* rest = nullptr;
     if (ReadPaintReference(value.first, value.last, &id, &rest))
         return ReadReferencedPaint(element, id, TextSpan{rest, value.last}, currentColour, isNone,
-                                   ref, scratch);
+                                   ref, scratch, patternFallback);
     return ReadPlainPaint(value, currentColour, isNone, scratch);
 }
 
@@ -469,21 +473,24 @@ void ApplyKeyword(const PropertyReader& reader, Property name, const KeywordCode
 // Sets one paint (has, colour, ref) from the property; an unreadable or
 // missing value leaves the inherited paint.
 void ApplyPaint(PropertyReader* reader, Property name, Argb currentColour, int* has, Argb* colour,
-                std::wstring* ref, int* isCurrentColour) {
-    int isNone = 0;
+                std::wstring* ref, int* isCurrentColour, int* patternFallback) {
+    int isNone = 0, fallback = 0;
     std::wstring reference;
     const TextSpan text = PropertyText(*reader, name);
-    Argb c = ReadPaint(reader->element, text, currentColour, &isNone, &reference, &reader->scratch);
+    Argb c = ReadPaint(reader->element, text, currentColour, &isNone, &reference, &reader->scratch,
+                       &fallback);
     if (isNone) {
         *has = 0;
         *colour = 0;
         ref->clear();
         *isCurrentColour = 0;
+        *patternFallback = 0;
     } else if (c != NoColour) {
         *colour = c;
         *has = 1;
         ref->swap(reference);
         *isCurrentColour = IsCurrentColour(TrimSpanBlanks(text)) ? 1 : 0;
+        *patternFallback = fallback;
     }
 }
 
@@ -851,13 +858,13 @@ void ApplyPresentation(const XmlNode* element, const std::wstring& declarations,
         out->fillIsCurrentColor = 0;
     else
         ApplyPaint(&reader, PropFill, out->color, &out->hasFill, &out->fillColor, &out->fillRef,
-                   &out->fillIsCurrentColor);
+                   &out->fillIsCurrentColor, &out->fillPatternFallback);
     if (ApplyContextPaint(reader, PropStroke, *out, &out->hasStroke, &out->strokeColor,
                           &out->strokeRef))
         out->strokeIsCurrentColor = 0;
     else
         ApplyPaint(&reader, PropStroke, out->color, &out->hasStroke, &out->strokeColor,
-                   &out->strokeRef, &out->strokeIsCurrentColor);
+                   &out->strokeRef, &out->strokeIsCurrentColor, &out->strokePatternFallback);
     const LengthBasis basis = LengthBasisOf(*out);
     // A zero or negative width turns the stroke off.
     ApplyStrokeLength(reader, PropStrokeWidth, basis, &out->strokeWidth);
@@ -903,7 +910,9 @@ Argb ParsePaint(const XmlNode* element, const std::wstring& declarations, const 
                 int* isNone, std::wstring* ref) {
     PropertyReader reader(element, &declarations, false);
     // Without the element's state the current colour is unknown.
-    return ReadPaint(element, PropertyText(reader, name), NoColour, isNone, ref, &reader.scratch);
+    int patternFallback = 0;
+    return ReadPaint(element, PropertyText(reader, name), NoColour, isNone, ref, &reader.scratch,
+                     &patternFallback);
 }
 
 float ParseNumberProperty(const XmlNode* element, const std::wstring& declarations,

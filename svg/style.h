@@ -35,6 +35,9 @@ struct StyleState {
     // The paint is currentColor, which descendants inherit as the keyword: a
     // descendant's own color then changes it.
     int fillIsCurrentColor, strokeIsCurrentColor;
+    // The paint names a pattern and a colour that paints where the pattern
+    // cannot be used (the colour is then the paint's colour).
+    int fillPatternFallback, strokePatternFallback;
     int displayNone;                     // display: none; not inherited
     int hidden;                          // visibility: hidden or collapse; inherited
     float fontSize;                      // user units, for em and ex

@@ -472,6 +472,17 @@ void AttachPatterns(WalkContext* context, int index, const WalkFrame& frame) {
         record.hasFill ? PatternOf(context, record.fillRef, &fillRefused) : nullptr;
     const XmlNode* stroke =
         record.hasStroke ? PatternOf(context, record.strokeRef, &strokeRefused) : nullptr;
+    // A pattern in bounding-box units cannot be used on a box without width
+    // or height: its fallback colour paints instead, or nothing.
+    const bool flat = !(box[2] > 0 && box[3] > 0);
+    if (fill && flat && PatternInBoxUnits(context, fill)) {
+        fill = nullptr;
+        fillRefused = !frame.state.fillPatternFallback;
+    }
+    if (stroke && flat && PatternInBoxUnits(context, stroke)) {
+        stroke = nullptr;
+        strokeRefused = !frame.state.strokePatternFallback;
+    }
     // A pattern painting inside its own tile paints nothing.
     if (fillRefused)
         document->shapes[index].hasFill = 0;

@@ -145,4 +145,27 @@ TEST_F(LayersTest, PatternTilesResolveUnitsInheritanceAndSelfReference) {
     EXPECT_EQ(0xFFFF0000u, svg[1].strokeColor);
 }
 
+// A pattern in box units cannot tile a box without width or height: the
+// fallback colour paints, or nothing; one in user units still tiles it.
+TEST_F(LayersTest, PatternInBoxUnitsOnAFlatShapeFallsBack) {
+    LoadedSvg svg;
+    ASSERT_EQ(1, svg.Load(Svg("<pattern id='box' width='1' height='1'><rect width='1' "
+                              "height='1'/></pattern>"
+                              "<pattern id='user' patternUnits='userSpaceOnUse' width='4' "
+                              "height='4'><rect width='1' height='1'/></pattern>"
+                              "<g stroke='url(#box) lime'><line x1='5' x2='5' y2='50'/></g>"
+                              "<line x1='5' x2='50' stroke='url(#box) lime' fill='url(#box)'/>"
+                              "<line x1='5' x2='50' stroke='url(#box)'/>"
+                              "<line x1='5' x2='50' stroke='url(#user)'/>")));
+    ASSERT_EQ(4, svg.Count());
+    for (int i = 0; i < 2; i++) {
+        EXPECT_EQ(1, svg[i].hasStroke) << i;
+        EXPECT_EQ(0, svg[i].strokePattern) << i;
+        EXPECT_EQ(0xFF00FF00u, svg[i].strokeColor) << i;
+    }
+    EXPECT_EQ(0, svg[1].hasFill); // no fallback: nothing
+    EXPECT_EQ(0, svg[2].hasStroke);
+    EXPECT_NE(0, svg[3].strokePattern);
+}
+
 } // namespace
