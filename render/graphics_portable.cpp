@@ -47,19 +47,15 @@ void GfxStartFigure(GfxPath* path) {
     path->figures.newFigure = true;
 }
 
-static void ExtendFigure(GfxPath* path, const GfxPointF* points, int count, uint8_t type) {
-    AddFigureSegment(&path->figures, points, count, type);
-}
-
 void GfxAddLine(GfxPath* path, float x1, float y1, float x2, float y2) {
     GfxPointF points[2] = {{x1, y1}, {x2, y2}};
-    ExtendFigure(path, points, 2, GfxPointTypeLine);
+    AddFigureSegment(&path->figures, points, 2, GfxPointTypeLine);
 }
 
 void GfxAddBezier(GfxPath* path, float x1, float y1, float x2, float y2, float x3, float y3,
                   float x4, float y4) {
     GfxPointF points[4] = {{x1, y1}, {x2, y2}, {x3, y3}, {x4, y4}};
-    ExtendFigure(path, points, 4, GfxPointTypeBezier);
+    AddFigureSegment(&path->figures, points, 4, GfxPointTypeBezier);
 }
 
 // ---- arcs as GDI+ builds them ----------------------------------------------
@@ -144,7 +140,7 @@ void GfxAddArc(GfxPath* path, float x, float y, float width, float height, float
     GfxPointF points[kMaxArcPoints];
     int count = ArcToBeziers(points, x, y, width, height, startAngle, sweepAngle);
     if (count > 0)
-        ExtendFigure(path, points, count, GfxPointTypeBezier);
+        AddFigureSegment(&path->figures, points, count, GfxPointTypeBezier);
 }
 
 void GfxAddEllipse(GfxPath* path, float x, float y, float width, float height) {

@@ -85,19 +85,12 @@ template <typename Char> static uint64_t AsciiNameBit(const Char* name, size_t l
     return static_cast<uint64_t>(1) << ((mix * 0x9E3779B1u) >> 26);
 }
 
-template <typename Char> static uint64_t NameBitOf(const Char* name, size_t length) {
+uint64_t NameBit(const char* name, size_t length) {
+    const unsigned char* bytes = reinterpret_cast<const unsigned char*>(name);
     uint32_t all = 0;
     for (size_t i = 0; i < length; i++)
-        all |= static_cast<uint32_t>(name[i]);
-    return all >= 0x80 ? ~static_cast<uint64_t>(0) : AsciiNameBit(name, length);
-}
-
-uint64_t NameBit(const wchar_t* name, size_t length) {
-    return NameBitOf(name, length);
-}
-
-uint64_t NameBit(const char* name, size_t length) {
-    return NameBitOf(reinterpret_cast<const unsigned char*>(name), length);
+        all |= bytes[i];
+    return all >= 0x80 ? ~static_cast<uint64_t>(0) : AsciiNameBit(bytes, length);
 }
 
 uint64_t NameBitOfText(const wchar_t* name) {

@@ -30,9 +30,8 @@ bool LowerTextIs(const std::wstring& text, const wchar_t* keyword);
 // of names is the OR of their bits): names equal once ASCII letters are
 // lower-cased have the same bit. A name with any other character than ASCII
 // gives every bit, so that no test can rule it out.
-uint64_t NameBit(const wchar_t* name, size_t length);
-uint64_t NameBit(const char* name, size_t length);
-uint64_t NameBitOfText(const wchar_t* name); // a zero-terminated name
+uint64_t NameBit(const char* name, size_t length); // UTF-8
+uint64_t NameBitOfText(const wchar_t* name);       // a zero-terminated name
 
 // Integer value of a text: blanks and tabs skipped, one optional sign, then
 // decimal digits, or "$" and hexadecimal digits, or "%" and binary digits, up
