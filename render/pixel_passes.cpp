@@ -41,6 +41,12 @@ static uint32_t VisibleMask(uint32_t pixel) {
 static __m128i DivideBy255(__m128i x) {
     return _mm_srli_epi16(_mm_mulhi_epu16(x, _mm_set1_epi16(static_cast<short>(0x8081))), 7);
 }
+
+// (p + 127) / 255 for every 16-bit lane p that is a product of two bytes:
+// ((p + 128) * 257) >> 16, one instruction fewer (checked on every product).
+static __m128i RoundProductBy255(__m128i p) {
+    return _mm_mulhi_epu16(_mm_add_epi16(p, _mm_set1_epi16(128)), _mm_set1_epi16(257));
+}
 #endif
 
 static uint32_t FadePixel(uint32_t pixel, float factor) {
@@ -58,16 +64,16 @@ void ApplyOpacity(uint32_t* pixels, int count, int opacity) {
     int i = 0;
 #ifdef __SSE2__
     // alpha * opacity fits the low 16-bit half of each lane (the high half
-    // stays 0), and (alpha * opacity + 127) / 255 never exceeds 254.
+    // stays 0, and rounds to 0), and (alpha * opacity + 127) / 255 never
+    // exceeds 254.
     const __m128i times = _mm_set1_epi32(opacity);
-    const __m128i half = _mm_set1_epi32(127);
     const __m128i colourBits = _mm_set1_epi32(0x00FFFFFF);
     const __m128i zero = _mm_setzero_si128();
     for (; i + 4 <= count; i += 4) {
         __m128i* at = reinterpret_cast<__m128i*>(pixels + i);
         __m128i pixel = _mm_loadu_si128(at);
         __m128i product = _mm_mullo_epi16(_mm_srli_epi32(pixel, 24), times);
-        __m128i scaled = DivideBy255(_mm_add_epi32(product, half));
+        __m128i scaled = RoundProductBy255(product);
         __m128i faded = _mm_or_si128(_mm_and_si128(pixel, colourBits), _mm_slli_epi32(scaled, 24));
         _mm_storeu_si128(at, _mm_andnot_si128(_mm_cmpeq_epi32(scaled, zero), faded));
     }
@@ -96,33 +102,32 @@ static uint32_t TintPixel(uint32_t pixel, int red, int green, int blue, float fa
 #ifdef __SSE2__
 
 // The multiply blend m = c * t / 255 of a lane is (c * T) >> 16 with
-// T = ceil(t * 65536 / 255) for t below 255 (the excess stays below 1/256),
-// and c itself for t = 255: a lane's c - m is (c & keep) - ((c * T) >> 16).
+// T = ceil(t * 65536 / 255) for t below 255 (the excess stays below 1/256).
+// A lane whose t is 255, and each alpha lane, must keep its value: its
+// strength is 0, so whatever c - m it computes moves it by nothing.
 struct TintLanes {
-    __m128i keep, multiplier;
+    __m128i multiplier, strength;
 };
 
-// Lanes for (blue, green, red, alpha) of two pixels; alpha lanes act as t = 255.
-static TintLanes MakeTintLanes(int red, int green, int blue) {
+// Lanes for (blue, green, red, alpha) of two pixels.
+static TintLanes MakeTintLanes(int red, int green, int blue, int strength) {
     const int components[4] = {blue, green, red, 255};
-    uint16_t keep[8], multiplier[8];
+    uint16_t multiplier[8], strengths[8];
     for (int lane = 0; lane < 8; lane++) {
         const int t = components[lane % 4];
-        keep[lane] = t == 255 ? 0 : 0xFFFF;
         multiplier[lane] = static_cast<uint16_t>(t == 255 ? 0 : (t * 65536 + 254) / 255);
+        strengths[lane] = static_cast<uint16_t>(t == 255 ? 0 : strength);
     }
-    return {_mm_loadu_si128(reinterpret_cast<const __m128i*>(keep)),
-            _mm_loadu_si128(reinterpret_cast<const __m128i*>(multiplier))};
+    return {_mm_loadu_si128(reinterpret_cast<const __m128i*>(multiplier)),
+            _mm_loadu_si128(reinterpret_cast<const __m128i*>(strengths))};
 }
 
 // Two pixels widened to 16-bit lanes (b, g, r, a, b, g, r, a) tinted, alpha
 // kept: c + (m - c) * strength / 255 rounds to
 // c - ((c - m) * strength + 127) / 255, the product at most 65025.
-static __m128i TintTwoPixels(__m128i wide, const TintLanes& lanes, __m128i strength) {
-    __m128i lost =
-        _mm_sub_epi16(_mm_and_si128(wide, lanes.keep), _mm_mulhi_epu16(wide, lanes.multiplier));
-    __m128i moved = _mm_add_epi16(_mm_mullo_epi16(lost, strength), _mm_set1_epi16(127));
-    return _mm_sub_epi16(wide, DivideBy255(moved));
+static __m128i TintTwoPixels(__m128i wide, const TintLanes& lanes) {
+    __m128i lost = _mm_sub_epi16(wide, _mm_mulhi_epu16(wide, lanes.multiplier));
+    return _mm_sub_epi16(wide, RoundProductBy255(_mm_mullo_epi16(lost, lanes.strength)));
 }
 #endif
 
@@ -137,15 +142,14 @@ void ApplyTint(uint32_t* pixels, int count, int red, int green, int blue, int st
     const bool bytes = red >= 0 && red <= 255 && green >= 0 && green <= 255 && blue >= 0 &&
                        blue <= 255 && strength > 0 && strength <= 255;
     if (bytes) {
-        const TintLanes lanes = MakeTintLanes(red, green, blue);
-        const __m128i scale = _mm_set1_epi16(static_cast<short>(strength));
+        const TintLanes lanes = MakeTintLanes(red, green, blue, strength);
         const __m128i alphaBits = _mm_set1_epi32(static_cast<int>(0xFF000000u));
         const __m128i zero = _mm_setzero_si128();
         for (; i + 4 <= count; i += 4) {
             __m128i* at = reinterpret_cast<__m128i*>(pixels + i);
             __m128i pixel = _mm_loadu_si128(at);
-            __m128i low = TintTwoPixels(_mm_unpacklo_epi8(pixel, zero), lanes, scale);
-            __m128i high = TintTwoPixels(_mm_unpackhi_epi8(pixel, zero), lanes, scale);
+            __m128i low = TintTwoPixels(_mm_unpacklo_epi8(pixel, zero), lanes);
+            __m128i high = TintTwoPixels(_mm_unpackhi_epi8(pixel, zero), lanes);
             __m128i transparent = _mm_cmpeq_epi32(_mm_and_si128(pixel, alphaBits), zero);
             _mm_storeu_si128(at, _mm_andnot_si128(transparent, _mm_packus_epi16(low, high)));
         }
@@ -162,11 +166,12 @@ static uint32_t PremultiplyPixel(uint32_t pixel) {
 }
 
 #ifdef __SSE2__
-// Two pixels widened to 16-bit lanes, each lane times its pixel's alpha / 255.
-static __m128i PremultiplyTwoPixels(__m128i wide) {
+// Two pixels widened to 16-bit lanes, each colour lane times its pixel's
+// alpha / 255; the alpha lane is multiplied by 255 / 255 and so kept.
+static __m128i PremultiplyTwoPixels(__m128i wide, __m128i alphaLanes) {
     __m128i alpha = _mm_shufflehi_epi16(_mm_shufflelo_epi16(wide, _MM_SHUFFLE(3, 3, 3, 3)),
                                         _MM_SHUFFLE(3, 3, 3, 3));
-    return DivideBy255(_mm_mullo_epi16(wide, alpha));
+    return DivideBy255(_mm_mullo_epi16(wide, _mm_or_si128(alpha, alphaLanes)));
 }
 #endif
 
@@ -175,15 +180,14 @@ void PremultiplyAlpha(uint32_t* pixels, int count) {
         return;
     int i = 0;
 #ifdef __SSE2__
-    const __m128i alphaBits = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+    const __m128i alphaLanes = _mm_set1_epi64x(static_cast<long long>(0x00FF000000000000ull));
     const __m128i zero = _mm_setzero_si128();
     for (; i + 4 <= count; i += 4) {
         __m128i* at = reinterpret_cast<__m128i*>(pixels + i);
         __m128i pixel = _mm_loadu_si128(at);
-        __m128i low = PremultiplyTwoPixels(_mm_unpacklo_epi8(pixel, zero));
-        __m128i high = PremultiplyTwoPixels(_mm_unpackhi_epi8(pixel, zero));
-        _mm_storeu_si128(at, _mm_or_si128(_mm_andnot_si128(alphaBits, _mm_packus_epi16(low, high)),
-                                          _mm_and_si128(pixel, alphaBits)));
+        __m128i low = PremultiplyTwoPixels(_mm_unpacklo_epi8(pixel, zero), alphaLanes);
+        __m128i high = PremultiplyTwoPixels(_mm_unpackhi_epi8(pixel, zero), alphaLanes);
+        _mm_storeu_si128(at, _mm_packus_epi16(low, high));
     }
 #endif
     for (; i < count; i++)
