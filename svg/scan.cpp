@@ -121,33 +121,40 @@ static double ConvertLongDecimal(const char* first, const char* last) {
 // reads it).
 template <typename Char>
 static int ScanPlainDecimal(const Char* s, int length, int start, float* value) {
-    int i = start - 1;
+    const Char* at = s + (start - 1);
+    const Char* const end = s + length;
     bool negative = false;
-    if (i < length && (s[i] == '+' || s[i] == '-'))
-        negative = s[i++] == '-';
+    if (at < end && (*at == '+' || *at == '-'))
+        negative = *at++ == '-';
+    const Char* const first = at;
     uint64_t mantissa = 0;
-    int digits = 0, fraction = 0;
-    for (; i < length && IsDigit(s[i]); i++, digits++)
-        mantissa = mantissa * 10 + static_cast<uint64_t>(s[i] - '0');
-    if (i < length && s[i] == '.') {
-        for (i++; i < length && IsDigit(s[i]); i++, fraction++)
-            mantissa = mantissa * 10 + static_cast<uint64_t>(s[i] - '0');
+    for (; at < end && IsDigit(*at); at++)
+        mantissa = mantissa * 10 + static_cast<uint64_t>(*at - '0');
+    int digits = static_cast<int>(at - first), fraction = 0;
+    if (at < end && *at == '.') {
+        const Char* const point = ++at;
+        for (; at < end && IsDigit(*at); at++)
+            mantissa = mantissa * 10 + static_cast<uint64_t>(*at - '0');
+        fraction = static_cast<int>(at - point);
     }
     digits += fraction;
-    if (digits == 0 || digits > 15 || (i < length && (s[i] == 'e' || s[i] == 'E')))
+    if (digits == 0 || digits > 15 || (at < end && (*at == 'e' || *at == 'E')))
         return 0;
-    const double magnitude =
-        mantissa == 0 ? 0.0 : static_cast<double>(mantissa) / kExactPowersOfTen[fraction];
+    // At most 15 digits: the signed conversion is exact and one instruction.
+    const double magnitude = mantissa == 0 ? 0.0
+                                           : static_cast<double>(static_cast<int64_t>(mantissa)) /
+                                                 kExactPowersOfTen[fraction];
     *value = FloatFromDouble(negative ? -magnitude : magnitude);
-    return i + 1;
+    return static_cast<int>(at - s) + 1;
 }
 
+// Any number from position `start` (separators skipped): exponents, long
+// digit strings, and no number at all. Kept out of line so that the plain
+// case stays a small function.
 template <typename Char>
-static int ScanNumberIn(const Char* s, int length, int position, float* value) {
+__attribute__((noinline)) static int ScanGeneralNumber(const Char* s, int length, int start,
+                                                       float* value) {
     *value = 0;
-    int start = SkipSeparatorsIn(s, length, position);
-    if (int end = ScanPlainDecimal(s, length, start, value))
-        return end;
     int i = start - 1; // 0-based index of the next character
     bool negative = false;
     if (i < length && (s[i] == '+' || s[i] == '-'))
@@ -178,6 +185,14 @@ static int ScanNumberIn(const Char* s, int length, int position, float* value) {
         converted = ConvertLongDecimal(s + (start - 1), s + end);
     *value = FloatFromDouble(converted);
     return i + 1;
+}
+
+template <typename Char>
+static int ScanNumberIn(const Char* s, int length, int position, float* value) {
+    int start = SkipSeparatorsIn(s, length, position);
+    if (int end = ScanPlainDecimal(s, length, start, value))
+        return end;
+    return ScanGeneralNumber(s, length, start, value);
 }
 
 int ScanNumber(const std::wstring& text, int position, float* value) {
