@@ -12,9 +12,14 @@ void AddFigureSegment(FigureList* figures, const GfxPointF* points, int count, u
     }
     if (count <= 0)
         return;
-    figures->points.insert(figures->points.end(), points, points + count);
+    // Point by point: segments are two to four points, too few for the
+    // general insertion to pay for itself.
+    figures->points.push_back(points[0]);
     figures->types.push_back(firstType);
-    figures->types.insert(figures->types.end(), static_cast<std::size_t>(count - 1), type);
+    for (int i = 1; i < count; i++) {
+        figures->points.push_back(points[i]);
+        figures->types.push_back(type);
+    }
     figures->newFigure = false;
 }
 

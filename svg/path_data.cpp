@@ -19,8 +19,8 @@ struct Point {
 };
 
 struct PathParser {
-    FigureList figures; // handed to the path whole at the end
-    const char* text;   // UTF-8; every character of path data is ASCII
+    FigureList* figures; // handed to the path whole at the end
+    const char* text;    // UTF-8; every character of path data is ASCII
     int length;
     int position;
     wchar_t previousCommand;
@@ -114,14 +114,14 @@ void AddLine(FigureList* figures, Point from, Point to) {
 }
 
 int PointCount(const PathParser& p) {
-    return static_cast<int>(p.figures.points.size());
+    return static_cast<int>(p.figures->points.size());
 }
 
 void AppendArc(FigureList* figures, float x1, float y1, float rx, float ry, float angle,
                int largeArc, int sweep, float x2, float y2);
 
 void AddPathCubic(PathParser& p, Point p0, Point p1, Point p2, Point p3) {
-    AddCubic(&p.figures, p0, p1, p2, p3);
+    AddCubic(p.figures, p0, p1, p2, p3);
     RecordCubic(p, p0, p1, p2, p3);
 }
 
@@ -146,7 +146,7 @@ bool MoveTo(PathParser& p, bool relative) {
     Point to;
     if (!ReadPoint(p, relative, p.current, &to))
         return false;
-    p.figures.newFigure = true;
+    p.figures->newFigure = true;
     p.current = p.subpathStart = to;
     p.subpathFirstPoint = PointCount(p);
     RecordLine(p, PathSegmentMove, to, to);
@@ -154,7 +154,7 @@ bool MoveTo(PathParser& p, bool relative) {
 }
 
 void LineFromCurrent(PathParser& p, Point to) {
-    AddLine(&p.figures, p.current, to);
+    AddLine(p.figures, p.current, to);
     RecordLine(p, PathSegmentDraw, p.current, to);
     p.current = to;
 }
@@ -232,7 +232,7 @@ bool ArcTo(PathParser& p, bool relative) {
         !ReadFlag(p, &p.largeArc) || !ReadFlag(p, &p.sweep) ||
         !ReadPoint(p, relative, p.current, &to))
         return false;
-    AppendArc(&p.figures, p.current.x, p.current.y, rx, ry, angle, p.largeArc, p.sweep, to.x, to.y);
+    AppendArc(p.figures, p.current.x, p.current.y, rx, ry, angle, p.largeArc, p.sweep, to.x, to.y);
     RecordArc(p, p.current, rx, ry, angle, to);
     p.current = to;
     return true;
@@ -242,8 +242,8 @@ bool ArcTo(PathParser& p, bool relative) {
 // segment of length 0 to carry them.
 void ClosePath(PathParser& p) {
     if (PointCount(p) == p.subpathFirstPoint)
-        AddLine(&p.figures, p.current, p.current);
-    CloseLastFigure(&p.figures);
+        AddLine(p.figures, p.current, p.current);
+    CloseLastFigure(p.figures);
     RecordLine(p, PathSegmentClose, p.current, p.subpathStart);
     p.current = p.subpathStart;
 }
@@ -291,6 +291,8 @@ wchar_t RepeatedCommand(wchar_t previous) {
     return previous;
 }
 
+const size_t MaxKeptFigurePoints = 1 << 16;
+
 void ParsePath(GfxPath* path, const char* text, size_t size, std::vector<PathSegment>* segments) {
     const int length = size > INT_MAX ? INT_MAX : static_cast<int>(size);
     PathParser p = PathParser();
@@ -298,9 +300,17 @@ void ParsePath(GfxPath* path, const char* text, size_t size, std::vector<PathSeg
     p.length = length;
     p.position = 1;
     p.segments = segments;
+    // One list serves every path in turn: files hold thousands of short
+    // paths, and each is copied into its path at the end. A long path's
+    // storage is not kept.
+    static FigureList figures;
+    figures.points.clear();
+    figures.types.clear();
+    figures.newFigure = true;
+    p.figures = &figures;
     // A point takes at least four characters of path data, most take more.
-    p.figures.points.reserve(size / 8 + 8);
-    p.figures.types.reserve(size / 8 + 8);
+    figures.points.reserve(size / 8 + 8);
+    figures.types.reserve(size / 8 + 8);
     while (p.position <= length) {
         p.position = SkipSeparators(text, length, p.position);
         if (p.position > length)
@@ -319,7 +329,9 @@ void ParsePath(GfxPath* path, const char* text, size_t size, std::vector<PathSeg
             break;
         p.previousCommand = command;
     }
-    GfxAddFigures(path, p.figures.points.data(), p.figures.types.data(), PointCount(p));
+    GfxAddFigures(path, figures.points.data(), figures.types.data(), PointCount(p));
+    if (figures.points.capacity() > MaxKeptFigurePoints)
+        figures = FigureList();
 }
 
 // Path data is ASCII: any other character stops the parser, and one byte
