@@ -168,12 +168,18 @@ void SwapRecords(SvgDocument* document, RecordList* list) {
     std::swap(document->shapeCapacity, list->capacity);
 }
 
+void FreeRecordStorage(ShapeRecord* shapes, int count) {
+    for (int i = 0; i < count; i++)
+        shapes[i].~ShapeRecord();
+    ::operator delete(shapes);
+}
+
 void ReleaseRecords(RecordList* list) {
     for (int i = 0; i < list->count; i++) {
         if (list->shapes[i].path)
             GfxDeletePath(list->shapes[i].path);
     }
-    delete[] list->shapes;
+    FreeRecordStorage(list->shapes, list->count);
     *list = RecordList();
 }
 

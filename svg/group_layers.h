@@ -12,10 +12,16 @@ struct ShapeRecord;
 struct SvgDocument;
 
 // Records drawn into an offscreen bitmap of their own (a mask's content).
+// Record storage, here and in a document, is raw memory for `capacity`
+// records of which the first `count` are made (records are made as they
+// are added: a large reserve is not written twice).
 struct RecordList {
     ShapeRecord* shapes; // owned, with their paths
     int count, capacity;
 };
+
+// Ends the first `count` records of the storage and frees it (paths stay).
+void FreeRecordStorage(ShapeRecord* shapes, int count);
 
 struct GroupLayer {
     int parent;                   // enclosing layer number, 0 none

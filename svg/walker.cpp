@@ -752,13 +752,14 @@ GfxPath* BuildElementPath(const XmlNode* element) {
 // Moves the records into new storage of `capacity` records; false when it
 // cannot be had.
 static bool GrowShapeRecords(SvgDocument* document, int capacity) {
-    // Value-initialised: every new record starts all zero.
-    ShapeRecord* storage = new (std::nothrow) ShapeRecord[capacity]();
-    if (!storage)
+    void* memory =
+        ::operator new(sizeof(ShapeRecord) * static_cast<size_t>(capacity), std::nothrow);
+    if (!memory)
         return false;
+    ShapeRecord* storage = static_cast<ShapeRecord*>(memory);
     for (int i = 0; i < document->shapeCount; i++)
-        storage[i] = std::move(document->shapes[i]);
-    delete[] document->shapes;
+        new (&storage[i]) ShapeRecord(std::move(document->shapes[i]));
+    FreeRecordStorage(document->shapes, document->shapeCount);
     document->shapes = storage;
     document->shapeCapacity = capacity;
     return true;
@@ -774,7 +775,8 @@ ShapeRecord* AppendShapeRecord(SvgDocument* document) {
         if (!GrowShapeRecords(document, capacity))
             return nullptr;
     }
-    return &document->shapes[document->shapeCount++];
+    // Value-initialised: every new record starts all zero.
+    return new (&document->shapes[document->shapeCount++]) ShapeRecord();
 }
 
 void ReserveShapeRecords(SvgDocument* document, size_t count) {
