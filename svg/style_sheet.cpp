@@ -5,6 +5,7 @@
 #include <cwchar>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "svg/element_walk.h"
@@ -480,6 +481,9 @@ struct ClassNames {
     std::vector<TextView> names; // sorted, without repeats
 };
 
+// At most this many lists are kept; the next one starts a new set.
+const size_t kMaxCachedCascades = 4096;
+
 struct StyleSheets {
     std::vector<DeclarationLists> bodies;
     std::unordered_map<std::wstring, uint32_t> bodyIndex;
@@ -495,6 +499,15 @@ struct StyleSheets {
     std::unordered_map<const XmlNode*, ClassNames> ancestorClasses;
     std::vector<uint32_t> bodySeen; // per body, the last match that used it
     uint32_t matchCount = 0;
+    // Whether every rule tests the element's own name, id and classes alone
+    // (no combinator, attribute test or pseudo-class): which rules match is
+    // then a matter of those attributes' text.
+    bool ownCompoundsOnly = true;
+    std::unordered_set<std::string> ruleIds; // UTF-8, of the rules filed by id
+    // The cascaded lists of recent elements by a key of everything each
+    // depends on (CascadeKey).
+    std::unordered_map<std::string, std::wstring> cascades;
+    std::string key; // scratch
 };
 
 StyleSheets sheets;
@@ -513,8 +526,19 @@ uint32_t BodyIndex(TextView text) {
     return index;
 }
 
+// Notes what the rule tests beyond the element's name and classes, for the
+// keys of the cached lists.
+void NoteWhatRuleTests(const Rule& rule) {
+    const Compound& own = rule.compounds[0];
+    if (rule.compounds.size() > 1 || !own.attributes.empty() || own.pseudoClasses)
+        sheets.ownCompoundsOnly = false;
+    if (!own.id.empty())
+        sheets.ruleIds.insert(Utf8FromWide(own.id));
+}
+
 void FileInBucket(uint32_t index) {
     const Compound& own = sheets.rules[index].compounds[0];
+    NoteWhatRuleTests(sheets.rules[index]);
     if (!own.id.empty())
         sheets.byId[own.id].push_back(index);
     else if (!own.classes.empty())
@@ -830,6 +854,78 @@ std::wstring Compose(const std::vector<uint32_t>& bodies, const DeclarationLists
     return list;
 }
 
+// The element's "style" attribute in its place among the matched rules.
+std::wstring ComposeCascade(const XmlNode* element, const std::vector<uint32_t>& bodies) {
+    const std::wstring& style = XmlAttribute(element, L"style");
+    DeclarationLists inlineStyle;
+    if (style.find_first_of(L";!\"'") == std::wstring::npos)
+        inlineStyle.normal = style; // one declaration, nothing to reorder
+    else
+        SplitDeclarations(style, &inlineStyle);
+    if (bodies.empty() && inlineStyle.important.empty())
+        return std::move(inlineStyle.normal);
+    return Compose(bodies, inlineStyle);
+}
+
+// ---- The lists of recent elements ----
+//
+// Drawings repeat themselves: thousands of elements share a few classes and
+// inline styles. The list made for one element is kept under a key of
+// everything it depends on, and an element with the same key gets the same
+// list. The lists are dropped whenever rules are filed, so a key need not
+// name the rules.
+
+// The attribute's UTF-8 text and a NUL, which no attribute value holds.
+void AppendAttributeKey(const XmlNode* element, const wchar_t* name, std::string* key) {
+    const char* text = nullptr;
+    size_t length = 0;
+    XmlAttributeBytes(element, name, &text, &length);
+    key->append(text, length);
+    key->push_back('\0');
+}
+
+// Whether a rule names the element's id (without blanks at its ends, as
+// IdOf reads it).
+bool RuleNamesIdOf(const XmlNode* element) {
+    const char* text = nullptr;
+    size_t length = 0;
+    if (sheets.ruleIds.empty() || !XmlAttributeBytes(element, L"id", &text, &length))
+        return false;
+    std::string_view id(text, length);
+    size_t first = id.find_first_not_of(' ');
+    if (first == std::string_view::npos)
+        return false;
+    id = id.substr(first, id.find_last_not_of(' ') - first + 1);
+    return sheets.ruleIds.count(std::string(id)) != 0;
+}
+
+// The key of the element's list: its "style" attribute, then what decides
+// the rules that match. When every rule tests the element's own compound
+// alone, that is the element's name and classes, and its id when a rule
+// names it (such elements are matched anew: false). Otherwise the rules are
+// matched, and *bodies are those that matched.
+bool CascadeKey(const XmlNode* element, std::string* key, const std::vector<uint32_t>** bodies) {
+    key->clear();
+    AppendAttributeKey(element, L"style", key);
+    if (sheets.rules.empty())
+        return true;
+    if (!sheets.ownCompoundsOnly) {
+        *bodies = &MatchedBodies(element);
+        for (uint32_t body : **bodies)
+            key->append(reinterpret_cast<const char*>(&body), sizeof body);
+        return true;
+    }
+    if (RuleNamesIdOf(element))
+        return false;
+    const char* name = nullptr;
+    size_t length = 0;
+    XmlNameBytes(element, &name, &length);
+    key->append(name, length);
+    key->push_back('\0');
+    AppendAttributeKey(element, L"class", key);
+    return true;
+}
+
 // Style sheets count only as the text of a "style" element's own children:
 // a style element inside another one is read on its own, not twice.
 void ParseIfStyleElement(const XmlNode* element, void*) {
@@ -858,6 +954,7 @@ void ClearStyleSheetRules() {
 
 void ParseStyleSheet(const std::wstring& text) {
     sheets.ancestorClasses.clear();
+    sheets.cascades.clear();
     if (!text.empty())
         ReadSheet(RemoveComments(text));
 }
@@ -873,16 +970,18 @@ std::wstring StyleSheetDeclarations(const XmlNode* element) {
 }
 
 std::wstring CascadedDeclarations(const XmlNode* element) {
-    const std::wstring& style = XmlAttribute(element, L"style");
-    DeclarationLists inlineStyle;
-    if (style.find_first_of(L";!\"'") == std::wstring::npos)
-        inlineStyle.normal = style; // one declaration, nothing to reorder
-    else
-        SplitDeclarations(style, &inlineStyle);
-    if (sheets.rules.empty()) {
-        if (inlineStyle.important.empty())
-            return std::move(inlineStyle.normal);
-        return Compose(std::vector<uint32_t>(), inlineStyle);
-    }
-    return Compose(MatchedBodies(element), inlineStyle);
+    if (!XmlIsElement(element))
+        return std::wstring();
+    std::string& key = sheets.key;
+    const std::vector<uint32_t>* bodies = nullptr;
+    if (!CascadeKey(element, &key, &bodies))
+        return ComposeCascade(element, MatchedBodies(element));
+    auto found = sheets.cascades.find(key);
+    if (found != sheets.cascades.end())
+        return found->second;
+    std::wstring declarations = ComposeCascade(element, bodies ? *bodies : MatchedBodies(element));
+    if (sheets.cascades.size() >= kMaxCachedCascades)
+        sheets.cascades.clear();
+    sheets.cascades.emplace(key, declarations);
+    return declarations;
 }

@@ -665,6 +665,12 @@ const std::wstring& XmlLocalName(const XmlNode* node) {
                       name->length - name->localStart);
 }
 
+void XmlNameBytes(const XmlNode* node, const char** name, size_t* length) {
+    const bool element = node && node->name;
+    *name = element ? node->name->text : "";
+    *length = element ? node->name->length : 0;
+}
+
 size_t XmlElementCount(const XmlTree* tree) {
     return tree ? tree->elementCount : 0;
 }

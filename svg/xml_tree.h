@@ -33,6 +33,9 @@ const std::wstring& XmlName(const XmlNode* node);
 // The name without its prefix: «svg:path» gives «path»; an unprefixed name is
 // returned whole.
 const std::wstring& XmlLocalName(const XmlNode* node);
+// The name as the file's UTF-8 bytes, without making wide text; "" for
+// anything but an element.
+void XmlNameBytes(const XmlNode* node, const char** name, size_t* length);
 
 // The namespace an element's name is in, from the xmlns declarations in scope
 // when it was read. A name without a prefix and without a default namespace

@@ -4,6 +4,8 @@
 
 #include <chrono>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "svg/text.h"
 #include "svg_files.h"
@@ -175,6 +177,50 @@ TEST_F(StyleSheetTest, StyleElements) {
          L"fill:blue;fill:red"},
     };
     ExpectCascades(cases, sizeof cases / sizeof cases[0]);
+}
+
+// Elements that share their classes, inline style or name, but differ in
+// something else a rule tests, each get their own list when asked for one
+// after another; rules filed later change the lists.
+TEST_F(StyleSheetTest, AlikeElementsKeepTheirOwnLists) {
+    const struct {
+        const char* body;
+        std::vector<std::pair<const wchar_t*, const wchar_t*>> lists; // id, list, asked in order
+    } cases[] = {
+        {"<style>.a{fill:red}rect{stroke:green}</style><rect id='a' class='a' "
+         "style='stroke:blue'/><rect id='b' class='a'/><circle id='c' class='a'/>"
+         "<rect id='d' class='a' style='stroke:blue'/><rect id='e' class='b'/>",
+         {{L"a", L"stroke:blue;fill:red;stroke:green"},
+          {L"b", L"fill:red;stroke:green"},
+          {L"c", L"fill:red"},
+          {L"d", L"stroke:blue;fill:red;stroke:green"},
+          {L"e", L"stroke:green"}}},
+        {"<style>#b{fill:blue}.a{fill:red}</style><rect id='a' class='a'/>"
+         "<rect id=' b ' class='a'/><rect id='c' class='a'/>",
+         {{L"a", L"fill:red"}, {L" b ", L"fill:blue;fill:red"}, {L"c", L"fill:red"}}},
+        {"<style>.a:first-child{fill:red}g>.a{stroke:red}</style><g><rect id='a' class='a'/>"
+         "<rect id='b' class='a'/></g><rect id='c' class='a'/>",
+         {{L"a", L"fill:red;stroke:red"}, {L"b", L"stroke:red"}, {L"c", L""}}},
+        {"<style>[fill]{stroke:red}</style><rect id='a' fill='x'/><rect id='b'/>",
+         {{L"a", L"stroke:red"}, {L"b", L""}}},
+        {"<rect id='a' style='fill:red;stroke:blue!important'/><rect id='b' style='fill:red'/>",
+         {{L"a", L"stroke:blue;fill:red"}, {L"b", L"fill:red"}}},
+    };
+    for (const auto& c : cases) {
+        ParsedXml xml(std::string("<svg xmlns='http://www.w3.org/2000/svg'>") + c.body + "</svg>");
+        ClearStyleSheetRules();
+        CollectStyleSheets(xml.Root());
+        for (const auto& list : c.lists) {
+            EXPECT_EQ(list.second, CascadedDeclarations(FindElementById(xml.Root(), list.first)))
+                << c.body << " #" << list.first;
+        }
+    }
+    ParsedXml xml("<svg><rect id='t' class='a'/></svg>");
+    const XmlNode* target = FindElementById(xml.Root(), L"t");
+    ParseStyleSheet(L".a{fill:red}");
+    EXPECT_EQ(L"fill:red", CascadedDeclarations(target));
+    ParseStyleSheet(L".a{stroke:blue}");
+    EXPECT_EQ(L"stroke:blue;fill:red", CascadedDeclarations(target));
 }
 
 std::string NestedStyle(int depth, const char* rule) {
