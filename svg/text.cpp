@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cwchar>
 #include <cwctype>
 #include <limits>
 
@@ -93,12 +94,10 @@ uint64_t NameBit(const char* name, size_t length) {
     return all >= 0x80 ? ~static_cast<uint64_t>(0) : AsciiNameBit(bytes, length);
 }
 
+// Any bit will do for a name beyond ASCII: the file's names it can equal
+// are beyond ASCII too and give every bit. So the name is not read whole.
 uint64_t NameBitOfText(const wchar_t* name) {
-    uint32_t all = 0;
-    size_t length = 0;
-    for (; name[length]; length++)
-        all |= static_cast<uint32_t>(name[length]);
-    return all >= 0x80 ? ~static_cast<uint64_t>(0) : AsciiNameBit(name, length);
+    return AsciiNameBit(name, std::wcslen(name));
 }
 
 static int DigitValue(wchar_t c, int base) {

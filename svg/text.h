@@ -28,10 +28,10 @@ bool LowerTextIs(const std::wstring& text, const wchar_t* keyword);
 
 // One bit of 64 standing for a name in quick "may it be there" tests (a set
 // of names is the OR of their bits): names equal once ASCII letters are
-// lower-cased have the same bit. A name with any other character than ASCII
-// gives every bit, so that no test can rule it out.
-uint64_t NameBit(const char* name, size_t length); // UTF-8
-uint64_t NameBitOfText(const wchar_t* name);       // a zero-terminated name
+// lower-cased have the same bit. A name read from the file with any other
+// character than ASCII gives every bit, so that no test can rule it out.
+uint64_t NameBit(const char* name, size_t length); // UTF-8, from the file
+uint64_t NameBitOfText(const wchar_t* name);       // a zero-terminated name looked for
 
 // Integer value of a text: blanks and tabs skipped, one optional sign, then
 // decimal digits, or "$" and hexadecimal digits, or "%" and binary digits, up
