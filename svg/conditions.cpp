@@ -27,10 +27,13 @@ bool LanguageListHolds(const std::wstring& list) {
     return false;
 }
 
-// The attribute, and whether it is there at all (an empty value counts).
+// Whether the attribute is there at all (an empty value counts), and its
+// value when it is.
 bool HasAttribute(const XmlNode* element, const wchar_t* name, const std::wstring** value) {
+    if (!XmlHasAttribute(element, name))
+        return false;
     *value = &XmlAttribute(element, name);
-    return !(*value)->empty() || XmlHasAttribute(element, name);
+    return true;
 }
 
 } // namespace

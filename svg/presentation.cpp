@@ -251,6 +251,11 @@ Property PropertyOfDeclaredName(TextSpan name) {
     return PropertyCount;
 }
 
+// The properties' bits in the reader's sets.
+template <typename... Properties> constexpr uint32_t Bits(Properties... p) {
+    return ((1u << p) | ...);
+}
+
 // Reads one element's properties: a non-empty declaration value first, the
 // element's attribute of the same name after. The declaration list and the
 // attributes are each gone through once, into a table by property; a reader
@@ -803,7 +808,15 @@ bool NamesSomething(TextSpan value) {
     return !MatchesIgnoringCase(value, L"none", 4);
 }
 
-void ReadOwnEffects(const PropertyReader& reader, OwnEffects* own) {
+// `given`: whether the element gives any of these properties at all.
+void ReadOwnEffects(const PropertyReader& reader, bool given, OwnEffects* own) {
+    if (!given) {
+        own->filter.clear();
+        own->clipPath.clear();
+        own->mask.clear();
+        own->namesMarker = 0;
+        return;
+    }
     own->filter = TextOf(PropertyText(reader, PropFilter));
     own->clipPath = TextOf(PropertyText(reader, PropClipPath));
     own->mask = TextOf(PropertyText(reader, PropMask));
@@ -865,28 +878,41 @@ void ApplyPresentation(const XmlNode* element, const std::wstring& declarations,
     else
         ApplyPaint(&reader, PropStroke, out->color, &out->hasStroke, &out->strokeColor,
                    &out->strokeRef, &out->strokeIsCurrentColor, &out->strokePatternFallback);
-    const LengthBasis basis = LengthBasisOf(*out);
-    // A zero or negative width turns the stroke off.
-    ApplyStrokeLength(reader, PropStrokeWidth, basis, &out->strokeWidth);
-    ApplyDashArray(reader, basis, &out->dashes);
-    ApplyStrokeLength(reader, PropStrokeDashoffset, basis, &out->dashOffset);
+    // Most elements give a few properties: the groups they give none of are
+    // passed over.
+    const uint32_t given = reader.declared | reader.attributed;
+    if (given & Bits(PropStrokeWidth, PropStrokeDasharray, PropStrokeDashoffset)) {
+        const LengthBasis basis = LengthBasisOf(*out);
+        // A zero or negative width turns the stroke off.
+        ApplyStrokeLength(reader, PropStrokeWidth, basis, &out->strokeWidth);
+        ApplyDashArray(reader, basis, &out->dashes);
+        ApplyStrokeLength(reader, PropStrokeDashoffset, basis, &out->dashOffset);
+    }
     ApplyVectorEffect(reader, &out->nonScalingStroke);
 
-    ApplyGroupOpacity(reader, &out->opacity);
-    ApplyPaintOpacity(reader, PropFillOpacity, &out->fillOpacity);
-    ApplyPaintOpacity(reader, PropStrokeOpacity, &out->strokeOpacity);
+    if (given & Bits(PropOpacity, PropFillOpacity, PropStrokeOpacity)) {
+        ApplyGroupOpacity(reader, &out->opacity);
+        ApplyPaintOpacity(reader, PropFillOpacity, &out->fillOpacity);
+        ApplyPaintOpacity(reader, PropStrokeOpacity, &out->strokeOpacity);
+    }
+    if (given & Bits(PropFillRule, PropStrokeLinecap, PropStrokeLinejoin, PropStrokeMiterlimit)) {
+        ApplyKeyword(reader, PropFillRule, FillRules, &out->fillRule);
+        ApplyKeyword(reader, PropStrokeLinecap, LineCaps, &out->lineCap);
+        ApplyKeyword(reader, PropStrokeLinejoin, LineJoins, &out->lineJoin);
+        ApplyNumber(&reader, PropStrokeMiterlimit, &out->miterLimit);
+    }
+    const uint32_t markers = Bits(PropMarkerStart, PropMarkerMid, PropMarkerEnd, PropMarker);
+    if (given & markers)
+        ApplyMarkers(reader, out);
+    if (given & Bits(PropPaintOrder))
+        ApplyPaintOrder(reader, &out->paintOrder);
+    if (given & Bits(PropFontFamily, PropFontWeight, PropFontStyle, PropTextAnchor, PropXmlSpace))
+        ApplyTextProperties(&reader, out);
 
-    ApplyKeyword(reader, PropFillRule, FillRules, &out->fillRule);
-    ApplyKeyword(reader, PropStrokeLinecap, LineCaps, &out->lineCap);
-    ApplyKeyword(reader, PropStrokeLinejoin, LineJoins, &out->lineJoin);
-    ApplyNumber(&reader, PropStrokeMiterlimit, &out->miterLimit);
-    ApplyMarkers(reader, out);
-    ApplyPaintOrder(reader, &out->paintOrder);
-    ApplyTextProperties(&reader, out);
-
-    ApplyTransform(reader, LengthBasisOf(*out), &out->matrix);
+    if (given & Bits(PropTransform))
+        ApplyTransform(reader, LengthBasisOf(*out), &out->matrix);
     if (own)
-        ReadOwnEffects(reader, own);
+        ReadOwnEffects(reader, given & (markers | Bits(PropFilter, PropClipPath, PropMask)), own);
 }
 
 LengthBasis LengthBasisOf(const StyleState& state) {

@@ -318,6 +318,58 @@ TEST(Presentation, VectorEffectIsNotInherited) {
                      .nonScalingStroke);
 }
 
+// Each property counts when an element gives it alone: properties are read
+// a group at a time, and the groups an element gives nothing of are passed
+// over.
+#define HOLDS(test)                                                                                \
+    [](const StyleState& s, const OwnEffects& o) {                                                 \
+        (void)s;                                                                                   \
+        (void)o;                                                                                   \
+        return test;                                                                               \
+    }
+TEST(Presentation, EachPropertyCountsOnItsOwn) {
+    const struct {
+        const char* attributes;
+        bool (*holds)(const StyleState& s, const OwnEffects& o);
+    } cases[] = {
+        {"stroke-width='3'", HOLDS(s.strokeWidth == 3)},
+        {"stroke-dasharray='2'", HOLDS(s.dashes.size() == 2)},
+        {"stroke-dashoffset='3'", HOLDS(s.dashOffset == 3)},
+        {"vector-effect='non-scaling-stroke'", HOLDS(s.nonScalingStroke == 1)},
+        {"opacity='.5'", HOLDS(s.opacity == .5f)},
+        {"fill-opacity='.5'", HOLDS(s.fillOpacity == .5f)},
+        {"stroke-opacity='.5'", HOLDS(s.strokeOpacity == .5f)},
+        {"fill-rule='evenodd'", HOLDS(s.fillRule == 0)},
+        {"stroke-linecap='round'", HOLDS(s.lineCap == 2)},
+        {"stroke-linejoin='bevel'", HOLDS(s.lineJoin == 1)},
+        {"stroke-miterlimit='9'", HOLDS(s.miterLimit == 9)},
+        {"marker-start='url(#m)'", HOLDS(s.markerStart == L"m" && o.namesMarker)},
+        {"marker-mid='url(#m)'", HOLDS(s.markerMid == L"m" && o.namesMarker)},
+        {"marker-end='url(#m)'", HOLDS(s.markerEnd == L"m" && o.namesMarker)},
+        {"style='marker:url(#m)'", HOLDS(s.markerMid == L"m" && o.namesMarker)},
+        {"paint-order='markers'", HOLDS(PaintOrderPart(s.paintOrder, 0) == PaintMarkers)},
+        {"font-family='Serif'", HOLDS(s.fontFamily == L"Serif")},
+        {"font-weight='bold'", HOLDS(s.fontBold == 1)},
+        {"font-style='italic'", HOLDS(s.fontItalic == 1)},
+        {"text-anchor='end'", HOLDS(s.textAnchor == 2)},
+        {"xml:space='preserve'", HOLDS(s.preserveSpace == 1)},
+        {"transform='translate(2,3)'", HOLDS(s.matrix.e == 2 && s.matrix.f == 3)},
+        {"filter='url(#f)'", HOLDS(o.filter == L"url(#f)")},
+        {"clip-path='url(#c)'", HOLDS(o.clipPath == L"url(#c)")},
+        {"mask='url(#k)'", HOLDS(o.mask == L"url(#k)")},
+    };
+    for (const auto& c : cases) {
+        ParsedXml xml(Svg(std::string("<rect id='t' ") + c.attributes + "/>"));
+        const XmlNode* target = FindElementById(xml.Root(), L"t");
+        StyleState root, state;
+        InitRootStyleState(&root);
+        OwnEffects own;
+        ApplyPresentation(target, ElementDeclarations(target), &root, &state, &own);
+        EXPECT_TRUE(c.holds(state, own)) << c.attributes;
+    }
+}
+#undef HOLDS
+
 TEST(Presentation, OwnTransformAppliesBeforeTheAncestors) {
     StyleState s = StyleOfTarget(
         Svg("<g transform='translate(10,0)'><rect id='t' transform='scale(2)'/></g>"));
