@@ -133,15 +133,21 @@ static void FindStyleSheetAndGradient(const XmlNode* element, void*) {
     RegisterGradientElement(element);
 }
 
-// Gradients and style sheets are read from the whole tree, in one pass over
-// it, before the walk, so shapes find them wherever in the file they stand.
+static bool IsStyleOrGradientName(const std::wstring& name) {
+    return IsStyleElementName(name) || IsGradientElementName(name);
+}
+
+// Gradients and style sheets are read from the whole tree, in document
+// order, before the walk, so shapes find them wherever in the file they
+// stand. The tree lists its elements by name: the rest are not visited.
 static void DrawTree(const XmlTree* tree, const XmlNode* root, SvgDocument* document) {
     ReadDocumentSize(root, document);
     // Style sheets first: stop colours come through them.
     ClearStyleSheetRules();
     ClearGradientRegistries();
     ClearPaintServerLookups();
-    VisitElements(root, kMaxElementSearchDepth, FindStyleSheetAndGradient, nullptr);
+    XmlVisitElementsNamed(tree, IsStyleOrGradientName, kMaxElementSearchDepth,
+                          FindStyleSheetAndGradient, nullptr);
     float viewportWidth = 0, viewportHeight = 0;
     DocumentViewportSize(document, &viewportWidth, &viewportHeight);
     BuildGradientRegistry(viewportWidth, viewportHeight);

@@ -71,9 +71,12 @@ void ClearGradientRegistries() {
     GradientAverageColours.clear();
 }
 
-static bool IsGradientElement(const XmlNode* node) {
-    const std::wstring& name = XmlName(node);
+bool IsGradientElementName(const std::wstring& name) {
     return LowerTextIs(name, L"lineargradient") || LowerTextIs(name, L"radialgradient");
+}
+
+static bool IsGradientElement(const XmlNode* node) {
+    return IsGradientElementName(XmlName(node));
 }
 
 static void RegisterIfGradient(const XmlNode* node, void*) {

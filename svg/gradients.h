@@ -49,6 +49,8 @@ void ClearGradientRegistries();
 void RegisterGradientElements(const XmlNode* element);
 // The same for one element: registered when it is a gradient with an id.
 void RegisterGradientElement(const XmlNode* element);
+// Whether an element of this name is a gradient.
+bool IsGradientElementName(const std::wstring& name);
 // Resolves every registered gradient with its reference chain. Each element's
 // own attributes and stops are read once, however many gradients refer to it.
 // Percentages in user space are of the document's viewport, in user units.

@@ -934,8 +934,12 @@ void ParseIfStyleElement(const XmlNode* element, void*) {
 
 } // namespace
 
+bool IsStyleElementName(const std::wstring& name) {
+    return LowerTextIs(name, L"style");
+}
+
 void CollectStyleSheet(const XmlNode* element) {
-    if (!LowerTextIs(XmlName(element), L"style"))
+    if (!IsStyleElementName(XmlName(element)))
         return;
     TextView type = TrimView(XmlAttribute(element, L"type"));
     if (!type.empty() && !IsWordIgnoringAsciiCase(type, "text/css"))

@@ -12,6 +12,8 @@ void ClearStyleSheetRules();
 void CollectStyleSheets(const XmlNode* root);
 // The same for one element: its rules when it is a "style" element.
 void CollectStyleSheet(const XmlNode* element);
+// Whether an element of this name is a "style" element.
+bool IsStyleElementName(const std::wstring& name);
 // Files the rules of one sheet after those filed before.
 void ParseStyleSheet(const std::wstring& text);
 

@@ -10,11 +10,13 @@
 
 #include <expat.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <vector>
 
 #include "svg/file_access.h"
 #include "svg/text.h"
@@ -117,6 +119,14 @@ struct WideText {
 } // namespace
 
 // An element name, stored once per tree however often it occurs.
+// An element of one name, with where it stands: its place in document order
+// and its depth (the root element's is 0).
+struct NamedElement {
+    const XmlNode* node;
+    size_t order;
+    int depth;
+};
+
 struct InternedName {
     XmlTree* owner;
     const char* text; // UTF-8
@@ -125,6 +135,10 @@ struct InternedName {
     uint32_t hash;
     mutable const std::wstring* wide;
     mutable const std::wstring* localWide;
+    // The elements of this name in document order (malloc'd): searches for
+    // the elements of a few names need not walk the whole tree.
+    NamedElement* elements;
+    size_t elementCount, elementCapacity;
 };
 
 struct XmlAttributeEntry {
@@ -242,7 +256,7 @@ const InternedName* InternName(XmlTree* tree, const char* text) {
         return nullptr;
     const char* colon = static_cast<const char*>(std::memchr(copy, ':', length));
     size_t localStart = colon ? static_cast<size_t>(colon - copy) + 1 : 0;
-    *entry = InternedName{tree, copy, length, localStart, hash, nullptr, nullptr};
+    *entry = InternedName{tree, copy, length, localStart, hash, nullptr, nullptr, nullptr, 0, 0};
     tree->names[k] = entry;
     tree->nameCount++;
     return entry;
@@ -443,6 +457,22 @@ void UnbindClosedNamespaces(TreeBuilder* builder) {
         builder->bindingCount--;
 }
 
+// Adds the element to the list of its name's elements.
+bool ListUnderName(TreeBuilder* builder, const XmlNode* node) {
+    InternedName* name = const_cast<InternedName*>(node->name);
+    if (name->elementCount == name->elementCapacity) {
+        size_t capacity = name->elementCapacity ? name->elementCapacity * 2 : 4;
+        void* grown = std::realloc(name->elements, capacity * sizeof(NamedElement));
+        if (!grown)
+            return false;
+        name->elements = static_cast<NamedElement*>(grown);
+        name->elementCapacity = capacity;
+    }
+    name->elements[name->elementCount++] =
+        NamedElement{node, builder->tree->elementCount, builder->depth - 1};
+    return true;
+}
+
 void XMLCALL OnStartElement(void* data, const XML_Char* name, const XML_Char** attributes) {
     TreeBuilder* builder = static_cast<TreeBuilder*>(data);
     if (builder->outOfMemory)
@@ -454,6 +484,8 @@ void XMLCALL OnStartElement(void* data, const XML_Char* name, const XML_Char** a
     if (!node->name || !CopyAttributes(builder, node, attributes))
         return StopForMemory(builder);
     builder->depth++;
+    if (!ListUnderName(builder, node))
+        return StopForMemory(builder);
     builder->tree->elementCount++;
     if (!BindDeclaredNamespaces(builder, node))
         return StopForMemory(builder);
@@ -599,6 +631,10 @@ void ReleaseXmlTree(XmlTree* tree) {
         wide->~WideText();
         wide = next;
     }
+    for (size_t i = 0; i < tree->nameSlots; i++) {
+        if (tree->names[i])
+            std::free(tree->names[i]->elements);
+    }
     std::free(tree->names);
     ReleaseArena(&tree->arena);
     ReleaseArena(&tree->textArena);
@@ -622,6 +658,28 @@ long XmlErrorLine(const XmlTree* tree) {
 
 const XmlNode* XmlRootElement(const XmlTree* tree) {
     return tree && tree->succeeded ? tree->root : nullptr;
+}
+
+void XmlVisitElementsNamed(const XmlTree* tree, bool (*wanted)(const std::wstring& name),
+                           int maxDepth, void (*visit)(const XmlNode* element, void* context),
+                           void* context) {
+    if (!XmlRootElement(tree))
+        return;
+    std::vector<NamedElement> found;
+    for (size_t i = 0; i < tree->nameSlots; i++) {
+        const InternedName* name = tree->names[i];
+        if (!name || name->elementCount == 0 ||
+            !wanted(CachedWide(name->owner, &name->wide, name->text, name->length)))
+            continue;
+        for (size_t k = 0; k < name->elementCount; k++) {
+            if (name->elements[k].depth <= maxDepth)
+                found.push_back(name->elements[k]);
+        }
+    }
+    std::sort(found.begin(), found.end(),
+              [](const NamedElement& a, const NamedElement& b) { return a.order < b.order; });
+    for (const NamedElement& element : found)
+        visit(element.node, context);
 }
 
 const XmlNode* XmlFirstChild(const XmlNode* node) {

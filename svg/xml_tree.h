@@ -29,6 +29,13 @@ const XmlNode* XmlParent(const XmlNode* node);
 const XmlNode* XmlFirstChildElement(const XmlNode* node);
 const XmlNode* XmlNextSiblingElement(const XmlNode* node);
 int XmlIsElement(const XmlNode* node);
+// Calls `visit` for each element whose name `wanted` accepts, in document
+// order, down to `maxDepth` levels below the root element: the elements a
+// depth-first walk from the root with that limit meets, without the walk.
+// `wanted` is asked once for each name the tree holds.
+void XmlVisitElementsNamed(const XmlTree* tree, bool (*wanted)(const std::wstring& name),
+                           int maxDepth, void (*visit)(const XmlNode* element, void* context),
+                           void* context);
 const std::wstring& XmlName(const XmlNode* node);
 // The name without its prefix: «svg:path» gives «path»; an unprefixed name is
 // returned whole.

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
+#include "svg/element_walk.h"
 #include "svg/text.h"
 #include "svg_files.h"
 #include "xml_fixture.h"
@@ -284,3 +286,47 @@ TEST(XmlTreeTest, FileNamesOutsideAscii) {
 }
 
 } // namespace
+
+namespace {
+
+bool IsAOrB(const std::wstring& name) {
+    return LowerTextIs(name, L"a") || LowerTextIs(name, L"b");
+}
+
+void Collect(const XmlNode* element, void* found) {
+    static_cast<std::vector<const XmlNode*>*>(found)->push_back(element);
+}
+
+void CollectAOrB(const XmlNode* element, void* found) {
+    if (IsAOrB(XmlName(element)))
+        Collect(element, found);
+}
+
+} // namespace
+
+// The elements listed by name are those a depth-limited walk from the root
+// meets, in the same order: names mixed and in any case, the root among
+// them, and elements just within and just beyond the limit.
+TEST(XmlTreeTest, ElementsOfNamesComeAsAWalkFindsThem) {
+    std::string deep;
+    for (int i = 0; i < 4; i++)
+        deep += "<g>";
+    deep += "<a id='at5'/></g><b id='at4'/></g></g></g>";
+    const struct {
+        std::string text;
+        size_t count;
+    } files[] = {
+        {"<a><b/><c><B/><a/></c><b><A/></b><x:a xmlns:x='u'/></a>", 6},
+        {"<root>" + deep + "<a/></root>", 2},
+        {"<svg/>", 0},
+    };
+    for (const auto& file : files) {
+        ParsedXml xml(file.text);
+        ASSERT_NE(nullptr, xml.Root()) << file.text;
+        std::vector<const XmlNode*> walked, listed;
+        VisitElements(xml.Root(), 4, CollectAOrB, &walked);
+        XmlVisitElementsNamed(xml.tree, IsAOrB, 4, Collect, &listed);
+        EXPECT_EQ(file.count, walked.size()) << file.text;
+        EXPECT_EQ(walked, listed) << file.text;
+    }
+}
