@@ -95,15 +95,23 @@ bool IsForeignElement(const XmlNode* element) {
 
 // Element names match in any case; a prefix bound to the SVG namespace
 // («svg:rect») names the SVG element.
-ElementRole RoleOf(const XmlNode* element) {
-    if (IsForeignElement(element))
-        return RoleSkipped;
-    const std::wstring& name = XmlLocalName(element);
+ElementRole RoleOfName(const std::wstring& localName) {
     for (const RoleEntry& entry : RoleTable) {
-        if (LowerTextIs(name, entry.name))
+        if (LowerTextIs(localName, entry.name))
             return entry.role;
     }
     return RoleContainer;
+}
+
+// The role of the name is kept with it (plus one: 0 is "not yet known").
+ElementRole RoleOf(const XmlNode* element) {
+    if (IsForeignElement(element))
+        return RoleSkipped;
+    if (int note = XmlNameNote(element))
+        return static_cast<ElementRole>(note - 1);
+    ElementRole role = RoleOfName(XmlLocalName(element));
+    XmlSetNameNote(element, role + 1);
+    return role;
 }
 
 // A geometry attribute in user units: units, em and ex of the element's font

@@ -139,6 +139,7 @@ struct InternedName {
     // the elements of a few names need not walk the whole tree.
     NamedElement* elements;
     size_t elementCount, elementCapacity;
+    mutable int note; // XmlNameNote
 };
 
 struct XmlAttributeEntry {
@@ -256,7 +257,7 @@ const InternedName* InternName(XmlTree* tree, const char* text) {
         return nullptr;
     const char* colon = static_cast<const char*>(std::memchr(copy, ':', length));
     size_t localStart = colon ? static_cast<size_t>(colon - copy) + 1 : 0;
-    *entry = InternedName{tree, copy, length, localStart, hash, nullptr, nullptr, nullptr, 0, 0};
+    *entry = InternedName{tree, copy, length, localStart, hash, nullptr, nullptr, nullptr, 0, 0, 0};
     tree->names[k] = entry;
     tree->nameCount++;
     return entry;
@@ -727,6 +728,15 @@ void XmlNameBytes(const XmlNode* node, const char** name, size_t* length) {
     const bool element = node && node->name;
     *name = element ? node->name->text : "";
     *length = element ? node->name->length : 0;
+}
+
+int XmlNameNote(const XmlNode* element) {
+    return element && element->name ? element->name->note : 0;
+}
+
+void XmlSetNameNote(const XmlNode* element, int note) {
+    if (element && element->name)
+        element->name->note = note;
 }
 
 size_t XmlElementCount(const XmlTree* tree) {

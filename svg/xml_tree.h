@@ -40,6 +40,11 @@ const std::wstring& XmlName(const XmlNode* node);
 // The name without its prefix: «svg:path» gives «path»; an unprefixed name is
 // returned whole.
 const std::wstring& XmlLocalName(const XmlNode* node);
+// A number the reader keeps with an element's name, the same for every
+// element of that name in the tree (0 until set): what follows from the name
+// alone is then worked out once per name. The walker's element roles use it.
+int XmlNameNote(const XmlNode* element);
+void XmlSetNameNote(const XmlNode* element, int note);
 // The name as the file's UTF-8 bytes, without making wide text; "" for
 // anything but an element.
 void XmlNameBytes(const XmlNode* node, const char** name, size_t* length);
