@@ -261,8 +261,11 @@ template <typename... Properties> constexpr uint32_t Bits(Properties... p) {
 // attributes are each gone through once, into a table by property; a reader
 // for a single lookup searches the list in place instead. The scratch text
 // holds numbers and colours while they are read, so that they need no
-// allocation of their own.
+// allocation of their own. Attribute values of ASCII text are widened into
+// the reader's own buffer: most are read once, and the tree then keeps no
+// wide copy of them.
 struct PropertyReader {
+    static const size_t WidenedLength = 256;
     const XmlNode* element;
     const std::wstring* declarations;
     std::wstring scratch;
@@ -270,7 +273,10 @@ struct PropertyReader {
     uint32_t declared = 0;   // properties that have a declaration (the first one counts)
     uint32_t attributed = 0; // properties that have an attribute
     TextSpan declaration[PropertyCount];
-    const std::wstring* attribute[PropertyCount];
+    TextSpan attribute[PropertyCount];
+    size_t attributeIndex[PropertyCount];
+    wchar_t widened[WidenedLength];
+    size_t widenedUsed = 0;
 
     PropertyReader(const XmlNode* e, const std::wstring* list, bool manyLookups)
         : element(e), declarations(list), tabled(manyLookups) {
@@ -279,6 +285,9 @@ struct PropertyReader {
             TableAttributes();
         }
     }
+    // The table points into the reader itself.
+    PropertyReader(const PropertyReader&) = delete;
+    PropertyReader& operator=(const PropertyReader&) = delete;
 
     // Items as FindDeclarationSpan reads them: separated by ";", those
     // without ":" left out, names and values trimmed of white space.
@@ -313,9 +322,29 @@ struct PropertyReader {
             Property p = PropertyOfExactName(name, length);
             if (p != PropertyCount) {
                 attributed |= 1u << p;
-                attribute[p] = &XmlAttributeAt(element, i);
+                attributeIndex[p] = i;
+                attribute[p] = AttributeValue(i);
             }
         }
+    }
+
+    // The i-th attribute's value, widened here when it is ASCII text and
+    // fits; otherwise the tree's wide text.
+    TextSpan AttributeValue(size_t i) {
+        const char* text = nullptr;
+        size_t length = 0;
+        XmlAttributeBytesAt(element, i, &text, &length);
+        if (length > WidenedLength - widenedUsed)
+            return SpanOf(XmlAttributeAt(element, i));
+        wchar_t* first = widened + widenedUsed;
+        for (size_t k = 0; k < length; k++) {
+            const unsigned char c = static_cast<unsigned char>(text[k]);
+            if (c >= 0x80)
+                return SpanOf(XmlAttributeAt(element, i));
+            first[k] = static_cast<wchar_t>(c);
+        }
+        widenedUsed += length;
+        return TextSpan{first, first + length};
     }
 };
 
@@ -333,8 +362,7 @@ bool FindItem(const PropertyReader& reader, Property p, TextSpan* value) {
 TextSpan AttributeText(const PropertyReader& reader, Property p) {
     if (!reader.tabled)
         return SpanOf(XmlAttribute(reader.element, PropertyNames[p].text));
-    return reader.attributed & (1u << p) ? SpanOf(*reader.attribute[p])
-                                         : TextSpan{nullptr, nullptr};
+    return reader.attributed & (1u << p) ? reader.attribute[p] : TextSpan{nullptr, nullptr};
 }
 
 // The attribute's own text, "" when the element has none.
@@ -342,7 +370,8 @@ const std::wstring& AttributeString(const PropertyReader& reader, Property p) {
     static const std::wstring none;
     if (!reader.tabled)
         return XmlAttribute(reader.element, PropertyNames[p].text);
-    return reader.attributed & (1u << p) ? *reader.attribute[p] : none;
+    return reader.attributed & (1u << p) ? XmlAttributeAt(reader.element, reader.attributeIndex[p])
+                                         : none;
 }
 
 TextSpan PropertyText(const PropertyReader& reader, Property p) {

@@ -795,6 +795,12 @@ const std::wstring& XmlAttributeAt(const XmlNode* node, size_t i) {
     return CachedWide(node->name->owner, &entry->wide, entry->value, entry->valueLength);
 }
 
+void XmlAttributeBytesAt(const XmlNode* node, size_t i, const char** text, size_t* length) {
+    const bool exists = i < XmlAttributeCount(node);
+    *text = exists ? node->attributes[i].value : "";
+    *length = exists ? node->attributes[i].valueLength : 0;
+}
+
 int XmlHasAttribute(const XmlNode* node, const wchar_t* name) {
     return FindAttribute(node, name) ? 1 : 0;
 }

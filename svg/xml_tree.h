@@ -69,5 +69,7 @@ int XmlAttributeBytes(const XmlNode* node, const wchar_t* name, const char** tex
 size_t XmlAttributeCount(const XmlNode* node);
 void XmlAttributeNameAt(const XmlNode* node, size_t i, const char** name, size_t* length);
 const std::wstring& XmlAttributeAt(const XmlNode* node, size_t i);
+// The same value as the file's UTF-8 bytes (as XmlAttributeBytes).
+void XmlAttributeBytesAt(const XmlNode* node, size_t i, const char** text, size_t* length);
 // The concatenated character data of the element's descendants.
 std::wstring XmlTextContent(const XmlNode* node);

@@ -367,6 +367,18 @@ TEST(Presentation, EachPropertyCountsOnItsOwn) {
         ApplyPresentation(target, ElementDeclarations(target), &root, &state, &own);
         EXPECT_TRUE(c.holds(state, own)) << c.attributes;
     }
+    // Values beyond ASCII, or too long for the reader's own buffer, between
+    // others.
+    std::string dashes;
+    for (int i = 0; i < 200; i++)
+        dashes += "1 ";
+    StyleState s = StyleOfTarget(Svg("<rect id='t' font-family='S\xC3\xA9rif' stroke-width='2' "
+                                     "stroke-dasharray='" +
+                                     dashes + "' stroke-linecap='round'/>"));
+    EXPECT_EQ(L"S\u00e9rif", s.fontFamily);
+    EXPECT_EQ(2, s.strokeWidth);
+    EXPECT_EQ(200u, s.dashes.size());
+    EXPECT_EQ(2, s.lineCap);
 }
 #undef HOLDS
 
