@@ -43,6 +43,12 @@ void SetUserLanguage(const std::wstring& language) {
 }
 
 bool ConditionsHold(const XmlNode* element) {
+    // Most elements have neither attribute: one test of the element's set of
+    // attribute names answers for both.
+    static const uint64_t conditionBits =
+        NameBitOfText(L"requiredExtensions") | NameBitOfText(L"systemLanguage");
+    if (!(XmlAttributeNameBits(element) & conditionBits))
+        return true;
     const std::wstring* value = nullptr;
     if (HasAttribute(element, L"requiredExtensions", &value))
         return false; // no extension is supported

@@ -764,6 +764,10 @@ const XmlAttributeEntry* FindAttribute(const XmlNode* node, const wchar_t* name)
 
 } // namespace
 
+uint64_t XmlAttributeNameBits(const XmlNode* node) {
+    return node && node->name ? node->attributeBits : 0;
+}
+
 const std::wstring& XmlAttribute(const XmlNode* node, const wchar_t* name) {
     const XmlAttributeEntry* entry = FindAttribute(node, name);
     if (!entry)

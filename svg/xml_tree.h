@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 struct XmlTree;
@@ -58,6 +59,9 @@ int XmlElementNamespace(const XmlNode* node);
 // The value of the attribute with exactly this (case-sensitive) name; "" when
 // absent.
 const std::wstring& XmlAttribute(const XmlNode* node, const wchar_t* name);
+// The OR of the NameBit of every attribute name of the element: an attribute
+// whose NameBitOfText is not in it is absent.
+uint64_t XmlAttributeNameBits(const XmlNode* node);
 // Whether the element has the attribute, even with an empty value.
 int XmlHasAttribute(const XmlNode* node, const wchar_t* name);
 // The same value as the file's UTF-8 bytes, without making wide text (for
