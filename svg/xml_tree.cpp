@@ -407,19 +407,28 @@ bool CopyAttributes(TreeBuilder* builder, XmlNode* node, const XML_Char** attrib
     return true;
 }
 
+// Room for one more item in a malloc'd array of `count` items that doubles
+// as it grows (from `first`); false when the memory cannot be had.
+template <typename Item>
+bool RoomForOneMore(Item** items, size_t count, size_t* capacity, size_t first) {
+    if (count < *capacity)
+        return true;
+    size_t grown = *capacity ? *capacity * 2 : first;
+    void* memory = std::realloc(*items, grown * sizeof(Item));
+    if (!memory)
+        return false;
+    *items = static_cast<Item*>(memory);
+    *capacity = grown;
+    return true;
+}
+
 // ---- namespaces ----------------------------------------------------------------------
 
 const char SvgNamespaceName[] = "http://www.w3.org/2000/svg";
 
 bool PushBinding(TreeBuilder* builder, const char* prefix, size_t prefixLength, int kind) {
-    if (builder->bindingCount == builder->bindingCapacity) {
-        size_t capacity = builder->bindingCapacity ? builder->bindingCapacity * 2 : 8;
-        void* grown = std::realloc(builder->bindings, capacity * sizeof(NamespaceBinding));
-        if (!grown)
-            return false;
-        builder->bindings = static_cast<NamespaceBinding*>(grown);
-        builder->bindingCapacity = capacity;
-    }
+    if (!RoomForOneMore(&builder->bindings, builder->bindingCount, &builder->bindingCapacity, 8))
+        return false;
     builder->bindings[builder->bindingCount++] =
         NamespaceBinding{prefix, prefixLength, kind, builder->depth};
     return true;
@@ -461,14 +470,8 @@ void UnbindClosedNamespaces(TreeBuilder* builder) {
 // Adds the element to the list of its name's elements.
 bool ListUnderName(TreeBuilder* builder, const XmlNode* node) {
     InternedName* name = const_cast<InternedName*>(node->name);
-    if (name->elementCount == name->elementCapacity) {
-        size_t capacity = name->elementCapacity ? name->elementCapacity * 2 : 4;
-        void* grown = std::realloc(name->elements, capacity * sizeof(NamedElement));
-        if (!grown)
-            return false;
-        name->elements = static_cast<NamedElement*>(grown);
-        name->elementCapacity = capacity;
-    }
+    if (!RoomForOneMore(&name->elements, name->elementCount, &name->elementCapacity, 4))
+        return false;
     name->elements[name->elementCount++] =
         NamedElement{node, builder->tree->elementCount, builder->depth - 1};
     return true;
