@@ -47,11 +47,6 @@ static float FloatFromDouble(double value) {
     return static_cast<float>(value);
 }
 
-// Powers of ten that a double holds exactly.
-static const double kExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                           1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                           1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-
 // The digits of a number as they are read: the integer of all mantissa
 // digits, how many of them are significant, and the power of ten to apply.
 struct DecimalDigits {

@@ -179,7 +179,42 @@ static bool IsBelowOne(const char* s, size_t n) {
     return place + (negativeExponent ? -exponent : exponent) <= 0;
 }
 
+const double kExactPowersOfTen[23] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                      1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                      1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// The number as most attributes write it, a sign and at most 15 digits with
+// or without a point, filling [first, last): its digits and power of ten are
+// exact doubles, so one division gives the double the general conversion
+// gives. False for any other text.
+static bool ConvertPlainDecimal(const wchar_t* first, const wchar_t* last, double* value) {
+    bool negative = false;
+    if (first < last && (*first == L'+' || *first == L'-'))
+        negative = *first++ == L'-';
+    int64_t mantissa = 0;
+    int digits = 0, fraction = -1; // -1: no point yet
+    for (; first < last; first++) {
+        if (*first == L'.' && fraction < 0) {
+            fraction = 0;
+            continue;
+        }
+        if (*first < L'0' || *first > L'9' || ++digits > 15)
+            return false;
+        mantissa = mantissa * 10 + (*first - L'0');
+        fraction += fraction >= 0 ? 1 : 0;
+    }
+    if (digits == 0)
+        return false;
+    const double magnitude =
+        static_cast<double>(mantissa) / kExactPowersOfTen[fraction > 0 ? fraction : 0];
+    *value = negative ? -magnitude : magnitude;
+    return true;
+}
+
 double ConvertDecimal(const wchar_t* first, const wchar_t* last) {
+    double plain;
+    if (ConvertPlainDecimal(first, last, &plain))
+        return plain;
     char buffer[128];
     std::string big;
     size_t n = static_cast<size_t>(last - first);

@@ -53,6 +53,9 @@ double DecimalValueOfText(const std::wstring& text);
 // a complete number as the callers' grammars delimit it.
 double ConvertDecimal(const wchar_t* first, const wchar_t* last);
 
+// 10^0 to 10^22: the powers of ten a double holds exactly.
+extern const double kExactPowersOfTen[23];
+
 // UTF-8 to wide text and back (for the XML layer and for tests).
 std::wstring WideFromUtf8(const char* text, size_t length);
 std::string Utf8FromWide(const std::wstring& text);

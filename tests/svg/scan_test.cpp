@@ -2,6 +2,7 @@
 
 #include <cfloat>
 #include <cmath>
+#include <charconv>
 #include <random>
 #include <string>
 #include <vector>
@@ -139,7 +140,12 @@ TEST(ScanNumber, AgreesWithTheGeneralConversion) {
                 text.push_back(random() % 2 ? L'-' : L'+');
             text += digits(1 + random() % 2);
         }
-        double general = ConvertDecimal(text.data(), text.data() + text.size());
+        // The reference is the standard library's reading of the digits;
+        // ConvertDecimal converts plain numbers itself and must agree too.
+        const std::string narrow(text.begin() + (text[0] == L'+' ? 1 : 0), text.end());
+        double general = 0;
+        std::from_chars(narrow.data(), narrow.data() + narrow.size(), general);
+        ASSERT_EQ(ConvertDecimal(text.data(), text.data() + text.size()), general) << narrow;
         float expected = general > FLT_MAX    ? FLT_MAX
                          : general < -FLT_MAX ? -FLT_MAX
                                               : static_cast<float>(general);
