@@ -497,7 +497,8 @@ struct StyleSheets {
     std::vector<uint32_t> universal;
     uint32_t nextOrder = 0;
     std::unordered_map<const XmlNode*, ClassNames> ancestorClasses;
-    std::vector<uint32_t> bodySeen; // per body, the last match that used it
+    unsigned long ancestorTreesReleased = 0; // XmlTreesReleased() when they were read
+    std::vector<uint32_t> bodySeen;          // per body, the last match that used it
     uint32_t matchCount = 0;
     // Whether every rule tests the element's own name, id and classes alone
     // (no combinator, attribute test or pseudo-class): which rules match is
@@ -643,6 +644,15 @@ struct Subject {
     const XmlNode* element;
     std::vector<TextView> classes;
 };
+
+// The ancestors' class lists are kept by node address, so they are
+// forgotten when any tree has been released since they were read.
+void ForgetClassesOfReleasedTrees() {
+    if (sheets.ancestorTreesReleased == XmlTreesReleased())
+        return;
+    sheets.ancestorClasses.clear();
+    sheets.ancestorTreesReleased = XmlTreesReleased();
+}
 
 const std::vector<TextView>& ClassesOf(const XmlNode* node, const Subject& subject) {
     if (node == subject.element)
@@ -804,6 +814,7 @@ const std::vector<uint32_t>& MatchedBodies(const XmlNode* element) {
     bodies.clear();
     if (sheets.rules.empty() || !XmlIsElement(element))
         return bodies;
+    ForgetClassesOfReleasedTrees();
     subject.element = element;
     subject.classes.clear();
     if (!sheets.byClass.empty() || !sheets.byId.empty())

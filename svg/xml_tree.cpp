@@ -626,9 +626,16 @@ XmlTree* ParseXmlTree(const char* bytes, size_t length) {
     return FinishBuilding(&builder, false);
 }
 
+static unsigned long treesReleased = 0;
+
+unsigned long XmlTreesReleased() {
+    return treesReleased;
+}
+
 void ReleaseXmlTree(XmlTree* tree) {
     if (!tree)
         return;
+    treesReleased++;
     WideText* wide = tree->wideTexts;
     while (wide) {
         WideText* next = wide->next;

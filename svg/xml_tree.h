@@ -16,6 +16,9 @@ XmlTree* LoadXmlTree(const std::wstring& path);
 // The same from bytes in memory.
 XmlTree* ParseXmlTree(const char* bytes, size_t length);
 void ReleaseXmlTree(XmlTree* tree);
+// How many trees have been released so far. Whatever is kept by node address
+// is stale once this changes: a new node may take a released one's place.
+unsigned long XmlTreesReleased();
 
 int XmlParseSucceeded(const XmlTree* tree);
 std::wstring XmlErrorMessage(const XmlTree* tree); // the parser's own message

@@ -234,6 +234,23 @@ std::string NestedStyle(int depth, const char* rule) {
                  "after'/></svg>";
 }
 
+// Ancestors' class lists are kept by node address. A tree parsed after
+// another was released may have its nodes at the released nodes' addresses
+// (the address sanitizer holds freed memory back, so there they differ).
+TEST_F(StyleSheetTest, ReleasedTreesLeaveNoClassesBehind) {
+    ParseStyleSheet(L".a .b{fill:red}");
+    const std::string drawing = "<svg xmlns='http://www.w3.org/2000/svg'><g class='?'>"
+                                "<rect id='t' class='b'/></g></svg>";
+    for (const char* group : {"a", "x", "a", "x"}) {
+        std::string text = drawing;
+        text.replace(text.find('?'), 1, group);
+        ParsedXml xml(text);
+        const XmlNode* target = FindElementById(xml.Root(), L"t");
+        ASSERT_TRUE(target != nullptr);
+        EXPECT_EQ(group[0] == 'a' ? L"fill:red" : L"", CascadedDeclarations(target)) << group;
+    }
+}
+
 TEST_F(StyleSheetTest, SearchesAtMost256LevelsBelowTheRoot) {
     const struct {
         int depth;
