@@ -496,9 +496,11 @@ void AppendArc(FigureList* figures, float x1, float y1, float rx, float ry, floa
 
     Point p0 = {x1, y1};
     float a = arc.theta1;
+    // Each segment starts at the angle where the one before it ended.
+    float cosA = std::cos(a), sinA = std::sin(a);
     for (int i = 0; i < count; i++) {
         float b = a + delta;
-        float cosA = std::cos(a), sinA = std::sin(a), cosB = std::cos(b), sinB = std::sin(b);
+        float cosB = std::cos(b), sinB = std::sin(b);
         Point c1 =
             MapArcPoint(arc, arc.rx * cosA - k * arc.rx * sinA, arc.ry * sinA + k * arc.ry * cosA);
         Point c2 =
@@ -509,6 +511,8 @@ void AppendArc(FigureList* figures, float x1, float y1, float rx, float ry, floa
         AddCubic(figures, p0, c1, c2, e);
         p0 = e;
         a = b;
+        cosA = cosB;
+        sinA = sinB;
     }
 }
 
