@@ -501,8 +501,10 @@ bool ReadName(const wchar_t* first, const wchar_t* last, Argb* colour) {
 } // namespace
 
 Argb ParseColour(const std::wstring& text) {
-    const wchar_t* first = text.data();
-    const wchar_t* last = first + text.size();
+    return ParseColour(text.data(), text.data() + text.size());
+}
+
+Argb ParseColour(const wchar_t* first, const wchar_t* last) {
     TrimWhiteSpaceRange(&first, &last);
     Argb colour = 0;
     bool read;

@@ -17,3 +17,5 @@ const Argb NoColour = 0x00FFFFFEu;
 // else that is not part of the colour makes it unreadable. "none" reads as
 // transparent (callers that treat "none" as no paint test for it first).
 Argb ParseColour(const std::wstring& text);
+// The same for the characters [first, last).
+Argb ParseColour(const wchar_t* first, const wchar_t* last);

@@ -260,10 +260,10 @@ template <typename... Properties> constexpr uint32_t Bits(Properties... p) {
 // element's attribute of the same name after. The declaration list and the
 // attributes are each gone through once, into a table by property; a reader
 // for a single lookup searches the list in place instead. The scratch text
-// holds numbers and colours while they are read, so that they need no
-// allocation of their own. Attribute values of ASCII text are widened into
-// the reader's own buffer: most are read once, and the tree then keeps no
-// wide copy of them.
+// holds numbers while they are read, so that they need no allocation of
+// their own. Attribute values of ASCII text are widened into the reader's
+// own buffer: most are read once, and the tree then keeps no wide copy of
+// them.
 struct PropertyReader {
     static const size_t WidenedLength = 256;
     const XmlNode* element;
@@ -415,15 +415,14 @@ bool IsCurrentColour(TextSpan value) {
 
 // "none", "currentColor" or a colour; NoColour for anything else.
 // currentColour is the "color" property in effect, NoColour when unknown.
-Argb ReadPlainPaint(TextSpan value, Argb currentColour, int* isNone, std::wstring* scratch) {
+Argb ReadPlainPaint(TextSpan value, Argb currentColour, int* isNone) {
     if (MatchesIgnoringCase(value, L"none", 4)) {
         *isNone = 1;
         return 0;
     }
     if (IsCurrentColour(value))
         return currentColour;
-    scratch->assign(value.first, value.last);
-    return ParseColour(*scratch);
+    return ParseColour(value.first, value.last);
 }
 
 // A reference to a gradient draws the gradient (its average colour where it
@@ -431,8 +430,7 @@ Argb ReadPlainPaint(TextSpan value, Argb currentColour, int* isNone, std::wstrin
 // holds, and without one nothing is painted. *patternFallback tells
 // whether a pattern has a fallback colour.
 Argb ReadReferencedPaint(const XmlNode* element, const std::wstring& id, TextSpan fallback,
-                         Argb currentColour, int* isNone, std::wstring* ref, std::wstring* scratch,
-                         int* patternFallback) {
+                         Argb currentColour, int* isNone, std::wstring* ref, int* patternFallback) {
     Argb average = 0;
     int drawnAsGradient = 0;
     int kind = LookUpPaintServer(element, id, &average, &drawnAsGradient);
@@ -447,14 +445,13 @@ Argb ReadReferencedPaint(const XmlNode* element, const std::wstring& id, TextSpa
         // the tile cannot be drawn.
         *ref = id;
         int none = 0;
-        Argb colour = IsEmptySpan(fallback)
-                          ? NoColour
-                          : ReadPlainPaint(fallback, currentColour, &none, scratch);
+        Argb colour =
+            IsEmptySpan(fallback) ? NoColour : ReadPlainPaint(fallback, currentColour, &none);
         *patternFallback = none || colour == NoColour ? 0 : 1;
         return *patternFallback ? colour : GreyPaint;
     }
     if (!IsEmptySpan(fallback)) {
-        Argb colour = ReadPlainPaint(fallback, currentColour, isNone, scratch);
+        Argb colour = ReadPlainPaint(fallback, currentColour, isNone);
         if (*isNone || colour != NoColour)
             return colour;
     }
@@ -463,7 +460,7 @@ Argb ReadReferencedPaint(const XmlNode* element, const std::wstring& id, TextSpa
 }
 
 Argb ReadPaint(const XmlNode* element, TextSpan text, Argb currentColour, int* isNone,
-               std::wstring* ref, std::wstring* scratch, int* patternFallback) {
+               std::wstring* ref, int* patternFallback) {
     *isNone = 0;
     *patternFallback = 0;
     ref->clear();
@@ -474,8 +471,8 @@ Argb ReadPaint(const XmlNode* element, TextSpan text, Argb currentColour, int* i
     const wchar_t* rest = nullptr;
     if (ReadPaintReference(value.first, value.last, &id, &rest))
         return ReadReferencedPaint(element, id, TextSpan{rest, value.last}, currentColour, isNone,
-                                   ref, scratch, patternFallback);
-    return ReadPlainPaint(value, currentColour, isNone, scratch);
+                                   ref, patternFallback);
+    return ReadPlainPaint(value, currentColour, isNone);
 }
 
 struct KeywordCode {
@@ -511,8 +508,7 @@ void ApplyPaint(PropertyReader* reader, Property name, Argb currentColour, int* 
     int isNone = 0, fallback = 0;
     std::wstring reference;
     const TextSpan text = PropertyText(*reader, name);
-    Argb c = ReadPaint(reader->element, text, currentColour, &isNone, &reference, &reader->scratch,
-                       &fallback);
+    Argb c = ReadPaint(reader->element, text, currentColour, &isNone, &reference, &fallback);
     if (isNone) {
         *has = 0;
         *colour = 0;
@@ -666,8 +662,7 @@ void ApplyColor(PropertyReader* reader, Argb* color) {
     TextSpan text = TrimSpanBlanks(PropertyText(*reader, PropColor));
     if (IsEmptySpan(text) || IsCurrentColour(text))
         return;
-    reader->scratch.assign(text.first, text.last);
-    Argb c = ParseColour(reader->scratch);
+    Argb c = ParseColour(text.first, text.last);
     if (c != NoColour)
         *color = c;
 }
@@ -966,8 +961,7 @@ Argb ParsePaint(const XmlNode* element, const std::wstring& declarations, const 
     PropertyReader reader(element, &declarations, false);
     // Without the element's state the current colour is unknown.
     int patternFallback = 0;
-    return ReadPaint(element, PropertyText(reader, name), NoColour, isNone, ref, &reader.scratch,
-                     &patternFallback);
+    return ReadPaint(element, PropertyText(reader, name), NoColour, isNone, ref, &patternFallback);
 }
 
 float ParseNumberProperty(const XmlNode* element, const std::wstring& declarations,
