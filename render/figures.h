@@ -20,5 +20,8 @@ struct FigureList {
 // point is dropped when it equals the last point; when it differs it joins
 // the figure with a straight line.
 void AddFigureSegment(FigureList* figures, const GfxPointF* points, int count, uint8_t type);
+// Appends a closed figure of its own: `count` points, the first starting it
+// and the others of `type`.
+void AddClosedFigure(FigureList* figures, const GfxPointF* points, int count, uint8_t type);
 // Marks the last point as closing its figure; the next point starts one.
 void CloseLastFigure(FigureList* figures);

@@ -147,24 +147,14 @@ void GfxAddEllipse(GfxPath* path, float x, float y, float width, float height) {
     GfxPointF points[kMaxArcPoints];
     if (ArcToBeziers(points, x, y, width, height, 0, 360) != kMaxArcPoints)
         return;
-    for (int i = 0; i < kMaxArcPoints; i++) {
-        path->figures.points.push_back(points[i]);
-        path->figures.types.push_back(i == 0 ? GfxPointTypeStart : GfxPointTypeBezier);
-    }
-    path->figures.types.back() |= GfxPointTypeCloseSubpath;
-    path->figures.newFigure = true;
+    AddClosedFigure(&path->figures, points, kMaxArcPoints, GfxPointTypeBezier);
 }
 
 void GfxAddRectangle(GfxPath* path, float x, float y, float width, float height) {
     if (!(width > 0) || !(height > 0))
         return;
     GfxPointF corners[4] = {{x, y}, {x + width, y}, {x + width, y + height}, {x, y + height}};
-    for (int i = 0; i < 4; i++) {
-        path->figures.points.push_back(corners[i]);
-        path->figures.types.push_back(i == 0 ? GfxPointTypeStart : GfxPointTypeLine);
-    }
-    path->figures.types.back() |= GfxPointTypeCloseSubpath;
-    path->figures.newFigure = true;
+    AddClosedFigure(&path->figures, corners, 4, GfxPointTypeLine);
 }
 
 void GfxCloseFigure(GfxPath* path) {
