@@ -71,23 +71,24 @@ float TangentOfDegrees(float degrees) {
     return static_cast<float>(std::tan(static_cast<double>(degrees) * kDoublePi / 180.0));
 }
 
-// The matrix of one transform function; an unknown name gives the identity.
+// The matrix of one transform function (its name in any case); an unknown
+// name gives the identity.
 Matrix2D FunctionMatrix(const std::wstring& name, const std::wstring& arguments) {
     float p[6];
     int position = 1;
     for (float& value : p)
         position = ScanNumber(arguments, position, &value);
-    if (name == L"translate")
+    if (LowerTextIs(name, L"translate"))
         return MakeMatrix(1, 0, 0, 1, p[0], p[1]);
-    if (name == L"scale")
+    if (LowerTextIs(name, L"scale"))
         return MakeMatrix(p[0], 0, 0, SecondScaleFactor(arguments, p[0], p[1]), 0, 0);
-    if (name == L"rotate")
+    if (LowerTextIs(name, L"rotate"))
         return RotateMatrix(p[0], p[1], p[2]);
-    if (name == L"skewx")
+    if (LowerTextIs(name, L"skewx"))
         return MakeMatrix(1, 0, TangentOfDegrees(p[0]), 1, 0, 0);
-    if (name == L"skewy")
+    if (LowerTextIs(name, L"skewy"))
         return MakeMatrix(1, TangentOfDegrees(p[0]), 0, 1, 0, 0);
-    if (name == L"matrix")
+    if (LowerTextIs(name, L"matrix"))
         return MakeMatrix(p[0], p[1], p[2], p[3], p[4], p[5]);
     return MakeMatrix(1, 0, 0, 1, 0, 0);
 }
@@ -128,7 +129,7 @@ void ParseTransformList(const std::wstring& text, Matrix2D* m) {
         size_t close = text.find(L')', open + 1);
         if (close == std::wstring::npos)
             return;
-        std::wstring name = LowerText(text.substr(nameStart, i - nameStart));
+        const std::wstring name = text.substr(nameStart, i - nameStart);
         Matrix2D t = FunctionMatrix(name, text.substr(open + 1, close - open - 1));
         MultiplyMatrix(m, &t, m);
         i = close + 1;
