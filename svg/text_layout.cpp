@@ -3,6 +3,7 @@
 // (text-anchor moves a chunk as a whole) and build each run's outlines.
 #include "svg/text_layout.h"
 
+#include <utility>
 #include <vector>
 
 #include "render/graphics.h"
@@ -209,14 +210,14 @@ void PlaceRuns(std::vector<TextRun>* runs, FamilyCache* families) {
 void CommitRun(WalkContext* context, const TextRun& run, FamilyCache* families) {
     if (!(run.state.fontSize > 0))
         return;
-    const std::wstring& id = XmlAttribute(run.owner, L"id");
+    std::wstring id = XmlAttributeCopy(run.owner, L"id"); // made before the path
     const std::wstring& family = FamilyOf(families, run.state.fontFamily);
     GfxPath* path = GfxCreatePath();
     if (!path)
         return;
     GfxAddPathText(path, run.characters.c_str(), static_cast<int>(run.characters.size()),
                    family.c_str(), FontStyleOf(run.state), run.state.fontSize, run.x, run.y);
-    CommitShape(context->document, path, &run.state, id);
+    CommitShape(context->document, path, &run.state, std::move(id));
 }
 
 // Generic names and the families that stand for them, in order: the common

@@ -510,40 +510,49 @@ void AttachPatterns(WalkContext* context, int index, const WalkFrame& frame) {
 
 // Commits the shape and gives its pattern paints their tiles.
 void CommitWithPatterns(WalkContext* context, GfxPath* path, const StyleState& state,
-                        const std::wstring& id, const WalkFrame& frame) {
+                        std::wstring id, const WalkFrame& frame) {
     const int index = context->document->shapeCount;
-    CommitShape(context->document, path, &state, id);
+    CommitShape(context->document, path, &state, std::move(id));
     if (context->document->shapeCount > index)
         AttachPatterns(context, index, frame);
 }
 
 // Markers painted between the fill and the stroke: the part before them, the
-// markers, then the other part on a second copy of the path.
+// markers, then the other part on a second copy of the path. Each part's
+// record takes one of the two copies of the id.
 void CommitBetweenMarkers(WalkContext* context, const XmlNode* element, ElementRole role,
                           GfxPath* path, const std::vector<MarkerVertex>& vertices,
-                          const StyleState& state, const std::wstring& id, const WalkFrame& frame) {
+                          const StyleState& state, std::wstring firstId, std::wstring lastId,
+                          const WalkFrame& frame) {
     StyleState first = state, last = state;
     if (PaintOrderPart(state.paintOrder, 0) == PaintFill)
         first.hasStroke = last.hasFill = 0;
     else
         first.hasFill = last.hasStroke = 0;
-    CommitWithPatterns(context, path, first, id, frame);
+    CommitWithPatterns(context, path, first, std::move(firstId), frame);
     DrawMarkers(context, state, vertices);
-    CommitWithPatterns(context, BuildShapePath(element, role, state), last, id, frame);
+    CommitWithPatterns(context, BuildShapePath(element, role, state), last, std::move(lastId),
+                       frame);
 }
 
 // A shape element: its path is cut by its clip path and committed.
 void CommitShapeOf(WalkContext* context, const XmlNode* element, ElementRole role,
                    const OwnEffects& own, WalkFrame* frame) {
-    // The id is read first: reading can run out of memory, and nothing may
-    // stand between making the path and handing it to the document.
-    const std::wstring& id = XmlAttribute(element, L"id");
+    const bool marked = role >= RoleLine && HasMarkers(frame->state);
+    int markersAt = 2; // where paint-order puts the markers
+    for (int i = 0; i < 3; i++) {
+        if (PaintOrderPart(frame->state.paintOrder, i) == PaintMarkers)
+            markersAt = i;
+    }
+    // The ids are made first: making them can run out of memory, and nothing
+    // may stand between making the path and handing it to the document.
+    std::wstring id = XmlAttributeCopy(element, L"id");
+    std::wstring secondId = marked && markersAt == 1 ? id : std::wstring();
     GfxPath* path = BuildShapePath(element, role, frame->state);
     if (!path)
         return;
     EnterClipPath(context, own, path, frame);
     std::vector<PathSegment> segments;
-    bool marked = role >= RoleLine && HasMarkers(frame->state);
     if (marked) {
         if (role == RolePath)
             ParsePathSegments(XmlAttribute(element, L"d"), &segments);
@@ -553,20 +562,16 @@ void CommitShapeOf(WalkContext* context, const XmlNode* element, ElementRole rol
     std::vector<MarkerVertex> vertices;
     if (marked)
         MarkerVertices(segments, &vertices);
-    int markersAt = 2; // where paint-order puts the markers
-    for (int i = 0; i < 3; i++) {
-        if (PaintOrderPart(frame->state.paintOrder, i) == PaintMarkers)
-            markersAt = i;
-    }
     if (!marked || markersAt == 2) {
-        CommitWithPatterns(context, path, frame->state, id, *frame);
+        CommitWithPatterns(context, path, frame->state, std::move(id), *frame);
         if (marked)
             DrawMarkers(context, frame->state, vertices);
     } else if (markersAt == 0) {
         DrawMarkers(context, frame->state, vertices);
-        CommitWithPatterns(context, path, frame->state, id, *frame);
+        CommitWithPatterns(context, path, frame->state, std::move(id), *frame);
     } else {
-        CommitBetweenMarkers(context, element, role, path, vertices, frame->state, id, *frame);
+        CommitBetweenMarkers(context, element, role, path, vertices, frame->state, std::move(id),
+                             std::move(secondId), *frame);
     }
 }
 
@@ -880,8 +885,7 @@ void AddZeroLengthCaps(GfxPath* path, float strokeWidth) {
 
 } // namespace
 
-void CommitShape(SvgDocument* document, GfxPath* path, const StyleState* state,
-                 const std::wstring& id) {
+void CommitShape(SvgDocument* document, GfxPath* path, const StyleState* state, std::wstring id) {
     if (!path)
         return;
     if (state->hidden) { // visibility: hidden or collapse
@@ -925,7 +929,7 @@ void CommitShape(SvgDocument* document, GfxPath* path, const StyleState* state,
                           (PaintOrderPart(state->paintOrder, 0) == PaintStroke ||
                            (PaintOrderPart(state->paintOrder, 0) == PaintMarkers &&
                             PaintOrderPart(state->paintOrder, 1) == PaintStroke));
-    record->id = id;
+    record->id = std::move(id);
     if (fillOn)
         record->fillRef = state->fillRef;
     if (strokeOn)

@@ -28,10 +28,10 @@ void WalkDocument(const XmlNode* root, SvgDocument* document, const StyleState* 
 // root. Uses an explicit stack, never recursion.
 void WalkElement(const XmlNode* element, SvgDocument* document, const StyleState* parent);
 
-// Takes over the path: stores it in a new record when the state draws
-// anything visible, deletes it otherwise.
-void CommitShape(SvgDocument* document, GfxPath* path, const StyleState* state,
-                 const std::wstring& id);
+// Takes over the path and the id: stores them in a new record when the state
+// draws anything visible, deletes the path otherwise. The id is taken by
+// value so that callers can make it before the path and move it in.
+void CommitShape(SvgDocument* document, GfxPath* path, const StyleState* state, std::wstring id);
 
 // A new all-zero record at the end of the document's list, or null when the
 // larger storage cannot be had (the document is then unchanged).

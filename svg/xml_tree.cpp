@@ -792,6 +792,13 @@ int XmlAttributeBytes(const XmlNode* node, const wchar_t* name, const char** tex
     return entry ? 1 : 0;
 }
 
+std::wstring XmlAttributeCopy(const XmlNode* node, const wchar_t* name) {
+    const XmlAttributeEntry* entry = FindAttribute(node, name);
+    if (!entry)
+        return std::wstring();
+    return entry->wide ? *entry->wide : WideFromUtf8(entry->value, entry->valueLength);
+}
+
 size_t XmlAttributeCount(const XmlNode* node) {
     return node && node->name ? node->count : 0;
 }

@@ -71,6 +71,9 @@ int XmlHasAttribute(const XmlNode* node, const wchar_t* name);
 // long values read once, such as path data): 1 with the bytes in *text and
 // their count in *length, 0 (and an empty text) when absent.
 int XmlAttributeBytes(const XmlNode* node, const wchar_t* name, const char** text, size_t* length);
+// The value as wide text of the caller's own, for a value read once and kept
+// elsewhere (a shape's id): the tree keeps no copy.
+std::wstring XmlAttributeCopy(const XmlNode* node, const wchar_t* name);
 // The element's attributes in the order written: their count, the name of
 // the i-th as the file's UTF-8 bytes, and its value (as XmlAttribute).
 size_t XmlAttributeCount(const XmlNode* node);

@@ -128,9 +128,10 @@ TEST_F(MarkersTest, PlacedMarkerBecomesRecordsInItsViewport) {
 
 // paint-order: the stroke under the fill is a flag of the record; markers
 // first come before the shape's record, markers between fill and stroke split
-// the shape in two records. Invalid values keep the inherited order.
+// the shape in two records, each with the shape's id ("!" marks one
+// without). Invalid values keep the inherited order.
 TEST_F(MarkersTest, PaintOrder) {
-    const std::string line = "<line x2='10' stroke='red' fill='lime' marker-end='url(#m)' ";
+    const std::string line = "<line id='l' x2='10' stroke='red' fill='lime' marker-end='url(#m)' ";
     struct Case {
         const char* order;
         const char*
@@ -152,6 +153,8 @@ TEST_F(MarkersTest, PaintOrder) {
                      : r.hasFill                ? 'f'
                                                 : 's';
             kinds += r.strokeFirst ? static_cast<char>(k - 32) : k;
+            if (k != 'm' && r.id != L"l")
+                kinds += '!';
         }
         EXPECT_EQ(c.kinds, kinds) << c.order;
     }
