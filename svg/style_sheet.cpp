@@ -985,18 +985,29 @@ std::wstring StyleSheetDeclarations(const XmlNode* element) {
 }
 
 std::wstring CascadedDeclarations(const XmlNode* element) {
-    if (!XmlIsElement(element))
-        return std::wstring();
+    std::wstring declarations;
+    CascadedDeclarationsInto(element, &declarations);
+    return declarations;
+}
+
+void CascadedDeclarationsInto(const XmlNode* element, std::wstring* out) {
+    if (!XmlIsElement(element)) {
+        out->clear();
+        return;
+    }
     std::string& key = sheets.key;
     const std::vector<uint32_t>* bodies = nullptr;
-    if (!CascadeKey(element, &key, &bodies))
-        return ComposeCascade(element, MatchedBodies(element));
+    if (!CascadeKey(element, &key, &bodies)) {
+        *out = ComposeCascade(element, MatchedBodies(element));
+        return;
+    }
     auto found = sheets.cascades.find(key);
-    if (found != sheets.cascades.end())
-        return found->second;
-    std::wstring declarations = ComposeCascade(element, bodies ? *bodies : MatchedBodies(element));
+    if (found != sheets.cascades.end()) {
+        out->assign(found->second);
+        return;
+    }
+    *out = ComposeCascade(element, bodies ? *bodies : MatchedBodies(element));
     if (sheets.cascades.size() >= kMaxCachedCascades)
         sheets.cascades.clear();
-    sheets.cascades.emplace(key, declarations);
-    return declarations;
+    sheets.cascades.emplace(key, *out);
 }

@@ -28,3 +28,6 @@ std::wstring StyleSheetDeclarations(const XmlNode* element);
 // The same with the element's "style" attribute in its place: important
 // inline declarations, important rules, inline declarations, rules.
 std::wstring CascadedDeclarations(const XmlNode* element);
+// The same into *out, whose storage is reused: a walk asks for every
+// element's list in turn, and most come from the cache.
+void CascadedDeclarationsInto(const XmlNode* element, std::wstring* out);

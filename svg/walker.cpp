@@ -25,6 +25,7 @@
 #include "svg/masks.h"
 #include "svg/patterns.h"
 #include "svg/style.h"
+#include "svg/style_sheet.h"
 #include "svg/text.h"
 #include "svg/text_layout.h"
 #include "svg/viewport.h"
@@ -593,9 +594,9 @@ bool EnterUse(WalkContext* context, const std::vector<WalkFrame>& stack, const X
 
 // Handles one element below the top frame of the stack: a shape is
 // committed, anything with children to walk gets its frame in *frame and
-// true.
+// true. *declarations is the walk's storage for the element's declarations.
 bool VisitElement(WalkContext* context, const std::vector<WalkFrame>& stack, const XmlNode* element,
-                  WalkFrame* frame) {
+                  WalkFrame* frame, std::wstring* declarations) {
     const WalkFrame& parent = stack.back();
     ElementRole role = RoleOf(element);
     if (role == RoleSkipped || role == RoleContainer) {
@@ -609,9 +610,9 @@ bool VisitElement(WalkContext* context, const std::vector<WalkFrame>& stack, con
     if (parent.viaUse && ++context->expanded > MaxUseExpansion)
         return false;
     *frame = NewFrame(element, parent);
-    const std::wstring declarations = ElementDeclarations(element);
+    CascadedDeclarationsInto(element, declarations); // as ElementDeclarations
     OwnEffects own;
-    ApplyPresentation(element, declarations, &parent.state, &frame->state, &own);
+    ApplyPresentation(element, *declarations, &parent.state, &frame->state, &own);
     if (frame->state.displayNone)
         return false;
     CountNotDrawnProperties(context, own, role);
@@ -625,7 +626,7 @@ bool VisitElement(WalkContext* context, const std::vector<WalkFrame>& stack, con
     switch (role) {
     case RoleSvg:
     case RoleSymbol:
-        return EnterViewport(context, element, parent, declarations, frame);
+        return EnterViewport(context, element, parent, *declarations, frame);
     case RoleUse:
         return EnterUse(context, stack, element, frame);
     case RoleSwitch:
@@ -645,6 +646,7 @@ bool VisitElement(WalkContext* context, const std::vector<WalkFrame>& stack, con
 
 // Walks the children of the root frame's element depth-first.
 void RunWalk(WalkContext* context, WalkFrame root) {
+    std::wstring declarations; // one element's at a time
     std::vector<WalkFrame> stack;
     stack.reserve(16);
     stack.push_back(std::move(root));
@@ -660,7 +662,8 @@ void RunWalk(WalkContext* context, WalkFrame root) {
         WalkFrame frame = WalkFrame();
         // The child is drawn; its own children only while they stay within
         // the depth limit.
-        if (VisitElement(context, stack, child, &frame) && frame.depth < MaxWalkDepth)
+        if (VisitElement(context, stack, child, &frame, &declarations) &&
+            frame.depth < MaxWalkDepth)
             stack.push_back(std::move(frame));
     }
 }
