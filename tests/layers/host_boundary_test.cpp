@@ -15,68 +15,9 @@
 #include "plugin/host_text.h"
 #include "svg/document.h"
 #include "svg/report.h"
+#include "failing_allocator.h"
 
-// GCC takes free() in a replaced operator delete for a mismatch.
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-
-namespace {
-
-long long liveBlocks = 0;        // allocated and not yet freed
-long long allocationsToFail = 0; // 0: none; else counts down, failing at 1
-bool failureInjected = false;
-
-void* Allocate(std::size_t size) {
-    if (allocationsToFail > 0 && --allocationsToFail == 0) {
-        failureInjected = true;
-        return nullptr;
-    }
-    void* block = std::malloc(size ? size : 1);
-    if (block)
-        liveBlocks++;
-    return block;
-}
-
-void Release(void* block) {
-    if (!block)
-        return;
-    liveBlocks--;
-    std::free(block);
-}
-
-} // namespace
-
-void* operator new(std::size_t size) {
-    if (void* block = Allocate(size))
-        return block;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) {
-    return operator new(size);
-}
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-    return Allocate(size);
-}
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
-    return Allocate(size);
-}
-void operator delete(void* block) noexcept {
-    Release(block);
-}
-void operator delete[](void* block) noexcept {
-    Release(block);
-}
-void operator delete(void* block, std::size_t) noexcept {
-    Release(block);
-}
-void operator delete[](void* block, std::size_t) noexcept {
-    Release(block);
-}
-void operator delete(void* block, const std::nothrow_t&) noexcept {
-    Release(block);
-}
-void operator delete[](void* block, const std::nothrow_t&) noexcept {
-    Release(block);
-}
+using namespace failing_allocator;
 
 namespace {
 
