@@ -97,6 +97,31 @@ void PathBox(GfxPath* path, float box[4]) {
     box[3] = bounds.height;
 }
 
+// The shapes of the clip path's children, in its content space, appended
+// to *shapes; each path is in *shapes as soon as it is made.
+void AddChildClipShapes(WalkContext* context, const XmlNode* clipPath, const Matrix2D& content,
+                        std::vector<ClipShape>* shapes) {
+    for (const XmlNode* child = FirstChildElement(clipPath); child;
+         child = NextSiblingElement(child)) {
+        shapes->reserve(shapes->size() + 1); // taking the path then cannot fail
+        Matrix2D own;
+        GfxPath* path = ChildClipPath(context, child, &own);
+        if (!path)
+            continue;
+        shapes->push_back(ClipShape{path, Times(content, own), 0});
+        GfxSetFillMode(path, ClipRuleOf(child) ? GfxFillModeWinding : GfxFillModeAlternate);
+        // A clip path on the child cuts the child alone, in its own space.
+        if (const XmlNode* inner =
+                ClipPathOf(context, OwnProperty(child, ElementDeclarations(child), L"clip-path"))) {
+            float childBox[4];
+            PathBox(path, childBox);
+            const Matrix2D matrix = shapes->back().matrix;
+            const int clip = AddClipPathRegion(context, inner, 0, matrix, childBox);
+            shapes->back().clip = clip;
+        }
+    }
+}
+
 } // namespace
 
 int ReserveClipRegion(SvgDocument* document, int parent) {
@@ -122,14 +147,20 @@ void FillClipRegion(SvgDocument* document, int region, std::vector<ClipShape>* s
 
 int AddRectClipRegion(SvgDocument* document, int parent, const Matrix2D& matrix, float x, float y,
                       float width, float height) {
+    std::vector<ClipShape> shapes;
+    shapes.reserve(1); // taking the path then cannot fail
     GfxPath* path = BuildRectPath(x, y, width, height, 0, 0);
     if (!path)
         return 0;
-    int region = ReserveClipRegion(document, parent);
-    std::vector<ClipShape> shapes;
     shapes.push_back(ClipShape{path, matrix, 0});
-    FillClipRegion(document, region, &shapes);
-    return region;
+    try {
+        int region = ReserveClipRegion(document, parent);
+        FillClipRegion(document, region, &shapes);
+        return region;
+    } catch (...) { // memory ran out: the region does not own the path yet
+        DeleteShapePaths(&shapes);
+        throw;
+    }
 }
 
 void ReleaseDocumentClips(SvgDocument* document) {
@@ -163,34 +194,25 @@ void BuildClipRegion(WalkContext* context, const XmlNode* clipPath, int region,
     Matrix2D content = Times(matrix, OwnTransform(clipPath));
     if (ClipUsesBoundingBox(clipPath))
         content = Times(content, Matrix2D{box[2], 0, 0, box[3], box[0], box[1]});
+    // The shapes own their paths until the region takes them: memory can run
+    // out on the way.
     std::vector<ClipShape> shapes;
-    for (const XmlNode* child = FirstChildElement(clipPath); child;
-         child = NextSiblingElement(child)) {
-        Matrix2D own;
-        GfxPath* path = ChildClipPath(context, child, &own);
-        if (!path)
-            continue;
-        GfxSetFillMode(path, ClipRuleOf(child) ? GfxFillModeWinding : GfxFillModeAlternate);
-        ClipShape shape{path, Times(content, own), 0};
-        // A clip path on the child cuts the child alone, in its own space.
-        if (const XmlNode* inner =
-                ClipPathOf(context, OwnProperty(child, ElementDeclarations(child), L"clip-path"))) {
-            float childBox[4];
-            PathBox(path, childBox);
-            shape.clip = AddClipPathRegion(context, inner, 0, shape.matrix, childBox);
+    try {
+        AddChildClipShapes(context, clipPath, content, &shapes);
+        // A clip path on the clip path itself cuts the whole region.
+        if (const XmlNode* outer = ClipPathOf(
+                context, OwnProperty(clipPath, ElementDeclarations(clipPath), L"clip-path"))) {
+            DocumentClips* clips = context->document->clips;
+            int parent = clips->regions[region - 1].parent;
+            int cut = AddClipPathRegion(context, outer, parent, matrix, box);
+            if (cut)
+                context->document->clips->regions[region - 1].parent = cut;
         }
-        shapes.push_back(shape);
+        FillClipRegion(context->document, region, &shapes);
+    } catch (...) {
+        DeleteShapePaths(&shapes);
+        throw;
     }
-    // A clip path on the clip path itself cuts the whole region.
-    if (const XmlNode* outer = ClipPathOf(
-            context, OwnProperty(clipPath, ElementDeclarations(clipPath), L"clip-path"))) {
-        DocumentClips* clips = context->document->clips;
-        int parent = clips->regions[region - 1].parent;
-        int cut = AddClipPathRegion(context, outer, parent, matrix, box);
-        if (cut)
-            context->document->clips->regions[region - 1].parent = cut;
-    }
-    FillClipRegion(context->document, region, &shapes);
     context->clipsInProgress.pop_back();
 }
 

@@ -18,15 +18,23 @@ static void ResolveCornerRadii(float w, float h, float* rx, float* ry) {
     *ry = *ry >= 0 ? std::fmin(*ry, h / 2) : 0;
 }
 
-GfxPath* BuildRectPath(float x, float y, float w, float h, float rx, float ry) {
+// A new path with `add` run on it. Nothing else owns the path yet: when
+// memory runs out on the way (the portable paths grow standard containers),
+// it is deleted before the failure goes on.
+template <typename Add> static GfxPath* NewPath(Add add) {
     GfxPath* path = GfxCreatePath();
     if (!path)
         return nullptr;
-    ResolveCornerRadii(w, h, &rx, &ry);
-    if (!(rx > 0 && ry > 0)) {
-        GfxAddRectangle(path, x, y, w, h);
-        return path;
+    try {
+        add(path);
+    } catch (...) {
+        GfxDeletePath(path);
+        throw;
     }
+    return path;
+}
+
+static void AddRoundedRect(GfxPath* path, float x, float y, float w, float h, float rx, float ry) {
     float dx = 2 * rx, dy = 2 * ry;
     // One figure, clockwise from the top edge; an edge of length 0 between two
     // arcs is still added.
@@ -39,29 +47,29 @@ GfxPath* BuildRectPath(float x, float y, float w, float h, float rx, float ry) {
     GfxAddLine(path, x, y + h - ry, x, y + ry);
     GfxAddArc(path, x, y, dx, dy, 180, 90);
     GfxCloseFigure(path);
-    return path;
+}
+
+GfxPath* BuildRectPath(float x, float y, float w, float h, float rx, float ry) {
+    ResolveCornerRadii(w, h, &rx, &ry);
+    return NewPath([&](GfxPath* path) {
+        if (rx > 0 && ry > 0)
+            AddRoundedRect(path, x, y, w, h, rx, ry);
+        else
+            GfxAddRectangle(path, x, y, w, h);
+    });
 }
 
 GfxPath* BuildEllipsePath(float cx, float cy, float rx, float ry) {
-    GfxPath* path = GfxCreatePath();
-    if (path)
-        GfxAddEllipse(path, cx - rx, cy - ry, 2 * rx, 2 * ry);
-    return path;
+    return NewPath([&](GfxPath* path) { GfxAddEllipse(path, cx - rx, cy - ry, 2 * rx, 2 * ry); });
 }
 
 GfxPath* BuildLinePath(float x1, float y1, float x2, float y2) {
-    GfxPath* path = GfxCreatePath();
-    if (path)
-        GfxAddLine(path, x1, y1, x2, y2);
-    return path;
+    return NewPath([&](GfxPath* path) { GfxAddLine(path, x1, y1, x2, y2); });
 }
 
 // A lone last coordinate followed by a separator reads its partner as 0 (the
 // scanner moved over the separator); one at the very end is dropped.
-GfxPath* BuildPolyPath(const std::wstring& points, int closed) {
-    GfxPath* path = GfxCreatePath();
-    if (!path)
-        return nullptr;
+static void AddPolyPoints(GfxPath* path, const std::wstring& points, int closed) {
     const int length = static_cast<int>(points.size());
     int position = 1;
     bool started = false;
@@ -87,14 +95,14 @@ GfxPath* BuildPolyPath(const std::wstring& points, int closed) {
     }
     if (closed && started)
         GfxCloseFigure(path);
-    return path;
+}
+
+GfxPath* BuildPolyPath(const std::wstring& points, int closed) {
+    return NewPath([&](GfxPath* path) { AddPolyPoints(path, points, closed); });
 }
 
 GfxPath* BuildPathFromData(const char* d, size_t length) {
-    GfxPath* path = GfxCreatePath();
-    if (path)
-        ParsePathData(path, d, length);
-    return path;
+    return NewPath([&](GfxPath* path) { ParsePathData(path, d, length); });
 }
 
 void ReadPathPoints(GfxPath* path, std::vector<GfxPointF>* points, std::vector<uint8_t>* types) {

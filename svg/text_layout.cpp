@@ -215,8 +215,13 @@ void CommitRun(WalkContext* context, const TextRun& run, FamilyCache* families) 
     GfxPath* path = GfxCreatePath();
     if (!path)
         return;
-    GfxAddPathText(path, run.characters.c_str(), static_cast<int>(run.characters.size()),
-                   family.c_str(), FontStyleOf(run.state), run.state.fontSize, run.x, run.y);
+    try {
+        GfxAddPathText(path, run.characters.c_str(), static_cast<int>(run.characters.size()),
+                       family.c_str(), FontStyleOf(run.state), run.state.fontSize, run.x, run.y);
+    } catch (...) { // the portable path grows standard containers; nothing owns it yet
+        GfxDeletePath(path);
+        throw;
+    }
     CommitShape(context->document, path, &run.state, std::move(id));
 }
 

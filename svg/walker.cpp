@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <memory>
 #include <new>
 #include <utility>
 #include <vector>
@@ -518,11 +519,18 @@ void CommitWithPatterns(WalkContext* context, GfxPath* path, const StyleState& s
         AttachPatterns(context, index, frame);
 }
 
+// Deletes a shape's path that no record has taken yet: memory can run out
+// while its clip path, markers or states are made.
+struct PathDeleter {
+    void operator()(GfxPath* path) const { GfxDeletePath(path); }
+};
+using OwnedPath = std::unique_ptr<GfxPath, PathDeleter>;
+
 // Markers painted between the fill and the stroke: the part before them, the
 // markers, then the other part on a second copy of the path. Each part's
 // record takes one of the two copies of the id.
 void CommitBetweenMarkers(WalkContext* context, const XmlNode* element, ElementRole role,
-                          GfxPath* path, const std::vector<MarkerVertex>& vertices,
+                          OwnedPath path, const std::vector<MarkerVertex>& vertices,
                           const StyleState& state, std::wstring firstId, std::wstring lastId,
                           const WalkFrame& frame) {
     StyleState first = state, last = state;
@@ -530,7 +538,7 @@ void CommitBetweenMarkers(WalkContext* context, const XmlNode* element, ElementR
         first.hasStroke = last.hasFill = 0;
     else
         first.hasFill = last.hasStroke = 0;
-    CommitWithPatterns(context, path, first, std::move(firstId), frame);
+    CommitWithPatterns(context, path.release(), first, std::move(firstId), frame);
     DrawMarkers(context, state, vertices);
     CommitWithPatterns(context, BuildShapePath(element, role, state), last, std::move(lastId),
                        frame);
@@ -545,34 +553,32 @@ void CommitShapeOf(WalkContext* context, const XmlNode* element, ElementRole rol
         if (PaintOrderPart(frame->state.paintOrder, i) == PaintMarkers)
             markersAt = i;
     }
-    // The ids are made first: making them can run out of memory, and nothing
-    // may stand between making the path and handing it to the document.
     std::wstring id = XmlAttributeCopy(element, L"id");
     std::wstring secondId = marked && markersAt == 1 ? id : std::wstring();
-    GfxPath* path = BuildShapePath(element, role, frame->state);
+    OwnedPath path(BuildShapePath(element, role, frame->state));
     if (!path)
         return;
-    EnterClipPath(context, own, path, frame);
+    EnterClipPath(context, own, path.get(), frame);
     std::vector<PathSegment> segments;
     if (marked) {
         if (role == RolePath)
             ParsePathSegments(XmlAttribute(element, L"d"), &segments);
         else
-            LinePathSegments(path, &segments);
+            LinePathSegments(path.get(), &segments);
     }
     std::vector<MarkerVertex> vertices;
     if (marked)
         MarkerVertices(segments, &vertices);
     if (!marked || markersAt == 2) {
-        CommitWithPatterns(context, path, frame->state, std::move(id), *frame);
+        CommitWithPatterns(context, path.release(), frame->state, std::move(id), *frame);
         if (marked)
             DrawMarkers(context, frame->state, vertices);
     } else if (markersAt == 0) {
         DrawMarkers(context, frame->state, vertices);
-        CommitWithPatterns(context, path, frame->state, std::move(id), *frame);
+        CommitWithPatterns(context, path.release(), frame->state, std::move(id), *frame);
     } else {
-        CommitBetweenMarkers(context, element, role, path, vertices, frame->state, std::move(id),
-                             std::move(secondId), *frame);
+        CommitBetweenMarkers(context, element, role, std::move(path), vertices, frame->state,
+                             std::move(id), std::move(secondId), *frame);
     }
 }
 
