@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 struct GfxPath;
 struct GfxMatrix;
@@ -53,6 +54,12 @@ int GfxResolvePathBounds();
 // ---- paths ----------------------------------------------------------------
 GfxPath* GfxCreatePath(); // alternate fill mode; null when it cannot be made
 void GfxDeletePath(GfxPath* path);
+// A path held until something takes it (release()): deleted if the holder
+// is left early, as when memory runs out on the way.
+struct GfxPathDeleter {
+    void operator()(GfxPath* path) const { GfxDeletePath(path); }
+};
+using GfxOwnedPath = std::unique_ptr<GfxPath, GfxPathDeleter>;
 void GfxStartFigure(GfxPath* path);
 void GfxAddLine(GfxPath* path, float x1, float y1, float x2, float y2);
 void GfxAddBezier(GfxPath* path, float x1, float y1, float x2, float y2, float x3, float y3,

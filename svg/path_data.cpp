@@ -357,17 +357,11 @@ void ParsePathData(GfxPath* path, const char* text, size_t length) {
 }
 
 void ParsePathSegments(const std::wstring& text, std::vector<PathSegment>* segments) {
-    GfxPath* path = GfxCreatePath();
+    GfxOwnedPath path(GfxCreatePath());
     if (!path)
         return;
-    try {
-        const std::string bytes = AsciiBytes(text);
-        ParsePath(path, bytes.data(), bytes.size(), segments);
-    } catch (...) { // out of memory: the load fails as a whole
-        GfxDeletePath(path);
-        throw;
-    }
-    GfxDeletePath(path);
+    const std::string bytes = AsciiBytes(text);
+    ParsePath(path.get(), bytes.data(), bytes.size(), segments);
 }
 
 // ---- arcs -----------------------------------------------------------------

@@ -18,20 +18,13 @@ static void ResolveCornerRadii(float w, float h, float* rx, float* ry) {
     *ry = *ry >= 0 ? std::fmin(*ry, h / 2) : 0;
 }
 
-// A new path with `add` run on it. Nothing else owns the path yet: when
-// memory runs out on the way (the portable paths grow standard containers),
-// it is deleted before the failure goes on.
+// A new path with `add` run on it; deleted when memory runs out on the way
+// (the portable paths grow standard containers).
 template <typename Add> static GfxPath* NewPath(Add add) {
-    GfxPath* path = GfxCreatePath();
-    if (!path)
-        return nullptr;
-    try {
-        add(path);
-    } catch (...) {
-        GfxDeletePath(path);
-        throw;
-    }
-    return path;
+    GfxOwnedPath path(GfxCreatePath());
+    if (path)
+        add(path.get());
+    return path.release();
 }
 
 static void AddRoundedRect(GfxPath* path, float x, float y, float w, float h, float rx, float ry) {

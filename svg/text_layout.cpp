@@ -210,19 +210,14 @@ void PlaceRuns(std::vector<TextRun>* runs, FamilyCache* families) {
 void CommitRun(WalkContext* context, const TextRun& run, FamilyCache* families) {
     if (!(run.state.fontSize > 0))
         return;
-    std::wstring id = XmlAttributeCopy(run.owner, L"id"); // made before the path
+    std::wstring id = XmlAttributeCopy(run.owner, L"id");
     const std::wstring& family = FamilyOf(families, run.state.fontFamily);
-    GfxPath* path = GfxCreatePath();
+    GfxOwnedPath path(GfxCreatePath());
     if (!path)
         return;
-    try {
-        GfxAddPathText(path, run.characters.c_str(), static_cast<int>(run.characters.size()),
-                       family.c_str(), FontStyleOf(run.state), run.state.fontSize, run.x, run.y);
-    } catch (...) { // the portable path grows standard containers; nothing owns it yet
-        GfxDeletePath(path);
-        throw;
-    }
-    CommitShape(context->document, path, &run.state, std::move(id));
+    GfxAddPathText(path.get(), run.characters.c_str(), static_cast<int>(run.characters.size()),
+                   family.c_str(), FontStyleOf(run.state), run.state.fontSize, run.x, run.y);
+    CommitShape(context->document, path.release(), &run.state, std::move(id));
 }
 
 // Generic names and the families that stand for them, in order: the common

@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
-#include <memory>
 #include <new>
 #include <utility>
 #include <vector>
@@ -519,18 +518,11 @@ void CommitWithPatterns(WalkContext* context, GfxPath* path, const StyleState& s
         AttachPatterns(context, index, frame);
 }
 
-// Deletes a shape's path that no record has taken yet: memory can run out
-// while its clip path, markers or states are made.
-struct PathDeleter {
-    void operator()(GfxPath* path) const { GfxDeletePath(path); }
-};
-using OwnedPath = std::unique_ptr<GfxPath, PathDeleter>;
-
 // Markers painted between the fill and the stroke: the part before them, the
 // markers, then the other part on a second copy of the path. Each part's
 // record takes one of the two copies of the id.
 void CommitBetweenMarkers(WalkContext* context, const XmlNode* element, ElementRole role,
-                          OwnedPath path, const std::vector<MarkerVertex>& vertices,
+                          GfxOwnedPath path, const std::vector<MarkerVertex>& vertices,
                           const StyleState& state, std::wstring firstId, std::wstring lastId,
                           const WalkFrame& frame) {
     StyleState first = state, last = state;
@@ -555,7 +547,9 @@ void CommitShapeOf(WalkContext* context, const XmlNode* element, ElementRole rol
     }
     std::wstring id = XmlAttributeCopy(element, L"id");
     std::wstring secondId = marked && markersAt == 1 ? id : std::wstring();
-    OwnedPath path(BuildShapePath(element, role, frame->state));
+    // Held until a record takes it: memory can run out while the clip path,
+    // markers and states are made.
+    GfxOwnedPath path(BuildShapePath(element, role, frame->state));
     if (!path)
         return;
     EnterClipPath(context, own, path.get(), frame);
