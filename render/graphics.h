@@ -72,6 +72,10 @@ void GfxCloseFigure(GfxPath* path);
 // Appends figures given whole: points and their GfxPointType codes, the
 // first point starting a figure.
 void GfxAddFigures(GfxPath* path, const GfxPointF* points, const uint8_t* types, int count);
+// A new path (fill mode alternate) of exactly these figures, as
+// GfxCreatePath and GfxAddFigures make it, in one step; null when it cannot
+// be had.
+GfxPath* GfxCreatePathFromFigures(const GfxPointF* points, const uint8_t* types, int count);
 void GfxSetFillMode(GfxPath* path, int fillMode);
 // Maps every point of the path through the matrix (six floats).
 void GfxTransformPath(GfxPath* path, const float matrix[6]);

@@ -146,6 +146,16 @@ void GfxAddFigures(GfxPath* path, const GfxPointF* points, const uint8_t* types,
     GdipDeletePath(figures);
 }
 
+GfxPath* GfxCreatePathFromFigures(const GfxPointF* points, const uint8_t* types, int count) {
+    if (count <= 0)
+        return GfxCreatePath();
+    GpPath* path = nullptr;
+    if (GdipCreatePath2(reinterpret_cast<const GpPointF*>(points), types, count, FillModeAlternate,
+                        &path) != Ok)
+        return nullptr;
+    return reinterpret_cast<GfxPath*>(path);
+}
+
 void GfxSetFillMode(GfxPath* path, int fillMode) {
     GdipSetPathFillMode(AsPath(path),
                         fillMode == GfxFillModeWinding ? FillModeWinding : FillModeAlternate);

@@ -174,6 +174,13 @@ void GfxAddFigures(GfxPath* path, const GfxPointF* points, const uint8_t* types,
     figures.newFigure = (types[count - 1] & GfxPointTypeCloseSubpath) != 0;
 }
 
+GfxPath* GfxCreatePathFromFigures(const GfxPointF* points, const uint8_t* types, int count) {
+    GfxOwnedPath path(GfxCreatePath());
+    if (path)
+        GfxAddFigures(path.get(), points, types, count);
+    return path.release();
+}
+
 void GfxSetFillMode(GfxPath* path, int fillMode) {
     path->fillMode = fillMode == GfxFillModeWinding ? GfxFillModeWinding : GfxFillModeAlternate;
 }

@@ -293,17 +293,20 @@ wchar_t RepeatedCommand(wchar_t previous) {
 
 const size_t MaxKeptFigurePoints = 1 << 16;
 
-void ParsePath(GfxPath* path, const char* text, size_t size, std::vector<PathSegment>* segments) {
+// Reads the figures into one list that serves every path in turn (files
+// hold thousands of short paths, and each is copied into its path), valid
+// until the next call.
+const FigureList& ParsePath(const char* text, size_t size, std::vector<PathSegment>* segments) {
     const int length = size > INT_MAX ? INT_MAX : static_cast<int>(size);
     PathParser p = PathParser();
     p.text = text;
     p.length = length;
     p.position = 1;
     p.segments = segments;
-    // One list serves every path in turn: files hold thousands of short
-    // paths, and each is copied into its path at the end. A long path's
-    // storage is not kept.
+    // A long path's storage is not kept from one call to the next.
     static FigureList figures;
+    if (figures.points.capacity() > MaxKeptFigurePoints)
+        figures = FigureList();
     figures.points.clear();
     figures.types.clear();
     figures.newFigure = true;
@@ -329,9 +332,11 @@ void ParsePath(GfxPath* path, const char* text, size_t size, std::vector<PathSeg
             break;
         p.previousCommand = command;
     }
-    GfxAddFigures(path, figures.points.data(), figures.types.data(), PointCount(p));
-    if (figures.points.capacity() > MaxKeptFigurePoints)
-        figures = FigureList();
+    return figures;
+}
+
+int FigureCount(const FigureList& figures) {
+    return static_cast<int>(figures.points.size());
 }
 
 // Path data is ASCII: any other character stops the parser, and one byte
@@ -349,19 +354,23 @@ std::string AsciiBytes(const std::wstring& text) {
 
 void ParsePathData(GfxPath* path, const std::wstring& text) {
     const std::string bytes = AsciiBytes(text);
-    ParsePath(path, bytes.data(), bytes.size(), nullptr);
+    ParsePathData(path, bytes.data(), bytes.size());
 }
 
 void ParsePathData(GfxPath* path, const char* text, size_t length) {
-    ParsePath(path, text, length, nullptr);
+    const FigureList& figures = ParsePath(text, length, nullptr);
+    GfxAddFigures(path, figures.points.data(), figures.types.data(), FigureCount(figures));
+}
+
+GfxPath* BuildPathFromData(const char* text, size_t length) {
+    const FigureList& figures = ParsePath(text, length, nullptr);
+    return GfxCreatePathFromFigures(figures.points.data(), figures.types.data(),
+                                    FigureCount(figures));
 }
 
 void ParsePathSegments(const std::wstring& text, std::vector<PathSegment>* segments) {
-    GfxOwnedPath path(GfxCreatePath());
-    if (!path)
-        return;
     const std::string bytes = AsciiBytes(text);
-    ParsePath(path.get(), bytes.data(), bytes.size(), segments);
+    ParsePath(bytes.data(), bytes.size(), segments);
 }
 
 // ---- arcs -----------------------------------------------------------------

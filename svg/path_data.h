@@ -26,3 +26,6 @@ void ParsePathData(GfxPath* path, const std::wstring& text);
 void ParsePathSegments(const std::wstring& text, std::vector<PathSegment>* segments);
 // The same on `length` bytes of UTF-8 text, as the file holds it.
 void ParsePathData(GfxPath* path, const char* text, size_t length);
+// A new path of the figures those bytes describe (an empty path when they
+// describe none); null when memory runs out.
+GfxPath* BuildPathFromData(const char* text, size_t length);

@@ -2,7 +2,6 @@
 #include <cmath>
 
 #include "render/graphics.h"
-#include "svg/path_data.h"
 #include "svg/scan.h"
 #include "svg/walker.h"
 
@@ -92,10 +91,6 @@ static void AddPolyPoints(GfxPath* path, const std::wstring& points, int closed)
 
 GfxPath* BuildPolyPath(const std::wstring& points, int closed) {
     return NewPath([&](GfxPath* path) { AddPolyPoints(path, points, closed); });
-}
-
-GfxPath* BuildPathFromData(const char* d, size_t length) {
-    return NewPath([&](GfxPath* path) { ParsePathData(path, d, length); });
 }
 
 void ReadPathPoints(GfxPath* path, std::vector<GfxPointF>* points, std::vector<uint8_t>* types) {

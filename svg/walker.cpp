@@ -23,6 +23,7 @@
 #include "svg/lengths.h"
 #include "svg/markers.h"
 #include "svg/masks.h"
+#include "svg/path_data.h"
 #include "svg/patterns.h"
 #include "svg/style.h"
 #include "svg/style_sheet.h"

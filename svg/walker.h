@@ -55,7 +55,5 @@ GfxPath* BuildEllipsePath(float cx, float cy, float rx, float ry);
 GfxPath* BuildLinePath(float x1, float y1, float x2, float y2);
 // Coordinates pair up in reading order; closed adds the closing segment.
 GfxPath* BuildPolyPath(const std::wstring& points, int closed);
-// Path data as the file's UTF-8 bytes.
-GfxPath* BuildPathFromData(const char* d, size_t length);
 // The path's points and their types (GfxPointType...), in order.
 void ReadPathPoints(GfxPath* path, std::vector<GfxPointF>* points, std::vector<uint8_t>* types);

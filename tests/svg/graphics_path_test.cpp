@@ -224,6 +224,27 @@ TEST(GraphicsPath, PathDataCanBeReadInPart) {
     EXPECT_EQ(GfxGetPathData(p.path, points, types, 0), 0);
 }
 
+TEST(GraphicsPath, PathMadeFromFiguresHoldsThemAsGiven) {
+    const GfxPointF points[] = {{0, 0}, {10, 0}, {10, 10}, {20, 20}, {30, 20}, {40, 30}, {50, 20}};
+    const uint8_t types[] = {S, L, L | Z, S, B, B, B};
+    GfxOwnedPath made(GfxCreatePathFromFigures(points, types, 7));
+    ASSERT_TRUE(made);
+    ExpectPath(made.get(),
+               {{S, 0, 0},
+                {L, 10, 0},
+                {L | Z, 10, 10},
+                {S, 20, 20},
+                {B, 30, 20},
+                {B, 40, 30},
+                {B, 50, 20}},
+               0, "figures");
+    EXPECT_EQ(GfxGetFillMode(made.get()), GfxFillModeAlternate);
+
+    GfxOwnedPath empty(GfxCreatePathFromFigures(points, types, 0));
+    ASSERT_TRUE(empty);
+    EXPECT_EQ(GfxGetPathPointCount(empty.get()), 0);
+}
+
 TEST(GraphicsPath, FillModeIsAlternateUntilSet) {
     ScopedPath p;
     EXPECT_EQ(GfxGetFillMode(p.path), GfxFillModeAlternate);
