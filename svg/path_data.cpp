@@ -113,8 +113,12 @@ void AddLine(FigureList* figures, Point from, Point to) {
     AddFigureSegment(figures, points, 2, GfxPointTypeLine);
 }
 
+int FigureCount(const FigureList& figures) {
+    return static_cast<int>(figures.points.size());
+}
+
 int PointCount(const PathParser& p) {
-    return static_cast<int>(p.figures->points.size());
+    return FigureCount(*p.figures);
 }
 
 void AppendArc(FigureList* figures, float x1, float y1, float rx, float ry, float angle,
@@ -333,10 +337,6 @@ const FigureList& ParsePath(const char* text, size_t size, std::vector<PathSegme
         p.previousCommand = command;
     }
     return figures;
-}
-
-int FigureCount(const FigureList& figures) {
-    return static_cast<int>(figures.points.size());
 }
 
 // Path data is ASCII: any other character stops the parser, and one byte
