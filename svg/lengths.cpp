@@ -120,8 +120,15 @@ int ReadLengthValue(const wchar_t* first, const wchar_t* last, const LengthBasis
     const wchar_t* numberEnd = NumberEnd(first, last);
     if (numberEnd == first)
         return 0;
-    float number = static_cast<float>(ConvertDecimal(first, numberEnd));
-    *value = number * UnitFactor(numberEnd, last, basis, direction);
+    const double number = ConvertDecimal(first, numberEnd);
+    if (!FitsFloat(number))
+        return 0;
+    // Two floats multiply exactly in double: one rounding, as in float.
+    const double length = static_cast<float>(number) *
+                          static_cast<double>(UnitFactor(numberEnd, last, basis, direction));
+    if (!FitsFloat(length))
+        return 0;
+    *value = static_cast<float>(length);
     return 1;
 }
 

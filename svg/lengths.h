@@ -18,8 +18,9 @@ const float DefaultFontSize = 16.0f;
 
 // Reads a number and an optional unit (px pt pc mm cm in em ex %, in any
 // case) from [first, last), blanks around it ignored. Returns 1 with *value
-// in user units; 0 when the text does not start with a number (*value is then
-// left alone). A unit it does not know leaves the number as it is.
+// in user units; 0 when the text does not start with a number or the length
+// is too large for a float (*value is then left alone). A unit it does not
+// know leaves the number as it is.
 int ReadLengthValue(const wchar_t* first, const wchar_t* last, const LengthBasis& basis,
                     int direction, float* value);
 // The same on a whole text: 0 when it holds no number.

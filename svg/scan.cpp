@@ -3,7 +3,6 @@
 // and converted in place.
 #include "svg/scan.h"
 
-#include <cfloat>
 #include <cmath>
 #include <cstdint>
 
@@ -36,15 +35,14 @@ int SkipSeparators(const char* text, int length, int position) {
     return SkipSeparatorsIn(text, length, position);
 }
 
-// Stores a decimal conversion as a float: values beyond the float range
-// become the largest float with their sign (an infinity would turn a matrix
-// into NaN at its first product with 0), values too small become zero.
-static float FloatFromDouble(double value) {
-    if (value > FLT_MAX)
-        return FLT_MAX;
-    if (value < -FLT_MAX)
-        return -FLT_MAX;
-    return static_cast<float>(value);
+// The float nearest a decimal conversion; false when that float would be
+// infinite (the caller then refuses the number), values too small become
+// zero.
+static bool FloatFromDouble(double value, float* result) {
+    if (!FitsFloat(value))
+        return false;
+    *result = static_cast<float>(value);
+    return true;
 }
 
 // The digits of a number as they are read: the integer of all mantissa
@@ -139,13 +137,14 @@ static int ScanPlainDecimal(const Char* s, int length, int start, float* value) 
     const double magnitude = mantissa == 0 ? 0.0
                                            : static_cast<double>(static_cast<int64_t>(mantissa)) /
                                                  kExactPowersOfTen[fraction];
-    *value = FloatFromDouble(negative ? -magnitude : magnitude);
+    // Fifteen digits are far below the largest float.
+    *value = static_cast<float>(negative ? -magnitude : magnitude);
     return static_cast<int>(at - s) + 1;
 }
 
 // Any number from position `start` (separators skipped): exponents, long
 // digit strings, and no number at all. Kept out of line so that the plain
-// case stays a small function.
+// case stays a small function. Returns 0 for a number too large for a float.
 template <typename Char>
 __attribute__((noinline)) static int ScanGeneralNumber(const Char* s, int length, int start,
                                                        float* value) {
@@ -178,24 +177,37 @@ __attribute__((noinline)) static int ScanGeneralNumber(const Char* s, int length
         converted = negative ? -0.0 : 0.0;
     else if (!ConvertShortDecimal(d, negative, &converted))
         converted = ConvertLongDecimal(s + (start - 1), s + end);
-    *value = FloatFromDouble(converted);
+    if (!FloatFromDouble(converted, value)) {
+        *value = 0;
+        return 0;
+    }
     return i + 1;
 }
 
 template <typename Char>
-static int ScanNumberIn(const Char* s, int length, int position, float* value) {
+static int ScanNumberIn(const Char* s, int length, int position, float* value, bool* refused) {
+    *refused = false;
     int start = SkipSeparatorsIn(s, length, position);
     if (int end = ScanPlainDecimal(s, length, start, value))
         return end;
-    return ScanGeneralNumber(s, length, start, value);
+    if (int end = ScanGeneralNumber(s, length, start, value))
+        return end;
+    *refused = true;
+    return position;
 }
 
 int ScanNumber(const std::wstring& text, int position, float* value) {
-    return ScanNumberIn(text.data(), static_cast<int>(text.size()), position, value);
+    bool refused;
+    return ScanNumberIn(text.data(), static_cast<int>(text.size()), position, value, &refused);
+}
+
+int ScanNumber(const std::wstring& text, int position, float* value, bool* refused) {
+    return ScanNumberIn(text.data(), static_cast<int>(text.size()), position, value, refused);
 }
 
 int ScanNumber(const char* text, int length, int position, float* value) {
-    return ScanNumberIn(text, length, position, value);
+    bool refused;
+    return ScanNumberIn(text, length, position, value, &refused);
 }
 
 template <typename Char>

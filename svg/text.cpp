@@ -211,6 +211,13 @@ static bool ConvertPlainDecimal(const wchar_t* first, const wchar_t* last, doubl
     return true;
 }
 
+bool FitsFloat(double value) {
+    // The largest float plus half its last place: from there on values round
+    // to infinity (the tie too, to the even infinity).
+    const double overflow = 0x1.ffffffp+127;
+    return std::fabs(value) < overflow;
+}
+
 double ConvertDecimal(const wchar_t* first, const wchar_t* last) {
     double plain;
     if (ConvertPlainDecimal(first, last, &plain))

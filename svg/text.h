@@ -53,6 +53,10 @@ double DecimalValueOfText(const std::wstring& text);
 // a complete number as the callers' grammars delimit it.
 double ConvertDecimal(const wchar_t* first, const wchar_t* last);
 
+// Whether the value rounds to a finite float (infinities and not-a-number
+// do not).
+bool FitsFloat(double value);
+
 // 10^0 to 10^22: the powers of ten a double holds exactly.
 extern const double kExactPowersOfTen[23];
 

@@ -71,13 +71,9 @@ float TangentOfDegrees(float degrees) {
     return static_cast<float>(std::tan(static_cast<double>(degrees) * kDoublePi / 180.0));
 }
 
-// The matrix of one transform function (its name in any case); an unknown
-// name gives the identity.
-Matrix2D FunctionMatrix(const std::wstring& name, const std::wstring& arguments) {
-    float p[6];
-    int position = 1;
-    for (float& value : p)
-        position = ScanNumber(arguments, position, &value);
+// The matrix of one transform function (its name in any case) of the
+// arguments read; an unknown name gives the identity.
+Matrix2D NamedMatrix(const std::wstring& name, const std::wstring& arguments, const float p[6]) {
     if (LowerTextIs(name, L"translate"))
         return MakeMatrix(1, 0, 0, 1, p[0], p[1]);
     if (LowerTextIs(name, L"scale"))
@@ -91,6 +87,21 @@ Matrix2D FunctionMatrix(const std::wstring& name, const std::wstring& arguments)
     if (LowerTextIs(name, L"matrix"))
         return MakeMatrix(p[0], p[1], p[2], p[3], p[4], p[5]);
     return MakeMatrix(1, 0, 0, 1, 0, 0);
+}
+
+// Reads one transform function's arguments into its matrix; false when an
+// argument is too large for a float (the function is then in error).
+bool FunctionMatrix(const std::wstring& name, const std::wstring& arguments, Matrix2D* m) {
+    float p[6];
+    int position = 1;
+    for (float& value : p) {
+        bool refused = false;
+        position = ScanNumber(arguments, position, &value, &refused);
+        if (refused)
+            return false;
+    }
+    *m = NamedMatrix(name, arguments, p);
+    return true;
 }
 
 } // namespace
@@ -130,7 +141,9 @@ void ParseTransformList(const std::wstring& text, Matrix2D* m) {
         if (close == std::wstring::npos)
             return;
         const std::wstring name = text.substr(nameStart, i - nameStart);
-        Matrix2D t = FunctionMatrix(name, text.substr(open + 1, close - open - 1));
+        Matrix2D t;
+        if (!FunctionMatrix(name, text.substr(open + 1, close - open - 1), &t))
+            return;
         MultiplyMatrix(m, &t, m);
         i = close + 1;
     }

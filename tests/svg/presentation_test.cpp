@@ -214,6 +214,8 @@ TEST(Presentation, NumbersAndKeywords) {
         {"<rect id='t' stroke-width='abc'/>", 0, 0, 1, 2, 9},
         {"<rect id='t' stroke-width=''/>", 5, 0, 1, 2, 9},
         {"<rect id='t' stroke-width='-3'/>", -3, 0, 1, 2, 9},
+        {"<rect id='t' stroke-width='1e39'/>", 0, 0, 1, 2, 9},   // too large for a float
+        {"<rect id='t' stroke-width='1e38cm'/>", 0, 0, 1, 2, 9}, // so in pixels
         {"<rect id='t' fill-rule='NonZero'/>", 5, 1, 1, 2, 9},
         {"<rect id='t' fill-rule='winding'/>", 5, 0, 1, 2, 9},
         {"<rect id='t' style='stroke-linecap: BUTT ; stroke-linejoin:miter'/>", 5, 0, 0, 0, 9},

@@ -94,22 +94,37 @@ TEST(ScanNumber, ExponentMarkerWithoutDigitsIsConsumedAndIgnored) {
     }
 }
 
-TEST(ScanNumber, OutOfRangeValuesClampToTheLargestFloatOrBecomeZero) {
-    float value = 0;
-    std::wstring huge = L"1e39";
-    EXPECT_EQ(ScanNumber(huge, 1, &value), 5);
-    EXPECT_EQ(FLT_MAX, value);
-    EXPECT_EQ(ScanNumber(L"-1e39", 1, &value), 6);
-    EXPECT_EQ(-FLT_MAX, value);
-    EXPECT_EQ(ScanNumber(L"3.4028236e38", 1, &value), 13); // rounds past the largest float
-    EXPECT_EQ(FLT_MAX, value);
-    EXPECT_EQ(ScanNumber(L"1e-50", 1, &value), 6);
-    EXPECT_EQ(value, 0.0f);
-    EXPECT_EQ(ScanNumber(L"-1e99999999999999999999", 1, &value), 24);
-    EXPECT_EQ(-FLT_MAX, value);
+// A number whose float would be infinite is refused where it starts (before
+// the separators), so every reader stops there; tiny ones become zero.
+TEST(ScanNumber, NumbersTooLargeForAFloatAreRefusedTinyOnesBecomeZero) {
+    struct Case {
+        const wchar_t* text;
+        int end; // 1: refused
+        float value;
+    } cases[] = {
+        {L"1e39", 1, 0},
+        {L" ,-1e39", 1, 0},
+        {L"1e999", 1, 0},
+        {L"3.4028236e38", 1, 0},           // rounds past the largest float
+        {L"3.4028235e38", 13, FLT_MAX},    // rounds to it
+        {L"-3.4028235677973366e38", 1, 0}, // the tie rounds to the even infinity
+        {L"-1e99999999999999999999", 1, 0},
+        {L"1e-50", 6, 0},
+    };
+    for (const Case& c : cases) {
+        float value = 7;
+        bool refused = false;
+        EXPECT_EQ(ScanNumber(c.text, 1, &value, &refused), c.end) << c.text;
+        EXPECT_EQ(value, c.value) << c.text;
+        EXPECT_EQ(refused, c.end == 1) << c.text;
+    }
+    bool refused = true;
+    float value = 7;
+    EXPECT_EQ(ScanNumber(L" x", 1, &value, &refused), 2); // no number is no refusal
+    EXPECT_FALSE(refused);
     std::wstring longDigits(5000, L'9');
-    EXPECT_EQ(ScanNumber(longDigits, 1, &value), 5001);
-    EXPECT_EQ(FLT_MAX, value);
+    EXPECT_EQ(ScanNumber(longDigits, 1, &value), 1);
+    EXPECT_EQ(ScanNumber(std::string(5000, '9').c_str(), 5000, 1, &value), 1);
     std::wstring longFraction = L"0." + std::wstring(5000, L'0') + L"1";
     EXPECT_EQ(ScanNumber(longFraction, 1, &value), static_cast<int>(longFraction.size()) + 1);
     EXPECT_EQ(value, 0.0f);
@@ -146,11 +161,11 @@ TEST(ScanNumber, AgreesWithTheGeneralConversion) {
         double general = 0;
         std::from_chars(narrow.data(), narrow.data() + narrow.size(), general);
         ASSERT_EQ(ConvertDecimal(text.data(), text.data() + text.size()), general) << narrow;
-        float expected = general > FLT_MAX    ? FLT_MAX
-                         : general < -FLT_MAX ? -FLT_MAX
-                                              : static_cast<float>(general);
+        const bool fits = FitsFloat(general);
+        float expected = fits ? static_cast<float>(general) : 0.0f;
         float value = 0;
-        ASSERT_EQ(ScanNumber(text, 1, &value), static_cast<int>(text.size()) + 1) << text;
+        ASSERT_EQ(ScanNumber(text, 1, &value), fits ? static_cast<int>(text.size()) + 1 : 1)
+            << std::string(text.begin(), text.end());
         ASSERT_EQ(value, expected) << std::string(text.begin(), text.end());
     }
 }
