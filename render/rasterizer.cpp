@@ -13,6 +13,7 @@
 #include "render/graphics.h"
 #include "render/graphics_owned.h"
 #include "render/pixel_passes.h"
+#include "render/shape_fitting.h"
 #include "svg/clip_paths.h"
 #include "svg/gradients.h"
 #include "svg/group_layers.h"
@@ -187,19 +188,6 @@ void StrokeWithColour(GfxGraphics* graphics, const ShapeRecord& shape, uint32_t 
     GfxDrawPath(graphics, pen.get(), path);
 }
 
-// A non-scaling stroke is drawn on the path moved into pixels, with no world
-// transform, so its width stays in pixels; the world transform stays reset
-// until the next shape sets its own. Only solid strokes take this way: a
-// gradient stroke keeps its brush in user space and scales with the drawing.
-void StrokeInPixels(GfxGraphics* graphics, const ShapeRecord& shape, GfxMatrix* world) {
-    GfxOwned<GfxPath> inPixels(GfxClonePath(shape.path));
-    if (!inPixels)
-        return;
-    GfxTransformPath(inPixels.get(), world);
-    GfxResetWorldTransform(graphics);
-    StrokeWithColour(graphics, shape, shape.strokeColor, inPixels.get());
-}
-
 void PaintWithColour(GfxGraphics* graphics, const ShapeRecord& shape, uint32_t colour,
                      bool stroke) {
     if (stroke) {
@@ -254,32 +242,72 @@ void PaintShapePart(GfxGraphics* graphics, const SvgDocument& document, const Sh
         PaintWithColour(graphics, shape, stroke ? shape.strokeColor : shape.fillColor, stroke);
 }
 
+// One part of the shape painted with a texture, a gradient or its colour.
+void PaintPart(GfxGraphics* graphics, const SvgDocument& document, const ShapeRecord& shape,
+               GfxBrush* texture, bool stroke) {
+    if (texture)
+        PaintWithBrush(graphics, shape, texture, stroke);
+    else
+        PaintShapePart(graphics, document, shape, stroke);
+}
+
+// Paints one part on a graphics whose drawn pixels are `area`, under the
+// matrix the graphics' world transform holds: the shape's own path when
+// GDI+ can take it, else the part of it that can show (render/shape_fitting.h).
+void PaintFittedPart(GfxGraphics* graphics, const SvgDocument& document, const ShapeRecord& shape,
+                     GfxMatrix* world, const DeviceBox& area, GfxBrush* texture, bool stroke) {
+    float elements[6];
+    GfxGetMatrixElements(world, elements);
+    FittedPaths fitted;
+    const PathFit fit = FitShapePath(shape, elements, area, stroke, &fitted);
+    if (fit == PathAsItIs)
+        PaintPart(graphics, document, shape, texture, stroke);
+    if (fit != PathCut)
+        return;
+    ShapeRecord part = shape; // shares the strings; the paths stay in `fitted`
+    for (size_t i = 0; i < fitted.paths.size(); i++) {
+        part.path = fitted.paths[i].get();
+        part.dashOffset = static_cast<float>(shape.dashOffset + fitted.dashStarts[i]);
+        PaintPart(graphics, document, part, texture, stroke);
+    }
+}
+
+// A non-scaling stroke is drawn on the path moved into pixels, with no world
+// transform, so its width stays in pixels; the world transform stays reset
+// until the next shape sets its own. Only solid strokes take this way: a
+// gradient stroke keeps its brush in user space and scales with the drawing.
+void StrokeInPixels(GfxGraphics* graphics, const SvgDocument& document, const ShapeRecord& shape,
+                    GfxMatrix* world, const DeviceBox& area) {
+    GfxOwned<GfxPath> inPixels(GfxClonePath(shape.path));
+    GfxOwned<GfxMatrix> identity(GfxCreateMatrix());
+    if (!inPixels || !identity)
+        return;
+    GfxTransformPath(inPixels.get(), world);
+    GfxResetWorldTransform(graphics);
+    ShapeRecord inWorld = shape; // shares the strings; the path stays in `inPixels`
+    inWorld.path = inPixels.get();
+    PaintFittedPart(graphics, document, inWorld, identity.get(), area, nullptr, true);
+}
+
+// Paints the shape on a graphics whose drawn pixels are `area`.
 void PaintShape(GfxGraphics* graphics, const SvgDocument& document, const ShapeRecord& shape,
-                GfxMatrix* base, GfxBrush* fillTexture, GfxBrush* strokeTexture) {
+                GfxMatrix* base, const DeviceBox& area, GfxBrush* fillTexture,
+                GfxBrush* strokeTexture) {
     const Matrix2D& m = shape.matrix;
     GfxOwned<GfxMatrix> world(GfxCreateMatrix6(m.a, m.b, m.c, m.d, m.e, m.f));
     if (!world)
         return;
     GfxMultiplyMatrix(world.get(), base); // the shape's matrix, then the placement
     GfxSetWorldTransform(graphics, world.get());
-    if (shape.hasFill && !shape.strokeFirst && fillTexture)
-        PaintWithBrush(graphics, shape, fillTexture, false);
-    else if (shape.hasFill && !shape.strokeFirst)
-        PaintShapePart(graphics, document, shape, false);
-    if (shape.hasStroke && strokeTexture) {
-        PaintWithBrush(graphics, shape, strokeTexture, true);
-    } else if (shape.hasStroke) {
-        if (shape.nonScalingStroke && shape.strokeRef.empty())
-            StrokeInPixels(graphics, shape, world.get());
-        else
-            PaintShapePart(graphics, document, shape, true);
-    }
+    if (shape.hasFill && !shape.strokeFirst)
+        PaintFittedPart(graphics, document, shape, world.get(), area, fillTexture, false);
+    if (shape.hasStroke && !strokeTexture && shape.nonScalingStroke && shape.strokeRef.empty())
+        StrokeInPixels(graphics, document, shape, world.get(), area);
+    else if (shape.hasStroke)
+        PaintFittedPart(graphics, document, shape, world.get(), area, strokeTexture, true);
     if (shape.hasFill && shape.strokeFirst) { // paint-order: the fill over the stroke
         GfxSetWorldTransform(graphics, world.get());
-        if (fillTexture)
-            PaintWithBrush(graphics, shape, fillTexture, false);
-        else
-            PaintShapePart(graphics, document, shape, false);
+        PaintFittedPart(graphics, document, shape, world.get(), area, fillTexture, false);
     }
 }
 
@@ -626,9 +654,10 @@ void CloseLayer(RenderState* r, std::vector<OpenLayer>* open, Surface* root) {
 // A shape drawn inside layers past the budget: its paint faded by theirs.
 // A texture, when given, paints the fill or stroke instead of its colour.
 void PaintFadedShape(GfxGraphics* graphics, const SvgDocument& document, const ShapeRecord& shape,
-                     GfxMatrix* base, float fade, GfxBrush* fillTexture, GfxBrush* strokeTexture) {
+                     GfxMatrix* base, const DeviceBox& area, float fade, GfxBrush* fillTexture,
+                     GfxBrush* strokeTexture) {
     if (fade >= 1) {
-        PaintShape(graphics, document, shape, base, fillTexture, strokeTexture);
+        PaintShape(graphics, document, shape, base, area, fillTexture, strokeTexture);
         return;
     }
     ShapeRecord faded = shape; // shares the path, which the original owns
@@ -636,7 +665,7 @@ void PaintFadedShape(GfxGraphics* graphics, const SvgDocument& document, const S
     faded.strokeColor = ScaleAlpha(shape.strokeColor, fade);
     faded.fillOpacity *= fade;
     faded.strokeOpacity *= fade;
-    PaintShape(graphics, document, faded, base, fillTexture, strokeTexture);
+    PaintShape(graphics, document, faded, base, area, fillTexture, strokeTexture);
 }
 
 // The most pixels a pattern tile takes on either side.
@@ -708,11 +737,17 @@ bool MakePatternPaint(RenderState* r, const Surface& on, const ShapeRecord& shap
     return true;
 }
 
+// The pixels the surface's graphics draws on, in its own coordinates.
+DeviceBox DrawnArea(const Surface& s) {
+    return DeviceBox{0, 0, static_cast<double>(s.drawn.right - s.drawn.left),
+                     static_cast<double>(s.drawn.bottom - s.drawn.top)};
+}
+
 // Paints one record on the surface, its pattern paints drawn first.
 void PaintRecord(RenderState* r, Surface* s, const ShapeRecord& shape, float fade) {
     if (!shape.fillPattern && !shape.strokePattern) {
-        PaintFadedShape(s->graphics.get(), *r->document, shape, s->base.get(), fade, nullptr,
-                        nullptr);
+        PaintFadedShape(s->graphics.get(), *r->document, shape, s->base.get(), DrawnArea(*s), fade,
+                        nullptr, nullptr);
         return;
     }
     ShapeRecord painted = shape; // shares the path, which the original owns
@@ -723,8 +758,8 @@ void PaintRecord(RenderState* r, Surface* s, const ShapeRecord& shape, float fad
     if (shape.hasStroke && shape.strokePattern &&
         !MakePatternPaint(r, *s, shape, shape.strokePattern, shape.strokeOpacity, &stroke))
         painted.hasStroke = 0;
-    PaintFadedShape(s->graphics.get(), *r->document, painted, s->base.get(), fade, fill.brush.get(),
-                    stroke.brush.get());
+    PaintFadedShape(s->graphics.get(), *r->document, painted, s->base.get(), DrawnArea(*s), fade,
+                    fill.brush.get(), stroke.brush.get());
 }
 
 // Draws the records in order on the root surface, each inside its layers:

@@ -3,7 +3,6 @@
 // GDI+ draws them as Windows does.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -11,8 +10,6 @@
 #include "render/graphics.h"
 #include "render/rasterizer.h"
 #include "render_support.h"
-
-#include <windows.h>
 
 namespace {
 
@@ -40,23 +37,7 @@ Canvas RenderDrawing(const std::string& body, int width = 200, int height = 100)
     const std::string text = "<svg xmlns='http://www.w3.org/2000/svg' width='" +
                              std::to_string(width) + "' height='" + std::to_string(height) + "'>" +
                              body + "</svg>";
-    wchar_t folder[MAX_PATH];
-    GetTempPathW(MAX_PATH, folder);
-    const std::wstring path = std::wstring(folder) + L"vexlar-gradient-test.svg";
-    FILE* file = _wfopen(path.c_str(), L"wb");
-    EXPECT_TRUE(file != nullptr);
-    if (file) {
-        std::fwrite(text.data(), 1, text.size(), file);
-        std::fclose(file);
-    }
-    Layer layer = Layer();
-    layer.opacity = 255;
-    layer.layoutMode = LayoutOriginal;
-    EXPECT_EQ(1, LoadSvgDocument(path, &layer.document)) << body;
-    Canvas canvas = RenderToCanvas(&layer, width, height);
-    ClearSvgDocument(&layer.document);
-    _wremove(path.c_str());
-    return canvas;
+    return RenderSvgText(text, width, height, LayoutOriginal);
 }
 
 const char* const RedBlue =

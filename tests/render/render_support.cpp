@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "render/graphics.h"
 #include "render/rasterizer.h"
 #include "svg/text.h"
@@ -79,6 +81,26 @@ Canvas::Canvas(int w, int h, uint32_t fill)
 Canvas RenderToCanvas(Layer* layer, int width, int height) {
     Canvas canvas(width, height, 0xDEADBEEFu);
     EXPECT_EQ(1, RenderLayerPixels(layer, canvas.pixels.data(), width, height));
+    return canvas;
+}
+
+Canvas RenderSvgText(const std::string& svg, int width, int height, int layoutMode) {
+    wchar_t folder[MAX_PATH];
+    GetTempPathW(MAX_PATH, folder);
+    const std::wstring path = std::wstring(folder) + L"vexlar-render-test.svg";
+    FILE* file = _wfopen(path.c_str(), L"wb");
+    EXPECT_TRUE(file != nullptr);
+    if (file) {
+        std::fwrite(svg.data(), 1, svg.size(), file);
+        std::fclose(file);
+    }
+    Layer layer = Layer();
+    layer.opacity = 255;
+    layer.layoutMode = layoutMode;
+    EXPECT_EQ(1, LoadSvgDocument(path, &layer.document)) << svg;
+    Canvas canvas = RenderToCanvas(&layer, width, height);
+    ClearSvgDocument(&layer.document);
+    _wremove(path.c_str());
     return canvas;
 }
 

@@ -54,6 +54,9 @@ inline int BlueOf(uint32_t p) {
 
 // Renders the layer into a new width x height canvas (straight alpha).
 Canvas RenderToCanvas(Layer* layer, int width, int height);
+// Loads the SVG text (through a file, as a Layer loads one) and renders it
+// in the layout mode; a load that fails is a test failure.
+Canvas RenderSvgText(const std::string& svg, int width, int height, int layoutMode);
 
 // The bounding box of the pixels whose alpha is at least minAlpha; all -1
 // when there are none. right and bottom are exclusive.

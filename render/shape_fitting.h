@@ -1,0 +1,31 @@
+// What the rasterizer hands GDI+ for one part (fill or stroke) of a shape:
+// the shape's own path when it stays within reach of the drawn area, else
+// the visible part of it, flattened and cut (render/path_clipping.h).
+#pragma once
+
+#include <vector>
+
+#include "render/graphics.h"
+#include "render/path_clipping.h"
+
+struct ShapeRecord;
+
+enum PathFit {
+    PathAsItIs,   // draw the shape's own path
+    PathCut,      // draw the paths made instead (none: nothing shows)
+    PathUnusable, // nothing can be drawn: coordinates that are no finite numbers, or a stroke
+                  // wider than GDI+ can take
+};
+
+// Paths made in place of the shape's, and for a dashed stroke the distance
+// (user units, within one repeat of the dash pattern) at which each starts.
+struct FittedPaths {
+    std::vector<GfxOwnedPath> paths;
+    std::vector<double> dashStarts;
+};
+
+// Fits the shape's path for drawing under the matrix (user space into the
+// graphics' pixels) on a graphics whose drawn pixels are `area`. For a stroke
+// the pen's width is taken under the same matrix.
+PathFit FitShapePath(const ShapeRecord& shape, const float matrix[6], const DeviceBox& area,
+                     bool stroke, FittedPaths* fitted);

@@ -1,0 +1,71 @@
+// Drawings whose geometry once took GDI+ (and the host) down: curves tens of
+// thousands of pixels across, extreme transforms, numbers beyond a float.
+// All in one program run: each must draw what shows of it, and the rest of
+// the drawing, in this process.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "render/rasterizer.h"
+#include "render_support.h"
+
+namespace {
+
+const uint32_t Clear = 0, Black = 0xFF000000u, Green = 0xFF008000u, Red = 0xFFFF0000u;
+
+class HugeGeometry : public ::testing::Test {
+  protected:
+    void SetUp() override { StartGraphicsForTests(); }
+};
+
+struct Probe {
+    int x, y;
+    uint32_t colour;
+};
+
+// A 100-unit view drawn at 512 x 512 (5.12 pixels a unit, not cropped to
+// the content), the shape under test under a green square at (10, 10)-(40, 40).
+Canvas RenderUnderSquare(const std::string& shape) {
+    return RenderSvgText("<svg xmlns='http://www.w3.org/2000/svg' viewBox='0 0 100 100' "
+                         "width='512' height='512'>" +
+                             shape +
+                             "<rect x='10' y='10' width='30' height='30' fill='green'/></svg>",
+                         512, 512, LayoutOriginal);
+}
+
+} // namespace
+
+TEST_F(HugeGeometry, DrawsWhatShowsAndTheRest) {
+    struct Case {
+        const char* shape;
+        std::vector<Probe> probes;
+    } cases[] = {
+        // 43,520 pixels of radius, wholly outside the view.
+        {"<circle cx='50' cy='50' r='8500' stroke='black' fill='none'/>", {{400, 400, Clear}}},
+        // The same size through the view: its edge near x = 50 (256 px).
+        {"<circle cx='-8450' cy='50' r='8500' stroke='black' stroke-width='2' fill='none'/>"
+         "<circle cx='-8450' cy='50' r='8490' fill='red'/>",
+         {{256, 256, Black},
+          {256, 5, Black},
+          {280, 256, Clear},
+          {230, 256, Clear},
+          {150, 256, Red},
+          {150, 500, Red}}},
+        {"<circle cx='50' cy='50' r='40' stroke='black' fill='none' transform='scale(1e36)'/>",
+         {{400, 400, Clear}}},
+        {"<path d='M0 90 C1e38 90 -1e38 90 100 90' stroke='red' stroke-width='2' fill='none'/>",
+         {{300, 461, Red}, {5, 461, Red}, {300, 430, Clear}}},
+        // Drawn up to the arc whose radius no float holds.
+        {"<path d='M10 50 L20 50 A1e999 1e999 0 0 1 90 50' stroke='black' stroke-width='2' "
+         "fill='none'/>",
+         {{80, 256, Black}, {300, 256, Clear}}},
+        {"<text x='60' y='30' font-size='1e9' stroke='black' fill='orange'>W</text>", {}},
+    };
+    for (const Case& c : cases) {
+        Canvas canvas = RenderUnderSquare(c.shape);
+        EXPECT_EQ(Green, canvas.At(128, 128)) << c.shape;
+        for (const Probe& p : c.probes)
+            EXPECT_EQ(p.colour, canvas.At(p.x, p.y)) << c.shape << " at " << p.x << "," << p.y;
+    }
+}
