@@ -111,8 +111,10 @@ PathFit FitShapePath(const ShapeRecord& shape, const float matrix[6], const Devi
     double reach = AntiAliasPixels;
     if (stroke) {
         const double halfWidth = shape.strokeWidth / 2.0 * LargestStretch(m);
-        // GDI+ rounds joins and caps with curves of this radius.
-        if (!(halfWidth <= LargestReachBeyondArea))
+        // GDI+ rounds joins and caps with curves of this radius; other
+        // joins and caps are straight lines, however wide.
+        const bool rounded = shape.lineJoin == 2 || shape.lineCap == 2;
+        if (!std::isfinite(halfWidth) || (rounded && halfWidth > LargestReachBeyondArea))
             return PathUnusable;
         // Miter tips longer than this are cut off where they could show
         // (only miter limits in the thousands meet it), so that GDI+ gets

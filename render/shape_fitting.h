@@ -13,8 +13,8 @@ struct ShapeRecord;
 enum PathFit {
     PathAsItIs,   // draw the shape's own path
     PathCut,      // draw the paths made instead (none: nothing shows)
-    PathUnusable, // nothing can be drawn: coordinates that are no finite numbers, or a stroke
-                  // wider than GDI+ can take
+    PathUnusable, // nothing can be drawn: coordinates that are no finite numbers, or a
+                  // stroke with round joins or caps wider than GDI+ can take
 };
 
 // Paths made in place of the shape's, and for a dashed stroke the distance

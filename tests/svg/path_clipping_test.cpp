@@ -206,7 +206,9 @@ TEST(ShapeFitting, OwnPathNearTheAreaCutPathBeyondNothingWhenUnusable) {
 
     const float notFinite[6] = {INFINITY, 0, 0, 1, 0, 0};
     EXPECT_EQ(PathUnusable, FitShapePath(shape, notFinite, Box10, false, &fitted));
-    shape.strokeWidth = 20000;
+    shape.strokeWidth = 20000; // cut, unless GDI+ would round its joins
+    EXPECT_EQ(PathCut, FitShapePath(shape, identity, Box10, true, &fitted));
+    shape.lineJoin = 2;
     EXPECT_EQ(PathUnusable, FitShapePath(shape, identity, Box10, true, &fitted));
     GfxDeletePath(shape.path);
 }
