@@ -145,8 +145,10 @@ void GfxResetWorldTransform(GfxGraphics* graphics);
 // moved through a matrix.
 GfxPath* GfxClonePath(GfxPath* path);
 void GfxTransformPath(GfxPath* path, GfxMatrix* matrix);
-void GfxFillPath(GfxGraphics* graphics, GfxBrush* brush, GfxPath* path);
-void GfxDrawPath(GfxGraphics* graphics, GfxPen* pen, GfxPath* path);
+// Fill and stroke: 1 when drawn, 0 when GDI+ refused (coordinates it cannot
+// take, or memory it could not have).
+int GfxFillPath(GfxGraphics* graphics, GfxBrush* brush, GfxPath* path);
+int GfxDrawPath(GfxGraphics* graphics, GfxPen* pen, GfxPath* path);
 
 // ---- regions and clipping -------------------------------------------------------
 // A region covering nothing. Null on failure.

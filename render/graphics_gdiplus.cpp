@@ -496,16 +496,16 @@ void GfxRestoreGraphics(GfxGraphics* graphics, unsigned state) {
     GdipRestoreGraphics(graphics->graphics, state);
 }
 
-void GfxFillPath(GfxGraphics* graphics, GfxBrush* brush, GfxPath* path) {
-    GdipFillPath(graphics->graphics, AsBrush(brush), AsPath(path));
+int GfxFillPath(GfxGraphics* graphics, GfxBrush* brush, GfxPath* path) {
+    return GdipFillPath(graphics->graphics, AsBrush(brush), AsPath(path)) == Ok;
 }
 
 void GfxResetWorldTransform(GfxGraphics* graphics) {
     GdipResetWorldTransform(graphics->graphics);
 }
 
-void GfxDrawPath(GfxGraphics* graphics, GfxPen* pen, GfxPath* path) {
-    GdipDrawPath(graphics->graphics, AsPen(pen), AsPath(path));
+int GfxDrawPath(GfxGraphics* graphics, GfxPen* pen, GfxPath* path) {
+    return GdipDrawPath(graphics->graphics, AsPen(pen), AsPath(path)) == Ok;
 }
 
 // ---- brushes and pens -----------------------------------------------------

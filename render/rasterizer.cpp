@@ -164,39 +164,36 @@ void SetUpPen(GfxPen* pen, const ShapeRecord& shape) {
     SetStrokeDashes(pen, shape);
 }
 
+// The painters below return false when GDI+ refused the path; a pen or
+// brush that cannot be made leaves the part undrawn without that.
+
 // Fills the path, or strokes it with a pen made from the brush.
-void PaintWithBrush(GfxGraphics* graphics, const ShapeRecord& shape, GfxBrush* brush, bool stroke) {
-    if (!stroke) {
-        GfxFillPath(graphics, brush, shape.path);
-        return;
-    }
+bool PaintWithBrush(GfxGraphics* graphics, const ShapeRecord& shape, GfxBrush* brush, bool stroke) {
+    if (!stroke)
+        return GfxFillPath(graphics, brush, shape.path) != 0;
     GfxOwned<GfxPen> pen(GfxCreatePenFromBrush(brush, shape.strokeWidth, StrokePenUnit));
     if (!pen)
-        return;
+        return true;
     SetUpPen(pen.get(), shape);
-    GfxDrawPath(graphics, pen.get(), shape.path);
+    return GfxDrawPath(graphics, pen.get(), shape.path) != 0;
 }
 
 // Strokes the path with a pen of one colour (made directly, with no brush
 // to make and copy into it).
-void StrokeWithColour(GfxGraphics* graphics, const ShapeRecord& shape, uint32_t colour,
-                      GfxPath* path) {
+bool StrokeWithColour(GfxGraphics* graphics, const ShapeRecord& shape, uint32_t colour) {
     GfxOwned<GfxPen> pen(GfxCreatePen(colour, shape.strokeWidth, StrokePenUnit));
     if (!pen)
-        return;
+        return true;
     SetUpPen(pen.get(), shape);
-    GfxDrawPath(graphics, pen.get(), path);
+    return GfxDrawPath(graphics, pen.get(), shape.path) != 0;
 }
 
-void PaintWithColour(GfxGraphics* graphics, const ShapeRecord& shape, uint32_t colour,
+bool PaintWithColour(GfxGraphics* graphics, const ShapeRecord& shape, uint32_t colour,
                      bool stroke) {
-    if (stroke) {
-        StrokeWithColour(graphics, shape, colour, shape.path);
-        return;
-    }
+    if (stroke)
+        return StrokeWithColour(graphics, shape, colour);
     GfxOwned<GfxBrush> brush(GfxCreateSolidBrush(colour));
-    if (brush)
-        GfxFillPath(graphics, brush.get(), shape.path);
+    return !brush || GfxFillPath(graphics, brush.get(), shape.path) != 0;
 }
 
 // A padded radial gradient's last colour outside its circle: over the whole
@@ -219,96 +216,101 @@ void PaintUnderColour(GfxGraphics* graphics, const ShapeRecord& shape, const Gra
     GfxRestoreGraphics(graphics, state);
 }
 
-void PaintWithGradient(GfxGraphics* graphics, const ShapeRecord& shape, const GradientDef& gradient,
+bool PaintWithGradient(GfxGraphics* graphics, const ShapeRecord& shape, const GradientDef& gradient,
                        bool stroke) {
     GradientPlan plan;
     PlanGradient(&gradient, stroke ? StrokeTarget(&shape) : FillTarget(&shape), &plan);
     if (plan.kind == GradientPaintPath)
         PaintUnderColour(graphics, shape, plan, stroke);
     GfxOwned<GfxBrush> brush(CreatePlannedBrush(plan));
-    if (brush)
-        PaintWithBrush(graphics, shape, brush.get(), stroke);
+    return !brush || PaintWithBrush(graphics, shape, brush.get(), stroke);
 }
 
 // A paint that names a gradient the document holds is drawn with it; any
 // other paint with its solid colour.
-void PaintShapePart(GfxGraphics* graphics, const SvgDocument& document, const ShapeRecord& shape,
+bool PaintShapePart(GfxGraphics* graphics, const SvgDocument& document, const ShapeRecord& shape,
                     bool stroke) {
     const std::wstring& ref = stroke ? shape.strokeRef : shape.fillRef;
     const GradientDef* gradient = ref.empty() ? nullptr : FindDocumentGradient(&document, ref);
     if (gradient)
-        PaintWithGradient(graphics, shape, *gradient, stroke);
-    else
-        PaintWithColour(graphics, shape, stroke ? shape.strokeColor : shape.fillColor, stroke);
+        return PaintWithGradient(graphics, shape, *gradient, stroke);
+    return PaintWithColour(graphics, shape, stroke ? shape.strokeColor : shape.fillColor, stroke);
 }
 
 // One part of the shape painted with a texture, a gradient or its colour.
-void PaintPart(GfxGraphics* graphics, const SvgDocument& document, const ShapeRecord& shape,
+bool PaintPart(GfxGraphics* graphics, const SvgDocument& document, const ShapeRecord& shape,
                GfxBrush* texture, bool stroke) {
     if (texture)
-        PaintWithBrush(graphics, shape, texture, stroke);
-    else
-        PaintShapePart(graphics, document, shape, stroke);
+        return PaintWithBrush(graphics, shape, texture, stroke);
+    return PaintShapePart(graphics, document, shape, stroke);
 }
 
 // Paints one part on a graphics whose drawn pixels are `area`, under the
 // matrix the graphics' world transform holds: the shape's own path when
 // GDI+ can take it, else the part of it that can show (render/shape_fitting.h).
-void PaintFittedPart(GfxGraphics* graphics, const SvgDocument& document, const ShapeRecord& shape,
+// False when the part was left out: coordinates GDI+ cannot take.
+bool PaintFittedPart(GfxGraphics* graphics, const SvgDocument& document, const ShapeRecord& shape,
                      GfxMatrix* world, const DeviceBox& area, GfxBrush* texture, bool stroke) {
     float elements[6];
     GfxGetMatrixElements(world, elements);
     FittedPaths fitted;
     const PathFit fit = FitShapePath(shape, elements, area, stroke, &fitted);
-    if (fit == PathAsItIs)
-        PaintPart(graphics, document, shape, texture, stroke);
     if (fit != PathCut)
-        return;
+        return fit == PathAsItIs && PaintPart(graphics, document, shape, texture, stroke);
+    bool drawn = true;
     ShapeRecord part = shape; // shares the strings; the paths stay in `fitted`
     for (size_t i = 0; i < fitted.paths.size(); i++) {
         part.path = fitted.paths[i].get();
         part.dashOffset = static_cast<float>(shape.dashOffset + fitted.dashStarts[i]);
-        PaintPart(graphics, document, part, texture, stroke);
+        drawn = PaintPart(graphics, document, part, texture, stroke) && drawn;
     }
+    return drawn;
 }
 
 // A non-scaling stroke is drawn on the path moved into pixels, with no world
 // transform, so its width stays in pixels; the world transform stays reset
 // until the next shape sets its own. Only solid strokes take this way: a
 // gradient stroke keeps its brush in user space and scales with the drawing.
-void StrokeInPixels(GfxGraphics* graphics, const SvgDocument& document, const ShapeRecord& shape,
+bool StrokeInPixels(GfxGraphics* graphics, const SvgDocument& document, const ShapeRecord& shape,
                     GfxMatrix* world, const DeviceBox& area) {
     GfxOwned<GfxPath> inPixels(GfxClonePath(shape.path));
     GfxOwned<GfxMatrix> identity(GfxCreateMatrix());
     if (!inPixels || !identity)
-        return;
+        return true;
     GfxTransformPath(inPixels.get(), world);
     GfxResetWorldTransform(graphics);
     ShapeRecord inWorld = shape; // shares the strings; the path stays in `inPixels`
     inWorld.path = inPixels.get();
-    PaintFittedPart(graphics, document, inWorld, identity.get(), area, nullptr, true);
+    return PaintFittedPart(graphics, document, inWorld, identity.get(), area, nullptr, true);
 }
 
-// Paints the shape on a graphics whose drawn pixels are `area`.
-void PaintShape(GfxGraphics* graphics, const SvgDocument& document, const ShapeRecord& shape,
+// Paints the shape on a graphics whose drawn pixels are `area`; false when
+// a part of it was left out for coordinates GDI+ cannot take (the other
+// part is still drawn).
+bool PaintShape(GfxGraphics* graphics, const SvgDocument& document, const ShapeRecord& shape,
                 GfxMatrix* base, const DeviceBox& area, GfxBrush* fillTexture,
                 GfxBrush* strokeTexture) {
     const Matrix2D& m = shape.matrix;
     GfxOwned<GfxMatrix> world(GfxCreateMatrix6(m.a, m.b, m.c, m.d, m.e, m.f));
     if (!world)
-        return;
+        return true;
     GfxMultiplyMatrix(world.get(), base); // the shape's matrix, then the placement
     GfxSetWorldTransform(graphics, world.get());
+    bool drawn = true;
     if (shape.hasFill && !shape.strokeFirst)
-        PaintFittedPart(graphics, document, shape, world.get(), area, fillTexture, false);
+        drawn = PaintFittedPart(graphics, document, shape, world.get(), area, fillTexture, false);
     if (shape.hasStroke && !strokeTexture && shape.nonScalingStroke && shape.strokeRef.empty())
-        StrokeInPixels(graphics, document, shape, world.get(), area);
+        drawn = StrokeInPixels(graphics, document, shape, world.get(), area) && drawn;
     else if (shape.hasStroke)
-        PaintFittedPart(graphics, document, shape, world.get(), area, strokeTexture, true);
+        drawn =
+            PaintFittedPart(graphics, document, shape, world.get(), area, strokeTexture, true) &&
+            drawn;
     if (shape.hasFill && shape.strokeFirst) { // paint-order: the fill over the stroke
         GfxSetWorldTransform(graphics, world.get());
-        PaintFittedPart(graphics, document, shape, world.get(), area, fillTexture, false);
+        drawn = PaintFittedPart(graphics, document, shape, world.get(), area, fillTexture, false) &&
+                drawn;
     }
+    return drawn;
 }
 
 // The document's clip regions in buffer pixels, each made when a record
@@ -403,11 +405,13 @@ struct Surface {
     std::vector<uint32_t> storage; // an offscreen bitmap's pixels
 };
 
-// Offscreen pixels taken so far in one render, and what was drawn without
-// its bitmap because of the budget.
+// Offscreen pixels taken so far in one render, what was drawn without its
+// bitmap because of the budget, and the shapes left out (in whole or in
+// part) for coordinates GDI+ cannot take.
 struct RenderBudget {
     size_t used;
     int faded;
+    int leftOut;
 };
 
 struct RenderState {
@@ -653,19 +657,17 @@ void CloseLayer(RenderState* r, std::vector<OpenLayer>* open, Surface* root) {
 
 // A shape drawn inside layers past the budget: its paint faded by theirs.
 // A texture, when given, paints the fill or stroke instead of its colour.
-void PaintFadedShape(GfxGraphics* graphics, const SvgDocument& document, const ShapeRecord& shape,
+bool PaintFadedShape(GfxGraphics* graphics, const SvgDocument& document, const ShapeRecord& shape,
                      GfxMatrix* base, const DeviceBox& area, float fade, GfxBrush* fillTexture,
                      GfxBrush* strokeTexture) {
-    if (fade >= 1) {
-        PaintShape(graphics, document, shape, base, area, fillTexture, strokeTexture);
-        return;
-    }
+    if (fade >= 1)
+        return PaintShape(graphics, document, shape, base, area, fillTexture, strokeTexture);
     ShapeRecord faded = shape; // shares the path, which the original owns
     faded.fillColor = ScaleAlpha(shape.fillColor, fade);
     faded.strokeColor = ScaleAlpha(shape.strokeColor, fade);
     faded.fillOpacity *= fade;
     faded.strokeOpacity *= fade;
-    PaintShape(graphics, document, faded, base, area, fillTexture, strokeTexture);
+    return PaintShape(graphics, document, faded, base, area, fillTexture, strokeTexture);
 }
 
 // The most pixels a pattern tile takes on either side.
@@ -746,8 +748,9 @@ DeviceBox DrawnArea(const Surface& s) {
 // Paints one record on the surface, its pattern paints drawn first.
 void PaintRecord(RenderState* r, Surface* s, const ShapeRecord& shape, float fade) {
     if (!shape.fillPattern && !shape.strokePattern) {
-        PaintFadedShape(s->graphics.get(), *r->document, shape, s->base.get(), DrawnArea(*s), fade,
-                        nullptr, nullptr);
+        if (!PaintFadedShape(s->graphics.get(), *r->document, shape, s->base.get(), DrawnArea(*s),
+                             fade, nullptr, nullptr))
+            r->budget->leftOut++;
         return;
     }
     ShapeRecord painted = shape; // shares the path, which the original owns
@@ -758,8 +761,9 @@ void PaintRecord(RenderState* r, Surface* s, const ShapeRecord& shape, float fad
     if (shape.hasStroke && shape.strokePattern &&
         !MakePatternPaint(r, *s, shape, shape.strokePattern, shape.strokeOpacity, &stroke))
         painted.hasStroke = 0;
-    PaintFadedShape(s->graphics.get(), *r->document, painted, s->base.get(), DrawnArea(*s), fade,
-                    fill.brush.get(), stroke.brush.get());
+    if (!PaintFadedShape(s->graphics.get(), *r->document, painted, s->base.get(), DrawnArea(*s),
+                         fade, fill.brush.get(), stroke.brush.get()))
+        r->budget->leftOut++;
 }
 
 // Draws the records in order on the root surface, each inside its layers:
@@ -789,20 +793,18 @@ void DrawRecords(RenderState* r, const ShapeRecord* shapes, int count, Surface* 
 }
 
 // Draws every shape; returns 0 when no graphics object could be made.
-// *faded counts the layers drawn shape by shape.
+// *budget tells what the render spent and left out.
 int DrawDocument(const Layer* layer, const LayerPlacement& p, uint32_t* pixels, int width,
-                 int height, int* faded) {
+                 int height, RenderBudget* budget) {
     GfxOwned<GfxMatrix> base(CreateBaseMatrix(p, layer->rotation));
     if (!base)
         return 0;
-    RenderBudget budget = {0, 0};
     RenderState r = {
-        &layer->document, {p.offsetX, p.offsetY, p.clipWidth, p.clipHeight}, base.get(), &budget};
+        &layer->document, {p.offsetX, p.offsetY, p.clipWidth, p.clipHeight}, base.get(), budget};
     Surface root = Surface();
     if (!StartSurface(r, &root, pixels, 0, 0, width, height))
         return 0;
     DrawRecords(&r, layer->document.shapes, layer->document.shapeCount, &root);
-    *faded = budget.faded;
     return 1;
 }
 
@@ -855,10 +857,11 @@ int RenderLayerPixels(Layer* layer, uint32_t* pixels, int width, int height) {
 
     LayerPlacement placement;
     ComputeLayerPlacement(layer, width, height, &placement);
-    int faded = 0;
-    if (!DrawDocument(layer, placement, pixels, width, height, &faded))
+    RenderBudget budget = {0, 0, 0};
+    if (!DrawDocument(layer, placement, pixels, width, height, &budget))
         return 0;
-    layer->document.notDrawn[NotDrawnFadedLayers] = faded;
+    layer->document.notDrawn[NotDrawnFadedLayers] = budget.faded;
+    layer->document.notDrawn[NotDrawnUnusableGeometry] = budget.leftOut;
 
     const int pixelCount = static_cast<int>(count);
     ApplyOpacity(pixels, pixelCount, layer->opacity);

@@ -55,8 +55,9 @@ enum NotDrawnKind {
     NotDrawnForeignObject,
     NotDrawnAnimation,
     NotDrawnCss,
-    NotDrawnFadedLayers, // set by the last render: layers, masks and tiles past the offscreen
-                         // budget
+    NotDrawnFadedLayers,      // set by the last render: layers, masks and tiles past the offscreen
+                              // budget
+    NotDrawnUnusableGeometry, // set by the last render: shapes with coordinates GDI+ cannot take
     NotDrawnKindCount
 };
 

@@ -15,6 +15,7 @@ const wchar_t* const KindNames[NotDrawnKindCount] = {
     L"animation",
     L"unsupported CSS",
     L"layers, masks and pattern tiles past the offscreen budget",
+    L"shapes with coordinates out of range",
 };
 
 } // namespace

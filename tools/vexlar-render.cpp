@@ -278,8 +278,6 @@ int Render(const Options& o) {
         PrintWide(stderr, LastReportedError());
         status = 1;
     } else {
-        if (o.report)
-            PrintNotDrawnReport(layer.document);
         std::vector<uint32_t> pixels;
         if (!AllocatePicture(&pixels, o.width, o.height, 0) ||
             !DrawLayerPicture(&layer, pixels.data(), o.width, o.height)) {
@@ -288,6 +286,8 @@ int Render(const Options& o) {
             PrintWide(stderr, L"Cannot write PNG file: " + o.output);
             status = 1;
         }
+        if (o.report) // after the render, which counts what it left out
+            PrintNotDrawnReport(layer.document);
     }
     ClearSvgDocument(&layer.document);
     GfxShutdown(token);

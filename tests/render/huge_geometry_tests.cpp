@@ -26,12 +26,12 @@ struct Probe {
 
 // A 100-unit view drawn at 512 x 512 (5.12 pixels a unit, not cropped to
 // the content), the shape under test under a green square at (10, 10)-(40, 40).
-Canvas RenderUnderSquare(const std::string& shape) {
+Canvas RenderUnderSquare(const std::string& shape, std::wstring* report = nullptr) {
     return RenderSvgText("<svg xmlns='http://www.w3.org/2000/svg' viewBox='0 0 100 100' "
                          "width='512' height='512'>" +
                              shape +
                              "<rect x='10' y='10' width='30' height='30' fill='green'/></svg>",
-                         512, 512, LayoutOriginal);
+                         512, 512, LayoutOriginal, report);
 }
 
 } // namespace
@@ -68,4 +68,29 @@ TEST_F(HugeGeometry, DrawsWhatShowsAndTheRest) {
         for (const Probe& p : c.probes)
             EXPECT_EQ(p.colour, canvas.At(p.x, p.y)) << c.shape << " at " << p.x << "," << p.y;
     }
+}
+
+// A shape whose coordinates no float holds, or whose round stroke GDI+
+// cannot flatten, is left out and counted; the rest of the drawing draws.
+TEST_F(HugeGeometry, AShapeGdiPlusCannotTakeIsLeftOutAndCounted) {
+    const char* shapes[] = {
+        "<circle cx='50' cy='50' r='3e38' fill='red'/>",
+        "<rect width='10' height='10' fill='red' transform='scale(3e38) scale(3e38)'/>",
+        "<path d='M0 0 L3e38 0 l3e38 0' stroke='red' fill='none'/>",
+        "<polyline points='60 60 90 90' stroke='red' stroke-width='5000' stroke-linecap='round'/>",
+    };
+    for (const char* shape : shapes) {
+        std::wstring report;
+        Canvas canvas = RenderUnderSquare(shape, &report);
+        EXPECT_EQ(Green, canvas.At(128, 128)) << shape;
+        EXPECT_EQ(Clear, canvas.At(400, 400)) << shape;
+        EXPECT_EQ(L"not drawn: shapes with coordinates out of range (1)", report) << shape;
+    }
+    // The same stroke with straight caps and joins is drawn, cut to the view.
+    std::wstring report;
+    Canvas canvas = RenderUnderSquare(
+        "<polyline points='60 60 90 90' stroke='red' stroke-width='5000' stroke-linejoin='bevel'/>",
+        &report);
+    EXPECT_EQ(Red, canvas.At(400, 400));
+    EXPECT_EQ(L"not drawn: nothing", report);
 }

@@ -6,6 +6,7 @@
 
 #include "render/graphics.h"
 #include "render/rasterizer.h"
+#include "svg/not_drawn.h"
 #include "svg/text.h"
 #include "svg/walker.h"
 
@@ -84,7 +85,8 @@ Canvas RenderToCanvas(Layer* layer, int width, int height) {
     return canvas;
 }
 
-Canvas RenderSvgText(const std::string& svg, int width, int height, int layoutMode) {
+Canvas RenderSvgText(const std::string& svg, int width, int height, int layoutMode,
+                     std::wstring* report) {
     wchar_t folder[MAX_PATH];
     GetTempPathW(MAX_PATH, folder);
     const std::wstring path = std::wstring(folder) + L"vexlar-render-test.svg";
@@ -99,6 +101,8 @@ Canvas RenderSvgText(const std::string& svg, int width, int height, int layoutMo
     layer.layoutMode = layoutMode;
     EXPECT_EQ(1, LoadSvgDocument(path, &layer.document)) << svg;
     Canvas canvas = RenderToCanvas(&layer, width, height);
+    if (report)
+        *report = NotDrawnReport(&layer.document);
     ClearSvgDocument(&layer.document);
     _wremove(path.c_str());
     return canvas;

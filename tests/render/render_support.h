@@ -55,8 +55,10 @@ inline int BlueOf(uint32_t p) {
 // Renders the layer into a new width x height canvas (straight alpha).
 Canvas RenderToCanvas(Layer* layer, int width, int height);
 // Loads the SVG text (through a file, as a Layer loads one) and renders it
-// in the layout mode; a load that fails is a test failure.
-Canvas RenderSvgText(const std::string& svg, int width, int height, int layoutMode);
+// in the layout mode; a load that fails is a test failure. *report, when
+// given, gets the account of what was not drawn, render included.
+Canvas RenderSvgText(const std::string& svg, int width, int height, int layoutMode,
+                     std::wstring* report = nullptr);
 
 // The bounding box of the pixels whose alpha is at least minAlpha; all -1
 // when there are none. right and bottom are exclusive.
