@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "render/figures.h"
 #include "render/graphics.h"
 #include "svg/document.h"
 
@@ -32,16 +33,31 @@ GfxBrush* CreateLineBrushOf(const GradientPlan& plan) {
     return brush;
 }
 
-GfxPath* CreateCircleInGradientSpace(const GradientPlan& plan) {
-    GfxPath* circle = GfxCreatePath();
-    if (circle)
-        GfxAddEllipse(circle, plan.centre.x - plan.radius, plan.centre.y - plan.radius,
-                      2.0f * plan.radius, 2.0f * plan.radius);
-    return circle;
+// The circle, or with `sides` a polygon of that many corners on it.
+GfxPath* CreateCircleInGradientSpace(const GradientPlan& plan, int sides) {
+    if (sides < 3) {
+        GfxPath* circle = GfxCreatePath();
+        if (circle)
+            GfxAddEllipse(circle, plan.centre.x - plan.radius, plan.centre.y - plan.radius,
+                          2.0f * plan.radius, 2.0f * plan.radius);
+        return circle;
+    }
+    FigureList polygon;
+    polygon.points.resize(static_cast<size_t>(sides));
+    for (int i = 0; i < sides; i++) {
+        const double angle = 2 * 3.14159265358979323846 * i / sides;
+        polygon.points[i] =
+            GfxPointF{static_cast<float>(plan.centre.x + plan.radius * std::cos(angle)),
+                      static_cast<float>(plan.centre.y + plan.radius * std::sin(angle))};
+    }
+    polygon.types.assign(polygon.points.size(), GfxPointTypeLine);
+    polygon.types[0] = GfxPointTypeStart;
+    CloseLastFigure(&polygon);
+    return GfxCreatePathFromFigures(polygon.points.data(), polygon.types.data(), sides);
 }
 
-GfxPath* CreateCircleInUserSpace(const GradientPlan& plan) {
-    GfxPath* circle = CreateCircleInGradientSpace(plan);
+GfxPath* CreateCircleInUserSpace(const GradientPlan& plan, int sides) {
+    GfxPath* circle = CreateCircleInGradientSpace(plan, sides);
     if (circle)
         GfxTransformPath(circle, plan.transform);
     return circle;
@@ -51,8 +67,8 @@ GfxPath* CreateCircleInUserSpace(const GradientPlan& plan) {
 // made, rather than given to the brush as its transform: a path gradient's
 // colours follow its path under any affine map, so the brush is the same on
 // Windows, and Wine's GDI+ ignores path-gradient transforms.
-GfxBrush* CreatePathBrushOf(const GradientPlan& plan) {
-    GfxPath* circle = CreateCircleInUserSpace(plan);
+GfxBrush* CreatePathBrushOf(const GradientPlan& plan, int sides) {
+    GfxPath* circle = CreateCircleInUserSpace(plan, sides);
     if (!circle)
         return nullptr;
     GfxBrush* brush = GfxCreatePathGradient(circle);
@@ -84,19 +100,19 @@ GradientTarget StrokeTarget(const ShapeRecord* shape) {
     return TargetOf(shape, reach, shape->strokeOpacity);
 }
 
-GfxBrush* CreatePlannedBrush(const GradientPlan& plan) {
+GfxBrush* CreatePlannedBrush(const GradientPlan& plan, int sides) {
     switch (plan.kind) {
     case GradientPaintSolid:
         return GfxCreateSolidBrush(plan.solidColour);
     case GradientPaintLine:
         return CreateLineBrushOf(plan);
     case GradientPaintPath:
-        return CreatePathBrushOf(plan);
+        return CreatePathBrushOf(plan, sides);
     default:
         return nullptr;
     }
 }
 
-GfxPath* CreatePlannedCircle(const GradientPlan& plan) {
-    return plan.kind == GradientPaintPath ? CreateCircleInUserSpace(plan) : nullptr;
+GfxPath* CreatePlannedCircle(const GradientPlan& plan, int sides) {
+    return plan.kind == GradientPaintPath ? CreateCircleInUserSpace(plan, sides) : nullptr;
 }

@@ -18,9 +18,11 @@ GradientTarget StrokeTarget(const ShapeRecord* shape);
 
 // A solid brush, a line brush or a path-gradient brush for the plan; null for
 // GradientPaintNothing or when the graphics library could not make one. The
-// caller deletes it.
-GfxBrush* CreatePlannedBrush(const GradientPlan& plan);
-// The plan's circle in user space (a path-gradient plan's boundary), for
-// painting its under-colour around it; null for other plans. The caller
-// deletes it.
-GfxPath* CreatePlannedCircle(const GradientPlan& plan);
+// caller deletes it. With `sides` (3 or more) a path gradient's boundary is
+// a polygon of that many corners on its circle instead of the circle: one
+// GDI+ has no curve to flatten in.
+GfxBrush* CreatePlannedBrush(const GradientPlan& plan, int sides = 0);
+// The plan's circle in user space (a path-gradient plan's boundary, the
+// polygon with `sides`), for painting its under-colour around it; null for
+// other plans. The caller deletes it.
+GfxPath* CreatePlannedCircle(const GradientPlan& plan, int sides = 0);

@@ -196,18 +196,47 @@ bool PaintWithColour(GfxGraphics* graphics, const ShapeRecord& shape, uint32_t c
     return !brush || GfxFillPath(graphics, brush.get(), shape.path) != 0;
 }
 
+// Where a part is painted: its user space into the graphics' pixels, and
+// the pixels the graphics draws on.
+struct PartPlace {
+    DeviceMatrix world;
+    DeviceBox area;
+};
+
+// A path gradient's circle that reaches farther beyond the area than GDI+
+// can flatten (as with a shape's path, render/shape_fitting.h) becomes a
+// polygon of this many corners on it. Between them it falls short of the
+// circle by 4.7e-6 of the radius, a fifth of a pixel at the size where GDI+
+// starts to fail; the under-colour is cut along the same polygon.
+const int FarCircleSides = 1024;
+
+// 0 for the circle itself, FarCircleSides, or -1 when the circle has no
+// finite size on the device.
+int GradientCircleSides(const GradientPlan& plan, const PartPlace& place) {
+    const float* t = plan.transform; // gradient space into user space
+    const DeviceMatrix& w = place.world;
+    const DeviceMatrix m = {w.a * t[0] + w.c * t[1],       w.b * t[0] + w.d * t[1],
+                            w.a * t[2] + w.c * t[3],       w.b * t[2] + w.d * t[3],
+                            w.a * t[4] + w.c * t[5] + w.e, w.b * t[4] + w.d * t[5] + w.f};
+    const double r = plan.radius;
+    DeviceBox bounds;
+    if (!DeviceBoundsOf(m, plan.centre.x - r, plan.centre.y - r, 2 * r, 2 * r, &bounds))
+        return -1;
+    return WithinGdiPlusReach(bounds, place.area) ? 0 : FarCircleSides;
+}
+
 // A padded radial gradient's last colour outside its circle: over the whole
 // shape when the gradient is opaque and covers it anyway, else around the
 // circle only, so that translucent colours are not painted twice.
 void PaintUnderColour(GfxGraphics* graphics, const ShapeRecord& shape, const GradientPlan& plan,
-                      bool stroke) {
+                      int sides, bool stroke) {
     if ((plan.underColour >> 24) == 0)
         return;
     if (plan.underOpaqueBlend) {
         PaintWithColour(graphics, shape, plan.underColour, stroke);
         return;
     }
-    GfxOwned<GfxPath> circle(CreatePlannedCircle(plan));
+    GfxOwned<GfxPath> circle(CreatePlannedCircle(plan, sides));
     if (!circle)
         return;
     const unsigned state = GfxSaveGraphics(graphics);
@@ -217,32 +246,37 @@ void PaintUnderColour(GfxGraphics* graphics, const ShapeRecord& shape, const Gra
 }
 
 bool PaintWithGradient(GfxGraphics* graphics, const ShapeRecord& shape, const GradientDef& gradient,
-                       bool stroke) {
+                       const PartPlace& place, bool stroke) {
     GradientPlan plan;
     PlanGradient(&gradient, stroke ? StrokeTarget(&shape) : FillTarget(&shape), &plan);
-    if (plan.kind == GradientPaintPath)
-        PaintUnderColour(graphics, shape, plan, stroke);
-    GfxOwned<GfxBrush> brush(CreatePlannedBrush(plan));
+    int sides = 0;
+    if (plan.kind == GradientPaintPath) {
+        sides = GradientCircleSides(plan, place);
+        if (sides < 0)
+            return false;
+        PaintUnderColour(graphics, shape, plan, sides, stroke);
+    }
+    GfxOwned<GfxBrush> brush(CreatePlannedBrush(plan, sides));
     return !brush || PaintWithBrush(graphics, shape, brush.get(), stroke);
 }
 
 // A paint that names a gradient the document holds is drawn with it; any
 // other paint with its solid colour.
 bool PaintShapePart(GfxGraphics* graphics, const SvgDocument& document, const ShapeRecord& shape,
-                    bool stroke) {
+                    const PartPlace& place, bool stroke) {
     const std::wstring& ref = stroke ? shape.strokeRef : shape.fillRef;
     const GradientDef* gradient = ref.empty() ? nullptr : FindDocumentGradient(&document, ref);
     if (gradient)
-        return PaintWithGradient(graphics, shape, *gradient, stroke);
+        return PaintWithGradient(graphics, shape, *gradient, place, stroke);
     return PaintWithColour(graphics, shape, stroke ? shape.strokeColor : shape.fillColor, stroke);
 }
 
 // One part of the shape painted with a texture, a gradient or its colour.
 bool PaintPart(GfxGraphics* graphics, const SvgDocument& document, const ShapeRecord& shape,
-               GfxBrush* texture, bool stroke) {
+               const PartPlace& place, GfxBrush* texture, bool stroke) {
     if (texture)
         return PaintWithBrush(graphics, shape, texture, stroke);
-    return PaintShapePart(graphics, document, shape, stroke);
+    return PaintShapePart(graphics, document, shape, place, stroke);
 }
 
 // Paints one part on a graphics whose drawn pixels are `area`, under the
@@ -251,18 +285,19 @@ bool PaintPart(GfxGraphics* graphics, const SvgDocument& document, const ShapeRe
 // False when the part was left out: coordinates GDI+ cannot take.
 bool PaintFittedPart(GfxGraphics* graphics, const SvgDocument& document, const ShapeRecord& shape,
                      GfxMatrix* world, const DeviceBox& area, GfxBrush* texture, bool stroke) {
-    float elements[6];
-    GfxGetMatrixElements(world, elements);
+    float e[6];
+    GfxGetMatrixElements(world, e);
+    const PartPlace place = {{e[0], e[1], e[2], e[3], e[4], e[5]}, area};
     FittedPaths fitted;
-    const PathFit fit = FitShapePath(shape, elements, area, stroke, &fitted);
+    const PathFit fit = FitShapePath(shape, e, area, stroke, &fitted);
     if (fit != PathCut)
-        return fit == PathAsItIs && PaintPart(graphics, document, shape, texture, stroke);
+        return fit == PathAsItIs && PaintPart(graphics, document, shape, place, texture, stroke);
     bool drawn = true;
     ShapeRecord part = shape; // shares the strings; the paths stay in `fitted`
     for (size_t i = 0; i < fitted.paths.size(); i++) {
         part.path = fitted.paths[i].get();
         part.dashOffset = static_cast<float>(shape.dashOffset + fitted.dashStarts[i]);
-        drawn = PaintPart(graphics, document, part, texture, stroke) && drawn;
+        drawn = PaintPart(graphics, document, part, place, texture, stroke) && drawn;
     }
     return drawn;
 }
@@ -318,22 +353,34 @@ bool PaintShape(GfxGraphics* graphics, const SvgDocument& document, const ShapeR
 struct ClipCache {
     const DocumentClips* clips;
     GfxMatrix* base;
+    DeviceBox area;                        // the pixels drawn on
     std::vector<GfxOwned<GfxRegion>> full; // by region number; null until made
 };
 
 // Clip paths inside clip paths are followed this deep.
 const int MaxClipNesting = 32;
 
-GfxRegion* ShapeRegion(const ClipShape& shape, GfxMatrix* base) {
+// The shape's area as a region in the pixels drawn on: of its own path, or
+// of the part of it within reach of them when GDI+ could not flatten the
+// whole (render/shape_fitting.h); null when it cannot be had.
+GfxRegion* ShapeRegion(const ClipShape& shape, const ClipCache& cache) {
     const Matrix2D& m = shape.matrix;
-    GfxMatrix* world = GfxCreateMatrix6(m.a, m.b, m.c, m.d, m.e, m.f);
+    GfxOwned<GfxMatrix> world(GfxCreateMatrix6(m.a, m.b, m.c, m.d, m.e, m.f));
     if (!world)
         return nullptr;
-    GfxMultiplyMatrix(world, base);
+    GfxMultiplyMatrix(world.get(), cache.base);
     float elements[6];
-    GfxGetMatrixElements(world, elements);
-    GfxDeleteMatrix(world);
-    return GfxCreatePathRegion(shape.path, elements);
+    GfxGetMatrixElements(world.get(), elements);
+    FittedPaths fitted;
+    switch (FitFillPath(shape.path, elements, cache.area, &fitted)) {
+    case PathAsItIs:
+        return GfxCreatePathRegion(shape.path, elements);
+    case PathCut:
+        return fitted.paths.empty() ? GfxCreateEmptyRegion()
+                                    : GfxCreatePathRegion(fitted.paths[0].get(), elements);
+    default:
+        return nullptr;
+    }
 }
 
 GfxRegion* FullClipRegion(ClipCache* cache, int n, int nesting);
@@ -343,7 +390,7 @@ GfxRegion* OwnClipRegion(ClipCache* cache, const ClipRegion& region, int nesting
     GfxOwned<GfxRegion> result(GfxCreateEmptyRegion());
     for (int i = 0; result && i < region.shapeCount; i++) {
         const ClipShape& shape = cache->clips->shapes[region.firstShape + i];
-        GfxOwned<GfxRegion> part(ShapeRegion(shape, cache->base));
+        GfxOwned<GfxRegion> part(ShapeRegion(shape, *cache));
         if (!part)
             continue;
         GfxRegion* cut = shape.clip ? FullClipRegion(cache, shape.clip, nesting + 1) : nullptr;
@@ -404,6 +451,12 @@ struct Surface {
     bool clipUsable;
     std::vector<uint32_t> storage; // an offscreen bitmap's pixels
 };
+
+// The pixels the surface's graphics draws on, in its own coordinates.
+DeviceBox DrawnArea(const Surface& s) {
+    return DeviceBox{0, 0, static_cast<double>(s.drawn.right - s.drawn.left),
+                     static_cast<double>(s.drawn.bottom - s.drawn.top)};
+}
 
 // Offscreen pixels taken so far in one render, what was drawn without its
 // bitmap because of the budget, and the shapes left out (in whole or in
@@ -492,6 +545,7 @@ bool StartSurface(const RenderState& r, Surface* s, uint32_t* pixels, int left, 
     SetAreaClip(r, s);
     s->clips.clips = r.document->clips;
     s->clips.base = s->base.get();
+    s->clips.area = DrawnArea(*s);
     if (r.document->clips)
         s->clips.full.resize(r.document->clips->regions.size() + 1);
     s->clip = 0;
@@ -737,12 +791,6 @@ bool MakePatternPaint(RenderState* r, const Surface& on, const ShapeRecord& shap
     const float elements[6] = {place.a, place.b, place.c, place.d, place.e, place.f};
     paint->brush.reset(GfxCreateTextureBrush(paint->tile->pixels, across, down, elements));
     return true;
-}
-
-// The pixels the surface's graphics draws on, in its own coordinates.
-DeviceBox DrawnArea(const Surface& s) {
-    return DeviceBox{0, 0, static_cast<double>(s.drawn.right - s.drawn.left),
-                     static_cast<double>(s.drawn.bottom - s.drawn.top)};
 }
 
 // Paints one record on the surface, its pattern paints drawn first.

@@ -99,6 +99,17 @@ PathFit MakePaths(const ShapeRecord& shape, const FigureList& cut,
 
 } // namespace
 
+bool WithinGdiPlusReach(const DeviceBox& bounds, const DeviceBox& area) {
+    return BoxWithin(bounds, Grown(area, LargestReachBeyondArea));
+}
+
+PathFit FitFillPath(GfxPath* path, const float matrix[6], const DeviceBox& area,
+                    FittedPaths* fitted) {
+    ShapeRecord filled = ShapeRecord();
+    filled.path = path;
+    return FitShapePath(filled, matrix, area, false, fitted);
+}
+
 PathFit FitShapePath(const ShapeRecord& shape, const float matrix[6], const DeviceBox& area,
                      bool stroke, FittedPaths* fitted) {
     const DeviceMatrix m = {matrix[0], matrix[1], matrix[2], matrix[3], matrix[4], matrix[5]};
@@ -121,7 +132,7 @@ PathFit FitShapePath(const ShapeRecord& shape, const float matrix[6], const Devi
         // lines of a few tens of thousands of pixels at most.
         reach = std::fmin(StrokeReach(shape, halfWidth), halfWidth + LargestReachBeyondArea);
     }
-    if (BoxWithin(bounds, Grown(area, LargestReachBeyondArea)))
+    if (WithinGdiPlusReach(bounds, area))
         return PathAsItIs;
     FigureList figures, cut;
     if (!ReadFigures(shape.path, &figures))

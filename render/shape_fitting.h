@@ -24,8 +24,15 @@ struct FittedPaths {
     std::vector<double> dashStarts;
 };
 
+// Whether device bounds lie close enough to the area for GDI+ to be given
+// curves within them.
+bool WithinGdiPlusReach(const DeviceBox& bounds, const DeviceBox& area);
+
 // Fits the shape's path for drawing under the matrix (user space into the
 // graphics' pixels) on a graphics whose drawn pixels are `area`. For a stroke
 // the pen's width is taken under the same matrix.
 PathFit FitShapePath(const ShapeRecord& shape, const float matrix[6], const DeviceBox& area,
                      bool stroke, FittedPaths* fitted);
+// The same for the area inside a path (a clip path's shape).
+PathFit FitFillPath(GfxPath* path, const float matrix[6], const DeviceBox& area,
+                    FittedPaths* fitted);

@@ -52,6 +52,11 @@ TEST_F(HugeGeometry, DrawsWhatShowsAndTheRest) {
           {230, 256, Clear},
           {150, 256, Red},
           {150, 500, Red}}},
+        // The same circle as a clip path, and a clip shape no float holds.
+        {"<clipPath id='c'><circle cx='-8450' cy='50' r='8500'/>"
+         "<rect width='9' height='9' transform='scale(3e38) scale(3e38)'/></clipPath>"
+         "<rect width='100' height='100' fill='red' clip-path='url(#c)'/>",
+         {{253, 256, Red}, {259, 256, Clear}, {150, 500, Red}}},
         {"<circle cx='50' cy='50' r='40' stroke='black' fill='none' transform='scale(1e36)'/>",
          {{400, 400, Clear}}},
         {"<path d='M0 90 C1e38 90 -1e38 90 100 90' stroke='red' stroke-width='2' fill='none'/>",
@@ -68,6 +73,15 @@ TEST_F(HugeGeometry, DrawsWhatShowsAndTheRest) {
         for (const Probe& p : c.probes)
             EXPECT_EQ(p.colour, canvas.At(p.x, p.y)) << c.shape << " at " << p.x << "," << p.y;
     }
+
+    // A radial gradient over such a circle: near its edge, its last colour.
+    Canvas canvas = RenderUnderSquare("<radialGradient id='g'><stop offset='0' stop-color='red'/>"
+                                      "<stop offset='1' stop-color='blue'/></radialGradient>"
+                                      "<circle cx='-8450' cy='50' r='8500' fill='url(#g)'/>");
+    const uint32_t nearEdge = canvas.At(150, 256);
+    EXPECT_TRUE(AlphaOf(nearEdge) == 255 && BlueOf(nearEdge) >= 250 && RedOf(nearEdge) <= 5)
+        << std::hex << nearEdge;
+    EXPECT_EQ(Clear, canvas.At(300, 256));
 }
 
 // A shape whose coordinates no float holds, or whose round stroke GDI+
