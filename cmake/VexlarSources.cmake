@@ -1,13 +1,13 @@
 # The module's code is one static library, vexlar_core, linked by Vexlar.dll,
-# every test program and every tool. Each folder's sources are picked up by
-# pattern so that adding a file needs no edit here.
+# every test program and every tool. Each folder's sources, its stage folders
+# included, are picked up by pattern so that adding a file needs no edit here.
 #
 # The native build holds only what is free of Windows: the SVG readers and the
 # portable implementation of the graphics layer's path and matrix operations.
-file(GLOB VEXLAR_SVG_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/svg/*.cpp)
+file(GLOB_RECURSE VEXLAR_SVG_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/svg/*.cpp)
 
 if(VEXLAR_WINDOWS)
-  file(GLOB VEXLAR_WINDOWS_SOURCES CONFIGURE_DEPENDS
+  file(GLOB_RECURSE VEXLAR_WINDOWS_SOURCES CONFIGURE_DEPENDS
     ${PROJECT_SOURCE_DIR}/plugin/*.cpp
     ${PROJECT_SOURCE_DIR}/layers/*.cpp
     ${PROJECT_SOURCE_DIR}/render/*.cpp

@@ -1,7 +1,7 @@
 #include "dialogs/dialog_description.h"
 
 #include "plugin/host_text.h"
-#include "svg/text.h"
+#include "svg/base/strings.h"
 
 static int AddControl(DialogDescription* dialog, DialogControlKind kind, int x, int y, int width,
                       int height, const std::wstring& text) {

@@ -1,7 +1,7 @@
 #include "dialogs/action_dialogs.h"
 
 #include "layers/tint.h"
-#include "svg/text.h"
+#include "svg/base/strings.h"
 
 std::vector<std::wstring> TintPresetItems(const std::vector<std::wstring>& leading) {
     std::vector<std::wstring> items(leading);

@@ -1,7 +1,7 @@
 #include "dialogs/action_dialogs.h"
 
 #include "plugin/host_text.h"
-#include "svg/text.h"
+#include "svg/base/strings.h"
 
 static const wchar_t* const LayoutNames[] = {L"Fit", L"Stretch", L"Original"};
 

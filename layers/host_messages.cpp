@@ -8,16 +8,16 @@
 #include "layers/graphics_start.h"
 #include "layers/journal.h"
 #include "layers/layer_actions.h"
-#include "layers/layout_text.h"
+#include "layers/layout_parameters.h"
 #include "layers/overlay.h"
 #include "layers/registry.h"
 #include "layers/subclass.h"
 #include "plugin/action_table.h"
 #include "plugin/entry_points.h"
-#include "svg/gradients.h"
-#include "svg/paint_reference.h"
-#include "svg/style_sheet.h"
-#include "svg/text.h"
+#include "svg/base/strings.h"
+#include "svg/css/style_sheet.h"
+#include "svg/style/gradients.h"
+#include "svg/style/paint_reference.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "layers/keyword.h"
 
-#include "svg/text.h"
+#include "svg/base/strings.h"
 
 #include <windows.h>
 

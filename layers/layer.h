@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "svg/document.h"
+#include "svg/records/document.h"
 
 #include <windows.h>
 

@@ -2,14 +2,14 @@
 #include "layers/layer_actions.h"
 
 #include "layers/graphics_start.h"
-#include "layers/layout_text.h"
+#include "layers/layout_parameters.h"
 #include "layers/overlay.h"
 #include "layers/registry.h"
 #include "layers/subclass.h"
 #include "layers/tint.h"
 #include "plugin/entry_points.h"
 #include "plugin/host_text.h"
-#include "svg/text.h"
+#include "svg/base/strings.h"
 
 namespace {
 

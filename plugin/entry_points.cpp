@@ -2,7 +2,7 @@
 
 #include "plugin/action_table.h"
 #include "plugin/host_boundary.h"
-#include "svg/report.h"
+#include "svg/base/report.h"
 
 // Module-wide state of the host interface. Everything starts zero at load.
 static HINSTANCE moduleInstance;

@@ -9,10 +9,10 @@
 
 #include "layers/journal.h"
 #include "layers/layer_actions.h"
-#include "layers/layout_text.h"
+#include "layers/layout_parameters.h"
 #include "layers/registry.h"
 #include "plugin/action_table.h"
-#include "svg/text.h"
+#include "svg/base/strings.h"
 
 namespace {
 

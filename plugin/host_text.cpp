@@ -1,6 +1,6 @@
 #include "plugin/host_text.h"
 
-#include "svg/text.h"
+#include "svg/base/strings.h"
 
 static SetVariableCallback setVariableCallback;
 static InterfaceAccessCallback interfaceAccessCallback;

@@ -4,7 +4,7 @@
 
 #include "render/figures.h"
 #include "render/graphics.h"
-#include "svg/document.h"
+#include "svg/records/document.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "svg/gradients.h"
+#include "svg/style/gradients.h"
 
 struct GradientPoint {
     float x, y;

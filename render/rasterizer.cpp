@@ -14,10 +14,10 @@
 #include "render/graphics_owned.h"
 #include "render/pixel_passes.h"
 #include "render/shape_fitting.h"
-#include "svg/clip_paths.h"
-#include "svg/gradients.h"
-#include "svg/group_layers.h"
-#include "svg/style.h"
+#include "svg/build/clip_paths.h"
+#include "svg/records/offscreen_groups.h"
+#include "svg/style/gradients.h"
+#include "svg/style/style.h"
 
 // Pen widths are given in world units, so that the world transform scales a
 // stroke with its geometry: a drawing rendered at four times the size shows
@@ -427,17 +427,17 @@ GfxRegion* FullClipRegion(ClipCache* cache, int n, int nesting) {
     return cache->full[n].get();
 }
 
-// Offscreen pixels one render may take for its layers and masks, in all.
-// A layer past it is drawn shape by shape on the bitmap below, each shape
-// faded by the layer's opacity and unmasked, and counted for the not-drawn
-// report. It bounds both the memory and the time a render spends on layers.
+// Offscreen pixels one render may take for its groups and masks, in all.
+// A group past it is drawn shape by shape on the bitmap below, each shape
+// faded by the group's opacity and unmasked, and counted for the not-drawn
+// report. It bounds both the memory and the time a render spends on groups.
 size_t OffscreenPixelBudget = DefaultOffscreenPixelBudget;
 
 struct PixelRect {
     int left, top, right, bottom; // right and bottom exclusive
 };
 
-// A bitmap being drawn on: the Layer's buffer or a layer's offscreen one.
+// A bitmap being drawn on: the Layer's buffer or a group's offscreen one.
 // Its objects are owned, so that an allocation failing halfway through a
 // drawing leaves nothing behind.
 struct Surface {
@@ -474,12 +474,12 @@ struct RenderState {
     RenderBudget* budget;
 };
 
-// A layer being drawn. Past the budget it draws on the surface below, with
+// A group being drawn. Past the budget it draws on the surface below, with
 // its opacity folded into its shapes' fade.
-struct OpenLayer {
+struct OpenGroup {
     int number;
     Surface* surface;             // where its shapes draw; null when none of them shows
-    std::unique_ptr<Surface> own; // the layer's own surface, when it has one
+    std::unique_ptr<Surface> own; // the group's own surface, when it has one
     float fade;                   // what its shapes' paint is faded by
 };
 
@@ -573,15 +573,15 @@ bool SetRecordClip(const RenderState& r, Surface* s, int clip) {
     return true;
 }
 
-// The pixels of the surface the layer's bounds cover on the device, within
+// The pixels of the surface the group's bounds cover on the device, within
 // the Layer's area, with a pixel to spare for anti-aliasing; false when none.
-bool LayerRect(const RenderState& r, const GroupLayer& layer, const Surface& below,
+bool GroupRect(const RenderState& r, const OffscreenGroup& group, const Surface& below,
                PixelRect* rect) {
-    if (!layer.hasBounds)
+    if (!group.hasBounds)
         return false;
     float e[6];
     GfxGetMatrixElements(r.base, e);
-    const float xs[2] = {layer.minX, layer.maxX}, ys[2] = {layer.minY, layer.maxY};
+    const float xs[2] = {group.minX, group.maxX}, ys[2] = {group.minY, group.maxY};
     double minX = HUGE_VAL, minY = HUGE_VAL, maxX = -HUGE_VAL, maxY = -HUGE_VAL;
     for (float x : xs) {
         for (float y : ys) {
@@ -627,14 +627,14 @@ std::unique_ptr<Surface> NewOffscreen(RenderState* r, const PixelRect& rect) {
     return s;
 }
 
-void OpenOneLayer(RenderState* r, std::vector<OpenLayer>* open, int number, Surface* root) {
+void OpenOneGroup(RenderState* r, std::vector<OpenGroup>* open, int number, Surface* root) {
     Surface* below = open->empty() ? root : open->back().surface;
-    OpenLayer entry = {number, nullptr, nullptr, open->empty() ? 1.0f : open->back().fade};
-    const GroupLayer* layer = GroupLayerOf(r->document, number);
+    OpenGroup entry = {number, nullptr, nullptr, open->empty() ? 1.0f : open->back().fade};
+    const OffscreenGroup* group = OffscreenGroupOf(r->document, number);
     PixelRect rect;
-    if (below && layer && !layer->used) {
+    if (below && group && !group->used) {
         entry.surface = below;
-    } else if (below && layer && layer->opacity > 0 && LayerRect(*r, *layer, *below, &rect)) {
+    } else if (below && group && group->opacity > 0 && GroupRect(*r, *group, *below, &rect)) {
         entry.own = NewOffscreen(r, rect);
         if (entry.own) {
             entry.surface = entry.own.get();
@@ -642,25 +642,25 @@ void OpenOneLayer(RenderState* r, std::vector<OpenLayer>* open, int number, Surf
         } else {
             r->budget->faded++;
             entry.surface = below;
-            entry.fade *= layer->opacity;
+            entry.fade *= group->opacity;
         }
     }
     open->push_back(std::move(entry));
 }
 
-// Opens the layers between the innermost open one and the record's.
-void OpenLayersDownTo(RenderState* r, std::vector<OpenLayer>* open, int number, Surface* root) {
+// Opens the groups between the innermost open one and the record's.
+void OpenGroupsDownTo(RenderState* r, std::vector<OpenGroup>* open, int number, Surface* root) {
     const int top = open->empty() ? 0 : open->back().number;
     if (number == top)
         return;
     std::vector<int> chain;
     for (int n = number; n != top && n > 0;) {
         chain.push_back(n);
-        const GroupLayer* layer = GroupLayerOf(r->document, n);
-        n = layer ? layer->parent : 0;
+        const OffscreenGroup* group = OffscreenGroupOf(r->document, n);
+        n = group ? group->parent : 0;
     }
     for (size_t i = chain.size(); i-- > 0;)
-        OpenOneLayer(r, open, chain[i], root);
+        OpenOneGroup(r, open, chain[i], root);
 }
 
 void DrawRecords(RenderState* r, const ShapeRecord* shapes, int count, Surface* root);
@@ -670,7 +670,7 @@ void DrawRecords(RenderState* r, const ShapeRecord* shapes, int count, Surface* 
 // bitmap is past the budget or the memory cannot be had.
 bool MaskCoverageOver(RenderState* r, int number, const Surface& over,
                       std::vector<uint8_t>* coverage) {
-    const LayerMask* mask = LayerMaskOf(r->document, number);
+    const GroupMask* mask = GroupMaskOf(r->document, number);
     if (!mask)
         return false;
     const PixelRect rect = {over.left, over.top, over.left + over.width, over.top + over.height};
@@ -688,11 +688,11 @@ bool MaskCoverageOver(RenderState* r, int number, const Surface& over,
     return true;
 }
 
-// Closes the innermost open layer: its own bitmap is composited onto the
+// Closes the innermost open group: its own bitmap is composited onto the
 // surface below with its opacity and mask. A mask that cannot be drawn
-// leaves the layer unmasked, counted with the faded layers.
-void CloseLayer(RenderState* r, std::vector<OpenLayer>* open, Surface* root) {
-    OpenLayer entry = std::move(open->back());
+// leaves the group unmasked, counted with the faded groups.
+void CloseGroup(RenderState* r, std::vector<OpenGroup>* open, Surface* root) {
+    OpenGroup entry = std::move(open->back());
     open->pop_back();
     if (!entry.own)
         return;
@@ -700,16 +700,16 @@ void CloseLayer(RenderState* r, std::vector<OpenLayer>* open, Surface* root) {
     const float fadeBelow = open->empty() ? 1.0f : open->back().fade;
     Surface* own = entry.own.get();
     EndSurface(own);
-    const GroupLayer* layer = GroupLayerOf(r->document, entry.number);
+    const OffscreenGroup* group = OffscreenGroupOf(r->document, entry.number);
     std::vector<uint8_t> coverage;
-    if (layer->mask && !MaskCoverageOver(r, layer->mask, *own, &coverage))
+    if (group->mask && !MaskCoverageOver(r, group->mask, *own, &coverage))
         r->budget->faded++;
     CompositeLayer(below->pixels, below->width, own->left - below->left, own->top - below->top,
-                   own->pixels, own->width, own->height, layer->opacity * fadeBelow,
+                   own->pixels, own->width, own->height, group->opacity * fadeBelow,
                    coverage.empty() ? nullptr : coverage.data());
 }
 
-// A shape drawn inside layers past the budget: its paint faded by theirs.
+// A shape drawn inside groups past the budget: its paint faded by theirs.
 // A texture, when given, paints the fill or stroke instead of its colour.
 bool PaintFadedShape(GfxGraphics* graphics, const SvgDocument& document, const ShapeRecord& shape,
                      GfxMatrix* base, const DeviceBox& area, float fade, GfxBrush* fillTexture,
@@ -814,18 +814,18 @@ void PaintRecord(RenderState* r, Surface* s, const ShapeRecord& shape, float fad
         r->budget->leftOut++;
 }
 
-// Draws the records in order on the root surface, each inside its layers:
-// a layer opens at its first record and closes after its last (a layer's
+// Draws the records in order on the root surface, each inside its groups:
+// a group opens at its first record and closes after its last (a group's
 // records follow one another).
 void DrawRecords(RenderState* r, const ShapeRecord* shapes, int count, Surface* root) {
-    std::vector<OpenLayer> open;
+    std::vector<OpenGroup> open;
     for (int i = 0; i < count; i++) {
         const ShapeRecord& shape = shapes[i];
         if (!shape.path)
             continue;
-        while (!open.empty() && !LayerIsWithin(r->document, shape.layer, open.back().number))
-            CloseLayer(r, &open, root);
-        OpenLayersDownTo(r, &open, shape.layer, root);
+        while (!open.empty() && !GroupIsWithin(r->document, shape.group, open.back().number))
+            CloseGroup(r, &open, root);
+        OpenGroupsDownTo(r, &open, shape.group, root);
         Surface* s = open.empty() ? root : open.back().surface;
         if (!s)
             continue;
@@ -837,7 +837,7 @@ void DrawRecords(RenderState* r, const ShapeRecord* shapes, int count, Surface* 
             PaintRecord(r, s, shape, open.empty() ? 1.0f : open.back().fade);
     }
     while (!open.empty())
-        CloseLayer(r, &open, root);
+        CloseGroup(r, &open, root);
 }
 
 // Draws every shape; returns 0 when no graphics object could be made.
@@ -908,7 +908,7 @@ int RenderLayerPixels(Layer* layer, uint32_t* pixels, int width, int height) {
     RenderBudget budget = {0, 0, 0};
     if (!DrawDocument(layer, placement, pixels, width, height, &budget))
         return 0;
-    layer->document.notDrawn[NotDrawnFadedLayers] = budget.faded;
+    layer->document.notDrawn[NotDrawnFadedGroups] = budget.faded;
     layer->document.notDrawn[NotDrawnUnusableGeometry] = budget.leftOut;
 
     const int pixelCount = static_cast<int>(count);

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <numeric>
 
-#include "svg/document.h"
+#include "svg/records/document.h"
 
 namespace {
 

@@ -19,9 +19,9 @@
 #include "layers/overlay.h"
 #include "render/graphics.h"
 #include "render/rasterizer.h"
-#include "svg/document.h"
-#include "svg/report.h"
-#include "svg/text.h"
+#include "svg/base/report.h"
+#include "svg/base/strings.h"
+#include "svg/records/document.h"
 
 #include <windows.h>
 

@@ -10,17 +10,17 @@
 #include <vector>
 
 #include "layers/layer.h"
-#include "layers/layout_text.h"
+#include "layers/layout_parameters.h"
 #include "layers/tint.h"
 #include "render/graphics.h"
 #include "render/rasterizer.h"
-#include "svg/document.h"
-#include "svg/not_drawn.h"
-#include "svg/report.h"
-#include "svg/scan.h"
-#include "svg/style.h"
-#include "svg/text.h"
-#include "svg/xml_tree.h"
+#include "svg/base/report.h"
+#include "svg/base/scan.h"
+#include "svg/base/strings.h"
+#include "svg/records/document.h"
+#include "svg/records/not_drawn.h"
+#include "svg/style/style.h"
+#include "svg/xml/xml_tree.h"
 #include "tools/tool_files.h"
 
 #include <windows.h>

@@ -16,8 +16,8 @@
 #include "layers/layer_actions.h"
 #include "layers/overlay.h"
 #include "plugin/host_text.h"
-#include "svg/report.h"
-#include "svg/text.h"
+#include "svg/base/report.h"
+#include "svg/base/strings.h"
 
 #include <windows.h>
 

@@ -8,9 +8,9 @@
 #include <unistd.h>
 
 #include "render/graphics.h"
-#include "svg/document.h"
-#include "svg/report.h"
-#include "svg/text.h"
+#include "svg/base/report.h"
+#include "svg/base/strings.h"
+#include "svg/records/document.h"
 
 namespace {
 

@@ -9,13 +9,13 @@
 #include <cstring>
 #include <new>
 
+#include "failing_allocator.h"
 #include "layers/journal.h"
 #include "layers/registry.h"
 #include "plugin/entry_points.h"
 #include "plugin/host_text.h"
-#include "svg/document.h"
-#include "svg/report.h"
-#include "failing_allocator.h"
+#include "svg/base/report.h"
+#include "svg/records/document.h"
 
 using namespace failing_allocator;
 

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "failing_allocator.h"
-#include "svg/document.h"
-#include "svg/report.h"
+#include "svg/base/report.h"
+#include "svg/records/document.h"
 
 using namespace failing_allocator;
 

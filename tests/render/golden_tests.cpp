@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "layers/layout_text.h"
+#include "layers/layout_parameters.h"
 #include "layers/tint.h"
 #include "render/graphics.h"
 #include "render/rasterizer.h"

@@ -6,9 +6,9 @@
 
 #include "render/graphics.h"
 #include "render/rasterizer.h"
-#include "svg/not_drawn.h"
-#include "svg/text.h"
-#include "svg/walker.h"
+#include "svg/base/strings.h"
+#include "svg/build/walker.h"
+#include "svg/records/not_drawn.h"
 
 #include <windows.h>
 

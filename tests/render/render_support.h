@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "layers/layer.h"
-#include "svg/document.h"
+#include "svg/records/document.h"
 
 // Starts GDI+ (and the path-bounds entry point) for the whole program.
 void StartGraphicsForTests();

@@ -9,7 +9,7 @@
 #include "render/graphics.h"
 #include "render/rasterizer.h"
 #include "render_support.h"
-#include "svg/text.h"
+#include "svg/base/strings.h"
 
 #include <windows.h>
 

@@ -1,10 +1,10 @@
-#include "svg/colour.h"
+#include "svg/values/colour.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "svg/text.h"
+#include "svg/base/strings.h"
 
 namespace {
 

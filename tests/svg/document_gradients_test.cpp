@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "svg/gradients.h"
+#include "svg/style/gradients.h"
 #include "svg_files.h"
 
 namespace {

@@ -1,15 +1,15 @@
 // Loading whole files: the four failure messages, the drawing's size and
 // viewBox, clearing, and what the root and the file's layout hand down to
 // every shape.
-#include "svg/document.h"
+#include "svg/records/document.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "svg/gradients.h"
-#include "svg/report.h"
-#include "svg/text.h"
+#include "svg/base/report.h"
+#include "svg/base/strings.h"
+#include "svg/style/gradients.h"
 #include "svg_files.h"
 
 #ifdef _WIN32

@@ -7,9 +7,9 @@
 #include <limits>
 #include <string>
 
-#include "svg/document.h"
-#include "svg/gradients.h"
-#include "svg/text.h"
+#include "svg/base/strings.h"
+#include "svg/records/document.h"
+#include "svg/style/gradients.h"
 #include "xml_fixture.h"
 
 namespace {

@@ -11,10 +11,10 @@
 #include <system_error>
 #include <vector>
 
-#include "svg/document.h"
-#include "svg/report.h"
-#include "svg/text.h"
-#include "svg/walker.h"
+#include "svg/base/report.h"
+#include "svg/base/strings.h"
+#include "svg/build/walker.h"
+#include "svg/records/document.h"
 #include "svg_files.h"
 
 namespace {

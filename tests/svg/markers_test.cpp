@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "svg/clip_paths.h"
-#include "svg/document.h"
-#include "svg/markers.h"
-#include "svg/not_drawn.h"
-#include "svg/path_data.h"
+#include "svg/build/clip_paths.h"
+#include "svg/build/markers.h"
+#include "svg/records/document.h"
+#include "svg/records/not_drawn.h"
+#include "svg/values/path_data.h"
 #include "svg_files.h"
 
 namespace {
@@ -215,14 +215,14 @@ TEST_F(MarkersTest, WhichShapesAndPropertiesPlaceMarkers) {
     }
 }
 
-TEST_F(MarkersTest, MarkersDrawInsideTheShapesGroupLayer) {
+TEST_F(MarkersTest, MarkersDrawInsideTheShapesOffscreenGroup) {
     LoadedSvg svg;
     ASSERT_EQ(1, svg.Load(Svg(std::string(Marker) + "<g opacity='0.5'><line x2='10' stroke='red' "
                                                     "marker-end='url(#m)'/></g>")));
     ASSERT_EQ(2, svg.Count());
-    EXPECT_NE(0, svg[0].layer);
-    EXPECT_EQ(svg[0].layer, svg[1].layer);
-    EXPECT_EQ(0xFF000000u, svg[1].fillColor); // faded by the layer, not by itself
+    EXPECT_NE(0, svg[0].group);
+    EXPECT_EQ(svg[0].group, svg[1].group);
+    EXPECT_EQ(0xFF000000u, svg[1].fillColor); // faded by the group, not by itself
 }
 
 // A marker whose content uses the marker again draws it once, not for ever;

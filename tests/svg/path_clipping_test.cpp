@@ -7,7 +7,7 @@
 
 #include "render/path_clipping.h"
 #include "render/shape_fitting.h"
-#include "svg/document.h"
+#include "svg/records/document.h"
 
 namespace {
 

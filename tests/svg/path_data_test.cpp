@@ -13,8 +13,8 @@
 
 #include "path_reader.h"
 #include "render/graphics.h"
-#include "svg/path_data.h"
-#include "svg/text.h"
+#include "svg/base/strings.h"
+#include "svg/values/path_data.h"
 
 namespace {
 

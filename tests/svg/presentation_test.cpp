@@ -5,8 +5,8 @@
 #include <cmath>
 #include <limits>
 
-#include "svg/style.h"
-#include "svg/text.h"
+#include "svg/base/strings.h"
+#include "svg/style/style.h"
 #include "xml_fixture.h"
 
 namespace {

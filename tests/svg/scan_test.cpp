@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "svg/scan.h"
-#include "svg/text.h"
+#include "svg/base/scan.h"
+#include "svg/base/strings.h"
 
 namespace {
 

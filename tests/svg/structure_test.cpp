@@ -6,12 +6,12 @@
 #include <string>
 
 #include "render/graphics.h"
-#include "svg/clip_paths.h"
-#include "svg/conditions.h"
-#include "svg/document.h"
-#include "svg/not_drawn.h"
-#include "svg/viewport.h"
-#include "svg/walk_context.h"
+#include "svg/build/clip_paths.h"
+#include "svg/build/conditions.h"
+#include "svg/build/walk_context.h"
+#include "svg/records/document.h"
+#include "svg/records/not_drawn.h"
+#include "svg/values/viewport.h"
 #include "svg_files.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "svg/style_sheet.h"
+#include "svg/css/style_sheet.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "svg/text.h"
+#include "svg/base/strings.h"
 #include "svg_files.h"
 #include "tools/portable/hostile_style_files.h"
 #include "xml_fixture.h"

@@ -4,8 +4,8 @@
 #include <fstream>
 #include <system_error>
 
-#include "svg/file_access.h"
-#include "svg/text.h"
+#include "svg/base/file_access.h"
+#include "svg/base/strings.h"
 
 #ifdef _WIN32
 #include <process.h>

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "svg/document.h"
+#include "svg/records/document.h"
 
 // The folder of this test program's files (made on first use).
 const std::wstring& TempFolder();

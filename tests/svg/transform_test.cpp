@@ -1,11 +1,11 @@
-#include "svg/transform.h"
+#include "svg/values/transform.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <string>
 
-#include "svg/text.h"
+#include "svg/base/strings.h"
 
 namespace {
 

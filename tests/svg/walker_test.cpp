@@ -1,6 +1,6 @@
 // The element walker through whole files: which elements make records, in
 // which order, with which paints, paths and bounds.
-#include "svg/walker.h"
+#include "svg/build/walker.h"
 
 #include <gtest/gtest.h>
 
@@ -10,9 +10,9 @@
 
 #include "path_reader.h"
 #include "render/graphics.h"
-#include "svg/document.h"
-#include "svg/style.h"
-#include "svg/text.h"
+#include "svg/base/strings.h"
+#include "svg/records/document.h"
+#include "svg/style/style.h"
 #include "svg_files.h"
 
 namespace {
@@ -167,11 +167,11 @@ TEST_F(WalkerTest, PaintsAndOpacitiesOfRecords) {
     EXPECT_EQ(0, svg[0].hasStroke);
     EXPECT_EQ(0u, svg[0].strokeColor);
     EXPECT_EQ(0.0f, svg[0].strokeWidth);
-    // Fill and stroke under opacity: the shape is drawn in its own layer (in
-    // the group's), so its paint keeps its own opacities only.
+    // Fill and stroke under opacity: the shape is drawn in an offscreen
+    // group of its own (inside the parent's), so its paint keeps its own opacities only.
     EXPECT_EQ(0xFFFF0000u, svg[1].fillColor);
     EXPECT_EQ(0x800000FFu, svg[1].strokeColor);
-    EXPECT_EQ(2, svg[1].layer);
+    EXPECT_EQ(2, svg[1].group);
     EXPECT_FLOAT_EQ(1, svg[1].strokeWidth);
     EXPECT_EQ(1, svg[1].fillRule);
     EXPECT_EQ(GfxFillModeWinding, GfxGetFillMode(svg[1].path));

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "svg/gradients.h"
-#include "svg/style.h"
-#include "svg/style_sheet.h"
-#include "svg/xml_tree.h"
+#include "svg/css/style_sheet.h"
+#include "svg/style/gradients.h"
+#include "svg/style/style.h"
+#include "svg/xml/xml_tree.h"
 
 struct ParsedXml {
     XmlTree* tree;

@@ -1,12 +1,12 @@
-#include "svg/xml_tree.h"
+#include "svg/xml/xml_tree.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "svg/element_walk.h"
-#include "svg/text.h"
+#include "svg/base/strings.h"
+#include "svg/xml/element_walk.h"
 #include "svg_files.h"
 #include "xml_fixture.h"
 

@@ -17,9 +17,9 @@
 #endif
 
 #include "render/graphics.h"
-#include "svg/document.h"
-#include "svg/path_data.h"
-#include "svg/xml_tree.h"
+#include "svg/records/document.h"
+#include "svg/values/path_data.h"
+#include "svg/xml/xml_tree.h"
 #include "tools/portable/hostile_style_files.h"
 
 namespace {

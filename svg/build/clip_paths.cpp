@@ -1,0 +1,225 @@
+// Clip regions and the clip paths they are built from.
+#include "svg/build/clip_paths.h"
+
+#include <algorithm>
+#include <new>
+
+#include "render/graphics.h"
+#include "svg/base/strings.h"
+#include "svg/build/conditions.h"
+#include "svg/build/walk_context.h"
+#include "svg/build/walker.h"
+#include "svg/records/document.h"
+#include "svg/style/style.h"
+#include "svg/values/viewport.h"
+#include "svg/xml/element_walk.h"
+#include "svg/xml/xml_tree.h"
+
+namespace {
+
+// Clip paths cut by clip paths (on themselves or on their children) are
+// followed this many levels deep; deeper ones clip nothing more.
+const size_t MaxClipNesting = 16;
+
+DocumentClips* ClipsOf(SvgDocument* document) {
+    if (!document->clips)
+        document->clips = new (std::nothrow) DocumentClips();
+    return document->clips;
+}
+
+void DeleteShapePaths(std::vector<ClipShape>* shapes) {
+    for (ClipShape& shape : *shapes)
+        GfxDeletePath(shape.path);
+    shapes->clear();
+}
+
+// outer x inner: inner applies first.
+Matrix2D Times(const Matrix2D& outer, const Matrix2D& inner) {
+    Matrix2D m;
+    MultiplyMatrix(&outer, &inner, &m);
+    return m;
+}
+
+Matrix2D OwnTransform(const XmlNode* element) {
+    Matrix2D m;
+    IdentityMatrix(&m);
+    ParseTransformList(XmlAttribute(element, L"transform"), &m);
+    return m;
+}
+
+Matrix2D Translation(float x, float y) {
+    return Matrix2D{1, 0, 0, 1, x, y};
+}
+
+bool IsHidden(const XmlNode* element, const std::wstring& declarations) {
+    if (LowerText(OwnProperty(element, declarations, L"display")) == L"none")
+        return true;
+    std::wstring visibility = LowerText(OwnProperty(element, declarations, L"visibility"));
+    return visibility == L"hidden" || visibility == L"collapse";
+}
+
+// The clip rule of a clip path's child: its own, or the nearest ancestor's
+// (the clip path's and upwards); nonzero when none sets one.
+int ClipRuleOf(const XmlNode* element) {
+    for (const XmlNode* e = element; e && XmlIsElement(e); e = XmlParent(e)) {
+        std::wstring rule = OwnProperty(e, ElementDeclarations(e), L"clip-rule");
+        if (!rule.empty())
+            return ParseFillRule(rule, 1);
+    }
+    return 1;
+}
+
+// The path a child of a clip path adds, with its matrix relative to the clip
+// path's content space; null for children that add nothing (groups, text, a
+// use of anything but a shape, hidden ones).
+GfxPath* ChildClipPath(WalkContext* context, const XmlNode* child, Matrix2D* matrix) {
+    std::wstring declarations = ElementDeclarations(child);
+    if (IsHidden(child, declarations) || !ConditionsHold(child))
+        return nullptr;
+    *matrix = OwnTransform(child);
+    if (!IsUseElement(child))
+        return BuildElementPath(child);
+    const XmlNode* target = LookUpId(&context->ids, HrefReferenceId(child));
+    if (!target || !IsShapeElement(target) || IsHidden(target, ElementDeclarations(target)))
+        return nullptr;
+    float x = ParseLength(XmlAttribute(child, L"x")), y = ParseLength(XmlAttribute(child, L"y"));
+    *matrix = Times(Times(*matrix, Translation(x, y)), OwnTransform(target));
+    return BuildElementPath(target);
+}
+
+// The bounds of the path (user units), for a clip path in bounding-box units.
+void PathBox(GfxPath* path, float box[4]) {
+    GfxRectF bounds = {0, 0, 0, 0};
+    GfxGetPathBounds(path, nullptr, &bounds);
+    box[0] = bounds.x;
+    box[1] = bounds.y;
+    box[2] = bounds.width;
+    box[3] = bounds.height;
+}
+
+// The shapes of the clip path's children, in its content space, appended
+// to *shapes; each path is in *shapes as soon as it is made.
+void AddChildClipShapes(WalkContext* context, const XmlNode* clipPath, const Matrix2D& content,
+                        std::vector<ClipShape>* shapes) {
+    for (const XmlNode* child = FirstChildElement(clipPath); child;
+         child = NextSiblingElement(child)) {
+        shapes->reserve(shapes->size() + 1); // taking the path then cannot fail
+        Matrix2D own;
+        GfxPath* path = ChildClipPath(context, child, &own);
+        if (!path)
+            continue;
+        shapes->push_back(ClipShape{path, Times(content, own), 0});
+        GfxSetFillMode(path, ClipRuleOf(child) ? GfxFillModeWinding : GfxFillModeAlternate);
+        // A clip path on the child cuts the child alone, in its own space.
+        if (const XmlNode* inner =
+                ClipPathOf(context, OwnProperty(child, ElementDeclarations(child), L"clip-path"))) {
+            float childBox[4];
+            PathBox(path, childBox);
+            const Matrix2D matrix = shapes->back().matrix;
+            const int clip = AddClipPathRegion(context, inner, 0, matrix, childBox);
+            shapes->back().clip = clip;
+        }
+    }
+}
+
+} // namespace
+
+int ReserveClipRegion(SvgDocument* document, int parent) {
+    DocumentClips* clips = ClipsOf(document);
+    if (!clips)
+        return 0;
+    clips->regions.push_back(ClipRegion{0, 0, parent});
+    return static_cast<int>(clips->regions.size());
+}
+
+void FillClipRegion(SvgDocument* document, int region, std::vector<ClipShape>* shapes) {
+    DocumentClips* clips = document->clips;
+    if (!clips || region < 1 || region > static_cast<int>(clips->regions.size())) {
+        DeleteShapePaths(shapes);
+        return;
+    }
+    ClipRegion& entry = clips->regions[region - 1];
+    entry.firstShape = static_cast<int>(clips->shapes.size());
+    entry.shapeCount = static_cast<int>(shapes->size());
+    clips->shapes.insert(clips->shapes.end(), shapes->begin(), shapes->end());
+    shapes->clear();
+}
+
+int AddRectClipRegion(SvgDocument* document, int parent, const Matrix2D& matrix, float x, float y,
+                      float width, float height) {
+    std::vector<ClipShape> shapes;
+    shapes.reserve(1); // taking the path then cannot fail
+    GfxPath* path = BuildRectPath(x, y, width, height, 0, 0);
+    if (!path)
+        return 0;
+    shapes.push_back(ClipShape{path, matrix, 0});
+    try {
+        int region = ReserveClipRegion(document, parent);
+        FillClipRegion(document, region, &shapes);
+        return region;
+    } catch (...) { // memory ran out: the region does not own the path yet
+        DeleteShapePaths(&shapes);
+        throw;
+    }
+}
+
+void ReleaseDocumentClips(SvgDocument* document) {
+    if (!document->clips)
+        return;
+    DeleteShapePaths(&document->clips->shapes);
+    delete document->clips;
+    document->clips = nullptr;
+}
+
+const XmlNode* ClipPathOf(WalkContext* context, const std::wstring& property) {
+    std::wstring id = UrlReferenceId(property);
+    if (id.empty())
+        return nullptr;
+    const XmlNode* element = LookUpId(&context->ids, id);
+    if (!element || !LowerTextIs(XmlLocalName(element), L"clippath"))
+        return nullptr;
+    const std::vector<const XmlNode*>& busy = context->clipsInProgress;
+    if (busy.size() >= MaxClipNesting || std::find(busy.begin(), busy.end(), element) != busy.end())
+        return nullptr;
+    return element;
+}
+
+bool ClipUsesBoundingBox(const XmlNode* clipPath) {
+    return TrimWhiteSpace(XmlAttribute(clipPath, L"clipPathUnits")) == L"objectBoundingBox";
+}
+
+void BuildClipRegion(WalkContext* context, const XmlNode* clipPath, int region,
+                     const Matrix2D& matrix, const float box[4]) {
+    context->clipsInProgress.push_back(clipPath);
+    Matrix2D content = Times(matrix, OwnTransform(clipPath));
+    if (ClipUsesBoundingBox(clipPath))
+        content = Times(content, Matrix2D{box[2], 0, 0, box[3], box[0], box[1]});
+    // The shapes own their paths until the region takes them: memory can run
+    // out on the way.
+    std::vector<ClipShape> shapes;
+    try {
+        AddChildClipShapes(context, clipPath, content, &shapes);
+        // A clip path on the clip path itself cuts the whole region.
+        if (const XmlNode* outer = ClipPathOf(
+                context, OwnProperty(clipPath, ElementDeclarations(clipPath), L"clip-path"))) {
+            DocumentClips* clips = context->document->clips;
+            int parent = clips->regions[region - 1].parent;
+            int cut = AddClipPathRegion(context, outer, parent, matrix, box);
+            if (cut)
+                context->document->clips->regions[region - 1].parent = cut;
+        }
+        FillClipRegion(context->document, region, &shapes);
+    } catch (...) {
+        DeleteShapePaths(&shapes);
+        throw;
+    }
+    context->clipsInProgress.pop_back();
+}
+
+int AddClipPathRegion(WalkContext* context, const XmlNode* clipPath, int parent,
+                      const Matrix2D& matrix, const float box[4]) {
+    int region = ReserveClipRegion(context->document, parent);
+    if (region)
+        BuildClipRegion(context, clipPath, region, matrix, box);
+    return region;
+}

@@ -1,0 +1,48 @@
+#include "svg/build/offscreen_content.h"
+
+#include <vector>
+
+#include "svg/records/document.h"
+#include "svg/xml/xml_tree.h"
+
+StyleState InheritedContentState(const SvgDocument* document, const XmlNode* container) {
+    std::vector<const XmlNode*> chain;
+    for (const XmlNode* e = container; e && XmlIsElement(e); e = XmlParent(e))
+        chain.push_back(e);
+    StyleState state = StyleState();
+    InitRootStyleState(&state);
+    DocumentViewportSize(document, &state.viewportWidth, &state.viewportHeight);
+    for (size_t i = chain.size(); i-- > 0;)
+        ApplyPresentation(chain[i], &state, &state);
+    state.opacity = 1;
+    state.displayNone = 0;
+    state.clip = 0;
+    state.group = 0;
+    IdentityMatrix(&state.matrix);
+    return state;
+}
+
+RecordsAside::RecordsAside(SvgDocument* d) : document(d), own(), returned(false) {
+    SwapRecords(document, &own);
+    bounds[0] = d->contentMinX, bounds[1] = d->contentMinY;
+    bounds[2] = d->contentMaxX, bounds[3] = d->contentMaxY;
+    hasBounds = d->hasContentBounds;
+}
+
+void RecordsAside::Return(RecordList* content) {
+    SwapRecords(document, &own);
+    *content = own;
+    own = RecordList();
+    document->contentMinX = bounds[0], document->contentMinY = bounds[1];
+    document->contentMaxX = bounds[2], document->contentMaxY = bounds[3];
+    document->hasContentBounds = hasBounds;
+    returned = true;
+}
+
+RecordsAside::~RecordsAside() {
+    if (returned)
+        return;
+    RecordList walked = RecordList();
+    Return(&walked);
+    ReleaseRecords(&walked);
+}

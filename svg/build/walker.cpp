@@ -1,0 +1,943 @@
+// The element walker: computes each element's style, builds the paths of the
+// seven drawable elements and commits them as shape records in document
+// order. Uses, nested viewports, switches and clip paths are resolved here,
+// so that drawing stays a plain run over the records. The walk keeps its own
+// stack of frames instead of recursing, so a file nesting elements very
+// deeply cannot exhaust the call stack; elements below MaxWalkDepth are left
+// out.
+#include "svg/build/walker.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <new>
+#include <utility>
+#include <vector>
+
+#include "render/graphics.h"
+#include "svg/base/strings.h"
+#include "svg/build/clip_paths.h"
+#include "svg/build/conditions.h"
+#include "svg/build/markers.h"
+#include "svg/build/masks.h"
+#include "svg/build/patterns.h"
+#include "svg/build/text.h"
+#include "svg/build/walk_context.h"
+#include "svg/css/style_sheet.h"
+#include "svg/records/document.h"
+#include "svg/records/offscreen_groups.h"
+#include "svg/style/style.h"
+#include "svg/values/lengths.h"
+#include "svg/values/path_data.h"
+#include "svg/values/viewport.h"
+#include "svg/xml/element_walk.h"
+#include "svg/xml/xml_tree.h"
+
+namespace {
+
+enum ElementRole {
+    RoleContainer, // walked with its state: g, a and every unknown name
+    RoleSkipped,   // nothing inside is drawn
+    RoleSvg,       // a viewport
+    RoleSymbol,    // a viewport, drawn only through use
+    RoleUse,
+    RoleSwitch,
+    RoleClipPath, // drawn only as a clip
+    RoleText,     // lays out its own content
+    RoleRect,
+    RoleCircle,
+    RoleEllipse,
+    RoleLine,
+    RolePolyline,
+    RolePolygon,
+    RolePath,
+};
+
+struct RoleEntry {
+    const wchar_t* name; // lower case
+    ElementRole role;
+};
+
+// Clip paths, masks, patterns, markers and symbols are drawn only where they
+// are referenced, gradients only as paint.
+const RoleEntry RoleTable[] = {
+    {L"rect", RoleRect},
+    {L"circle", RoleCircle},
+    {L"ellipse", RoleEllipse},
+    {L"line", RoleLine},
+    {L"polyline", RolePolyline},
+    {L"polygon", RolePolygon},
+    {L"path", RolePath},
+    {L"g", RoleContainer},
+    {L"svg", RoleSvg},
+    {L"symbol", RoleSymbol},
+    {L"use", RoleUse},
+    {L"switch", RoleSwitch},
+    {L"clippath", RoleClipPath},
+    {L"defs", RoleSkipped},
+    {L"title", RoleSkipped},
+    {L"desc", RoleSkipped},
+    {L"metadata", RoleSkipped},
+    {L"style", RoleSkipped},
+    {L"script", RoleSkipped},
+    {L"mask", RoleSkipped},
+    {L"pattern", RoleSkipped},
+    {L"marker", RoleSkipped},
+    {L"lineargradient", RoleSkipped},
+    {L"radialgradient", RoleSkipped},
+    {L"foreignobject", RoleSkipped},
+    {L"text", RoleText},
+};
+
+// Elements of another namespace (an editor's private data, embedded XHTML)
+// are never drawn, nor is anything inside them.
+bool IsForeignElement(const XmlNode* element) {
+    return XmlElementNamespace(element) == XmlOtherNamespace;
+}
+
+// Element names match in any case; a prefix bound to the SVG namespace
+// («svg:rect») names the SVG element.
+ElementRole RoleOfName(const std::wstring& localName) {
+    for (const RoleEntry& entry : RoleTable) {
+        if (LowerTextIs(localName, entry.name))
+            return entry.role;
+    }
+    return RoleContainer;
+}
+
+// The role of the name is kept with it (plus one: 0 is "not yet known").
+ElementRole RoleOf(const XmlNode* element) {
+    if (IsForeignElement(element))
+        return RoleSkipped;
+    if (int note = XmlNameNote(element))
+        return static_cast<ElementRole>(note - 1);
+    ElementRole role = RoleOfName(XmlLocalName(element));
+    XmlSetNameNote(element, role + 1);
+    return role;
+}
+
+// A geometry attribute in user units: units, em and ex of the element's font
+// size, percentages of the viewport in the attribute's direction.
+struct GeometryReader {
+    const XmlNode* element;
+    LengthBasis basis;
+    float operator()(const wchar_t* name, int direction) const {
+        return ResolveLength(XmlAttribute(element, name), basis, direction);
+    }
+    // A corner radius, -1 when the attribute is absent.
+    float Radius(const wchar_t* name, int direction) const {
+        const std::wstring& text = XmlAttribute(element, name);
+        return text.empty() ? -1.0f : ResolveLength(text, basis, direction);
+    }
+};
+
+const int X = LengthHorizontal, Y = LengthVertical;
+
+// The shape's path, or null when the element's geometry draws nothing.
+GfxPath* BuildShapePath(const XmlNode* e, ElementRole role, const StyleState& state) {
+    const GeometryReader length{e, LengthBasisOf(state)};
+    switch (role) {
+    case RoleRect: {
+        float width = length(L"width", X), height = length(L"height", Y);
+        if (!(width > 0 && height > 0))
+            return nullptr;
+        return BuildRectPath(length(L"x", X), length(L"y", Y), width, height,
+                             length.Radius(L"rx", X), length.Radius(L"ry", Y));
+    }
+    case RoleCircle: {
+        float r = length(L"r", LengthDiagonal);
+        if (!(r > 0))
+            return nullptr;
+        return BuildEllipsePath(length(L"cx", X), length(L"cy", Y), r, r);
+    }
+    case RoleEllipse: {
+        // A missing, negative or "auto" radius takes the other one.
+        float rx = length.Radius(L"rx", X), ry = length.Radius(L"ry", Y);
+        if (rx < 0 || LowerText(TrimBlanks(XmlAttribute(e, L"rx"))) == L"auto")
+            rx = ry;
+        if (ry < 0 || LowerText(TrimBlanks(XmlAttribute(e, L"ry"))) == L"auto")
+            ry = rx;
+        if (!(rx > 0 && ry > 0))
+            return nullptr;
+        return BuildEllipsePath(length(L"cx", X), length(L"cy", Y), rx, ry);
+    }
+    case RoleLine:
+        return BuildLinePath(length(L"x1", X), length(L"y1", Y), length(L"x2", X),
+                             length(L"y2", Y));
+    case RolePolyline:
+    case RolePolygon: {
+        const std::wstring& points = XmlAttribute(e, L"points");
+        if (points.empty())
+            return nullptr;
+        return BuildPolyPath(points, role == RolePolygon ? 1 : 0);
+    }
+    case RolePath: {
+        const char* d = nullptr;
+        size_t length = 0;
+        XmlAttributeBytes(e, L"d", &d, &length);
+        return length == 0 ? nullptr : BuildPathFromData(d, length);
+    }
+    default:
+        return nullptr;
+    }
+}
+
+struct NotDrawnEntry {
+    const wchar_t* name; // lower case
+    NotDrawnKind kind;
+};
+
+const NotDrawnEntry NotDrawnElements[] = {
+    {L"image", NotDrawnImage},
+    {L"foreignobject", NotDrawnForeignObject},
+    {L"animate", NotDrawnAnimation},
+    {L"animatetransform", NotDrawnAnimation},
+    {L"animatemotion", NotDrawnAnimation},
+    {L"animatecolor", NotDrawnAnimation},
+    {L"set", NotDrawnAnimation},
+};
+
+// Counts the element when it is one of those left out; true when it is.
+bool CountNotDrawnElement(const XmlNode* element, SvgDocument* document) {
+    const std::wstring& name = XmlLocalName(element);
+    for (const NotDrawnEntry& entry : NotDrawnElements) {
+        if (LowerTextIs(name, entry.name)) {
+            document->notDrawn[entry.kind]++;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool IsSet(const std::wstring& property) {
+    return !property.empty() && LowerText(TrimWhiteSpace(property)) != L"none";
+}
+
+// Counts the effects the element asks for that are not drawn: a filter and
+// markers.
+void CountNotDrawnProperties(WalkContext* context, const OwnEffects& own, ElementRole role) {
+    int* counts = context->document->notDrawn;
+    if (IsSet(own.filter))
+        counts[NotDrawnFilter]++;
+    if (role < RoleRect)
+        return;
+    // Markers are drawn on lines, polylines, polygons and paths only.
+    if (role < RoleLine && own.namesMarker)
+        counts[NotDrawnMarker]++;
+}
+
+// outer x inner: inner applies first.
+Matrix2D Times(const Matrix2D& outer, const Matrix2D& inner) {
+    Matrix2D m;
+    MultiplyMatrix(&outer, &inner, &m);
+    return m;
+}
+
+// The inverse, or false when the matrix flattens the plane.
+bool InvertMatrix(const Matrix2D& m, Matrix2D* inverse) {
+    double det = static_cast<double>(m.a) * m.d - static_cast<double>(m.b) * m.c;
+    if (!(std::fabs(det) > 1e-12))
+        return false;
+    double a = m.d / det, b = -m.b / det, c = -m.c / det, d = m.a / det;
+    double e = -(a * m.e + c * m.f), f = -(b * m.e + d * m.f);
+    *inverse = Matrix2D{static_cast<float>(a), static_cast<float>(b), static_cast<float>(c),
+                        static_cast<float>(d), static_cast<float>(e), static_cast<float>(f)};
+    return true;
+}
+
+struct WalkFrame {
+    const XmlNode* element;   // whose children are walked: a container, or the use or switch
+    const XmlNode* nextChild; // the next child element to visit
+    int depth;                // levels below the root of the frame's element
+    int onlyOne;              // only nextChild is walked (a use's target, a switch's choice)
+    int viaUse;               // inside what a use draws
+    float viewportWidth, viewportHeight; // what percentages refer to
+    // A clip path in bounding-box units on a group waits for the group's
+    // records: the region is reserved and filled when the frame ends.
+    const XmlNode* pendingClipPath;
+    int pendingRegion;
+    int firstRecord;
+    // The offscreen group the element opened, ended with the frame.
+    int group;
+    int groupFirstRecord;
+    const XmlNode* mask; // the group's mask, built when the frame ends
+    StyleState state;
+};
+
+WalkFrame NewFrame(const XmlNode* element, const WalkFrame& parent) {
+    WalkFrame frame = WalkFrame();
+    frame.element = element;
+    frame.nextChild = FirstChildElement(element);
+    frame.depth = parent.depth + 1;
+    frame.viaUse = parent.viaUse;
+    frame.viewportWidth = parent.viewportWidth;
+    frame.viewportHeight = parent.viewportHeight;
+    return frame;
+}
+
+bool IsOnStack(const std::vector<WalkFrame>& stack, const XmlNode* element) {
+    for (const WalkFrame& frame : stack) {
+        if (frame.element == element)
+            return true;
+    }
+    return false;
+}
+
+bool IsAncestor(const XmlNode* ancestor, const XmlNode* element) {
+    for (const XmlNode* e = element; e; e = XmlParent(e)) {
+        if (e == ancestor)
+            return true;
+    }
+    return false;
+}
+
+// The element a use draws, or null: references to nothing, to the use
+// itself, to its ancestors or to anything being drawn already draw nothing.
+const XmlNode* UseTarget(WalkContext* context, const std::vector<WalkFrame>& stack,
+                         const XmlNode* use) {
+    if (context->expanded >= MaxUseExpansion)
+        return nullptr;
+    const XmlNode* target = LookUpId(&context->ids, HrefReferenceId(use));
+    if (!target || IsAncestor(target, use) || IsOnStack(stack, target))
+        return nullptr;
+    return target;
+}
+
+// The first child whose conditions hold; null when none does.
+const XmlNode* SwitchChoice(const XmlNode* element) {
+    for (const XmlNode* child = FirstChildElement(element); child;
+         child = NextSiblingElement(child)) {
+        if (ConditionsHold(child))
+            return child;
+    }
+    return nullptr;
+}
+
+bool IsUseFrame(const WalkFrame& frame) {
+    return frame.onlyOne && frame.viaUse && LowerTextIs(XmlLocalName(frame.element), L"use");
+}
+
+// Sets up the viewport of a nested svg, or of a symbol or svg drawn by a
+// use (whose width and height then replace the element's own): the clip
+// of its rectangle, the viewBox matrix and the size percentages refer to.
+// False when the viewport is empty.
+bool EnterViewport(WalkContext* context, const XmlNode* element, const WalkFrame& parent,
+                   const std::wstring& declarations, WalkFrame* frame) {
+    const float parentWidth = parent.viewportWidth, parentHeight = parent.viewportHeight;
+    const XmlNode* use = IsUseFrame(parent) ? parent.element : nullptr;
+    bool isSymbol = LowerTextIs(XmlLocalName(element), L"symbol");
+    float x = 0, y = 0;
+    if (!isSymbol) {
+        x = ViewportLength(XmlAttribute(element, L"x"), parentWidth, 0);
+        y = ViewportLength(XmlAttribute(element, L"y"), parentHeight, 0);
+    }
+    std::wstring widthText = use ? XmlAttribute(use, L"width") : std::wstring();
+    std::wstring heightText = use ? XmlAttribute(use, L"height") : std::wstring();
+    if (widthText.empty() && !isSymbol)
+        widthText = XmlAttribute(element, L"width");
+    if (heightText.empty() && !isSymbol)
+        heightText = XmlAttribute(element, L"height");
+    float width = ViewportLength(widthText, parentWidth, parentWidth);
+    float height = ViewportLength(heightText, parentHeight, parentHeight);
+    if (!(width > 0 && height > 0))
+        return false;
+    StyleState& state = frame->state;
+    if (ClipsToViewport(element, declarations)) {
+        int region =
+            AddRectClipRegion(context->document, state.clip, state.matrix, x, y, width, height);
+        if (region)
+            state.clip = region;
+    }
+    ViewBox box;
+    if (ParseViewBox(XmlAttribute(element, L"viewBox"), &box)) {
+        AspectRatio aspect = ParseAspectRatio(XmlAttribute(element, L"preserveAspectRatio"));
+        state.matrix = Times(state.matrix, ViewBoxMatrix(box, aspect, x, y, width, height));
+        frame->viewportWidth = box.width;
+        frame->viewportHeight = box.height;
+    } else {
+        state.matrix = Times(state.matrix, Matrix2D{1, 0, 0, 1, x, y});
+        frame->viewportWidth = width;
+        frame->viewportHeight = height;
+    }
+    return true;
+}
+
+// Applies the element's clip-path to the state. A clip path in bounding-box
+// units on a container is finished when the container's frame ends.
+void EnterClipPath(WalkContext* context, const OwnEffects& own, GfxPath* shapePath,
+                   WalkFrame* frame) {
+    const XmlNode* clipPath = ClipPathOf(context, own.clipPath);
+    if (!clipPath)
+        return;
+    StyleState& state = frame->state;
+    float box[4] = {0, 0, 0, 0};
+    if (!shapePath && ClipUsesBoundingBox(clipPath)) {
+        int region = ReserveClipRegion(context->document, state.clip);
+        if (!region)
+            return;
+        state.clip = region;
+        frame->pendingClipPath = clipPath;
+        frame->pendingRegion = region;
+        frame->firstRecord = context->document->shapeCount;
+        return;
+    }
+    if (shapePath) {
+        GfxRectF bounds = {0, 0, 0, 0};
+        GfxGetPathBounds(shapePath, nullptr, &bounds);
+        box[0] = bounds.x, box[1] = bounds.y, box[2] = bounds.width, box[3] = bounds.height;
+    }
+    int region = AddClipPathRegion(context, clipPath, state.clip, state.matrix, box);
+    if (region)
+        state.clip = region;
+}
+
+// The bounding box of the records the frame's element drew, in its user
+// space: the box a clip path in bounding-box units measures with.
+void RecordsBox(const SvgDocument* document, int first, const Matrix2D& space, float box[4]) {
+    Matrix2D toSpace;
+    box[0] = box[1] = box[2] = box[3] = 0;
+    if (!InvertMatrix(space, &toSpace))
+        return;
+    bool any = false;
+    float minX = 0, minY = 0, maxX = 0, maxY = 0;
+    for (int i = first; i < document->shapeCount; i++) {
+        const ShapeRecord& record = document->shapes[i];
+        Matrix2D m = Times(toSpace, record.matrix);
+        const float elements[6] = {m.a, m.b, m.c, m.d, m.e, m.f};
+        GfxRectF b;
+        if (!GfxGetPathBounds(record.path, elements, &b))
+            continue;
+        minX = any ? std::min(minX, b.x) : b.x;
+        minY = any ? std::min(minY, b.y) : b.y;
+        maxX = any ? std::max(maxX, b.x + b.width) : b.x + b.width;
+        maxY = any ? std::max(maxY, b.y + b.height) : b.y + b.height;
+        any = true;
+    }
+    box[0] = minX, box[1] = minY, box[2] = maxX - minX, box[3] = maxY - minY;
+}
+
+bool DrawsOneKindOfPaint(const StyleState& state) {
+    bool fills = state.hasFill && (state.fillColor >> 24) > 0;
+    bool strokes = state.hasStroke && (state.strokeColor >> 24) > 0 && state.strokeWidth > 0;
+    return fills != strokes;
+}
+
+// An element with an opacity below 1 or a mask is drawn offscreen as a
+// group of its own, inside which its children draw at full opacity. A shape without a
+// mask that only fills or only strokes fades its paint instead, which draws
+// the same.
+void OpenOffscreenGroup(WalkContext* context, const OwnEffects& own, const StyleState& parent,
+                        ElementRole role, WalkFrame* frame) {
+    StyleState& state = frame->state;
+    const XmlNode* mask = MaskOf(context, own.mask);
+    const bool faded = parent.opacity > 0 && state.opacity < parent.opacity;
+    if (!faded && !mask)
+        return;
+    if (!mask && role >= RoleRect && DrawsOneKindOfPaint(state))
+        return;
+    const float opacity = faded ? state.opacity / parent.opacity : 1.0f;
+    int group = AddOffscreenGroup(context->document, state.group, opacity);
+    if (!group)
+        return;
+    state.group = group;
+    if (faded)
+        state.opacity = parent.opacity;
+    frame->group = group;
+    frame->groupFirstRecord = context->document->shapeCount;
+    frame->mask = mask;
+}
+
+void CloseOffscreenGroup(WalkContext* context, WalkFrame* frame) {
+    if (!frame->group)
+        return;
+    if (frame->mask) {
+        float box[4];
+        RecordsBox(context->document, frame->groupFirstRecord, frame->state.matrix, box);
+        int mask = AddGroupMask(context, frame->mask, frame->state.matrix, box,
+                                frame->viewportWidth, frame->viewportHeight);
+        if (OffscreenGroup* group = OffscreenGroupOf(context->document, frame->group))
+            group->mask = mask;
+    }
+    FinishOffscreenGroup(context->document, frame->group, frame->groupFirstRecord);
+}
+
+void LeaveFrame(WalkContext* context, WalkFrame* frame) {
+    if (frame->pendingClipPath) {
+        float box[4];
+        RecordsBox(context->document, frame->firstRecord, frame->state.matrix, box);
+        BuildClipRegion(context, frame->pendingClipPath, frame->pendingRegion, frame->state.matrix,
+                        box);
+    }
+    CloseOffscreenGroup(context, frame);
+}
+
+// The record's fill and stroke patterns get their tiles, made for the
+// record's bounding box.
+void AttachPatterns(WalkContext* context, int index, const WalkFrame& frame) {
+    SvgDocument* document = context->document;
+    const ShapeRecord& record = document->shapes[index];
+    const float box[4] = {record.boundsX, record.boundsY, record.boundsWidth, record.boundsHeight};
+    bool fillRefused = false, strokeRefused = false;
+    const XmlNode* fill =
+        record.hasFill ? PatternOf(context, record.fillRef, &fillRefused) : nullptr;
+    const XmlNode* stroke =
+        record.hasStroke ? PatternOf(context, record.strokeRef, &strokeRefused) : nullptr;
+    // A pattern in bounding-box units cannot be used on a box without width
+    // or height: its fallback colour paints instead, or nothing.
+    const bool flat = !(box[2] > 0 && box[3] > 0);
+    if (fill && flat && PatternInBoxUnits(context, fill)) {
+        fill = nullptr;
+        fillRefused = !frame.state.fillPatternFallback;
+    }
+    if (stroke && flat && PatternInBoxUnits(context, stroke)) {
+        stroke = nullptr;
+        strokeRefused = !frame.state.strokePatternFallback;
+    }
+    // A pattern painting inside its own tile paints nothing.
+    if (fillRefused)
+        document->shapes[index].hasFill = 0;
+    if (strokeRefused)
+        document->shapes[index].hasStroke = 0;
+    // Making a tile sets the records aside for a while: the record is found
+    // again by its index each time.
+    if (fill) {
+        int tile = AddPatternTile(context, fill, box, frame.viewportWidth, frame.viewportHeight);
+        document->shapes[index].fillPattern = tile;
+    }
+    if (stroke) {
+        int tile = AddPatternTile(context, stroke, box, frame.viewportWidth, frame.viewportHeight);
+        document->shapes[index].strokePattern = tile;
+    }
+}
+
+// Commits the shape and gives its pattern paints their tiles.
+void CommitWithPatterns(WalkContext* context, GfxPath* path, const StyleState& state,
+                        std::wstring id, const WalkFrame& frame) {
+    const int index = context->document->shapeCount;
+    CommitShape(context->document, path, &state, std::move(id));
+    if (context->document->shapeCount > index)
+        AttachPatterns(context, index, frame);
+}
+
+// Markers painted between the fill and the stroke: the part before them, the
+// markers, then the other part on a second copy of the path. Each part's
+// record takes one of the two copies of the id.
+void CommitBetweenMarkers(WalkContext* context, const XmlNode* element, ElementRole role,
+                          GfxOwnedPath path, const std::vector<MarkerVertex>& vertices,
+                          const StyleState& state, std::wstring firstId, std::wstring lastId,
+                          const WalkFrame& frame) {
+    StyleState first = state, last = state;
+    if (PaintOrderPart(state.paintOrder, 0) == PaintFill)
+        first.hasStroke = last.hasFill = 0;
+    else
+        first.hasFill = last.hasStroke = 0;
+    CommitWithPatterns(context, path.release(), first, std::move(firstId), frame);
+    DrawMarkers(context, state, vertices);
+    CommitWithPatterns(context, BuildShapePath(element, role, state), last, std::move(lastId),
+                       frame);
+}
+
+// A shape element: its path is cut by its clip path and committed.
+void CommitShapeOf(WalkContext* context, const XmlNode* element, ElementRole role,
+                   const OwnEffects& own, WalkFrame* frame) {
+    const bool marked = role >= RoleLine && HasMarkers(frame->state);
+    int markersAt = 2; // where paint-order puts the markers
+    for (int i = 0; i < 3; i++) {
+        if (PaintOrderPart(frame->state.paintOrder, i) == PaintMarkers)
+            markersAt = i;
+    }
+    std::wstring id = XmlAttributeCopy(element, L"id");
+    std::wstring secondId = marked && markersAt == 1 ? id : std::wstring();
+    // Held until a record takes it: memory can run out while the clip path,
+    // markers and states are made.
+    GfxOwnedPath path(BuildShapePath(element, role, frame->state));
+    if (!path)
+        return;
+    EnterClipPath(context, own, path.get(), frame);
+    std::vector<PathSegment> segments;
+    if (marked) {
+        if (role == RolePath)
+            ParsePathSegments(XmlAttribute(element, L"d"), &segments);
+        else
+            LinePathSegments(path.get(), &segments);
+    }
+    std::vector<MarkerVertex> vertices;
+    if (marked)
+        MarkerVertices(segments, &vertices);
+    if (!marked || markersAt == 2) {
+        CommitWithPatterns(context, path.release(), frame->state, std::move(id), *frame);
+        if (marked)
+            DrawMarkers(context, frame->state, vertices);
+    } else if (markersAt == 0) {
+        DrawMarkers(context, frame->state, vertices);
+        CommitWithPatterns(context, path.release(), frame->state, std::move(id), *frame);
+    } else {
+        CommitBetweenMarkers(context, element, role, std::move(path), vertices, frame->state,
+                             std::move(id), std::move(secondId), *frame);
+    }
+}
+
+// A use walks its target alone, moved by (x, y) after its own transform.
+bool EnterUse(WalkContext* context, const std::vector<WalkFrame>& stack, const XmlNode* use,
+              WalkFrame* frame) {
+    const XmlNode* target = UseTarget(context, stack, use);
+    if (!target)
+        return false;
+    float x = ViewportLength(XmlAttribute(use, L"x"), frame->viewportWidth, 0);
+    float y = ViewportLength(XmlAttribute(use, L"y"), frame->viewportHeight, 0);
+    frame->state.matrix = Times(frame->state.matrix, Matrix2D{1, 0, 0, 1, x, y});
+    SetContextPaints(frame->state, &frame->state);
+    frame->nextChild = target;
+    frame->onlyOne = 1;
+    frame->viaUse = 1;
+    return true;
+}
+
+// Handles one element below the top frame of the stack: a shape is
+// committed, anything with children to walk gets its frame in *frame and
+// true. *declarations is the walk's storage for the element's declarations.
+bool VisitElement(WalkContext* context, const std::vector<WalkFrame>& stack, const XmlNode* element,
+                  WalkFrame* frame, std::wstring* declarations) {
+    const WalkFrame& parent = stack.back();
+    ElementRole role = RoleOf(element);
+    if (role == RoleSkipped || role == RoleContainer) {
+        if (CountNotDrawnElement(element, context->document))
+            return false;
+    }
+    if (role == RoleSkipped || role == RoleClipPath || !ConditionsHold(element))
+        return false;
+    if (role == RoleSymbol && !IsUseFrame(parent)) // drawn only through a use
+        return false;
+    if (parent.viaUse && ++context->expanded > MaxUseExpansion)
+        return false;
+    *frame = NewFrame(element, parent);
+    CascadedDeclarationsInto(element, declarations); // as ElementDeclarations
+    OwnEffects own;
+    ApplyPresentation(element, *declarations, &parent.state, &frame->state, &own);
+    if (frame->state.displayNone)
+        return false;
+    CountNotDrawnProperties(context, own, role);
+    OpenOffscreenGroup(context, own, parent.state, role, frame);
+    if (role >= RoleRect) {
+        CommitShapeOf(context, element, role, own, frame);
+        CloseOffscreenGroup(context, frame);
+        return false;
+    }
+    EnterClipPath(context, own, nullptr, frame);
+    switch (role) {
+    case RoleSvg:
+    case RoleSymbol:
+        return EnterViewport(context, element, parent, *declarations, frame);
+    case RoleUse:
+        return EnterUse(context, stack, element, frame);
+    case RoleSwitch:
+        frame->nextChild = SwitchChoice(element);
+        frame->onlyOne = 1;
+        return true;
+    case RoleText:
+        // The frame has no children to walk; it is entered so that a clip
+        // path in bounding-box units gets the text's records.
+        CommitText(context, element, frame->state);
+        frame->nextChild = nullptr;
+        return true;
+    default:
+        return true;
+    }
+}
+
+// Walks the children of the root frame's element depth-first.
+void RunWalk(WalkContext* context, WalkFrame root) {
+    std::wstring declarations; // one element's at a time
+    std::vector<WalkFrame> stack;
+    stack.reserve(16);
+    stack.push_back(std::move(root));
+    while (!stack.empty()) {
+        WalkFrame& top = stack.back();
+        const XmlNode* child = top.nextChild;
+        if (!child) {
+            LeaveFrame(context, &top);
+            stack.pop_back();
+            continue;
+        }
+        top.nextChild = top.onlyOne ? nullptr : NextSiblingElement(child);
+        WalkFrame frame = WalkFrame();
+        // The child is drawn; its own children only while they stay within
+        // the depth limit.
+        if (VisitElement(context, stack, child, &frame, &declarations) &&
+            frame.depth < MaxWalkDepth)
+            stack.push_back(std::move(frame));
+    }
+}
+
+// The size of the root viewport: the viewBox's, else the document's own.
+void RootViewport(const SvgDocument* document, WalkFrame* frame) {
+    frame->viewportWidth = document->hasViewBox ? document->viewBoxWidth : document->width;
+    frame->viewportHeight = document->hasViewBox ? document->viewBoxHeight : document->height;
+    if (!(frame->viewportWidth > 0))
+        frame->viewportWidth = 100;
+    if (!(frame->viewportHeight > 0))
+        frame->viewportHeight = 100;
+}
+
+} // namespace
+
+std::wstring OwnProperty(const XmlNode* element, const std::wstring& declarations,
+                         const wchar_t* name) {
+    if (declarations.empty()) // most elements: the attribute alone
+        return XmlAttribute(element, name);
+    return GetPropertyValue(element, declarations, name);
+}
+
+bool ClipsToViewport(const XmlNode* element, const std::wstring& declarations) {
+    std::wstring overflow =
+        LowerText(TrimWhiteSpace(OwnProperty(element, declarations, L"overflow")));
+    return overflow != L"visible" && overflow != L"auto";
+}
+
+void WalkMarkerContent(WalkContext* context, const XmlNode* marker, const StyleState& state) {
+    WalkFrame frame = WalkFrame();
+    frame.element = marker;
+    frame.nextChild = FirstChildElement(marker);
+    frame.viaUse = 1; // counted against the expansion budget, as a use's content
+    frame.viewportWidth = state.viewportWidth;
+    frame.viewportHeight = state.viewportHeight;
+    frame.state = state;
+    RunWalk(context, std::move(frame));
+}
+
+void WalkDocument(const XmlNode* root, SvgDocument* document, const StyleState* rootState) {
+    if (!root || !document || !rootState || !XmlIsElement(root))
+        return;
+    WalkContext context = WalkContext();
+    context.document = document;
+    context.ids.root = root;
+    WalkFrame frame = WalkFrame();
+    frame.element = root;
+    frame.nextChild = FirstChildElement(root);
+    frame.state = *rootState;
+    RootViewport(document, &frame);
+    RunWalk(&context, std::move(frame));
+}
+
+void WalkElement(const XmlNode* element, SvgDocument* document, const StyleState* parent) {
+    if (!element || !document || !parent || !XmlIsElement(element))
+        return;
+    const XmlNode* root = element;
+    while (XmlParent(root) && XmlIsElement(XmlParent(root)))
+        root = XmlParent(root);
+    WalkContext context = WalkContext();
+    context.document = document;
+    context.ids.root = root;
+    WalkFrame frame = WalkFrame();
+    frame.element = XmlParent(element);
+    frame.nextChild = element;
+    frame.onlyOne = 1;
+    frame.state = *parent;
+    RootViewport(document, &frame);
+    RunWalk(&context, std::move(frame));
+}
+
+void WalkContent(WalkContext* context, const XmlNode* container, const StyleState& state,
+                 float viewportWidth, float viewportHeight) {
+    WalkFrame frame = WalkFrame();
+    frame.element = container;
+    frame.nextChild = FirstChildElement(container);
+    frame.state = state;
+    frame.viewportWidth = viewportWidth;
+    frame.viewportHeight = viewportHeight;
+    RunWalk(context, std::move(frame));
+}
+
+bool IsShapeElement(const XmlNode* element) {
+    return RoleOf(element) >= RoleRect;
+}
+
+bool IsUseElement(const XmlNode* element) {
+    return RoleOf(element) == RoleUse;
+}
+
+GfxPath* BuildElementPath(const XmlNode* element) {
+    ElementRole role = RoleOf(element);
+    if (role < RoleRect)
+        return nullptr;
+    // Relative lengths in a clip path are measured against the defaults.
+    StyleState basis = StyleState();
+    InitRootStyleState(&basis);
+    return BuildShapePath(element, role, basis);
+}
+
+// Moves the records into new storage of `capacity` records; false when it
+// cannot be had.
+static bool GrowShapeRecords(SvgDocument* document, int capacity) {
+    void* memory =
+        ::operator new(sizeof(ShapeRecord) * static_cast<size_t>(capacity), std::nothrow);
+    if (!memory)
+        return false;
+    ShapeRecord* storage = static_cast<ShapeRecord*>(memory);
+    for (int i = 0; i < document->shapeCount; i++)
+        new (&storage[i]) ShapeRecord(std::move(document->shapes[i]));
+    FreeRecordStorage(document->shapes, document->shapeCount);
+    document->shapes = storage;
+    document->shapeCapacity = capacity;
+    return true;
+}
+
+ShapeRecord* AppendShapeRecord(SvgDocument* document) {
+    if (!document)
+        return nullptr;
+    if (document->shapeCount >= document->shapeCapacity) {
+        if (document->shapeCapacity > INT_MAX / 2)
+            return nullptr;
+        int capacity = document->shapeCapacity < 16 ? 32 : document->shapeCapacity * 2;
+        if (!GrowShapeRecords(document, capacity))
+            return nullptr;
+    }
+    // Value-initialised: every new record starts all zero.
+    return new (&document->shapes[document->shapeCount++]) ShapeRecord();
+}
+
+void ReserveShapeRecords(SvgDocument* document, size_t count) {
+    // A file of very many elements that are no shapes (stops, groups) must
+    // not reserve memory it will never use: past this, storage grows as the
+    // records come.
+    const size_t MaxReserved = 1 << 18;
+    if (count > MaxReserved)
+        count = MaxReserved;
+    if (document && count > static_cast<size_t>(document->shapeCapacity))
+        GrowShapeRecords(document, static_cast<int>(count));
+}
+
+namespace {
+
+int AlphaOf(Argb colour) {
+    return static_cast<int>(colour >> 24);
+}
+
+// The gradient's bounding box: the path's own bounds, taken only for records
+// that refer to a gradient.
+void TakeGradientBounds(ShapeRecord* record) {
+    if (record->fillRef.empty() && record->strokeRef.empty())
+        return;
+    GfxRectF bounds;
+    if (!GfxGetPathBounds(record->path, nullptr, &bounds))
+        return;
+    record->boundsX = bounds.x;
+    record->boundsY = bounds.y;
+    record->boundsWidth = bounds.width;
+    record->boundsHeight = bounds.height;
+    record->boundsValid = 1;
+}
+
+// Grows the document's content bounds by the record's box in document space,
+// padded by half the stroke width (scaled, rotation and shear not counted).
+// A path without points has no box and leaves the bounds alone.
+void WidenContentBounds(SvgDocument* document, const ShapeRecord* record) {
+    if (GfxGetPathPointCount(record->path) <= 0)
+        return;
+    const Matrix2D& m = record->matrix;
+    const float elements[6] = {m.a, m.b, m.c, m.d, m.e, m.f};
+    GfxRectF box;
+    if (!GfxGetPathBounds(record->path, elements, &box))
+        return;
+    float pad = 0;
+    if (record->hasStroke)
+        pad = record->strokeWidth * std::fmax(std::fabs(m.a), std::fabs(m.d)) / 2;
+    float minX = box.x - pad, minY = box.y - pad;
+    float maxX = box.x + box.width + pad, maxY = box.y + box.height + pad;
+    if (!document->hasContentBounds) {
+        document->contentMinX = minX;
+        document->contentMinY = minY;
+        document->contentMaxX = maxX;
+        document->contentMaxY = maxY;
+        document->hasContentBounds = 1;
+        return;
+    }
+    document->contentMinX = std::fmin(document->contentMinX, minX);
+    document->contentMinY = std::fmin(document->contentMinY, minY);
+    document->contentMaxX = std::fmax(document->contentMaxX, maxX);
+    document->contentMaxY = std::fmax(document->contentMaxY, maxY);
+}
+
+// SVG draws the caps of a subpath of length 0 (a dot for round caps, a
+// square for square caps); GDI+ draws nothing for it. Each such subpath gets
+// a very short figure at its place, whose caps show.
+void AddZeroLengthCaps(GfxPath* path, float strokeWidth) {
+    std::vector<GfxPointF> points;
+    std::vector<uint8_t> types;
+    ReadPathPoints(path, &points, &types);
+    const int count = static_cast<int>(points.size());
+    if (count == 0)
+        return;
+    std::vector<GfxPointF> dots;
+    int start = 0;
+    for (int i = 1; i <= count; i++) {
+        if (i < count && (types[i] & GfxPointTypeMask) != GfxPointTypeStart)
+            continue;
+        bool zeroLength = true;
+        for (int k = start + 1; k < i && zeroLength; k++)
+            zeroLength = points[k].x == points[start].x && points[k].y == points[start].y;
+        if (zeroLength)
+            dots.push_back(points[start]);
+        start = i;
+    }
+    const float half = strokeWidth / 200; // the figure is 1 % of the stroke width long
+    for (const GfxPointF& p : dots) {
+        GfxStartFigure(path);
+        GfxAddLine(path, p.x - half, p.y, p.x + half, p.y);
+    }
+}
+
+} // namespace
+
+void CommitShape(SvgDocument* document, GfxPath* path, const StyleState* state, std::wstring id) {
+    if (!path)
+        return;
+    if (state->hidden) { // visibility: hidden or collapse
+        GfxDeletePath(path);
+        return;
+    }
+    // The alpha tested is the colour's own, before the opacities.
+    int fillOn = state->hasFill != 0 && AlphaOf(state->fillColor) > 0;
+    int strokeOn =
+        state->hasStroke != 0 && AlphaOf(state->strokeColor) > 0 && state->strokeWidth > 0;
+    ShapeRecord* record = (fillOn || strokeOn) ? AppendShapeRecord(document) : nullptr;
+    if (!record) {
+        GfxDeletePath(path);
+        return;
+    }
+    GfxSetFillMode(path, state->fillRule ? GfxFillModeWinding : GfxFillModeAlternate);
+    record->path = path;
+    record->hasFill = fillOn;
+    record->hasStroke = strokeOn;
+    record->fillOpacity = state->opacity * state->fillOpacity;
+    record->strokeOpacity = state->opacity * state->strokeOpacity;
+    if (fillOn)
+        record->fillColor = ScaleAlpha(state->fillColor, record->fillOpacity);
+    if (strokeOn) {
+        record->strokeColor = ScaleAlpha(state->strokeColor, record->strokeOpacity);
+        record->strokeWidth = state->strokeWidth;
+        record->dashes = state->dashes;
+        record->dashOffset = state->dashOffset;
+        record->nonScalingStroke = state->nonScalingStroke;
+        if (state->lineCap != 0)
+            AddZeroLengthCaps(path, state->strokeWidth);
+    }
+    record->fillRule = state->fillRule;
+    record->lineCap = state->lineCap;
+    record->lineJoin = state->lineJoin;
+    record->miterLimit = state->miterLimit > 0 ? state->miterLimit : 4.0f;
+    record->matrix = state->matrix;
+    record->clip = state->clip;
+    record->group = state->group;
+    record->strokeFirst = fillOn && strokeOn &&
+                          (PaintOrderPart(state->paintOrder, 0) == PaintStroke ||
+                           (PaintOrderPart(state->paintOrder, 0) == PaintMarkers &&
+                            PaintOrderPart(state->paintOrder, 1) == PaintStroke));
+    record->id = std::move(id);
+    if (fillOn)
+        record->fillRef = state->fillRef;
+    if (strokeOn)
+        record->strokeRef = state->strokeRef;
+    TakeGradientBounds(record);
+    WidenContentBounds(document, record);
+}

@@ -1,0 +1,1013 @@
+#include "svg/css/style_sheet.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cwchar>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "svg/base/strings.h"
+#include "svg/xml/element_walk.h"
+#include "svg/xml/xml_tree.h"
+
+namespace {
+
+typedef std::wstring_view TextView;
+
+bool IsCssWhiteSpace(wchar_t c) {
+    return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n' || c == L'\f';
+}
+
+TextView TrimView(TextView text) {
+    size_t first = 0;
+    size_t last = text.size();
+    while (first < last && IsCssWhiteSpace(text[first]))
+        first++;
+    while (last > first && IsCssWhiteSpace(text[last - 1]))
+        last--;
+    return text.substr(first, last - first);
+}
+
+bool IsWordIgnoringAsciiCase(TextView text, const char* word) {
+    size_t i = 0;
+    for (; i < text.size() && word[i]; i++) {
+        wchar_t c = text[i];
+        if (c >= L'A' && c <= L'Z')
+            c = static_cast<wchar_t>(c + 32);
+        if (c != static_cast<wchar_t>(word[i]))
+            return false;
+    }
+    return i == text.size() && !word[i];
+}
+
+// ---- Reading the text of a sheet ----
+
+// The index after the string that starts with the quote at `open`; a
+// backslash escapes the next character. As in CSS, a string left open ends
+// before the next line break (or at the end).
+size_t SkipString(TextView text, size_t open) {
+    wchar_t quote = text[open];
+    size_t i = open + 1;
+    while (i < text.size() && text[i] != quote && text[i] != L'\n')
+        i += text[i] == L'\\' ? 2 : 1;
+    if (i < text.size() && text[i] == quote)
+        return i + 1;
+    return std::min(i, text.size());
+}
+
+// The index of the first stop character outside strings and outside (), []
+// and {} pairs, from `from`; text.size() when there is none. An opening
+// brace is a stop character only when it is in `stops`.
+size_t FindOutsideBrackets(TextView text, size_t from, const wchar_t* stops) {
+    size_t depth = 0;
+    for (size_t i = from; i < text.size();) {
+        wchar_t c = text[i];
+        if (depth == 0 && c != 0 && std::wcschr(stops, c))
+            return i;
+        if (c == L'"' || c == L'\'') {
+            i = SkipString(text, i);
+            continue;
+        }
+        if (c == L'(' || c == L'[' || c == L'{')
+            depth++;
+        else if ((c == L')' || c == L']' || c == L'}') && depth > 0)
+            depth--;
+        i++;
+    }
+    return text.size();
+}
+
+// The index of the "}" that closes the block opened at `open`, or
+// text.size() when the block is still open at the end (CSS closes it there).
+size_t EndOfBlock(TextView text, size_t open) {
+    size_t depth = 0;
+    for (size_t i = open; i < text.size();) {
+        wchar_t c = text[i];
+        if (c == L'"' || c == L'\'') {
+            i = SkipString(text, i);
+            continue;
+        }
+        if (c == L'{')
+            depth++;
+        else if (c == L'}' && --depth == 0)
+            return i;
+        i++;
+    }
+    return text.size();
+}
+
+// Removes /* ... */ comments outside strings; an unterminated comment
+// removes the rest of the sheet.
+std::wstring RemoveComments(TextView text) {
+    std::wstring out;
+    out.reserve(text.size());
+    size_t i = 0;
+    while (i < text.size()) {
+        wchar_t c = text[i];
+        if (c == L'"' || c == L'\'') {
+            size_t end = SkipString(text, i);
+            out.append(text.substr(i, end - i));
+            i = end;
+        } else if (c == L'/' && i + 1 < text.size() && text[i + 1] == L'*') {
+            size_t close = text.find(L"*/", i + 2);
+            if (close == TextView::npos)
+                break;
+            i = close + 2;
+        } else {
+            out.push_back(c);
+            i++;
+        }
+    }
+    return out;
+}
+
+// ---- Declaration blocks ----
+
+struct Declaration {
+    TextView name;
+    TextView value;
+    bool important;
+};
+
+// "name: value" with an optional "!important"; false for what CSS drops: no
+// colon, an empty name or value, or a "!" that is not "!important".
+bool ReadDeclaration(TextView item, Declaration* out) {
+    size_t colon = item.find(L':');
+    if (colon == TextView::npos)
+        return false;
+    out->name = TrimView(item.substr(0, colon));
+    out->value = TrimView(item.substr(colon + 1));
+    out->important = false;
+    size_t bang = out->value.rfind(L'!');
+    if (bang != TextView::npos) {
+        if (!IsWordIgnoringAsciiCase(TrimView(out->value.substr(bang + 1)), "important"))
+            return false;
+        out->value = TrimView(out->value.substr(0, bang));
+        out->important = true;
+    }
+    return !out->name.empty() && !out->value.empty();
+}
+
+void AppendItem(std::wstring* list, TextView item) {
+    if (item.empty())
+        return;
+    if (!list->empty())
+        list->push_back(L';');
+    list->append(item);
+}
+
+// A rule body or a "style" attribute, split by importance into two lists
+// with the latest declaration first (later declarations win in CSS, the
+// first item wins in a list).
+struct DeclarationLists {
+    std::wstring normal;
+    std::wstring important;
+};
+
+void SplitDeclarations(TextView body, DeclarationLists* lists) {
+    std::vector<Declaration> read;
+    size_t start = 0;
+    while (start <= body.size()) {
+        size_t end = FindOutsideBrackets(body, start, L";");
+        Declaration declaration;
+        if (ReadDeclaration(body.substr(start, end - start), &declaration))
+            read.push_back(declaration);
+        start = end + 1;
+    }
+    for (size_t i = read.size(); i-- > 0;) {
+        std::wstring* list = read[i].important ? &lists->important : &lists->normal;
+        if (!list->empty())
+            list->push_back(L';');
+        list->append(read[i].name);
+        list->push_back(L':');
+        list->append(read[i].value);
+    }
+}
+
+// ---- Selectors ----
+
+enum PseudoClass : uint8_t { PseudoRoot = 1, PseudoFirstChild = 2, PseudoLastChild = 4 };
+
+// An attribute selector: «[name]» (test 0), «[name=value]» ('='), and the
+// word ('~'), language ('|'), prefix ('^'), suffix ('$') and part ('*')
+// tests. An attribute with an empty value counts as absent.
+struct AttributeTest {
+    std::wstring name;
+    std::wstring value;
+    wchar_t test = 0;
+};
+
+// One compound selector such as «rect.a#b[x]:first-child».
+struct Compound {
+    std::wstring type;                 // lower-case local name; empty: any element
+    std::wstring id;                   // empty: any
+    std::vector<std::wstring> classes; // sorted, without repeats
+    std::vector<AttributeTest> attributes;
+    uint8_t pseudoClasses = 0;
+    bool childOfNext = false; // ">" joins it to the compound on its left, else " "
+};
+
+struct Rule {
+    std::vector<Compound> compounds; // the element's own compound first, then leftwards
+    uint32_t specificity = 0;        // ids, classes and types, a byte each
+    uint32_t order = 0;              // source order of the rule
+    uint32_t body = 0;
+};
+
+// How a selector reads: used, valid CSS that this reader does not match
+// (it is left out of its list), or invalid (CSS drops the whole rule).
+enum SelectorStatus { SelectorUsed, SelectorUnsupported, SelectorInvalid };
+
+const size_t kMaxCompounds = 32;
+
+bool IsNameCharacter(wchar_t c) {
+    return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') || (c >= L'0' && c <= L'9') ||
+           c == L'-' || c == L'_' || c >= 0x80 || c == L'\\';
+}
+
+// A CSS identifier at *pos: not starting with a digit, nor with "-" and a
+// digit. Escapes are valid CSS this reader does not decode.
+bool ReadIdentifier(TextView text, size_t* pos, std::wstring* name, bool* unsupported) {
+    size_t start = *pos;
+    size_t i = start;
+    if (i < text.size() && text[i] == L'-')
+        i++;
+    if (i >= text.size() || !IsNameCharacter(text[i]) || (text[i] >= L'0' && text[i] <= L'9'))
+        return false;
+    while (i < text.size() && IsNameCharacter(text[i])) {
+        if (text[i] == L'\\') {
+            *unsupported = true;
+            i++;
+        }
+        i++;
+    }
+    i = std::min(i, text.size());
+    name->assign(text.substr(start, i - start));
+    *pos = i;
+    return true;
+}
+
+struct Specificity {
+    uint32_t ids;
+    uint32_t classes;
+    uint32_t types;
+};
+
+bool ReadPseudoClass(TextView text, size_t* pos, Compound* compound, Specificity* specificity,
+                     bool* unsupported) {
+    bool element = *pos < text.size() && text[*pos] == L':';
+    if (element)
+        ++*pos;
+    std::wstring name;
+    if (!ReadIdentifier(text, pos, &name, unsupported))
+        return false;
+    if (*pos < text.size() && text[*pos] == L'(') {
+        size_t close = FindOutsideBrackets(text, *pos + 1, L")");
+        if (close == text.size())
+            return false;
+        *pos = close + 1;
+        *unsupported = true;
+        return true;
+    }
+    uint8_t flags = 0;
+    if (IsWordIgnoringAsciiCase(name, "root"))
+        flags = PseudoRoot;
+    else if (IsWordIgnoringAsciiCase(name, "first-child"))
+        flags = PseudoFirstChild;
+    else if (IsWordIgnoringAsciiCase(name, "last-child"))
+        flags = PseudoLastChild;
+    else if (IsWordIgnoringAsciiCase(name, "only-child"))
+        flags = PseudoFirstChild | PseudoLastChild;
+    if (element || flags == 0) {
+        *unsupported = true; // hover, focus, nth-child, pseudo-elements...
+        return true;
+    }
+    compound->pseudoClasses |= flags;
+    specificity->classes++;
+    return true;
+}
+
+void SkipWhiteSpace(TextView text, size_t* pos) {
+    while (*pos < text.size() && IsCssWhiteSpace(text[*pos]))
+        ++*pos;
+}
+
+// The value of an attribute selector: a quoted string or an identifier.
+bool ReadAttributeValue(TextView text, size_t* pos, std::wstring* value, bool* unsupported) {
+    if (*pos < text.size() && (text[*pos] == L'"' || text[*pos] == L'\'')) {
+        size_t end = SkipString(text, *pos);
+        if (end - *pos < 2 || text[end - 1] != text[*pos])
+            return false;
+        value->assign(text.substr(*pos + 1, end - *pos - 2));
+        if (value->find(L'\\') != std::wstring::npos)
+            *unsupported = true; // escapes
+        *pos = end;
+        return true;
+    }
+    return ReadIdentifier(text, pos, value, unsupported);
+}
+
+// «[name]», «[name=value]», «[name~=value]» and the other tests, after the
+// "[" at *pos - 1.
+bool ReadAttributeTest(TextView text, size_t* pos, AttributeTest* test, bool* unsupported) {
+    SkipWhiteSpace(text, pos);
+    if (!ReadIdentifier(text, pos, &test->name, unsupported))
+        return false;
+    SkipWhiteSpace(text, pos);
+    test->test = 0;
+    if (*pos < text.size() && text[*pos] != L']') {
+        wchar_t c = text[*pos];
+        if (c == L'=') {
+            test->test = c;
+            ++*pos;
+        } else if (c != 0 && std::wcschr(L"~|^$*", c) && *pos + 1 < text.size() &&
+                   text[*pos + 1] == L'=') {
+            test->test = c;
+            *pos += 2;
+        } else {
+            if (c == L'|')
+                *unsupported = true; // a namespace prefix
+            return false;
+        }
+        SkipWhiteSpace(text, pos);
+        if (!ReadAttributeValue(text, pos, &test->value, unsupported))
+            return false;
+        SkipWhiteSpace(text, pos);
+        if (*pos < text.size() && (text[*pos] == L'i' || text[*pos] == L'I' || text[*pos] == L's' ||
+                                   text[*pos] == L'S')) {
+            *unsupported = *unsupported || text[*pos] == L'i' || text[*pos] == L'I';
+            ++*pos;
+            SkipWhiteSpace(text, pos);
+        }
+    }
+    if (*pos >= text.size() || text[*pos] != L']')
+        return false;
+    ++*pos;
+    return true;
+}
+
+// Reads the compound at *pos; false when it is not valid CSS.
+bool ReadCompound(TextView text, size_t* pos, Compound* compound, Specificity* specificity,
+                  bool* unsupported) {
+    size_t start = *pos;
+    std::wstring name;
+    if (*pos < text.size() && text[*pos] == L'*') {
+        ++*pos;
+    } else if (ReadIdentifier(text, pos, &name, unsupported)) {
+        compound->type = LowerText(name);
+        specificity->types++;
+    }
+    if (*pos < text.size() && text[*pos] == L'|') {
+        *unsupported = true; // namespace prefixes
+        ++*pos;
+        if (*pos < text.size() && text[*pos] == L'*')
+            ++*pos;
+        else if (!ReadIdentifier(text, pos, &name, unsupported))
+            return false;
+    }
+    for (;;) {
+        if (*pos >= text.size())
+            break;
+        wchar_t c = text[*pos];
+        if (c == L'.' || c == L'#') {
+            ++*pos;
+            if (!ReadIdentifier(text, pos, &name, unsupported))
+                return false;
+            if (c == L'.') {
+                compound->classes.push_back(name);
+                specificity->classes++;
+            } else {
+                if (!compound->id.empty() && compound->id != name)
+                    *unsupported = true; // two ids never match
+                compound->id = name;
+                specificity->ids++;
+            }
+        } else if (c == L':') {
+            ++*pos;
+            if (!ReadPseudoClass(text, pos, compound, specificity, unsupported))
+                return false;
+        } else if (c == L'[') {
+            ++*pos;
+            AttributeTest test;
+            if (!ReadAttributeTest(text, pos, &test, unsupported)) {
+                // A namespace prefix is valid CSS this reader leaves out.
+                if (!*unsupported)
+                    return false;
+                size_t close = FindOutsideBrackets(text, *pos, L"]");
+                if (close == text.size())
+                    return false;
+                *pos = close + 1;
+                continue;
+            }
+            compound->attributes.push_back(std::move(test));
+            specificity->classes++;
+        } else {
+            break;
+        }
+    }
+    std::sort(compound->classes.begin(), compound->classes.end());
+    compound->classes.erase(std::unique(compound->classes.begin(), compound->classes.end()),
+                            compound->classes.end());
+    return *pos > start;
+}
+
+uint32_t PackSpecificity(const Specificity& s) {
+    return (std::min<uint32_t>(s.ids, 255) << 16) | (std::min<uint32_t>(s.classes, 255) << 8) |
+           std::min<uint32_t>(s.types, 255);
+}
+
+SelectorStatus ReadSelector(TextView text, Rule* rule) {
+    Specificity specificity = {0, 0, 0};
+    bool unsupported = false;
+    std::vector<Compound> compounds;
+    size_t pos = 0;
+    for (;;) {
+        compounds.push_back(Compound());
+        if (!ReadCompound(text, &pos, &compounds.back(), &specificity, &unsupported))
+            return SelectorInvalid;
+        size_t afterCompound = pos;
+        while (pos < text.size() && IsCssWhiteSpace(text[pos]))
+            pos++;
+        if (pos == text.size())
+            break;
+        wchar_t c = text[pos];
+        if (c == L'>' || c == L'+' || c == L'~') {
+            unsupported = unsupported || c != L'>';
+            compounds.back().childOfNext = c == L'>';
+            pos++;
+            while (pos < text.size() && IsCssWhiteSpace(text[pos]))
+                pos++;
+        } else if (pos == afterCompound) {
+            return SelectorInvalid; // a character that belongs to no selector
+        }
+    }
+    if (unsupported || compounds.size() > kMaxCompounds)
+        return SelectorUnsupported;
+    // Matching reads from the element outwards: the combinator of each
+    // compound moves to the one on its right.
+    std::reverse(compounds.begin(), compounds.end());
+    for (size_t i = 0; i + 1 < compounds.size(); i++)
+        compounds[i].childOfNext = compounds[i + 1].childOfNext;
+    compounds.back().childOfNext = false;
+    rule->compounds.swap(compounds);
+    rule->specificity = PackSpecificity(specificity);
+    return SelectorUsed;
+}
+
+// The selector text with runs of white space as one blank: the key under
+// which identical rules fold into one.
+std::wstring SelectorKey(TextView text) {
+    std::wstring key;
+    key.reserve(text.size());
+    for (wchar_t c : text) {
+        if (!IsCssWhiteSpace(c))
+            key.push_back(c);
+        else if (!key.empty() && key.back() != L' ')
+            key.push_back(L' ');
+    }
+    return key;
+}
+
+// ---- The filed rules ----
+
+typedef std::unordered_map<std::wstring, std::vector<uint32_t>> RuleBuckets;
+
+// The class names of an ancestor, copied: matching asks for them again for
+// every element below it.
+struct ClassNames {
+    std::wstring text;
+    std::vector<TextView> names; // sorted, without repeats
+};
+
+// At most this many lists are kept; the next one starts a new set.
+const size_t kMaxCachedCascades = 4096;
+
+struct StyleSheets {
+    std::vector<DeclarationLists> bodies;
+    std::unordered_map<std::wstring, uint32_t> bodyIndex;
+    std::vector<Rule> rules;
+    std::unordered_map<std::wstring, uint32_t> ruleIndex; // selector and body
+    // Rules by the element's own compound: its id, else a class, else its
+    // element name, else any element.
+    RuleBuckets byId;
+    RuleBuckets byClass;
+    RuleBuckets byType;
+    std::vector<uint32_t> universal;
+    uint32_t nextOrder = 0;
+    std::unordered_map<const XmlNode*, ClassNames> ancestorClasses;
+    unsigned long ancestorTreesReleased = 0; // XmlTreesReleased() when they were read
+    std::vector<uint32_t> bodySeen;          // per body, the last match that used it
+    uint32_t matchCount = 0;
+    // Whether every rule tests the element's own name, id and classes alone
+    // (no combinator, attribute test or pseudo-class): which rules match is
+    // then a matter of those attributes' text.
+    bool ownCompoundsOnly = true;
+    std::unordered_set<std::string> ruleIds; // UTF-8, of the rules filed by id
+    // The cascaded lists of recent elements by a key of everything each
+    // depends on (CascadeKey).
+    std::unordered_map<std::string, std::wstring> cascades;
+    std::string key; // scratch
+};
+
+StyleSheets sheets;
+
+uint32_t BodyIndex(TextView text) {
+    std::wstring key(text);
+    auto found = sheets.bodyIndex.find(key);
+    if (found != sheets.bodyIndex.end())
+        return found->second;
+    DeclarationLists lists;
+    SplitDeclarations(text, &lists);
+    uint32_t index = static_cast<uint32_t>(sheets.bodies.size());
+    sheets.bodies.push_back(std::move(lists));
+    sheets.bodySeen.push_back(0);
+    sheets.bodyIndex.emplace(std::move(key), index);
+    return index;
+}
+
+// Notes what the rule tests beyond the element's name and classes, for the
+// keys of the cached lists.
+void NoteWhatRuleTests(const Rule& rule) {
+    const Compound& own = rule.compounds[0];
+    if (rule.compounds.size() > 1 || !own.attributes.empty() || own.pseudoClasses)
+        sheets.ownCompoundsOnly = false;
+    if (!own.id.empty())
+        sheets.ruleIds.insert(Utf8FromWide(own.id));
+}
+
+void FileInBucket(uint32_t index) {
+    const Compound& own = sheets.rules[index].compounds[0];
+    NoteWhatRuleTests(sheets.rules[index]);
+    if (!own.id.empty())
+        sheets.byId[own.id].push_back(index);
+    else if (!own.classes.empty())
+        sheets.byClass[own.classes[0]].push_back(index);
+    else if (!own.type.empty())
+        sheets.byType[own.type].push_back(index);
+    else
+        sheets.universal.push_back(index);
+}
+
+// Files one selector of a rule; a rule seen before with the same selector
+// and body only moves to its new place in the order.
+void FileSelector(TextView selector, Rule* rule) {
+    std::wstring key = SelectorKey(selector);
+    key.push_back(L'{');
+    key += std::to_wstring(rule->body);
+    auto found = sheets.ruleIndex.find(key);
+    if (found != sheets.ruleIndex.end()) {
+        sheets.rules[found->second].order = rule->order;
+        return;
+    }
+    uint32_t index = static_cast<uint32_t>(sheets.rules.size());
+    sheets.rules.push_back(std::move(*rule));
+    sheets.ruleIndex.emplace(std::move(key), index);
+    FileInBucket(index);
+}
+
+// Files a rule whose selector list is valid; a selector this reader does not
+// match leaves the others of its list in force.
+void FileRule(TextView prelude, TextView block) {
+    std::vector<std::pair<TextView, Rule>> selectors;
+    size_t start = 0;
+    while (start <= prelude.size()) {
+        size_t end = FindOutsideBrackets(prelude, start, L",");
+        TextView text = TrimView(prelude.substr(start, end - start));
+        Rule rule;
+        SelectorStatus status = text.empty() ? SelectorInvalid : ReadSelector(text, &rule);
+        if (status == SelectorInvalid)
+            return;
+        if (status == SelectorUsed)
+            selectors.emplace_back(text, std::move(rule));
+        start = end + 1;
+    }
+    uint32_t order = sheets.nextOrder++;
+    if (selectors.empty())
+        return;
+    uint32_t body = BodyIndex(TrimView(block));
+    if (sheets.bodies[body].normal.empty() && sheets.bodies[body].important.empty())
+        return;
+    for (auto& selector : selectors) {
+        selector.second.order = order;
+        selector.second.body = body;
+        FileSelector(selector.first, &selector.second);
+    }
+}
+
+// The top level of a sheet: at-rules are skipped whole, up to their ";" or
+// to the end of their block; every other rule is a selector list and a
+// block. CDO and CDC markers ("<!--", "-->") are ignored as CSS says.
+void ReadSheet(TextView text) {
+    size_t i = 0;
+    while (i < text.size()) {
+        if (IsCssWhiteSpace(text[i])) {
+            i++;
+        } else if (text.compare(i, 4, L"<!--") == 0) {
+            i += 4;
+        } else if (text.compare(i, 3, L"-->") == 0) {
+            i += 3;
+        } else if (text[i] == L'@') {
+            size_t end = FindOutsideBrackets(text, i, L";{");
+            i = end < text.size() && text[end] == L'{' ? EndOfBlock(text, end) + 1 : end + 1;
+        } else {
+            size_t open = FindOutsideBrackets(text, i, L"{");
+            if (open == text.size())
+                return; // a selector without a block
+            size_t close = EndOfBlock(text, open);
+            FileRule(text.substr(i, open - i), text.substr(open + 1, close - open - 1));
+            i = close + 1;
+        }
+    }
+}
+
+// ---- Matching ----
+
+void ReadClassNames(TextView text, std::vector<TextView>* names) {
+    size_t i = 0;
+    while (i < text.size()) {
+        while (i < text.size() && IsCssWhiteSpace(text[i]))
+            i++;
+        size_t start = i;
+        while (i < text.size() && !IsCssWhiteSpace(text[i]))
+            i++;
+        if (i > start)
+            names->push_back(text.substr(start, i - start));
+    }
+    std::sort(names->begin(), names->end());
+    names->erase(std::unique(names->begin(), names->end()), names->end());
+}
+
+// The element being styled, with its class names read once.
+struct Subject {
+    const XmlNode* element;
+    std::vector<TextView> classes;
+};
+
+// The ancestors' class lists are kept by node address, so they are
+// forgotten when any tree has been released since they were read.
+void ForgetClassesOfReleasedTrees() {
+    if (sheets.ancestorTreesReleased == XmlTreesReleased())
+        return;
+    sheets.ancestorClasses.clear();
+    sheets.ancestorTreesReleased = XmlTreesReleased();
+}
+
+const std::vector<TextView>& ClassesOf(const XmlNode* node, const Subject& subject) {
+    if (node == subject.element)
+        return subject.classes;
+    auto found = sheets.ancestorClasses.find(node);
+    if (found != sheets.ancestorClasses.end())
+        return found->second.names;
+    ClassNames& entry = sheets.ancestorClasses[node];
+    entry.text = XmlAttribute(node, L"class");
+    ReadClassNames(entry.text, &entry.names);
+    return entry.names;
+}
+
+const XmlNode* ParentElement(const XmlNode* node) {
+    const XmlNode* parent = XmlParent(node);
+    return XmlIsElement(parent) ? parent : nullptr;
+}
+
+// The element's name without a namespace prefix equals the lower-case name,
+// ignoring case.
+bool LocalNameIs(const XmlNode* node, const std::wstring& lowerName) {
+    const std::wstring& name = XmlName(node);
+    size_t colon = name.find(L':');
+    size_t start = colon == std::wstring::npos ? 0 : colon + 1;
+    if (name.size() - start != lowerName.size())
+        return false;
+    for (size_t i = 0; i < lowerName.size(); i++) {
+        if (LowerCharacter(name[start + i]) != lowerName[i])
+            return false;
+    }
+    return true;
+}
+
+// The "id" attribute without blanks at its ends.
+TextView IdOf(const XmlNode* node) {
+    const std::wstring& id = XmlAttribute(node, L"id");
+    size_t first = id.find_first_not_of(L' ');
+    if (first == std::wstring::npos)
+        return TextView();
+    size_t last = id.find_last_not_of(L' ');
+    return TextView(id).substr(first, last - first + 1);
+}
+
+bool PseudoClassesMatch(uint8_t flags, const XmlNode* node) {
+    const XmlNode* parent = ParentElement(node);
+    if ((flags & PseudoRoot) && parent)
+        return false;
+    if ((flags & PseudoFirstChild) && parent && FirstChildElement(parent) != node)
+        return false;
+    if ((flags & PseudoLastChild) && NextSiblingElement(node))
+        return false;
+    return true;
+}
+
+// Whether the blank-separated list holds the word.
+bool HasWord(TextView list, TextView word) {
+    for (size_t start = 0; start < list.size();) {
+        size_t end = std::min(list.find(L' ', start), list.size());
+        if (list.substr(start, end - start) == word)
+            return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+bool AttributeMatches(const AttributeTest& test, const XmlNode* node) {
+    TextView value = XmlAttribute(node, test.name.c_str());
+    TextView wanted = test.value;
+    switch (test.test) {
+    case 0:
+        return !value.empty();
+    case L'=':
+        return !value.empty() && value == wanted;
+    case L'|':
+        return (!value.empty() && value == wanted) ||
+               (value.size() > wanted.size() && value.substr(0, wanted.size()) == wanted &&
+                value[wanted.size()] == L'-');
+    }
+    if (wanted.empty() || value.size() < wanted.size())
+        return false;
+    switch (test.test) {
+    case L'~':
+        return wanted.find(L' ') == TextView::npos && HasWord(value, wanted);
+    case L'^':
+        return value.substr(0, wanted.size()) == wanted;
+    case L'$':
+        return value.substr(value.size() - wanted.size()) == wanted;
+    default:
+        return value.find(wanted) != TextView::npos;
+    }
+}
+
+bool CompoundMatches(const Compound& compound, const XmlNode* node, const Subject& subject) {
+    if (!compound.type.empty() && !LocalNameIs(node, compound.type))
+        return false;
+    if (!compound.id.empty() && IdOf(node) != TextView(compound.id))
+        return false;
+    if (!compound.classes.empty()) {
+        const std::vector<TextView>& names = ClassesOf(node, subject);
+        for (const std::wstring& name : compound.classes) {
+            if (!std::binary_search(names.begin(), names.end(), TextView(name)))
+                return false;
+        }
+    }
+    for (const AttributeTest& test : compound.attributes) {
+        if (!AttributeMatches(test, node))
+            return false;
+    }
+    return compound.pseudoClasses == 0 || PseudoClassesMatch(compound.pseudoClasses, node);
+}
+
+// Matching from the element outwards. A compound that fails at one ancestor
+// may match a farther one; once the ancestors run out nothing farther can
+// match, and the search stops instead of retrying every combination, which
+// keeps it linear in the depth.
+enum MatchResult { Matched, FailedHere, FailedEverywhere };
+
+MatchResult MatchFrom(const Rule& rule, size_t index, const XmlNode* node, const Subject& subject) {
+    const Compound& compound = rule.compounds[index];
+    if (!CompoundMatches(compound, node, subject))
+        return FailedHere;
+    if (index + 1 == rule.compounds.size())
+        return Matched;
+    const XmlNode* ancestor = ParentElement(node);
+    if (compound.childOfNext)
+        return ancestor ? MatchFrom(rule, index + 1, ancestor, subject) : FailedEverywhere;
+    for (; ancestor; ancestor = ParentElement(ancestor)) {
+        MatchResult result = MatchFrom(rule, index + 1, ancestor, subject);
+        if (result != FailedHere)
+            return result;
+    }
+    return FailedEverywhere;
+}
+
+void MatchBucket(const RuleBuckets& buckets, TextView key, std::wstring* scratch,
+                 const Subject& subject, std::vector<const Rule*>* matched) {
+    if (buckets.empty() || key.empty())
+        return;
+    scratch->assign(key);
+    auto found = buckets.find(*scratch);
+    if (found == buckets.end())
+        return;
+    for (uint32_t index : found->second) {
+        const Rule& rule = sheets.rules[index];
+        if (MatchFrom(rule, 0, subject.element, subject) == Matched)
+            matched->push_back(&rule);
+    }
+}
+
+// The bodies of the rules that match, in cascade order (the winner first),
+// each once.
+// The list is kept from element to element (read it before the next call):
+// most elements match a rule or two, and then nothing is allocated.
+const std::vector<uint32_t>& MatchedBodies(const XmlNode* element) {
+    static std::vector<uint32_t> bodies;
+    static Subject subject;
+    static std::vector<const Rule*> matched;
+    static std::wstring scratch;
+    bodies.clear();
+    if (sheets.rules.empty() || !XmlIsElement(element))
+        return bodies;
+    ForgetClassesOfReleasedTrees();
+    subject.element = element;
+    subject.classes.clear();
+    if (!sheets.byClass.empty() || !sheets.byId.empty())
+        ReadClassNames(XmlAttribute(element, L"class"), &subject.classes);
+    matched.clear();
+    MatchBucket(sheets.byId, IdOf(element), &scratch, subject, &matched);
+    for (TextView name : subject.classes)
+        MatchBucket(sheets.byClass, name, &scratch, subject, &matched);
+    if (!sheets.byType.empty()) {
+        const std::wstring& name = XmlName(element);
+        MatchBucket(sheets.byType, LowerText(name.substr(name.find(L':') + 1)), &scratch, subject,
+                    &matched);
+    }
+    for (uint32_t index : sheets.universal) {
+        if (MatchFrom(sheets.rules[index], 0, element, subject) == Matched)
+            matched.push_back(&sheets.rules[index]);
+    }
+    std::sort(matched.begin(), matched.end(), [](const Rule* a, const Rule* b) {
+        return a->specificity != b->specificity ? a->specificity > b->specificity
+                                                : a->order > b->order;
+    });
+    uint32_t stamp = ++sheets.matchCount;
+    if (stamp == 0) { // the count wrapped: no body has been seen
+        std::fill(sheets.bodySeen.begin(), sheets.bodySeen.end(), 0);
+        stamp = sheets.matchCount = 1;
+    }
+    for (const Rule* rule : matched) {
+        if (sheets.bodySeen[rule->body] != stamp) {
+            sheets.bodySeen[rule->body] = stamp;
+            bodies.push_back(rule->body);
+        }
+    }
+    return bodies;
+}
+
+std::wstring Compose(const std::vector<uint32_t>& bodies, const DeclarationLists& inlineStyle) {
+    size_t length = inlineStyle.important.size() + inlineStyle.normal.size() + 2;
+    for (uint32_t body : bodies)
+        length += sheets.bodies[body].important.size() + sheets.bodies[body].normal.size() + 2;
+    std::wstring list;
+    list.reserve(length);
+    AppendItem(&list, inlineStyle.important);
+    for (uint32_t body : bodies)
+        AppendItem(&list, sheets.bodies[body].important);
+    AppendItem(&list, inlineStyle.normal);
+    for (uint32_t body : bodies)
+        AppendItem(&list, sheets.bodies[body].normal);
+    return list;
+}
+
+// The element's "style" attribute in its place among the matched rules.
+std::wstring ComposeCascade(const XmlNode* element, const std::vector<uint32_t>& bodies) {
+    const std::wstring& style = XmlAttribute(element, L"style");
+    DeclarationLists inlineStyle;
+    if (style.find_first_of(L";!\"'") == std::wstring::npos)
+        inlineStyle.normal = style; // one declaration, nothing to reorder
+    else
+        SplitDeclarations(style, &inlineStyle);
+    if (bodies.empty() && inlineStyle.important.empty())
+        return std::move(inlineStyle.normal);
+    return Compose(bodies, inlineStyle);
+}
+
+// ---- The lists of recent elements ----
+//
+// Drawings repeat themselves: thousands of elements share a few classes and
+// inline styles. The list made for one element is kept under a key of
+// everything it depends on, and an element with the same key gets the same
+// list. The lists are dropped whenever rules are filed, so a key need not
+// name the rules.
+
+// The attribute's UTF-8 text and a NUL, which no attribute value holds.
+void AppendAttributeKey(const XmlNode* element, const wchar_t* name, std::string* key) {
+    const char* text = nullptr;
+    size_t length = 0;
+    XmlAttributeBytes(element, name, &text, &length);
+    key->append(text, length);
+    key->push_back('\0');
+}
+
+// Whether a rule names the element's id (without blanks at its ends, as
+// IdOf reads it).
+bool RuleNamesIdOf(const XmlNode* element) {
+    const char* text = nullptr;
+    size_t length = 0;
+    if (sheets.ruleIds.empty() || !XmlAttributeBytes(element, L"id", &text, &length))
+        return false;
+    std::string_view id(text, length);
+    size_t first = id.find_first_not_of(' ');
+    if (first == std::string_view::npos)
+        return false;
+    id = id.substr(first, id.find_last_not_of(' ') - first + 1);
+    return sheets.ruleIds.count(std::string(id)) != 0;
+}
+
+// The key of the element's list: its "style" attribute, then what decides
+// the rules that match. When every rule tests the element's own compound
+// alone, that is the element's name and classes, and its id when a rule
+// names it (such elements are matched anew: false). Otherwise the rules are
+// matched, and *bodies are those that matched.
+bool CascadeKey(const XmlNode* element, std::string* key, const std::vector<uint32_t>** bodies) {
+    key->clear();
+    AppendAttributeKey(element, L"style", key);
+    if (sheets.rules.empty())
+        return true;
+    if (!sheets.ownCompoundsOnly) {
+        *bodies = &MatchedBodies(element);
+        for (uint32_t body : **bodies)
+            key->append(reinterpret_cast<const char*>(&body), sizeof body);
+        return true;
+    }
+    if (RuleNamesIdOf(element))
+        return false;
+    const char* name = nullptr;
+    size_t length = 0;
+    XmlNameBytes(element, &name, &length);
+    key->append(name, length);
+    key->push_back('\0');
+    AppendAttributeKey(element, L"class", key);
+    return true;
+}
+
+// Style sheets count only as the text of a "style" element's own children:
+// a style element inside another one is read on its own, not twice.
+void ParseIfStyleElement(const XmlNode* element, void*) {
+    CollectStyleSheet(element);
+}
+
+} // namespace
+
+bool IsStyleElementName(const std::wstring& name) {
+    return LowerTextIs(name, L"style");
+}
+
+void CollectStyleSheet(const XmlNode* element) {
+    if (!IsStyleElementName(XmlName(element)))
+        return;
+    TextView type = TrimView(XmlAttribute(element, L"type"));
+    if (!type.empty() && !IsWordIgnoringAsciiCase(type, "text/css"))
+        return;
+    std::wstring text;
+    for (const XmlNode* child = XmlFirstChild(element); child; child = XmlNextSibling(child)) {
+        if (!XmlIsElement(child))
+            text += XmlTextContent(child);
+    }
+    ParseStyleSheet(text);
+}
+
+void ClearStyleSheetRules() {
+    sheets = StyleSheets();
+}
+
+void ParseStyleSheet(const std::wstring& text) {
+    sheets.ancestorClasses.clear();
+    sheets.cascades.clear();
+    if (!text.empty())
+        ReadSheet(RemoveComments(text));
+}
+
+// Style elements count wherever they stand, inside "defs" as well.
+void CollectStyleSheets(const XmlNode* root) {
+    sheets.ancestorClasses.clear();
+    VisitElements(root, kMaxElementSearchDepth, ParseIfStyleElement, nullptr);
+}
+
+std::wstring StyleSheetDeclarations(const XmlNode* element) {
+    return Compose(MatchedBodies(element), DeclarationLists());
+}
+
+std::wstring CascadedDeclarations(const XmlNode* element) {
+    std::wstring declarations;
+    CascadedDeclarationsInto(element, &declarations);
+    return declarations;
+}
+
+void CascadedDeclarationsInto(const XmlNode* element, std::wstring* out) {
+    if (!XmlIsElement(element)) {
+        out->clear();
+        return;
+    }
+    std::string& key = sheets.key;
+    const std::vector<uint32_t>* bodies = nullptr;
+    if (!CascadeKey(element, &key, &bodies)) {
+        *out = ComposeCascade(element, MatchedBodies(element));
+        return;
+    }
+    auto found = sheets.cascades.find(key);
+    if (found != sheets.cascades.end()) {
+        out->assign(found->second);
+        return;
+    }
+    *out = ComposeCascade(element, bodies ? *bodies : MatchedBodies(element));
+    if (sheets.cascades.size() >= kMaxCachedCascades)
+        sheets.cascades.clear();
+    sheets.cascades.emplace(key, *out);
+}

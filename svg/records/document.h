@@ -1,0 +1,93 @@
+// The parsed form of one SVG file: an ordered list of shape records.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "svg/values/colour.h"
+#include "svg/values/transform.h"
+#include "svg/values/viewport.h"
+
+struct GfxPath;
+struct DocumentGradients;
+struct DocumentClips;
+struct DocumentGroups;
+struct XmlNode;
+
+// One drawn element. A new record starts with every field zero.
+struct ShapeRecord {
+    GfxPath* path;    // owned; fill mode already set from fillRule
+    Argb fillColor;   // alpha already multiplied by opacity x fillOpacity
+    Argb strokeColor; // alpha already multiplied by opacity x strokeOpacity
+    float strokeWidth;
+    int fillRule; // 1 nonzero, 0 evenodd
+    int lineCap;  // 0 butt, 1 square, 2 round
+    int lineJoin; // 0 miter, 1 bevel, 2 round
+    float miterLimit;
+    int hasFill;
+    int hasStroke;
+    Matrix2D matrix; // user space to document space
+    std::wstring id;
+    std::wstring fillRef;   // gradient id of the fill, "" for a plain colour
+    std::wstring strokeRef; // gradient id of the stroke
+    float boundsX, boundsY, boundsWidth, boundsHeight; // untransformed path bounds
+    int boundsValid;
+    std::vector<float> dashes; // the stroke's dash and gap lengths in user units; empty: solid
+    float dashOffset;
+    int nonScalingStroke; // the stroke width is in pixels, whatever the transforms
+    float fillOpacity;    // opacity x fill-opacity, for a gradient's colours
+    float strokeOpacity;  // opacity x stroke-opacity
+    int clip; // number of the clip region that cuts the record (svg/build/clip_paths.h), 0 none
+    int strokeFirst; // paint-order puts the stroke under the fill
+    int group;       // number of the innermost offscreen group it is drawn in
+                     // (svg/records/offscreen_groups.h), 0 none
+    // Pattern tiles that paint it (svg/records/offscreen_groups.h), 0 none.
+    int fillPattern, strokePattern;
+};
+
+// What a file holds that is left out or drawn only approximately, counted
+// while it loads (the module reports none of it; tools may show it).
+enum NotDrawnKind {
+    NotDrawnText,
+    NotDrawnFilter,
+    NotDrawnMask,
+    NotDrawnPattern,
+    NotDrawnMarker,
+    NotDrawnImage,
+    NotDrawnForeignObject,
+    NotDrawnAnimation,
+    NotDrawnCss,
+    NotDrawnFadedGroups,      // set by the last render: groups, masks and tiles past the offscreen
+                              // budget
+    NotDrawnUnusableGeometry, // set by the last render: shapes with coordinates GDI+ cannot take
+    NotDrawnKindCount
+};
+
+// All-zero is a valid empty document. It owns its records, their paths and
+// strings, its copy of the gradients they refer to and its clip regions.
+struct SvgDocument {
+    float viewBoxX, viewBoxY, viewBoxWidth, viewBoxHeight;
+    int hasViewBox;
+    float width, height;
+    int shapeCount;
+    ShapeRecord* shapes;
+    int shapeCapacity;
+    float contentMinX, contentMinY, contentMaxX, contentMaxY;
+    int hasContentBounds;
+    DocumentGradients* gradients;
+    AspectRatio aspect;     // the root's preserveAspectRatio
+    DocumentClips* clips;   // owned; null when nothing is clipped
+    DocumentGroups* groups; // owned; null when nothing is drawn offscreen
+    int notDrawn[NotDrawnKindCount];
+};
+
+// Loads the file into the document (cleared first in every case). Returns 1,
+// or 0 with one message written to the last-error reporter.
+int LoadSvgDocument(const std::wstring& path, SvgDocument* document);
+void ClearSvgDocument(SvgDocument* document);
+// Reads the root's viewBox, width and height into the document. A
+// percentage width or height sets no size in that direction.
+void ReadDocumentSize(const XmlNode* root, SvgDocument* document);
+// The user-space size that percentages refer to: the view box, or 100 x 100
+// when the document has none.
+void DocumentViewportSize(const SvgDocument* document, float* width, float* height);

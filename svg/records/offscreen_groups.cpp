@@ -1,0 +1,195 @@
+// Offscreen groups and masks of a document, and the record lists they keep.
+#include "svg/records/offscreen_groups.h"
+
+#include <algorithm>
+#include <cmath>
+#include <new>
+
+#include "render/graphics.h"
+#include "svg/records/document.h"
+#include "svg/style/style.h"
+
+namespace {
+
+DocumentGroups* GroupsOf(SvgDocument* document) {
+    if (!document->groups)
+        document->groups = new (std::nothrow) DocumentGroups();
+    return document->groups;
+}
+
+// How far a stroke reaches beyond the path, in document units: half the
+// width under the larger scale of the matrix, grown for miter joins and
+// square caps.
+float StrokeReach(const ShapeRecord& record) {
+    if (!record.hasStroke)
+        return 0;
+    const Matrix2D& m = record.matrix;
+    float scale = std::max(std::hypot(m.a, m.b), std::hypot(m.c, m.d));
+    float joinFactor = record.lineJoin == 0 ? std::max(record.miterLimit, 1.5f) : 1.5f;
+    return record.strokeWidth * scale * joinFactor / 2;
+}
+
+void GrowBounds(OffscreenGroup* group, float minX, float minY, float maxX, float maxY) {
+    if (!group->hasBounds) {
+        group->minX = minX, group->minY = minY, group->maxX = maxX, group->maxY = maxY;
+        group->hasBounds = 1;
+        return;
+    }
+    group->minX = std::min(group->minX, minX);
+    group->minY = std::min(group->minY, minY);
+    group->maxX = std::max(group->maxX, maxX);
+    group->maxY = std::max(group->maxY, maxY);
+}
+
+void TakeRecordBounds(OffscreenGroup* group, const ShapeRecord& record) {
+    if (!record.path || GfxGetPathPointCount(record.path) <= 0)
+        return;
+    const Matrix2D& m = record.matrix;
+    const float elements[6] = {m.a, m.b, m.c, m.d, m.e, m.f};
+    GfxRectF box;
+    if (!GfxGetPathBounds(record.path, elements, &box))
+        return;
+    float pad = StrokeReach(record);
+    GrowBounds(group, box.x - pad, box.y - pad, box.x + box.width + pad, box.y + box.height + pad);
+}
+
+void FadeRecord(ShapeRecord* record, float opacity) {
+    record->fillOpacity *= opacity;
+    record->strokeOpacity *= opacity;
+    record->fillColor = ScaleAlpha(record->fillColor, opacity);
+    record->strokeColor = ScaleAlpha(record->strokeColor, opacity);
+}
+
+} // namespace
+
+int AddOffscreenGroup(SvgDocument* document, int parent, float opacity) {
+    DocumentGroups* groups = GroupsOf(document);
+    if (!groups)
+        return 0;
+    OffscreenGroup group = OffscreenGroup();
+    group.parent = parent;
+    group.opacity = std::min(std::max(opacity, 0.0f), 1.0f);
+    group.used = 1;
+    groups->groups.push_back(group);
+    return static_cast<int>(groups->groups.size());
+}
+
+namespace {
+
+// Adds the entry (a mask or a tile) to the list, taking over its content.
+template <class Entry> int AddWithContent(std::vector<Entry>* list, Entry* entry) {
+    try {
+        list->push_back(*entry);
+    } catch (...) {
+        ReleaseRecords(&entry->content);
+        throw; // the load fails as a whole
+    }
+    entry->content = RecordList();
+    return static_cast<int>(list->size());
+}
+
+} // namespace
+
+int AddDocumentMask(SvgDocument* document, GroupMask* mask) {
+    DocumentGroups* groups = GroupsOf(document);
+    if (!groups) {
+        ReleaseRecords(&mask->content);
+        return 0;
+    }
+    return AddWithContent(&groups->masks, mask);
+}
+
+int AddDocumentPattern(SvgDocument* document, PatternTile* tile) {
+    DocumentGroups* groups = GroupsOf(document);
+    if (!groups) {
+        ReleaseRecords(&tile->content);
+        return 0;
+    }
+    return AddWithContent(&groups->patterns, tile);
+}
+
+const PatternTile* PatternTileOf(const SvgDocument* document, int tile) {
+    if (!document->groups || tile < 1 || tile > static_cast<int>(document->groups->patterns.size()))
+        return nullptr;
+    return &document->groups->patterns[tile - 1];
+}
+
+OffscreenGroup* OffscreenGroupOf(const SvgDocument* document, int group) {
+    if (!document->groups || group < 1 || group > static_cast<int>(document->groups->groups.size()))
+        return nullptr;
+    return &document->groups->groups[group - 1];
+}
+
+const GroupMask* GroupMaskOf(const SvgDocument* document, int mask) {
+    if (!document->groups || mask < 1 || mask > static_cast<int>(document->groups->masks.size()))
+        return nullptr;
+    return &document->groups->masks[mask - 1];
+}
+
+void FinishOffscreenGroup(SvgDocument* document, int number, int first) {
+    OffscreenGroup* group = OffscreenGroupOf(document, number);
+    if (!group)
+        return;
+    for (int i = first; i < document->shapeCount; i++)
+        TakeRecordBounds(group, document->shapes[i]);
+    const int count = document->shapeCount - first;
+    if (group->mask)
+        return;
+    if (count == 0) {
+        group->used = 0;
+        return;
+    }
+    ShapeRecord& only = document->shapes[first];
+    if (count == 1 && only.group == number && only.hasFill != only.hasStroke) {
+        FadeRecord(&only, group->opacity);
+        only.group = group->parent;
+        group->used = 0;
+    }
+}
+
+bool GroupIsWithin(const SvgDocument* document, int group, int ancestor) {
+    if (ancestor == 0)
+        return true;
+    // Parents always have lower numbers, so the climb ends.
+    for (int n = group; n > 0;) {
+        if (n == ancestor)
+            return true;
+        const OffscreenGroup* entry = OffscreenGroupOf(document, n);
+        if (!entry || entry->parent >= n)
+            return false;
+        n = entry->parent;
+    }
+    return false;
+}
+
+void SwapRecords(SvgDocument* document, RecordList* list) {
+    std::swap(document->shapes, list->shapes);
+    std::swap(document->shapeCount, list->count);
+    std::swap(document->shapeCapacity, list->capacity);
+}
+
+void FreeRecordStorage(ShapeRecord* shapes, int count) {
+    for (int i = 0; i < count; i++)
+        shapes[i].~ShapeRecord();
+    ::operator delete(shapes);
+}
+
+void ReleaseRecords(RecordList* list) {
+    for (int i = 0; i < list->count; i++) {
+        if (list->shapes[i].path)
+            GfxDeletePath(list->shapes[i].path);
+    }
+    FreeRecordStorage(list->shapes, list->count);
+    *list = RecordList();
+}
+
+void ReleaseDocumentGroups(SvgDocument* document) {
+    if (!document->groups)
+        return;
+    for (GroupMask& mask : document->groups->masks)
+        ReleaseRecords(&mask.content);
+    for (PatternTile& tile : document->groups->patterns)
+        ReleaseRecords(&tile.content);
+    delete document->groups;
+    document->groups = nullptr;
+}

@@ -1,0 +1,104 @@
+// Paint references and the paint servers they name. Gradients come from the
+// gradient registry; whether an id names some other element is found by one
+// search of the document per id, remembered until the next load.
+#include "svg/style/paint_reference.h"
+
+#include <unordered_map>
+
+#include "svg/base/strings.h"
+#include "svg/style/gradients.h"
+#include "svg/xml/element_walk.h"
+#include "svg/xml/xml_tree.h"
+
+namespace {
+
+// Kinds of the ids that are no registered gradient, by id.
+std::unordered_map<std::wstring, int> OtherElementKinds;
+
+struct IdSearch {
+    const std::wstring* id;
+    int kind;
+};
+
+void NoteElementWithId(const XmlNode* element, void* context) {
+    IdSearch* search = static_cast<IdSearch*>(context);
+    if (XmlAttribute(element, L"id") != *search->id)
+        return;
+    // The last element with the id wins, as for gradients.
+    search->kind =
+        LowerTextIs(XmlLocalName(element), L"pattern") ? PaintServerPattern : PaintServerMissing;
+}
+
+const XmlNode* RootOf(const XmlNode* element) {
+    while (XmlParent(element))
+        element = XmlParent(element);
+    return element;
+}
+
+int KindOfOtherElement(const XmlNode* element, const std::wstring& id) {
+    auto known = OtherElementKinds.find(id);
+    if (known != OtherElementKinds.end())
+        return known->second;
+    IdSearch search{&id, PaintServerMissing};
+    VisitElements(RootOf(element), kMaxElementSearchDepth, NoteElementWithId, &search);
+    OtherElementKinds.emplace(id, search.kind);
+    return search.kind;
+}
+
+bool IsBlank(wchar_t c) {
+    return c == L' ' || c == L'\t' || c == L'\n' || c == L'\r' || c == L'\f';
+}
+
+} // namespace
+
+int LookUpPaintServer(const XmlNode* element, const std::wstring& id, Argb* average,
+                      int* drawnAsGradient) {
+    *drawnAsGradient = 0;
+    if (id.empty())
+        return PaintServerMissing;
+    if (FindGradientAverageColour(id, average)) {
+        *drawnAsGradient = FindRegisteredGradient(id) ? 1 : 0;
+        return PaintServerGradient;
+    }
+    return element ? KindOfOtherElement(element, id) : PaintServerMissing;
+}
+
+void ClearPaintServerLookups() {
+    OtherElementKinds.clear();
+}
+
+int ReadPaintReference(const wchar_t* first, const wchar_t* last, std::wstring* id,
+                       const wchar_t** rest) {
+    static const wchar_t Url[] = L"url(";
+    for (int i = 0; i < 4; i++) {
+        if (first + i >= last || LowerCharacter(first[i]) != Url[i])
+            return 0;
+    }
+    const wchar_t* p = first + 4;
+    while (p < last && IsBlank(*p))
+        p++;
+    wchar_t quote = 0;
+    if (p < last && (*p == L'\'' || *p == L'"'))
+        quote = *p++;
+    const wchar_t* addressStart = p;
+    while (p < last && (quote ? *p != quote : *p != L')'))
+        p++;
+    const wchar_t* addressEnd = p;
+    if (quote) {
+        if (p == last)
+            return 0;
+        p++;
+    }
+    while (p < last && IsBlank(*p))
+        p++;
+    if (p == last || *p != L')')
+        return 0;
+    *rest = p + 1;
+    std::wstring address = TrimWhiteSpace(std::wstring(addressStart, addressEnd));
+    // Only a fragment of this document can be drawn; another file's is not read.
+    if (address.size() > 1 && address[0] == L'#')
+        *id = TrimWhiteSpace(address.substr(1));
+    else
+        id->clear();
+    return 1;
+}

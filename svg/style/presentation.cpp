@@ -1,0 +1,1026 @@
+// Presentation attributes, the "style" attribute and style-sheet declarations,
+// merged into one lookup that computes each element's StyleState.
+#include <algorithm>
+#include <cmath>
+#include <cwchar>
+#include <utility>
+
+#include "svg/base/strings.h"
+#include "svg/css/style_sheet.h"
+#include "svg/style/paint_reference.h"
+#include "svg/style/style.h"
+#include "svg/xml/element_walk.h"
+#include "svg/xml/references.h"
+#include "svg/xml/xml_tree.h"
+
+static const Argb GreyPaint = 0xFF808080u;
+
+void InitRootStyleState(StyleState* state) {
+    state->color = 0xFF000000u;
+    state->fillColor = 0xFF000000u;
+    state->strokeColor = 0;
+    state->strokeWidth = 1.0f;
+    state->opacity = 1.0f;
+    state->fillOpacity = 1.0f;
+    state->strokeOpacity = 1.0f;
+    state->fillRule = 1;
+    state->lineCap = 0;
+    state->lineJoin = 0;
+    state->miterLimit = 4.0f;
+    state->hasFill = 1;
+    state->hasStroke = 0;
+    state->fillIsCurrentColor = state->strokeIsCurrentColor = 0;
+    state->fillPatternFallback = state->strokePatternFallback = 0;
+    state->paintOrder = NormalPaintOrder;
+    state->displayNone = 0;
+    state->hidden = 0;
+    state->fontSize = DefaultFontSize;
+    state->viewportWidth = state->viewportHeight = 100.0f;
+    state->dashes.clear();
+    state->dashOffset = 0.0f;
+    state->nonScalingStroke = 0;
+    state->fillRef.clear();
+    state->strokeRef.clear();
+    state->markerStart.clear();
+    state->markerMid.clear();
+    state->markerEnd.clear();
+    state->contextHasFill = state->contextHasStroke = 0;
+    state->contextFill = state->contextStroke = 0;
+    state->contextFillRef.clear();
+    state->contextStrokeRef.clear();
+    state->fontFamily.clear();
+    state->fontBold = 0;
+    state->fontItalic = 0;
+    state->textAnchor = 0;
+    state->preserveSpace = 0;
+    IdentityMatrix(&state->matrix);
+}
+
+namespace {
+
+// The characters [first, last) of a declaration list or an attribute value:
+// properties are read in place, without copying them out.
+struct TextSpan {
+    const wchar_t* first;
+    const wchar_t* last;
+};
+
+TextSpan SpanOf(const std::wstring& text) {
+    return TextSpan{text.data(), text.data() + text.size()};
+}
+
+bool IsEmptySpan(TextSpan text) {
+    return text.first == text.last;
+}
+
+std::wstring TextOf(TextSpan text) {
+    return std::wstring(text.first, text.last);
+}
+
+// The span without blanks (U+0020 only) at both ends, as TrimBlanks.
+TextSpan TrimSpanBlanks(TextSpan text) {
+    while (text.first < text.last && *text.first == L' ')
+        text.first++;
+    while (text.last > text.first && text.last[-1] == L' ')
+        text.last--;
+    return text;
+}
+
+// Whether the two texts are equal once both are lower-cased as LowerText
+// does (character by character, so the lengths must match).
+bool MatchesIgnoringCase(TextSpan text, const wchar_t* name, size_t nameLength) {
+    if (static_cast<size_t>(text.last - text.first) != nameLength)
+        return false;
+    for (size_t i = 0; i < nameLength; i++) {
+        if (LowerCharacter(text.first[i]) != LowerCharacter(name[i]))
+            return false;
+    }
+    return true;
+}
+
+// Property names and values are trimmed of CSS white space, not blanks alone:
+// style-sheet rule bodies keep the line breaks and tabs they were written with.
+// Items are separated by ";"; items without ":" are skipped; the first item
+// whose name matches gives the value.
+bool FindDeclarationSpan(const std::wstring& declarations, const wchar_t* name, size_t nameLength,
+                         TextSpan* value) {
+    const wchar_t* item = declarations.data();
+    const wchar_t* end = item + declarations.size();
+    for (;;) {
+        const wchar_t* itemEnd = std::find(item, end, L';');
+        const wchar_t* colon = std::find(item, itemEnd, L':');
+        if (colon != itemEnd) {
+            TextSpan property{item, colon};
+            TrimWhiteSpaceRange(&property.first, &property.last);
+            if (MatchesIgnoringCase(property, name, nameLength)) {
+                *value = TextSpan{colon + 1, itemEnd};
+                TrimWhiteSpaceRange(&value->first, &value->last);
+                return true;
+            }
+        }
+        if (itemEnd == end)
+            return false;
+        item = itemEnd + 1;
+    }
+}
+
+// The properties an element's state is computed from, by number. Transform
+// and xml:space are read from attributes only.
+enum Property {
+    PropDisplay,
+    PropVisibility,
+    PropFontSize,
+    PropColor,
+    PropFill,
+    PropStroke,
+    PropStrokeWidth,
+    PropStrokeDasharray,
+    PropStrokeDashoffset,
+    PropVectorEffect,
+    PropOpacity,
+    PropFillOpacity,
+    PropStrokeOpacity,
+    PropFillRule,
+    PropStrokeLinecap,
+    PropStrokeLinejoin,
+    PropStrokeMiterlimit,
+    PropMarkerStart,
+    PropMarkerMid,
+    PropMarkerEnd,
+    PropMarker,
+    PropPaintOrder,
+    PropFontFamily,
+    PropFontWeight,
+    PropFontStyle,
+    PropTextAnchor,
+    PropTransformOrigin,
+    PropTransform,
+    PropXmlSpace,
+    PropFilter, // read for the walker (OwnEffects), not inherited
+    PropClipPath,
+    PropMask,
+    PropertyCount
+};
+static_assert(PropertyCount <= 32, "the reader keeps one bit for each property");
+
+struct PropertyName {
+    const wchar_t* text;
+    size_t length;
+};
+
+#define PROPERTY_NAME(text)                                                                        \
+    { L##text, sizeof(text) - 1 }
+const PropertyName PropertyNames[PropertyCount] = {
+    PROPERTY_NAME("display"),
+    PROPERTY_NAME("visibility"),
+    PROPERTY_NAME("font-size"),
+    PROPERTY_NAME("color"),
+    PROPERTY_NAME("fill"),
+    PROPERTY_NAME("stroke"),
+    PROPERTY_NAME("stroke-width"),
+    PROPERTY_NAME("stroke-dasharray"),
+    PROPERTY_NAME("stroke-dashoffset"),
+    PROPERTY_NAME("vector-effect"),
+    PROPERTY_NAME("opacity"),
+    PROPERTY_NAME("fill-opacity"),
+    PROPERTY_NAME("stroke-opacity"),
+    PROPERTY_NAME("fill-rule"),
+    PROPERTY_NAME("stroke-linecap"),
+    PROPERTY_NAME("stroke-linejoin"),
+    PROPERTY_NAME("stroke-miterlimit"),
+    PROPERTY_NAME("marker-start"),
+    PROPERTY_NAME("marker-mid"),
+    PROPERTY_NAME("marker-end"),
+    PROPERTY_NAME("marker"),
+    PROPERTY_NAME("paint-order"),
+    PROPERTY_NAME("font-family"),
+    PROPERTY_NAME("font-weight"),
+    PROPERTY_NAME("font-style"),
+    PROPERTY_NAME("text-anchor"),
+    PROPERTY_NAME("transform-origin"),
+    PROPERTY_NAME("transform"),
+    PROPERTY_NAME("xml:space"),
+    PROPERTY_NAME("filter"),
+    PROPERTY_NAME("clip-path"),
+    PROPERTY_NAME("mask"),
+};
+#undef PROPERTY_NAME
+
+// The properties whose names have each length, in the order of Property.
+struct PropertiesByLength {
+    static const size_t MaxLength = 18;
+    signed char list[MaxLength + 1][PropertyCount + 1]; // each ends with -1
+    PropertiesByLength() {
+        for (size_t length = 0; length <= MaxLength; length++) {
+            int n = 0;
+            for (int p = 0; p < PropertyCount; p++) {
+                if (PropertyNames[p].length == length)
+                    list[length][n++] = static_cast<signed char>(p);
+            }
+            list[length][n] = -1;
+        }
+    }
+};
+
+// The property an exact name stands for, PropertyCount for any other name.
+template <typename Char> Property PropertyOfExactName(const Char* name, size_t length) {
+    static const PropertiesByLength byLength;
+    if (length > PropertiesByLength::MaxLength)
+        return PropertyCount;
+    for (const signed char* p = byLength.list[length]; *p >= 0; p++) {
+        const wchar_t* known = PropertyNames[*p].text;
+        size_t i = 0;
+        while (i < length && static_cast<wchar_t>(name[i]) == known[i])
+            i++;
+        if (i == length)
+            return static_cast<Property>(*p);
+    }
+    return PropertyCount;
+}
+
+// Declarations name properties in any case.
+Property PropertyOfDeclaredName(TextSpan name) {
+    const size_t length = static_cast<size_t>(name.last - name.first);
+    Property p = PropertyOfExactName(name.first, length);
+    if (p != PropertyCount)
+        return p;
+    for (int k = 0; k < PropertyCount; k++) {
+        if (MatchesIgnoringCase(name, PropertyNames[k].text, PropertyNames[k].length))
+            return static_cast<Property>(k);
+    }
+    return PropertyCount;
+}
+
+// The properties' bits in the reader's sets.
+template <typename... Properties> constexpr uint32_t Bits(Properties... p) {
+    return ((1u << p) | ...);
+}
+
+// Reads one element's properties: a non-empty declaration value first, the
+// element's attribute of the same name after. The declaration list and the
+// attributes are each gone through once, into a table by property; a reader
+// for a single lookup searches the list in place instead. The scratch text
+// holds numbers while they are read, so that they need no allocation of
+// their own. Attribute values of ASCII text are widened into the reader's
+// own buffer: most are read once, and the tree then keeps no wide copy of
+// them.
+struct PropertyReader {
+    static const size_t WidenedLength = 256;
+    const XmlNode* element;
+    const std::wstring* declarations;
+    std::wstring scratch;
+    bool tabled = false;
+    uint32_t declared = 0;   // properties that have a declaration (the first one counts)
+    uint32_t attributed = 0; // properties that have an attribute
+    TextSpan declaration[PropertyCount];
+    TextSpan attribute[PropertyCount];
+    size_t attributeIndex[PropertyCount];
+    wchar_t widened[WidenedLength];
+    size_t widenedUsed = 0;
+
+    PropertyReader(const XmlNode* e, const std::wstring* list, bool manyLookups)
+        : element(e), declarations(list), tabled(manyLookups) {
+        if (tabled) {
+            TableDeclarations();
+            TableAttributes();
+        }
+    }
+    // The table points into the reader itself.
+    PropertyReader(const PropertyReader&) = delete;
+    PropertyReader& operator=(const PropertyReader&) = delete;
+
+    // Items as FindDeclarationSpan reads them: separated by ";", those
+    // without ":" left out, names and values trimmed of white space.
+    void TableDeclarations() {
+        const wchar_t* item = declarations->data();
+        const wchar_t* end = item + declarations->size();
+        while (item != end) {
+            const wchar_t* itemEnd = std::find(item, end, L';');
+            const wchar_t* colon = std::find(item, itemEnd, L':');
+            if (colon != itemEnd) {
+                TextSpan name{item, colon};
+                TrimWhiteSpaceRange(&name.first, &name.last);
+                Property p = PropertyOfDeclaredName(name);
+                if (p != PropertyCount && !(declared & (1u << p))) {
+                    declared |= 1u << p;
+                    declaration[p] = TextSpan{colon + 1, itemEnd};
+                    TrimWhiteSpaceRange(&declaration[p].first, &declaration[p].last);
+                }
+            }
+            if (itemEnd == end)
+                break;
+            item = itemEnd + 1;
+        }
+    }
+
+    void TableAttributes() {
+        const size_t count = XmlAttributeCount(element);
+        for (size_t i = 0; i < count; i++) {
+            const char* name = nullptr;
+            size_t length = 0;
+            XmlAttributeNameAt(element, i, &name, &length);
+            Property p = PropertyOfExactName(name, length);
+            if (p != PropertyCount) {
+                attributed |= 1u << p;
+                attributeIndex[p] = i;
+                attribute[p] = AttributeValue(i);
+            }
+        }
+    }
+
+    // The i-th attribute's value, widened here when it is ASCII text and
+    // fits; otherwise the tree's wide text.
+    TextSpan AttributeValue(size_t i) {
+        const char* text = nullptr;
+        size_t length = 0;
+        XmlAttributeBytesAt(element, i, &text, &length);
+        if (length > WidenedLength - widenedUsed)
+            return SpanOf(XmlAttributeAt(element, i));
+        wchar_t* first = widened + widenedUsed;
+        for (size_t k = 0; k < length; k++) {
+            const unsigned char c = static_cast<unsigned char>(text[k]);
+            if (c >= 0x80)
+                return SpanOf(XmlAttributeAt(element, i));
+            first[k] = static_cast<wchar_t>(c);
+        }
+        widenedUsed += length;
+        return TextSpan{first, first + length};
+    }
+};
+
+// The declaration of the property: the first item that names it.
+bool FindItem(const PropertyReader& reader, Property p, TextSpan* value) {
+    if (!reader.tabled)
+        return FindDeclarationSpan(*reader.declarations, PropertyNames[p].text,
+                                   PropertyNames[p].length, value);
+    if (!(reader.declared & (1u << p)))
+        return false;
+    *value = reader.declaration[p];
+    return true;
+}
+
+TextSpan AttributeText(const PropertyReader& reader, Property p) {
+    if (!reader.tabled)
+        return SpanOf(XmlAttribute(reader.element, PropertyNames[p].text));
+    return reader.attributed & (1u << p) ? reader.attribute[p] : TextSpan{nullptr, nullptr};
+}
+
+// The attribute's own text, "" when the element has none.
+const std::wstring& AttributeString(const PropertyReader& reader, Property p) {
+    static const std::wstring none;
+    if (!reader.tabled)
+        return XmlAttribute(reader.element, PropertyNames[p].text);
+    return reader.attributed & (1u << p) ? XmlAttributeAt(reader.element, reader.attributeIndex[p])
+                                         : none;
+}
+
+TextSpan PropertyText(const PropertyReader& reader, Property p) {
+    TextSpan value;
+    if (FindItem(reader, p, &value) && !IsEmptySpan(value))
+        return value;
+    return AttributeText(reader, p);
+}
+
+// Any property by name, for the readers of single properties.
+TextSpan PropertyText(const PropertyReader& reader, const std::wstring& name) {
+    TextSpan value;
+    if (FindDeclarationSpan(*reader.declarations, name.c_str(), name.size(), &value) &&
+        !IsEmptySpan(value))
+        return value;
+    return SpanOf(XmlAttribute(reader.element, name.c_str()));
+}
+
+bool IsLengthCharacter(wchar_t c) {
+    return (c >= L'0' && c <= L'9') || c == L'.' || c == L'-' || c == L'+' || c == L'e' ||
+           c == L'E';
+}
+
+// Units are not interpreted: the number at the start (after blanks) is the
+// length. The decimal reader takes the longest prefix of the run that is a
+// number, so «2e» gives 2 and «1-2» gives 1.
+float ReadLength(TextSpan text, std::wstring* scratch) {
+    text = TrimSpanBlanks(text);
+    const wchar_t* run = text.first;
+    while (run < text.last && IsLengthCharacter(*run))
+        run++;
+    if (run == text.first)
+        return 0.0f;
+    scratch->assign(text.first, run);
+    return static_cast<float>(DecimalValueOfText(*scratch));
+}
+
+bool IsCurrentColour(TextSpan value) {
+    return MatchesIgnoringCase(value, L"currentcolor", 12);
+}
+
+// "none", "currentColor" or a colour; NoColour for anything else.
+// currentColour is the "color" property in effect, NoColour when unknown.
+Argb ReadPlainPaint(TextSpan value, Argb currentColour, int* isNone) {
+    if (MatchesIgnoringCase(value, L"none", 4)) {
+        *isNone = 1;
+        return 0;
+    }
+    if (IsCurrentColour(value))
+        return currentColour;
+    return ParseColour(value.first, value.last);
+}
+
+// A reference to a gradient draws the gradient (its average colour where it
+// cannot), one to a pattern the pattern; otherwise the fallback after it
+// holds, and without one nothing is painted. *patternFallback tells
+// whether a pattern has a fallback colour.
+Argb ReadReferencedPaint(const XmlNode* element, const std::wstring& id, TextSpan fallback,
+                         Argb currentColour, int* isNone, std::wstring* ref, int* patternFallback) {
+    Argb average = 0;
+    int drawnAsGradient = 0;
+    int kind = LookUpPaintServer(element, id, &average, &drawnAsGradient);
+    if (kind == PaintServerGradient) {
+        if (drawnAsGradient)
+            *ref = id;
+        return average;
+    }
+    fallback = TrimSpanBlanks(fallback);
+    if (kind == PaintServerPattern) {
+        // Drawn from its tile; the fallback colour, or grey, stands in where
+        // the tile cannot be drawn.
+        *ref = id;
+        int none = 0;
+        Argb colour =
+            IsEmptySpan(fallback) ? NoColour : ReadPlainPaint(fallback, currentColour, &none);
+        *patternFallback = none || colour == NoColour ? 0 : 1;
+        return *patternFallback ? colour : GreyPaint;
+    }
+    if (!IsEmptySpan(fallback)) {
+        Argb colour = ReadPlainPaint(fallback, currentColour, isNone);
+        if (*isNone || colour != NoColour)
+            return colour;
+    }
+    *isNone = 1;
+    return 0;
+}
+
+Argb ReadPaint(const XmlNode* element, TextSpan text, Argb currentColour, int* isNone,
+               std::wstring* ref, int* patternFallback) {
+    *isNone = 0;
+    *patternFallback = 0;
+    ref->clear();
+    TextSpan value = TrimSpanBlanks(text);
+    if (IsEmptySpan(value))
+        return NoColour;
+    std::wstring id;
+    const wchar_t* rest = nullptr;
+    if (ReadPaintReference(value.first, value.last, &id, &rest))
+        return ReadReferencedPaint(element, id, TextSpan{rest, value.last}, currentColour, isNone,
+                                   ref, patternFallback);
+    return ReadPlainPaint(value, currentColour, isNone);
+}
+
+struct KeywordCode {
+    const wchar_t* keyword;
+    int code;
+};
+
+int ReadKeyword(TextSpan text, int current, const KeywordCode* table, size_t count) {
+    TextSpan key = TrimSpanBlanks(text);
+    for (size_t i = 0; i < count; i++) {
+        if (MatchesIgnoringCase(key, table[i].keyword, std::wcslen(table[i].keyword)))
+            return table[i].code;
+    }
+    return current;
+}
+
+const KeywordCode FillRules[] = {{L"nonzero", 1}, {L"evenodd", 0}};
+const KeywordCode LineCaps[] = {{L"butt", 0}, {L"round", 2}, {L"square", 1}};
+const KeywordCode LineJoins[] = {{L"miter", 0}, {L"round", 2}, {L"bevel", 1}};
+
+template <size_t Count>
+void ApplyKeyword(const PropertyReader& reader, Property name, const KeywordCode (&table)[Count],
+                  int* value) {
+    TextSpan text = PropertyText(reader, name);
+    if (!IsEmptySpan(text))
+        *value = ReadKeyword(text, *value, table, Count);
+}
+
+// Sets one paint (has, colour, ref) from the property; an unreadable or
+// missing value leaves the inherited paint.
+void ApplyPaint(PropertyReader* reader, Property name, Argb currentColour, int* has, Argb* colour,
+                std::wstring* ref, int* isCurrentColour, int* patternFallback) {
+    int isNone = 0, fallback = 0;
+    std::wstring reference;
+    const TextSpan text = PropertyText(*reader, name);
+    Argb c = ReadPaint(reader->element, text, currentColour, &isNone, &reference, &fallback);
+    if (isNone) {
+        *has = 0;
+        *colour = 0;
+        ref->clear();
+        *isCurrentColour = 0;
+        *patternFallback = 0;
+    } else if (c != NoColour) {
+        *colour = c;
+        *has = 1;
+        ref->swap(reference);
+        *isCurrentColour = IsCurrentColour(TrimSpanBlanks(text)) ? 1 : 0;
+        *patternFallback = fallback;
+    }
+}
+
+// "context-fill" or "context-stroke" takes that paint of the context; false
+// for any other value.
+bool ApplyContextPaint(const PropertyReader& reader, Property name, const StyleState& context,
+                       int* has, Argb* colour, std::wstring* ref) {
+    const TextSpan value = TrimSpanBlanks(PropertyText(reader, name));
+    const bool fill = MatchesIgnoringCase(value, L"context-fill", 12);
+    if (!fill && !MatchesIgnoringCase(value, L"context-stroke", 14))
+        return false;
+    *has = fill ? context.contextHasFill : context.contextHasStroke;
+    *colour = fill ? context.contextFill : context.contextStroke;
+    *ref = fill ? context.contextFillRef : context.contextStrokeRef;
+    return true;
+}
+
+bool IsBlankCharacter(wchar_t c) {
+    return c == L' ' || c == L'\t' || c == L'\n' || c == L'\r';
+}
+
+// The next blank-separated word from *p on; false when only blanks are left.
+bool NextWord(const wchar_t** p, const wchar_t* last, TextSpan* word) {
+    while (*p < last && IsBlankCharacter(**p))
+        ++*p;
+    word->first = *p;
+    while (*p < last && !IsBlankCharacter(**p))
+        ++*p;
+    word->last = *p;
+    return word->last > word->first;
+}
+
+// "paint-order" (inherited): normal, or fill, stroke and markers in the order
+// given, those not named following in their usual order. A value with
+// anything else, or a part named twice, keeps the inherited order.
+void ApplyPaintOrder(const PropertyReader& reader, int* order) {
+    const TextSpan value = TrimSpanBlanks(PropertyText(reader, PropPaintOrder));
+    if (IsEmptySpan(value))
+        return;
+    if (MatchesIgnoringCase(value, L"normal", 6)) {
+        *order = NormalPaintOrder;
+        return;
+    }
+    static const wchar_t* const names[3] = {L"fill", L"stroke", L"markers"};
+    int parts[3] = {0, 0, 0}, count = 0;
+    unsigned named = 0;
+    const wchar_t* p = value.first;
+    TextSpan word;
+    while (NextWord(&p, value.last, &word)) {
+        int part = 0;
+        for (int i = 0; i < 3; i++) {
+            if (MatchesIgnoringCase(word, names[i], std::wcslen(names[i])))
+                part = i + 1;
+        }
+        if (!part || (named & (1u << part)) || count == 3)
+            return;
+        named |= 1u << part;
+        parts[count++] = part;
+    }
+    for (int part = PaintFill; part <= PaintMarkers; part++) {
+        if (!(named & (1u << part)))
+            parts[count++] = part;
+    }
+    *order = parts[0] | parts[1] << 2 | parts[2] << 4;
+}
+
+// A number property replaces the inherited value when it is given.
+void ApplyNumber(PropertyReader* reader, Property name, float* value) {
+    TextSpan text = PropertyText(*reader, name);
+    if (!IsEmptySpan(text))
+        *value = ReadLength(text, &reader->scratch);
+}
+
+// A stroke length (percentages of the viewport's diagonal) replaces the
+// inherited value when it is given; text without a number gives 0.
+void ApplyStrokeLength(const PropertyReader& reader, Property name, const LengthBasis& basis,
+                       float* value) {
+    TextSpan text = PropertyText(reader, name);
+    if (IsEmptySpan(text))
+        return;
+    *value = 0.0f;
+    ReadLengthValue(text.first, text.last, basis, LengthDiagonal, value);
+}
+
+void ApplyFontSize(const PropertyReader& reader, StyleState* state) {
+    TextSpan text = PropertyText(reader, PropFontSize);
+    if (!IsEmptySpan(text))
+        state->fontSize = ReadFontSize(text.first, text.last, LengthBasisOf(*state));
+}
+
+bool IsListSeparator(wchar_t c) {
+    return c == L',' || c == L' ' || c == L'\t' || c == L'\n' || c == L'\r' || c == L'\f';
+}
+
+// "stroke-dasharray": lengths separated by commas or blanks, an odd count
+// repeated to make it even. "none", a negative length or a list adding up to
+// 0 is a solid stroke; a list it cannot read leaves the inherited one.
+void ApplyDashArray(const PropertyReader& reader, const LengthBasis& basis,
+                    std::vector<float>* dashes) {
+    TextSpan text = TrimSpanBlanks(PropertyText(reader, PropStrokeDasharray));
+    if (IsEmptySpan(text))
+        return;
+    std::vector<float> list;
+    bool solid = MatchesIgnoringCase(text, L"none", 4);
+    float total = 0.0f;
+    const wchar_t* p = text.first;
+    while (!solid && p < text.last) {
+        while (p < text.last && IsListSeparator(*p))
+            p++;
+        const wchar_t* item = p;
+        while (p < text.last && !IsListSeparator(*p))
+            p++;
+        if (item == p)
+            break;
+        float length = 0.0f;
+        if (!ReadLengthValue(item, p, basis, LengthDiagonal, &length) || !std::isfinite(length))
+            return;
+        solid = length < 0.0f;
+        total += length;
+        list.push_back(length);
+    }
+    if (solid || !(total > 0.0f)) {
+        dashes->clear();
+        return;
+    }
+    if (list.size() % 2 == 1)
+        list.insert(list.end(), list.begin(), list.end());
+    dashes->swap(list);
+}
+
+void ApplyVectorEffect(const PropertyReader& reader, int* nonScalingStroke) {
+    TextSpan text = TrimSpanBlanks(PropertyText(reader, PropVectorEffect));
+    *nonScalingStroke = MatchesIgnoringCase(text, L"non-scaling-stroke", 18);
+}
+
+// "color": a colour it can read replaces the inherited one; "inherit",
+// "currentColor" and unreadable text keep it.
+void ApplyColor(PropertyReader* reader, Argb* color) {
+    TextSpan text = TrimSpanBlanks(PropertyText(*reader, PropColor));
+    if (IsEmptySpan(text) || IsCurrentColour(text))
+        return;
+    Argb c = ParseColour(text.first, text.last);
+    if (c != NoColour)
+        *color = c;
+}
+
+// An opacity: a number, or a percentage of 1; not clamped here.
+float ReadOpacity(TextSpan text) {
+    LengthBasis percentOfOne = {DefaultFontSize, 1.0f, 1.0f};
+    float value = 0.0f;
+    ReadLengthValue(text.first, text.last, percentOfOne, LengthHorizontal, &value);
+    return value;
+}
+
+// "opacity" fades the element and everything inside it, so it multiplies
+// down the tree.
+void ApplyGroupOpacity(const PropertyReader& reader, float* value) {
+    TextSpan text = PropertyText(reader, PropOpacity);
+    if (!IsEmptySpan(text))
+        *value *= ReadOpacity(text);
+}
+
+// "fill-opacity" and "stroke-opacity" are inherited: the element's own value
+// replaces its parent's.
+void ApplyPaintOpacity(const PropertyReader& reader, Property name, float* value) {
+    TextSpan text = PropertyText(reader, name);
+    if (!IsEmptySpan(text))
+        *value = ReadOpacity(text);
+}
+
+// "display: none" leaves the element and its content out; the property is
+// not inherited, so every element starts displayed.
+void ApplyDisplay(const PropertyReader& reader, int* displayNone) {
+    *displayNone =
+        MatchesIgnoringCase(TrimSpanBlanks(PropertyText(reader, PropDisplay)), L"none", 4);
+}
+
+// "visibility" is inherited, and a child may show itself again.
+void ApplyVisibility(const PropertyReader& reader, int* hidden) {
+    TextSpan value = TrimSpanBlanks(PropertyText(reader, PropVisibility));
+    if (MatchesIgnoringCase(value, L"hidden", 6) || MatchesIgnoringCase(value, L"collapse", 8))
+        *hidden = 1;
+    else if (MatchesIgnoringCase(value, L"visible", 7))
+        *hidden = 0;
+}
+
+// One word of "transform-origin": a keyword's share of the viewport (-1 for
+// a length) and the axis a keyword names (0 for center and lengths).
+struct OriginWord {
+    TextSpan text;
+    float share;
+    int axis; // 1 horizontal (left, right), 2 vertical (top, bottom)
+};
+
+OriginWord ReadOriginWord(TextSpan word) {
+    static const struct {
+        const wchar_t* name;
+        float share;
+        int axis;
+    } keywords[] = {
+        {L"left", 0, 1}, {L"right", 1, 1}, {L"top", 0, 2}, {L"bottom", 1, 2}, {L"center", 0.5f, 0}};
+    for (const auto& k : keywords) {
+        if (MatchesIgnoringCase(word, k.name, std::wcslen(k.name)))
+            return {word, k.share, k.axis};
+    }
+    return {word, -1, 0};
+}
+
+float OriginOffset(const OriginWord& word, float size, const LengthBasis& basis, int direction) {
+    if (word.share >= 0)
+        return word.share * size;
+    return ResolveLength(std::wstring(word.text.first, word.text.last), basis, direction);
+}
+
+// "transform-origin": one or two keywords or lengths (a third, the depth, is
+// ignored). Percentages and keywords are of the viewport, the default
+// reference box of SVG elements. A pair whose first word is top or bottom,
+// or whose second is left or right, is read the other way round.
+void ReadTransformOrigin(TextSpan text, const LengthBasis& basis, float* x, float* y) {
+    const OriginWord centre = {{nullptr, nullptr}, 0.5f, 0};
+    OriginWord words[2] = {centre, centre};
+    int count = 0;
+    const wchar_t* p = text.first;
+    TextSpan word;
+    while (count < 2 && NextWord(&p, text.last, &word))
+        words[count++] = ReadOriginWord(word);
+    if (words[0].axis == 2 || words[1].axis == 1)
+        std::swap(words[0], words[1]);
+    *x = OriginOffset(words[0], basis.viewportWidth, basis, LengthHorizontal);
+    *y = OriginOffset(words[1], basis.viewportHeight, basis, LengthVertical);
+}
+
+// The transform comes from the attribute only; the element's own transform
+// applies to its points first, the ancestors' after, about the point
+// "transform-origin" names.
+void ApplyTransform(const PropertyReader& reader, const LengthBasis& basis, Matrix2D* matrix) {
+    const std::wstring& text = AttributeString(reader, PropTransform);
+    if (text.find_first_not_of(L' ') == std::wstring::npos)
+        return;
+    Matrix2D own;
+    IdentityMatrix(&own);
+    ParseTransformList(text, &own);
+    const TextSpan origin = TrimSpanBlanks(PropertyText(reader, PropTransformOrigin));
+    if (!IsEmptySpan(origin)) {
+        float x = 0, y = 0;
+        ReadTransformOrigin(origin, basis, &x, &y);
+        const Matrix2D to = {1, 0, 0, 1, x, y}, back = {1, 0, 0, 1, -x, -y};
+        MultiplyMatrix(&own, &back, &own);
+        MultiplyMatrix(&to, &own, &own);
+    }
+    const Matrix2D parentMatrix = *matrix;
+    MultiplyMatrix(&parentMatrix, &own, matrix);
+}
+
+// One of marker-start, -mid and -end (inherited). Its own declaration comes
+// first, then the "marker" shorthand's declaration, then its attribute; as
+// in browsers, there is no "marker" attribute. "inherit" keeps the parent's;
+// anything else names a marker («url(#id)») or none.
+void ApplyMarker(const PropertyReader& reader, Property name, std::wstring* id) {
+    TextSpan value = {nullptr, nullptr};
+    if (!FindItem(reader, name, &value) && !FindItem(reader, PropMarker, &value))
+        value = AttributeText(reader, name);
+    value = TrimSpanBlanks(value);
+    if (IsEmptySpan(value) || MatchesIgnoringCase(value, L"inherit", 7))
+        return;
+    *id = UrlReferenceId(TextOf(value));
+}
+
+const KeywordCode FontStyles[] = {{L"normal", 0}, {L"italic", 1}, {L"oblique", 1}};
+const KeywordCode TextAnchors[] = {{L"start", 0}, {L"middle", 1}, {L"end", 2}};
+const KeywordCode FontWeights[] = {{L"normal", 0}, {L"bold", 1}, {L"bolder", 1}, {L"lighter", 0}};
+
+// A weight is a keyword or a number; 600 and above draw the bold face.
+void ApplyFontWeight(PropertyReader* reader, int* bold) {
+    TextSpan text = TrimSpanBlanks(PropertyText(*reader, PropFontWeight));
+    if (IsEmptySpan(text))
+        return;
+    if (*text.first >= L'0' && *text.first <= L'9')
+        *bold = ReadLength(text, &reader->scratch) >= 600 ? 1 : 0;
+    else
+        *bold = ReadKeyword(text, *bold, FontWeights, sizeof FontWeights / sizeof FontWeights[0]);
+}
+
+void ApplyTextProperties(PropertyReader* reader, StyleState* out) {
+    TextSpan family = TrimSpanBlanks(PropertyText(*reader, PropFontFamily));
+    if (!IsEmptySpan(family) && !MatchesIgnoringCase(family, L"inherit", 7))
+        out->fontFamily = TextOf(family);
+    ApplyFontWeight(reader, &out->fontBold);
+    ApplyKeyword(*reader, PropFontStyle, FontStyles, &out->fontItalic);
+    ApplyKeyword(*reader, PropTextAnchor, TextAnchors, &out->textAnchor);
+    const std::wstring& space = AttributeString(*reader, PropXmlSpace);
+    if (space == L"preserve")
+        out->preserveSpace = 1;
+    else if (space == L"default")
+        out->preserveSpace = 0;
+}
+
+void ApplyMarkers(const PropertyReader& reader, StyleState* out) {
+    ApplyMarker(reader, PropMarkerStart, &out->markerStart);
+    ApplyMarker(reader, PropMarkerMid, &out->markerMid);
+    ApplyMarker(reader, PropMarkerEnd, &out->markerEnd);
+}
+
+// Whether a property's value is given, and not "none".
+bool NamesSomething(TextSpan value) {
+    if (IsEmptySpan(value))
+        return false;
+    TrimWhiteSpaceRange(&value.first, &value.last);
+    return !MatchesIgnoringCase(value, L"none", 4);
+}
+
+// `given`: whether the element gives any of these properties at all.
+void ReadOwnEffects(const PropertyReader& reader, bool given, OwnEffects* own) {
+    if (!given) {
+        own->filter.clear();
+        own->clipPath.clear();
+        own->mask.clear();
+        own->namesMarker = 0;
+        return;
+    }
+    own->filter = TextOf(PropertyText(reader, PropFilter));
+    own->clipPath = TextOf(PropertyText(reader, PropClipPath));
+    own->mask = TextOf(PropertyText(reader, PropMask));
+    own->namesMarker = 0;
+    for (Property p : {PropMarkerStart, PropMarkerMid, PropMarkerEnd, PropMarker})
+        own->namesMarker |= NamesSomething(PropertyText(reader, p)) ? 1 : 0;
+}
+
+} // namespace
+
+// The "style" attribute and the style-sheet rules in cascade order; the
+// first declaration of a property in the list is the one that applies.
+std::wstring ElementDeclarations(const XmlNode* element) {
+    return CascadedDeclarations(element);
+}
+
+void SetContextPaints(const StyleState& from, StyleState* state) {
+    state->contextHasFill = from.hasFill;
+    state->contextFill = from.fillColor;
+    state->contextFillRef = from.fillRef;
+    state->contextHasStroke = from.hasStroke;
+    state->contextStroke = from.strokeColor;
+    state->contextStrokeRef = from.strokeRef;
+}
+
+void ApplyPresentation(const XmlNode* element, const StyleState* parent, StyleState* out) {
+    ApplyPresentation(element, ElementDeclarations(element), parent, out);
+}
+
+void ApplyPresentation(const XmlNode* element, const std::wstring& declarations,
+                       const StyleState* parent, StyleState* out) {
+    ApplyPresentation(element, declarations, parent, out, nullptr);
+}
+
+void ApplyPresentation(const XmlNode* element, const std::wstring& declarations,
+                       const StyleState* parent, StyleState* out, OwnEffects* own) {
+    // Every property is read once and replaces the inherited value in place,
+    // so parent and out may be the same record.
+    if (out != parent)
+        *out = *parent;
+    PropertyReader reader(element, &declarations, true);
+
+    ApplyDisplay(reader, &out->displayNone);
+    ApplyVisibility(reader, &out->hidden);
+    ApplyFontSize(reader, out);       // before the lengths in em
+    ApplyColor(&reader, &out->color); // before the paints that may name it
+    if (out->fillIsCurrentColor)
+        out->fillColor = out->color;
+    if (out->strokeIsCurrentColor)
+        out->strokeColor = out->color;
+    if (ApplyContextPaint(reader, PropFill, *out, &out->hasFill, &out->fillColor, &out->fillRef))
+        out->fillIsCurrentColor = 0;
+    else
+        ApplyPaint(&reader, PropFill, out->color, &out->hasFill, &out->fillColor, &out->fillRef,
+                   &out->fillIsCurrentColor, &out->fillPatternFallback);
+    if (ApplyContextPaint(reader, PropStroke, *out, &out->hasStroke, &out->strokeColor,
+                          &out->strokeRef))
+        out->strokeIsCurrentColor = 0;
+    else
+        ApplyPaint(&reader, PropStroke, out->color, &out->hasStroke, &out->strokeColor,
+                   &out->strokeRef, &out->strokeIsCurrentColor, &out->strokePatternFallback);
+    // Most elements give a few properties: the groups they give none of are
+    // passed over.
+    const uint32_t given = reader.declared | reader.attributed;
+    if (given & Bits(PropStrokeWidth, PropStrokeDasharray, PropStrokeDashoffset)) {
+        const LengthBasis basis = LengthBasisOf(*out);
+        // A zero or negative width turns the stroke off.
+        ApplyStrokeLength(reader, PropStrokeWidth, basis, &out->strokeWidth);
+        ApplyDashArray(reader, basis, &out->dashes);
+        ApplyStrokeLength(reader, PropStrokeDashoffset, basis, &out->dashOffset);
+    }
+    ApplyVectorEffect(reader, &out->nonScalingStroke);
+
+    if (given & Bits(PropOpacity, PropFillOpacity, PropStrokeOpacity)) {
+        ApplyGroupOpacity(reader, &out->opacity);
+        ApplyPaintOpacity(reader, PropFillOpacity, &out->fillOpacity);
+        ApplyPaintOpacity(reader, PropStrokeOpacity, &out->strokeOpacity);
+    }
+    if (given & Bits(PropFillRule, PropStrokeLinecap, PropStrokeLinejoin, PropStrokeMiterlimit)) {
+        ApplyKeyword(reader, PropFillRule, FillRules, &out->fillRule);
+        ApplyKeyword(reader, PropStrokeLinecap, LineCaps, &out->lineCap);
+        ApplyKeyword(reader, PropStrokeLinejoin, LineJoins, &out->lineJoin);
+        ApplyNumber(&reader, PropStrokeMiterlimit, &out->miterLimit);
+    }
+    const uint32_t markers = Bits(PropMarkerStart, PropMarkerMid, PropMarkerEnd, PropMarker);
+    if (given & markers)
+        ApplyMarkers(reader, out);
+    if (given & Bits(PropPaintOrder))
+        ApplyPaintOrder(reader, &out->paintOrder);
+    if (given & Bits(PropFontFamily, PropFontWeight, PropFontStyle, PropTextAnchor, PropXmlSpace))
+        ApplyTextProperties(&reader, out);
+
+    if (given & Bits(PropTransform))
+        ApplyTransform(reader, LengthBasisOf(*out), &out->matrix);
+    if (own)
+        ReadOwnEffects(reader, given & (markers | Bits(PropFilter, PropClipPath, PropMask)), own);
+}
+
+LengthBasis LengthBasisOf(const StyleState& state) {
+    return LengthBasis{state.fontSize, state.viewportWidth, state.viewportHeight};
+}
+
+std::wstring FindDeclaration(const std::wstring& declarations, const std::wstring& name) {
+    TextSpan value;
+    if (!FindDeclarationSpan(declarations, name.data(), name.size(), &value))
+        return std::wstring();
+    return TextOf(value);
+}
+
+std::wstring GetPropertyValue(const XmlNode* element, const std::wstring& declarations,
+                              const std::wstring& name) {
+    PropertyReader reader(element, &declarations, false);
+    return TextOf(PropertyText(reader, name));
+}
+
+Argb ParsePaint(const XmlNode* element, const std::wstring& declarations, const std::wstring& name,
+                int* isNone, std::wstring* ref) {
+    PropertyReader reader(element, &declarations, false);
+    // Without the element's state the current colour is unknown.
+    int patternFallback = 0;
+    return ReadPaint(element, PropertyText(reader, name), NoColour, isNone, ref, &patternFallback);
+}
+
+float ParseNumberProperty(const XmlNode* element, const std::wstring& declarations,
+                          const std::wstring& name, float defaultValue, int* found) {
+    PropertyReader reader(element, &declarations, false);
+    TextSpan text = PropertyText(reader, name);
+    *found = IsEmptySpan(text) ? 0 : 1;
+    return *found ? ReadLength(text, &reader.scratch) : defaultValue;
+}
+
+float ParseLength(const std::wstring& text) {
+    std::wstring scratch;
+    return ReadLength(SpanOf(text), &scratch);
+}
+
+int ParseFillRule(const std::wstring& text, int current) {
+    return ReadKeyword(SpanOf(text), current, FillRules, sizeof FillRules / sizeof FillRules[0]);
+}
+
+int ParseLineCap(const std::wstring& text, int current) {
+    return ReadKeyword(SpanOf(text), current, LineCaps, sizeof LineCaps / sizeof LineCaps[0]);
+}
+
+int ParseLineJoin(const std::wstring& text, int current) {
+    return ReadKeyword(SpanOf(text), current, LineJoins, sizeof LineJoins / sizeof LineJoins[0]);
+}
+
+Argb ScaleAlpha(Argb colour, float factor) {
+    if (factor >= 1.0f)
+        return colour;
+    if (!(factor > 0.0f)) // also not-a-number
+        return colour & 0x00FFFFFFu;
+    float alpha = std::nearbyint(static_cast<float>(colour >> 24) * factor);
+    if (alpha < 0.0f)
+        alpha = 0.0f;
+    if (alpha > 255.0f)
+        alpha = 255.0f;
+    return (colour & 0x00FFFFFFu) | (static_cast<Argb>(alpha) << 24);
+}
+
+// The nearest element, from this one up, whose "color" can be read gives the
+// colour: the property is inherited and each readable value replaces it.
+static Argb InheritedColor(const XmlNode* element) {
+    for (int depth = 0; element && depth <= kMaxElementSearchDepth; depth++) {
+        if (XmlIsElement(element)) {
+            const std::wstring list = ElementDeclarations(element);
+            PropertyReader reader(element, &list, false);
+            Argb color = NoColour;
+            ApplyColor(&reader, &color);
+            if (color != NoColour)
+                return color;
+        }
+        element = XmlParent(element);
+    }
+    return 0xFF000000u;
+}
+
+Argb ParseColourOf(const XmlNode* element, const std::wstring& text) {
+    if (IsCurrentColour(TrimSpanBlanks(SpanOf(text))))
+        return InheritedColor(element);
+    return ParseColour(text);
+}

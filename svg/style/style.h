@@ -1,0 +1,118 @@
+// Presentation attributes, inline style and the style state they produce.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "svg/values/colour.h"
+#include "svg/values/lengths.h"
+#include "svg/values/transform.h"
+
+struct XmlNode;
+
+// What "paint-order" orders: three parts, the first painted in the lowest
+// two bits of the order.
+enum PaintPart { PaintFill = 1, PaintStroke = 2, PaintMarkers = 3 };
+const int NormalPaintOrder = PaintFill | PaintStroke << 2 | PaintMarkers << 4;
+inline int PaintOrderPart(int order, int i) {
+    return ((order ? order : NormalPaintOrder) >> (2 * i)) & 3;
+}
+
+struct StyleState {
+    Argb color; // the "color" property, which currentColor names
+    Argb fillColor;
+    Argb strokeColor;
+    float strokeWidth;
+    float opacity;
+    float fillOpacity;
+    float strokeOpacity;
+    int fillRule; // 1 nonzero, 0 evenodd
+    int lineCap;  // 0 butt, 1 square, 2 round
+    int lineJoin; // 0 miter, 1 bevel, 2 round
+    float miterLimit;
+    int hasFill;
+    int hasStroke;
+    // The paint is currentColor, which descendants inherit as the keyword: a
+    // descendant's own color then changes it.
+    int fillIsCurrentColor, strokeIsCurrentColor;
+    // The paint names a pattern and a colour that paints where the pattern
+    // cannot be used (the colour is then the paint's colour).
+    int fillPatternFallback, strokePatternFallback;
+    int displayNone;                     // display: none; not inherited
+    int hidden;                          // visibility: hidden or collapse; inherited
+    float fontSize;                      // user units, for em and ex
+    float viewportWidth, viewportHeight; // user units, for percentages
+    std::vector<float> dashes;           // user units, an even count; empty: solid
+    float dashOffset;
+    int nonScalingStroke; // vector-effect: non-scaling-stroke; not inherited
+    std::wstring fillRef;
+    std::wstring strokeRef;
+    // The ids that marker-start, marker-mid and marker-end name; "" none.
+    std::wstring markerStart, markerMid, markerEnd;
+    // What "context-fill" and "context-stroke" name: the fill and stroke of
+    // the use whose content is drawn; none outside one.
+    int contextHasFill, contextHasStroke;
+    Argb contextFill, contextStroke;
+    std::wstring contextFillRef, contextStrokeRef;
+    // Text, all inherited: the font-family list as written, bold (weight
+    // 600 and above), italic (or oblique), text-anchor (0 start, 1 middle,
+    // 2 end) and xml:space="preserve".
+    std::wstring fontFamily;
+    int fontBold;
+    int fontItalic;
+    int textAnchor;
+    int preserveSpace;
+    Matrix2D matrix;
+    int clip; // clip region of what is drawn (svg/build/clip_paths.h), 0 none; set by the walker
+    int paintOrder; // PaintParts; 0 is the normal order
+    int group; // offscreen group of what is drawn (svg/records/offscreen_groups.h), 0 none; set by
+               // the walker
+};
+
+// The state of the root before its own attributes: colour black, opaque black
+// fill, no stroke, width 1, opacities 1, nonzero, butt, miter, limit 4,
+// displayed and visible, font size 16, a viewport of 100 x 100, solid
+// strokes, identity.
+void InitRootStyleState(StyleState* state);
+// Makes the fill and stroke of `from` (a use, or the shape a marker stands
+// on) what context-fill and context-stroke name in *state.
+void SetContextPaints(const StyleState& from, StyleState* state);
+// Computes the element's state from its parent's; parent and out may be the
+// same record (the root).
+void ApplyPresentation(const XmlNode* element, const StyleState* parent, StyleState* out);
+// The same with the element's declarations already in hand.
+void ApplyPresentation(const XmlNode* element, const std::wstring& declarations,
+                       const StyleState* parent, StyleState* out);
+// Properties of the element alone that the walker needs, read along with
+// the others: the values of filter, clip-path and mask as written ("" when
+// not given), and whether a marker property names a marker.
+struct OwnEffects {
+    std::wstring filter, clipPath, mask;
+    int namesMarker;
+};
+void ApplyPresentation(const XmlNode* element, const std::wstring& declarations,
+                       const StyleState* parent, StyleState* out, OwnEffects* own);
+// What the element's relative lengths are measured against.
+LengthBasis LengthBasisOf(const StyleState& state);
+// The element's declarations: its "style" attribute, then the style-sheet
+// rules that match it (FindDeclaration takes the first match).
+std::wstring ElementDeclarations(const XmlNode* element);
+std::wstring FindDeclaration(const std::wstring& declarations, const std::wstring& name);
+std::wstring GetPropertyValue(const XmlNode* element, const std::wstring& declarations,
+                              const std::wstring& name);
+Argb ParsePaint(const XmlNode* element, const std::wstring& declarations, const std::wstring& name,
+                int* isNone, std::wstring* ref);
+// The property's value read as a length; found = 0 and the default when the
+// property is not given.
+float ParseNumberProperty(const XmlNode* element, const std::wstring& declarations,
+                          const std::wstring& name, float defaultValue, int* found);
+float ParseLength(const std::wstring& text);
+// Keyword readers: the current code is returned for anything they do not know.
+int ParseFillRule(const std::wstring& text, int current);
+int ParseLineCap(const std::wstring& text, int current);
+int ParseLineJoin(const std::wstring& text, int current);
+Argb ScaleAlpha(Argb colour, float factor);
+// A colour value written on the element: "currentColor" (any case) is the
+// element's "color" property, inherited from its ancestors (black when none
+// sets one); anything else as ParseColour reads it.
+Argb ParseColourOf(const XmlNode* element, const std::wstring& text);

@@ -1,0 +1,150 @@
+#include "svg/values/transform.h"
+
+#include <cmath>
+
+#include "svg/base/scan.h"
+#include "svg/base/strings.h"
+
+namespace {
+
+// rotate() takes pi in single precision and rounds its angle to a float;
+// skewX() and skewY() work in double precision throughout.
+const float kSinglePi = 3.1415927f;
+const double kDoublePi = 3.14159265358979323846;
+
+Matrix2D MakeMatrix(float a, float b, float c, float d, float e, float f) {
+    Matrix2D m = {a, b, c, d, e, f};
+    return m;
+}
+
+bool IsAsciiLetter(wchar_t c) {
+    return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z');
+}
+
+bool StartsNumberForCount(wchar_t c) {
+    return (c >= L'0' && c <= L'9') || c == L'.' || c == L'-' || c == L'+' || c == L'e' ||
+           c == L'E';
+}
+
+bool EndsNumberForCount(wchar_t c) {
+    return c == L',' || c == L' ' || c == L'\t' || c == L'\n' || c == L'\r';
+}
+
+// How many numbers the argument text appears to hold: a run of number
+// characters counts once, separators end a run.
+int CountNumbers(const std::wstring& arguments) {
+    int count = 0;
+    bool inNumber = false;
+    for (wchar_t c : arguments) {
+        if (StartsNumberForCount(c)) {
+            if (!inNumber)
+                count++;
+            inNumber = true;
+        } else if (EndsNumberForCount(c)) {
+            inNumber = false;
+        }
+    }
+    return count;
+}
+
+// The scanner reads a missing number as 0, so «scale(2)» and «scale(2,0)»
+// both give p2 = 0; counting the numbers tells them apart.
+float SecondScaleFactor(const std::wstring& arguments, float sx, float p2) {
+    if (p2 != 0)
+        return p2;
+    if (TrimBlanks(arguments).empty())
+        return p2;
+    return CountNumbers(arguments) < 2 ? sx : p2;
+}
+
+Matrix2D RotateMatrix(float degrees, float cx, float cy) {
+    float r = static_cast<float>(static_cast<double>(degrees) * kSinglePi / 180.0);
+    float co = static_cast<float>(std::cos(static_cast<double>(r)));
+    float si = static_cast<float>(std::sin(static_cast<double>(r)));
+    if (cx == 0 && cy == 0)
+        return MakeMatrix(co, si, -si, co, 0, 0);
+    // translate(cx, cy) x rotate x translate(-cx, -cy)
+    return MakeMatrix(co, si, -si, co, -cx * co + cy * si + cx, -cx * si - cy * co + cy);
+}
+
+float TangentOfDegrees(float degrees) {
+    return static_cast<float>(std::tan(static_cast<double>(degrees) * kDoublePi / 180.0));
+}
+
+// The matrix of one transform function (its name in any case) of the
+// arguments read; an unknown name gives the identity.
+Matrix2D NamedMatrix(const std::wstring& name, const std::wstring& arguments, const float p[6]) {
+    if (LowerTextIs(name, L"translate"))
+        return MakeMatrix(1, 0, 0, 1, p[0], p[1]);
+    if (LowerTextIs(name, L"scale"))
+        return MakeMatrix(p[0], 0, 0, SecondScaleFactor(arguments, p[0], p[1]), 0, 0);
+    if (LowerTextIs(name, L"rotate"))
+        return RotateMatrix(p[0], p[1], p[2]);
+    if (LowerTextIs(name, L"skewx"))
+        return MakeMatrix(1, 0, TangentOfDegrees(p[0]), 1, 0, 0);
+    if (LowerTextIs(name, L"skewy"))
+        return MakeMatrix(1, TangentOfDegrees(p[0]), 0, 1, 0, 0);
+    if (LowerTextIs(name, L"matrix"))
+        return MakeMatrix(p[0], p[1], p[2], p[3], p[4], p[5]);
+    return MakeMatrix(1, 0, 0, 1, 0, 0);
+}
+
+// Reads one transform function's arguments into its matrix; false when an
+// argument is too large for a float (the function is then in error).
+bool FunctionMatrix(const std::wstring& name, const std::wstring& arguments, Matrix2D* m) {
+    float p[6];
+    int position = 1;
+    for (float& value : p) {
+        bool refused = false;
+        position = ScanNumber(arguments, position, &value, &refused);
+        if (refused)
+            return false;
+    }
+    *m = NamedMatrix(name, arguments, p);
+    return true;
+}
+
+} // namespace
+
+void IdentityMatrix(Matrix2D* m) {
+    *m = MakeMatrix(1, 0, 0, 1, 0, 0);
+}
+
+void MultiplyMatrix(const Matrix2D* m1, const Matrix2D* m2, Matrix2D* m) {
+    Matrix2D product =
+        MakeMatrix(m1->a * m2->a + m1->c * m2->b, m1->b * m2->a + m1->d * m2->b,
+                   m1->a * m2->c + m1->c * m2->d, m1->b * m2->c + m1->d * m2->d,
+                   m1->a * m2->e + m1->c * m2->f + m1->e, m1->b * m2->e + m1->d * m2->f + m1->f);
+    *m = product; // written last: m may be m1 or m2
+}
+
+// Applies each function in text order (so the last one written acts on points
+// first) until the text stops making sense: no name where one is expected, or
+// no "(" or ")" after it. What was applied before the stop is kept.
+void ParseTransformList(const std::wstring& text, Matrix2D* m) {
+    IdentityMatrix(m);
+    if (text.find_first_not_of(L' ') == std::wstring::npos)
+        return;
+    const size_t length = text.size();
+    size_t i = 0; // 0-based index of the next character
+    while (i < length) {
+        i = static_cast<size_t>(SkipSeparators(text, static_cast<int>(i) + 1) - 1);
+        size_t nameStart = i;
+        while (i < length && IsAsciiLetter(text[i]))
+            i++;
+        if (i == nameStart)
+            return;
+        size_t open = text.find(L'(', i);
+        if (open == std::wstring::npos)
+            return;
+        size_t close = text.find(L')', open + 1);
+        if (close == std::wstring::npos)
+            return;
+        const std::wstring name = text.substr(nameStart, i - nameStart);
+        Matrix2D t;
+        if (!FunctionMatrix(name, text.substr(open + 1, close - open - 1), &t))
+            return;
+        MultiplyMatrix(m, &t, m);
+        i = close + 1;
+    }
+}

@@ -1,0 +1,128 @@
+// Offscreen groups through the real graphics path: true group opacity, groups
+// cut by the buffer's edge, and the fallback past the offscreen budget.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "render/rasterizer.h"
+#include "render_support.h"
+#include "svg/records/offscreen_groups.h"
+
+namespace {
+
+class GroupRender : public ::testing::Test {
+  protected:
+    void SetUp() override { StartGraphicsForTests(); }
+    void TearDown() override { SetOffscreenPixelBudget(DefaultOffscreenPixelBudget); }
+};
+
+TEST_F(GroupRender, OverlappingChildrenOfAHalfTransparentGroupDoNotShowThroughEachOther) {
+    TestLayer test(20, 20, 1);
+    test.layer.layoutMode = LayoutOriginal;
+    SvgDocument& document = test.layer.document;
+    // A half-transparent group of red and blue, red starting outside the buffer.
+    const int group = AddOffscreenGroup(&document, 0, 0.5f);
+    AddFilledRect(&document, -10, 0, 25, 20, 0xFFFF0000u)->group = group;
+    AddFilledRect(&document, 5, 0, 15, 10, 0xFF0000FFu)->group = group;
+    FinishOffscreenGroup(&document, group, 0);
+    AddFilledRect(&document, 18, 18, 2, 2, 0xFF00FF00u); // after the group, outside it
+    struct Probe {
+        int x, y;
+        uint32_t inLayer, faded; // with the offscreen bitmap, and past the budget
+    } probes[] = {
+        {2, 15, 0x80FF0000u, 0x80FF0000u},
+        {10, 5, 0x800000FFu, 0xC05500AAu}, // blue over red: only blue shows in a layer
+        {17, 5, 0x800000FFu, 0x800000FFu},
+        {19, 19, 0xFF00FF00u, 0xFF00FF00u},
+    };
+    Canvas layered = RenderToCanvas(&test.layer, 20, 20);
+    EXPECT_EQ(0, document.notDrawn[NotDrawnFadedGroups]);
+    SetOffscreenPixelBudget(100); // less than the group's 400 pixels
+    Canvas faded = RenderToCanvas(&test.layer, 20, 20);
+    EXPECT_EQ(1, document.notDrawn[NotDrawnFadedGroups]);
+    for (const Probe& p : probes) {
+        EXPECT_EQ(p.inLayer, layered.At(p.x, p.y)) << p.x << "," << p.y;
+        // GDI+ blends the faded shapes itself: its rounding may differ by one.
+        for (int shift = 0; shift < 32; shift += 8)
+            EXPECT_NEAR((p.faded >> shift) & 0xFF, (faded.At(p.x, p.y) >> shift) & 0xFF, 1)
+                << p.x << "," << p.y;
+    }
+}
+
+struct Probe {
+    int x, y;
+    uint32_t colour;
+};
+
+// Renders the drawing at its own size (40 x 20) and checks the probes.
+void ExpectPixels(const char* drawing, const std::vector<Probe>& probes) {
+    Layer layer = Layer();
+    layer.opacity = 255;
+    layer.layoutMode = LayoutOriginal;
+    ASSERT_EQ(1, LoadSvgDocument(TestDataPath(drawing), &layer.document));
+    Canvas canvas = RenderToCanvas(&layer, 40, 20);
+    ClearSvgDocument(&layer.document);
+    for (const Probe& p : probes)
+        EXPECT_EQ(p.colour, canvas.At(p.x, p.y)) << drawing << " " << p.x << "," << p.y;
+}
+
+// Margins put the area away from the buffer's corner, in a larger buffer:
+// clip paths, layers, masks and patterns land where they do without margins,
+// moved with the area, and nothing shows outside it.
+TEST_F(GroupRender, MarginsMoveClipsGroupsMasksAndPatternsWithTheArea) {
+    const int left = 7, top = 3, spare = 6;
+    for (const char* drawing :
+         {"render/structure.svg", "render/masks.svg", "render/patterns.svg"}) {
+        Layer layer = Layer();
+        layer.opacity = 255;
+        layer.layoutMode = LayoutOriginal;
+        ASSERT_EQ(1, LoadSvgDocument(TestDataPath(drawing), &layer.document));
+        const int width = static_cast<int>(layer.document.width);
+        const int height = static_cast<int>(layer.document.height);
+        Canvas plain = RenderToCanvas(&layer, width, height);
+        layer.marginLeft = left;
+        layer.marginTop = top;
+        Canvas moved = RenderToCanvas(&layer, left + width + spare, top + height + spare);
+        ClearSvgDocument(&layer.document);
+        int wrong = 0;
+        for (int y = 0; y < moved.height; y++) {
+            for (int x = 0; x < moved.width; x++) {
+                const bool inside = x >= left && x < left + width && y >= top && y < top + height;
+                const uint32_t expected = inside ? plain.At(x - left, y - top) : 0;
+                if (moved.At(x, y) != expected && wrong++ == 0)
+                    ADD_FAILURE() << drawing << " " << x << "," << y << ": " << std::hex
+                                  << moved.At(x, y) << " instead of " << expected;
+            }
+        }
+        EXPECT_EQ(0, wrong) << drawing;
+    }
+}
+
+TEST_F(GroupRender, MasksByLuminanceAlphaRectangleAndMaskOnMask) {
+    // clang-format off
+    ExpectPixels("render/masks.svg", {
+        {2, 5, 0xFFFF0000u}, {7, 5, 0x80FF0000u}, // white, then grey at half luminance
+        {15, 5, 0x800000FFu},                     // black at half alpha, as alpha
+        {22, 5, 0xFF00FF00u}, {27, 5, 0},         // cut by the mask's rectangle
+        {32, 5, 0xFFFFFF00u}, {37, 5, 0},         // box units, masked by a mask
+        {2, 15, 0xFF000000u}, {0, 15, 0},         // the default rectangle reaches
+        {7, 15, 0xFF000000u}, {9, 15, 0},         // 10 % beyond the box
+    });
+    // clang-format on
+}
+
+TEST_F(GroupRender, PatternTilesRepeatWithoutSeams) {
+    const uint32_t red = 0xFFFF0000u, blue = 0xFF0000FFu, lime = 0xFF00FF00u;
+    // clang-format off
+    ExpectPixels("render/patterns.svg", {
+        {0, 0, red}, {3, 5, red}, {4, 5, red}, {8, 9, red},       // across tile edges
+        {10, 5, blue}, {11, 5, blue}, {12, 5, 0}, {14, 5, blue},  // tiles from x = 10
+        {21, 5, lime}, {23, 5, 0}, {25, 5, lime}, {27, 5, 0},     // box units
+        {10, 15, 0}, {11, 15, blue}, {13, 15, 0}, {15, 15, blue}, // inherited, moved by 1
+        {31, 5, red}, {35, 5, 0},                                 // a stroke
+        {20, 15, 0xFF000000u}, {21, 15, 0}, {22, 15, 0xFF000000u} // a viewBox in 2 x 2
+    });
+    // clang-format on
+}
+
+} // namespace

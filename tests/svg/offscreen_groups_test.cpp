@@ -1,0 +1,171 @@
+// Offscreen groups: which elements the walker draws into bitmaps of their
+// own, and the compositing arithmetic the rasterizer applies to their bitmaps.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "render/compositing.h"
+#include "svg/records/offscreen_groups.h"
+#include "svg_files.h"
+
+namespace {
+
+class OffscreenGroupsTest : public GraphicsTest {};
+
+std::string Svg(const std::string& content) {
+    return "<svg xmlns='http://www.w3.org/2000/svg' viewBox='0 0 100 100'>" + content + "</svg>";
+}
+
+TEST(Compositing, LayerOverTargetWithOpacityAndCoverage) {
+    struct Case {
+        const char* name;
+        uint32_t target, layer;
+        float opacity;
+        int coverage; // -1: none
+        uint32_t expected;
+    } cases[] = {
+        {"opaque layer replaces", 0xFF0000FFu, 0xFFFF0000u, 1.0f, -1, 0xFFFF0000u},
+        {"onto transparent keeps colour", 0x00000000u, 0xFF00FF00u, 0.5f, -1, 0x8000FF00u},
+        {"half over opaque blends", 0xFF0000FFu, 0xFFFF0000u, 0.5f, -1, 0xFF80007Fu},
+        {"coverage scales alpha", 0x00000000u, 0xFFFFFFFFu, 1.0f, 64, 0x40FFFFFFu},
+        {"coverage 0 leaves target", 0xFF123456u, 0xFFFFFFFFu, 1.0f, 0, 0xFF123456u},
+        {"opacity 0 leaves target", 0xFF123456u, 0xFFFFFFFFu, 0.0f, -1, 0xFF123456u},
+        // Half red over half blue: alpha 1 - 0.5 x 0.5; red weighs 0.5, blue 0.25.
+        {"translucent over translucent", 0x800000FFu, 0x80FF0000u, 1.0f, -1, 0xC0AA0055u},
+    };
+    for (const Case& c : cases) {
+        uint32_t target[4] = {0xFF000000u, 0xFF000000u, 0xFF000000u, c.target};
+        const uint8_t coverage = static_cast<uint8_t>(c.coverage < 0 ? 0 : c.coverage);
+        // The layer's one pixel lands at (1, 1) of a 2 x 2 target.
+        CompositeLayer(target, 2, 1, 1, &c.layer, 1, 1, c.opacity,
+                       c.coverage < 0 ? nullptr : &coverage);
+        EXPECT_EQ(c.expected, target[3]) << c.name;
+        EXPECT_EQ(0xFF000000u, target[0]) << c.name;
+    }
+}
+
+TEST(Compositing, MaskCoverageFromLuminanceOrAlpha) {
+    const std::vector<uint32_t> mask = {0xFFFFFFFFu, 0xFF000000u, 0xFFFF0000u, 0xFF00FF00u,
+                                        0xFF0000FFu, 0x80FFFFFFu, 0x00FFFFFFu};
+    const uint8_t luminance[] = {255, 0, 54, 182, 18, 128, 0};
+    const uint8_t alpha[] = {255, 255, 255, 255, 255, 128, 0};
+    std::vector<uint8_t> coverage(mask.size());
+    MaskCoverage(mask.data(), mask.size(), 1, coverage.data());
+    for (size_t i = 0; i < mask.size(); i++)
+        EXPECT_EQ(luminance[i], coverage[i]) << i;
+    MaskCoverage(mask.data(), mask.size(), 0, coverage.data());
+    for (size_t i = 0; i < mask.size(); i++)
+        EXPECT_EQ(alpha[i], coverage[i]) << i;
+}
+
+TEST_F(OffscreenGroupsTest, OpacityMakesLayersUnlessOnePaintCanFade) {
+    struct Case {
+        const char* content;
+        std::vector<int> groups;     // each record's group
+        std::vector<uint32_t> fills; // each record's fill colour
+        std::vector<int> parents;    // each used group's parent, by number
+    } cases[] = {
+        // Two children of a translucent group draw unfaded inside its group.
+        {"<g opacity='0.5'><rect width='9' height='9' fill='red'/>"
+         "<rect width='9' height='9' fill='blue'/></g>",
+         {1, 1},
+         {0xFFFF0000u, 0xFF0000FFu},
+         {0}},
+        // A group holding one shape that only fills folds into the shape.
+        {"<g opacity='0.5'><rect width='9' height='9' fill='red'/></g>", {0}, {0x80FF0000u}, {}},
+        {"<rect width='9' height='9' fill='red' opacity='0.5'/>", {0}, {0x80FF0000u}, {}},
+        // Fill and stroke overlap: the shape is a group of its own.
+        {"<rect width='9' height='9' fill='red' stroke='blue' opacity='0.5'/>",
+         {1},
+         {0xFFFF0000u},
+         {0}},
+        // Nested groups; the outer one multiplies nothing into its children.
+        {"<g opacity='0.5'><g opacity='0.5'><rect width='9' height='9' fill='red'/>"
+         "<rect width='9' height='9'/></g><rect width='9' height='9' fill='red'/></g>",
+         {2, 2, 1},
+         {0xFFFF0000u, 0xFF000000u, 0xFFFF0000u},
+         {0, 1}},
+        {"<g opacity='1'><rect width='9' height='9' fill='red'/><rect width='9' height='9'/></g>",
+         {0, 0},
+         {0xFFFF0000u, 0xFF000000u},
+         {}},
+    };
+    for (const Case& c : cases) {
+        LoadedSvg svg;
+        ASSERT_EQ(1, svg.Load(Svg(c.content))) << c.content;
+        ASSERT_EQ(static_cast<int>(c.groups.size()), svg.Count()) << c.content;
+        for (int i = 0; i < svg.Count(); i++) {
+            EXPECT_EQ(c.groups[i], svg[i].group) << c.content << " record " << i;
+            EXPECT_EQ(c.fills[i], svg[i].fillColor) << c.content << " record " << i;
+        }
+        for (size_t n = 0; n < c.parents.size(); n++) {
+            const OffscreenGroup* group = OffscreenGroupOf(&svg.document, static_cast<int>(n + 1));
+            ASSERT_NE(nullptr, group) << c.content;
+            EXPECT_EQ(c.parents[n], group->parent) << c.content;
+            EXPECT_FLOAT_EQ(0.5f, group->opacity) << c.content;
+            EXPECT_TRUE(group->hasBounds && group->used) << c.content;
+        }
+    }
+}
+
+TEST_F(OffscreenGroupsTest, PatternTilesResolveUnitsInheritanceAndSelfReference) {
+    LoadedSvg svg;
+    ASSERT_EQ(
+        1, svg.Load(Svg("<pattern id='a' x='0.25' width='50%' height='0.5'><rect width='1' "
+                        "height='1'/></pattern>"
+                        "<pattern id='b' href='#a' patternUnits='userSpaceOnUse' x='10%' y='2' "
+                        "width='4' patternTransform='scale(2)'/>"
+                        "<pattern id='self' width='1' height='1'>"
+                        "<rect width='1' height='1' fill='url(#self)'/></pattern>"
+                        "<rect x='10' y='20' width='40' height='8' fill='url(#a)'/>"
+                        "<rect width='10' height='10' fill='url(#b)' stroke='url(#self) red'/>")));
+    ASSERT_EQ(2, svg.Count());
+    struct Expected {
+        int tile;
+        float x, y, width, height, scale;
+        int records;
+    } tiles[] = {
+        {svg[0].fillPattern, 20, 20, 20, 4, 1, 1},  // fractions of the box
+        {svg[1].fillPattern, 10, 2, 4, 0.5f, 2, 1}, // user units; height and content inherited
+        {svg[1].strokePattern, 0, 0, 10, 10, 1, 1},
+    };
+    for (const Expected& e : tiles) {
+        const PatternTile* tile = PatternTileOf(&svg.document, e.tile);
+        ASSERT_NE(nullptr, tile) << e.tile;
+        EXPECT_FLOAT_EQ(e.x, tile->x) << e.tile;
+        EXPECT_FLOAT_EQ(e.y, tile->y) << e.tile;
+        EXPECT_FLOAT_EQ(e.width, tile->width) << e.tile;
+        EXPECT_FLOAT_EQ(e.height, tile->height) << e.tile;
+        EXPECT_FLOAT_EQ(e.scale, tile->transform.a) << e.tile;
+        EXPECT_EQ(e.records, tile->content.count) << e.tile;
+    }
+    // Inside its own tile the pattern paints nothing.
+    EXPECT_EQ(0, PatternTileOf(&svg.document, svg[1].strokePattern)->content.shapes[0].hasFill);
+    EXPECT_EQ(0xFFFF0000u, svg[1].strokeColor);
+}
+
+// A pattern in box units cannot tile a box without width or height: the
+// fallback colour paints, or nothing; one in user units still tiles it.
+TEST_F(OffscreenGroupsTest, PatternInBoxUnitsOnAFlatShapeFallsBack) {
+    LoadedSvg svg;
+    ASSERT_EQ(1, svg.Load(Svg("<pattern id='box' width='1' height='1'><rect width='1' "
+                              "height='1'/></pattern>"
+                              "<pattern id='user' patternUnits='userSpaceOnUse' width='4' "
+                              "height='4'><rect width='1' height='1'/></pattern>"
+                              "<g stroke='url(#box) lime'><line x1='5' x2='5' y2='50'/></g>"
+                              "<line x1='5' x2='50' stroke='url(#box) lime' fill='url(#box)'/>"
+                              "<line x1='5' x2='50' stroke='url(#box)'/>"
+                              "<line x1='5' x2='50' stroke='url(#user)'/>")));
+    ASSERT_EQ(4, svg.Count());
+    for (int i = 0; i < 2; i++) {
+        EXPECT_EQ(1, svg[i].hasStroke) << i;
+        EXPECT_EQ(0, svg[i].strokePattern) << i;
+        EXPECT_EQ(0xFF00FF00u, svg[i].strokeColor) << i;
+    }
+    EXPECT_EQ(0, svg[1].hasFill); // no fallback: nothing
+    EXPECT_EQ(0, svg[2].hasStroke);
+    EXPECT_NE(0, svg[3].strokePattern);
+}
+
+} // namespace

@@ -1,0 +1,133 @@
+// Text: white space, font choice, the text properties, placement by anchor
+// and chunk, and what is counted as not drawn. Placement is checked through
+// differences between records, so it holds for real fonts and the portable
+// stand-in alike.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "render/graphics.h"
+#include "svg/build/text.h"
+#include "svg/records/document.h"
+#include "svg/records/not_drawn.h"
+#include "svg/style/style.h"
+#include "svg_files.h"
+#include "xml_fixture.h"
+
+namespace {
+
+class TextTest : public GraphicsTest {};
+
+TEST_F(TextTest, WhiteSpace) {
+    struct Case {
+        const wchar_t* text;
+        int preserve;
+        bool afterBlank; // before
+        const wchar_t* arranged;
+        bool afterBlankAfter;
+    } cases[] = {
+        {L"  a \t b  ", 0, true, L"a b ", true},
+        {L"a\nb\r\nc", 0, true, L"abc", false},
+        {L" b", 0, false, L" b", false}, // a blank carried from the piece before
+        {L" b", 0, true, L"b", false},
+        {L"\ta\n b ", 1, true, L" a  b ", true},
+        {L"", 0, true, L"", true},
+    };
+    for (const Case& c : cases) {
+        bool afterBlank = c.afterBlank;
+        EXPECT_EQ(c.arranged, ArrangeWhiteSpace(c.text, c.preserve, &afterBlank)) << c.text;
+        EXPECT_EQ(c.afterBlankAfter, afterBlank) << c.text;
+    }
+}
+
+TEST_F(TextTest, FontFamilyListPicksAnInstalledFamily) {
+    if (!GfxFontFamilyInstalled(L"Arial") || !GfxFontFamilyInstalled(L"Times New Roman") ||
+        !GfxFontFamilyInstalled(L"Courier New"))
+        GTEST_SKIP() << "the three common Windows families are not all installed";
+    struct Case {
+        const wchar_t* list;
+        const wchar_t* family;
+    } cases[] = {
+        {L"'Courier New', serif", L"Courier New"},
+        {L"No Such Font, \"No Other\" , monospace", L"Courier New"},
+        {L" Sans-Serif ", L"Arial"},
+        {L"\"Arial\"", L"Arial"},
+        {L"", L"Times New Roman"},             // browsers' default
+        {L"No Such Font", L"Times New Roman"}, // nothing installed: the default
+        {L",,", L"Times New Roman"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.family, ChooseFontFamily(c.list)) << c.list;
+}
+
+TEST_F(TextTest, TextPropertiesInherit) {
+    ParsedXml xml("<svg font-family='Arial' font-weight='700' font-style='oblique' "
+                  "text-anchor='end' xml:space='preserve'><g style='font-weight: 599' "
+                  "xml:space='default'><text id='t' font-style='normal'/></g>"
+                  "<text id='u' font-weight='bolder'/></svg>");
+    ASSERT_TRUE(xml.Root() != nullptr);
+    StyleState t = StyleOfElement(xml.Root(), FindElementById(xml.Root(), L"t"));
+    EXPECT_EQ(L"Arial", t.fontFamily);
+    EXPECT_EQ(0, t.fontBold);
+    EXPECT_EQ(0, t.fontItalic);
+    EXPECT_EQ(2, t.textAnchor);
+    EXPECT_EQ(0, t.preserveSpace);
+    StyleState u = StyleOfElement(xml.Root(), FindElementById(xml.Root(), L"u"));
+    EXPECT_EQ(1, u.fontBold);
+    EXPECT_EQ(1, u.fontItalic);
+    EXPECT_EQ(1, u.preserveSpace);
+}
+
+float MinX(const ShapeRecord& record) {
+    GfxRectF bounds;
+    EXPECT_EQ(1, GfxGetPathBounds(record.path, nullptr, &bounds));
+    return bounds.x;
+}
+
+float MaxY(const ShapeRecord& record) {
+    GfxRectF bounds;
+    EXPECT_EQ(1, GfxGetPathBounds(record.path, nullptr, &bounds));
+    return bounds.y + bounds.height;
+}
+
+std::string Svg(const std::string& content) {
+    return "<svg viewBox='0 0 200 100' font-family='Arial' font-size='20'>" + content + "</svg>";
+}
+
+// Middle moves a chunk back by half its advance, end by all of it; a tspan
+// with its own x starts a chunk that is anchored on its own.
+TEST_F(TextTest, AnchorsMoveEachChunk) {
+    LoadedSvg svg;
+    ASSERT_EQ(1, svg.Load(Svg("<text x='100' y='50'>Hello</text>"
+                              "<text x='100' y='50' text-anchor='middle'>Hello</text>"
+                              "<text x='100' y='50' text-anchor='end'>Hello</text>"
+                              "<text x='100' y='50' text-anchor='end'>Hello"
+                              "<tspan x='100' text-anchor='start'>Hello</tspan></text>")));
+    ASSERT_EQ(5, svg.Count());
+    float half = MinX(svg[0]) - MinX(svg[1]), whole = MinX(svg[0]) - MinX(svg[2]);
+    EXPECT_GT(half, 20); // five characters of 20 units are wider than 40
+    EXPECT_NEAR(2 * half, whole, 0.01f);
+    EXPECT_NEAR(MinX(svg[2]), MinX(svg[3]), 0.01f);
+    EXPECT_NEAR(MinX(svg[0]), MinX(svg[4]), 0.01f); // the tspan's chunk starts at its x
+}
+
+TEST_F(TextTest, RunsTakeTheirElementsStyleAndPosition) {
+    LoadedSvg svg;
+    ASSERT_EQ(1, svg.Load(Svg("<text id='t' x='10 99' y='50' fill='blue' stroke='red' "
+                              "transform='rotate(90)'>A<tspan id='s' dy='7' fill='lime'>B</tspan>"
+                              "<tspan font-size='0'>C</tspan><tspan display='none'>D</tspan>"
+                              "<textPath>E</textPath></text>")));
+    ASSERT_EQ(2, svg.Count());
+    EXPECT_EQ(L"t", svg[0].id);
+    EXPECT_EQ(0xFF0000FFu, svg[0].fillColor);
+    EXPECT_EQ(0xFFFF0000u, svg[0].strokeColor);
+    EXPECT_FLOAT_EQ(1, svg[0].matrix.b); // turned with the text
+    EXPECT_EQ(L"s", svg[1].id);
+    EXPECT_EQ(0xFF00FF00u, svg[1].fillColor);
+    EXPECT_NEAR(7, MaxY(svg[1]) - MaxY(svg[0]), 0.5f); // dy moves the baseline down
+    EXPECT_GT(MinX(svg[1]), MinX(svg[0]));
+    // The second x and the text path are left out.
+    EXPECT_EQ(L"not drawn: text (2)", NotDrawnReport(&svg.document));
+}
+
+} // namespace
