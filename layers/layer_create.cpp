@@ -10,6 +10,7 @@
 #include "plugin/entry_points.h"
 #include "plugin/host_text.h"
 #include "svg/base/strings.h"
+#include "svg/load.h"
 
 namespace {
 

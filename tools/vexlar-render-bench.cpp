@@ -21,6 +21,7 @@
 #include "render/rasterizer.h"
 #include "svg/base/report.h"
 #include "svg/base/strings.h"
+#include "svg/load.h"
 #include "svg/records/document.h"
 
 #include <windows.h>

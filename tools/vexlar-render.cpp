@@ -17,6 +17,7 @@
 #include "svg/base/report.h"
 #include "svg/base/scan.h"
 #include "svg/base/strings.h"
+#include "svg/load.h"
 #include "svg/records/document.h"
 #include "svg/records/not_drawn.h"
 #include "svg/style/style.h"

@@ -9,6 +9,7 @@
 #include "svg/build/conditions.h"
 #include "svg/build/walk_context.h"
 #include "svg/build/walker.h"
+#include "svg/records/clips.h"
 #include "svg/records/document.h"
 #include "svg/style/style.h"
 #include "svg/values/viewport.h"
@@ -20,18 +21,6 @@ namespace {
 // Clip paths cut by clip paths (on themselves or on their children) are
 // followed this many levels deep; deeper ones clip nothing more.
 const size_t MaxClipNesting = 16;
-
-DocumentClips* ClipsOf(SvgDocument* document) {
-    if (!document->clips)
-        document->clips = new (std::nothrow) DocumentClips();
-    return document->clips;
-}
-
-void DeleteShapePaths(std::vector<ClipShape>* shapes) {
-    for (ClipShape& shape : *shapes)
-        GfxDeletePath(shape.path);
-    shapes->clear();
-}
 
 // outer x inner: inner applies first.
 Matrix2D Times(const Matrix2D& outer, const Matrix2D& inner) {
@@ -124,27 +113,6 @@ void AddChildClipShapes(WalkContext* context, const XmlNode* clipPath, const Mat
 
 } // namespace
 
-int ReserveClipRegion(SvgDocument* document, int parent) {
-    DocumentClips* clips = ClipsOf(document);
-    if (!clips)
-        return 0;
-    clips->regions.push_back(ClipRegion{0, 0, parent});
-    return static_cast<int>(clips->regions.size());
-}
-
-void FillClipRegion(SvgDocument* document, int region, std::vector<ClipShape>* shapes) {
-    DocumentClips* clips = document->clips;
-    if (!clips || region < 1 || region > static_cast<int>(clips->regions.size())) {
-        DeleteShapePaths(shapes);
-        return;
-    }
-    ClipRegion& entry = clips->regions[region - 1];
-    entry.firstShape = static_cast<int>(clips->shapes.size());
-    entry.shapeCount = static_cast<int>(shapes->size());
-    clips->shapes.insert(clips->shapes.end(), shapes->begin(), shapes->end());
-    shapes->clear();
-}
-
 int AddRectClipRegion(SvgDocument* document, int parent, const Matrix2D& matrix, float x, float y,
                       float width, float height) {
     std::vector<ClipShape> shapes;
@@ -158,17 +126,9 @@ int AddRectClipRegion(SvgDocument* document, int parent, const Matrix2D& matrix,
         FillClipRegion(document, region, &shapes);
         return region;
     } catch (...) { // memory ran out: the region does not own the path yet
-        DeleteShapePaths(&shapes);
+        DeleteClipShapes(&shapes);
         throw;
     }
-}
-
-void ReleaseDocumentClips(SvgDocument* document) {
-    if (!document->clips)
-        return;
-    DeleteShapePaths(&document->clips->shapes);
-    delete document->clips;
-    document->clips = nullptr;
 }
 
 const XmlNode* ClipPathOf(WalkContext* context, const std::wstring& property) {
@@ -210,7 +170,7 @@ void BuildClipRegion(WalkContext* context, const XmlNode* clipPath, int region,
         }
         FillClipRegion(context->document, region, &shapes);
     } catch (...) {
-        DeleteShapePaths(&shapes);
+        DeleteClipShapes(&shapes);
         throw;
     }
     context->clipsInProgress.pop_back();

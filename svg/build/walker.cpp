@@ -766,47 +766,6 @@ GfxPath* BuildElementPath(const XmlNode* element) {
     return BuildShapePath(element, role, basis);
 }
 
-// Moves the records into new storage of `capacity` records; false when it
-// cannot be had.
-static bool GrowShapeRecords(SvgDocument* document, int capacity) {
-    void* memory =
-        ::operator new(sizeof(ShapeRecord) * static_cast<size_t>(capacity), std::nothrow);
-    if (!memory)
-        return false;
-    ShapeRecord* storage = static_cast<ShapeRecord*>(memory);
-    for (int i = 0; i < document->shapeCount; i++)
-        new (&storage[i]) ShapeRecord(std::move(document->shapes[i]));
-    FreeRecordStorage(document->shapes, document->shapeCount);
-    document->shapes = storage;
-    document->shapeCapacity = capacity;
-    return true;
-}
-
-ShapeRecord* AppendShapeRecord(SvgDocument* document) {
-    if (!document)
-        return nullptr;
-    if (document->shapeCount >= document->shapeCapacity) {
-        if (document->shapeCapacity > INT_MAX / 2)
-            return nullptr;
-        int capacity = document->shapeCapacity < 16 ? 32 : document->shapeCapacity * 2;
-        if (!GrowShapeRecords(document, capacity))
-            return nullptr;
-    }
-    // Value-initialised: every new record starts all zero.
-    return new (&document->shapes[document->shapeCount++]) ShapeRecord();
-}
-
-void ReserveShapeRecords(SvgDocument* document, size_t count) {
-    // A file of very many elements that are no shapes (stops, groups) must
-    // not reserve memory it will never use: past this, storage grows as the
-    // records come.
-    const size_t MaxReserved = 1 << 18;
-    if (count > MaxReserved)
-        count = MaxReserved;
-    if (document && count > static_cast<size_t>(document->shapeCapacity))
-        GrowShapeRecords(document, static_cast<int>(count));
-}
-
 namespace {
 
 int AlphaOf(Argb colour) {

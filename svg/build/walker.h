@@ -33,14 +33,6 @@ void WalkElement(const XmlNode* element, SvgDocument* document, const StyleState
 // value so that callers can make it before the path and move it in.
 void CommitShape(SvgDocument* document, GfxPath* path, const StyleState* state, std::wstring id);
 
-// A new all-zero record at the end of the document's list, or null when the
-// larger storage cannot be had (the document is then unchanged).
-ShapeRecord* AppendShapeRecord(SvgDocument* document);
-// Makes room for that many records at once, at most 262,144 (a walk over a
-// tree of that many elements then grows the storage only through uses and
-// markers). Without the memory for it, the records grow step by step.
-void ReserveShapeRecords(SvgDocument* document, size_t count);
-
 // Whether the element is one of the seven shapes, or a use.
 bool IsShapeElement(const XmlNode* element);
 bool IsUseElement(const XmlNode* element);

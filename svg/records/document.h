@@ -1,6 +1,7 @@
 // The parsed form of one SVG file: an ordered list of shape records.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -12,7 +13,6 @@ struct GfxPath;
 struct DocumentGradients;
 struct DocumentClips;
 struct DocumentGroups;
-struct XmlNode;
 
 // One drawn element. A new record starts with every field zero.
 struct ShapeRecord {
@@ -81,13 +81,32 @@ struct SvgDocument {
     int notDrawn[NotDrawnKindCount];
 };
 
-// Loads the file into the document (cleared first in every case). Returns 1,
-// or 0 with one message written to the last-error reporter.
-int LoadSvgDocument(const std::wstring& path, SvgDocument* document);
+// Empties the document: its records and all it owns are released.
 void ClearSvgDocument(SvgDocument* document);
-// Reads the root's viewBox, width and height into the document. A
-// percentage width or height sets no size in that direction.
-void ReadDocumentSize(const XmlNode* root, SvgDocument* document);
 // The user-space size that percentages refer to: the view box, or 100 x 100
 // when the document has none.
 void DocumentViewportSize(const SvgDocument* document, float* width, float* height);
+
+// A new all-zero record at the end of the document's list, or null when the
+// larger storage cannot be had (the document is then unchanged).
+ShapeRecord* AppendShapeRecord(SvgDocument* document);
+// Makes room for that many records at once, at most 262,144 (a walk over a
+// tree of that many elements then grows the storage only through uses and
+// markers). Without the memory for it, the records grow step by step.
+void ReserveShapeRecords(SvgDocument* document, size_t count);
+
+// Records drawn into an offscreen bitmap of their own (a mask's content).
+// Record storage, here and in a document, is raw memory for `capacity`
+// records of which the first `count` are made (records are made as they
+// are added: a large reserve is not written twice).
+struct RecordList {
+    ShapeRecord* shapes; // owned, with their paths
+    int count, capacity;
+};
+
+// Ends the first `count` records of the storage and frees it (paths stay).
+void FreeRecordStorage(ShapeRecord* shapes, int count);
+// Exchanges the document's records with the list's: a walk into an empty
+// list fills it, and a second exchange gives the document its records back.
+void SwapRecords(SvgDocument* document, RecordList* list);
+void ReleaseRecords(RecordList* list);

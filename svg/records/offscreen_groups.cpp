@@ -162,27 +162,6 @@ bool GroupIsWithin(const SvgDocument* document, int group, int ancestor) {
     return false;
 }
 
-void SwapRecords(SvgDocument* document, RecordList* list) {
-    std::swap(document->shapes, list->shapes);
-    std::swap(document->shapeCount, list->count);
-    std::swap(document->shapeCapacity, list->capacity);
-}
-
-void FreeRecordStorage(ShapeRecord* shapes, int count) {
-    for (int i = 0; i < count; i++)
-        shapes[i].~ShapeRecord();
-    ::operator delete(shapes);
-}
-
-void ReleaseRecords(RecordList* list) {
-    for (int i = 0; i < list->count; i++) {
-        if (list->shapes[i].path)
-            GfxDeletePath(list->shapes[i].path);
-    }
-    FreeRecordStorage(list->shapes, list->count);
-    *list = RecordList();
-}
-
 void ReleaseDocumentGroups(SvgDocument* document) {
     if (!document->groups)
         return;

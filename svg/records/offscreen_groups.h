@@ -6,22 +6,11 @@
 
 #include <vector>
 
+#include "svg/records/document.h"
 #include "svg/values/transform.h"
 
 struct ShapeRecord;
 struct SvgDocument;
-
-// Records drawn into an offscreen bitmap of their own (a mask's content).
-// Record storage, here and in a document, is raw memory for `capacity`
-// records of which the first `count` are made (records are made as they
-// are added: a large reserve is not written twice).
-struct RecordList {
-    ShapeRecord* shapes; // owned, with their paths
-    int count, capacity;
-};
-
-// Ends the first `count` records of the storage and frees it (paths stay).
-void FreeRecordStorage(ShapeRecord* shapes, int count);
 
 struct OffscreenGroup {
     int parent;                   // enclosing group number, 0 none
@@ -68,8 +57,4 @@ int AddDocumentMask(SvgDocument* document, GroupMask* mask);
 void FinishOffscreenGroup(SvgDocument* document, int group, int first);
 // Whether group lies inside group ancestor (or is it).
 bool GroupIsWithin(const SvgDocument* document, int group, int ancestor);
-// Exchanges the document's records with the list's: a walk into an empty
-// list fills it, and a second exchange gives the document its records back.
-void SwapRecords(SvgDocument* document, RecordList* list);
-void ReleaseRecords(RecordList* list);
 void ReleaseDocumentGroups(SvgDocument* document);

@@ -1,6 +1,5 @@
 // Linear and radial gradient definitions: the module-wide registries that
-// describe the file loaded last, and each document's own copy of the
-// gradients its shapes refer to.
+// describe the file loaded last.
 #include "svg/style/gradients.h"
 
 #include <algorithm>
@@ -13,8 +12,6 @@
 #include <vector>
 
 #include "svg/base/strings.h"
-#include "svg/records/document.h"
-#include "svg/records/offscreen_groups.h"
 #include "svg/style/style.h"
 #include "svg/values/lengths.h"
 #include "svg/xml/element_walk.h"
@@ -31,10 +28,6 @@ static ColourTable GradientAverageColours;
 
 static const Argb GreyColour = 0xFF808080u;
 static const Argb BlackColour = 0xFF000000u;
-
-struct DocumentGradients {
-    GradientTable byId;
-};
 
 int GradientStopCount(const GradientDef* definition) {
     return definition->stopList ? static_cast<int>(definition->stopList->stops.size()) : 0;
@@ -476,53 +469,4 @@ int FindGradientAverageColour(const std::wstring& id, Argb* colour) {
         return 0;
     *colour = found->second;
     return 1;
-}
-
-static void CopyRegisteredGradient(DocumentGradients* copy, const std::wstring& id) {
-    if (id.empty() || copy->byId.count(id))
-        return;
-    if (const GradientDef* definition = FindRegisteredGradient(id))
-        copy->byId[id] = *definition;
-}
-
-// Called at the end of a load, while the registries still describe this
-// document: later loads then cannot change what this document draws.
-static void CopyRecordGradients(DocumentGradients* copy, const ShapeRecord* shapes, int count) {
-    for (int i = 0; i < count; i++) {
-        CopyRegisteredGradient(copy, shapes[i].fillRef);
-        CopyRegisteredGradient(copy, shapes[i].strokeRef);
-    }
-}
-
-void CopyReferencedGradients(SvgDocument* document) {
-    if (!document)
-        return;
-    ReleaseDocumentGradients(document);
-    // Held until it is complete: copying can run out of memory.
-    std::unique_ptr<DocumentGradients> copy(new (std::nothrow) DocumentGradients);
-    if (!copy)
-        return;
-    CopyRecordGradients(copy.get(), document->shapes, document->shapeCount);
-    if (document->groups) {
-        for (const GroupMask& mask : document->groups->masks)
-            CopyRecordGradients(copy.get(), mask.content.shapes, mask.content.count);
-        for (const PatternTile& tile : document->groups->patterns)
-            CopyRecordGradients(copy.get(), tile.content.shapes, tile.content.count);
-    }
-    if (!copy->byId.empty())
-        document->gradients = copy.release();
-}
-
-void ReleaseDocumentGradients(SvgDocument* document) {
-    if (!document)
-        return;
-    delete document->gradients;
-    document->gradients = nullptr;
-}
-
-const GradientDef* FindDocumentGradient(const SvgDocument* document, const std::wstring& id) {
-    if (!document || !document->gradients)
-        return nullptr;
-    GradientTable::const_iterator found = document->gradients->byId.find(id);
-    return found == document->gradients->byId.end() ? nullptr : &found->second;
 }

@@ -9,7 +9,6 @@
 #include "svg/values/transform.h"
 
 struct XmlNode;
-struct SvgDocument;
 
 struct GradientStop {
     float offset; // 0..1, never below an earlier stop's
@@ -63,9 +62,3 @@ Argb AverageStopColour(const GradientDef* definition);
 // FindRegisteredGradient finds it.
 const GradientDef* FindRegisteredGradient(const std::wstring& id);
 int FindGradientAverageColour(const std::wstring& id, Argb* colour);
-
-// A loaded document keeps its own copy of the gradients its shapes refer to,
-// so that redrawing it never sees another file's gradients.
-void CopyReferencedGradients(SvgDocument* document);
-void ReleaseDocumentGradients(SvgDocument* document);
-const GradientDef* FindDocumentGradient(const SvgDocument* document, const std::wstring& id);

@@ -10,6 +10,7 @@
 #include "render/graphics.h"
 #include "svg/base/report.h"
 #include "svg/base/strings.h"
+#include "svg/load.h"
 #include "svg/records/document.h"
 
 namespace {

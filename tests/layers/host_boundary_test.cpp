@@ -15,6 +15,7 @@
 #include "plugin/entry_points.h"
 #include "plugin/host_text.h"
 #include "svg/base/report.h"
+#include "svg/load.h"
 #include "svg/records/document.h"
 
 using namespace failing_allocator;

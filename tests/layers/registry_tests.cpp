@@ -6,7 +6,7 @@
 
 #include "layers/registry.h"
 #include "render/graphics.h"
-#include "svg/build/walker.h"
+#include "svg/records/document.h"
 
 namespace {
 

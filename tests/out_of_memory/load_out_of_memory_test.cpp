@@ -9,6 +9,7 @@
 
 #include "failing_allocator.h"
 #include "svg/base/report.h"
+#include "svg/load.h"
 #include "svg/records/document.h"
 
 using namespace failing_allocator;

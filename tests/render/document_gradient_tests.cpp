@@ -4,6 +4,7 @@
 
 #include "render/rasterizer.h"
 #include "render_support.h"
+#include "svg/load.h"
 
 namespace {
 

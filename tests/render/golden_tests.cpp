@@ -13,6 +13,7 @@
 #include "render/graphics.h"
 #include "render/rasterizer.h"
 #include "render_support.h"
+#include "svg/load.h"
 
 // Outside the anonymous namespace: the parameterised suite names it.
 struct GoldenCase {

@@ -10,6 +10,7 @@
 #include "render/graphics.h"
 #include "render/rasterizer.h"
 #include "render_support.h"
+#include "svg/load.h"
 
 namespace {
 

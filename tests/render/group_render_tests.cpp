@@ -6,6 +6,7 @@
 
 #include "render/rasterizer.h"
 #include "render_support.h"
+#include "svg/load.h"
 #include "svg/records/offscreen_groups.h"
 
 namespace {

@@ -7,7 +7,8 @@
 #include "render/graphics.h"
 #include "render/rasterizer.h"
 #include "svg/base/strings.h"
-#include "svg/build/walker.h"
+#include "svg/load.h"
+#include "svg/records/document.h"
 #include "svg/records/not_drawn.h"
 
 #include <windows.h>

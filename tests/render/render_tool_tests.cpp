@@ -10,6 +10,7 @@
 #include "render/rasterizer.h"
 #include "render_support.h"
 #include "svg/base/strings.h"
+#include "svg/load.h"
 
 #include <windows.h>
 

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "svg/records/document_gradients.h"
 #include "svg/style/gradients.h"
 #include "svg_files.h"
 

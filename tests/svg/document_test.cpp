@@ -9,6 +9,8 @@
 
 #include "svg/base/report.h"
 #include "svg/base/strings.h"
+#include "svg/load.h"
+#include "svg/records/document_gradients.h"
 #include "svg/style/gradients.h"
 #include "svg_files.h"
 

@@ -9,6 +9,7 @@
 
 #include "svg/base/strings.h"
 #include "svg/records/document.h"
+#include "svg/records/document_gradients.h"
 #include "svg/style/gradients.h"
 #include "xml_fixture.h"
 

@@ -14,6 +14,7 @@
 #include "svg/base/report.h"
 #include "svg/base/strings.h"
 #include "svg/build/walker.h"
+#include "svg/load.h"
 #include "svg/records/document.h"
 #include "svg_files.h"
 

@@ -6,6 +6,7 @@
 
 #include "svg/base/file_access.h"
 #include "svg/base/strings.h"
+#include "svg/load.h"
 
 #ifdef _WIN32
 #include <process.h>

@@ -17,6 +17,7 @@
 #endif
 
 #include "render/graphics.h"
+#include "svg/load.h"
 #include "svg/records/document.h"
 #include "svg/values/path_data.h"
 #include "svg/xml/xml_tree.h"

@@ -1,0 +1,112 @@
+// Loading an SVG file into a document: the file's XML tree, its style sheets
+// and gradients, then the records built from the tree.
+#include "svg/load.h"
+
+#include <string>
+
+#include "svg/base/file_access.h"
+#include "svg/base/report.h"
+#include "svg/build/document_size.h"
+#include "svg/build/walker.h"
+#include "svg/css/style_sheet.h"
+#include "svg/records/document.h"
+#include "svg/records/document_gradients.h"
+#include "svg/style/gradients.h"
+#include "svg/style/paint_reference.h"
+#include "svg/style/style.h"
+#include "svg/xml/element_walk.h"
+#include "svg/xml/xml_tree.h"
+
+static int Fail(const std::wstring& message) {
+    ReportLastError(message);
+    return 0;
+}
+
+// The tree of the file, or null after reporting why there is none. The
+// tree is kept in *tree as soon as it exists, for the caller to release.
+static XmlTree* ParseFileOrReport(const std::wstring& path, XmlTree** tree) {
+    *tree = LoadXmlTree(path);
+    if (!*tree) {
+        Fail(L"Failed to parse SVG XML.");
+        return nullptr;
+    }
+    if (!XmlParseSucceeded(*tree)) {
+        std::wstring message = L"SVG XML error: " + XmlErrorMessage(*tree) + L" (line " +
+                               std::to_wstring(XmlErrorLine(*tree)) + L")";
+        ReleaseXmlTree(*tree);
+        *tree = nullptr;
+        Fail(message);
+        return nullptr;
+    }
+    return *tree;
+}
+
+static void FindStyleSheetAndGradient(const XmlNode* element, void*) {
+    CollectStyleSheet(element);
+    RegisterGradientElement(element);
+}
+
+static bool IsStyleOrGradientName(const std::wstring& name) {
+    return IsStyleElementName(name) || IsGradientElementName(name);
+}
+
+// Gradients and style sheets are read from the whole tree, in document
+// order, before the walk, so shapes find them wherever in the file they
+// stand. The tree lists its elements by name: the rest are not visited.
+static void BuildRecords(const XmlTree* tree, const XmlNode* root, SvgDocument* document) {
+    ReadDocumentSize(root, document);
+    // Style sheets first: stop colours come through them.
+    ClearStyleSheetRules();
+    ClearGradientRegistries();
+    ClearPaintServerLookups();
+    XmlVisitElementsNamed(tree, IsStyleOrGradientName, kMaxElementSearchDepth,
+                          FindStyleSheetAndGradient, nullptr);
+    float viewportWidth = 0, viewportHeight = 0;
+    DocumentViewportSize(document, &viewportWidth, &viewportHeight);
+    BuildGradientRegistry(viewportWidth, viewportHeight);
+    // The root's own attributes apply to everything; the root itself, whatever
+    // its name, is never drawn.
+    StyleState state = StyleState();
+    InitRootStyleState(&state);
+    state.viewportWidth = viewportWidth;
+    state.viewportHeight = viewportHeight;
+    ApplyPresentation(root, &state, &state);
+    ReserveShapeRecords(document, XmlElementCount(tree));
+    WalkDocument(root, document, &state);
+    CopyReferencedGradients(document);
+}
+
+static int LoadTree(const std::wstring& path, SvgDocument* document, XmlTree** tree) {
+    if (RegularFileSize(path) <= 0)
+        return Fail(L"SVG file not found or empty: " + path);
+    if (!ParseFileOrReport(path, tree))
+        return 0;
+    const XmlNode* root = XmlRootElement(*tree);
+    if (!root)
+        return Fail(L"SVG file has no root element.");
+    BuildRecords(*tree, root, document);
+    return 1;
+}
+
+// Memory can run out anywhere in a load (the readers use the standard
+// containers): the load then fails as a whole and releases what it made.
+int LoadSvgDocument(const std::wstring& path, SvgDocument* document) {
+    ClearSvgDocument(document);
+    XmlTree* tree = nullptr;
+    int loaded = 0;
+    try {
+        loaded = LoadTree(path, document, &tree);
+    } catch (...) {
+        ClearSvgDocument(document);
+        ClearGradientRegistries();
+        ClearStyleSheetRules();
+        try {
+            Fail(L"Out of memory.");
+        } catch (...) {
+            // not even the message fits
+        }
+    }
+    if (tree)
+        ReleaseXmlTree(tree);
+    return loaded;
+}
