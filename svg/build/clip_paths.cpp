@@ -7,6 +7,8 @@
 #include "render/graphics.h"
 #include "svg/base/strings.h"
 #include "svg/build/conditions.h"
+#include "svg/build/element_roles.h"
+#include "svg/build/shape_paths.h"
 #include "svg/build/walk_context.h"
 #include "svg/build/walker.h"
 #include "svg/records/clips.h"

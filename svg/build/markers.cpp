@@ -9,6 +9,7 @@
 #include "svg/base/scan.h"
 #include "svg/base/strings.h"
 #include "svg/build/clip_paths.h"
+#include "svg/build/shape_paths.h"
 #include "svg/build/walk_context.h"
 #include "svg/build/walker.h"
 #include "svg/records/document.h"

@@ -6,6 +6,7 @@
 #include "svg/base/strings.h"
 #include "svg/build/offscreen_content.h"
 #include "svg/build/walk_context.h"
+#include "svg/build/walker.h"
 #include "svg/records/document.h"
 #include "svg/records/offscreen_groups.h"
 #include "svg/style/gradients.h"

@@ -1,9 +1,15 @@
 // Paths of the basic shapes, in each element's own user units.
+#include "svg/build/shape_paths.h"
+
 #include <cmath>
 
 #include "render/graphics.h"
 #include "svg/base/scan.h"
-#include "svg/build/walker.h"
+#include "svg/base/strings.h"
+#include "svg/style/style.h"
+#include "svg/values/lengths.h"
+#include "svg/values/path_data.h"
+#include "svg/xml/xml_tree.h"
 
 // A radius that is not given (negative or not a number) takes the other
 // one's value; each is then at most half its side. A zero radius in either
@@ -102,4 +108,83 @@ void ReadPathPoints(GfxPath* path, std::vector<GfxPointF>* points, std::vector<u
     count = count ? GfxGetPathData(path, points->data(), types->data(), count) : 0;
     points->resize(static_cast<size_t>(count));
     types->resize(static_cast<size_t>(count));
+}
+
+namespace {
+
+// A geometry attribute in user units: units, em and ex of the element's font
+// size, percentages of the viewport in the attribute's direction.
+struct GeometryReader {
+    const XmlNode* element;
+    LengthBasis basis;
+    float operator()(const wchar_t* name, int direction) const {
+        return ResolveLength(XmlAttribute(element, name), basis, direction);
+    }
+    // A corner radius, -1 when the attribute is absent.
+    float Radius(const wchar_t* name, int direction) const {
+        const std::wstring& text = XmlAttribute(element, name);
+        return text.empty() ? -1.0f : ResolveLength(text, basis, direction);
+    }
+};
+
+const int X = LengthHorizontal, Y = LengthVertical;
+
+} // namespace
+
+GfxPath* BuildShapePath(const XmlNode* e, ElementRole role, const StyleState& state) {
+    const GeometryReader length{e, LengthBasisOf(state)};
+    switch (role) {
+    case RoleRect: {
+        float width = length(L"width", X), height = length(L"height", Y);
+        if (!(width > 0 && height > 0))
+            return nullptr;
+        return BuildRectPath(length(L"x", X), length(L"y", Y), width, height,
+                             length.Radius(L"rx", X), length.Radius(L"ry", Y));
+    }
+    case RoleCircle: {
+        float r = length(L"r", LengthDiagonal);
+        if (!(r > 0))
+            return nullptr;
+        return BuildEllipsePath(length(L"cx", X), length(L"cy", Y), r, r);
+    }
+    case RoleEllipse: {
+        // A missing, negative or "auto" radius takes the other one.
+        float rx = length.Radius(L"rx", X), ry = length.Radius(L"ry", Y);
+        if (rx < 0 || LowerText(TrimBlanks(XmlAttribute(e, L"rx"))) == L"auto")
+            rx = ry;
+        if (ry < 0 || LowerText(TrimBlanks(XmlAttribute(e, L"ry"))) == L"auto")
+            ry = rx;
+        if (!(rx > 0 && ry > 0))
+            return nullptr;
+        return BuildEllipsePath(length(L"cx", X), length(L"cy", Y), rx, ry);
+    }
+    case RoleLine:
+        return BuildLinePath(length(L"x1", X), length(L"y1", Y), length(L"x2", X),
+                             length(L"y2", Y));
+    case RolePolyline:
+    case RolePolygon: {
+        const std::wstring& points = XmlAttribute(e, L"points");
+        if (points.empty())
+            return nullptr;
+        return BuildPolyPath(points, role == RolePolygon ? 1 : 0);
+    }
+    case RolePath: {
+        const char* d = nullptr;
+        size_t length = 0;
+        XmlAttributeBytes(e, L"d", &d, &length);
+        return length == 0 ? nullptr : BuildPathFromData(d, length);
+    }
+    default:
+        return nullptr;
+    }
+}
+
+GfxPath* BuildElementPath(const XmlNode* element) {
+    ElementRole role = RoleOf(element);
+    if (role < RoleRect)
+        return nullptr;
+    // Relative lengths in a clip path are measured against the defaults.
+    StyleState basis = StyleState();
+    InitRootStyleState(&basis);
+    return BuildShapePath(element, role, basis);
 }

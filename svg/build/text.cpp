@@ -8,6 +8,7 @@
 
 #include "render/graphics.h"
 #include "svg/base/strings.h"
+#include "svg/build/shape_records.h"
 #include "svg/build/walk_context.h"
 #include "svg/build/walker.h"
 #include "svg/records/document.h"

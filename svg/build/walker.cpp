@@ -8,9 +8,7 @@
 #include "svg/build/walker.h"
 
 #include <algorithm>
-#include <climits>
 #include <cmath>
-#include <new>
 #include <utility>
 #include <vector>
 
@@ -18,169 +16,23 @@
 #include "svg/base/strings.h"
 #include "svg/build/clip_paths.h"
 #include "svg/build/conditions.h"
+#include "svg/build/element_roles.h"
 #include "svg/build/markers.h"
 #include "svg/build/masks.h"
 #include "svg/build/patterns.h"
+#include "svg/build/shape_paths.h"
+#include "svg/build/shape_records.h"
 #include "svg/build/text.h"
 #include "svg/build/walk_context.h"
 #include "svg/css/style_sheet.h"
 #include "svg/records/document.h"
 #include "svg/records/offscreen_groups.h"
 #include "svg/style/style.h"
-#include "svg/values/lengths.h"
-#include "svg/values/path_data.h"
 #include "svg/values/viewport.h"
 #include "svg/xml/element_walk.h"
 #include "svg/xml/xml_tree.h"
 
 namespace {
-
-enum ElementRole {
-    RoleContainer, // walked with its state: g, a and every unknown name
-    RoleSkipped,   // nothing inside is drawn
-    RoleSvg,       // a viewport
-    RoleSymbol,    // a viewport, drawn only through use
-    RoleUse,
-    RoleSwitch,
-    RoleClipPath, // drawn only as a clip
-    RoleText,     // lays out its own content
-    RoleRect,
-    RoleCircle,
-    RoleEllipse,
-    RoleLine,
-    RolePolyline,
-    RolePolygon,
-    RolePath,
-};
-
-struct RoleEntry {
-    const wchar_t* name; // lower case
-    ElementRole role;
-};
-
-// Clip paths, masks, patterns, markers and symbols are drawn only where they
-// are referenced, gradients only as paint.
-const RoleEntry RoleTable[] = {
-    {L"rect", RoleRect},
-    {L"circle", RoleCircle},
-    {L"ellipse", RoleEllipse},
-    {L"line", RoleLine},
-    {L"polyline", RolePolyline},
-    {L"polygon", RolePolygon},
-    {L"path", RolePath},
-    {L"g", RoleContainer},
-    {L"svg", RoleSvg},
-    {L"symbol", RoleSymbol},
-    {L"use", RoleUse},
-    {L"switch", RoleSwitch},
-    {L"clippath", RoleClipPath},
-    {L"defs", RoleSkipped},
-    {L"title", RoleSkipped},
-    {L"desc", RoleSkipped},
-    {L"metadata", RoleSkipped},
-    {L"style", RoleSkipped},
-    {L"script", RoleSkipped},
-    {L"mask", RoleSkipped},
-    {L"pattern", RoleSkipped},
-    {L"marker", RoleSkipped},
-    {L"lineargradient", RoleSkipped},
-    {L"radialgradient", RoleSkipped},
-    {L"foreignobject", RoleSkipped},
-    {L"text", RoleText},
-};
-
-// Elements of another namespace (an editor's private data, embedded XHTML)
-// are never drawn, nor is anything inside them.
-bool IsForeignElement(const XmlNode* element) {
-    return XmlElementNamespace(element) == XmlOtherNamespace;
-}
-
-// Element names match in any case; a prefix bound to the SVG namespace
-// («svg:rect») names the SVG element.
-ElementRole RoleOfName(const std::wstring& localName) {
-    for (const RoleEntry& entry : RoleTable) {
-        if (LowerTextIs(localName, entry.name))
-            return entry.role;
-    }
-    return RoleContainer;
-}
-
-// The role of the name is kept with it (plus one: 0 is "not yet known").
-ElementRole RoleOf(const XmlNode* element) {
-    if (IsForeignElement(element))
-        return RoleSkipped;
-    if (int note = XmlNameNote(element))
-        return static_cast<ElementRole>(note - 1);
-    ElementRole role = RoleOfName(XmlLocalName(element));
-    XmlSetNameNote(element, role + 1);
-    return role;
-}
-
-// A geometry attribute in user units: units, em and ex of the element's font
-// size, percentages of the viewport in the attribute's direction.
-struct GeometryReader {
-    const XmlNode* element;
-    LengthBasis basis;
-    float operator()(const wchar_t* name, int direction) const {
-        return ResolveLength(XmlAttribute(element, name), basis, direction);
-    }
-    // A corner radius, -1 when the attribute is absent.
-    float Radius(const wchar_t* name, int direction) const {
-        const std::wstring& text = XmlAttribute(element, name);
-        return text.empty() ? -1.0f : ResolveLength(text, basis, direction);
-    }
-};
-
-const int X = LengthHorizontal, Y = LengthVertical;
-
-// The shape's path, or null when the element's geometry draws nothing.
-GfxPath* BuildShapePath(const XmlNode* e, ElementRole role, const StyleState& state) {
-    const GeometryReader length{e, LengthBasisOf(state)};
-    switch (role) {
-    case RoleRect: {
-        float width = length(L"width", X), height = length(L"height", Y);
-        if (!(width > 0 && height > 0))
-            return nullptr;
-        return BuildRectPath(length(L"x", X), length(L"y", Y), width, height,
-                             length.Radius(L"rx", X), length.Radius(L"ry", Y));
-    }
-    case RoleCircle: {
-        float r = length(L"r", LengthDiagonal);
-        if (!(r > 0))
-            return nullptr;
-        return BuildEllipsePath(length(L"cx", X), length(L"cy", Y), r, r);
-    }
-    case RoleEllipse: {
-        // A missing, negative or "auto" radius takes the other one.
-        float rx = length.Radius(L"rx", X), ry = length.Radius(L"ry", Y);
-        if (rx < 0 || LowerText(TrimBlanks(XmlAttribute(e, L"rx"))) == L"auto")
-            rx = ry;
-        if (ry < 0 || LowerText(TrimBlanks(XmlAttribute(e, L"ry"))) == L"auto")
-            ry = rx;
-        if (!(rx > 0 && ry > 0))
-            return nullptr;
-        return BuildEllipsePath(length(L"cx", X), length(L"cy", Y), rx, ry);
-    }
-    case RoleLine:
-        return BuildLinePath(length(L"x1", X), length(L"y1", Y), length(L"x2", X),
-                             length(L"y2", Y));
-    case RolePolyline:
-    case RolePolygon: {
-        const std::wstring& points = XmlAttribute(e, L"points");
-        if (points.empty())
-            return nullptr;
-        return BuildPolyPath(points, role == RolePolygon ? 1 : 0);
-    }
-    case RolePath: {
-        const char* d = nullptr;
-        size_t length = 0;
-        XmlAttributeBytes(e, L"d", &d, &length);
-        return length == 0 ? nullptr : BuildPathFromData(d, length);
-    }
-    default:
-        return nullptr;
-    }
-}
 
 struct NotDrawnEntry {
     const wchar_t* name; // lower case
@@ -746,157 +598,4 @@ void WalkContent(WalkContext* context, const XmlNode* container, const StyleStat
     frame.viewportWidth = viewportWidth;
     frame.viewportHeight = viewportHeight;
     RunWalk(context, std::move(frame));
-}
-
-bool IsShapeElement(const XmlNode* element) {
-    return RoleOf(element) >= RoleRect;
-}
-
-bool IsUseElement(const XmlNode* element) {
-    return RoleOf(element) == RoleUse;
-}
-
-GfxPath* BuildElementPath(const XmlNode* element) {
-    ElementRole role = RoleOf(element);
-    if (role < RoleRect)
-        return nullptr;
-    // Relative lengths in a clip path are measured against the defaults.
-    StyleState basis = StyleState();
-    InitRootStyleState(&basis);
-    return BuildShapePath(element, role, basis);
-}
-
-namespace {
-
-int AlphaOf(Argb colour) {
-    return static_cast<int>(colour >> 24);
-}
-
-// The gradient's bounding box: the path's own bounds, taken only for records
-// that refer to a gradient.
-void TakeGradientBounds(ShapeRecord* record) {
-    if (record->fillRef.empty() && record->strokeRef.empty())
-        return;
-    GfxRectF bounds;
-    if (!GfxGetPathBounds(record->path, nullptr, &bounds))
-        return;
-    record->boundsX = bounds.x;
-    record->boundsY = bounds.y;
-    record->boundsWidth = bounds.width;
-    record->boundsHeight = bounds.height;
-    record->boundsValid = 1;
-}
-
-// Grows the document's content bounds by the record's box in document space,
-// padded by half the stroke width (scaled, rotation and shear not counted).
-// A path without points has no box and leaves the bounds alone.
-void WidenContentBounds(SvgDocument* document, const ShapeRecord* record) {
-    if (GfxGetPathPointCount(record->path) <= 0)
-        return;
-    const Matrix2D& m = record->matrix;
-    const float elements[6] = {m.a, m.b, m.c, m.d, m.e, m.f};
-    GfxRectF box;
-    if (!GfxGetPathBounds(record->path, elements, &box))
-        return;
-    float pad = 0;
-    if (record->hasStroke)
-        pad = record->strokeWidth * std::fmax(std::fabs(m.a), std::fabs(m.d)) / 2;
-    float minX = box.x - pad, minY = box.y - pad;
-    float maxX = box.x + box.width + pad, maxY = box.y + box.height + pad;
-    if (!document->hasContentBounds) {
-        document->contentMinX = minX;
-        document->contentMinY = minY;
-        document->contentMaxX = maxX;
-        document->contentMaxY = maxY;
-        document->hasContentBounds = 1;
-        return;
-    }
-    document->contentMinX = std::fmin(document->contentMinX, minX);
-    document->contentMinY = std::fmin(document->contentMinY, minY);
-    document->contentMaxX = std::fmax(document->contentMaxX, maxX);
-    document->contentMaxY = std::fmax(document->contentMaxY, maxY);
-}
-
-// SVG draws the caps of a subpath of length 0 (a dot for round caps, a
-// square for square caps); GDI+ draws nothing for it. Each such subpath gets
-// a very short figure at its place, whose caps show.
-void AddZeroLengthCaps(GfxPath* path, float strokeWidth) {
-    std::vector<GfxPointF> points;
-    std::vector<uint8_t> types;
-    ReadPathPoints(path, &points, &types);
-    const int count = static_cast<int>(points.size());
-    if (count == 0)
-        return;
-    std::vector<GfxPointF> dots;
-    int start = 0;
-    for (int i = 1; i <= count; i++) {
-        if (i < count && (types[i] & GfxPointTypeMask) != GfxPointTypeStart)
-            continue;
-        bool zeroLength = true;
-        for (int k = start + 1; k < i && zeroLength; k++)
-            zeroLength = points[k].x == points[start].x && points[k].y == points[start].y;
-        if (zeroLength)
-            dots.push_back(points[start]);
-        start = i;
-    }
-    const float half = strokeWidth / 200; // the figure is 1 % of the stroke width long
-    for (const GfxPointF& p : dots) {
-        GfxStartFigure(path);
-        GfxAddLine(path, p.x - half, p.y, p.x + half, p.y);
-    }
-}
-
-} // namespace
-
-void CommitShape(SvgDocument* document, GfxPath* path, const StyleState* state, std::wstring id) {
-    if (!path)
-        return;
-    if (state->hidden) { // visibility: hidden or collapse
-        GfxDeletePath(path);
-        return;
-    }
-    // The alpha tested is the colour's own, before the opacities.
-    int fillOn = state->hasFill != 0 && AlphaOf(state->fillColor) > 0;
-    int strokeOn =
-        state->hasStroke != 0 && AlphaOf(state->strokeColor) > 0 && state->strokeWidth > 0;
-    ShapeRecord* record = (fillOn || strokeOn) ? AppendShapeRecord(document) : nullptr;
-    if (!record) {
-        GfxDeletePath(path);
-        return;
-    }
-    GfxSetFillMode(path, state->fillRule ? GfxFillModeWinding : GfxFillModeAlternate);
-    record->path = path;
-    record->hasFill = fillOn;
-    record->hasStroke = strokeOn;
-    record->fillOpacity = state->opacity * state->fillOpacity;
-    record->strokeOpacity = state->opacity * state->strokeOpacity;
-    if (fillOn)
-        record->fillColor = ScaleAlpha(state->fillColor, record->fillOpacity);
-    if (strokeOn) {
-        record->strokeColor = ScaleAlpha(state->strokeColor, record->strokeOpacity);
-        record->strokeWidth = state->strokeWidth;
-        record->dashes = state->dashes;
-        record->dashOffset = state->dashOffset;
-        record->nonScalingStroke = state->nonScalingStroke;
-        if (state->lineCap != 0)
-            AddZeroLengthCaps(path, state->strokeWidth);
-    }
-    record->fillRule = state->fillRule;
-    record->lineCap = state->lineCap;
-    record->lineJoin = state->lineJoin;
-    record->miterLimit = state->miterLimit > 0 ? state->miterLimit : 4.0f;
-    record->matrix = state->matrix;
-    record->clip = state->clip;
-    record->group = state->group;
-    record->strokeFirst = fillOn && strokeOn &&
-                          (PaintOrderPart(state->paintOrder, 0) == PaintStroke ||
-                           (PaintOrderPart(state->paintOrder, 0) == PaintMarkers &&
-                            PaintOrderPart(state->paintOrder, 1) == PaintStroke));
-    record->id = std::move(id);
-    if (fillOn)
-        record->fillRef = state->fillRef;
-    if (strokeOn)
-        record->strokeRef = state->strokeRef;
-    TakeGradientBounds(record);
-    WidenContentBounds(document, record);
 }

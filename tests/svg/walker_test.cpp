@@ -11,6 +11,8 @@
 #include "path_reader.h"
 #include "render/graphics.h"
 #include "svg/base/strings.h"
+#include "svg/build/shape_paths.h"
+#include "svg/build/shape_records.h"
 #include "svg/records/document.h"
 #include "svg/style/style.h"
 #include "svg_files.h"
