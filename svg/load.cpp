@@ -13,6 +13,7 @@
 #include "svg/records/document_gradients.h"
 #include "svg/style/gradients.h"
 #include "svg/style/paint_reference.h"
+#include "svg/style/presentation.h"
 #include "svg/style/style.h"
 #include "svg/xml/element_walk.h"
 #include "svg/xml/xml_tree.h"

@@ -21,6 +21,7 @@
 #include "svg/records/document.h"
 #include "svg/records/not_drawn.h"
 #include "svg/style/style.h"
+#include "svg/values/lengths.h"
 #include "svg/xml/xml_tree.h"
 #include "tools/tool_files.h"
 

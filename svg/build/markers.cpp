@@ -13,6 +13,8 @@
 #include "svg/build/walk_context.h"
 #include "svg/build/walker.h"
 #include "svg/records/document.h"
+#include "svg/style/presentation.h"
+#include "svg/style/properties.h"
 #include "svg/style/style.h"
 #include "svg/values/viewport.h"
 #include "svg/xml/xml_tree.h"

@@ -11,6 +11,7 @@
 #include "svg/records/document.h"
 #include "svg/records/offscreen_groups.h"
 #include "svg/style/gradients.h"
+#include "svg/style/properties.h"
 #include "svg/style/style.h"
 #include "svg/values/viewport.h"
 #include "svg/xml/references.h"

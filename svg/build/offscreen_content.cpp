@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "svg/records/document.h"
+#include "svg/style/presentation.h"
 #include "svg/xml/xml_tree.h"
 
 StyleState InheritedContentState(const SvgDocument* document, const XmlNode* container) {

@@ -27,6 +27,8 @@
 #include "svg/css/style_sheet.h"
 #include "svg/records/document.h"
 #include "svg/records/offscreen_groups.h"
+#include "svg/style/presentation.h"
+#include "svg/style/properties.h"
 #include "svg/style/style.h"
 #include "svg/values/viewport.h"
 #include "svg/xml/element_walk.h"

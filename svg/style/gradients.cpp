@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "svg/base/strings.h"
+#include "svg/style/properties.h"
 #include "svg/style/style.h"
 #include "svg/values/lengths.h"
 #include "svg/xml/element_walk.h"

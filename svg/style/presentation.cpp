@@ -1,417 +1,24 @@
 // Presentation attributes, the "style" attribute and style-sheet declarations,
 // merged into one lookup that computes each element's StyleState.
+#include "svg/style/presentation.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cwchar>
 #include <utility>
 
 #include "svg/base/strings.h"
-#include "svg/css/style_sheet.h"
 #include "svg/style/paint_reference.h"
+#include "svg/style/properties.h"
+#include "svg/style/property_reader.h"
 #include "svg/style/style.h"
-#include "svg/xml/element_walk.h"
+#include "svg/values/lengths.h"
 #include "svg/xml/references.h"
 #include "svg/xml/xml_tree.h"
 
 static const Argb GreyPaint = 0xFF808080u;
 
-void InitRootStyleState(StyleState* state) {
-    state->color = 0xFF000000u;
-    state->fillColor = 0xFF000000u;
-    state->strokeColor = 0;
-    state->strokeWidth = 1.0f;
-    state->opacity = 1.0f;
-    state->fillOpacity = 1.0f;
-    state->strokeOpacity = 1.0f;
-    state->fillRule = 1;
-    state->lineCap = 0;
-    state->lineJoin = 0;
-    state->miterLimit = 4.0f;
-    state->hasFill = 1;
-    state->hasStroke = 0;
-    state->fillIsCurrentColor = state->strokeIsCurrentColor = 0;
-    state->fillPatternFallback = state->strokePatternFallback = 0;
-    state->paintOrder = NormalPaintOrder;
-    state->displayNone = 0;
-    state->hidden = 0;
-    state->fontSize = DefaultFontSize;
-    state->viewportWidth = state->viewportHeight = 100.0f;
-    state->dashes.clear();
-    state->dashOffset = 0.0f;
-    state->nonScalingStroke = 0;
-    state->fillRef.clear();
-    state->strokeRef.clear();
-    state->markerStart.clear();
-    state->markerMid.clear();
-    state->markerEnd.clear();
-    state->contextHasFill = state->contextHasStroke = 0;
-    state->contextFill = state->contextStroke = 0;
-    state->contextFillRef.clear();
-    state->contextStrokeRef.clear();
-    state->fontFamily.clear();
-    state->fontBold = 0;
-    state->fontItalic = 0;
-    state->textAnchor = 0;
-    state->preserveSpace = 0;
-    IdentityMatrix(&state->matrix);
-}
-
 namespace {
-
-// The characters [first, last) of a declaration list or an attribute value:
-// properties are read in place, without copying them out.
-struct TextSpan {
-    const wchar_t* first;
-    const wchar_t* last;
-};
-
-TextSpan SpanOf(const std::wstring& text) {
-    return TextSpan{text.data(), text.data() + text.size()};
-}
-
-bool IsEmptySpan(TextSpan text) {
-    return text.first == text.last;
-}
-
-std::wstring TextOf(TextSpan text) {
-    return std::wstring(text.first, text.last);
-}
-
-// The span without blanks (U+0020 only) at both ends, as TrimBlanks.
-TextSpan TrimSpanBlanks(TextSpan text) {
-    while (text.first < text.last && *text.first == L' ')
-        text.first++;
-    while (text.last > text.first && text.last[-1] == L' ')
-        text.last--;
-    return text;
-}
-
-// Whether the two texts are equal once both are lower-cased as LowerText
-// does (character by character, so the lengths must match).
-bool MatchesIgnoringCase(TextSpan text, const wchar_t* name, size_t nameLength) {
-    if (static_cast<size_t>(text.last - text.first) != nameLength)
-        return false;
-    for (size_t i = 0; i < nameLength; i++) {
-        if (LowerCharacter(text.first[i]) != LowerCharacter(name[i]))
-            return false;
-    }
-    return true;
-}
-
-// Property names and values are trimmed of CSS white space, not blanks alone:
-// style-sheet rule bodies keep the line breaks and tabs they were written with.
-// Items are separated by ";"; items without ":" are skipped; the first item
-// whose name matches gives the value.
-bool FindDeclarationSpan(const std::wstring& declarations, const wchar_t* name, size_t nameLength,
-                         TextSpan* value) {
-    const wchar_t* item = declarations.data();
-    const wchar_t* end = item + declarations.size();
-    for (;;) {
-        const wchar_t* itemEnd = std::find(item, end, L';');
-        const wchar_t* colon = std::find(item, itemEnd, L':');
-        if (colon != itemEnd) {
-            TextSpan property{item, colon};
-            TrimWhiteSpaceRange(&property.first, &property.last);
-            if (MatchesIgnoringCase(property, name, nameLength)) {
-                *value = TextSpan{colon + 1, itemEnd};
-                TrimWhiteSpaceRange(&value->first, &value->last);
-                return true;
-            }
-        }
-        if (itemEnd == end)
-            return false;
-        item = itemEnd + 1;
-    }
-}
-
-// The properties an element's state is computed from, by number. Transform
-// and xml:space are read from attributes only.
-enum Property {
-    PropDisplay,
-    PropVisibility,
-    PropFontSize,
-    PropColor,
-    PropFill,
-    PropStroke,
-    PropStrokeWidth,
-    PropStrokeDasharray,
-    PropStrokeDashoffset,
-    PropVectorEffect,
-    PropOpacity,
-    PropFillOpacity,
-    PropStrokeOpacity,
-    PropFillRule,
-    PropStrokeLinecap,
-    PropStrokeLinejoin,
-    PropStrokeMiterlimit,
-    PropMarkerStart,
-    PropMarkerMid,
-    PropMarkerEnd,
-    PropMarker,
-    PropPaintOrder,
-    PropFontFamily,
-    PropFontWeight,
-    PropFontStyle,
-    PropTextAnchor,
-    PropTransformOrigin,
-    PropTransform,
-    PropXmlSpace,
-    PropFilter, // read for the walker (OwnEffects), not inherited
-    PropClipPath,
-    PropMask,
-    PropertyCount
-};
-static_assert(PropertyCount <= 32, "the reader keeps one bit for each property");
-
-struct PropertyName {
-    const wchar_t* text;
-    size_t length;
-};
-
-#define PROPERTY_NAME(text)                                                                        \
-    { L##text, sizeof(text) - 1 }
-const PropertyName PropertyNames[PropertyCount] = {
-    PROPERTY_NAME("display"),
-    PROPERTY_NAME("visibility"),
-    PROPERTY_NAME("font-size"),
-    PROPERTY_NAME("color"),
-    PROPERTY_NAME("fill"),
-    PROPERTY_NAME("stroke"),
-    PROPERTY_NAME("stroke-width"),
-    PROPERTY_NAME("stroke-dasharray"),
-    PROPERTY_NAME("stroke-dashoffset"),
-    PROPERTY_NAME("vector-effect"),
-    PROPERTY_NAME("opacity"),
-    PROPERTY_NAME("fill-opacity"),
-    PROPERTY_NAME("stroke-opacity"),
-    PROPERTY_NAME("fill-rule"),
-    PROPERTY_NAME("stroke-linecap"),
-    PROPERTY_NAME("stroke-linejoin"),
-    PROPERTY_NAME("stroke-miterlimit"),
-    PROPERTY_NAME("marker-start"),
-    PROPERTY_NAME("marker-mid"),
-    PROPERTY_NAME("marker-end"),
-    PROPERTY_NAME("marker"),
-    PROPERTY_NAME("paint-order"),
-    PROPERTY_NAME("font-family"),
-    PROPERTY_NAME("font-weight"),
-    PROPERTY_NAME("font-style"),
-    PROPERTY_NAME("text-anchor"),
-    PROPERTY_NAME("transform-origin"),
-    PROPERTY_NAME("transform"),
-    PROPERTY_NAME("xml:space"),
-    PROPERTY_NAME("filter"),
-    PROPERTY_NAME("clip-path"),
-    PROPERTY_NAME("mask"),
-};
-#undef PROPERTY_NAME
-
-// The properties whose names have each length, in the order of Property.
-struct PropertiesByLength {
-    static const size_t MaxLength = 18;
-    signed char list[MaxLength + 1][PropertyCount + 1]; // each ends with -1
-    PropertiesByLength() {
-        for (size_t length = 0; length <= MaxLength; length++) {
-            int n = 0;
-            for (int p = 0; p < PropertyCount; p++) {
-                if (PropertyNames[p].length == length)
-                    list[length][n++] = static_cast<signed char>(p);
-            }
-            list[length][n] = -1;
-        }
-    }
-};
-
-// The property an exact name stands for, PropertyCount for any other name.
-template <typename Char> Property PropertyOfExactName(const Char* name, size_t length) {
-    static const PropertiesByLength byLength;
-    if (length > PropertiesByLength::MaxLength)
-        return PropertyCount;
-    for (const signed char* p = byLength.list[length]; *p >= 0; p++) {
-        const wchar_t* known = PropertyNames[*p].text;
-        size_t i = 0;
-        while (i < length && static_cast<wchar_t>(name[i]) == known[i])
-            i++;
-        if (i == length)
-            return static_cast<Property>(*p);
-    }
-    return PropertyCount;
-}
-
-// Declarations name properties in any case.
-Property PropertyOfDeclaredName(TextSpan name) {
-    const size_t length = static_cast<size_t>(name.last - name.first);
-    Property p = PropertyOfExactName(name.first, length);
-    if (p != PropertyCount)
-        return p;
-    for (int k = 0; k < PropertyCount; k++) {
-        if (MatchesIgnoringCase(name, PropertyNames[k].text, PropertyNames[k].length))
-            return static_cast<Property>(k);
-    }
-    return PropertyCount;
-}
-
-// The properties' bits in the reader's sets.
-template <typename... Properties> constexpr uint32_t Bits(Properties... p) {
-    return ((1u << p) | ...);
-}
-
-// Reads one element's properties: a non-empty declaration value first, the
-// element's attribute of the same name after. The declaration list and the
-// attributes are each gone through once, into a table by property; a reader
-// for a single lookup searches the list in place instead. The scratch text
-// holds numbers while they are read, so that they need no allocation of
-// their own. Attribute values of ASCII text are widened into the reader's
-// own buffer: most are read once, and the tree then keeps no wide copy of
-// them.
-struct PropertyReader {
-    static const size_t WidenedLength = 256;
-    const XmlNode* element;
-    const std::wstring* declarations;
-    std::wstring scratch;
-    bool tabled = false;
-    uint32_t declared = 0;   // properties that have a declaration (the first one counts)
-    uint32_t attributed = 0; // properties that have an attribute
-    TextSpan declaration[PropertyCount];
-    TextSpan attribute[PropertyCount];
-    size_t attributeIndex[PropertyCount];
-    wchar_t widened[WidenedLength];
-    size_t widenedUsed = 0;
-
-    PropertyReader(const XmlNode* e, const std::wstring* list, bool manyLookups)
-        : element(e), declarations(list), tabled(manyLookups) {
-        if (tabled) {
-            TableDeclarations();
-            TableAttributes();
-        }
-    }
-    // The table points into the reader itself.
-    PropertyReader(const PropertyReader&) = delete;
-    PropertyReader& operator=(const PropertyReader&) = delete;
-
-    // Items as FindDeclarationSpan reads them: separated by ";", those
-    // without ":" left out, names and values trimmed of white space.
-    void TableDeclarations() {
-        const wchar_t* item = declarations->data();
-        const wchar_t* end = item + declarations->size();
-        while (item != end) {
-            const wchar_t* itemEnd = std::find(item, end, L';');
-            const wchar_t* colon = std::find(item, itemEnd, L':');
-            if (colon != itemEnd) {
-                TextSpan name{item, colon};
-                TrimWhiteSpaceRange(&name.first, &name.last);
-                Property p = PropertyOfDeclaredName(name);
-                if (p != PropertyCount && !(declared & (1u << p))) {
-                    declared |= 1u << p;
-                    declaration[p] = TextSpan{colon + 1, itemEnd};
-                    TrimWhiteSpaceRange(&declaration[p].first, &declaration[p].last);
-                }
-            }
-            if (itemEnd == end)
-                break;
-            item = itemEnd + 1;
-        }
-    }
-
-    void TableAttributes() {
-        const size_t count = XmlAttributeCount(element);
-        for (size_t i = 0; i < count; i++) {
-            const char* name = nullptr;
-            size_t length = 0;
-            XmlAttributeNameAt(element, i, &name, &length);
-            Property p = PropertyOfExactName(name, length);
-            if (p != PropertyCount) {
-                attributed |= 1u << p;
-                attributeIndex[p] = i;
-                attribute[p] = AttributeValue(i);
-            }
-        }
-    }
-
-    // The i-th attribute's value, widened here when it is ASCII text and
-    // fits; otherwise the tree's wide text.
-    TextSpan AttributeValue(size_t i) {
-        const char* text = nullptr;
-        size_t length = 0;
-        XmlAttributeBytesAt(element, i, &text, &length);
-        if (length > WidenedLength - widenedUsed)
-            return SpanOf(XmlAttributeAt(element, i));
-        wchar_t* first = widened + widenedUsed;
-        for (size_t k = 0; k < length; k++) {
-            const unsigned char c = static_cast<unsigned char>(text[k]);
-            if (c >= 0x80)
-                return SpanOf(XmlAttributeAt(element, i));
-            first[k] = static_cast<wchar_t>(c);
-        }
-        widenedUsed += length;
-        return TextSpan{first, first + length};
-    }
-};
-
-// The declaration of the property: the first item that names it.
-bool FindItem(const PropertyReader& reader, Property p, TextSpan* value) {
-    if (!reader.tabled)
-        return FindDeclarationSpan(*reader.declarations, PropertyNames[p].text,
-                                   PropertyNames[p].length, value);
-    if (!(reader.declared & (1u << p)))
-        return false;
-    *value = reader.declaration[p];
-    return true;
-}
-
-TextSpan AttributeText(const PropertyReader& reader, Property p) {
-    if (!reader.tabled)
-        return SpanOf(XmlAttribute(reader.element, PropertyNames[p].text));
-    return reader.attributed & (1u << p) ? reader.attribute[p] : TextSpan{nullptr, nullptr};
-}
-
-// The attribute's own text, "" when the element has none.
-const std::wstring& AttributeString(const PropertyReader& reader, Property p) {
-    static const std::wstring none;
-    if (!reader.tabled)
-        return XmlAttribute(reader.element, PropertyNames[p].text);
-    return reader.attributed & (1u << p) ? XmlAttributeAt(reader.element, reader.attributeIndex[p])
-                                         : none;
-}
-
-TextSpan PropertyText(const PropertyReader& reader, Property p) {
-    TextSpan value;
-    if (FindItem(reader, p, &value) && !IsEmptySpan(value))
-        return value;
-    return AttributeText(reader, p);
-}
-
-// Any property by name, for the readers of single properties.
-TextSpan PropertyText(const PropertyReader& reader, const std::wstring& name) {
-    TextSpan value;
-    if (FindDeclarationSpan(*reader.declarations, name.c_str(), name.size(), &value) &&
-        !IsEmptySpan(value))
-        return value;
-    return SpanOf(XmlAttribute(reader.element, name.c_str()));
-}
-
-bool IsLengthCharacter(wchar_t c) {
-    return (c >= L'0' && c <= L'9') || c == L'.' || c == L'-' || c == L'+' || c == L'e' ||
-           c == L'E';
-}
-
-// Units are not interpreted: the number at the start (after blanks) is the
-// length. The decimal reader takes the longest prefix of the run that is a
-// number, so «2e» gives 2 and «1-2» gives 1.
-float ReadLength(TextSpan text, std::wstring* scratch) {
-    text = TrimSpanBlanks(text);
-    const wchar_t* run = text.first;
-    while (run < text.last && IsLengthCharacter(*run))
-        run++;
-    if (run == text.first)
-        return 0.0f;
-    scratch->assign(text.first, run);
-    return static_cast<float>(DecimalValueOfText(*scratch));
-}
-
-bool IsCurrentColour(TextSpan value) {
-    return MatchesIgnoringCase(value, L"currentcolor", 12);
-}
 
 // "none", "currentColor" or a colour; NoColour for anything else.
 // currentColour is the "color" property in effect, NoColour when unknown.
@@ -656,17 +263,6 @@ void ApplyVectorEffect(const PropertyReader& reader, int* nonScalingStroke) {
     *nonScalingStroke = MatchesIgnoringCase(text, L"non-scaling-stroke", 18);
 }
 
-// "color": a colour it can read replaces the inherited one; "inherit",
-// "currentColor" and unreadable text keep it.
-void ApplyColor(PropertyReader* reader, Argb* color) {
-    TextSpan text = TrimSpanBlanks(PropertyText(*reader, PropColor));
-    if (IsEmptySpan(text) || IsCurrentColour(text))
-        return;
-    Argb c = ParseColour(text.first, text.last);
-    if (c != NoColour)
-        *color = c;
-}
-
 // An opacity: a number, or a percentage of 1; not clamped here.
 float ReadOpacity(TextSpan text) {
     LengthBasis percentOfOne = {DefaultFontSize, 1.0f, 1.0f};
@@ -851,21 +447,6 @@ void ReadOwnEffects(const PropertyReader& reader, bool given, OwnEffects* own) {
 
 } // namespace
 
-// The "style" attribute and the style-sheet rules in cascade order; the
-// first declaration of a property in the list is the one that applies.
-std::wstring ElementDeclarations(const XmlNode* element) {
-    return CascadedDeclarations(element);
-}
-
-void SetContextPaints(const StyleState& from, StyleState* state) {
-    state->contextHasFill = from.hasFill;
-    state->contextFill = from.fillColor;
-    state->contextFillRef = from.fillRef;
-    state->contextHasStroke = from.hasStroke;
-    state->contextStroke = from.strokeColor;
-    state->contextStrokeRef = from.strokeRef;
-}
-
 void ApplyPresentation(const XmlNode* element, const StyleState* parent, StyleState* out) {
     ApplyPresentation(element, ElementDeclarations(element), parent, out);
 }
@@ -939,23 +520,6 @@ void ApplyPresentation(const XmlNode* element, const std::wstring& declarations,
         ReadOwnEffects(reader, given & (markers | Bits(PropFilter, PropClipPath, PropMask)), own);
 }
 
-LengthBasis LengthBasisOf(const StyleState& state) {
-    return LengthBasis{state.fontSize, state.viewportWidth, state.viewportHeight};
-}
-
-std::wstring FindDeclaration(const std::wstring& declarations, const std::wstring& name) {
-    TextSpan value;
-    if (!FindDeclarationSpan(declarations, name.data(), name.size(), &value))
-        return std::wstring();
-    return TextOf(value);
-}
-
-std::wstring GetPropertyValue(const XmlNode* element, const std::wstring& declarations,
-                              const std::wstring& name) {
-    PropertyReader reader(element, &declarations, false);
-    return TextOf(PropertyText(reader, name));
-}
-
 Argb ParsePaint(const XmlNode* element, const std::wstring& declarations, const std::wstring& name,
                 int* isNone, std::wstring* ref) {
     PropertyReader reader(element, &declarations, false);
@@ -972,11 +536,6 @@ float ParseNumberProperty(const XmlNode* element, const std::wstring& declaratio
     return *found ? ReadLength(text, &reader.scratch) : defaultValue;
 }
 
-float ParseLength(const std::wstring& text) {
-    std::wstring scratch;
-    return ReadLength(SpanOf(text), &scratch);
-}
-
 int ParseFillRule(const std::wstring& text, int current) {
     return ReadKeyword(SpanOf(text), current, FillRules, sizeof FillRules / sizeof FillRules[0]);
 }
@@ -987,40 +546,4 @@ int ParseLineCap(const std::wstring& text, int current) {
 
 int ParseLineJoin(const std::wstring& text, int current) {
     return ReadKeyword(SpanOf(text), current, LineJoins, sizeof LineJoins / sizeof LineJoins[0]);
-}
-
-Argb ScaleAlpha(Argb colour, float factor) {
-    if (factor >= 1.0f)
-        return colour;
-    if (!(factor > 0.0f)) // also not-a-number
-        return colour & 0x00FFFFFFu;
-    float alpha = std::nearbyint(static_cast<float>(colour >> 24) * factor);
-    if (alpha < 0.0f)
-        alpha = 0.0f;
-    if (alpha > 255.0f)
-        alpha = 255.0f;
-    return (colour & 0x00FFFFFFu) | (static_cast<Argb>(alpha) << 24);
-}
-
-// The nearest element, from this one up, whose "color" can be read gives the
-// colour: the property is inherited and each readable value replaces it.
-static Argb InheritedColor(const XmlNode* element) {
-    for (int depth = 0; element && depth <= kMaxElementSearchDepth; depth++) {
-        if (XmlIsElement(element)) {
-            const std::wstring list = ElementDeclarations(element);
-            PropertyReader reader(element, &list, false);
-            Argb color = NoColour;
-            ApplyColor(&reader, &color);
-            if (color != NoColour)
-                return color;
-        }
-        element = XmlParent(element);
-    }
-    return 0xFF000000u;
-}
-
-Argb ParseColourOf(const XmlNode* element, const std::wstring& text) {
-    if (IsCurrentColour(TrimSpanBlanks(SpanOf(text))))
-        return InheritedColor(element);
-    return ParseColour(text);
 }

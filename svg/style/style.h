@@ -1,4 +1,5 @@
-// Presentation attributes, inline style and the style state they produce.
+// The style state: what an element's computed properties are, as the
+// walker and the records use them.
 #pragma once
 
 #include <string>
@@ -7,8 +8,6 @@
 #include "svg/values/colour.h"
 #include "svg/values/lengths.h"
 #include "svg/values/transform.h"
-
-struct XmlNode;
 
 // What "paint-order" orders: three parts, the first painted in the lowest
 // two bits of the order.
@@ -77,42 +76,7 @@ void InitRootStyleState(StyleState* state);
 // Makes the fill and stroke of `from` (a use, or the shape a marker stands
 // on) what context-fill and context-stroke name in *state.
 void SetContextPaints(const StyleState& from, StyleState* state);
-// Computes the element's state from its parent's; parent and out may be the
-// same record (the root).
-void ApplyPresentation(const XmlNode* element, const StyleState* parent, StyleState* out);
-// The same with the element's declarations already in hand.
-void ApplyPresentation(const XmlNode* element, const std::wstring& declarations,
-                       const StyleState* parent, StyleState* out);
-// Properties of the element alone that the walker needs, read along with
-// the others: the values of filter, clip-path and mask as written ("" when
-// not given), and whether a marker property names a marker.
-struct OwnEffects {
-    std::wstring filter, clipPath, mask;
-    int namesMarker;
-};
-void ApplyPresentation(const XmlNode* element, const std::wstring& declarations,
-                       const StyleState* parent, StyleState* out, OwnEffects* own);
 // What the element's relative lengths are measured against.
 LengthBasis LengthBasisOf(const StyleState& state);
-// The element's declarations: its "style" attribute, then the style-sheet
-// rules that match it (FindDeclaration takes the first match).
-std::wstring ElementDeclarations(const XmlNode* element);
-std::wstring FindDeclaration(const std::wstring& declarations, const std::wstring& name);
-std::wstring GetPropertyValue(const XmlNode* element, const std::wstring& declarations,
-                              const std::wstring& name);
-Argb ParsePaint(const XmlNode* element, const std::wstring& declarations, const std::wstring& name,
-                int* isNone, std::wstring* ref);
-// The property's value read as a length; found = 0 and the default when the
-// property is not given.
-float ParseNumberProperty(const XmlNode* element, const std::wstring& declarations,
-                          const std::wstring& name, float defaultValue, int* found);
-float ParseLength(const std::wstring& text);
-// Keyword readers: the current code is returned for anything they do not know.
-int ParseFillRule(const std::wstring& text, int current);
-int ParseLineCap(const std::wstring& text, int current);
-int ParseLineJoin(const std::wstring& text, int current);
+// The colour with its alpha multiplied by the factor (0..1), rounded.
 Argb ScaleAlpha(Argb colour, float factor);
-// A colour value written on the element: "currentColor" (any case) is the
-// element's "color" property, inherited from its ancestors (black when none
-// sets one); anything else as ParseColour reads it.
-Argb ParseColourOf(const XmlNode* element, const std::wstring& text);

@@ -164,3 +164,25 @@ float ReadFontSize(const wchar_t* first, const wchar_t* last, const LengthBasis&
         return parentBasis.fontSize;
     return size;
 }
+
+static bool IsLengthCharacter(wchar_t c) {
+    return (c >= L'0' && c <= L'9') || c == L'.' || c == L'-' || c == L'+' || c == L'e' ||
+           c == L'E';
+}
+
+float ReadLeadingNumber(const wchar_t* first, const wchar_t* last, std::wstring* scratch) {
+    while (first < last && *first == L' ')
+        first++;
+    const wchar_t* run = first;
+    while (run < last && IsLengthCharacter(*run))
+        run++;
+    if (run == first)
+        return 0.0f;
+    scratch->assign(first, run);
+    return static_cast<float>(DecimalValueOfText(*scratch));
+}
+
+float ParseLength(const std::wstring& text) {
+    std::wstring scratch;
+    return ReadLeadingNumber(text.data(), text.data() + text.size(), &scratch);
+}

@@ -31,3 +31,11 @@ int IsPercentage(const std::wstring& text);
 // and % of it, and the CSS size keywords); the parent's size for anything
 // else.
 float ReadFontSize(const wchar_t* first, const wchar_t* last, const LengthBasis& parentBasis);
+
+// The number at the start of [first, last), after blanks; units are not
+// interpreted (0 without a number). The decimal reader takes the longest
+// prefix of the run that is a number, so «2e» gives 2 and «1-2» gives 1.
+// The scratch text holds the number while it is read.
+float ReadLeadingNumber(const wchar_t* first, const wchar_t* last, std::wstring* scratch);
+// The same on a whole text.
+float ParseLength(const std::wstring& text);

@@ -4,7 +4,7 @@
 
 #include "svg/base/scan.h"
 #include "svg/base/strings.h"
-#include "svg/style/style.h"
+#include "svg/values/lengths.h"
 
 namespace {
 

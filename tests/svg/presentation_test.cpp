@@ -6,7 +6,10 @@
 #include <limits>
 
 #include "svg/base/strings.h"
+#include "svg/style/presentation.h"
+#include "svg/style/properties.h"
 #include "svg/style/style.h"
+#include "svg/values/lengths.h"
 #include "xml_fixture.h"
 
 namespace {

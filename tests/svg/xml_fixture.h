@@ -8,6 +8,7 @@
 
 #include "svg/css/style_sheet.h"
 #include "svg/style/gradients.h"
+#include "svg/style/presentation.h"
 #include "svg/style/style.h"
 #include "svg/xml/xml_tree.h"
 

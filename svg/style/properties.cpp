@@ -1,0 +1,50 @@
+// Single properties of an element, looked up by name: its declarations, a
+// property's value and colours that may name currentColor.
+#include "svg/style/properties.h"
+
+#include "svg/css/style_sheet.h"
+#include "svg/style/property_reader.h"
+#include "svg/xml/element_walk.h"
+#include "svg/xml/xml_tree.h"
+
+// The "style" attribute and the style-sheet rules in cascade order; the
+// first declaration of a property in the list is the one that applies.
+std::wstring ElementDeclarations(const XmlNode* element) {
+    return CascadedDeclarations(element);
+}
+
+std::wstring FindDeclaration(const std::wstring& declarations, const std::wstring& name) {
+    TextSpan value;
+    if (!FindDeclarationSpan(declarations, name.data(), name.size(), &value))
+        return std::wstring();
+    return TextOf(value);
+}
+
+std::wstring GetPropertyValue(const XmlNode* element, const std::wstring& declarations,
+                              const std::wstring& name) {
+    PropertyReader reader(element, &declarations, false);
+    return TextOf(PropertyText(reader, name));
+}
+
+// The nearest element, from this one up, whose "color" can be read gives the
+// colour: the property is inherited and each readable value replaces it.
+static Argb InheritedColor(const XmlNode* element) {
+    for (int depth = 0; element && depth <= kMaxElementSearchDepth; depth++) {
+        if (XmlIsElement(element)) {
+            const std::wstring list = ElementDeclarations(element);
+            PropertyReader reader(element, &list, false);
+            Argb color = NoColour;
+            ApplyColor(&reader, &color);
+            if (color != NoColour)
+                return color;
+        }
+        element = XmlParent(element);
+    }
+    return 0xFF000000u;
+}
+
+Argb ParseColourOf(const XmlNode* element, const std::wstring& text) {
+    if (IsCurrentColour(TrimSpanBlanks(SpanOf(text))))
+        return InheritedColor(element);
+    return ParseColour(text);
+}

@@ -1,0 +1,200 @@
+// Reading an element's properties: its declaration list (the "style"
+// attribute and the style-sheet rules, in cascade order) and its attributes,
+// in place, by property number. Shared by the readers of the style stage.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "svg/base/strings.h"
+#include "svg/values/colour.h"
+#include "svg/xml/xml_tree.h"
+
+// The characters [first, last) of a declaration list or an attribute value:
+// properties are read in place, without copying them out.
+struct TextSpan {
+    const wchar_t* first;
+    const wchar_t* last;
+};
+
+inline TextSpan SpanOf(const std::wstring& text) {
+    return TextSpan{text.data(), text.data() + text.size()};
+}
+
+inline bool IsEmptySpan(TextSpan text) {
+    return text.first == text.last;
+}
+
+inline std::wstring TextOf(TextSpan text) {
+    return std::wstring(text.first, text.last);
+}
+
+// The span without blanks (U+0020 only) at both ends, as TrimBlanks.
+inline TextSpan TrimSpanBlanks(TextSpan text) {
+    while (text.first < text.last && *text.first == L' ')
+        text.first++;
+    while (text.last > text.first && text.last[-1] == L' ')
+        text.last--;
+    return text;
+}
+
+// Whether the two texts are equal once both are lower-cased as LowerText
+// does (character by character, so the lengths must match).
+inline bool MatchesIgnoringCase(TextSpan text, const wchar_t* name, size_t nameLength) {
+    if (static_cast<size_t>(text.last - text.first) != nameLength)
+        return false;
+    for (size_t i = 0; i < nameLength; i++) {
+        if (LowerCharacter(text.first[i]) != LowerCharacter(name[i]))
+            return false;
+    }
+    return true;
+}
+
+// The value of the first item of the declaration list that names the
+// property (in any case), trimmed of CSS white space; false when none does.
+bool FindDeclarationSpan(const std::wstring& declarations, const wchar_t* name, size_t nameLength,
+                         TextSpan* value);
+
+// The properties an element's state is computed from, by number. Transform
+// and xml:space are read from attributes only.
+enum Property {
+    PropDisplay,
+    PropVisibility,
+    PropFontSize,
+    PropColor,
+    PropFill,
+    PropStroke,
+    PropStrokeWidth,
+    PropStrokeDasharray,
+    PropStrokeDashoffset,
+    PropVectorEffect,
+    PropOpacity,
+    PropFillOpacity,
+    PropStrokeOpacity,
+    PropFillRule,
+    PropStrokeLinecap,
+    PropStrokeLinejoin,
+    PropStrokeMiterlimit,
+    PropMarkerStart,
+    PropMarkerMid,
+    PropMarkerEnd,
+    PropMarker,
+    PropPaintOrder,
+    PropFontFamily,
+    PropFontWeight,
+    PropFontStyle,
+    PropTextAnchor,
+    PropTransformOrigin,
+    PropTransform,
+    PropXmlSpace,
+    PropFilter, // read for the walker (OwnEffects), not inherited
+    PropClipPath,
+    PropMask,
+    PropertyCount
+};
+static_assert(PropertyCount <= 32, "the reader keeps one bit for each property");
+
+struct PropertyName {
+    const wchar_t* text;
+    size_t length;
+};
+
+extern const PropertyName PropertyNames[PropertyCount];
+
+// The properties' bits in the reader's sets.
+template <typename... Properties> constexpr uint32_t Bits(Properties... p) {
+    return ((1u << p) | ...);
+}
+
+// Reads one element's properties: a non-empty declaration value first, the
+// element's attribute of the same name after. The declaration list and the
+// attributes are each gone through once, into a table by property; a reader
+// for a single lookup searches the list in place instead. The scratch text
+// holds numbers while they are read, so that they need no allocation of
+// their own. Attribute values of ASCII text are widened into the reader's
+// own buffer: most are read once, and the tree then keeps no wide copy of
+// them.
+struct PropertyReader {
+    static const size_t WidenedLength = 256;
+    const XmlNode* element;
+    const std::wstring* declarations;
+    std::wstring scratch;
+    bool tabled = false;
+    uint32_t declared = 0;   // properties that have a declaration (the first one counts)
+    uint32_t attributed = 0; // properties that have an attribute
+    TextSpan declaration[PropertyCount];
+    TextSpan attribute[PropertyCount];
+    size_t attributeIndex[PropertyCount];
+    wchar_t widened[WidenedLength];
+    size_t widenedUsed = 0;
+
+    PropertyReader(const XmlNode* e, const std::wstring* list, bool manyLookups)
+        : element(e), declarations(list), tabled(manyLookups) {
+        if (tabled) {
+            TableDeclarations();
+            TableAttributes();
+        }
+    }
+    // The table points into the reader itself.
+    PropertyReader(const PropertyReader&) = delete;
+    PropertyReader& operator=(const PropertyReader&) = delete;
+
+    // Items as FindDeclarationSpan reads them: separated by ";", those
+    // without ":" left out, names and values trimmed of white space.
+    void TableDeclarations();
+
+    void TableAttributes();
+
+    // The i-th attribute's value, widened here when it is ASCII text and
+    // fits; otherwise the tree's wide text.
+    TextSpan AttributeValue(size_t i);
+};
+
+// The declaration of the property: the first item that names it.
+inline bool FindItem(const PropertyReader& reader, Property p, TextSpan* value) {
+    if (!reader.tabled)
+        return FindDeclarationSpan(*reader.declarations, PropertyNames[p].text,
+                                   PropertyNames[p].length, value);
+    if (!(reader.declared & (1u << p)))
+        return false;
+    *value = reader.declaration[p];
+    return true;
+}
+
+inline TextSpan AttributeText(const PropertyReader& reader, Property p) {
+    if (!reader.tabled)
+        return SpanOf(XmlAttribute(reader.element, PropertyNames[p].text));
+    return reader.attributed & (1u << p) ? reader.attribute[p] : TextSpan{nullptr, nullptr};
+}
+
+// The attribute's own text, "" when the element has none.
+inline const std::wstring& AttributeString(const PropertyReader& reader, Property p) {
+    static const std::wstring none;
+    if (!reader.tabled)
+        return XmlAttribute(reader.element, PropertyNames[p].text);
+    return reader.attributed & (1u << p) ? XmlAttributeAt(reader.element, reader.attributeIndex[p])
+                                         : none;
+}
+
+inline TextSpan PropertyText(const PropertyReader& reader, Property p) {
+    TextSpan value;
+    if (FindItem(reader, p, &value) && !IsEmptySpan(value))
+        return value;
+    return AttributeText(reader, p);
+}
+
+// Any property by name, for the readers of single properties.
+TextSpan PropertyText(const PropertyReader& reader, const std::wstring& name);
+
+// The number at the start of the text (after blanks); units are not
+// interpreted.
+float ReadLength(TextSpan text, std::wstring* scratch);
+
+inline bool IsCurrentColour(TextSpan value) {
+    return MatchesIgnoringCase(value, L"currentcolor", 12);
+}
+
+// "color": a colour it can read replaces the inherited one; "inherit",
+// "currentColor" and unreadable text keep it.
+void ApplyColor(PropertyReader* reader, Argb* color);

@@ -1,0 +1,72 @@
+// The style state: the root's, the context paints a use passes on, and the
+// basis its relative lengths are measured against.
+#include "svg/style/style.h"
+
+#include <cmath>
+
+void InitRootStyleState(StyleState* state) {
+    state->color = 0xFF000000u;
+    state->fillColor = 0xFF000000u;
+    state->strokeColor = 0;
+    state->strokeWidth = 1.0f;
+    state->opacity = 1.0f;
+    state->fillOpacity = 1.0f;
+    state->strokeOpacity = 1.0f;
+    state->fillRule = 1;
+    state->lineCap = 0;
+    state->lineJoin = 0;
+    state->miterLimit = 4.0f;
+    state->hasFill = 1;
+    state->hasStroke = 0;
+    state->fillIsCurrentColor = state->strokeIsCurrentColor = 0;
+    state->fillPatternFallback = state->strokePatternFallback = 0;
+    state->paintOrder = NormalPaintOrder;
+    state->displayNone = 0;
+    state->hidden = 0;
+    state->fontSize = DefaultFontSize;
+    state->viewportWidth = state->viewportHeight = 100.0f;
+    state->dashes.clear();
+    state->dashOffset = 0.0f;
+    state->nonScalingStroke = 0;
+    state->fillRef.clear();
+    state->strokeRef.clear();
+    state->markerStart.clear();
+    state->markerMid.clear();
+    state->markerEnd.clear();
+    state->contextHasFill = state->contextHasStroke = 0;
+    state->contextFill = state->contextStroke = 0;
+    state->contextFillRef.clear();
+    state->contextStrokeRef.clear();
+    state->fontFamily.clear();
+    state->fontBold = 0;
+    state->fontItalic = 0;
+    state->textAnchor = 0;
+    state->preserveSpace = 0;
+    IdentityMatrix(&state->matrix);
+}
+
+void SetContextPaints(const StyleState& from, StyleState* state) {
+    state->contextHasFill = from.hasFill;
+    state->contextFill = from.fillColor;
+    state->contextFillRef = from.fillRef;
+    state->contextHasStroke = from.hasStroke;
+    state->contextStroke = from.strokeColor;
+    state->contextStrokeRef = from.strokeRef;
+}
+
+LengthBasis LengthBasisOf(const StyleState& state) {
+    return LengthBasis{state.fontSize, state.viewportWidth, state.viewportHeight};
+}
+
+Argb ScaleAlpha(Argb colour, float factor) {
+    if (factor >= 1.0f)
+        return colour;
+    if (!(factor > 0.0f)) // also not-a-number
+        return colour & 0x00FFFFFFu;
+    float alpha = std::nearbyint(static_cast<float>(colour >> 24) * factor);
+    if (alpha < 0.0f)
+        alpha = 0.0f;
+    if (alpha > 255.0f)
+        alpha = 255.0f;
+    return (colour & 0x00FFFFFFu) | (static_cast<Argb>(alpha) << 24);
+}
