@@ -16,6 +16,7 @@
 #include "svg/style/presentation.h"
 #include "svg/style/style.h"
 #include "svg/xml/element_walk.h"
+#include "svg/xml/xml_parse.h"
 #include "svg/xml/xml_tree.h"
 
 static int Fail(const std::wstring& message) {

@@ -22,6 +22,7 @@
 #include "svg/records/not_drawn.h"
 #include "svg/style/style.h"
 #include "svg/values/lengths.h"
+#include "svg/xml/xml_parse.h"
 #include "svg/xml/xml_tree.h"
 #include "tools/tool_files.h"
 

@@ -10,11 +10,6 @@
 struct XmlTree;
 struct XmlNode;
 
-// Loads and parses the file. Null when the file cannot be read or memory runs
-// out; otherwise a tree whose status says whether the parse succeeded.
-XmlTree* LoadXmlTree(const std::wstring& path);
-// The same from bytes in memory.
-XmlTree* ParseXmlTree(const char* bytes, size_t length);
 void ReleaseXmlTree(XmlTree* tree);
 // How many trees have been released so far. Whatever is kept by node address
 // is stale once this changes: a new node may take a released one's place.

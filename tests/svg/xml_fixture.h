@@ -10,6 +10,7 @@
 #include "svg/style/gradients.h"
 #include "svg/style/presentation.h"
 #include "svg/style/style.h"
+#include "svg/xml/xml_parse.h"
 #include "svg/xml/xml_tree.h"
 
 struct ParsedXml {

@@ -7,6 +7,7 @@
 
 #include "svg/base/strings.h"
 #include "svg/xml/element_walk.h"
+#include "svg/xml/xml_parse.h"
 #include "svg_files.h"
 #include "xml_fixture.h"
 

@@ -20,6 +20,7 @@
 #include "svg/load.h"
 #include "svg/records/document.h"
 #include "svg/values/path_data.h"
+#include "svg/xml/xml_parse.h"
 #include "svg/xml/xml_tree.h"
 #include "tools/portable/hostile_style_files.h"
 
