@@ -20,12 +20,15 @@
 #include "svg/load.h"
 #include "svg/records/document.h"
 #include "svg/records/not_drawn.h"
+#include "svg/records/record_dump.h"
 #include "svg/style/style.h"
 #include "svg/values/lengths.h"
 #include "svg/xml/xml_parse.h"
 #include "svg/xml/xml_tree.h"
 #include "tools/tool_files.h"
 
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 
 namespace {
@@ -37,6 +40,7 @@ const char Usage[] =
     "usage: vexlar-render drawing.svg out.png --size WxH [options]\n"
     "       vexlar-render --sheet FOLDER out.png [--size WxH] [options]\n"
     "       vexlar-render --batch LIST OUTDIR\n"
+    "       vexlar-render --records FILE\n"
     "\n"
     "Renders the drawing as a Layer whose rectangle has a client area of W x H\n"
     "pixels would show it, and writes the picture as a PNG with straight alpha.\n"
@@ -67,6 +71,9 @@ const char Usage[] =
     "width and height, default 100), layout original. Each picture goes to\n"
     "OUTDIR under the drawing's relative path with .png for .svg; folders are\n"
     "made as needed.\n"
+    "\n"
+    "--records prints the shape records the drawing loads into as text (paths,\n"
+    "matrices, paints, clips, groups, masks, patterns, gradients) and draws nothing.\n"
     "\n"
     "Exit status: 0 written, 1 the drawing could not be loaded or the PNG not\n"
     "written (the reason is printed; in a batch, any of them), 2 bad options.\n";
@@ -293,6 +300,29 @@ int Render(const Options& o) {
             PrintNotDrawnReport(layer.document);
     }
     ClearSvgDocument(&layer.document);
+    GfxShutdown(token);
+    return status;
+}
+
+// The drawing's records as text on standard output, with "\n" line ends as
+// the golden dumps of the tests have them.
+int PrintRecords(const std::wstring& drawing) {
+    uintptr_t token = 0;
+    if (!GfxStartup(&token)) {
+        std::fprintf(stderr, "vexlar-render: GDI+ startup failed.\n");
+        return 1;
+    }
+    GfxResolvePathBounds();
+    SvgDocument document = SvgDocument();
+    int status = 0;
+    if (LoadSvgDocument(drawing, &document)) {
+        _setmode(_fileno(stdout), _O_BINARY);
+        std::fputs(DumpRecords(&document).c_str(), stdout);
+    } else {
+        PrintWide(stderr, LastReportedError());
+        status = 1;
+    }
+    ClearSvgDocument(&document);
     GfxShutdown(token);
     return status;
 }
@@ -687,6 +717,11 @@ int main(int argc, char** argv) {
         if (argc != 4)
             return Complain("--batch takes a list file and an output folder, nothing else");
         return RenderBatch(WideFromAnsi(argv[2]), WideFromAnsi(argv[3]));
+    }
+    if (argc > 1 && std::string(argv[1]) == "--records") {
+        if (argc != 3)
+            return Complain("--records takes one drawing, nothing else");
+        return PrintRecords(WideFromAnsi(argv[2]));
     }
     Options options;
     int parsed = ParseOptions(argc, argv, &options);

@@ -107,6 +107,7 @@ TEST_F(RenderTool, BadOptionsShowTheUsageAndExitWithTwo) {
         drawing + L" out.png --size 10x10 --frobnicate 1",
         drawing + L" out.png --size 10x10 --margin", // value missing
         L"--batch list.txt",                         // no output folder
+        L"--records",                                // no drawing
     };
     for (const std::wstring& arguments : cases) {
         ToolRun run = RunTool(arguments);
@@ -131,6 +132,20 @@ TEST_F(RenderTool, DrawingsThatCannotBeLoadedReportTheModulesMessage) {
     EXPECT_EQ(1u, run.exitCode);
     EXPECT_EQ(0u, run.output.find("SVG XML error: ")) << run.output;
     EXPECT_NE(std::string::npos, run.output.find("(line 3)")) << run.output;
+}
+
+// The dump is byte for byte the golden the native tests compare with: same
+// numbers, "\n" line ends.
+TEST_F(RenderTool, RecordsPrintTheGoldenDumpOrTheModulesMessage) {
+    ToolRun run = RunTool(L"--records " + Quoted(TestDataPath("records/clips-masks.svg")));
+    EXPECT_EQ(0u, run.exitCode);
+    EXPECT_EQ(ReadWholeFile(TestDataPath("records/clips-masks.txt")), run.output);
+
+    const std::wstring missing = TestDataPath("records/no-such-drawing.svg");
+    run = RunTool(L"--records " + Quoted(missing));
+    EXPECT_EQ(1u, run.exitCode);
+    EXPECT_EQ(0u, run.output.find("SVG file not found or empty: " + Utf8FromWide(missing)))
+        << run.output;
 }
 
 TEST_F(RenderTool, WritesWhatTheLayerShowsWithStraightAlpha) {
