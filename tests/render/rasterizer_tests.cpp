@@ -4,8 +4,9 @@
 #include <cstring>
 #include <vector>
 
-#include "render/graphics.h"
 #include "layers/overlay.h"
+#include "render/graphics.h"
+#include "render/layer_placement.h"
 #include "render/rasterizer.h"
 #include "render_support.h"
 

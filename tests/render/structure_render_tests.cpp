@@ -2,6 +2,7 @@
 // and the root's preserveAspectRatio in the Layer's placement.
 #include <gtest/gtest.h>
 
+#include "render/layer_placement.h"
 #include "render/rasterizer.h"
 #include "render_support.h"
 #include "svg/load.h"

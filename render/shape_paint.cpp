@@ -1,0 +1,245 @@
+// Painting one shape record with the graphics layer.
+#include "render/shape_paint.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "render/gradient_brush.h"
+#include "render/graphics.h"
+#include "render/graphics_owned.h"
+#include "render/shape_fitting.h"
+#include "svg/records/document.h"
+#include "svg/records/document_gradients.h"
+#include "svg/style/gradients.h"
+#include "svg/style/style.h"
+
+// Pen widths are given in world units, so that the world transform scales a
+// stroke with its geometry: a drawing rendered at four times the size shows
+// its strokes four times as wide. Measured under Wine's GDI+: a pen in pixel
+// units (2) keeps its width whatever the world transform, while a pen in
+// world units (0) scales with it; on Windows world units scale as well.
+static const int StrokePenUnit = 0;
+
+namespace {
+
+// GDI+ refuses dashes of length 0; a dash this short (in pen widths) still
+// shows its round caps as a dot.
+const float ShortestDash = 0.001f;
+
+// The stroke's dashes as GDI+ takes them: lengths in pen widths. GDI+ has no
+// square dash cap, so with square caps every dash grows by the pen width
+// (half at each end) and its gap shrinks by as much, which draws the same.
+void SetStrokeDashes(GfxPen* pen, const ShapeRecord& shape) {
+    const size_t count = shape.dashes.size();
+    const float width = shape.strokeWidth;
+    if (count < 2 || !(width > 0))
+        return;
+    const float grow = shape.lineCap == 1 ? width : 0.0f;
+    std::vector<float> lengths(count);
+    float total = 0;
+    for (size_t i = 0; i < count; i++) {
+        float length = shape.dashes[i] + (i % 2 == 0 ? grow : -grow);
+        lengths[i] = std::max(length / width, ShortestDash);
+        total += lengths[i];
+    }
+    float offset = std::fmod((shape.dashOffset + grow / 2) / width, total);
+    if (offset < 0)
+        offset += total;
+    if (!std::isfinite(offset))
+        offset = 0;
+    GfxSetPenDashes(pen, lengths.data(), static_cast<int>(count), offset,
+                    shape.lineCap == 2 ? 2 : 0);
+}
+
+// Caps, joins, miter limit and dashes of the shape's stroke.
+void SetUpPen(GfxPen* pen, const ShapeRecord& shape) {
+    GfxSetPenLineCap(pen, shape.lineCap);
+    GfxSetPenLineJoin(pen, shape.lineJoin);
+    GfxSetPenMiterLimit(pen, shape.miterLimit);
+    SetStrokeDashes(pen, shape);
+}
+
+// The painters below return false when GDI+ refused the path; a pen or
+// brush that cannot be made leaves the part undrawn without that.
+
+// Fills the path, or strokes it with a pen made from the brush.
+bool PaintWithBrush(GfxGraphics* graphics, const ShapeRecord& shape, GfxBrush* brush, bool stroke) {
+    if (!stroke)
+        return GfxFillPath(graphics, brush, shape.path) != 0;
+    GfxOwned<GfxPen> pen(GfxCreatePenFromBrush(brush, shape.strokeWidth, StrokePenUnit));
+    if (!pen)
+        return true;
+    SetUpPen(pen.get(), shape);
+    return GfxDrawPath(graphics, pen.get(), shape.path) != 0;
+}
+
+// Strokes the path with a pen of one colour (made directly, with no brush
+// to make and copy into it).
+bool StrokeWithColour(GfxGraphics* graphics, const ShapeRecord& shape, uint32_t colour) {
+    GfxOwned<GfxPen> pen(GfxCreatePen(colour, shape.strokeWidth, StrokePenUnit));
+    if (!pen)
+        return true;
+    SetUpPen(pen.get(), shape);
+    return GfxDrawPath(graphics, pen.get(), shape.path) != 0;
+}
+
+bool PaintWithColour(GfxGraphics* graphics, const ShapeRecord& shape, uint32_t colour,
+                     bool stroke) {
+    if (stroke)
+        return StrokeWithColour(graphics, shape, colour);
+    GfxOwned<GfxBrush> brush(GfxCreateSolidBrush(colour));
+    return !brush || GfxFillPath(graphics, brush.get(), shape.path) != 0;
+}
+
+// Where a part is painted: its user space into the graphics' pixels, and
+// the pixels the graphics draws on.
+struct PartPlace {
+    DeviceMatrix world;
+    DeviceBox area;
+};
+
+// A path gradient's circle that reaches farther beyond the area than GDI+
+// can flatten (as with a shape's path, render/shape_fitting.h) becomes a
+// polygon of this many corners on it. Between them it falls short of the
+// circle by 4.7e-6 of the radius, a fifth of a pixel at the size where GDI+
+// starts to fail; the under-colour is cut along the same polygon.
+const int FarCircleSides = 1024;
+
+// 0 for the circle itself, FarCircleSides, or -1 when the circle has no
+// finite size on the device.
+int GradientCircleSides(const GradientPlan& plan, const PartPlace& place) {
+    const float* t = plan.transform; // gradient space into user space
+    const DeviceMatrix& w = place.world;
+    const DeviceMatrix m = {w.a * t[0] + w.c * t[1],       w.b * t[0] + w.d * t[1],
+                            w.a * t[2] + w.c * t[3],       w.b * t[2] + w.d * t[3],
+                            w.a * t[4] + w.c * t[5] + w.e, w.b * t[4] + w.d * t[5] + w.f};
+    const double r = plan.radius;
+    DeviceBox bounds;
+    if (!DeviceBoundsOf(m, plan.centre.x - r, plan.centre.y - r, 2 * r, 2 * r, &bounds))
+        return -1;
+    return WithinGdiPlusReach(bounds, place.area) ? 0 : FarCircleSides;
+}
+
+// A padded radial gradient's last colour outside its circle: over the whole
+// shape when the gradient is opaque and covers it anyway, else around the
+// circle only, so that translucent colours are not painted twice.
+void PaintUnderColour(GfxGraphics* graphics, const ShapeRecord& shape, const GradientPlan& plan,
+                      int sides, bool stroke) {
+    if ((plan.underColour >> 24) == 0)
+        return;
+    if (plan.underOpaqueBlend) {
+        PaintWithColour(graphics, shape, plan.underColour, stroke);
+        return;
+    }
+    GfxOwned<GfxPath> circle(CreatePlannedCircle(plan, sides));
+    if (!circle)
+        return;
+    const unsigned state = GfxSaveGraphics(graphics);
+    GfxExcludeClipPath(graphics, circle.get());
+    PaintWithColour(graphics, shape, plan.underColour, stroke);
+    GfxRestoreGraphics(graphics, state);
+}
+
+bool PaintWithGradient(GfxGraphics* graphics, const ShapeRecord& shape, const GradientDef& gradient,
+                       const PartPlace& place, bool stroke) {
+    GradientPlan plan;
+    PlanGradient(&gradient, stroke ? StrokeTarget(&shape) : FillTarget(&shape), &plan);
+    int sides = 0;
+    if (plan.kind == GradientPaintPath) {
+        sides = GradientCircleSides(plan, place);
+        if (sides < 0)
+            return false;
+        PaintUnderColour(graphics, shape, plan, sides, stroke);
+    }
+    GfxOwned<GfxBrush> brush(CreatePlannedBrush(plan, sides));
+    return !brush || PaintWithBrush(graphics, shape, brush.get(), stroke);
+}
+
+// A paint that names a gradient the document holds is drawn with it; any
+// other paint with its solid colour.
+bool PaintShapePart(GfxGraphics* graphics, const SvgDocument& document, const ShapeRecord& shape,
+                    const PartPlace& place, bool stroke) {
+    const std::wstring& ref = stroke ? shape.strokeRef : shape.fillRef;
+    const GradientDef* gradient = ref.empty() ? nullptr : FindDocumentGradient(&document, ref);
+    if (gradient)
+        return PaintWithGradient(graphics, shape, *gradient, place, stroke);
+    return PaintWithColour(graphics, shape, stroke ? shape.strokeColor : shape.fillColor, stroke);
+}
+
+// One part of the shape painted with a texture, a gradient or its colour.
+bool PaintPart(GfxGraphics* graphics, const SvgDocument& document, const ShapeRecord& shape,
+               const PartPlace& place, GfxBrush* texture, bool stroke) {
+    if (texture)
+        return PaintWithBrush(graphics, shape, texture, stroke);
+    return PaintShapePart(graphics, document, shape, place, stroke);
+}
+
+// Paints one part on a graphics whose drawn pixels are `area`, under the
+// matrix the graphics' world transform holds: the shape's own path when
+// GDI+ can take it, else the part of it that can show (render/shape_fitting.h).
+// False when the part was left out: coordinates GDI+ cannot take.
+bool PaintFittedPart(GfxGraphics* graphics, const SvgDocument& document, const ShapeRecord& shape,
+                     GfxMatrix* world, const DeviceBox& area, GfxBrush* texture, bool stroke) {
+    float e[6];
+    GfxGetMatrixElements(world, e);
+    const PartPlace place = {{e[0], e[1], e[2], e[3], e[4], e[5]}, area};
+    FittedPaths fitted;
+    const PathFit fit = FitShapePath(shape, e, area, stroke, &fitted);
+    if (fit != PathCut)
+        return fit == PathAsItIs && PaintPart(graphics, document, shape, place, texture, stroke);
+    bool drawn = true;
+    ShapeRecord part = shape; // shares the strings; the paths stay in `fitted`
+    for (size_t i = 0; i < fitted.paths.size(); i++) {
+        part.path = fitted.paths[i].get();
+        part.dashOffset = static_cast<float>(shape.dashOffset + fitted.dashStarts[i]);
+        drawn = PaintPart(graphics, document, part, place, texture, stroke) && drawn;
+    }
+    return drawn;
+}
+
+// A non-scaling stroke is drawn on the path moved into pixels, with no world
+// transform, so its width stays in pixels; the world transform stays reset
+// until the next shape sets its own. Only solid strokes take this way: a
+// gradient stroke keeps its brush in user space and scales with the drawing.
+bool StrokeInPixels(GfxGraphics* graphics, const SvgDocument& document, const ShapeRecord& shape,
+                    GfxMatrix* world, const DeviceBox& area) {
+    GfxOwned<GfxPath> inPixels(GfxClonePath(shape.path));
+    GfxOwned<GfxMatrix> identity(GfxCreateMatrix());
+    if (!inPixels || !identity)
+        return true;
+    GfxTransformPath(inPixels.get(), world);
+    GfxResetWorldTransform(graphics);
+    ShapeRecord inWorld = shape; // shares the strings; the path stays in `inPixels`
+    inWorld.path = inPixels.get();
+    return PaintFittedPart(graphics, document, inWorld, identity.get(), area, nullptr, true);
+}
+
+} // namespace
+
+bool PaintShape(GfxGraphics* graphics, const SvgDocument& document, const ShapeRecord& shape,
+                GfxMatrix* base, const DeviceBox& area, GfxBrush* fillTexture,
+                GfxBrush* strokeTexture) {
+    const Matrix2D& m = shape.matrix;
+    GfxOwned<GfxMatrix> world(GfxCreateMatrix6(m.a, m.b, m.c, m.d, m.e, m.f));
+    if (!world)
+        return true;
+    GfxMultiplyMatrix(world.get(), base); // the shape's matrix, then the placement
+    GfxSetWorldTransform(graphics, world.get());
+    bool drawn = true;
+    if (shape.hasFill && !shape.strokeFirst)
+        drawn = PaintFittedPart(graphics, document, shape, world.get(), area, fillTexture, false);
+    if (shape.hasStroke && !strokeTexture && shape.nonScalingStroke && shape.strokeRef.empty())
+        drawn = StrokeInPixels(graphics, document, shape, world.get(), area) && drawn;
+    else if (shape.hasStroke)
+        drawn =
+            PaintFittedPart(graphics, document, shape, world.get(), area, strokeTexture, true) &&
+            drawn;
+    if (shape.hasFill && shape.strokeFirst) { // paint-order: the fill over the stroke
+        GfxSetWorldTransform(graphics, world.get());
+        drawn = PaintFittedPart(graphics, document, shape, world.get(), area, fillTexture, false) &&
+                drawn;
+    }
+    return drawn;
+}
