@@ -55,24 +55,34 @@ static bool IsStyleOrGradientName(const std::wstring& name) {
 // Gradients and style sheets are read from the whole tree, in document
 // order, before the walk, so shapes find them wherever in the file they
 // stand. The tree lists its elements by name: the rest are not visited.
-static void BuildRecords(const XmlTree* tree, const XmlNode* root, SvgDocument* document) {
-    ReadDocumentSize(root, document);
+static void ReadSheetsAndGradients(const XmlTree* tree, float viewportWidth, float viewportHeight) {
     // Style sheets first: stop colours come through them.
     ClearStyleSheetRules();
     ClearGradientRegistries();
     ClearPaintServerLookups();
     XmlVisitElementsNamed(tree, IsStyleOrGradientName, kMaxElementSearchDepth,
                           FindStyleSheetAndGradient, nullptr);
-    float viewportWidth = 0, viewportHeight = 0;
-    DocumentViewportSize(document, &viewportWidth, &viewportHeight);
     BuildGradientRegistry(viewportWidth, viewportHeight);
-    // The root's own attributes apply to everything; the root itself, whatever
-    // its name, is never drawn.
+}
+
+// The root's own attributes apply to everything; the root itself, whatever
+// its name, is never drawn.
+static StyleState RootState(const XmlNode* root, float viewportWidth, float viewportHeight) {
     StyleState state = StyleState();
     InitRootStyleState(&state);
     state.viewportWidth = viewportWidth;
     state.viewportHeight = viewportHeight;
     ApplyPresentation(root, &state, &state);
+    return state;
+}
+
+// The steps of a load once the file's tree is there.
+static void BuildRecords(const XmlTree* tree, const XmlNode* root, SvgDocument* document) {
+    ReadDocumentSize(root, document);
+    float viewportWidth = 0, viewportHeight = 0;
+    DocumentViewportSize(document, &viewportWidth, &viewportHeight);
+    ReadSheetsAndGradients(tree, viewportWidth, viewportHeight);
+    const StyleState state = RootState(root, viewportWidth, viewportHeight);
     ReserveShapeRecords(document, XmlElementCount(tree));
     WalkDocument(root, document, &state);
     CopyReferencedGradients(document);
