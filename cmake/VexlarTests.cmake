@@ -32,6 +32,12 @@ else()
   set(dirs ${VEXLAR_NATIVE_TEST_DIRS})
 endif()
 
+# The stage folders of svg/ include only earlier stages (native build only:
+# the check reads the sources, not a build).
+if(NOT VEXLAR_WINDOWS)
+  add_test(NAME svg_stages COMMAND bash ${PROJECT_SOURCE_DIR}/tools/check-stages.sh)
+endif()
+
 foreach(dir ${dirs})
   file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/${dir}/*.cpp)
   if(NOT sources)
