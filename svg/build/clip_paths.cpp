@@ -10,7 +10,6 @@
 #include "svg/build/element_roles.h"
 #include "svg/build/shape_paths.h"
 #include "svg/build/walk_context.h"
-#include "svg/build/walker.h"
 #include "svg/records/clips.h"
 #include "svg/records/document.h"
 #include "svg/style/presentation.h"

@@ -10,7 +10,6 @@
 #include "svg/base/strings.h"
 #include "svg/build/shape_records.h"
 #include "svg/build/walk_context.h"
-#include "svg/build/walker.h"
 #include "svg/records/document.h"
 #include "svg/style/presentation.h"
 #include "svg/style/properties.h"

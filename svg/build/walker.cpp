@@ -535,19 +535,6 @@ void RootViewport(const SvgDocument* document, WalkFrame* frame) {
 
 } // namespace
 
-std::wstring OwnProperty(const XmlNode* element, const std::wstring& declarations,
-                         const wchar_t* name) {
-    if (declarations.empty()) // most elements: the attribute alone
-        return XmlAttribute(element, name);
-    return GetPropertyValue(element, declarations, name);
-}
-
-bool ClipsToViewport(const XmlNode* element, const std::wstring& declarations) {
-    std::wstring overflow =
-        LowerText(TrimWhiteSpace(OwnProperty(element, declarations, L"overflow")));
-    return overflow != L"visible" && overflow != L"auto";
-}
-
 void WalkMarkerContent(WalkContext* context, const XmlNode* marker, const StyleState& state) {
     WalkFrame frame = WalkFrame();
     frame.element = marker;

@@ -27,16 +27,6 @@ void WalkElement(const XmlNode* element, SvgDocument* document, const StyleState
 void WalkContent(WalkContext* context, const XmlNode* container, const StyleState& state,
                  float viewportWidth, float viewportHeight);
 
-// Properties that ApplyPresentation does not read: the inline style first,
-// then the style sheets, then the attribute. The declarations are the
-// element's own, from ElementDeclarations.
-std::wstring OwnProperty(const XmlNode* element, const std::wstring& declarations,
-                         const wchar_t* name);
-
-// Whether the element's "overflow" hides what lies outside its viewport (any
-// value but visible and auto).
-bool ClipsToViewport(const XmlNode* element, const std::wstring& declarations);
-
 // Walks the children of a placed marker with the state (its matrix, clip
 // and viewport already set); each element counts against MaxUseExpansion.
 void WalkMarkerContent(WalkContext* context, const XmlNode* marker, const StyleState& state);

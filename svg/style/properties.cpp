@@ -2,6 +2,7 @@
 // property's value and colours that may name currentColor.
 #include "svg/style/properties.h"
 
+#include "svg/base/strings.h"
 #include "svg/css/style_sheet.h"
 #include "svg/style/property_reader.h"
 #include "svg/xml/element_walk.h"
@@ -47,4 +48,17 @@ Argb ParseColourOf(const XmlNode* element, const std::wstring& text) {
     if (IsCurrentColour(TrimSpanBlanks(SpanOf(text))))
         return InheritedColor(element);
     return ParseColour(text);
+}
+
+std::wstring OwnProperty(const XmlNode* element, const std::wstring& declarations,
+                         const wchar_t* name) {
+    if (declarations.empty()) // most elements: the attribute alone
+        return XmlAttribute(element, name);
+    return GetPropertyValue(element, declarations, name);
+}
+
+bool ClipsToViewport(const XmlNode* element, const std::wstring& declarations) {
+    std::wstring overflow =
+        LowerText(TrimWhiteSpace(OwnProperty(element, declarations, L"overflow")));
+    return overflow != L"visible" && overflow != L"auto";
 }
