@@ -366,15 +366,21 @@ GradientDef DefinitionOf(const XmlNode* element, const ChainAttributes& a,
                          const LengthBasis& viewport) {
     GradientDef d = GradientDef();
     d.type = LowerTextIs(XmlName(element), L"radialgradient") ? 1 : 0;
+    // The defaults are percentages (x2 100 %, cx, cy and r 50 %).
     const float defaults[9] = {0.0f, 0.0f, 1.0f, 0.0f, 0.5f, 0.5f, 0.5f, 0.0f, 0.0f};
     float c[9];
-    for (int i = 0; i < 9; i++)
-        c[i] = (a.given & (1u << i)) ? a.coordinates[i] : defaults[i];
+    unsigned percent = a.percent;
+    for (int i = 0; i < 9; i++) {
+        const bool given = (a.given & (1u << i)) != 0;
+        c[i] = given ? a.coordinates[i] : defaults[i];
+        if (!given)
+            percent |= 1u << i;
+    }
     d.units = (a.given & GivenUnits) ? a.units : 1;
     // In user space a percentage is of the viewport; of the box, it is the
     // fraction itself.
     for (int i = 0; d.units == 0 && i < 9; i++) {
-        if (a.percent & (1u << i))
+        if (percent & (1u << i))
             c[i] *= ResolveLength(L"100%", viewport, CoordinateDirections[i]);
     }
     d.x1 = c[0];

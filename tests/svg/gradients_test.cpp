@@ -67,6 +67,33 @@ TEST(Gradients, DefaultsOfLinearAndRadial) {
     EXPECT_EQ(Grey, average);
 }
 
+// In user space the defaults are percentages of the viewport (200 x 100),
+// also where the units come from another element of the chain; the focal
+// point follows the centre.
+TEST(Gradients, DefaultsInUserSpaceAreOfTheViewport) {
+    GradientFile file("<linearGradient id='l' gradientUnits='userSpaceOnUse'/>"
+                      "<radialGradient id='r' gradientUnits='userSpaceOnUse'/>"
+                      "<radialGradient id='c' href='#r' cx='10'/>");
+    GradientDef l = file.Get(L"l");
+    EXPECT_EQ(0.0f, l.x1);
+    EXPECT_EQ(0.0f, l.y1);
+    EXPECT_FLOAT_EQ(200.0f, l.x2);
+    EXPECT_EQ(0.0f, l.y2);
+    const float halfDiagonal = 0.5f * std::sqrt((200.0f * 200 + 100.0f * 100) / 2);
+    struct Case {
+        const wchar_t* id;
+        float cx, cy, r;
+    } cases[] = {{L"r", 100, 50, halfDiagonal}, {L"c", 10, 50, halfDiagonal}};
+    for (const Case& expected : cases) {
+        GradientDef g = file.Get(expected.id);
+        EXPECT_FLOAT_EQ(expected.cx, g.cx) << Utf8FromWide(expected.id);
+        EXPECT_FLOAT_EQ(expected.cy, g.cy) << Utf8FromWide(expected.id);
+        EXPECT_FLOAT_EQ(expected.r, g.r) << Utf8FromWide(expected.id);
+        EXPECT_FLOAT_EQ(expected.cx, g.fx) << Utf8FromWide(expected.id);
+        EXPECT_FLOAT_EQ(expected.cy, g.fy) << Utf8FromWide(expected.id);
+    }
+}
+
 TEST(Gradients, OwnAttributes) {
     GradientFile file(
         "<linearGradient id='a' x1='10%' y1='0.25' x2='50' y2='-2' gradientUnits=' UserSpaceOnUse '"
@@ -152,8 +179,9 @@ TEST(Gradients, SpreadAndTransformInEitherSpelling) {
     EXPECT_EQ(0, d.hasTransform);
 }
 
-// A user-space vector written as a transform of (0, 0)-(1, 0) keeps that
-// transform, so the vector it draws runs from (10, 20) to (12, 20).
+// The gradient transform is kept, not applied to the vector: the default
+// vector (0, 0)-(100 %, 0) of the 200-unit viewport runs from (10, 20) to
+// (410, 20).
 TEST(Gradients, UserSpaceVectorFromTheGradientTransform) {
     GradientFile file("<linearGradient id='g' gradientUnits='userSpaceOnUse'"
                       " gradientTransform='matrix(2 0 0 2 10 20)'/>");
@@ -162,11 +190,10 @@ TEST(Gradients, UserSpaceVectorFromTheGradientTransform) {
     const Matrix2D& m = g.transform;
     EXPECT_FLOAT_EQ(10.0f, m.a * g.x1 + m.c * g.y1 + m.e);
     EXPECT_FLOAT_EQ(20.0f, m.b * g.x1 + m.d * g.y1 + m.f);
-    EXPECT_FLOAT_EQ(12.0f, m.a * g.x2 + m.c * g.y2 + m.e);
+    EXPECT_FLOAT_EQ(410.0f, m.a * g.x2 + m.c * g.y2 + m.e);
     EXPECT_FLOAT_EQ(20.0f, m.b * g.x2 + m.d * g.y2 + m.f);
-    // The transform is not applied twice: the vector itself stays unit.
     EXPECT_EQ(0.0f, g.x1);
-    EXPECT_EQ(1.0f, g.x2);
+    EXPECT_EQ(200.0f, g.x2);
 }
 
 TEST(Gradients, ReferenceChainInheritance) {
@@ -221,7 +248,7 @@ TEST(Gradients, ReferenceChainInheritance) {
     GradientDef e = file.Get(L"E");
     EXPECT_EQ(1, e.type);
     EXPECT_FLOAT_EQ(0.1f, e.r);
-    EXPECT_EQ(0.5f, e.cx);
+    EXPECT_EQ(100.0f, e.cx); // 50 % of the viewport, in A's user space
     EXPECT_EQ(0.9f, e.x2);
     EXPECT_EQ(0, e.units); // from A, two elements away
     EXPECT_EQ(2, GradientStopCount(&e));
