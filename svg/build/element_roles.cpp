@@ -24,6 +24,7 @@ const RoleEntry RoleTable[] = {
     {L"polygon", RolePolygon},
     {L"path", RolePath},
     {L"g", RoleContainer},
+    {L"a", RoleContainer},
     {L"svg", RoleSvg},
     {L"symbol", RoleSymbol},
     {L"use", RoleUse},
@@ -44,6 +45,67 @@ const RoleEntry RoleTable[] = {
     {L"text", RoleText},
 };
 
+// The other elements of SVG 1.1 and 2 (lower case), walked as groups. Any
+// name neither here nor in RoleTable is one that SVG does not define (an
+// editor's flowed text, a typo), of which browsers draw nothing.
+const wchar_t* const OtherSvgNames[] = {
+    L"altglyph",
+    L"altglyphdef",
+    L"altglyphitem",
+    L"animate",
+    L"animatecolor",
+    L"animatemotion",
+    L"animatetransform",
+    L"color-profile",
+    L"cursor",
+    L"discard",
+    L"feblend",
+    L"fecolormatrix",
+    L"fecomponenttransfer",
+    L"fecomposite",
+    L"feconvolvematrix",
+    L"fediffuselighting",
+    L"fedisplacementmap",
+    L"fedistantlight",
+    L"fedropshadow",
+    L"feflood",
+    L"fefunca",
+    L"fefuncb",
+    L"fefuncg",
+    L"fefuncr",
+    L"fegaussianblur",
+    L"feimage",
+    L"femerge",
+    L"femergenode",
+    L"femorphology",
+    L"feoffset",
+    L"fepointlight",
+    L"fespecularlighting",
+    L"fespotlight",
+    L"fetile",
+    L"feturbulence",
+    L"filter",
+    L"font",
+    L"font-face",
+    L"font-face-format",
+    L"font-face-name",
+    L"font-face-src",
+    L"font-face-uri",
+    L"glyph",
+    L"glyphref",
+    L"hkern",
+    L"image",
+    L"missing-glyph",
+    L"mpath",
+    L"set",
+    L"stop",
+    L"textpath",
+    L"tref",
+    L"tspan",
+    L"view",
+    L"vkern",
+};
+
 // Elements of another namespace (an editor's private data, embedded XHTML)
 // are never drawn, nor is anything inside them.
 bool IsForeignElement(const XmlNode* element) {
@@ -57,7 +119,11 @@ ElementRole RoleOfName(const std::wstring& localName) {
         if (LowerTextIs(localName, entry.name))
             return entry.role;
     }
-    return RoleContainer;
+    for (const wchar_t* name : OtherSvgNames) {
+        if (LowerTextIs(localName, name))
+            return RoleContainer;
+    }
+    return RoleUnknown;
 }
 
 } // namespace

@@ -4,8 +4,9 @@
 struct XmlNode;
 
 enum ElementRole {
-    RoleContainer, // walked with its state: g, a and every unknown name
+    RoleContainer, // walked with its state: g, a and the SVG elements not drawn otherwise
     RoleSkipped,   // nothing inside is drawn
+    RoleUnknown,   // a name SVG does not define: neither it nor its content is drawn
     RoleSvg,       // a viewport
     RoleSymbol,    // a viewport, drawn only through use
     RoleUse,

@@ -26,6 +26,7 @@
 #include "svg/build/walk_context.h"
 #include "svg/css/style_sheet.h"
 #include "svg/records/document.h"
+#include "svg/records/not_drawn.h"
 #include "svg/records/offscreen_groups.h"
 #include "svg/style/presentation.h"
 #include "svg/style/properties.h"
@@ -454,6 +455,10 @@ bool VisitElement(WalkContext* context, const std::vector<WalkFrame>& stack, con
                   WalkFrame* frame, std::wstring* declarations) {
     const WalkFrame& parent = stack.back();
     ElementRole role = RoleOf(element);
+    if (role == RoleUnknown) {
+        CountUnknownElement(context->document, XmlLocalName(element));
+        return false;
+    }
     if (role == RoleSkipped || role == RoleContainer) {
         if (CountNotDrawnElement(element, context->document))
             return false;

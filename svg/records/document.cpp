@@ -9,6 +9,7 @@
 #include "render/graphics.h"
 #include "svg/records/clips.h"
 #include "svg/records/document_gradients.h"
+#include "svg/records/not_drawn.h"
 #include "svg/records/offscreen_groups.h"
 
 void ClearSvgDocument(SvgDocument* document) {
@@ -24,6 +25,7 @@ void ClearSvgDocument(SvgDocument* document) {
     document->aspect = AspectRatio();
     for (int& count : document->notDrawn)
         count = 0;
+    ReleaseUnknownElements(document);
     ReleaseDocumentGradients(document);
     ReleaseDocumentClips(document);
     ReleaseDocumentGroups(document);

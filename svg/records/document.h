@@ -13,6 +13,7 @@ struct GfxPath;
 struct DocumentGradients;
 struct DocumentClips;
 struct DocumentGroups;
+struct UnknownElements;
 
 // One drawn element. A new record starts with every field zero.
 struct ShapeRecord {
@@ -79,6 +80,7 @@ struct SvgDocument {
     DocumentClips* clips;   // owned; null when nothing is clipped
     DocumentGroups* groups; // owned; null when nothing is drawn offscreen
     int notDrawn[NotDrawnKindCount];
+    UnknownElements* unknownElements; // owned; null when there are none
 };
 
 // Empties the document: its records and all it owns are released.

@@ -18,7 +18,41 @@ const wchar_t* const KindNames[NotDrawnKindCount] = {
     L"shapes with coordinates out of range",
 };
 
+// «unknown elements (flowRoot 2, random 1, others 3)»
+std::wstring UnknownElementsReport(const UnknownElements& unknown) {
+    std::wstring part = L"unknown elements (";
+    for (const UnknownElementCount& entry : unknown.names) {
+        if (&entry != &unknown.names.front())
+            part += L", ";
+        part += entry.name + L" " + std::to_wstring(entry.count);
+    }
+    if (unknown.others > 0)
+        part += L", others " + std::to_wstring(unknown.others);
+    return part + L")";
+}
+
 } // namespace
+
+void CountUnknownElement(SvgDocument* document, const std::wstring& name) {
+    if (!document->unknownElements)
+        document->unknownElements = new UnknownElements();
+    UnknownElements* unknown = document->unknownElements;
+    for (UnknownElementCount& entry : unknown->names) {
+        if (entry.name == name) {
+            entry.count++;
+            return;
+        }
+    }
+    if (unknown->names.size() < static_cast<size_t>(MaxUnknownNames))
+        unknown->names.push_back(UnknownElementCount{name, 1});
+    else
+        unknown->others++;
+}
+
+void ReleaseUnknownElements(SvgDocument* document) {
+    delete document->unknownElements;
+    document->unknownElements = nullptr;
+}
 
 std::wstring NotDrawnReport(const SvgDocument* document) {
     std::wstring line = L"not drawn: ";
@@ -31,6 +65,10 @@ std::wstring NotDrawnReport(const SvgDocument* document) {
             line += L", ";
         line += KindNames[kind];
         line += L" (" + std::to_wstring(count) + L")";
+        any = true;
+    }
+    if (document->unknownElements) {
+        line += (any ? L", " : L"") + UnknownElementsReport(*document->unknownElements);
         any = true;
     }
     return any ? line : line + L"nothing";

@@ -320,6 +320,15 @@ TEST_F(StructureTest, WhatIsNotDrawnIsCounted) {
               NotDrawnReport(&svg.document));
     ASSERT_EQ(1, svg.Load(Svg("<g><animateTransform/></g><rect width='1' height='1'/>")));
     EXPECT_EQ(L"not drawn: animation (1)", NotDrawnReport(&svg.document));
+    // Unknown elements by name; what lies inside one is not counted.
+    ASSERT_EQ(1, svg.Load(Svg("<flowRoot><flowRegion/></flowRoot><random><flowRoot/></random>"
+                              "<g><flowRoot/></g>")));
+    EXPECT_EQ(L"not drawn: unknown elements (flowRoot 2, random 1)", NotDrawnReport(&svg.document));
+    ASSERT_EQ(1, svg.Load(Svg("<text x='1 2'>b</text><u1/><u2/><u3/><u4/><u5/><u6/><u7/><u8/>"
+                              "<u9/><u1/><u10/>")));
+    EXPECT_EQ(L"not drawn: text (1), unknown elements (u1 2, u2 1, u3 1, u4 1, u5 1, u6 1, u7 1, "
+              L"u8 1, others 2)",
+              NotDrawnReport(&svg.document));
     ClearSvgDocument(&svg.document);
     EXPECT_EQ(L"not drawn: nothing", NotDrawnReport(&svg.document));
 }

@@ -75,6 +75,12 @@ TEST_F(WalkerTest, WhichElementsMakeRecords) {
         {"<foreignObject><rect width='1' height='1'/></foreignObject>", 0},
         {"<text><rect width='1' height='1'/></text>", 0},
         {"<a><switch><rect width='1' height='1'/></switch></a>", 1},
+        // names SVG does not define: neither they nor their content
+        {"<flowRoot><flowRegion><rect width='1' height='1'/></flowRegion></flowRoot>", 0},
+        {"<random><g><rect width='1' height='1'/></g></random>", 0},
+        // SVG's other elements stay groups
+        {"<TSPAN><rect width='1' height='1'/></TSPAN>", 1},
+        {"<feFlood><rect width='1' height='1'/></feFlood>", 1},
         {"<use href='#r'/>", 0},
         {"<text>Hello <tspan>world</tspan></text>", 2}, // a record per run
         {"<linearGradient><stop offset='0'/></linearGradient>", 0},
