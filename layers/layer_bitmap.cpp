@@ -2,7 +2,7 @@
 // size changes, re-rendered on every update.
 #include "layers/overlay.h"
 
-#include "render/rasterizer.h"
+#include "layers/layer_render.h"
 
 static int renderCount = 0;
 

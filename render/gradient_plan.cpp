@@ -7,7 +7,6 @@
 #include <cmath>
 
 #include "render/graphics.h"
-#include "svg/style/style.h"
 
 int InvertMatrix(float* a, float* b, float* c, float* d, float* e, float* f) {
     float det = *a * *d - *b * *c;

@@ -12,7 +12,6 @@
 #include "render/gradient_brush.h"
 #include "render/graphics.h"
 #include "render/graphics_owned.h"
-#include "render/layer_placement.h"
 #include "render/pixel_passes.h"
 #include "render/shape_fitting.h"
 #include "render/shape_paint.h"
@@ -20,7 +19,6 @@
 #include "svg/records/document_gradients.h"
 #include "svg/records/offscreen_groups.h"
 #include "svg/style/gradients.h"
-#include "svg/style/style.h"
 
 namespace {
 
@@ -113,13 +111,13 @@ struct PixelRect {
     int left, top, right, bottom; // right and bottom exclusive
 };
 
-// A bitmap being drawn on: the Layer's buffer or a group's offscreen one.
+// A bitmap being drawn on: the target buffer or a group's offscreen one.
 // Its objects are owned, so that an allocation failing halfway through a
 // drawing leaves nothing behind.
 struct Surface {
     GfxOwned<GfxGraphics> graphics;
     uint32_t* pixels;
-    int left, top, width, height; // its place in the Layer's buffer
+    int left, top, width, height; // its place in the target buffer
     PixelRect drawn;              // the pixels the graphics draws on, in the bitmap
     GfxOwned<GfxMatrix> base;     // the document's space into the graphics' pixels
     ClipCache clips;
@@ -145,8 +143,8 @@ struct RenderBudget {
 
 struct RenderState {
     const SvgDocument* document;
-    GfxRectF area;   // what may be drawn on, in the Layer's buffer
-    GfxMatrix* base; // the document's space into the Layer's buffer
+    GfxRectF area;   // what may be drawn on, in the target buffer
+    GfxMatrix* base; // the document's space into the target buffer
     RenderBudget* budget;
 };
 
@@ -159,10 +157,10 @@ struct OpenGroup {
     float fade;                   // what its shapes' paint is faded by
 };
 
-// Pixel edges this close to an edge of the Layer's area count as on it.
+// Pixel edges this close to an edge of the drawn area count as on it.
 const double AreaEdgeTolerance = 1.0 / 1024;
 
-// The pixels of a surface at (left, top) that the Layer's area covers in
+// The pixels of a surface at (left, top) that the drawn area covers in
 // whole or in part; the whole surface when the area covers none of them
 // (its clip then leaves nothing) or is not a number.
 PixelRect AreaPixels(const RenderState& r, int left, int top, int width, int height) {
@@ -178,7 +176,7 @@ PixelRect AreaPixels(const RenderState& r, int left, int top, int width, int hei
     return {static_cast<int>(x0), static_cast<int>(y0), static_cast<int>(x1), static_cast<int>(y1)};
 }
 
-// The clip rectangle of the Layer's area, in the graphics' pixels. The
+// The clip rectangle of the drawn area, in the graphics' pixels. The
 // graphics draws on the area's pixels alone, so an area whose edges lie on
 // pixel edges needs no clip: the bitmap's edges stop the drawing, and a clip
 // costs every later fill and stroke a region operation (under Wine about as
@@ -198,7 +196,7 @@ void SetAreaClip(const RenderState& r, Surface* s) {
 }
 
 // Starts drawing on width x height pixels placed at (left, top) in the
-// Layer's buffer; false when no graphics object could be made.
+// target buffer; false when no graphics object could be made.
 bool StartSurface(const RenderState& r, Surface* s, uint32_t* pixels, int left, int top, int width,
                   int height) {
     s->pixels = pixels;
@@ -236,7 +234,7 @@ void EndSurface(Surface* s) {
     s->base.reset();
 }
 
-// Sets the clip of the next records: the Layer's rectangle cut down to the
+// Sets the clip of the next records: the drawn area cut down to the
 // record's clip region. False when the region cannot be made.
 bool SetRecordClip(const RenderState& r, Surface* s, int clip) {
     SetAreaClip(r, s);
@@ -250,7 +248,7 @@ bool SetRecordClip(const RenderState& r, Surface* s, int clip) {
 }
 
 // The pixels of the surface the group's bounds cover on the device, within
-// the Layer's area, with a pixel to spare for anti-aliasing; false when none.
+// the drawn area, with a pixel to spare for anti-aliasing; false when none.
 bool GroupRect(const RenderState& r, const OffscreenGroup& group, const Surface& below,
                PixelRect* rect) {
     if (!group.hasBounds)
@@ -516,57 +514,25 @@ void DrawRecords(RenderState* r, const ShapeRecord* shapes, int count, Surface* 
         CloseGroup(r, &open, root);
 }
 
-// Draws every shape; returns 0 when no graphics object could be made.
-// *budget tells what the render spent and left out.
-int DrawDocument(const Layer* layer, const LayerPlacement& p, uint32_t* pixels, int width,
-                 int height, RenderBudget* budget) {
-    GfxOwned<GfxMatrix> base(CreateBaseMatrix(p, layer->rotation));
-    if (!base)
-        return 0;
-    RenderState r = {
-        &layer->document, {p.offsetX, p.offsetY, p.clipWidth, p.clipHeight}, base.get(), budget};
-    Surface root = Surface();
-    if (!StartSurface(r, &root, pixels, 0, 0, width, height))
-        return 0;
-    DrawRecords(&r, layer->document.shapes, layer->document.shapeCount, &root);
-    return 1;
-}
-
 } // namespace
 
 void SetOffscreenPixelBudget(size_t pixels) {
     OffscreenPixelBudget = pixels;
 }
 
-int RenderLayerPixels(Layer* layer, uint32_t* pixels, int width, int height) {
-    if (!layer || !pixels || width < 1 || height < 1)
+int DrawDocumentRecords(SvgDocument* document, const Matrix2D& base, const GfxRectF& area,
+                        uint32_t* pixels, int width, int height) {
+    GfxOwned<GfxMatrix> baseMatrix(
+        GfxCreateMatrix6(base.a, base.b, base.c, base.d, base.e, base.f));
+    if (!baseMatrix)
         return 0;
-    if (layer->document.shapeCount < 1 || !layer->document.shapes)
-        return 0;
-    const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
-    std::memset(pixels, 0, count * sizeof(uint32_t));
-    if (!IsKnownLayoutMode(layer->layoutMode))
-        layer->layoutMode = LayoutFit;
-
-    LayerPlacement placement;
-    ComputeLayerPlacement(layer, width, height, &placement);
     RenderBudget budget = {0, 0, 0};
-    if (!DrawDocument(layer, placement, pixels, width, height, &budget))
+    RenderState r = {document, area, baseMatrix.get(), &budget};
+    Surface root = Surface();
+    if (!StartSurface(r, &root, pixels, 0, 0, width, height))
         return 0;
-    layer->document.notDrawn[NotDrawnFadedGroups] = budget.faded;
-    layer->document.notDrawn[NotDrawnUnusableGeometry] = budget.leftOut;
-
-    const int pixelCount = static_cast<int>(count);
-    ApplyOpacity(pixels, pixelCount, layer->opacity);
-    if (layer->tintStrength >= 1)
-        ApplyTint(pixels, pixelCount, layer->tintRed, layer->tintGreen, layer->tintBlue,
-                  layer->tintStrength);
+    DrawRecords(&r, document->shapes, document->shapeCount, &root);
+    document->notDrawn[NotDrawnFadedGroups] = budget.faded;
+    document->notDrawn[NotDrawnUnusableGeometry] = budget.leftOut;
     return 1;
-}
-
-void RenderLayer(Layer* layer) {
-    if (!layer || !layer->bitmap || !layer->pixels)
-        return;
-    if (RenderLayerPixels(layer, layer->pixels, layer->bitmapWidth, layer->bitmapHeight))
-        PremultiplyAlpha(layer->pixels, layer->bitmapWidth * layer->bitmapHeight);
 }

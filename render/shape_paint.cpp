@@ -13,7 +13,6 @@
 #include "svg/records/document.h"
 #include "svg/records/document_gradients.h"
 #include "svg/style/gradients.h"
-#include "svg/style/style.h"
 
 // Pen widths are given in world units, so that the world transform scales a
 // stroke with its geometry: a drawing rendered at four times the size shows

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Lists the includes between the stage folders of svg/ and fails when a stage
 # includes a later one. Stages in pipeline order: base, xml, css, values,
-# style, records, build; svg/load.* stands above them all.
+# style, records, build; svg/load.* stands above them all. render/ draws
+# records and includes nothing from layers/, plugin/ or dialogs/.
 #   bash tools/check-stages.sh   # the include counts between folders, then "stages: ok"
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -33,5 +34,11 @@ while read -r _ from _ to; do
         bad=1
     fi
 done <<<"$edges"
+above=$(grep -rl --include='*.cpp' --include='*.h' '^#include "\(layers\|plugin\|dialogs\)/' render ||
+    true)
+if [ -n "$above" ]; then
+    echo "stages: render/ includes from a higher folder:" $above >&2
+    bad=1
+fi
 [ "$bad" = 0 ] && echo "stages: ok"
 exit "$bad"

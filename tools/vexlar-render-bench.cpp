@@ -16,9 +16,10 @@
 #include <vector>
 
 #include "layers/layer.h"
+#include "layers/layer_render.h"
 #include "layers/overlay.h"
 #include "render/graphics.h"
-#include "render/rasterizer.h"
+#include "render/pixel_passes.h"
 #include "svg/base/report.h"
 #include "svg/base/strings.h"
 #include "svg/load.h"

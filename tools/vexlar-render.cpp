@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "layers/layer.h"
+#include "layers/layer_render.h"
 #include "layers/layout_parameters.h"
 #include "layers/tint.h"
 #include "render/graphics.h"
-#include "render/rasterizer.h"
 #include "svg/base/report.h"
 #include "svg/base/scan.h"
 #include "svg/base/strings.h"

@@ -57,16 +57,3 @@ void SetContextPaints(const StyleState& from, StyleState* state) {
 LengthBasis LengthBasisOf(const StyleState& state) {
     return LengthBasis{state.fontSize, state.viewportWidth, state.viewportHeight};
 }
-
-Argb ScaleAlpha(Argb colour, float factor) {
-    if (factor >= 1.0f)
-        return colour;
-    if (!(factor > 0.0f)) // also not-a-number
-        return colour & 0x00FFFFFFu;
-    float alpha = std::nearbyint(static_cast<float>(colour >> 24) * factor);
-    if (alpha < 0.0f)
-        alpha = 0.0f;
-    if (alpha > 255.0f)
-        alpha = 255.0f;
-    return (colour & 0x00FFFFFFu) | (static_cast<Argb>(alpha) << 24);
-}

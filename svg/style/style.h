@@ -78,5 +78,3 @@ void InitRootStyleState(StyleState* state);
 void SetContextPaints(const StyleState& from, StyleState* state);
 // What the element's relative lengths are measured against.
 LengthBasis LengthBasisOf(const StyleState& state);
-// The colour with its alpha multiplied by the factor (0..1), rounded.
-Argb ScaleAlpha(Argb colour, float factor);

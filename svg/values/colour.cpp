@@ -521,3 +521,16 @@ Argb ParseColour(const wchar_t* first, const wchar_t* last) {
     // The value that means "no colour" is read as its transparent neighbour.
     return colour == NoColour ? 0x00FFFFFFu : colour;
 }
+
+Argb ScaleAlpha(Argb colour, float factor) {
+    if (factor >= 1.0f)
+        return colour;
+    if (!(factor > 0.0f)) // also not-a-number
+        return colour & 0x00FFFFFFu;
+    float alpha = std::nearbyint(static_cast<float>(colour >> 24) * factor);
+    if (alpha < 0.0f)
+        alpha = 0.0f;
+    if (alpha > 255.0f)
+        alpha = 255.0f;
+    return (colour & 0x00FFFFFFu) | (static_cast<Argb>(alpha) << 24);
+}

@@ -19,3 +19,6 @@ const Argb NoColour = 0x00FFFFFEu;
 Argb ParseColour(const std::wstring& text);
 // The same for the characters [first, last).
 Argb ParseColour(const wchar_t* first, const wchar_t* last);
+
+// The colour with its alpha multiplied by the factor (0..1), rounded.
+Argb ScaleAlpha(Argb colour, float factor);

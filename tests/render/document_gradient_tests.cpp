@@ -2,7 +2,7 @@
 // the file loaded last.
 #include <gtest/gtest.h>
 
-#include "render/rasterizer.h"
+#include "layers/layer_render.h"
 #include "render_support.h"
 #include "svg/load.h"
 

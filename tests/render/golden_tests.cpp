@@ -8,10 +8,10 @@
 #include <cstdlib>
 #include <string>
 
+#include "layers/layer_render.h"
 #include "layers/layout_parameters.h"
 #include "layers/tint.h"
 #include "render/graphics.h"
-#include "render/rasterizer.h"
 #include "render_support.h"
 #include "svg/load.h"
 

@@ -6,9 +6,9 @@
 #include <cstdlib>
 #include <string>
 
+#include "layers/layer_render.h"
 #include "render/gradient_brush.h"
 #include "render/graphics.h"
-#include "render/rasterizer.h"
 #include "render_support.h"
 #include "svg/load.h"
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "render/rasterizer.h"
+#include "layers/layer_render.h"
 #include "render_support.h"
 
 namespace {

@@ -4,10 +4,10 @@
 #include <cstring>
 #include <vector>
 
+#include "layers/layer_placement.h"
+#include "layers/layer_render.h"
 #include "layers/overlay.h"
 #include "render/graphics.h"
-#include "render/layer_placement.h"
-#include "render/rasterizer.h"
 #include "render_support.h"
 
 #include <windows.h>

@@ -4,8 +4,8 @@
 
 #include <cstdio>
 
+#include "layers/layer_render.h"
 #include "render/graphics.h"
-#include "render/rasterizer.h"
 #include "svg/base/strings.h"
 #include "svg/load.h"
 #include "svg/records/document.h"

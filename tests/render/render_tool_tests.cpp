@@ -6,8 +6,8 @@
 #include <sstream>
 #include <string>
 
+#include "layers/layer_render.h"
 #include "render/graphics.h"
-#include "render/rasterizer.h"
 #include "render_support.h"
 #include "svg/base/strings.h"
 #include "svg/load.h"

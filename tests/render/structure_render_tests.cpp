@@ -2,8 +2,8 @@
 // and the root's preserveAspectRatio in the Layer's placement.
 #include <gtest/gtest.h>
 
-#include "render/layer_placement.h"
-#include "render/rasterizer.h"
+#include "layers/layer_placement.h"
+#include "layers/layer_render.h"
 #include "render_support.h"
 #include "svg/load.h"
 

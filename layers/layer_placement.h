@@ -2,8 +2,7 @@
 #pragma once
 
 #include "layers/layer.h"
-
-struct GfxMatrix;
+#include "svg/values/transform.h"
 
 // Where the drawing lands in a buffer. A user-space point p is drawn at
 // ((p - view origin) * inner scale + inner offset) * scale + offset, then
@@ -27,5 +26,6 @@ void ComputeLayerPlacement(const Layer* layer, int width, int height, LayerPlace
 // Whether the mode is fit, stretch or original.
 int IsKnownLayoutMode(int mode);
 // The base matrix: view into the natural size, natural size into the buffer,
-// then the turn about the centre of the area inside the margins.
-GfxMatrix* CreateBaseMatrix(const LayerPlacement& p, float rotation);
+// then the turn about the centre of the area inside the margins. Returns 0
+// when no graphics matrix could be made to compute it, 1 otherwise.
+int LayerBaseMatrix(const LayerPlacement& p, float rotation, Matrix2D* base);

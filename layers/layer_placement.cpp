@@ -1,10 +1,11 @@
 // Where a Layer's drawing lands in its buffer: the view of the document,
 // the area inside the margins, the layout mode and the turn.
-#include "render/layer_placement.h"
+#include "layers/layer_placement.h"
 
 #include <cmath>
 
 #include "render/graphics.h"
+#include "render/graphics_owned.h"
 #include "svg/values/viewport.h"
 
 int IsKnownLayoutMode(int mode) {
@@ -88,26 +89,29 @@ void PlaceInArea(int layoutMode, LayerPlacement* p) {
 
 } // namespace
 
-// The base matrix: view into the natural size, natural size into the buffer,
-// then the turn about the centre of the area inside the margins.
-GfxMatrix* CreateBaseMatrix(const LayerPlacement& p, float rotation) {
-    GfxMatrix* m = GfxCreateMatrix();
+// The matrix is composed by the graphics layer, as the rasterizer composes
+// every other, so that its numbers are the ones drawing has always used.
+int LayerBaseMatrix(const LayerPlacement& p, float rotation, Matrix2D* base) {
+    GfxOwned<GfxMatrix> m(GfxCreateMatrix());
     if (!m)
-        return nullptr;
-    GfxTranslateMatrix(m, -p.viewX, -p.viewY);
-    GfxScaleMatrix(m, p.innerScaleX, p.innerScaleY);
-    GfxTranslateMatrix(m, p.innerX, p.innerY);
-    GfxScaleMatrix(m, p.scaleX, p.scaleY);
-    GfxTranslateMatrix(m, p.offsetX, p.offsetY);
+        return 0;
+    GfxTranslateMatrix(m.get(), -p.viewX, -p.viewY);
+    GfxScaleMatrix(m.get(), p.innerScaleX, p.innerScaleY);
+    GfxTranslateMatrix(m.get(), p.innerX, p.innerY);
+    GfxScaleMatrix(m.get(), p.scaleX, p.scaleY);
+    GfxTranslateMatrix(m.get(), p.offsetX, p.offsetY);
     // An angle that is not a finite number would make every point undefined.
     if (rotation != 0.0f && std::isfinite(rotation)) {
         const float cx = static_cast<float>(p.areaX) + p.areaWidth / 2.0f;
         const float cy = static_cast<float>(p.areaY) + p.areaHeight / 2.0f;
-        GfxTranslateMatrix(m, -cx, -cy);
-        GfxRotateMatrix(m, rotation);
-        GfxTranslateMatrix(m, cx, cy);
+        GfxTranslateMatrix(m.get(), -cx, -cy);
+        GfxRotateMatrix(m.get(), rotation);
+        GfxTranslateMatrix(m.get(), cx, cy);
     }
-    return m;
+    float e[6];
+    GfxGetMatrixElements(m.get(), e);
+    *base = Matrix2D{e[0], e[1], e[2], e[3], e[4], e[5]};
+    return 1;
 }
 
 void ComputeLayerPlacement(const Layer* layer, int width, int height, LayerPlacement* p) {
