@@ -82,7 +82,7 @@ GfxBrush* CreatePathBrushOf(const GradientPlan& plan, int sides) {
         GfxSetPathGradientPresetBlend(brush, plan.colours.data(), plan.positions.data(), n);
     GfxPointF focus = PointOf(plan.focus);
     const float* m = plan.transform;
-    TransformPoint(m[0], m[1], m[2], m[3], m[4], m[5], &focus.x, &focus.y);
+    ApplyMatrix(Matrix2D{m[0], m[1], m[2], m[3], m[4], m[5]}, &focus.x, &focus.y);
     GfxSetPathGradientCenterPoint(brush, focus);
     GfxSetPathGradientWrapMode(brush, plan.wrapMode);
     return brush;

@@ -8,29 +8,6 @@
 
 #include "render/graphics.h"
 
-int InvertMatrix(float* a, float* b, float* c, float* d, float* e, float* f) {
-    float det = *a * *d - *b * *c;
-    if (!(std::fabs(det) >= 1e-9f) || !std::isfinite(det))
-        return 0;
-    float k = 1.0f / det;
-    float a1 = *d * k, b1 = -*b * k, c1 = -*c * k, d1 = *a * k;
-    float e1 = (*c * *f - *d * *e) * k;
-    float f1 = (*b * *e - *a * *f) * k;
-    *a = a1;
-    *b = b1;
-    *c = c1;
-    *d = d1;
-    *e = e1;
-    *f = f1;
-    return 1;
-}
-
-void TransformPoint(float a, float b, float c, float d, float e, float f, float* x, float* y) {
-    float x0 = *x, y0 = *y;
-    *x = a * x0 + c * y0 + e;
-    *y = b * x0 + d * y0 + f;
-}
-
 int SpreadToWrapMode(int spread) {
     return spread == 1 ? GfxWrapModeTileFlipXY : GfxWrapModeTile;
 }
@@ -66,25 +43,9 @@ void StopsToBlend(const GradientDef* definition, float opacity, std::vector<uint
 
 namespace {
 
-struct Affine {
-    float m[6]; // a b c d e f
-};
-
-Affine Compose(const Affine& first, const Affine& then) {
-    const float* p = first.m;
-    const float* q = then.m;
-    return Affine{{q[0] * p[0] + q[2] * p[1], q[1] * p[0] + q[3] * p[1], q[0] * p[2] + q[2] * p[3],
-                   q[1] * p[2] + q[3] * p[3], q[0] * p[4] + q[2] * p[5] + q[4],
-                   q[1] * p[4] + q[3] * p[5] + q[5]}};
-}
-
-GradientPoint Apply(const Affine& t, GradientPoint p) {
-    TransformPoint(t.m[0], t.m[1], t.m[2], t.m[3], t.m[4], t.m[5], &p.x, &p.y);
+GradientPoint Apply(const Matrix2D& t, GradientPoint p) {
+    ApplyMatrix(t, &p.x, &p.y);
     return p;
-}
-
-int Invert(Affine* t) {
-    return InvertMatrix(&t->m[0], &t->m[1], &t->m[2], &t->m[3], &t->m[4], &t->m[5]);
 }
 
 bool IsFinitePoint(GradientPoint p) {
@@ -93,16 +54,15 @@ bool IsFinitePoint(GradientPoint p) {
 
 // Gradient space to user space: the gradient transform, then for bounding-box
 // units the box mapping (x + w * u, y + h * v). 0 when the box is empty.
-int GradientToUser(const GradientDef* def, const GradientTarget& target, Affine* out) {
-    Affine t = {{1, 0, 0, 1, 0, 0}};
-    if (def->hasTransform) {
-        const Matrix2D& g = def->transform;
-        t = Affine{{g.a, g.b, g.c, g.d, g.e, g.f}};
-    }
+int GradientToUser(const GradientDef* def, const GradientTarget& target, Matrix2D* out) {
+    Matrix2D t = {1, 0, 0, 1, 0, 0};
+    if (def->hasTransform)
+        t = def->transform;
     if (def->units == 1) {
         if (!target.boxValid || !(target.boxWidth > 0.0f) || !(target.boxHeight > 0.0f))
             return 0;
-        t = Compose(t, Affine{{target.boxWidth, 0, 0, target.boxHeight, target.boxX, target.boxY}});
+        t = ComposeMatrix(
+            Matrix2D{target.boxWidth, 0, 0, target.boxHeight, target.boxX, target.boxY}, t);
     }
     *out = t;
     return 1;
@@ -133,11 +93,11 @@ void PlanSolid(uint32_t colour, GradientPlan* plan) {
 // gradient reads t = dot(T^-1(q) - P1, d) / |d|^2 (d = P2 - P1); the vector
 // P1' -> P2' along the direction in which t grows, with t(P1') = 0 and
 // t(P2') = 1, gives the same colours with no brush transform at all.
-int FoldIntoVector(const Affine& toUser, GradientPoint* p1, GradientPoint* p2) {
-    Affine back = toUser;
-    if (!Invert(&back))
+int FoldIntoVector(const Matrix2D& toUser, GradientPoint* p1, GradientPoint* p2) {
+    Matrix2D back;
+    if (!InvertMatrix(toUser, &back))
         return 0;
-    const float* b = back.m;
+    const float b[6] = {back.a, back.b, back.c, back.d, back.e, back.f};
     const float dx = p2->x - p1->x, dy = p2->y - p1->y;
     const float length2 = dx * dx + dy * dy;
     // t(q) = dot(q, alpha) + beta
@@ -192,7 +152,7 @@ void PadOverArea(const GradientTarget& target, uint32_t firstColour, GradientPla
     plan->positions.push_back(1.0f);
 }
 
-void PlanLinear(const GradientDef* def, const GradientTarget& target, const Affine& toUser,
+void PlanLinear(const GradientDef* def, const GradientTarget& target, const Matrix2D& toUser,
                 GradientPlan* plan) {
     GradientPoint p1 = {def->x1, def->y1}, p2 = {def->x2, def->y2};
     const float dx = p2.x - p1.x, dy = p2.y - p1.y;
@@ -237,9 +197,10 @@ float RadialT(GradientPoint c, float r, GradientPoint f, GradientPoint q) {
 // How many cycles of the gradient reach every corner of the painted area.
 int CyclesToCover(const GradientPlan& plan, const GradientTarget& target) {
     GradientPoint corners[4];
-    Affine toGradient;
-    std::copy(plan.transform, plan.transform + 6, toGradient.m);
-    if (!PaintedCorners(target, corners) || !Invert(&toGradient))
+    const float* m = plan.transform;
+    Matrix2D toGradient;
+    if (!PaintedCorners(target, corners) ||
+        !InvertMatrix(Matrix2D{m[0], m[1], m[2], m[3], m[4], m[5]}, &toGradient))
         return 1;
     float most = 1.0f;
     for (const GradientPoint& q : corners) {
@@ -285,7 +246,7 @@ void ReverseBlend(GradientPlan* plan) {
     plan->positions.back() = 1.0f;
 }
 
-void PlanRadial(const GradientDef* def, const GradientTarget& target, const Affine& toUser,
+void PlanRadial(const GradientDef* def, const GradientTarget& target, const Matrix2D& toUser,
                 GradientPlan* plan) {
     if (!(def->r >= 0.0f))
         return; // a negative radius is an error: nothing is painted
@@ -297,7 +258,8 @@ void PlanRadial(const GradientDef* def, const GradientTarget& target, const Affi
     plan->centre = {def->cx, def->cy};
     plan->radius = def->r;
     plan->focus = FocusInsideCircle(plan->centre, def->r, {def->fx, def->fy});
-    std::copy(toUser.m, toUser.m + 6, plan->transform);
+    const float elements[6] = {toUser.a, toUser.b, toUser.c, toUser.d, toUser.e, toUser.f};
+    std::copy(elements, elements + 6, plan->transform);
     plan->wrapMode = GfxWrapModeClamp;
     if (def->spread == 0) {
         plan->underColour = plan->colours.back();
@@ -324,11 +286,11 @@ void PlanGradient(const GradientDef* definition, const GradientTarget& target, G
         PlanSolid(plan->colours.front(), plan);
         return;
     }
-    Affine toUser;
+    Matrix2D toUser;
     if (!GradientToUser(definition, target, &toUser))
         return;
-    Affine check = toUser;
-    if (!Invert(&check))
+    Matrix2D check;
+    if (!InvertMatrix(toUser, &check))
         return; // a singular gradient transform paints nothing
     if (definition->type == 0)
         PlanLinear(definition, target, toUser, plan);

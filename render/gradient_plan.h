@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "svg/style/gradients.h"
+#include "svg/values/transform.h"
 
 struct GradientPoint {
     float x, y;
@@ -59,11 +60,6 @@ struct GradientPlan {
 // says GradientPaintNothing when nothing can be painted.
 void PlanGradient(const GradientDef* definition, const GradientTarget& target, GradientPlan* plan);
 
-// Inverts (a, b, c, d, e, f) in place; returns 0 and leaves it unchanged
-// when the determinant is below 1e-9 in magnitude or not finite.
-int InvertMatrix(float* a, float* b, float* c, float* d, float* e, float* f);
-// (x, y) <- (a*x + c*y + e, b*x + d*y + f).
-void TransformPoint(float a, float b, float c, float d, float e, float f, float* x, float* y);
 // The graphics wrap mode of a spread method (0 pad, 1 reflect, 2 repeat) for
 // a line brush; padded line brushes are built to cover the shape instead.
 int SpreadToWrapMode(int spread);

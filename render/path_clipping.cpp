@@ -37,20 +37,6 @@ bool Finite(Point p) {
     return std::isfinite(p.x) && std::isfinite(p.y);
 }
 
-bool Invert(const DeviceMatrix& m, DeviceMatrix* inverse) {
-    const double det = m.a * m.d - m.b * m.c;
-    if (!(det != 0) || !std::isfinite(det))
-        return false;
-    *inverse = DeviceMatrix{m.d / det,
-                            -m.b / det,
-                            -m.c / det,
-                            m.a / det,
-                            (m.c * m.f - m.d * m.e) / det,
-                            (m.b * m.e - m.a * m.f) / det};
-    return std::isfinite(inverse->a) && std::isfinite(inverse->b) && std::isfinite(inverse->c) &&
-           std::isfinite(inverse->d) && std::isfinite(inverse->e) && std::isfinite(inverse->f);
-}
-
 double Distance(Point p, Point q) {
     return std::hypot(q.x - p.x, q.y - p.y);
 }
@@ -240,7 +226,7 @@ bool StartMapping(const DeviceMatrix& m, const DeviceBox& box, bool measure, Map
     map->m = m;
     map->box = box;
     map->measure = measure;
-    return Invert(m, &map->inverse);
+    return InvertDeviceMatrix(m, &map->inverse);
 }
 
 // Appends the device points as one figure in user space.

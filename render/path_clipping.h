@@ -9,15 +9,11 @@
 #include <vector>
 
 #include "render/figures.h"
+#include "svg/values/transform.h"
 
 // An axis-aligned rectangle of device pixels, edges included.
 struct DeviceBox {
     double left, top, right, bottom;
-};
-
-// User space into device pixels, as six matrix elements a..f.
-struct DeviceMatrix {
-    double a, b, c, d, e, f;
 };
 
 // How far beyond the drawn area, in pixels, a path may reach and still be

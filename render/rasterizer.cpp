@@ -401,12 +401,6 @@ bool PaintFadedShape(GfxGraphics* graphics, const SvgDocument& document, const S
 // The most pixels a pattern tile takes on either side.
 const int MaxTileSide = 4096;
 
-Matrix2D Times(const Matrix2D& outer, const Matrix2D& inner) {
-    Matrix2D m;
-    MultiplyMatrix(&outer, &inner, &m);
-    return m;
-}
-
 Matrix2D ElementsOf(GfxMatrix* matrix) {
     float e[6];
     GfxGetMatrixElements(matrix, e);
@@ -438,7 +432,8 @@ bool MakePatternPaint(RenderState* r, const Surface& on, const ShapeRecord& shap
         return true;
     if (!(tile->width > 0 && tile->height > 0))
         return false;
-    const Matrix2D device = Times(Times(ElementsOf(on.base.get()), shape.matrix), tile->transform);
+    const Matrix2D device =
+        ComposeMatrix(ComposeMatrix(ElementsOf(on.base.get()), shape.matrix), tile->transform);
     const int across = TileSide(tile->width, std::hypot(device.a, device.b));
     const int down = TileSide(tile->height, std::hypot(device.c, device.d));
     GfxOwned<GfxMatrix> base(GfxCreateMatrix());
@@ -460,8 +455,9 @@ bool MakePatternPaint(RenderState* r, const Surface& on, const ShapeRecord& shap
     if (opacity < 1)
         ApplyOpacity(paint->tile->pixels, across * down,
                      static_cast<int>(std::lround(std::max(opacity, 0.0f) * 255)));
-    const Matrix2D place = Times(Times(tile->transform, Matrix2D{1, 0, 0, 1, tile->x, tile->y}),
-                                 Matrix2D{tile->width / across, 0, 0, tile->height / down, 0, 0});
+    const Matrix2D place =
+        ComposeMatrix(ComposeMatrix(tile->transform, Matrix2D{1, 0, 0, 1, tile->x, tile->y}),
+                      Matrix2D{tile->width / across, 0, 0, tile->height / down, 0, 0});
     const float elements[6] = {place.a, place.b, place.c, place.d, place.e, place.f};
     paint->brush.reset(GfxCreateTextureBrush(paint->tile->pixels, across, down, elements));
     return true;

@@ -26,13 +26,6 @@ namespace {
 // followed this many levels deep; deeper ones clip nothing more.
 const size_t MaxClipNesting = 16;
 
-// outer x inner: inner applies first.
-Matrix2D Times(const Matrix2D& outer, const Matrix2D& inner) {
-    Matrix2D m;
-    MultiplyMatrix(&outer, &inner, &m);
-    return m;
-}
-
 Matrix2D OwnTransform(const XmlNode* element) {
     Matrix2D m;
     IdentityMatrix(&m);
@@ -76,7 +69,7 @@ GfxPath* ChildClipPath(WalkContext* context, const XmlNode* child, Matrix2D* mat
     if (!target || !IsShapeElement(target) || IsHidden(target, ElementDeclarations(target)))
         return nullptr;
     float x = ParseLength(XmlAttribute(child, L"x")), y = ParseLength(XmlAttribute(child, L"y"));
-    *matrix = Times(Times(*matrix, Translation(x, y)), OwnTransform(target));
+    *matrix = ComposeMatrix(ComposeMatrix(*matrix, Translation(x, y)), OwnTransform(target));
     return BuildElementPath(target);
 }
 
@@ -101,7 +94,7 @@ void AddChildClipShapes(WalkContext* context, const XmlNode* clipPath, const Mat
         GfxPath* path = ChildClipPath(context, child, &own);
         if (!path)
             continue;
-        shapes->push_back(ClipShape{path, Times(content, own), 0});
+        shapes->push_back(ClipShape{path, ComposeMatrix(content, own), 0});
         GfxSetFillMode(path, ClipRuleOf(child) ? GfxFillModeWinding : GfxFillModeAlternate);
         // A clip path on the child cuts the child alone, in its own space.
         if (const XmlNode* inner =
@@ -155,9 +148,9 @@ bool ClipUsesBoundingBox(const XmlNode* clipPath) {
 void BuildClipRegion(WalkContext* context, const XmlNode* clipPath, int region,
                      const Matrix2D& matrix, const float box[4]) {
     context->clipsInProgress.push_back(clipPath);
-    Matrix2D content = Times(matrix, OwnTransform(clipPath));
+    Matrix2D content = ComposeMatrix(matrix, OwnTransform(clipPath));
     if (ClipUsesBoundingBox(clipPath))
-        content = Times(content, Matrix2D{box[2], 0, 0, box[3], box[0], box[1]});
+        content = ComposeMatrix(content, Matrix2D{box[2], 0, 0, box[3], box[0], box[1]});
     // The shapes own their paths until the region takes them: memory can run
     // out on the way.
     std::vector<ClipShape> shapes;

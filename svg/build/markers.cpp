@@ -181,12 +181,6 @@ namespace {
 // Markers inside markers are drawn down to this depth.
 const size_t MaxMarkerNesting = 4;
 
-Matrix2D Times(const Matrix2D& outer, const Matrix2D& inner) {
-    Matrix2D m;
-    MultiplyMatrix(&outer, &inner, &m);
-    return m;
-}
-
 // The marker element and what placing it needs, read once per shape.
 struct PlacedMarker {
     const XmlNode* element;
@@ -250,9 +244,9 @@ bool PrepareMarker(WalkContext* context, const std::wstring& id, const StyleStat
     // Percentages, here as in the marker's size, are of the shape's viewport.
     float refX = ViewportLength(XmlAttribute(marker, L"refX"), shape.viewportWidth, 0);
     float refY = ViewportLength(XmlAttribute(marker, L"refY"), shape.viewportHeight, 0);
-    const Matrix2D& m = placed->toContent;
-    placed->refX = m.a * refX + m.c * refY + m.e;
-    placed->refY = m.b * refX + m.d * refY + m.f;
+    ApplyMatrix(placed->toContent, &refX, &refY);
+    placed->refX = refX;
+    placed->refY = refY;
     placed->clips = ClipsToViewport(marker, ElementDeclarations(marker));
     InheritedContentState(context, marker, shape, &placed->content);
     placed->content.viewportWidth = placed->contentWidth;
@@ -271,10 +265,10 @@ void PlaceMarker(WalkContext* context, const StyleState& shape, const PlacedMark
     float c = static_cast<float>(std::cos(radians)), s = static_cast<float>(std::sin(radians));
     const float k = placed.scale;
     Matrix2D viewport =
-        Times(shape.matrix, Matrix2D{c * k, s * k, -s * k, c * k, vertex.x, vertex.y});
-    viewport = Times(viewport, Matrix2D{1, 0, 0, 1, -placed.refX, -placed.refY});
+        ComposeMatrix(shape.matrix, Matrix2D{c * k, s * k, -s * k, c * k, vertex.x, vertex.y});
+    viewport = ComposeMatrix(viewport, Matrix2D{1, 0, 0, 1, -placed.refX, -placed.refY});
     StyleState state = placed.content;
-    state.matrix = Times(viewport, placed.toContent);
+    state.matrix = ComposeMatrix(viewport, placed.toContent);
     state.clip = shape.clip;
     state.group = shape.group; // drawn inside the shape's offscreen group, if any
     if (placed.clips) {

@@ -22,12 +22,6 @@ namespace {
 // Masks inside masks (and on masks) are followed this deep.
 const size_t MaxMaskNesting = 16;
 
-Matrix2D Times(const Matrix2D& outer, const Matrix2D& inner) {
-    Matrix2D m;
-    MultiplyMatrix(&outer, &inner, &m);
-    return m;
-}
-
 bool IsKeyword(const XmlNode* element, const wchar_t* name, const wchar_t* keyword) {
     return TrimWhiteSpace(XmlAttribute(element, name)) == keyword;
 }
@@ -79,7 +73,7 @@ int AddGroupMask(WalkContext* context, const XmlNode* mask, const Matrix2D& matr
         StyleState state = InheritedContentState(document, mask);
         state.matrix = matrix;
         if (IsKeyword(mask, L"maskContentUnits", L"objectBoundingBox"))
-            state.matrix = Times(matrix, Matrix2D{box[2], 0, 0, box[3], box[0], box[1]});
+            state.matrix = ComposeMatrix(matrix, Matrix2D{box[2], 0, 0, box[3], box[0], box[1]});
         state.clip = AddRectClipRegion(document, 0, matrix, x, y, width, height);
         context->masksInProgress.push_back(mask);
         const XmlNode* outer = MaskOf(context, OwnProperty(mask, declarations, L"mask"));

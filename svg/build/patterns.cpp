@@ -21,12 +21,6 @@ namespace {
 // Patterns inside pattern tiles, and href chains, are followed this deep.
 const size_t MaxPatternNesting = 16;
 
-Matrix2D Times(const Matrix2D& outer, const Matrix2D& inner) {
-    Matrix2D m;
-    MultiplyMatrix(&outer, &inner, &m);
-    return m;
-}
-
 bool IsPattern(const XmlNode* element) {
     return element && LowerTextIs(XmlLocalName(element), L"pattern");
 }
@@ -118,9 +112,10 @@ int AddPatternTile(WalkContext* context, const XmlNode* pattern, const float box
     ViewBox viewBox;
     if (ParseViewBox(ChainAttribute(chain, L"viewBox"), &viewBox)) {
         AspectRatio aspect = ParseAspectRatio(ChainAttribute(chain, L"preserveAspectRatio"));
-        content = Times(content, ViewBoxMatrix(viewBox, aspect, 0, 0, tile.width, tile.height));
+        content =
+            ComposeMatrix(content, ViewBoxMatrix(viewBox, aspect, 0, 0, tile.width, tile.height));
     } else if (contentBox) {
-        content = Times(content, Matrix2D{box[2], 0, 0, box[3], 0, 0});
+        content = ComposeMatrix(content, Matrix2D{box[2], 0, 0, box[3], 0, 0});
     }
     StyleState state = InheritedContentState(document, source);
     state.matrix = content;

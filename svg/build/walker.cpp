@@ -81,25 +81,6 @@ void CountNotDrawnProperties(WalkContext* context, const OwnEffects& own, Elemen
         counts[NotDrawnMarker]++;
 }
 
-// outer x inner: inner applies first.
-Matrix2D Times(const Matrix2D& outer, const Matrix2D& inner) {
-    Matrix2D m;
-    MultiplyMatrix(&outer, &inner, &m);
-    return m;
-}
-
-// The inverse, or false when the matrix flattens the plane.
-bool InvertMatrix(const Matrix2D& m, Matrix2D* inverse) {
-    double det = static_cast<double>(m.a) * m.d - static_cast<double>(m.b) * m.c;
-    if (!(std::fabs(det) > 1e-12))
-        return false;
-    double a = m.d / det, b = -m.b / det, c = -m.c / det, d = m.a / det;
-    double e = -(a * m.e + c * m.f), f = -(b * m.e + d * m.f);
-    *inverse = Matrix2D{static_cast<float>(a), static_cast<float>(b), static_cast<float>(c),
-                        static_cast<float>(d), static_cast<float>(e), static_cast<float>(f)};
-    return true;
-}
-
 struct WalkFrame {
     const XmlNode* element;   // whose children are walked: a container, or the use or switch
     const XmlNode* nextChild; // the next child element to visit
@@ -206,11 +187,11 @@ bool EnterViewport(WalkContext* context, const XmlNode* element, const WalkFrame
     ViewBox box;
     if (ParseViewBox(XmlAttribute(element, L"viewBox"), &box)) {
         AspectRatio aspect = ParseAspectRatio(XmlAttribute(element, L"preserveAspectRatio"));
-        state.matrix = Times(state.matrix, ViewBoxMatrix(box, aspect, x, y, width, height));
+        state.matrix = ComposeMatrix(state.matrix, ViewBoxMatrix(box, aspect, x, y, width, height));
         frame->viewportWidth = box.width;
         frame->viewportHeight = box.height;
     } else {
-        state.matrix = Times(state.matrix, Matrix2D{1, 0, 0, 1, x, y});
+        state.matrix = ComposeMatrix(state.matrix, Matrix2D{1, 0, 0, 1, x, y});
         frame->viewportWidth = width;
         frame->viewportHeight = height;
     }
@@ -257,7 +238,7 @@ void RecordsBox(const SvgDocument* document, int first, const Matrix2D& space, f
     float minX = 0, minY = 0, maxX = 0, maxY = 0;
     for (int i = first; i < document->shapeCount; i++) {
         const ShapeRecord& record = document->shapes[i];
-        Matrix2D m = Times(toSpace, record.matrix);
+        Matrix2D m = ComposeMatrix(toSpace, record.matrix);
         const float elements[6] = {m.a, m.b, m.c, m.d, m.e, m.f};
         GfxRectF b;
         if (!GfxGetPathBounds(record.path, elements, &b))
@@ -440,7 +421,7 @@ bool EnterUse(WalkContext* context, const std::vector<WalkFrame>& stack, const X
         return false;
     float x = ViewportLength(XmlAttribute(use, L"x"), frame->viewportWidth, 0);
     float y = ViewportLength(XmlAttribute(use, L"y"), frame->viewportHeight, 0);
-    frame->state.matrix = Times(frame->state.matrix, Matrix2D{1, 0, 0, 1, x, y});
+    frame->state.matrix = ComposeMatrix(frame->state.matrix, Matrix2D{1, 0, 0, 1, x, y});
     SetContextPaints(frame->state, &frame->state);
     frame->nextChild = target;
     frame->onlyOne = 1;

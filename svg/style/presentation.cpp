@@ -364,11 +364,9 @@ void ApplyTransform(const PropertyReader& reader, const LengthBasis& basis, Matr
         float x = 0, y = 0;
         ReadTransformOrigin(origin, basis, &x, &y);
         const Matrix2D to = {1, 0, 0, 1, x, y}, back = {1, 0, 0, 1, -x, -y};
-        MultiplyMatrix(&own, &back, &own);
-        MultiplyMatrix(&to, &own, &own);
+        own = ComposeMatrix(to, ComposeMatrix(own, back));
     }
-    const Matrix2D parentMatrix = *matrix;
-    MultiplyMatrix(&parentMatrix, &own, matrix);
+    *matrix = ComposeMatrix(*matrix, own);
 }
 
 // One of marker-start, -mid and -end (inherited). Its own declaration comes

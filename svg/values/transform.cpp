@@ -110,12 +110,49 @@ void IdentityMatrix(Matrix2D* m) {
     *m = MakeMatrix(1, 0, 0, 1, 0, 0);
 }
 
-void MultiplyMatrix(const Matrix2D* m1, const Matrix2D* m2, Matrix2D* m) {
-    Matrix2D product =
-        MakeMatrix(m1->a * m2->a + m1->c * m2->b, m1->b * m2->a + m1->d * m2->b,
-                   m1->a * m2->c + m1->c * m2->d, m1->b * m2->c + m1->d * m2->d,
-                   m1->a * m2->e + m1->c * m2->f + m1->e, m1->b * m2->e + m1->d * m2->f + m1->f);
-    *m = product; // written last: m may be m1 or m2
+Matrix2D ComposeMatrix(const Matrix2D& m1, const Matrix2D& m2) {
+    return MakeMatrix(m1.a * m2.a + m1.c * m2.b, m1.b * m2.a + m1.d * m2.b,
+                      m1.a * m2.c + m1.c * m2.d, m1.b * m2.c + m1.d * m2.d,
+                      m1.a * m2.e + m1.c * m2.f + m1.e, m1.b * m2.e + m1.d * m2.f + m1.f);
+}
+
+bool InvertMatrix(const Matrix2D& m, Matrix2D* inverse) {
+    const double det = static_cast<double>(m.a) * m.d - static_cast<double>(m.b) * m.c;
+    if (!(std::fabs(det) > 1e-12) || !std::isfinite(det))
+        return false;
+    const double a = m.d / det, b = -m.b / det, c = -m.c / det, d = m.a / det;
+    const double e = -(a * m.e + c * m.f), f = -(b * m.e + d * m.f);
+    const Matrix2D result =
+        MakeMatrix(static_cast<float>(a), static_cast<float>(b), static_cast<float>(c),
+                   static_cast<float>(d), static_cast<float>(e), static_cast<float>(f));
+    if (!std::isfinite(result.a) || !std::isfinite(result.b) || !std::isfinite(result.c) ||
+        !std::isfinite(result.d) || !std::isfinite(result.e) || !std::isfinite(result.f))
+        return false;
+    *inverse = result;
+    return true;
+}
+
+void ApplyMatrix(const Matrix2D& m, float* x, float* y) {
+    const float x0 = *x, y0 = *y;
+    *x = m.a * x0 + m.c * y0 + m.e;
+    *y = m.b * x0 + m.d * y0 + m.f;
+}
+
+bool InvertDeviceMatrix(const DeviceMatrix& m, DeviceMatrix* inverse) {
+    const double det = m.a * m.d - m.b * m.c;
+    if (!(det != 0) || !std::isfinite(det))
+        return false;
+    const DeviceMatrix result = {m.d / det,
+                                 -m.b / det,
+                                 -m.c / det,
+                                 m.a / det,
+                                 (m.c * m.f - m.d * m.e) / det,
+                                 (m.b * m.e - m.a * m.f) / det};
+    if (!std::isfinite(result.a) || !std::isfinite(result.b) || !std::isfinite(result.c) ||
+        !std::isfinite(result.d) || !std::isfinite(result.e) || !std::isfinite(result.f))
+        return false;
+    *inverse = result;
+    return true;
 }
 
 // Applies each function in text order (so the last one written acts on points
@@ -144,7 +181,7 @@ void ParseTransformList(const std::wstring& text, Matrix2D* m) {
         Matrix2D t;
         if (!FunctionMatrix(name, text.substr(open + 1, close - open - 1), &t))
             return;
-        MultiplyMatrix(m, &t, m);
+        *m = ComposeMatrix(*m, t);
         i = close + 1;
     }
 }

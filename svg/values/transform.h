@@ -10,8 +10,24 @@ struct Matrix2D {
 };
 
 void IdentityMatrix(Matrix2D* m);
-// m = m1 x m2: m2 applies first, m1 second. m may be either input.
-void MultiplyMatrix(const Matrix2D* m1, const Matrix2D* m2, Matrix2D* m);
+// outer x inner: inner applies first, outer second.
+Matrix2D ComposeMatrix(const Matrix2D& outer, const Matrix2D& inner);
+// The inverse, worked out in double precision; false (and *inverse
+// unchanged) when the matrix flattens the plane (a determinant within 1e-12
+// of 0) or the inverse holds anything but finite numbers.
+bool InvertMatrix(const Matrix2D& m, Matrix2D* inverse);
+// (x, y) <- (a*x + c*y + e, b*x + d*y + f).
+void ApplyMatrix(const Matrix2D& m, float* x, float* y);
+
+// The same six elements in double precision, for user space into device
+// pixels: a huge path under a large scale reaches 1e77 there, far past
+// what a float holds.
+struct DeviceMatrix {
+    double a, b, c, d, e, f;
+};
+// The inverse; false when the determinant is 0 or the inverse holds anything
+// but finite numbers.
+bool InvertDeviceMatrix(const DeviceMatrix& m, DeviceMatrix* inverse);
 // Reads an SVG transform attribute («translate(10,20) rotate(45)»); blank or
 // unreadable text leaves the identity. Never fails.
 void ParseTransformList(const std::wstring& text, Matrix2D* m);

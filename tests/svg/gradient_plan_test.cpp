@@ -272,31 +272,3 @@ TEST(GradientPlan, RadialReflectAndRepeatCoverTheShape) {
     GradientPlan capped = Plan(Radial(0, 0, 1, 0, 2), Box(-1e6f, -1e6f, 2e6f, 2e6f));
     EXPECT_EQ(static_cast<size_t>(2 * MaxRadialCycles), capped.colours.size());
 }
-
-TEST(GradientMath, InvertMatrix) {
-    float a = 2, b = 0, c = 0, d = 4, e = 10, f = 20;
-    ASSERT_EQ(1, InvertMatrix(&a, &b, &c, &d, &e, &f));
-    EXPECT_FLOAT_EQ(0.5f, a);
-    EXPECT_FLOAT_EQ(0.25f, d);
-    EXPECT_FLOAT_EQ(-5.0f, e);
-    EXPECT_FLOAT_EQ(-5.0f, f);
-
-    // A rotation and shear round-trips a point.
-    float m[6] = {0.8f, 0.6f, -0.6f, 0.8f, 3.0f, -7.0f};
-    float inv[6] = {m[0], m[1], m[2], m[3], m[4], m[5]};
-    ASSERT_EQ(1, InvertMatrix(&inv[0], &inv[1], &inv[2], &inv[3], &inv[4], &inv[5]));
-    float x = 12.5f, y = -4.0f;
-    TransformPoint(m[0], m[1], m[2], m[3], m[4], m[5], &x, &y);
-    TransformPoint(inv[0], inv[1], inv[2], inv[3], inv[4], inv[5], &x, &y);
-    EXPECT_NEAR(12.5f, x, 1e-4f);
-    EXPECT_NEAR(-4.0f, y, 1e-4f);
-
-    // Singular (and nearly singular) matrices fail and stay unchanged.
-    float s[6] = {1, 2, 2, 4, 5, 6};
-    EXPECT_EQ(0, InvertMatrix(&s[0], &s[1], &s[2], &s[3], &s[4], &s[5]));
-    EXPECT_EQ(1.0f, s[0]);
-    EXPECT_EQ(4.0f, s[3]);
-    EXPECT_EQ(5.0f, s[4]);
-    float tiny[6] = {1e-5f, 0, 0, 1e-5f, 0, 0};
-    EXPECT_EQ(0, InvertMatrix(&tiny[0], &tiny[1], &tiny[2], &tiny[3], &tiny[4], &tiny[5]));
-}

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <string>
 
 #include "svg/base/strings.h"
@@ -132,25 +133,54 @@ TEST(TransformTest, AnglePrecisionFollowsTheFunction) {
     EXPECT_EQ(static_cast<float>(std::tan(-89.0 * pi / 180.0)), m.b);
 }
 
-TEST(TransformTest, MultiplyMayWriteOverEitherInput) {
+TEST(TransformTest, ComposeInvertApply) {
     const Matrix2D first = {1, 2, 3, 4, 5, 6};
     const Matrix2D second = {7, 8, 9, 10, 11, 12};
-    const Matrix2D product = {31, 46, 39, 58, 52, 76};
+    ExpectMatrix({31, 46, 39, 58, 52, 76}, ComposeMatrix(first, second), L"first x second", 0);
+    ExpectMatrix({25, 28, 57, 64, 100, 112}, ComposeMatrix(second, first), L"second x first", 0);
     Matrix2D m;
-    MultiplyMatrix(&first, &second, &m);
-    ExpectMatrix(product, m, L"separate", 0);
-    Matrix2D m1 = first;
-    MultiplyMatrix(&m1, &second, &m1);
-    ExpectMatrix(product, m1, L"over m1", 0);
-    Matrix2D m2 = second;
-    MultiplyMatrix(&first, &m2, &m2);
-    ExpectMatrix(product, m2, L"over m2", 0);
-    Matrix2D square = first;
-    MultiplyMatrix(&square, &square, &square);
-    const Matrix2D firstSquared = {7, 10, 15, 22, 28, 40};
-    ExpectMatrix(firstSquared, square, L"square", 0);
     IdentityMatrix(&m);
     ExpectMatrix({1, 0, 0, 1, 0, 0}, m, L"identity", 0);
+
+    Matrix2D inverse;
+    ASSERT_TRUE(InvertMatrix({2, 0, 0, 4, 10, 20}, &inverse));
+    ExpectMatrix({0.5f, 0, 0, 0.25f, -5, -5}, inverse, L"scale and move", 0);
+    // A turn with a move round-trips a point.
+    const Matrix2D turn = {0.8f, 0.6f, -0.6f, 0.8f, 3.0f, -7.0f};
+    ASSERT_TRUE(InvertMatrix(turn, &inverse));
+    float x = 12.5f, y = -4.0f;
+    ApplyMatrix(turn, &x, &y);
+    ApplyMatrix(inverse, &x, &y);
+    EXPECT_NEAR(12.5f, x, 1e-4f);
+    EXPECT_NEAR(-4.0f, y, 1e-4f);
+    // A small scale is still a scale: worked out in double precision, a
+    // determinant of 1e-10 inverts (a single-precision inverse refused it).
+    ASSERT_TRUE(InvertMatrix({1e-5f, 0, 0, 1e-5f, 0, 0}, &inverse));
+    EXPECT_FLOAT_EQ(1e5f, inverse.a);
+    EXPECT_FLOAT_EQ(1e5f, inverse.d);
+
+    // What flattens the plane, or holds no number, fails and writes nothing.
+    const Matrix2D untouched = {9, 9, 9, 9, 9, 9};
+    const float inf = std::numeric_limits<float>::infinity();
+    const Matrix2D bad[] = {{1, 2, 2, 4, 5, 6},
+                            {1e-7f, 0, 0, 1e-7f, 0, 0},
+                            {inf, 0, 0, 1, 0, 0},
+                            {1, 0, 0, 1, inf, 0},
+                            {1e-5f, 0, 0, 1e-5f, 3e38f, 0}};
+    for (const Matrix2D& b : bad) {
+        inverse = untouched;
+        EXPECT_FALSE(InvertMatrix(b, &inverse)) << b.a << " " << b.e;
+        ExpectMatrix(untouched, inverse, L"left alone", 0);
+    }
+
+    // Device matrices stay in double precision, where a scale of 1e70 and
+    // its inverse both hold.
+    DeviceMatrix device;
+    ASSERT_TRUE(InvertDeviceMatrix({1e70, 0, 0, 2e70, 1e70, 0}, &device));
+    EXPECT_DOUBLE_EQ(1e-70, device.a);
+    EXPECT_DOUBLE_EQ(0.5e-70, device.d);
+    EXPECT_DOUBLE_EQ(-1.0, device.e);
+    EXPECT_FALSE(InvertDeviceMatrix({1, 2, 2, 4, 0, 0}, &device));
 }
 
 TEST(TransformTest, ExtremeAndHugeInputsEndWithoutFaults) {
