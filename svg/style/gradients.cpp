@@ -83,8 +83,9 @@ void RegisterGradientElement(const XmlNode* node) {
     const std::wstring& id = XmlAttribute(node, L"id");
     if (id.empty())
         return;
-    GradientElementMap[id] = node; // a later element with the same id wins
-    GradientElementOrder.push_back(node);
+    // The first element with an id owns it, as for every other reference.
+    if (GradientElementMap.emplace(id, node).second)
+        GradientElementOrder.push_back(node);
 }
 
 // Depth-first in document order, without recursion, down to the search depth.
@@ -409,9 +410,6 @@ void BuildGradientRegistry(float viewportWidth, float viewportHeight) {
     resolved.reserve(GradientElementOrder.size());
     for (const XmlNode* element : GradientElementOrder) {
         const std::wstring& id = XmlAttribute(element, L"id");
-        GradientElementTable::const_iterator owner = GradientElementMap.find(id);
-        if (owner == GradientElementMap.end() || owner->second != element)
-            continue; // a later element took the id
         GradientDef definition = DefinitionOf(element, ResolveChain(element, &resolved), viewport);
         GradientAverageColours[id] = AverageStopColour(&definition);
         GradientRegistry[id] = std::move(definition);

@@ -18,13 +18,15 @@ std::unordered_map<std::wstring, int> OtherElementKinds;
 struct IdSearch {
     const std::wstring* id;
     int kind;
+    int found;
 };
 
 void NoteElementWithId(const XmlNode* element, void* context) {
     IdSearch* search = static_cast<IdSearch*>(context);
-    if (XmlAttribute(element, L"id") != *search->id)
+    if (search->found || XmlAttribute(element, L"id") != *search->id)
         return;
-    // The last element with the id wins, as for gradients.
+    // The first element with the id owns it, as for gradients.
+    search->found = 1;
     search->kind =
         LowerTextIs(XmlLocalName(element), L"pattern") ? PaintServerPattern : PaintServerMissing;
 }
@@ -39,7 +41,7 @@ int KindOfOtherElement(const XmlNode* element, const std::wstring& id) {
     auto known = OtherElementKinds.find(id);
     if (known != OtherElementKinds.end())
         return known->second;
-    IdSearch search{&id, PaintServerMissing};
+    IdSearch search{&id, PaintServerMissing, 0};
     VisitElements(RootOf(element), kMaxElementSearchDepth, NoteElementWithId, &search);
     OtherElementKinds.emplace(id, search.kind);
     return search.kind;

@@ -53,6 +53,44 @@ TEST_F(DocumentGradientCopy, EarlierDocumentKeepsItsOwnGradients) {
     EXPECT_EQ(nullptr, FindDocumentGradient(&a.document, L"g"));
 }
 
+// Of elements sharing an id, the first in document order is the one every
+// reference names (as getElementById finds it).
+TEST_F(DocumentGradientCopy, TheFirstElementWithAnIdOwnsIt) {
+    const std::string red = "<stop stop-color='red'/>", blue = "<stop stop-color='blue'/>";
+    struct Case {
+        const char* name;
+        std::string defs;
+        const wchar_t* fillRef; // L"" when the fallback lime paints
+        Argb firstStop;         // of the kept gradient; 0 when there is none
+    } cases[] = {
+        {"gradient",
+         "<linearGradient id='g'>" + red + "</linearGradient><radialGradient id='g'>" + blue +
+             "</radialGradient>",
+         L"g", 0xFFFF0000u},
+        {"gradient through href",
+         "<linearGradient id='g' href='#h'/><linearGradient id='h'>" + red +
+             "</linearGradient><linearGradient id='h'>" + blue + "</linearGradient>",
+         L"g", 0xFFFF0000u},
+        {"pattern, then no paint server", "<pattern id='g' width='1' height='1'/><rect id='g'/>",
+         L"g", 0},
+        {"no paint server, then pattern", "<rect id='g'/><pattern id='g' width='1' height='1'/>",
+         L"", 0},
+    };
+    for (const Case& c : cases) {
+        LoadedSvg svg;
+        ASSERT_EQ(1, svg.Load("<svg xmlns='http://www.w3.org/2000/svg'><defs>" + c.defs +
+                              "</defs><rect width='9' height='9' fill='url(#g) lime'/></svg>"))
+            << c.name;
+        ASSERT_EQ(1, svg.Count()) << c.name;
+        EXPECT_EQ(c.fillRef, svg[0].fillRef) << c.name;
+        const GradientDef* kept = FindDocumentGradient(&svg.document, L"g");
+        ASSERT_EQ(c.firstStop != 0, kept != nullptr) << c.name;
+        if (kept) {
+            EXPECT_EQ(c.firstStop, GradientStops(kept)[0].colour) << c.name;
+        }
+    }
+}
+
 TEST_F(DocumentGradientCopy, ReloadAndFailedLoadReplaceTheCopy) {
     LoadedSvg doc;
     ASSERT_EQ(1, doc.Load(FileWithGradient("red", "blue")));
