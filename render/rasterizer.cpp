@@ -31,9 +31,6 @@ struct ClipCache {
     std::vector<GfxOwned<GfxRegion>> full; // by region number; null until made
 };
 
-// Clip paths inside clip paths are followed this deep.
-const int MaxClipNesting = 32;
-
 // The shape's area as a region in the pixels drawn on: of its own path, or
 // of the part of it within reach of them when GDI+ could not flatten the
 // whole (render/shape_fitting.h); null when it cannot be had.
@@ -80,7 +77,7 @@ GfxRegion* OwnClipRegion(ClipCache* cache, const ClipRegion& region, int nesting
 // made (nothing is then drawn through it).
 GfxRegion* FullClipRegion(ClipCache* cache, int n, int nesting) {
     if (!cache->clips || n < 1 || n >= static_cast<int>(cache->full.size()) ||
-        nesting > MaxClipNesting)
+        nesting >= MaxClipNesting)
         return nullptr;
     // The chain of parents up to one already made, made from the top down.
     std::vector<int> chain;

@@ -22,10 +22,6 @@
 
 namespace {
 
-// Clip paths cut by clip paths (on themselves or on their children) are
-// followed this many levels deep; deeper ones clip nothing more.
-const size_t MaxClipNesting = 16;
-
 Matrix2D OwnTransform(const XmlNode* element) {
     Matrix2D m;
     IdentityMatrix(&m);
@@ -136,7 +132,9 @@ const XmlNode* ClipPathOf(WalkContext* context, const std::wstring& property) {
     if (!element || !LowerTextIs(XmlLocalName(element), L"clippath"))
         return nullptr;
     const std::vector<const XmlNode*>& busy = context->clipsInProgress;
-    if (busy.size() >= MaxClipNesting || std::find(busy.begin(), busy.end(), element) != busy.end())
+    // Deeper clip paths than MaxClipNesting clip nothing more.
+    if (busy.size() >= static_cast<size_t>(MaxClipNesting) ||
+        std::find(busy.begin(), busy.end(), element) != busy.end())
         return nullptr;
     return element;
 }

@@ -10,6 +10,11 @@
 struct GfxPath;
 struct SvgDocument;
 
+// Clip paths cut by clip paths (on themselves or on their children) are
+// followed this many levels deep, when records are built and when they are
+// drawn; a chain of regions through shapes' own clips is at most this long.
+const int MaxClipNesting = 16;
+
 // One shape of a clip path: the area inside the path (its fill mode is the
 // clip rule) under the matrix (user space to document space), cut by its own
 // region when clip is not 0.

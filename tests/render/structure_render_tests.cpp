@@ -4,8 +4,10 @@
 
 #include "layers/layer_placement.h"
 #include "layers/layer_render.h"
+#include "render/graphics.h"
 #include "render_support.h"
 #include "svg/load.h"
+#include "svg/records/clips.h"
 
 namespace {
 
@@ -66,6 +68,37 @@ TEST_F(StructureRender, RootAspectRatioPlacesTheViewBoxInTheDocumentSize) {
     Canvas canvas = RenderToCanvas(&test.layer, 60, 60);
     EXPECT_EQ(0xFF000000u, canvas.At(20, 39));
     EXPECT_EQ(0u, canvas.At(20, 41));
+}
+
+// Regions whose shapes are cut by the next region, `length` regions in all,
+// every shape the whole drawing; the first region's number.
+int ClipChain(SvgDocument* document, int length) {
+    int first = 0;
+    for (int i = 0; i < length; i++) {
+        int region = ReserveClipRegion(document, 0);
+        if (!first)
+            first = region;
+        GfxPath* path = GfxCreatePath();
+        GfxAddRectangle(path, 0, 0, 10, 10);
+        std::vector<ClipShape> shapes = {{path, Matrix2D{1, 0, 0, 1, 0, 0}, 0}};
+        if (i + 1 < length)
+            shapes[0].clip = region + 1; // reserved next
+        FillClipRegion(document, region, &shapes);
+    }
+    return first;
+}
+
+// The rasterizer follows as deep a chain of clips as the walker can build
+// (MaxClipNesting regions) and draws nothing through a deeper one.
+TEST_F(StructureRender, ClipChainsDrawUpToTheNestingLimit) {
+    for (int length : {MaxClipNesting, MaxClipNesting + 1}) {
+        TestLayer test(10, 10, 0);
+        test.layer.layoutMode = LayoutOriginal;
+        ShapeRecord* shape = AddFilledRect(&test.layer.document, 0, 0, 10, 10, 0xFF0000FFu);
+        shape->clip = ClipChain(&test.layer.document, length);
+        Canvas canvas = RenderToCanvas(&test.layer, 10, 10);
+        EXPECT_EQ(length <= MaxClipNesting ? 0xFF0000FFu : 0u, canvas.At(5, 5)) << length;
+    }
 }
 
 } // namespace
