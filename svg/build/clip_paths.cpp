@@ -34,10 +34,8 @@ Matrix2D Translation(float x, float y) {
 }
 
 bool IsHidden(const XmlNode* element, const std::wstring& declarations) {
-    if (LowerText(OwnProperty(element, declarations, L"display")) == L"none")
-        return true;
-    std::wstring visibility = LowerText(OwnProperty(element, declarations, L"visibility"));
-    return visibility == L"hidden" || visibility == L"collapse";
+    return IsDisplayNone(OwnProperty(element, declarations, L"display")) ||
+           IsVisibilityHidden(OwnProperty(element, declarations, L"visibility"));
 }
 
 // The clip rule of a clip path's child: its own, or the nearest ancestor's

@@ -289,15 +289,23 @@ void ApplyPaintOpacity(const PropertyReader& reader, Property name, float* value
 
 // "display: none" leaves the element and its content out; the property is
 // not inherited, so every element starts displayed.
+bool DisplaysNone(TextSpan value) {
+    return MatchesIgnoringCase(TrimSpanBlanks(value), L"none", 4);
+}
+
+bool HidesByVisibility(TextSpan value) {
+    value = TrimSpanBlanks(value);
+    return MatchesIgnoringCase(value, L"hidden", 6) || MatchesIgnoringCase(value, L"collapse", 8);
+}
+
 void ApplyDisplay(const PropertyReader& reader, int* displayNone) {
-    *displayNone =
-        MatchesIgnoringCase(TrimSpanBlanks(PropertyText(reader, PropDisplay)), L"none", 4);
+    *displayNone = DisplaysNone(PropertyText(reader, PropDisplay));
 }
 
 // "visibility" is inherited, and a child may show itself again.
 void ApplyVisibility(const PropertyReader& reader, int* hidden) {
     TextSpan value = TrimSpanBlanks(PropertyText(reader, PropVisibility));
-    if (MatchesIgnoringCase(value, L"hidden", 6) || MatchesIgnoringCase(value, L"collapse", 8))
+    if (HidesByVisibility(value))
         *hidden = 1;
     else if (MatchesIgnoringCase(value, L"visible", 7))
         *hidden = 0;
@@ -544,4 +552,12 @@ int ParseLineCap(const std::wstring& text, int current) {
 
 int ParseLineJoin(const std::wstring& text, int current) {
     return ReadKeyword(SpanOf(text), current, LineJoins, sizeof LineJoins / sizeof LineJoins[0]);
+}
+
+bool IsDisplayNone(const std::wstring& value) {
+    return DisplaysNone(SpanOf(value));
+}
+
+bool IsVisibilityHidden(const std::wstring& value) {
+    return HidesByVisibility(SpanOf(value));
 }

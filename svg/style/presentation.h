@@ -31,6 +31,10 @@ Argb ParsePaint(const XmlNode* element, const std::wstring& declarations, const 
 // property is not given.
 float ParseNumberProperty(const XmlNode* element, const std::wstring& declarations,
                           const std::wstring& name, float defaultValue, int* found);
+// The values of "display" and "visibility" that hide an element ("none";
+// "hidden" or "collapse"), in any case, blanks around them ignored.
+bool IsDisplayNone(const std::wstring& value);
+bool IsVisibilityHidden(const std::wstring& value);
 // Keyword readers: the current code is returned for anything they do not know.
 int ParseFillRule(const std::wstring& text, int current);
 int ParseLineCap(const std::wstring& text, int current);

@@ -104,9 +104,6 @@ float ViewportLength(const std::wstring& text, float reference, float fallback) 
     std::wstring value = TrimWhiteSpace(text);
     if (value.empty())
         return fallback;
-    if (value.back() == L'%') {
-        value.pop_back();
-        return ParseLength(value) * reference / 100.0f;
-    }
-    return ParseLength(value);
+    const LengthBasis basis = {DefaultFontSize, reference, reference};
+    return ResolveLength(value, basis, LengthHorizontal);
 }

@@ -28,6 +28,7 @@ int ParseViewBox(const std::wstring& text, ViewBox* box);
 // width, height) as the aspect ratio says.
 Matrix2D ViewBoxMatrix(const ViewBox& box, const AspectRatio& aspect, float x, float y, float width,
                        float height);
-// A length that may be given in percent of `reference` («50%»); other forms
-// read as ParseLength reads them. An empty text gives `fallback`.
+// A length with its unit, as ResolveLength reads it, percentages («50%»)
+// being of `reference` and em of the default font size. An empty text
+// gives `fallback`.
 float ViewportLength(const std::wstring& text, float reference, float fallback);

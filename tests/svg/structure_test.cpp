@@ -154,6 +154,65 @@ TEST_F(StructureTest, NestedSvgViewports) {
     }
 }
 
+// Lengths that place viewports (nested svg, use, marker) take their units as
+// any other length does.
+TEST_F(StructureTest, ViewportLengthsHonourUnits) {
+    const std::string rect = "<defs><rect id='r' width='1' height='1'/></defs>";
+    const std::string symbol = "<symbol id='s' viewBox='0 0 10 10'><rect width='10' height='10'/>"
+                               "</symbol>";
+    struct Case {
+        const char* name;
+        std::string content;
+        float a, e; // of the last record's matrix
+    } cases[] = {
+        {"svg size",
+         "<svg width='1in' height='0.5in' viewBox='0 0 48 24'><rect width='1' height='1'/></svg>",
+         2, 0},
+        {"svg x", "<svg x='2.54cm' width='10' height='10'><rect width='1' height='1'/></svg>", 1,
+         96},
+        {"use x", rect + "<use href='#r' x='72pt'/>", 1, 96},
+        {"use size", symbol + "<use href='#s' width='25.4mm' height='25.4mm'/>", 9.6f, 0},
+        {"marker size",
+         "<marker id='m' markerWidth='2.54cm' markerHeight='1in' viewBox='0 0 48 48' "
+         "markerUnits='userSpaceOnUse'><rect width='48' height='48'/></marker>"
+         "<path d='M0 0 L10 0' marker-start='url(#m)'/>",
+         2, 0},
+    };
+    for (const Case& c : cases) {
+        LoadedSvg svg;
+        ASSERT_EQ(1, svg.Load(Svg(c.content))) << c.name;
+        ASSERT_LT(0, svg.Count()) << c.name;
+        const Matrix2D& m = svg[svg.Count() - 1].matrix;
+        EXPECT_FLOAT_EQ(c.a, m.a) << c.name;
+        EXPECT_FLOAT_EQ(c.e, m.e) << c.name;
+    }
+}
+
+// A clip path's children are hidden by the values that hide any element:
+// any case, blanks around them.
+TEST_F(StructureTest, HiddenClipPathChildrenAddNothing) {
+    struct Case {
+        const char* hiding;
+        int shapes;
+    } cases[] = {
+        {"display=' none '", 1},
+        {"visibility='Hidden '", 1},
+        {"style='visibility: collapse '", 1},
+        {"display=' inline'", 2},
+    };
+    for (const Case& c : cases) {
+        LoadedSvg svg;
+        ASSERT_EQ(1, svg.Load(Svg(std::string("<clipPath id='c'><rect width='5' height='5'/>"
+                                              "<rect width='9' height='9' ") +
+                                  c.hiding +
+                                  "/></clipPath><rect width='9' height='9' clip-path='url(#c)'/>")))
+            << c.hiding;
+        ASSERT_EQ(1, svg.Count()) << c.hiding;
+        ASSERT_NE(0, svg[0].clip) << c.hiding;
+        EXPECT_EQ(c.shapes, Region(svg, svg[0].clip).shapeCount) << c.hiding;
+    }
+}
+
 TEST(ViewportTest, EveryAlignmentWithMeetSliceAndNone) {
     // A 10 x 20 viewBox into a 40 x 40 viewport: meet scales by 2 (20 x 40,
     // 20 to spare across), slice by 4 (40 x 80, 40 cut down the height).
