@@ -15,9 +15,6 @@
 #include "plugin/action_table.h"
 #include "plugin/entry_points.h"
 #include "svg/base/strings.h"
-#include "svg/css/style_sheet.h"
-#include "svg/style/gradients.h"
-#include "svg/style/paint_reference.h"
 
 namespace {
 
@@ -31,9 +28,6 @@ void ReleaseEveryLayer() {
     }
     SetOverlaysPaused(0);
     ClearActionJournal();
-    ClearGradientRegistries();
-    ClearPaintServerLookups();
-    ClearStyleSheetRules();
     LeaveEveryWindowChain(); // windows whose Layer is already gone
     PurgeDeferredReleases();
 }

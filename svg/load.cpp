@@ -1,5 +1,6 @@
 // Loading an SVG file into a document: the file's XML tree, its style sheets
-// and gradients, then the records built from the tree.
+// and gradients (kept in the load's own context), then the records built
+// from the tree.
 #include "svg/load.h"
 
 #include <string>
@@ -12,7 +13,7 @@
 #include "svg/records/document.h"
 #include "svg/records/document_gradients.h"
 #include "svg/style/gradients.h"
-#include "svg/style/paint_reference.h"
+#include "svg/style/load_context.h"
 #include "svg/style/presentation.h"
 #include "svg/style/style.h"
 #include "svg/xml/element_walk.h"
@@ -43,9 +44,10 @@ static XmlTree* ParseFileOrReport(const std::wstring& path, XmlTree** tree) {
     return *tree;
 }
 
-static void FindStyleSheetAndGradient(const XmlNode* element, void*) {
-    CollectStyleSheet(element);
-    RegisterGradientElement(element);
+static void FindStyleSheetAndGradient(const XmlNode* element, void* context) {
+    LoadContext* load = static_cast<LoadContext*>(context);
+    CollectStyleSheet(&load->sheets, element);
+    RegisterGradientElement(&load->gradients, element);
 }
 
 static bool IsStyleOrGradientName(const std::wstring& name) {
@@ -55,37 +57,38 @@ static bool IsStyleOrGradientName(const std::wstring& name) {
 // Gradients and style sheets are read from the whole tree, in document
 // order, before the walk, so shapes find them wherever in the file they
 // stand. The tree lists its elements by name: the rest are not visited.
-static void ReadSheetsAndGradients(const XmlTree* tree, float viewportWidth, float viewportHeight) {
+static void ReadSheetsAndGradients(LoadContext* context, const XmlTree* tree, float viewportWidth,
+                                   float viewportHeight) {
     // Style sheets first: stop colours come through them.
-    ClearStyleSheetRules();
-    ClearGradientRegistries();
-    ClearPaintServerLookups();
     XmlVisitElementsNamed(tree, IsStyleOrGradientName, kMaxElementSearchDepth,
-                          FindStyleSheetAndGradient, nullptr);
-    BuildGradientRegistry(viewportWidth, viewportHeight);
+                          FindStyleSheetAndGradient, context);
+    BuildGradientRegistry(&context->gradients, &context->sheets, viewportWidth, viewportHeight);
 }
 
 // The root's own attributes apply to everything; the root itself, whatever
 // its name, is never drawn.
-static StyleState RootState(const XmlNode* root, float viewportWidth, float viewportHeight) {
+static StyleState RootState(LoadContext* context, const XmlNode* root, float viewportWidth,
+                            float viewportHeight) {
     StyleState state = StyleState();
     InitRootStyleState(&state);
     state.viewportWidth = viewportWidth;
     state.viewportHeight = viewportHeight;
-    ApplyPresentation(root, &state, &state);
+    ApplyPresentation(context, root, &state, &state);
     return state;
 }
 
-// The steps of a load once the file's tree is there.
+// The steps of a load once the file's tree is there. What the sheets and
+// gradients hold lives in this load's own context and goes with it.
 static void BuildRecords(const XmlTree* tree, const XmlNode* root, SvgDocument* document) {
     ReadDocumentSize(root, document);
     float viewportWidth = 0, viewportHeight = 0;
     DocumentViewportSize(document, &viewportWidth, &viewportHeight);
-    ReadSheetsAndGradients(tree, viewportWidth, viewportHeight);
-    const StyleState state = RootState(root, viewportWidth, viewportHeight);
+    LoadContext context;
+    ReadSheetsAndGradients(&context, tree, viewportWidth, viewportHeight);
+    const StyleState state = RootState(&context, root, viewportWidth, viewportHeight);
     ReserveShapeRecords(document, XmlElementCount(tree));
-    WalkDocument(root, document, &state);
-    CopyReferencedGradients(document);
+    WalkDocument(&context, root, document, &state);
+    CopyReferencedGradients(&context.gradients, document);
 }
 
 static int LoadTree(const std::wstring& path, SvgDocument* document, XmlTree** tree) {
@@ -110,8 +113,6 @@ int LoadSvgDocument(const std::wstring& path, SvgDocument* document) {
         loaded = LoadTree(path, document, &tree);
     } catch (...) {
         ClearSvgDocument(document);
-        ClearGradientRegistries();
-        ClearStyleSheetRules();
         try {
             Fail(L"Out of memory.");
         } catch (...) {

@@ -12,6 +12,7 @@
 #include "svg/build/walk_context.h"
 #include "svg/records/clips.h"
 #include "svg/records/document.h"
+#include "svg/style/load_context.h"
 #include "svg/style/presentation.h"
 #include "svg/style/properties.h"
 #include "svg/style/style.h"
@@ -40,9 +41,10 @@ bool IsHidden(const XmlNode* element, const std::wstring& declarations) {
 
 // The clip rule of a clip path's child: its own, or the nearest ancestor's
 // (the clip path's and upwards); nonzero when none sets one.
-int ClipRuleOf(const XmlNode* element) {
+int ClipRuleOf(WalkContext* context, const XmlNode* element) {
     for (const XmlNode* e = element; e && XmlIsElement(e); e = XmlParent(e)) {
-        std::wstring rule = OwnProperty(e, ElementDeclarations(e), L"clip-rule");
+        std::wstring rule =
+            OwnProperty(e, ElementDeclarations(&context->load->sheets, e), L"clip-rule");
         if (!rule.empty())
             return ParseFillRule(rule, 1);
     }
@@ -53,14 +55,15 @@ int ClipRuleOf(const XmlNode* element) {
 // path's content space; null for children that add nothing (groups, text, a
 // use of anything but a shape, hidden ones).
 GfxPath* ChildClipPath(WalkContext* context, const XmlNode* child, Matrix2D* matrix) {
-    std::wstring declarations = ElementDeclarations(child);
+    std::wstring declarations = ElementDeclarations(&context->load->sheets, child);
     if (IsHidden(child, declarations) || !ConditionsHold(child))
         return nullptr;
     *matrix = OwnTransform(child);
     if (!IsUseElement(child))
         return BuildElementPath(child);
     const XmlNode* target = LookUpId(&context->ids, HrefReferenceId(child));
-    if (!target || !IsShapeElement(target) || IsHidden(target, ElementDeclarations(target)))
+    if (!target || !IsShapeElement(target) ||
+        IsHidden(target, ElementDeclarations(&context->load->sheets, target)))
         return nullptr;
     float x = ParseLength(XmlAttribute(child, L"x")), y = ParseLength(XmlAttribute(child, L"y"));
     *matrix = ComposeMatrix(ComposeMatrix(*matrix, Translation(x, y)), OwnTransform(target));
@@ -89,10 +92,12 @@ void AddChildClipShapes(WalkContext* context, const XmlNode* clipPath, const Mat
         if (!path)
             continue;
         shapes->push_back(ClipShape{path, ComposeMatrix(content, own), 0});
-        GfxSetFillMode(path, ClipRuleOf(child) ? GfxFillModeWinding : GfxFillModeAlternate);
+        GfxSetFillMode(path,
+                       ClipRuleOf(context, child) ? GfxFillModeWinding : GfxFillModeAlternate);
         // A clip path on the child cuts the child alone, in its own space.
-        if (const XmlNode* inner =
-                ClipPathOf(context, OwnProperty(child, ElementDeclarations(child), L"clip-path"))) {
+        if (const XmlNode* inner = ClipPathOf(
+                context, OwnProperty(child, ElementDeclarations(&context->load->sheets, child),
+                                     L"clip-path"))) {
             float childBox[4];
             PathBox(path, childBox);
             const Matrix2D matrix = shapes->back().matrix;
@@ -154,7 +159,9 @@ void BuildClipRegion(WalkContext* context, const XmlNode* clipPath, int region,
         AddChildClipShapes(context, clipPath, content, &shapes);
         // A clip path on the clip path itself cuts the whole region.
         if (const XmlNode* outer = ClipPathOf(
-                context, OwnProperty(clipPath, ElementDeclarations(clipPath), L"clip-path"))) {
+                context,
+                OwnProperty(clipPath, ElementDeclarations(&context->load->sheets, clipPath),
+                            L"clip-path"))) {
             DocumentClips* clips = context->document->clips;
             int parent = clips->regions[region - 1].parent;
             int cut = AddClipPathRegion(context, outer, parent, matrix, box);

@@ -13,6 +13,7 @@
 #include "svg/build/walk_context.h"
 #include "svg/build/walker.h"
 #include "svg/records/document.h"
+#include "svg/style/load_context.h"
 #include "svg/style/presentation.h"
 #include "svg/style/properties.h"
 #include "svg/style/style.h"
@@ -207,7 +208,7 @@ void InheritedContentState(WalkContext* context, const XmlNode* marker, const St
     DocumentViewportSize(context->document, &state->viewportWidth, &state->viewportHeight);
     SetContextPaints(shape, state); // what context-fill and context-stroke name inside
     for (size_t i = chain.size(); i-- > 0;)
-        ApplyPresentation(chain[i], state, state);
+        ApplyPresentation(context->load, chain[i], state, state);
     state->displayNone = 0; // display does not apply to markers
     state->opacity = shape.opacity;
 }
@@ -247,7 +248,7 @@ bool PrepareMarker(WalkContext* context, const std::wstring& id, const StyleStat
     ApplyMatrix(placed->toContent, &refX, &refY);
     placed->refX = refX;
     placed->refY = refY;
-    placed->clips = ClipsToViewport(marker, ElementDeclarations(marker));
+    placed->clips = ClipsToViewport(marker, ElementDeclarations(&context->load->sheets, marker));
     InheritedContentState(context, marker, shape, &placed->content);
     placed->content.viewportWidth = placed->contentWidth;
     placed->content.viewportHeight = placed->contentHeight;

@@ -11,6 +11,7 @@
 #include "svg/records/document.h"
 #include "svg/records/offscreen_groups.h"
 #include "svg/style/gradients.h"
+#include "svg/style/load_context.h"
 #include "svg/style/properties.h"
 #include "svg/style/style.h"
 #include "svg/values/viewport.h"
@@ -63,14 +64,14 @@ int AddGroupMask(WalkContext* context, const XmlNode* mask, const Matrix2D& matr
     const float y = MaskLength(mask, L"y", boxUnits, -0.1f, top, down);
     const float width = MaskLength(mask, L"width", boxUnits, 1.2f, 0, across);
     const float height = MaskLength(mask, L"height", boxUnits, 1.2f, 0, down);
-    const std::wstring declarations = ElementDeclarations(mask);
+    const std::wstring declarations = ElementDeclarations(&context->load->sheets, mask);
     GroupMask entry = GroupMask();
     entry.luminance =
         LowerText(TrimWhiteSpace(OwnProperty(mask, declarations, L"mask-type"))) != L"alpha";
     // An empty rectangle lets nothing through: the mask keeps no content.
     const bool boxEmpty = boxUnits && !(box[2] > 0 && box[3] > 0);
     if (width > 0 && height > 0 && !boxEmpty) {
-        StyleState state = InheritedContentState(document, mask);
+        StyleState state = InheritedContentState(context, mask);
         state.matrix = matrix;
         if (IsKeyword(mask, L"maskContentUnits", L"objectBoundingBox"))
             state.matrix = ComposeMatrix(matrix, Matrix2D{box[2], 0, 0, box[3], box[0], box[1]});

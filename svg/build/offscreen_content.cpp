@@ -2,19 +2,20 @@
 
 #include <vector>
 
+#include "svg/build/walk_context.h"
 #include "svg/records/document.h"
 #include "svg/style/presentation.h"
 #include "svg/xml/xml_tree.h"
 
-StyleState InheritedContentState(const SvgDocument* document, const XmlNode* container) {
+StyleState InheritedContentState(WalkContext* context, const XmlNode* container) {
     std::vector<const XmlNode*> chain;
     for (const XmlNode* e = container; e && XmlIsElement(e); e = XmlParent(e))
         chain.push_back(e);
     StyleState state = StyleState();
     InitRootStyleState(&state);
-    DocumentViewportSize(document, &state.viewportWidth, &state.viewportHeight);
+    DocumentViewportSize(context->document, &state.viewportWidth, &state.viewportHeight);
     for (size_t i = chain.size(); i-- > 0;)
-        ApplyPresentation(chain[i], &state, &state);
+        ApplyPresentation(context->load, chain[i], &state, &state);
     state.opacity = 1;
     state.displayNone = 0;
     state.clip = 0;

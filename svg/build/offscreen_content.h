@@ -7,12 +7,13 @@
 #include "svg/style/style.h"
 
 struct SvgDocument;
+struct WalkContext;
 struct XmlNode;
 
 // The state the container's children start from: the properties of the
 // container and its ancestors (not of the element that uses it), at full
 // opacity, displayed, in no offscreen group and no clip, identity matrix.
-StyleState InheritedContentState(const SvgDocument* document, const XmlNode* container);
+StyleState InheritedContentState(WalkContext* context, const XmlNode* container);
 
 // Holds the document's own records aside while content is walked into its
 // records, and gives them back however the walk ends.

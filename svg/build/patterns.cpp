@@ -117,7 +117,7 @@ int AddPatternTile(WalkContext* context, const XmlNode* pattern, const float box
     } else if (contentBox) {
         content = ComposeMatrix(content, Matrix2D{box[2], 0, 0, box[3], 0, 0});
     }
-    StyleState state = InheritedContentState(document, source);
+    StyleState state = InheritedContentState(context, source);
     state.matrix = content;
     context->patternsInProgress.push_back(pattern);
     RecordsAside aside(document);

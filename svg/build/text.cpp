@@ -11,6 +11,7 @@
 #include "svg/build/shape_records.h"
 #include "svg/build/walk_context.h"
 #include "svg/records/document.h"
+#include "svg/style/load_context.h"
 #include "svg/style/presentation.h"
 #include "svg/style/properties.h"
 #include "svg/style/style.h"
@@ -135,7 +136,7 @@ void CollectElement(TextCollector* collector, const XmlNode* element, const Styl
         if (!(IsNamed(child, L"tspan") || IsNamed(child, L"a")) || depth >= MaxTextDepth)
             continue;
         StyleState inner;
-        ApplyPresentation(child, &state, &inner);
+        ApplyPresentation(collector->context->load, child, &state, &inner);
         if (!inner.displayNone)
             CollectElement(collector, child, inner, depth + 1);
     }
@@ -297,7 +298,7 @@ std::wstring ArrangeWhiteSpace(const std::wstring& text, int preserve, bool* aft
 
 void CommitText(WalkContext* context, const XmlNode* text, const StyleState& state) {
     TextCollector collector = {context, {}, Position(), true, false};
-    if (IsVertical(text, ElementDeclarations(text)))
+    if (IsVertical(text, ElementDeclarations(&context->load->sheets, text)))
         context->document->notDrawn[NotDrawnText]++; // drawn as horizontal text
     CollectElement(&collector, text, state, 0);
     DropLastBlank(&collector.runs);

@@ -1,5 +1,5 @@
-// What one walk over a file shares between its parts: the document being
-// filled, the index of ids that references resolve through, the count of
+// What one walk over a file shares between its parts: the load it is part
+// of, the document being filled, the index of ids that references resolve through, the count of
 // elements drawn through «use» and the clip paths being built.
 #pragma once
 
@@ -7,6 +7,7 @@
 
 #include "svg/xml/references.h"
 
+struct LoadContext;
 struct SvgDocument;
 struct XmlNode;
 
@@ -15,6 +16,7 @@ struct XmlNode;
 enum { MaxUseExpansion = 100000 };
 
 struct WalkContext {
+    LoadContext* load; // the style sheets and paint servers of the file
     SvgDocument* document;
     IdIndex ids;
     int expanded; // elements drawn through use so far

@@ -28,6 +28,7 @@
 #include "svg/records/document.h"
 #include "svg/records/not_drawn.h"
 #include "svg/records/offscreen_groups.h"
+#include "svg/style/load_context.h"
 #include "svg/style/presentation.h"
 #include "svg/style/properties.h"
 #include "svg/style/style.h"
@@ -451,9 +452,10 @@ bool VisitElement(WalkContext* context, const std::vector<WalkFrame>& stack, con
     if (parent.viaUse && ++context->expanded > MaxUseExpansion)
         return false;
     *frame = NewFrame(element, parent);
-    CascadedDeclarationsInto(element, declarations); // as ElementDeclarations
+    CascadedDeclarationsInto(&context->load->sheets, element,
+                             declarations); // as ElementDeclarations
     OwnEffects own;
-    ApplyPresentation(element, *declarations, &parent.state, &frame->state, &own);
+    ApplyPresentation(context->load, element, *declarations, &parent.state, &frame->state, &own);
     if (frame->state.displayNone)
         return false;
     CountNotDrawnProperties(context, own, role);
@@ -532,10 +534,12 @@ void WalkMarkerContent(WalkContext* context, const XmlNode* marker, const StyleS
     RunWalk(context, std::move(frame));
 }
 
-void WalkDocument(const XmlNode* root, SvgDocument* document, const StyleState* rootState) {
+void WalkDocument(LoadContext* load, const XmlNode* root, SvgDocument* document,
+                  const StyleState* rootState) {
     if (!root || !document || !rootState || !XmlIsElement(root))
         return;
     WalkContext context = WalkContext();
+    context.load = load;
     context.document = document;
     context.ids.root = root;
     WalkFrame frame = WalkFrame();
@@ -546,13 +550,15 @@ void WalkDocument(const XmlNode* root, SvgDocument* document, const StyleState* 
     RunWalk(&context, std::move(frame));
 }
 
-void WalkElement(const XmlNode* element, SvgDocument* document, const StyleState* parent) {
+void WalkElement(LoadContext* load, const XmlNode* element, SvgDocument* document,
+                 const StyleState* parent) {
     if (!element || !document || !parent || !XmlIsElement(element))
         return;
     const XmlNode* root = element;
     while (XmlParent(root) && XmlIsElement(XmlParent(root)))
         root = XmlParent(root);
     WalkContext context = WalkContext();
+    context.load = load;
     context.document = document;
     context.ids.root = root;
     WalkFrame frame = WalkFrame();

@@ -4,6 +4,7 @@
 
 #include <string>
 
+struct LoadContext;
 struct StyleState;
 struct SvgDocument;
 struct WalkContext;
@@ -15,12 +16,14 @@ enum { MaxWalkDepth = 256 };
 
 // Handles every child element of the root and everything inside them, with
 // the root's state.
-void WalkDocument(const XmlNode* root, SvgDocument* document, const StyleState* rootState);
+void WalkDocument(LoadContext* load, const XmlNode* root, SvgDocument* document,
+                  const StyleState* rootState);
 
 // Handles one element and everything inside it, depth-first in document
 // order, with the parent's state. The element counts as one level below the
 // root. Uses an explicit stack, never recursion.
-void WalkElement(const XmlNode* element, SvgDocument* document, const StyleState* parent);
+void WalkElement(LoadContext* load, const XmlNode* element, SvgDocument* document,
+                 const StyleState* parent);
 
 // Walks the children of the container (a mask) with the state given, into
 // the document's records, percentages measured against the viewport size.

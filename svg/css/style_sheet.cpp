@@ -20,48 +20,10 @@ namespace {
 
 // ---- The filed rules ----
 
-typedef std::unordered_map<std::wstring, std::vector<uint32_t>> RuleBuckets;
-
-// The class names of an ancestor, copied: matching asks for them again for
-// every element below it.
-struct ClassNames {
-    std::wstring text;
-    std::vector<TextView> names; // sorted, without repeats
-};
-
 // At most this many lists are kept; the next one starts a new set.
 const size_t kMaxCachedCascades = 4096;
 
-struct StyleSheets {
-    std::vector<DeclarationLists> bodies;
-    std::unordered_map<std::wstring, uint32_t> bodyIndex;
-    std::vector<Rule> rules;
-    std::unordered_map<std::wstring, uint32_t> ruleIndex; // selector and body
-    // Rules by the element's own compound: its id, else a class, else its
-    // element name, else any element.
-    RuleBuckets byId;
-    RuleBuckets byClass;
-    RuleBuckets byType;
-    std::vector<uint32_t> universal;
-    uint32_t nextOrder = 0;
-    std::unordered_map<const XmlNode*, ClassNames> ancestorClasses;
-    unsigned long ancestorTreesReleased = 0; // XmlTreesReleased() when they were read
-    std::vector<uint32_t> bodySeen;          // per body, the last match that used it
-    uint32_t matchCount = 0;
-    // Whether every rule tests the element's own name, id and classes alone
-    // (no combinator, attribute test or pseudo-class): which rules match is
-    // then a matter of those attributes' text.
-    bool ownCompoundsOnly = true;
-    std::unordered_set<std::string> ruleIds; // UTF-8, of the rules filed by id
-    // The cascaded lists of recent elements by a key of everything each
-    // depends on (CascadeKey).
-    std::unordered_map<std::string, std::wstring> cascades;
-    std::string key; // scratch
-};
-
-StyleSheets sheets;
-
-uint32_t BodyIndex(TextView text) {
+uint32_t BodyIndex(StyleSheets& sheets, TextView text) {
     std::wstring key(text);
     auto found = sheets.bodyIndex.find(key);
     if (found != sheets.bodyIndex.end())
@@ -77,7 +39,7 @@ uint32_t BodyIndex(TextView text) {
 
 // Notes what the rule tests beyond the element's name and classes, for the
 // keys of the cached lists.
-void NoteWhatRuleTests(const Rule& rule) {
+void NoteWhatRuleTests(StyleSheets& sheets, const Rule& rule) {
     const Compound& own = rule.compounds[0];
     if (rule.compounds.size() > 1 || !own.attributes.empty() || own.pseudoClasses)
         sheets.ownCompoundsOnly = false;
@@ -85,9 +47,9 @@ void NoteWhatRuleTests(const Rule& rule) {
         sheets.ruleIds.insert(Utf8FromWide(own.id));
 }
 
-void FileInBucket(uint32_t index) {
+void FileInBucket(StyleSheets& sheets, uint32_t index) {
     const Compound& own = sheets.rules[index].compounds[0];
-    NoteWhatRuleTests(sheets.rules[index]);
+    NoteWhatRuleTests(sheets, sheets.rules[index]);
     if (!own.id.empty())
         sheets.byId[own.id].push_back(index);
     else if (!own.classes.empty())
@@ -100,7 +62,7 @@ void FileInBucket(uint32_t index) {
 
 // Files one selector of a rule; a rule seen before with the same selector
 // and body only moves to its new place in the order.
-void FileSelector(TextView selector, Rule* rule) {
+void FileSelector(StyleSheets& sheets, TextView selector, Rule* rule) {
     std::wstring key = SelectorKey(selector);
     key.push_back(L'{');
     key += std::to_wstring(rule->body);
@@ -112,12 +74,12 @@ void FileSelector(TextView selector, Rule* rule) {
     uint32_t index = static_cast<uint32_t>(sheets.rules.size());
     sheets.rules.push_back(std::move(*rule));
     sheets.ruleIndex.emplace(std::move(key), index);
-    FileInBucket(index);
+    FileInBucket(sheets, index);
 }
 
 // Files a rule whose selector list is valid; a selector this reader does not
 // match leaves the others of its list in force.
-void FileRule(TextView prelude, TextView block) {
+void FileRule(StyleSheets& sheets, TextView prelude, TextView block) {
     std::vector<std::pair<TextView, Rule>> selectors;
     size_t start = 0;
     while (start <= prelude.size()) {
@@ -134,20 +96,20 @@ void FileRule(TextView prelude, TextView block) {
     uint32_t order = sheets.nextOrder++;
     if (selectors.empty())
         return;
-    uint32_t body = BodyIndex(TrimView(block));
+    uint32_t body = BodyIndex(sheets, TrimView(block));
     if (sheets.bodies[body].normal.empty() && sheets.bodies[body].important.empty())
         return;
     for (auto& selector : selectors) {
         selector.second.order = order;
         selector.second.body = body;
-        FileSelector(selector.first, &selector.second);
+        FileSelector(sheets, selector.first, &selector.second);
     }
 }
 
 // The top level of a sheet: at-rules are skipped whole, up to their ";" or
 // to the end of their block; every other rule is a selector list and a
 // block. CDO and CDC markers ("<!--", "-->") are ignored as CSS says.
-void ReadSheet(TextView text) {
+void ReadSheet(StyleSheets& sheets, TextView text) {
     size_t i = 0;
     while (i < text.size()) {
         if (IsCssWhiteSpace(text[i])) {
@@ -164,7 +126,7 @@ void ReadSheet(TextView text) {
             if (open == text.size())
                 return; // a selector without a block
             size_t close = EndOfBlock(text, open);
-            FileRule(text.substr(i, open - i), text.substr(open + 1, close - open - 1));
+            FileRule(sheets, text.substr(i, open - i), text.substr(open + 1, close - open - 1));
             i = close + 1;
         }
     }
@@ -187,22 +149,8 @@ void ReadClassNames(TextView text, std::vector<TextView>* names) {
     names->erase(std::unique(names->begin(), names->end()), names->end());
 }
 
-// The element being styled, with its class names read once.
-struct Subject {
-    const XmlNode* element;
-    std::vector<TextView> classes;
-};
-
-// The ancestors' class lists are kept by node address, so they are
-// forgotten when any tree has been released since they were read.
-void ForgetClassesOfReleasedTrees() {
-    if (sheets.ancestorTreesReleased == XmlTreesReleased())
-        return;
-    sheets.ancestorClasses.clear();
-    sheets.ancestorTreesReleased = XmlTreesReleased();
-}
-
-const std::vector<TextView>& ClassesOf(const XmlNode* node, const Subject& subject) {
+const std::vector<TextView>& ClassesOf(const XmlNode* node, const StyleSubject& subject) {
+    StyleSheets& sheets = *subject.sheets;
     if (node == subject.element)
         return subject.classes;
     auto found = sheets.ancestorClasses.find(node);
@@ -293,7 +241,7 @@ bool AttributeMatches(const AttributeTest& test, const XmlNode* node) {
     }
 }
 
-bool CompoundMatches(const Compound& compound, const XmlNode* node, const Subject& subject) {
+bool CompoundMatches(const Compound& compound, const XmlNode* node, const StyleSubject& subject) {
     if (!compound.type.empty() && !LocalNameIs(node, compound.type))
         return false;
     if (!compound.id.empty() && IdOf(node) != TextView(compound.id))
@@ -318,7 +266,8 @@ bool CompoundMatches(const Compound& compound, const XmlNode* node, const Subjec
 // keeps it linear in the depth.
 enum MatchResult { Matched, FailedHere, FailedEverywhere };
 
-MatchResult MatchFrom(const Rule& rule, size_t index, const XmlNode* node, const Subject& subject) {
+MatchResult MatchFrom(const Rule& rule, size_t index, const XmlNode* node,
+                      const StyleSubject& subject) {
     const Compound& compound = rule.compounds[index];
     if (!CompoundMatches(compound, node, subject))
         return FailedHere;
@@ -336,7 +285,7 @@ MatchResult MatchFrom(const Rule& rule, size_t index, const XmlNode* node, const
 }
 
 void MatchBucket(const RuleBuckets& buckets, TextView key, std::wstring* scratch,
-                 const Subject& subject, std::vector<const Rule*>* matched) {
+                 const StyleSubject& subject, std::vector<const Rule*>* matched) {
     if (buckets.empty() || key.empty())
         return;
     scratch->assign(key);
@@ -344,7 +293,7 @@ void MatchBucket(const RuleBuckets& buckets, TextView key, std::wstring* scratch
     if (found == buckets.end())
         return;
     for (uint32_t index : found->second) {
-        const Rule& rule = sheets.rules[index];
+        const Rule& rule = subject.sheets->rules[index];
         if (MatchFrom(rule, 0, subject.element, subject) == Matched)
             matched->push_back(&rule);
     }
@@ -354,15 +303,15 @@ void MatchBucket(const RuleBuckets& buckets, TextView key, std::wstring* scratch
 // each once.
 // The list is kept from element to element (read it before the next call):
 // most elements match a rule or two, and then nothing is allocated.
-const std::vector<uint32_t>& MatchedBodies(const XmlNode* element) {
-    static std::vector<uint32_t> bodies;
-    static Subject subject;
-    static std::vector<const Rule*> matched;
-    static std::wstring scratch;
+const std::vector<uint32_t>& MatchedBodies(StyleSheets& sheets, const XmlNode* element) {
+    std::vector<uint32_t>& bodies = sheets.matchedBodies;
+    StyleSubject& subject = sheets.subject;
+    std::vector<const Rule*>& matched = sheets.matchedRules;
+    std::wstring& scratch = sheets.bucketKey;
     bodies.clear();
     if (sheets.rules.empty() || !XmlIsElement(element))
         return bodies;
-    ForgetClassesOfReleasedTrees();
+    subject.sheets = &sheets;
     subject.element = element;
     subject.classes.clear();
     if (!sheets.byClass.empty() || !sheets.byId.empty())
@@ -398,7 +347,8 @@ const std::vector<uint32_t>& MatchedBodies(const XmlNode* element) {
     return bodies;
 }
 
-std::wstring Compose(const std::vector<uint32_t>& bodies, const DeclarationLists& inlineStyle) {
+std::wstring Compose(const StyleSheets& sheets, const std::vector<uint32_t>& bodies,
+                     const DeclarationLists& inlineStyle) {
     size_t length = inlineStyle.important.size() + inlineStyle.normal.size() + 2;
     for (uint32_t body : bodies)
         length += sheets.bodies[body].important.size() + sheets.bodies[body].normal.size() + 2;
@@ -414,7 +364,8 @@ std::wstring Compose(const std::vector<uint32_t>& bodies, const DeclarationLists
 }
 
 // The element's "style" attribute in its place among the matched rules.
-std::wstring ComposeCascade(const XmlNode* element, const std::vector<uint32_t>& bodies) {
+std::wstring ComposeCascade(const StyleSheets& sheets, const XmlNode* element,
+                            const std::vector<uint32_t>& bodies) {
     const std::wstring& style = XmlAttribute(element, L"style");
     DeclarationLists inlineStyle;
     if (style.find_first_of(L";!\"'") == std::wstring::npos)
@@ -423,7 +374,7 @@ std::wstring ComposeCascade(const XmlNode* element, const std::vector<uint32_t>&
         SplitDeclarations(style, &inlineStyle);
     if (bodies.empty() && inlineStyle.important.empty())
         return std::move(inlineStyle.normal);
-    return Compose(bodies, inlineStyle);
+    return Compose(sheets, bodies, inlineStyle);
 }
 
 // ---- The lists of recent elements ----
@@ -445,7 +396,7 @@ void AppendAttributeKey(const XmlNode* element, const wchar_t* name, std::string
 
 // Whether a rule names the element's id (without blanks at its ends, as
 // IdOf reads it).
-bool RuleNamesIdOf(const XmlNode* element) {
+bool RuleNamesIdOf(const StyleSheets& sheets, const XmlNode* element) {
     const char* text = nullptr;
     size_t length = 0;
     if (sheets.ruleIds.empty() || !XmlAttributeBytes(element, L"id", &text, &length))
@@ -463,18 +414,19 @@ bool RuleNamesIdOf(const XmlNode* element) {
 // alone, that is the element's name and classes, and its id when a rule
 // names it (such elements are matched anew: false). Otherwise the rules are
 // matched, and *bodies are those that matched.
-bool CascadeKey(const XmlNode* element, std::string* key, const std::vector<uint32_t>** bodies) {
+bool CascadeKey(StyleSheets& sheets, const XmlNode* element, std::string* key,
+                const std::vector<uint32_t>** bodies) {
     key->clear();
     AppendAttributeKey(element, L"style", key);
     if (sheets.rules.empty())
         return true;
     if (!sheets.ownCompoundsOnly) {
-        *bodies = &MatchedBodies(element);
+        *bodies = &MatchedBodies(sheets, element);
         for (uint32_t body : **bodies)
             key->append(reinterpret_cast<const char*>(&body), sizeof body);
         return true;
     }
-    if (RuleNamesIdOf(element))
+    if (RuleNamesIdOf(sheets, element))
         return false;
     const char* name = nullptr;
     size_t length = 0;
@@ -487,8 +439,8 @@ bool CascadeKey(const XmlNode* element, std::string* key, const std::vector<uint
 
 // Style sheets count only as the text of a "style" element's own children:
 // a style element inside another one is read on its own, not twice.
-void ParseIfStyleElement(const XmlNode* element, void*) {
-    CollectStyleSheet(element);
+void ParseIfStyleElement(const XmlNode* element, void* sheets) {
+    CollectStyleSheet(static_cast<StyleSheets*>(sheets), element);
 }
 
 } // namespace
@@ -497,7 +449,7 @@ bool IsStyleElementName(const std::wstring& name) {
     return LowerTextIs(name, L"style");
 }
 
-void CollectStyleSheet(const XmlNode* element) {
+void CollectStyleSheet(StyleSheets* sheets, const XmlNode* element) {
     if (!IsStyleElementName(XmlName(element)))
         return;
     TextView type = TrimView(XmlAttribute(element, L"type"));
@@ -508,54 +460,54 @@ void CollectStyleSheet(const XmlNode* element) {
         if (!XmlIsElement(child))
             text += XmlTextContent(child);
     }
-    ParseStyleSheet(text);
+    ParseStyleSheet(sheets, text);
 }
 
-void ClearStyleSheetRules() {
-    sheets = StyleSheets();
+void ClearStyleSheetRules(StyleSheets* sheets) {
+    *sheets = StyleSheets();
 }
 
-void ParseStyleSheet(const std::wstring& text) {
-    sheets.ancestorClasses.clear();
-    sheets.cascades.clear();
+void ParseStyleSheet(StyleSheets* sheets, const std::wstring& text) {
+    sheets->ancestorClasses.clear();
+    sheets->cascades.clear();
     if (!text.empty())
-        ReadSheet(RemoveComments(text));
+        ReadSheet(*sheets, RemoveComments(text));
 }
 
 // Style elements count wherever they stand, inside "defs" as well.
-void CollectStyleSheets(const XmlNode* root) {
-    sheets.ancestorClasses.clear();
-    VisitElements(root, kMaxElementSearchDepth, ParseIfStyleElement, nullptr);
+void CollectStyleSheets(StyleSheets* sheets, const XmlNode* root) {
+    sheets->ancestorClasses.clear();
+    VisitElements(root, kMaxElementSearchDepth, ParseIfStyleElement, sheets);
 }
 
-std::wstring StyleSheetDeclarations(const XmlNode* element) {
-    return Compose(MatchedBodies(element), DeclarationLists());
+std::wstring StyleSheetDeclarations(StyleSheets* sheets, const XmlNode* element) {
+    return Compose(*sheets, MatchedBodies(*sheets, element), DeclarationLists());
 }
 
-std::wstring CascadedDeclarations(const XmlNode* element) {
+std::wstring CascadedDeclarations(StyleSheets* sheets, const XmlNode* element) {
     std::wstring declarations;
-    CascadedDeclarationsInto(element, &declarations);
+    CascadedDeclarationsInto(sheets, element, &declarations);
     return declarations;
 }
 
-void CascadedDeclarationsInto(const XmlNode* element, std::wstring* out) {
+void CascadedDeclarationsInto(StyleSheets* sheets, const XmlNode* element, std::wstring* out) {
     if (!XmlIsElement(element)) {
         out->clear();
         return;
     }
-    std::string& key = sheets.key;
+    std::string& key = sheets->key;
     const std::vector<uint32_t>* bodies = nullptr;
-    if (!CascadeKey(element, &key, &bodies)) {
-        *out = ComposeCascade(element, MatchedBodies(element));
+    if (!CascadeKey(*sheets, element, &key, &bodies)) {
+        *out = ComposeCascade(*sheets, element, MatchedBodies(*sheets, element));
         return;
     }
-    auto found = sheets.cascades.find(key);
-    if (found != sheets.cascades.end()) {
+    auto found = sheets->cascades.find(key);
+    if (found != sheets->cascades.end()) {
         out->assign(found->second);
         return;
     }
-    *out = ComposeCascade(element, bodies ? *bodies : MatchedBodies(element));
-    if (sheets.cascades.size() >= kMaxCachedCascades)
-        sheets.cascades.clear();
-    sheets.cascades.emplace(key, *out);
+    *out = ComposeCascade(*sheets, element, bodies ? *bodies : MatchedBodies(*sheets, element));
+    if (sheets->cascades.size() >= kMaxCachedCascades)
+        sheets->cascades.clear();
+    sheets->cascades.emplace(key, *out);
 }

@@ -16,23 +16,25 @@ struct DocumentGradients {
     GradientsById byId;
 };
 
-static void CopyRegisteredGradient(DocumentGradients* copy, const std::wstring& id) {
+static void CopyRegisteredGradient(const GradientRegistry* gradients, DocumentGradients* copy,
+                                   const std::wstring& id) {
     if (id.empty() || copy->byId.count(id))
         return;
-    if (const GradientDef* definition = FindRegisteredGradient(id))
+    if (const GradientDef* definition = FindRegisteredGradient(gradients, id))
         copy->byId[id] = *definition;
 }
 
-// Called at the end of a load, while the registries still describe this
-// document: later loads then cannot change what this document draws.
-static void CopyRecordGradients(DocumentGradients* copy, const ShapeRecord* shapes, int count) {
+// Called at the end of a load, with its gradient table: the document draws
+// from its own copy once the load is over.
+static void CopyRecordGradients(const GradientRegistry* gradients, DocumentGradients* copy,
+                                const ShapeRecord* shapes, int count) {
     for (int i = 0; i < count; i++) {
-        CopyRegisteredGradient(copy, shapes[i].fillRef);
-        CopyRegisteredGradient(copy, shapes[i].strokeRef);
+        CopyRegisteredGradient(gradients, copy, shapes[i].fillRef);
+        CopyRegisteredGradient(gradients, copy, shapes[i].strokeRef);
     }
 }
 
-void CopyReferencedGradients(SvgDocument* document) {
+void CopyReferencedGradients(const GradientRegistry* gradients, SvgDocument* document) {
     if (!document)
         return;
     ReleaseDocumentGradients(document);
@@ -40,12 +42,12 @@ void CopyReferencedGradients(SvgDocument* document) {
     std::unique_ptr<DocumentGradients> copy(new (std::nothrow) DocumentGradients);
     if (!copy)
         return;
-    CopyRecordGradients(copy.get(), document->shapes, document->shapeCount);
+    CopyRecordGradients(gradients, copy.get(), document->shapes, document->shapeCount);
     if (document->groups) {
         for (const GroupMask& mask : document->groups->masks)
-            CopyRecordGradients(copy.get(), mask.content.shapes, mask.content.count);
+            CopyRecordGradients(gradients, copy.get(), mask.content.shapes, mask.content.count);
         for (const PatternTile& tile : document->groups->patterns)
-            CopyRecordGradients(copy.get(), tile.content.shapes, tile.content.count);
+            CopyRecordGradients(gradients, copy.get(), tile.content.shapes, tile.content.count);
     }
     if (!copy->byId.empty())
         document->gradients = copy.release();

@@ -5,10 +5,11 @@
 #include <string>
 
 struct GradientDef;
+struct GradientRegistry;
 struct SvgDocument;
 
-// Copies the registered gradients that the document's records (its masks'
-// and pattern tiles' included) refer to.
-void CopyReferencedGradients(SvgDocument* document);
+// Copies the gradients of the load's table that the document's records (its
+// masks' and pattern tiles' included) refer to.
+void CopyReferencedGradients(const GradientRegistry* gradients, SvgDocument* document);
 void ReleaseDocumentGradients(SvgDocument* document);
 const GradientDef* FindDocumentGradient(const SvgDocument* document, const std::wstring& id);

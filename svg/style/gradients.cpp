@@ -1,5 +1,5 @@
-// Linear and radial gradient definitions: the module-wide registries that
-// describe the file loaded last.
+// Linear and radial gradient definitions: the table of one document's
+// gradients, filled while it loads.
 #include "svg/style/gradients.h"
 
 #include <algorithm>
@@ -17,15 +17,6 @@
 #include "svg/values/lengths.h"
 #include "svg/xml/element_walk.h"
 #include "svg/xml/xml_tree.h"
-
-typedef std::unordered_map<std::wstring, const XmlNode*> GradientElementTable;
-typedef std::unordered_map<std::wstring, GradientDef> GradientTable;
-typedef std::unordered_map<std::wstring, Argb> ColourTable;
-
-static GradientElementTable GradientElementMap;
-static std::vector<const XmlNode*> GradientElementOrder; // document order
-static GradientTable GradientRegistry;
-static ColourTable GradientAverageColours;
 
 static const Argb GreyColour = 0xFF808080u;
 static const Argb BlackColour = 0xFF000000u;
@@ -58,11 +49,8 @@ void SetGradientStops(GradientDef* definition, const std::vector<GradientStop>& 
     definition->stopList = list;
 }
 
-void ClearGradientRegistries() {
-    GradientElementMap.clear();
-    GradientElementOrder.clear();
-    GradientRegistry.clear();
-    GradientAverageColours.clear();
+void ClearGradientRegistries(GradientRegistry* registry) {
+    *registry = GradientRegistry();
 }
 
 bool IsGradientElementName(const std::wstring& name) {
@@ -73,24 +61,24 @@ static bool IsGradientElement(const XmlNode* node) {
     return IsGradientElementName(XmlName(node));
 }
 
-static void RegisterIfGradient(const XmlNode* node, void*) {
-    RegisterGradientElement(node);
+static void RegisterIfGradient(const XmlNode* node, void* registry) {
+    RegisterGradientElement(static_cast<GradientRegistry*>(registry), node);
 }
 
-void RegisterGradientElement(const XmlNode* node) {
+void RegisterGradientElement(GradientRegistry* registry, const XmlNode* node) {
     if (!IsGradientElement(node))
         return;
     const std::wstring& id = XmlAttribute(node, L"id");
     if (id.empty())
         return;
     // The first element with an id owns it, as for every other reference.
-    if (GradientElementMap.emplace(id, node).second)
-        GradientElementOrder.push_back(node);
+    if (registry->elements.emplace(id, node).second)
+        registry->order.push_back(node);
 }
 
 // Depth-first in document order, without recursion, down to the search depth.
-void RegisterGradientElements(const XmlNode* element) {
-    VisitElements(element, kMaxElementSearchDepth, RegisterIfGradient, nullptr);
+void RegisterGradientElements(GradientRegistry* registry, const XmlNode* element) {
+    VisitElements(element, kMaxElementSearchDepth, RegisterIfGradient, registry);
 }
 
 namespace {
@@ -235,7 +223,7 @@ float ReadStopOffset(const XmlNode* stop, float largestBefore) {
 }
 
 // The element's own stops, or null when it has no stop children.
-std::shared_ptr<const GradientStopList> ReadOwnStops(const XmlNode* element) {
+std::shared_ptr<const GradientStopList> ReadOwnStops(StyleSheets* sheets, const XmlNode* element) {
     std::shared_ptr<GradientStopList> list;
     float largest = 0.0f;
     for (const XmlNode* c = FirstChildElement(element); c; c = NextSiblingElement(c)) {
@@ -245,7 +233,7 @@ std::shared_ptr<const GradientStopList> ReadOwnStops(const XmlNode* element) {
             list = std::make_shared<GradientStopList>();
         GradientStop stop;
         stop.offset = largest = ReadStopOffset(c, largest);
-        stop.colour = ReadStopColour(c);
+        stop.colour = ReadStopColour(sheets, c);
         list->stops.push_back(stop);
     }
     if (list)
@@ -253,12 +241,12 @@ std::shared_ptr<const GradientStopList> ReadOwnStops(const XmlNode* element) {
     return list;
 }
 
-ChainAttributes ReadOwnAttributes(const XmlNode* element) {
+ChainAttributes ReadOwnAttributes(StyleSheets* sheets, const XmlNode* element) {
     ChainAttributes own = ChainAttributes();
     ReadOwnCoordinates(element, &own);
     ReadOwnUnitsAndSpread(element, &own);
     ReadOwnTransform(element, &own);
-    own.stops = ReadOwnStops(element);
+    own.stops = ReadOwnStops(sheets, element);
     return own;
 }
 
@@ -284,14 +272,14 @@ void InheritFrom(const ChainAttributes& referenced, ChainAttributes* own) {
 
 // "href", else "xlink:href": «#id» naming a registered gradient; null for
 // anything else, which ends the chain.
-const XmlNode* ReferencedGradient(const XmlNode* element) {
+const XmlNode* ReferencedGradient(const GradientRegistry& registry, const XmlNode* element) {
     std::wstring href = TrimBlanks(XmlAttribute(element, L"href"));
     if (href.empty())
         href = TrimBlanks(XmlAttribute(element, L"xlink:href"));
     if (href.size() < 2 || href[0] != L'#')
         return nullptr;
-    GradientElementTable::const_iterator found = GradientElementMap.find(href.substr(1));
-    return found == GradientElementMap.end() ? nullptr : found->second;
+    auto found = registry.elements.find(href.substr(1));
+    return found == registry.elements.end() ? nullptr : found->second;
 }
 
 struct ResolvedElement {
@@ -301,15 +289,24 @@ struct ResolvedElement {
 
 typedef std::unordered_map<const XmlNode*, ResolvedElement> ResolvedTable;
 
+// What resolving reference chains reads: the registered elements, the style
+// sheets stop colours come through, and the chains resolved so far.
+struct ChainResolver {
+    const GradientRegistry* registry;
+    StyleSheets* sheets;
+    ResolvedTable resolved;
+};
+
 // The elements chain[first..] reference each other round in a circle. Each
 // one's chain goes once round the circle from itself: its own attributes,
 // then those of the elements after it, then those before it. With the merged
 // attributes of every tail (from i to the circle's end) and of every head
 // (from its start to i), that takes one pass each way.
-void ResolveCycle(const std::vector<const XmlNode*>& chain, size_t first, ResolvedTable* resolved) {
+void ResolveCycle(const std::vector<const XmlNode*>& chain, size_t first, ChainResolver* resolver) {
+    ResolvedTable* resolved = &resolver->resolved;
     std::vector<ChainAttributes> own;
     for (size_t i = first; i < chain.size(); i++)
-        own.push_back(ReadOwnAttributes(chain[i]));
+        own.push_back(ReadOwnAttributes(resolver->sheets, chain[i]));
     const size_t n = own.size();
     ChainAttributes tail = ChainAttributes();
     for (size_t i = n; i-- > 0;) {
@@ -331,7 +328,8 @@ void ResolveCycle(const std::vector<const XmlNode*>& chain, size_t first, Resolv
 // or an element already on this chain (a cycle, which ends it there), then
 // resolves the chain from its far end back. Iterative, so neither a long
 // chain nor a cycle can exhaust the stack, and each element is read once.
-const ChainAttributes& ResolveChain(const XmlNode* element, ResolvedTable* resolved) {
+const ChainAttributes& ResolveChain(const XmlNode* element, ChainResolver* resolver) {
+    ResolvedTable* resolved = &resolver->resolved;
     std::vector<const XmlNode*> chain;
     const XmlNode* next = element;
     while (next) {
@@ -340,19 +338,19 @@ const ChainAttributes& ResolveChain(const XmlNode* element, ResolvedTable* resol
             break;
         entry.state = 1;
         chain.push_back(next);
-        next = ReferencedGradient(next);
+        next = ReferencedGradient(*resolver->registry, next);
     }
     size_t end = chain.size();
     if (next && (*resolved)[next].state == 1) {
         end = std::find(chain.begin(), chain.end(), next) - chain.begin();
-        ResolveCycle(chain, end, resolved);
+        ResolveCycle(chain, end, resolver);
     }
     const ChainAttributes* inherited = nullptr;
     if (next && (*resolved)[next].state == 2)
         inherited = &(*resolved)[next].attributes;
     for (size_t i = end; i-- > 0;) {
         ResolvedElement& entry = (*resolved)[chain[i]];
-        entry.attributes = ReadOwnAttributes(chain[i]);
+        entry.attributes = ReadOwnAttributes(resolver->sheets, chain[i]);
         if (inherited)
             InheritFrom(*inherited, &entry.attributes);
         entry.state = 2;
@@ -404,20 +402,21 @@ GradientDef DefinitionOf(const XmlNode* element, const ChainAttributes& a,
 
 } // namespace
 
-void BuildGradientRegistry(float viewportWidth, float viewportHeight) {
+void BuildGradientRegistry(GradientRegistry* registry, StyleSheets* sheets, float viewportWidth,
+                           float viewportHeight) {
     const LengthBasis viewport = {DefaultFontSize, viewportWidth, viewportHeight};
-    ResolvedTable resolved;
-    resolved.reserve(GradientElementOrder.size());
-    for (const XmlNode* element : GradientElementOrder) {
+    ChainResolver resolver{registry, sheets, ResolvedTable()};
+    resolver.resolved.reserve(registry->order.size());
+    for (const XmlNode* element : registry->order) {
         const std::wstring& id = XmlAttribute(element, L"id");
-        GradientDef definition = DefinitionOf(element, ResolveChain(element, &resolved), viewport);
-        GradientAverageColours[id] = AverageStopColour(&definition);
-        GradientRegistry[id] = std::move(definition);
+        GradientDef definition = DefinitionOf(element, ResolveChain(element, &resolver), viewport);
+        registry->averages[id] = AverageStopColour(&definition);
+        registry->definitions[id] = std::move(definition);
     }
     // The elements belong to the document's XML tree, which is released right
     // after the load: forget them so that no pointer into it outlives it.
-    GradientElementMap.clear();
-    GradientElementOrder.clear();
+    registry->elements.clear();
+    registry->order.clear();
 }
 
 double ReadGradientCoordinate(const std::wstring& text) {
@@ -431,9 +430,9 @@ double ReadGradientCoordinate(const std::wstring& text) {
 
 // A stop property, with "inherit" taking the value the parent states (these
 // properties are not inherited otherwise, so a parent without one gives "").
-static std::wstring StopProperty(const XmlNode* stop, const wchar_t* name) {
+static std::wstring StopProperty(StyleSheets* sheets, const XmlNode* stop, const wchar_t* name) {
     for (const XmlNode* e = stop; e && XmlIsElement(e); e = XmlParent(e)) {
-        std::wstring text = TrimBlanks(GetPropertyValue(e, ElementDeclarations(e), name));
+        std::wstring text = TrimBlanks(GetPropertyValue(e, ElementDeclarations(sheets, e), name));
         if (LowerText(text) != L"inherit")
             return text;
     }
@@ -442,13 +441,13 @@ static std::wstring StopProperty(const XmlNode* stop, const wchar_t* name) {
 
 // "stop-color" and "stop-opacity" as any property: inline style, style
 // sheets, then the attributes.
-Argb ReadStopColour(const XmlNode* stop) {
-    std::wstring text = StopProperty(stop, L"stop-color");
-    Argb colour = text.empty() ? BlackColour : ParseColourOf(stop, text);
+Argb ReadStopColour(StyleSheets* sheets, const XmlNode* stop) {
+    std::wstring text = StopProperty(sheets, stop, L"stop-color");
+    Argb colour = text.empty() ? BlackColour : ParseColourOf(sheets, stop, text);
     if (colour == NoColour)
         colour = BlackColour;
 
-    std::wstring opacityText = StopProperty(stop, L"stop-opacity");
+    std::wstring opacityText = StopProperty(sheets, stop, L"stop-opacity");
     if (opacityText.empty())
         return colour;
     double opacity = ReadGradientCoordinate(opacityText); // «50%» is 0.5
@@ -463,14 +462,16 @@ Argb AverageStopColour(const GradientDef* definition) {
     return definition->stopList ? definition->stopList->average : GreyColour;
 }
 
-const GradientDef* FindRegisteredGradient(const std::wstring& id) {
-    GradientTable::const_iterator found = GradientRegistry.find(id);
-    return found == GradientRegistry.end() ? nullptr : &found->second;
+const GradientDef* FindRegisteredGradient(const GradientRegistry* registry,
+                                          const std::wstring& id) {
+    auto found = registry->definitions.find(id);
+    return found == registry->definitions.end() ? nullptr : &found->second;
 }
 
-int FindGradientAverageColour(const std::wstring& id, Argb* colour) {
-    ColourTable::const_iterator found = GradientAverageColours.find(id);
-    if (found == GradientAverageColours.end())
+int FindGradientAverageColour(const GradientRegistry* registry, const std::wstring& id,
+                              Argb* colour) {
+    auto found = registry->averages.find(id);
+    if (found == registry->averages.end())
         return 0;
     *colour = found->second;
     return 1;

@@ -3,11 +3,13 @@
 
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "svg/values/colour.h"
 #include "svg/values/transform.h"
 
+struct StyleSheets;
 struct XmlNode;
 
 struct GradientStop {
@@ -42,23 +44,35 @@ const GradientStop* GradientStops(const GradientDef* definition);
 // Gives the definition these stops (a test and tool helper).
 void SetGradientStops(GradientDef* definition, const std::vector<GradientStop>& stops);
 
-// Module-wide registries describing the file loaded last (emptied and
-// refilled by every load, emptied by the host's tear-down).
-void ClearGradientRegistries();
-void RegisterGradientElements(const XmlNode* element);
+// The gradients of one document by id, each with its reference chain
+// resolved, and their average colours. The gradient elements are kept from
+// registering them until the table is built, in document order; the first
+// element with an id owns it.
+struct GradientRegistry {
+    std::unordered_map<std::wstring, const XmlNode*> elements;
+    std::vector<const XmlNode*> order;
+    std::unordered_map<std::wstring, GradientDef> definitions;
+    std::unordered_map<std::wstring, Argb> averages;
+};
+
+void ClearGradientRegistries(GradientRegistry* registry);
+void RegisterGradientElements(GradientRegistry* registry, const XmlNode* element);
 // The same for one element: registered when it is a gradient with an id.
-void RegisterGradientElement(const XmlNode* element);
+void RegisterGradientElement(GradientRegistry* registry, const XmlNode* element);
 // Whether an element of this name is a gradient.
 bool IsGradientElementName(const std::wstring& name);
 // Resolves every registered gradient with its reference chain. Each element's
-// own attributes and stops are read once, however many gradients refer to it.
-// Percentages in user space are of the document's viewport, in user units.
-void BuildGradientRegistry(float viewportWidth, float viewportHeight);
+// own attributes and stops are read once, however many gradients refer to it;
+// stop colours come through the document's style sheets. Percentages in user
+// space are of the document's viewport, in user units.
+void BuildGradientRegistry(GradientRegistry* registry, StyleSheets* sheets, float viewportWidth,
+                           float viewportHeight);
 double ReadGradientCoordinate(const std::wstring& text);
-Argb ReadStopColour(const XmlNode* stop);
+Argb ReadStopColour(StyleSheets* sheets, const XmlNode* stop);
 Argb AverageStopColour(const GradientDef* definition);
-// Registry lookups; null / 0 when the id is not registered. An id that names a
+// Table lookups; null / 0 when the id is not registered. An id that names a
 // gradient element is a usable paint server exactly when
 // FindRegisteredGradient finds it.
-const GradientDef* FindRegisteredGradient(const std::wstring& id);
-int FindGradientAverageColour(const std::wstring& id, Argb* colour);
+const GradientDef* FindRegisteredGradient(const GradientRegistry* registry, const std::wstring& id);
+int FindGradientAverageColour(const GradientRegistry* registry, const std::wstring& id,
+                              Argb* colour);

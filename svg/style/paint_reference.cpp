@@ -1,6 +1,6 @@
 // Paint references and the paint servers they name. Gradients come from the
 // gradient registry; whether an id names some other element is found by one
-// search of the document per id, remembered until the next load.
+// search of the document per id, remembered for the rest of the load.
 #include "svg/style/paint_reference.h"
 
 #include <unordered_map>
@@ -11,9 +11,6 @@
 #include "svg/xml/xml_tree.h"
 
 namespace {
-
-// Kinds of the ids that are no registered gradient, by id.
-std::unordered_map<std::wstring, int> OtherElementKinds;
 
 struct IdSearch {
     const std::wstring* id;
@@ -37,13 +34,14 @@ const XmlNode* RootOf(const XmlNode* element) {
     return element;
 }
 
-int KindOfOtherElement(const XmlNode* element, const std::wstring& id) {
-    auto known = OtherElementKinds.find(id);
-    if (known != OtherElementKinds.end())
+int KindOfOtherElement(PaintServerLookups* lookups, const XmlNode* element,
+                       const std::wstring& id) {
+    auto known = lookups->otherElementKinds.find(id);
+    if (known != lookups->otherElementKinds.end())
         return known->second;
     IdSearch search{&id, PaintServerMissing, 0};
     VisitElements(RootOf(element), kMaxElementSearchDepth, NoteElementWithId, &search);
-    OtherElementKinds.emplace(id, search.kind);
+    lookups->otherElementKinds.emplace(id, search.kind);
     return search.kind;
 }
 
@@ -53,20 +51,17 @@ bool IsBlank(wchar_t c) {
 
 } // namespace
 
-int LookUpPaintServer(const XmlNode* element, const std::wstring& id, Argb* average,
+int LookUpPaintServer(const GradientRegistry* gradients, PaintServerLookups* lookups,
+                      const XmlNode* element, const std::wstring& id, Argb* average,
                       int* drawnAsGradient) {
     *drawnAsGradient = 0;
     if (id.empty())
         return PaintServerMissing;
-    if (FindGradientAverageColour(id, average)) {
-        *drawnAsGradient = FindRegisteredGradient(id) ? 1 : 0;
+    if (FindGradientAverageColour(gradients, id, average)) {
+        *drawnAsGradient = FindRegisteredGradient(gradients, id) ? 1 : 0;
         return PaintServerGradient;
     }
-    return element ? KindOfOtherElement(element, id) : PaintServerMissing;
-}
-
-void ClearPaintServerLookups() {
-    OtherElementKinds.clear();
+    return element ? KindOfOtherElement(lookups, element, id) : PaintServerMissing;
 }
 
 int ReadPaintReference(const wchar_t* first, const wchar_t* last, std::wstring* id,

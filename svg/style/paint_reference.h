@@ -2,9 +2,11 @@
 #pragma once
 
 #include <string>
+#include <unordered_map>
 
 #include "svg/values/colour.h"
 
+struct GradientRegistry;
 struct XmlNode;
 
 // What a paint reference can be drawn as.
@@ -14,14 +16,19 @@ enum PaintServerKind {
     PaintServerPattern = 2,  // a pattern, drawn from its tile
 };
 
+// What the look-ups of one document found for ids that name no gradient:
+// each id's kind, found by one search of the document.
+struct PaintServerLookups {
+    std::unordered_map<std::wstring, int> otherElementKinds;
+};
+
 // The one look-up that decides whether a reference is usable. For a gradient,
 // *average is its average stop colour (drawn where the gradient itself cannot
 // be) and *drawnAsGradient says whether the document keeps its definition.
 // element is any element of the document being loaded.
-int LookUpPaintServer(const XmlNode* element, const std::wstring& id, Argb* average,
+int LookUpPaintServer(const GradientRegistry* gradients, PaintServerLookups* lookups,
+                      const XmlNode* element, const std::wstring& id, Argb* average,
                       int* drawnAsGradient);
-// Forgets what earlier look-ups found; every load starts with it.
-void ClearPaintServerLookups();
 
 // Reads «url(#id)», «url('#id')» or «url("#id")» at the start of the text
 // [first, last) (the "url(" in any case). Returns 1 with the id — empty when

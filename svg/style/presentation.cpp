@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "svg/base/strings.h"
+#include "svg/style/load_context.h"
 #include "svg/style/paint_reference.h"
 #include "svg/style/properties.h"
 #include "svg/style/property_reader.h"
@@ -36,11 +37,13 @@ Argb ReadPlainPaint(TextSpan value, Argb currentColour, int* isNone) {
 // cannot), one to a pattern the pattern; otherwise the fallback after it
 // holds, and without one nothing is painted. *patternFallback tells
 // whether a pattern has a fallback colour.
-Argb ReadReferencedPaint(const XmlNode* element, const std::wstring& id, TextSpan fallback,
-                         Argb currentColour, int* isNone, std::wstring* ref, int* patternFallback) {
+Argb ReadReferencedPaint(LoadContext* context, const XmlNode* element, const std::wstring& id,
+                         TextSpan fallback, Argb currentColour, int* isNone, std::wstring* ref,
+                         int* patternFallback) {
     Argb average = 0;
     int drawnAsGradient = 0;
-    int kind = LookUpPaintServer(element, id, &average, &drawnAsGradient);
+    int kind = LookUpPaintServer(&context->gradients, &context->paintServers, element, id, &average,
+                                 &drawnAsGradient);
     if (kind == PaintServerGradient) {
         if (drawnAsGradient)
             *ref = id;
@@ -66,8 +69,8 @@ Argb ReadReferencedPaint(const XmlNode* element, const std::wstring& id, TextSpa
     return 0;
 }
 
-Argb ReadPaint(const XmlNode* element, TextSpan text, Argb currentColour, int* isNone,
-               std::wstring* ref, int* patternFallback) {
+Argb ReadPaint(LoadContext* context, const XmlNode* element, TextSpan text, Argb currentColour,
+               int* isNone, std::wstring* ref, int* patternFallback) {
     *isNone = 0;
     *patternFallback = 0;
     ref->clear();
@@ -77,8 +80,8 @@ Argb ReadPaint(const XmlNode* element, TextSpan text, Argb currentColour, int* i
     std::wstring id;
     const wchar_t* rest = nullptr;
     if (ReadPaintReference(value.first, value.last, &id, &rest))
-        return ReadReferencedPaint(element, id, TextSpan{rest, value.last}, currentColour, isNone,
-                                   ref, patternFallback);
+        return ReadReferencedPaint(context, element, id, TextSpan{rest, value.last}, currentColour,
+                                   isNone, ref, patternFallback);
     return ReadPlainPaint(value, currentColour, isNone);
 }
 
@@ -110,12 +113,14 @@ void ApplyKeyword(const PropertyReader& reader, Property name, const KeywordCode
 
 // Sets one paint (has, colour, ref) from the property; an unreadable or
 // missing value leaves the inherited paint.
-void ApplyPaint(PropertyReader* reader, Property name, Argb currentColour, int* has, Argb* colour,
-                std::wstring* ref, int* isCurrentColour, int* patternFallback) {
+void ApplyPaint(LoadContext* context, PropertyReader* reader, Property name, Argb currentColour,
+                int* has, Argb* colour, std::wstring* ref, int* isCurrentColour,
+                int* patternFallback) {
     int isNone = 0, fallback = 0;
     std::wstring reference;
     const TextSpan text = PropertyText(*reader, name);
-    Argb c = ReadPaint(reader->element, text, currentColour, &isNone, &reference, &fallback);
+    Argb c =
+        ReadPaint(context, reader->element, text, currentColour, &isNone, &reference, &fallback);
     if (isNone) {
         *has = 0;
         *colour = 0;
@@ -453,17 +458,21 @@ void ReadOwnEffects(const PropertyReader& reader, bool given, OwnEffects* own) {
 
 } // namespace
 
-void ApplyPresentation(const XmlNode* element, const StyleState* parent, StyleState* out) {
-    ApplyPresentation(element, ElementDeclarations(element), parent, out);
+void ApplyPresentation(LoadContext* context, const XmlNode* element, const StyleState* parent,
+                       StyleState* out) {
+    ApplyPresentation(context, element, ElementDeclarations(&context->sheets, element), parent,
+                      out);
 }
 
-void ApplyPresentation(const XmlNode* element, const std::wstring& declarations,
-                       const StyleState* parent, StyleState* out) {
-    ApplyPresentation(element, declarations, parent, out, nullptr);
+void ApplyPresentation(LoadContext* context, const XmlNode* element,
+                       const std::wstring& declarations, const StyleState* parent,
+                       StyleState* out) {
+    ApplyPresentation(context, element, declarations, parent, out, nullptr);
 }
 
-void ApplyPresentation(const XmlNode* element, const std::wstring& declarations,
-                       const StyleState* parent, StyleState* out, OwnEffects* own) {
+void ApplyPresentation(LoadContext* context, const XmlNode* element,
+                       const std::wstring& declarations, const StyleState* parent, StyleState* out,
+                       OwnEffects* own) {
     // Every property is read once and replaces the inherited value in place,
     // so parent and out may be the same record.
     if (out != parent)
@@ -481,13 +490,13 @@ void ApplyPresentation(const XmlNode* element, const std::wstring& declarations,
     if (ApplyContextPaint(reader, PropFill, *out, &out->hasFill, &out->fillColor, &out->fillRef))
         out->fillIsCurrentColor = 0;
     else
-        ApplyPaint(&reader, PropFill, out->color, &out->hasFill, &out->fillColor, &out->fillRef,
-                   &out->fillIsCurrentColor, &out->fillPatternFallback);
+        ApplyPaint(context, &reader, PropFill, out->color, &out->hasFill, &out->fillColor,
+                   &out->fillRef, &out->fillIsCurrentColor, &out->fillPatternFallback);
     if (ApplyContextPaint(reader, PropStroke, *out, &out->hasStroke, &out->strokeColor,
                           &out->strokeRef))
         out->strokeIsCurrentColor = 0;
     else
-        ApplyPaint(&reader, PropStroke, out->color, &out->hasStroke, &out->strokeColor,
+        ApplyPaint(context, &reader, PropStroke, out->color, &out->hasStroke, &out->strokeColor,
                    &out->strokeRef, &out->strokeIsCurrentColor, &out->strokePatternFallback);
     // Most elements give a few properties: the groups they give none of are
     // passed over.
@@ -526,12 +535,13 @@ void ApplyPresentation(const XmlNode* element, const std::wstring& declarations,
         ReadOwnEffects(reader, given & (markers | Bits(PropFilter, PropClipPath, PropMask)), own);
 }
 
-Argb ParsePaint(const XmlNode* element, const std::wstring& declarations, const std::wstring& name,
-                int* isNone, std::wstring* ref) {
+Argb ParsePaint(LoadContext* context, const XmlNode* element, const std::wstring& declarations,
+                const std::wstring& name, int* isNone, std::wstring* ref) {
     PropertyReader reader(element, &declarations, false);
     // Without the element's state the current colour is unknown.
     int patternFallback = 0;
-    return ReadPaint(element, PropertyText(reader, name), NoColour, isNone, ref, &patternFallback);
+    return ReadPaint(context, element, PropertyText(reader, name), NoColour, isNone, ref,
+                     &patternFallback);
 }
 
 float ParseNumberProperty(const XmlNode* element, const std::wstring& declarations,

@@ -6,14 +6,16 @@
 
 #include "svg/style/style.h"
 
+struct LoadContext;
 struct XmlNode;
 
 // Computes the element's state from its parent's; parent and out may be the
-// same record (the root).
-void ApplyPresentation(const XmlNode* element, const StyleState* parent, StyleState* out);
+// same record (the root). Style sheets and paint servers are the load's.
+void ApplyPresentation(LoadContext* context, const XmlNode* element, const StyleState* parent,
+                       StyleState* out);
 // The same with the element's declarations already in hand.
-void ApplyPresentation(const XmlNode* element, const std::wstring& declarations,
-                       const StyleState* parent, StyleState* out);
+void ApplyPresentation(LoadContext* context, const XmlNode* element,
+                       const std::wstring& declarations, const StyleState* parent, StyleState* out);
 // Properties of the element alone that the walker needs, read along with
 // the others: the values of filter, clip-path and mask as written ("" when
 // not given), and whether a marker property names a marker.
@@ -21,12 +23,13 @@ struct OwnEffects {
     std::wstring filter, clipPath, mask;
     int namesMarker;
 };
-void ApplyPresentation(const XmlNode* element, const std::wstring& declarations,
-                       const StyleState* parent, StyleState* out, OwnEffects* own);
+void ApplyPresentation(LoadContext* context, const XmlNode* element,
+                       const std::wstring& declarations, const StyleState* parent, StyleState* out,
+                       OwnEffects* own);
 // A paint property of the element read on its own (the current colour is
 // not known there).
-Argb ParsePaint(const XmlNode* element, const std::wstring& declarations, const std::wstring& name,
-                int* isNone, std::wstring* ref);
+Argb ParsePaint(LoadContext* context, const XmlNode* element, const std::wstring& declarations,
+                const std::wstring& name, int* isNone, std::wstring* ref);
 // The property's value read as a length; found = 0 and the default when the
 // property is not given.
 float ParseNumberProperty(const XmlNode* element, const std::wstring& declarations,

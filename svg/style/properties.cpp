@@ -10,8 +10,8 @@
 
 // The "style" attribute and the style-sheet rules in cascade order; the
 // first declaration of a property in the list is the one that applies.
-std::wstring ElementDeclarations(const XmlNode* element) {
-    return CascadedDeclarations(element);
+std::wstring ElementDeclarations(StyleSheets* sheets, const XmlNode* element) {
+    return CascadedDeclarations(sheets, element);
 }
 
 std::wstring FindDeclaration(const std::wstring& declarations, const std::wstring& name) {
@@ -29,10 +29,10 @@ std::wstring GetPropertyValue(const XmlNode* element, const std::wstring& declar
 
 // The nearest element, from this one up, whose "color" can be read gives the
 // colour: the property is inherited and each readable value replaces it.
-static Argb InheritedColor(const XmlNode* element) {
+static Argb InheritedColor(StyleSheets* sheets, const XmlNode* element) {
     for (int depth = 0; element && depth <= kMaxElementSearchDepth; depth++) {
         if (XmlIsElement(element)) {
-            const std::wstring list = ElementDeclarations(element);
+            const std::wstring list = ElementDeclarations(sheets, element);
             PropertyReader reader(element, &list, false);
             Argb color = NoColour;
             ApplyColor(&reader, &color);
@@ -44,9 +44,9 @@ static Argb InheritedColor(const XmlNode* element) {
     return 0xFF000000u;
 }
 
-Argb ParseColourOf(const XmlNode* element, const std::wstring& text) {
+Argb ParseColourOf(StyleSheets* sheets, const XmlNode* element, const std::wstring& text) {
     if (IsCurrentColour(TrimSpanBlanks(SpanOf(text))))
-        return InheritedColor(element);
+        return InheritedColor(sheets, element);
     return ParseColour(text);
 }
 

@@ -80,16 +80,9 @@ bool Utf8EqualsWide(const char* text, size_t length, const wchar_t* wide) {
 
 } // namespace
 
-static unsigned long treesReleased = 0;
-
-unsigned long XmlTreesReleased() {
-    return treesReleased;
-}
-
 void ReleaseXmlTree(XmlTree* tree) {
     if (!tree)
         return;
-    treesReleased++;
     WideText* wide = tree->wideTexts;
     while (wide) {
         WideText* next = wide->next;

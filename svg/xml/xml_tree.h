@@ -11,10 +11,6 @@ struct XmlTree;
 struct XmlNode;
 
 void ReleaseXmlTree(XmlTree* tree);
-// How many trees have been released so far. Whatever is kept by node address
-// is stale once this changes: a new node may take a released one's place.
-unsigned long XmlTreesReleased();
-
 int XmlParseSucceeded(const XmlTree* tree);
 std::wstring XmlErrorMessage(const XmlTree* tree); // the parser's own message
 long XmlErrorLine(const XmlTree* tree);

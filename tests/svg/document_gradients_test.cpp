@@ -38,9 +38,6 @@ TEST_F(DocumentGradientCopy, EarlierDocumentKeepsItsOwnGradients) {
     ASSERT_NE(nullptr, gb);
     EXPECT_EQ(0xFF00FF00u, GradientStops(gb)[0].colour);
     EXPECT_EQ(0xFFFFFF00u, GradientStops(gb)[1].colour);
-    // The module-wide registry describes the file loaded last.
-    ASSERT_NE(nullptr, FindRegisteredGradient(L"g"));
-    EXPECT_EQ(0xFF00FF00u, GradientStops(FindRegisteredGradient(L"g"))[0].colour);
 
     // Stroke references are kept too; gradients no shape uses are not.
     ASSERT_NE(nullptr, FindDocumentGradient(&a.document, L"s"));
@@ -51,6 +48,29 @@ TEST_F(DocumentGradientCopy, EarlierDocumentKeepsItsOwnGradients) {
     ClearSvgDocument(&a.document);
     EXPECT_EQ(nullptr, a.document.gradients);
     EXPECT_EQ(nullptr, FindDocumentGradient(&a.document, L"g"));
+}
+
+// A load sees nothing of the one before it: neither its style rules nor its
+// gradients (nor what its paint references found).
+TEST_F(DocumentGradientCopy, ALoadSeesNothingOfTheLoadBefore) {
+    LoadedSvg a, b;
+    ASSERT_EQ(1, a.Load("<svg xmlns='http://www.w3.org/2000/svg'><style>.c{fill:url(#g)}</style>"
+                        "<linearGradient id='g'><stop stop-color='blue'/></linearGradient>"
+                        "<pattern id='p' width='1' height='1'/>"
+                        "<rect class='c' width='1' height='1' stroke='url(#p)'/></svg>"));
+    ASSERT_EQ(1, a.Count());
+    EXPECT_EQ(L"g", a[0].fillRef);
+    EXPECT_EQ(L"p", a[0].strokeRef);
+    ASSERT_EQ(1, b.Load("<svg xmlns='http://www.w3.org/2000/svg'>"
+                        "<rect class='c' width='1' height='1' stroke='url(#p) yellow'/>"
+                        "<rect width='1' height='1' fill='url(#g) lime'/></svg>"));
+    ASSERT_EQ(2, b.Count());
+    EXPECT_EQ(0xFF000000u, b[0].fillColor); // no rule: the initial black
+    EXPECT_EQ(L"", b[0].fillRef);
+    EXPECT_EQ(0xFFFFFF00u, b[0].strokeColor); // no pattern: the fallback
+    EXPECT_EQ(L"", b[0].strokeRef);
+    EXPECT_EQ(0xFF00FF00u, b[1].fillColor); // no gradient: the fallback
+    EXPECT_EQ(L"", b[1].fillRef);
 }
 
 // Of elements sharing an id, the first in document order is the one every

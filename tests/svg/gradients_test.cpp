@@ -17,22 +17,25 @@ namespace {
 
 const Argb Red = 0xFFFF0000u, Blue = 0xFF0000FFu, Black = 0xFF000000u, Grey = 0xFF808080u;
 
-// A drawing whose gradients are registered for the lifetime of the object.
+// A drawing whose gradients are registered in its own load context.
 struct GradientFile {
     ParsedXml xml;
+    LoadContext context;
     explicit GradientFile(const std::string& defs)
         : xml("<svg xmlns='http://www.w3.org/2000/svg' "
               "xmlns:xlink='http://www.w3.org/1999/xlink'>" +
               defs + "</svg>") {
         EXPECT_TRUE(xml.Root() != nullptr) << defs;
-        FillDocumentMaps(xml.Root());
+        FillDocumentMaps(&context, xml.Root());
     }
-    ~GradientFile() {
-        ClearGradientRegistries();
-        ClearStyleSheetRules();
+    const GradientDef* Find(const wchar_t* id) const {
+        return FindRegisteredGradient(&context.gradients, id);
+    }
+    int Average(const wchar_t* id, Argb* colour) const {
+        return FindGradientAverageColour(&context.gradients, id, colour);
     }
     GradientDef Get(const wchar_t* id) const {
-        const GradientDef* d = FindRegisteredGradient(id);
+        const GradientDef* d = Find(id);
         EXPECT_TRUE(d != nullptr) << Utf8FromWide(id);
         return d ? *d : GradientDef();
     }
@@ -63,7 +66,7 @@ TEST(Gradients, DefaultsOfLinearAndRadial) {
     EXPECT_EQ(0.5f, r.fy);
     // No stops: the average colour is grey.
     Argb average = 0;
-    ASSERT_EQ(1, FindGradientAverageColour(L"r", &average));
+    ASSERT_EQ(1, file.Average(L"r", &average));
     EXPECT_EQ(Grey, average);
 }
 
@@ -312,7 +315,7 @@ TEST(Gradients, EveryElementOfACircleGoesRoundFromItself) {
                       "</linearGradient><linearGradient id='g3' href='#g1' x1='0.3'/>"
                       "<linearGradient id='in' href='#g3'/>");
     for (const wchar_t* id : {L"g1", L"g2", L"g3", L"in"})
-        EXPECT_EQ(2, GradientStopCount(FindRegisteredGradient(id))) << Utf8FromWide(id);
+        EXPECT_EQ(2, GradientStopCount(file.Find(id))) << Utf8FromWide(id);
     EXPECT_FLOAT_EQ(0.1f, file.Get(L"g1").x1);
     EXPECT_FLOAT_EQ(0.3f, file.Get(L"g2").x1);
     EXPECT_FLOAT_EQ(0.3f, file.Get(L"in").x1);
@@ -445,7 +448,8 @@ TEST(Gradients, ReadStopColour) {
     for (const Case& c : cases) {
         ParsedXml xml(c.stop);
         ASSERT_TRUE(xml.Root() != nullptr) << c.stop;
-        EXPECT_EQ(c.colour, ReadStopColour(xml.Root())) << c.stop;
+        StyleSheets sheets;
+        EXPECT_EQ(c.colour, ReadStopColour(&sheets, xml.Root())) << c.stop;
     }
 }
 
@@ -503,20 +507,20 @@ TEST(Gradients, RegistrationFindsGradientsAnywhere) {
                       "<linearGradient id='twice' x1='2'/>"
                       "<svg:linearGradient xmlns:svg='x' id='prefixed'/>"
                       "<pattern id='notAGradient'/>");
-    EXPECT_NE(nullptr, FindRegisteredGradient(L"inner"));
-    ASSERT_NE(nullptr, FindRegisteredGradient(L"loud"));
-    EXPECT_EQ(1, FindRegisteredGradient(L"loud")->type);
-    EXPECT_EQ(2.0f, file.Get(L"twice").x1);
-    EXPECT_EQ(nullptr, FindRegisteredGradient(L""));
-    EXPECT_EQ(nullptr, FindRegisteredGradient(L"notAGradient"));
-    EXPECT_EQ(nullptr, FindRegisteredGradient(L"prefixed")); // names are not namespace-resolved
-    EXPECT_EQ(nullptr, FindRegisteredGradient(L"Inner"));    // ids are case-sensitive
+    EXPECT_NE(nullptr, file.Find(L"inner"));
+    ASSERT_NE(nullptr, file.Find(L"loud"));
+    EXPECT_EQ(1, file.Find(L"loud")->type);
+    EXPECT_EQ(1.0f, file.Get(L"twice").x1); // the first element owns the id
+    EXPECT_EQ(nullptr, file.Find(L""));
+    EXPECT_EQ(nullptr, file.Find(L"notAGradient"));
+    EXPECT_EQ(nullptr, file.Find(L"prefixed")); // names are not namespace-resolved
+    EXPECT_EQ(nullptr, file.Find(L"Inner"));    // ids are case-sensitive
     Argb colour = 0x12345678u;
-    EXPECT_EQ(0, FindGradientAverageColour(L"missing", &colour));
+    EXPECT_EQ(0, file.Average(L"missing", &colour));
     EXPECT_EQ(0x12345678u, colour);
-    ClearGradientRegistries();
-    EXPECT_EQ(nullptr, FindRegisteredGradient(L"inner"));
-    EXPECT_EQ(0, FindGradientAverageColour(L"inner", &colour));
+    ClearGradientRegistries(&file.context.gradients);
+    EXPECT_EQ(nullptr, file.Find(L"inner"));
+    EXPECT_EQ(0, file.Average(L"inner", &colour));
 }
 
 std::string Nested(int depth, const std::string& innermost) {
@@ -536,20 +540,19 @@ TEST(Gradients, RegistrationDepthLimit) {
         GradientFile file(Nested(255, "<linearGradient id='at256'/>") +
                           Nested(256, "<linearGradient id='at257'/>") +
                           "<linearGradient id='after'/>");
-        EXPECT_NE(nullptr, FindRegisteredGradient(L"at256"));
-        EXPECT_EQ(nullptr, FindRegisteredGradient(L"at257"));
-        EXPECT_NE(nullptr, FindRegisteredGradient(L"after"));
+        EXPECT_NE(nullptr, file.Find(L"at256"));
+        EXPECT_EQ(nullptr, file.Find(L"at257"));
+        EXPECT_NE(nullptr, file.Find(L"after"));
     }
     // Only the gradient reader runs over the very deep file here.
     ParsedXml deep("<svg>" + Nested(20000, "<linearGradient id='lost'/>") +
                    "<linearGradient id='found'/></svg>");
     ASSERT_TRUE(deep.Root() != nullptr);
-    ClearGradientRegistries();
-    RegisterGradientElements(deep.Root());
-    BuildGradientRegistry(100, 100);
-    EXPECT_EQ(nullptr, FindRegisteredGradient(L"lost"));
-    EXPECT_NE(nullptr, FindRegisteredGradient(L"found"));
-    ClearGradientRegistries();
+    LoadContext context;
+    RegisterGradientElements(&context.gradients, deep.Root());
+    BuildGradientRegistry(&context.gradients, &context.sheets, 100, 100);
+    EXPECT_EQ(nullptr, FindRegisteredGradient(&context.gradients, L"lost"));
+    EXPECT_NE(nullptr, FindRegisteredGradient(&context.gradients, L"found"));
 }
 
 // Registration starts from the element given and stays within its subtree.
@@ -557,13 +560,12 @@ TEST(Gradients, RegistrationStaysInTheSubtree) {
     ParsedXml xml("<svg><g id='sub'><linearGradient id='in'/></g>"
                   "<linearGradient id='out'/></svg>");
     ASSERT_TRUE(xml.Root() != nullptr);
-    ClearGradientRegistries();
-    RegisterGradientElements(FindElementById(xml.Root(), L"sub"));
-    BuildGradientRegistry(100, 100);
-    EXPECT_NE(nullptr, FindRegisteredGradient(L"in"));
-    EXPECT_EQ(nullptr, FindRegisteredGradient(L"out"));
-    RegisterGradientElements(nullptr);
-    ClearGradientRegistries();
+    LoadContext context;
+    RegisterGradientElements(&context.gradients, FindElementById(xml.Root(), L"sub"));
+    BuildGradientRegistry(&context.gradients, &context.sheets, 100, 100);
+    EXPECT_NE(nullptr, FindRegisteredGradient(&context.gradients, L"in"));
+    EXPECT_EQ(nullptr, FindRegisteredGradient(&context.gradients, L"out"));
+    RegisterGradientElements(&context.gradients, nullptr);
 }
 
 // Without a load at hand: the copy survives the registries being emptied
@@ -578,7 +580,7 @@ TEST(Gradients, DocumentCopyOutlivesTheRegistries) {
     {
         GradientFile a("<linearGradient id='g'>" + Stops("red", "blue") +
                        "</linearGradient><linearGradient id='s' x1='0.5'/>");
-        CopyReferencedGradients(&document);
+        CopyReferencedGradients(&a.context.gradients, &document);
     }
     ASSERT_NE(nullptr, FindDocumentGradient(&document, L"g"));
     EXPECT_EQ(Red, GradientStops(FindDocumentGradient(&document, L"g"))[0].colour);
@@ -586,7 +588,7 @@ TEST(Gradients, DocumentCopyOutlivesTheRegistries) {
     EXPECT_EQ(0.5f, FindDocumentGradient(&document, L"s")->x1);
 
     GradientFile b("<linearGradient id='g'>" + Stops("lime", "yellow") + "</linearGradient>");
-    CopyReferencedGradients(&document);
+    CopyReferencedGradients(&b.context.gradients, &document);
     ASSERT_NE(nullptr, FindDocumentGradient(&document, L"g"));
     EXPECT_EQ(0xFF00FF00u, GradientStops(FindDocumentGradient(&document, L"g"))[0].colour);
     EXPECT_EQ(nullptr, FindDocumentGradient(&document, L"s"));
@@ -595,7 +597,7 @@ TEST(Gradients, DocumentCopyOutlivesTheRegistries) {
     EXPECT_EQ(nullptr, document.gradients);
     ReleaseDocumentGradients(&document);
     ReleaseDocumentGradients(nullptr);
-    CopyReferencedGradients(nullptr);
+    CopyReferencedGradients(&b.context.gradients, nullptr);
     EXPECT_EQ(nullptr, FindDocumentGradient(nullptr, L"g"));
 }
 
@@ -619,7 +621,7 @@ TEST(GradientsHostile, ManyReferencesToManyStopsStayLinear) {
     GradientDef last = file.Get(L"g99999");
     EXPECT_EQ(count, GradientStopCount(&last));
     Argb average = 0;
-    ASSERT_EQ(1, FindGradientAverageColour(L"g5", &average));
+    ASSERT_EQ(1, file.Average(L"g5", &average));
     EXPECT_EQ(Red, average);
 }
 

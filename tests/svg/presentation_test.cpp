@@ -26,11 +26,9 @@ StyleState StyleOfTarget(const std::string& svg) {
     EXPECT_TRUE(target != nullptr) << svg;
     if (!target)
         return StyleState();
-    FillDocumentMaps(xml.Root());
-    StyleState state = StyleOfElement(xml.Root(), target);
-    ClearStyleSheetRules();
-    ClearGradientRegistries();
-    return state;
+    LoadContext context;
+    FillDocumentMaps(&context, xml.Root());
+    return StyleOfElement(&context, xml.Root(), target);
 }
 
 std::string Svg(const std::string& body) {
@@ -369,7 +367,9 @@ TEST(Presentation, EachPropertyCountsOnItsOwn) {
         StyleState root, state;
         InitRootStyleState(&root);
         OwnEffects own;
-        ApplyPresentation(target, ElementDeclarations(target), &root, &state, &own);
+        LoadContext context;
+        ApplyPresentation(&context, target, ElementDeclarations(&context.sheets, target), &root,
+                          &state, &own);
         EXPECT_TRUE(c.holds(state, own)) << c.attributes;
     }
     // Values beyond ASCII, or too long for the reader's own buffer, between
@@ -407,10 +407,11 @@ TEST(Presentation, OwnTransformAppliesBeforeTheAncestors) {
 TEST(Presentation, RootAttributesApplyInPlace) {
     ParsedXml xml("<svg fill='red' transform='translate(1,2)'><rect/></svg>");
     ASSERT_TRUE(xml.Root() != nullptr);
-    FillDocumentMaps(xml.Root());
+    LoadContext context;
+    FillDocumentMaps(&context, xml.Root());
     StyleState s;
     InitRootStyleState(&s);
-    ApplyPresentation(xml.Root(), &s, &s);
+    ApplyPresentation(&context, xml.Root(), &s, &s);
     EXPECT_EQ(Red, s.fillColor);
     EXPECT_EQ(1.0f, s.matrix.e);
     EXPECT_EQ(2.0f, s.matrix.f);
@@ -464,15 +465,17 @@ TEST(Presentation, StyleSheetDeclarationsOrder) {
                       "<circle id=' i ' class=''/>"
                       "<path id='p'/>"));
     ASSERT_TRUE(xml.Root() != nullptr);
-    FillDocumentMaps(xml.Root());
+    LoadContext context;
+    FillDocumentMaps(&context, xml.Root());
+    StyleSheets* sheets = &context.sheets;
     EXPECT_EQ(L"fill:id;fill:b;fill:a;fill:element",
-              StyleSheetDeclarations(FindElementById(xml.Root(), L"i")));
-    EXPECT_EQ(L"fill:a;fill:element", StyleSheetDeclarations(FindElementById(xml.Root(), L"r")));
+              StyleSheetDeclarations(sheets, FindElementById(xml.Root(), L"i")));
+    EXPECT_EQ(L"fill:a;fill:element",
+              StyleSheetDeclarations(sheets, FindElementById(xml.Root(), L"r")));
     // The id is trimmed of blanks before the look-up.
-    EXPECT_EQ(L"fill:id;fill:circle", StyleSheetDeclarations(FindElementById(xml.Root(), L" i ")));
-    EXPECT_EQ(L"", StyleSheetDeclarations(FindElementById(xml.Root(), L"p")));
-    ClearStyleSheetRules();
-    ClearGradientRegistries();
+    EXPECT_EQ(L"fill:id;fill:circle",
+              StyleSheetDeclarations(sheets, FindElementById(xml.Root(), L" i ")));
+    EXPECT_EQ(L"", StyleSheetDeclarations(sheets, FindElementById(xml.Root(), L"p")));
 }
 
 TEST(Presentation, ParsePaintResults) {
@@ -480,25 +483,24 @@ TEST(Presentation, ParsePaintResults) {
                       "<radialGradient id='e'/>"
                       "<rect id='t'/>"));
     ASSERT_TRUE(xml.Root() != nullptr);
-    FillDocumentMaps(xml.Root());
+    LoadContext context;
+    FillDocumentMaps(&context, xml.Root());
     const XmlNode* rect = FindElementById(xml.Root(), L"t");
     int isNone = 7;
     std::wstring ref = L"stale";
-    EXPECT_EQ(NoColour, ParsePaint(rect, L"", L"fill", &isNone, &ref));
+    EXPECT_EQ(NoColour, ParsePaint(&context, rect, L"", L"fill", &isNone, &ref));
     EXPECT_EQ(0, isNone);
     EXPECT_EQ(L"", ref);
-    EXPECT_EQ(0u, ParsePaint(rect, L"fill: NONE ", L"fill", &isNone, &ref));
+    EXPECT_EQ(0u, ParsePaint(&context, rect, L"fill: NONE ", L"fill", &isNone, &ref));
     EXPECT_EQ(1, isNone);
-    EXPECT_EQ(0xFF102030u, ParsePaint(rect, L"fill:url(#g)", L"fill", &isNone, &ref));
+    EXPECT_EQ(0xFF102030u, ParsePaint(&context, rect, L"fill:url(#g)", L"fill", &isNone, &ref));
     EXPECT_EQ(0, isNone);
     EXPECT_EQ(L"g", ref);
     // A gradient without stops stands as grey, and still is a reference.
-    EXPECT_EQ(Grey, ParsePaint(rect, L"fill:url(#e)", L"fill", &isNone, &ref));
+    EXPECT_EQ(Grey, ParsePaint(&context, rect, L"fill:url(#e)", L"fill", &isNone, &ref));
     EXPECT_EQ(L"e", ref);
-    EXPECT_EQ(Blue, ParsePaint(rect, L"fill:blue", L"fill", &isNone, &ref));
+    EXPECT_EQ(Blue, ParsePaint(&context, rect, L"fill:blue", L"fill", &isNone, &ref));
     EXPECT_EQ(L"", ref);
-    ClearStyleSheetRules();
-    ClearGradientRegistries();
 }
 
 TEST(Presentation, ParseLength) {

@@ -66,13 +66,14 @@ TEST_F(TextTest, TextPropertiesInherit) {
                   "xml:space='default'><text id='t' font-style='normal'/></g>"
                   "<text id='u' font-weight='bolder'/></svg>");
     ASSERT_TRUE(xml.Root() != nullptr);
-    StyleState t = StyleOfElement(xml.Root(), FindElementById(xml.Root(), L"t"));
+    LoadContext context;
+    StyleState t = StyleOfElement(&context, xml.Root(), FindElementById(xml.Root(), L"t"));
     EXPECT_EQ(L"Arial", t.fontFamily);
     EXPECT_EQ(0, t.fontBold);
     EXPECT_EQ(0, t.fontItalic);
     EXPECT_EQ(2, t.textAnchor);
     EXPECT_EQ(0, t.preserveSpace);
-    StyleState u = StyleOfElement(xml.Root(), FindElementById(xml.Root(), L"u"));
+    StyleState u = StyleOfElement(&context, xml.Root(), FindElementById(xml.Root(), L"u"));
     EXPECT_EQ(1, u.fontBold);
     EXPECT_EQ(1, u.fontItalic);
     EXPECT_EQ(1, u.preserveSpace);

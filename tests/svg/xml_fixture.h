@@ -1,13 +1,12 @@
 // Test support: SVG text parsed into an XML tree, elements found by id, and
-// the module-wide maps filled from the tree as a document load fills them.
+// a load context filled from the tree as a document load fills it.
 #pragma once
 
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "svg/css/style_sheet.h"
-#include "svg/style/gradients.h"
+#include "svg/style/load_context.h"
 #include "svg/style/presentation.h"
 #include "svg/style/style.h"
 #include "svg/xml/xml_parse.h"
@@ -35,27 +34,28 @@ inline const XmlNode* FindElementById(const XmlNode* node, const wchar_t* id) {
     return nullptr;
 }
 
-// Gradient registries and style-sheet rules of the tree, in load order.
-inline void FillDocumentMaps(const XmlNode* root) {
-    ClearStyleSheetRules();
-    CollectStyleSheets(root);
-    ClearGradientRegistries();
-    RegisterGradientElements(root);
-    BuildGradientRegistry(200, 100); // a viewport whose sides differ
+// The style sheets and gradients of the tree, filled into a new load context
+// in load order.
+inline void FillDocumentMaps(LoadContext* context, const XmlNode* root) {
+    CollectStyleSheets(&context->sheets, root);
+    RegisterGradientElements(&context->gradients, root);
+    BuildGradientRegistry(&context->gradients, &context->sheets, 200,
+                          100); // a viewport whose sides differ
 }
 
 // The element's state as the walk computes it: the root's state applied in
 // place, then each ancestor's state handed down to its child.
-inline StyleState StyleOfElement(const XmlNode* root, const XmlNode* element) {
+inline StyleState StyleOfElement(LoadContext* context, const XmlNode* root,
+                                 const XmlNode* element) {
     std::vector<const XmlNode*> chain;
     for (const XmlNode* n = element; n && n != root; n = XmlParent(n))
         chain.push_back(n);
     StyleState state;
     InitRootStyleState(&state);
-    ApplyPresentation(root, &state, &state);
+    ApplyPresentation(context, root, &state, &state);
     for (size_t i = chain.size(); i-- > 0;) {
         StyleState child;
-        ApplyPresentation(chain[i], &state, &child);
+        ApplyPresentation(context, chain[i], &state, &child);
         state = child;
     }
     return state;
