@@ -228,9 +228,38 @@ int GfxGetPathData(GfxPath* path, GfxPointF* points, uint8_t* types, int count) 
 
 // ---- text -----------------------------------------------------------------
 
-int GfxFontFamilyInstalled(const wchar_t* family) {
+// The installed family whose name is the given one, case aside; null when
+// there is none. GDI+'s own look-up comes first; the installed collection's
+// family names are searched after it because some GDI+ implementations (Wine's)
+// compare the name's full face name ("Noto Sans Regular") with the family
+// names and so miss families whose regular face is named apart from them.
+static GpFontFamily* FindFamily(const wchar_t* name) {
     GpFontFamily* found = nullptr;
-    if (!family || !*family || GdipCreateFontFamilyFromName(family, nullptr, &found) != Ok)
+    if (!name || !*name)
+        return nullptr;
+    if (GdipCreateFontFamilyFromName(name, nullptr, &found) == Ok)
+        return found;
+    GpFontCollection* installed = nullptr; // belongs to GDI+
+    INT count = 0;
+    if (GdipNewInstalledFontCollection(&installed) != Ok ||
+        GdipGetFontCollectionFamilyCount(installed, &count) != Ok || count <= 0)
+        return nullptr;
+    std::vector<GpFontFamily*> families(static_cast<size_t>(count));
+    INT listed = 0;
+    if (GdipGetFontCollectionFamilyList(installed, count, families.data(), &listed) != Ok)
+        return nullptr;
+    for (INT i = 0; i < listed && !found; i++) {
+        WCHAR familyName[LF_FACESIZE] = {0};
+        if (GdipGetFamilyName(families[i], familyName, LANG_NEUTRAL) == Ok &&
+            lstrcmpiW(familyName, name) == 0 && GdipCloneFontFamily(families[i], &found) != Ok)
+            found = nullptr;
+    }
+    return found;
+}
+
+int GfxFontFamilyInstalled(const wchar_t* family) {
+    GpFontFamily* found = FindFamily(family);
+    if (!found)
         return 0;
     GdipDeleteFontFamily(found);
     return 1;
@@ -238,8 +267,8 @@ int GfxFontFamilyInstalled(const wchar_t* family) {
 
 // The family, or a copy of the generic sans-serif one; null on failure.
 static GpFontFamily* CreateFamily(const wchar_t* family) {
-    GpFontFamily* found = nullptr;
-    if (family && *family && GdipCreateFontFamilyFromName(family, nullptr, &found) == Ok)
+    GpFontFamily* found = FindFamily(family);
+    if (found)
         return found;
     GpFontFamily* generic = nullptr;
     if (GdipGetGenericFontFamilySansSerif(&generic) != Ok ||

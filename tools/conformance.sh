@@ -7,10 +7,12 @@
 # wine64 run (vexlar-render --batch, sized like the references), scores each
 # picture with compare.py's own function in one python run, prints a table per
 # top folder and a last line "conformance: N passed, M failed". A drawing that
-# could not be rendered counts as failed. Pictures and results go to
-# out/conformance/ (VEXLAR_CONFORMANCE_OUT overrides): results.txt holds one
-# line per drawing, "PATH pass|fail SHARE" (SHARE "render-failed" when there
-# is no picture), sorted, to diff between two runs.
+# could not be rendered counts as failed. The drawings render in a Wine prefix
+# of their own with the fonts of the suite's fonts/ folder installed (see
+# tools/install-fonts.py). Pictures and results go to out/conformance/
+# (VEXLAR_CONFORMANCE_OUT overrides): results.txt holds one line per drawing,
+# "PATH pass|fail SHARE" (SHARE "render-failed" when there is no picture),
+# sorted, to diff between two runs.
 set -euo pipefail
 if [ $# -lt 1 ] || [ $# -gt 2 ]; then
   echo "usage: bash tools/conformance.sh SUITE_DIR [LIST]" >&2
@@ -38,12 +40,18 @@ if ! { cmake -S "$top" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$top/cmake/m
   echo "conformance: the build failed (log: $out/build.log)" >&2
   exit 1
 fi
-bash "$top/tools/wine-prefix.sh" "$build/wineprefix"
+# A prefix of its own, so that the suite's fonts reach only these drawings:
+# they go into its Fonts folder, which Wine reads at start-up.
+prefix="$build/conformance-wineprefix"
+bash "$top/tools/wine-prefix.sh" "$prefix"
+if [ -d "$suite/fonts" ]; then
+  /usr/bin/python3 "$top/tools/install-fonts.py" "$suite/fonts" "$prefix/drive_c/windows/Fonts"
+fi
 
 # Render from the suite's folder so the list's relative paths work under Wine.
 rm -rf "$out/png"
 mkdir -p "$out/png"
-(cd "$suite" && xvfb-run -a -s "-screen 0 640x480x24" env VEXLAR_WINEPREFIX="$build/wineprefix" \
+(cd "$suite" && xvfb-run -a -s "-screen 0 640x480x24" env VEXLAR_WINEPREFIX="$prefix" \
   "$top/cmake/wine-run.sh" "$build/bin/vexlar-render.exe" --batch "$list" "$out/png") \
   >"$out/render.log" 2>&1 || true
 grep -v '^batch: ' "$out/render.log" | head -n 20 || true

@@ -224,19 +224,24 @@ void CommitRun(WalkContext* context, const TextRun& run, FamilyCache* families) 
 }
 
 // Generic names and the families that stand for them, in order: the common
-// Windows ones first, then those of other systems (Wine's among them).
+// Windows ones first, then the Noto-based set many renderers and test suites
+// default to, then those of other systems (Wine's among them).
 struct GenericFamily {
     const wchar_t* name;
-    const wchar_t* families[5];
+    const wchar_t* families[6];
 };
 
 const GenericFamily GenericFamilies[] = {
-    {L"serif", {L"Times New Roman", L"Georgia", L"Liberation Serif", L"DejaVu Serif", nullptr}},
-    {L"sans-serif", {L"Arial", L"Segoe UI", L"Tahoma", L"Liberation Sans", L"DejaVu Sans"}},
+    {L"serif",
+     {L"Times New Roman", L"Georgia", L"Noto Serif", L"Liberation Serif", L"DejaVu Serif",
+      nullptr}},
+    {L"sans-serif",
+     {L"Arial", L"Segoe UI", L"Tahoma", L"Noto Sans", L"Liberation Sans", L"DejaVu Sans"}},
     {L"monospace",
-     {L"Courier New", L"Consolas", L"Lucida Console", L"Liberation Mono", L"DejaVu Sans Mono"}},
-    {L"cursive", {L"Comic Sans MS", nullptr, nullptr, nullptr, nullptr}},
-    {L"fantasy", {L"Impact", nullptr, nullptr, nullptr, nullptr}},
+     {L"Courier New", L"Consolas", L"Lucida Console", L"Noto Mono", L"Liberation Mono",
+      L"DejaVu Sans Mono"}},
+    {L"cursive", {L"Comic Sans MS", L"Yellowtail", nullptr, nullptr, nullptr, nullptr}},
+    {L"fantasy", {L"Impact", L"Sedgwick Ave Display", nullptr, nullptr, nullptr, nullptr}},
 };
 
 // The first installed family a name stands for; "" when none is.
