@@ -8,13 +8,13 @@
 #include "svg/base/strings.h"
 #include "svg/build/conditions.h"
 #include "svg/build/element_roles.h"
+#include "svg/build/offscreen_content.h"
 #include "svg/build/shape_paths.h"
 #include "svg/build/walk_context.h"
 #include "svg/records/clips.h"
 #include "svg/records/document.h"
 #include "svg/style/load_context.h"
 #include "svg/style/presentation.h"
-#include "svg/style/properties.h"
 #include "svg/style/style.h"
 #include "svg/values/lengths.h"
 #include "svg/values/viewport.h"
@@ -34,36 +34,27 @@ Matrix2D Translation(float x, float y) {
     return Matrix2D{1, 0, 0, 1, x, y};
 }
 
-bool IsHidden(const XmlNode* element, const std::wstring& declarations) {
-    return IsDisplayNone(OwnProperty(element, declarations, L"display")) ||
-           IsVisibilityHidden(OwnProperty(element, declarations, L"visibility"));
-}
-
-// The clip rule of a clip path's child: its own, or the nearest ancestor's
-// (the clip path's and upwards); nonzero when none sets one.
-int ClipRuleOf(WalkContext* context, const XmlNode* element) {
-    for (const XmlNode* e = element; e && XmlIsElement(e); e = XmlParent(e)) {
-        std::wstring rule =
-            OwnProperty(e, ElementDeclarations(&context->load->sheets, e), L"clip-rule");
-        if (!rule.empty())
-            return ParseFillRule(rule, 1);
-    }
-    return 1;
+bool IsHidden(const StyleState& state) {
+    return state.displayNone || state.hidden;
 }
 
 // The path a child of a clip path adds, with its matrix relative to the clip
 // path's content space; null for children that add nothing (groups, text, a
-// use of anything but a shape, hidden ones).
-GfxPath* ChildClipPath(WalkContext* context, const XmlNode* child, Matrix2D* matrix) {
-    std::wstring declarations = ElementDeclarations(&context->load->sheets, child);
-    if (IsHidden(child, declarations) || !ConditionsHold(child))
+// use of anything but a shape, hidden ones). *state is the child's style,
+// computed from the clip path's.
+GfxPath* ChildClipPath(WalkContext* context, const XmlNode* child, const StyleState& state,
+                       Matrix2D* matrix) {
+    if (IsHidden(state) || !ConditionsHold(child))
         return nullptr;
     *matrix = OwnTransform(child);
     if (!IsUseElement(child))
         return BuildElementPath(child);
     const XmlNode* target = LookUpId(&context->ids, HrefReferenceId(child));
-    if (!target || !IsShapeElement(target) ||
-        IsHidden(target, ElementDeclarations(&context->load->sheets, target)))
+    if (!target || !IsShapeElement(target))
+        return nullptr;
+    StyleState targetState;
+    ApplyPresentation(context->load, target, &state, &targetState);
+    if (IsHidden(targetState))
         return nullptr;
     float x = ParseLength(XmlAttribute(child, L"x")), y = ParseLength(XmlAttribute(child, L"y"));
     *matrix = ComposeMatrix(ComposeMatrix(*matrix, Translation(x, y)), OwnTransform(target));
@@ -81,23 +72,23 @@ void PathBox(GfxPath* path, float box[4]) {
 }
 
 // The shapes of the clip path's children, in its content space, appended
-// to *shapes; each path is in *shapes as soon as it is made.
-void AddChildClipShapes(WalkContext* context, const XmlNode* clipPath, const Matrix2D& content,
-                        std::vector<ClipShape>* shapes) {
+// to *shapes; each path is in *shapes as soon as it is made. The children's
+// properties come through the clip path and its ancestors.
+void AddChildClipShapes(WalkContext* context, const XmlNode* clipPath, const StyleState& inherited,
+                        const Matrix2D& content, std::vector<ClipShape>* shapes) {
+    StyleState state;
     for (const XmlNode* child = FirstChildElement(clipPath); child;
          child = NextSiblingElement(child)) {
+        ApplyPresentation(context->load, child, &inherited, &state);
         shapes->reserve(shapes->size() + 1); // taking the path then cannot fail
         Matrix2D own;
-        GfxPath* path = ChildClipPath(context, child, &own);
+        GfxPath* path = ChildClipPath(context, child, state, &own);
         if (!path)
             continue;
         shapes->push_back(ClipShape{path, ComposeMatrix(content, own), 0});
-        GfxSetFillMode(path,
-                       ClipRuleOf(context, child) ? GfxFillModeWinding : GfxFillModeAlternate);
+        GfxSetFillMode(path, state.clipRule ? GfxFillModeWinding : GfxFillModeAlternate);
         // A clip path on the child cuts the child alone, in its own space.
-        if (const XmlNode* inner = ClipPathOf(
-                context, OwnProperty(child, ElementDeclarations(&context->load->sheets, child),
-                                     L"clip-path"))) {
+        if (const XmlNode* inner = ClipPathOf(context, state.clipPath)) {
             float childBox[4];
             PathBox(path, childBox);
             const Matrix2D matrix = shapes->back().matrix;
@@ -156,12 +147,10 @@ void BuildClipRegion(WalkContext* context, const XmlNode* clipPath, int region,
     // out on the way.
     std::vector<ClipShape> shapes;
     try {
-        AddChildClipShapes(context, clipPath, content, &shapes);
+        const StyleState inherited = InheritedContentState(context, clipPath);
+        AddChildClipShapes(context, clipPath, inherited, content, &shapes);
         // A clip path on the clip path itself cuts the whole region.
-        if (const XmlNode* outer = ClipPathOf(
-                context,
-                OwnProperty(clipPath, ElementDeclarations(&context->load->sheets, clipPath),
-                            L"clip-path"))) {
+        if (const XmlNode* outer = ClipPathOf(context, inherited.clipPath)) {
             DocumentClips* clips = context->document->clips;
             int parent = clips->regions[region - 1].parent;
             int cut = AddClipPathRegion(context, outer, parent, matrix, box);

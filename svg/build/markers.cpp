@@ -15,7 +15,6 @@
 #include "svg/records/document.h"
 #include "svg/style/load_context.h"
 #include "svg/style/presentation.h"
-#include "svg/style/properties.h"
 #include "svg/style/style.h"
 #include "svg/values/viewport.h"
 #include "svg/xml/xml_tree.h"
@@ -248,8 +247,8 @@ bool PrepareMarker(WalkContext* context, const std::wstring& id, const StyleStat
     ApplyMatrix(placed->toContent, &refX, &refY);
     placed->refX = refX;
     placed->refY = refY;
-    placed->clips = ClipsToViewport(marker, ElementDeclarations(&context->load->sheets, marker));
     InheritedContentState(context, marker, shape, &placed->content);
+    placed->clips = placed->content.clipsOverflow;
     placed->content.viewportWidth = placed->contentWidth;
     placed->content.viewportHeight = placed->contentHeight;
     return true;

@@ -12,7 +12,6 @@
 #include "svg/records/offscreen_groups.h"
 #include "svg/style/gradients.h"
 #include "svg/style/load_context.h"
-#include "svg/style/properties.h"
 #include "svg/style/style.h"
 #include "svg/values/viewport.h"
 #include "svg/xml/references.h"
@@ -64,20 +63,18 @@ int AddGroupMask(WalkContext* context, const XmlNode* mask, const Matrix2D& matr
     const float y = MaskLength(mask, L"y", boxUnits, -0.1f, top, down);
     const float width = MaskLength(mask, L"width", boxUnits, 1.2f, 0, across);
     const float height = MaskLength(mask, L"height", boxUnits, 1.2f, 0, down);
-    const std::wstring declarations = ElementDeclarations(&context->load->sheets, mask);
+    StyleState state = InheritedContentState(context, mask); // the mask's own properties too
     GroupMask entry = GroupMask();
-    entry.luminance =
-        LowerText(TrimWhiteSpace(OwnProperty(mask, declarations, L"mask-type"))) != L"alpha";
+    entry.luminance = !state.maskAlpha;
     // An empty rectangle lets nothing through: the mask keeps no content.
     const bool boxEmpty = boxUnits && !(box[2] > 0 && box[3] > 0);
     if (width > 0 && height > 0 && !boxEmpty) {
-        StyleState state = InheritedContentState(context, mask);
         state.matrix = matrix;
         if (IsKeyword(mask, L"maskContentUnits", L"objectBoundingBox"))
             state.matrix = ComposeMatrix(matrix, Matrix2D{box[2], 0, 0, box[3], box[0], box[1]});
         state.clip = AddRectClipRegion(document, 0, matrix, x, y, width, height);
         context->masksInProgress.push_back(mask);
-        const XmlNode* outer = MaskOf(context, OwnProperty(mask, declarations, L"mask"));
+        const XmlNode* outer = MaskOf(context, state.mask);
         RecordsAside aside(document);
         // A mask on the mask masks its whole content, as a group of its own.
         const int own = outer ? AddOffscreenGroup(document, 0, 1.0f) : 0;

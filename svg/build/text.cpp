@@ -13,7 +13,6 @@
 #include "svg/records/document.h"
 #include "svg/style/load_context.h"
 #include "svg/style/presentation.h"
-#include "svg/style/properties.h"
 #include "svg/style/style.h"
 #include "svg/values/lengths.h"
 #include "svg/xml/xml_tree.h"
@@ -113,12 +112,6 @@ void AddCharacters(TextCollector* collector, const XmlNode* owner, const StyleSt
 bool IsNamed(const XmlNode* element, const wchar_t* name) {
     return XmlElementNamespace(element) != XmlOtherNamespace &&
            LowerTextIs(XmlLocalName(element), name);
-}
-
-bool IsVertical(const XmlNode* element, const std::wstring& declarations) {
-    std::wstring mode =
-        LowerText(TrimWhiteSpace(OwnProperty(element, declarations, L"writing-mode")));
-    return mode.compare(0, 2, L"tb") == 0 || mode.compare(0, 8, L"vertical") == 0;
 }
 
 void CollectElement(TextCollector* collector, const XmlNode* element, const StyleState& state,
@@ -303,7 +296,7 @@ std::wstring ArrangeWhiteSpace(const std::wstring& text, int preserve, bool* aft
 
 void CommitText(WalkContext* context, const XmlNode* text, const StyleState& state) {
     TextCollector collector = {context, {}, Position(), true, false};
-    if (IsVertical(text, ElementDeclarations(&context->load->sheets, text)))
+    if (state.vertical)
         context->document->notDrawn[NotDrawnText]++; // drawn as horizontal text
     CollectElement(&collector, text, state, 0);
     DropLastBlank(&collector.runs);

@@ -30,7 +30,6 @@
 #include "svg/records/offscreen_groups.h"
 #include "svg/style/load_context.h"
 #include "svg/style/presentation.h"
-#include "svg/style/properties.h"
 #include "svg/style/style.h"
 #include "svg/values/viewport.h"
 #include "svg/xml/element_walk.h"
@@ -65,15 +64,11 @@ bool CountNotDrawnElement(const XmlNode* element, SvgDocument* document) {
     return false;
 }
 
-bool IsSet(const std::wstring& property) {
-    return !property.empty() && LowerText(TrimWhiteSpace(property)) != L"none";
-}
-
 // Counts the effects the element asks for that are not drawn: a filter and
 // markers.
-void CountNotDrawnProperties(WalkContext* context, const OwnEffects& own, ElementRole role) {
+void CountNotDrawnProperties(WalkContext* context, const StyleState& own, ElementRole role) {
     int* counts = context->document->notDrawn;
-    if (IsSet(own.filter))
+    if (!own.filter.empty())
         counts[NotDrawnFilter]++;
     if (role < RoleRect)
         return;
@@ -159,7 +154,7 @@ bool IsUseFrame(const WalkFrame& frame) {
 // of its rectangle, the viewBox matrix and the size percentages refer to.
 // False when the viewport is empty.
 bool EnterViewport(WalkContext* context, const XmlNode* element, const WalkFrame& parent,
-                   const std::wstring& declarations, WalkFrame* frame) {
+                   WalkFrame* frame) {
     const float parentWidth = parent.viewportWidth, parentHeight = parent.viewportHeight;
     const XmlNode* use = IsUseFrame(parent) ? parent.element : nullptr;
     bool isSymbol = LowerTextIs(XmlLocalName(element), L"symbol");
@@ -179,7 +174,7 @@ bool EnterViewport(WalkContext* context, const XmlNode* element, const WalkFrame
     if (!(width > 0 && height > 0))
         return false;
     StyleState& state = frame->state;
-    if (ClipsToViewport(element, declarations)) {
+    if (state.clipsOverflow) {
         int region =
             AddRectClipRegion(context->document, state.clip, state.matrix, x, y, width, height);
         if (region)
@@ -201,9 +196,8 @@ bool EnterViewport(WalkContext* context, const XmlNode* element, const WalkFrame
 
 // Applies the element's clip-path to the state. A clip path in bounding-box
 // units on a container is finished when the container's frame ends.
-void EnterClipPath(WalkContext* context, const OwnEffects& own, GfxPath* shapePath,
-                   WalkFrame* frame) {
-    const XmlNode* clipPath = ClipPathOf(context, own.clipPath);
+void EnterClipPath(WalkContext* context, GfxPath* shapePath, WalkFrame* frame) {
+    const XmlNode* clipPath = ClipPathOf(context, frame->state.clipPath);
     if (!clipPath)
         return;
     StyleState& state = frame->state;
@@ -263,10 +257,10 @@ bool DrawsOneKindOfPaint(const StyleState& state) {
 // group of its own, inside which its children draw at full opacity. A shape without a
 // mask that only fills or only strokes fades its paint instead, which draws
 // the same.
-void OpenOffscreenGroup(WalkContext* context, const OwnEffects& own, const StyleState& parent,
-                        ElementRole role, WalkFrame* frame) {
+void OpenOffscreenGroup(WalkContext* context, const StyleState& parent, ElementRole role,
+                        WalkFrame* frame) {
     StyleState& state = frame->state;
-    const XmlNode* mask = MaskOf(context, own.mask);
+    const XmlNode* mask = MaskOf(context, state.mask);
     const bool faded = parent.opacity > 0 && state.opacity < parent.opacity;
     if (!faded && !mask)
         return;
@@ -376,7 +370,7 @@ void CommitBetweenMarkers(WalkContext* context, const XmlNode* element, ElementR
 
 // A shape element: its path is cut by its clip path and committed.
 void CommitShapeOf(WalkContext* context, const XmlNode* element, ElementRole role,
-                   const OwnEffects& own, WalkFrame* frame) {
+                   WalkFrame* frame) {
     const bool marked = role >= RoleLine && HasMarkers(frame->state);
     int markersAt = 2; // where paint-order puts the markers
     for (int i = 0; i < 3; i++) {
@@ -390,7 +384,7 @@ void CommitShapeOf(WalkContext* context, const XmlNode* element, ElementRole rol
     GfxOwnedPath path(BuildShapePath(element, role, frame->state));
     if (!path)
         return;
-    EnterClipPath(context, own, path.get(), frame);
+    EnterClipPath(context, path.get(), frame);
     std::vector<PathSegment> segments;
     if (marked) {
         if (role == RolePath)
@@ -454,22 +448,21 @@ bool VisitElement(WalkContext* context, const std::vector<WalkFrame>& stack, con
     *frame = NewFrame(element, parent);
     CascadedDeclarationsInto(&context->load->sheets, element,
                              declarations); // as ElementDeclarations
-    OwnEffects own;
-    ApplyPresentation(context->load, element, *declarations, &parent.state, &frame->state, &own);
+    ApplyPresentation(context->load, element, *declarations, &parent.state, &frame->state);
     if (frame->state.displayNone)
         return false;
-    CountNotDrawnProperties(context, own, role);
-    OpenOffscreenGroup(context, own, parent.state, role, frame);
+    CountNotDrawnProperties(context, frame->state, role);
+    OpenOffscreenGroup(context, parent.state, role, frame);
     if (role >= RoleRect) {
-        CommitShapeOf(context, element, role, own, frame);
+        CommitShapeOf(context, element, role, frame);
         CloseOffscreenGroup(context, frame);
         return false;
     }
-    EnterClipPath(context, own, nullptr, frame);
+    EnterClipPath(context, nullptr, frame);
     switch (role) {
     case RoleSvg:
     case RoleSymbol:
-        return EnterViewport(context, element, parent, *declarations, frame);
+        return EnterViewport(context, element, parent, frame);
     case RoleUse:
         return EnterUse(context, stack, element, frame);
     case RoleSwitch:

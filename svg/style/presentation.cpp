@@ -431,29 +431,53 @@ void ApplyMarkers(const PropertyReader& reader, StyleState* out) {
     ApplyMarker(reader, PropMarkerEnd, &out->markerEnd);
 }
 
-// Whether a property's value is given, and not "none".
-bool NamesSomething(TextSpan value) {
-    if (IsEmptySpan(value))
-        return false;
+// The value trimmed of white space; empty when it is "none".
+std::wstring ValueOrEmpty(TextSpan value) {
     TrimWhiteSpaceRange(&value.first, &value.last);
-    return !MatchesIgnoringCase(value, L"none", 4);
+    if (MatchesIgnoringCase(value, L"none", 4))
+        return std::wstring();
+    return TextOf(value);
 }
 
-// `given`: whether the element gives any of these properties at all.
-void ReadOwnEffects(const PropertyReader& reader, bool given, OwnEffects* own) {
-    if (!given) {
-        own->filter.clear();
-        own->clipPath.clear();
-        own->mask.clear();
-        own->namesMarker = 0;
+// Whether a property's value is given, and not "none".
+bool NamesSomething(TextSpan value) {
+    TrimWhiteSpaceRange(&value.first, &value.last);
+    return !IsEmptySpan(value) && !MatchesIgnoringCase(value, L"none", 4);
+}
+
+bool IsKeywordValue(TextSpan value, const wchar_t* keyword) {
+    TrimWhiteSpaceRange(&value.first, &value.last);
+    return MatchesIgnoringCase(value, keyword, std::wcslen(keyword));
+}
+
+bool StartsWithIgnoringCase(TextSpan value, const wchar_t* start) {
+    const size_t length = std::wcslen(start);
+    return static_cast<size_t>(value.last - value.first) >= length &&
+           MatchesIgnoringCase(TextSpan{value.first, value.first + length}, start, length);
+}
+
+// "writing-mode" (inherited): tb, tb-rl, vertical-rl and vertical-lr are
+// vertical; any other value but "inherit" is horizontal.
+void ApplyWritingMode(const PropertyReader& reader, int* vertical) {
+    TextSpan value = PropertyText(reader, PropWritingMode);
+    TrimWhiteSpaceRange(&value.first, &value.last);
+    if (IsEmptySpan(value) || MatchesIgnoringCase(value, L"inherit", 7))
         return;
-    }
-    own->filter = TextOf(PropertyText(reader, PropFilter));
-    own->clipPath = TextOf(PropertyText(reader, PropClipPath));
-    own->mask = TextOf(PropertyText(reader, PropMask));
-    own->namesMarker = 0;
+    *vertical = StartsWithIgnoringCase(value, L"tb") || StartsWithIgnoringCase(value, L"vertical");
+}
+
+// The properties an element does not inherit that later steps need, read
+// when the element gives any of them (ResetOwnProperties has set the rest).
+void ApplyOwnProperties(const PropertyReader& reader, StyleState* out) {
+    out->filter = ValueOrEmpty(PropertyText(reader, PropFilter));
+    out->clipPath = ValueOrEmpty(PropertyText(reader, PropClipPath));
+    out->mask = ValueOrEmpty(PropertyText(reader, PropMask));
+    out->maskAlpha = IsKeywordValue(PropertyText(reader, PropMaskType), L"alpha");
+    const TextSpan overflow = PropertyText(reader, PropOverflow);
+    out->clipsOverflow = !IsKeywordValue(overflow, L"visible") && !IsKeywordValue(overflow, L"auto");
+    out->namesMarker = 0;
     for (Property p : {PropMarkerStart, PropMarkerMid, PropMarkerEnd, PropMarker})
-        own->namesMarker |= NamesSomething(PropertyText(reader, p)) ? 1 : 0;
+        out->namesMarker |= NamesSomething(PropertyText(reader, p)) ? 1 : 0;
 }
 
 } // namespace
@@ -467,16 +491,11 @@ void ApplyPresentation(LoadContext* context, const XmlNode* element, const Style
 void ApplyPresentation(LoadContext* context, const XmlNode* element,
                        const std::wstring& declarations, const StyleState* parent,
                        StyleState* out) {
-    ApplyPresentation(context, element, declarations, parent, out, nullptr);
-}
-
-void ApplyPresentation(LoadContext* context, const XmlNode* element,
-                       const std::wstring& declarations, const StyleState* parent, StyleState* out,
-                       OwnEffects* own) {
     // Every property is read once and replaces the inherited value in place,
     // so parent and out may be the same record.
     if (out != parent)
         *out = *parent;
+    ResetOwnProperties(out);
     PropertyReader reader(element, &declarations, true);
 
     ApplyDisplay(reader, &out->displayNone);
@@ -500,7 +519,7 @@ void ApplyPresentation(LoadContext* context, const XmlNode* element,
                    &out->strokeRef, &out->strokeIsCurrentColor, &out->strokePatternFallback);
     // Most elements give a few properties: the groups they give none of are
     // passed over.
-    const uint32_t given = reader.declared | reader.attributed;
+    const uint64_t given = reader.declared | reader.attributed;
     if (given & Bits(PropStrokeWidth, PropStrokeDasharray, PropStrokeDashoffset)) {
         const LengthBasis basis = LengthBasisOf(*out);
         // A zero or negative width turns the stroke off.
@@ -528,11 +547,15 @@ void ApplyPresentation(LoadContext* context, const XmlNode* element,
         ApplyPaintOrder(reader, &out->paintOrder);
     if (given & Bits(PropFontFamily, PropFontWeight, PropFontStyle, PropTextAnchor, PropXmlSpace))
         ApplyTextProperties(&reader, out);
+    if (given & Bits(PropClipRule))
+        ApplyKeyword(reader, PropClipRule, FillRules, &out->clipRule);
+    if (given & Bits(PropWritingMode))
+        ApplyWritingMode(reader, &out->vertical);
 
     if (given & Bits(PropTransform))
         ApplyTransform(reader, LengthBasisOf(*out), &out->matrix);
-    if (own)
-        ReadOwnEffects(reader, given & (markers | Bits(PropFilter, PropClipPath, PropMask)), own);
+    if (given & (markers | Bits(PropFilter, PropClipPath, PropMask, PropMaskType, PropOverflow)))
+        ApplyOwnProperties(reader, out);
 }
 
 Argb ParsePaint(LoadContext* context, const XmlNode* element, const std::wstring& declarations,
@@ -562,12 +585,4 @@ int ParseLineCap(const std::wstring& text, int current) {
 
 int ParseLineJoin(const std::wstring& text, int current) {
     return ReadKeyword(SpanOf(text), current, LineJoins, sizeof LineJoins / sizeof LineJoins[0]);
-}
-
-bool IsDisplayNone(const std::wstring& value) {
-    return DisplaysNone(SpanOf(value));
-}
-
-bool IsVisibilityHidden(const std::wstring& value) {
-    return HidesByVisibility(SpanOf(value));
 }

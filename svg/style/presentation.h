@@ -16,16 +16,6 @@ void ApplyPresentation(LoadContext* context, const XmlNode* element, const Style
 // The same with the element's declarations already in hand.
 void ApplyPresentation(LoadContext* context, const XmlNode* element,
                        const std::wstring& declarations, const StyleState* parent, StyleState* out);
-// Properties of the element alone that the walker needs, read along with
-// the others: the values of filter, clip-path and mask as written ("" when
-// not given), and whether a marker property names a marker.
-struct OwnEffects {
-    std::wstring filter, clipPath, mask;
-    int namesMarker;
-};
-void ApplyPresentation(LoadContext* context, const XmlNode* element,
-                       const std::wstring& declarations, const StyleState* parent, StyleState* out,
-                       OwnEffects* own);
 // A paint property of the element read on its own (the current colour is
 // not known there).
 Argb ParsePaint(LoadContext* context, const XmlNode* element, const std::wstring& declarations,
@@ -34,10 +24,6 @@ Argb ParsePaint(LoadContext* context, const XmlNode* element, const std::wstring
 // property is not given.
 float ParseNumberProperty(const XmlNode* element, const std::wstring& declarations,
                           const std::wstring& name, float defaultValue, int* found);
-// The values of "display" and "visibility" that hide an element ("none";
-// "hidden" or "collapse"), in any case, blanks around them ignored.
-bool IsDisplayNone(const std::wstring& value);
-bool IsVisibilityHidden(const std::wstring& value);
 // Keyword readers: the current code is returned for anything they do not know.
 int ParseFillRule(const std::wstring& text, int current);
 int ParseLineCap(const std::wstring& text, int current);

@@ -49,16 +49,3 @@ Argb ParseColourOf(StyleSheets* sheets, const XmlNode* element, const std::wstri
         return InheritedColor(sheets, element);
     return ParseColour(text);
 }
-
-std::wstring OwnProperty(const XmlNode* element, const std::wstring& declarations,
-                         const wchar_t* name) {
-    if (declarations.empty()) // most elements: the attribute alone
-        return XmlAttribute(element, name);
-    return GetPropertyValue(element, declarations, name);
-}
-
-bool ClipsToViewport(const XmlNode* element, const std::wstring& declarations) {
-    std::wstring overflow =
-        LowerText(TrimWhiteSpace(OwnProperty(element, declarations, L"overflow")));
-    return overflow != L"visible" && overflow != L"auto";
-}

@@ -20,12 +20,3 @@ std::wstring GetPropertyValue(const XmlNode* element, const std::wstring& declar
 // element's "color" property, inherited from its ancestors (black when none
 // sets one); anything else as ParseColour reads it.
 Argb ParseColourOf(StyleSheets* sheets, const XmlNode* element, const std::wstring& text);
-// Properties that ApplyPresentation does not read: the inline style first,
-// then the style sheets, then the attribute. The declarations are the
-// element's own, from ElementDeclarations.
-std::wstring OwnProperty(const XmlNode* element, const std::wstring& declarations,
-                         const wchar_t* name);
-
-// Whether the element's "overflow" hides what lies outside its viewport (any
-// value but visible and auto).
-bool ClipsToViewport(const XmlNode* element, const std::wstring& declarations);

@@ -67,6 +67,10 @@ const PropertyName PropertyNames[PropertyCount] = {
     PROPERTY_NAME("filter"),
     PROPERTY_NAME("clip-path"),
     PROPERTY_NAME("mask"),
+    PROPERTY_NAME("mask-type"),
+    PROPERTY_NAME("clip-rule"),
+    PROPERTY_NAME("overflow"),
+    PROPERTY_NAME("writing-mode"),
 };
 #undef PROPERTY_NAME
 
@@ -129,8 +133,8 @@ void PropertyReader::TableDeclarations() {
             TextSpan name{item, colon};
             TrimWhiteSpaceRange(&name.first, &name.last);
             Property p = PropertyOfDeclaredName(name);
-            if (p != PropertyCount && !(declared & (1u << p))) {
-                declared |= 1u << p;
+            if (p != PropertyCount && !(declared & Bits(p))) {
+                declared |= Bits(p);
                 declaration[p] = TextSpan{colon + 1, itemEnd};
                 TrimWhiteSpaceRange(&declaration[p].first, &declaration[p].last);
             }
@@ -149,7 +153,7 @@ void PropertyReader::TableAttributes() {
         XmlAttributeNameAt(element, i, &name, &length);
         Property p = PropertyOfExactName(name, length);
         if (p != PropertyCount) {
-            attributed |= 1u << p;
+            attributed |= Bits(p);
             attributeIndex[p] = i;
             attribute[p] = AttributeValue(i);
         }

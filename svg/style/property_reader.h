@@ -88,12 +88,16 @@ enum Property {
     PropTransformOrigin,
     PropTransform,
     PropXmlSpace,
-    PropFilter, // read for the walker (OwnEffects), not inherited
+    PropFilter,
     PropClipPath,
     PropMask,
+    PropMaskType,
+    PropClipRule,
+    PropOverflow,
+    PropWritingMode,
     PropertyCount
 };
-static_assert(PropertyCount <= 32, "the reader keeps one bit for each property");
+static_assert(PropertyCount <= 64, "the reader keeps one bit for each property");
 
 struct PropertyName {
     const wchar_t* text;
@@ -103,8 +107,8 @@ struct PropertyName {
 extern const PropertyName PropertyNames[PropertyCount];
 
 // The properties' bits in the reader's sets.
-template <typename... Properties> constexpr uint32_t Bits(Properties... p) {
-    return ((1u << p) | ...);
+template <typename... Properties> constexpr uint64_t Bits(Properties... p) {
+    return ((uint64_t{1} << p) | ...);
 }
 
 // Reads one element's properties: a non-empty declaration value first, the
@@ -121,8 +125,8 @@ struct PropertyReader {
     const std::wstring* declarations;
     std::wstring scratch;
     bool tabled = false;
-    uint32_t declared = 0;   // properties that have a declaration (the first one counts)
-    uint32_t attributed = 0; // properties that have an attribute
+    uint64_t declared = 0;   // properties that have a declaration (the first one counts)
+    uint64_t attributed = 0; // properties that have an attribute
     TextSpan declaration[PropertyCount];
     TextSpan attribute[PropertyCount];
     size_t attributeIndex[PropertyCount];
@@ -156,7 +160,7 @@ inline bool FindItem(const PropertyReader& reader, Property p, TextSpan* value) 
     if (!reader.tabled)
         return FindDeclarationSpan(*reader.declarations, PropertyNames[p].text,
                                    PropertyNames[p].length, value);
-    if (!(reader.declared & (1u << p)))
+    if (!(reader.declared & Bits(p)))
         return false;
     *value = reader.declaration[p];
     return true;
@@ -165,7 +169,7 @@ inline bool FindItem(const PropertyReader& reader, Property p, TextSpan* value) 
 inline TextSpan AttributeText(const PropertyReader& reader, Property p) {
     if (!reader.tabled)
         return SpanOf(XmlAttribute(reader.element, PropertyNames[p].text));
-    return reader.attributed & (1u << p) ? reader.attribute[p] : TextSpan{nullptr, nullptr};
+    return reader.attributed & Bits(p) ? reader.attribute[p] : TextSpan{nullptr, nullptr};
 }
 
 // The attribute's own text, "" when the element has none.
@@ -173,7 +177,7 @@ inline const std::wstring& AttributeString(const PropertyReader& reader, Propert
     static const std::wstring none;
     if (!reader.tabled)
         return XmlAttribute(reader.element, PropertyNames[p].text);
-    return reader.attributed & (1u << p) ? XmlAttributeAt(reader.element, reader.attributeIndex[p])
+    return reader.attributed & Bits(p) ? XmlAttributeAt(reader.element, reader.attributeIndex[p])
                                          : none;
 }
 

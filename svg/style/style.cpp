@@ -42,7 +42,19 @@ void InitRootStyleState(StyleState* state) {
     state->fontItalic = 0;
     state->textAnchor = 0;
     state->preserveSpace = 0;
+    state->clipRule = 1;
+    state->vertical = 0;
+    ResetOwnProperties(state);
     IdentityMatrix(&state->matrix);
+}
+
+void ResetOwnProperties(StyleState* state) {
+    state->clipPath.clear();
+    state->mask.clear();
+    state->filter.clear();
+    state->namesMarker = 0;
+    state->maskAlpha = 0;
+    state->clipsOverflow = 1;
 }
 
 void SetContextPaints(const StyleState& from, StyleState* state) {

@@ -64,6 +64,17 @@ struct StyleState {
     Matrix2D matrix;
     int clip; // clip region of what is drawn (svg/build/clip_paths.h), 0 none; set by the walker
     int paintOrder; // PaintParts; 0 is the normal order
+    int clipRule;   // clip-rule of a clip path's shapes: 1 nonzero, 0 evenodd; inherited
+    int vertical;   // writing-mode is vertical (tb..., vertical-...); inherited
+    // Not inherited: what the element itself gives. The values of clip-path,
+    // mask and filter, trimmed ("" when not given or none); whether a marker
+    // property of its own names a marker; mask-type: alpha; and whether
+    // "overflow" hides what lies outside its viewport (any value but visible
+    // and auto).
+    std::wstring clipPath, mask, filter;
+    int namesMarker;
+    int maskAlpha;
+    int clipsOverflow;
     int group; // offscreen group of what is drawn (svg/records/offscreen_groups.h), 0 none; set by
                // the walker
 };
@@ -71,8 +82,11 @@ struct StyleState {
 // The state of the root before its own attributes: colour black, opaque black
 // fill, no stroke, width 1, opacities 1, nonzero, butt, miter, limit 4,
 // displayed and visible, font size 16, a viewport of 100 x 100, solid
-// strokes, identity.
+// strokes, identity, nonzero clip rule, horizontal text, no clip path, mask
+// or filter, clipped to its viewport.
 void InitRootStyleState(StyleState* state);
+// The properties an element does not inherit, as when it gives none of them.
+void ResetOwnProperties(StyleState* state);
 // Makes the fill and stroke of `from` (a use, or the shape a marker stands
 // on) what context-fill and context-stroke name in *state.
 void SetContextPaints(const StyleState& from, StyleState* state);

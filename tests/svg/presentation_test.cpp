@@ -321,19 +321,39 @@ TEST(Presentation, VectorEffectIsNotInherited) {
                      .nonScalingStroke);
 }
 
+// What a later step reads off the style: clip-path, mask, filter, mask-type
+// and overflow belong to the element alone; clip-rule and writing-mode pass
+// down to its children.
+TEST(Presentation, OwnAndInheritedEffects) {
+    const StyleState child = StyleOfTarget(
+        Svg("<g clip-path='url(#c)' mask='url(#m)' filter='url(#f)' mask-type='alpha' "
+            "overflow='visible' marker-end='url(#e)' clip-rule='evenodd' writing-mode='tb'>"
+            "<rect id='t'/></g>"));
+    EXPECT_EQ(L"", child.clipPath);
+    EXPECT_EQ(L"", child.mask);
+    EXPECT_EQ(L"", child.filter);
+    EXPECT_EQ(0, child.maskAlpha);
+    EXPECT_EQ(1, child.clipsOverflow);
+    EXPECT_EQ(0, child.namesMarker);
+    EXPECT_EQ(0, child.clipRule);
+    EXPECT_EQ(1, child.vertical);
+    const StyleState own =
+        StyleOfTarget(Svg("<style>#t{filter:NONE;overflow:Auto}</style><g writing-mode='tb'>"
+                          "<rect id='t' clip-path='none' writing-mode='lr-tb'/></g>"));
+    EXPECT_EQ(L"", own.filter);
+    EXPECT_EQ(L"", own.clipPath);
+    EXPECT_EQ(0, own.clipsOverflow);
+    EXPECT_EQ(0, own.vertical);
+}
+
 // Each property counts when an element gives it alone: properties are read
 // a group at a time, and the groups an element gives nothing of are passed
 // over.
-#define HOLDS(test)                                                                                \
-    [](const StyleState& s, const OwnEffects& o) {                                                 \
-        (void)s;                                                                                   \
-        (void)o;                                                                                   \
-        return test;                                                                               \
-    }
+#define HOLDS(test) [](const StyleState& s) { return test; }
 TEST(Presentation, EachPropertyCountsOnItsOwn) {
     const struct {
         const char* attributes;
-        bool (*holds)(const StyleState& s, const OwnEffects& o);
+        bool (*holds)(const StyleState& s);
     } cases[] = {
         {"stroke-width='3'", HOLDS(s.strokeWidth == 3)},
         {"stroke-dasharray='2'", HOLDS(s.dashes.size() == 2)},
@@ -346,10 +366,10 @@ TEST(Presentation, EachPropertyCountsOnItsOwn) {
         {"stroke-linecap='round'", HOLDS(s.lineCap == 2)},
         {"stroke-linejoin='bevel'", HOLDS(s.lineJoin == 1)},
         {"stroke-miterlimit='9'", HOLDS(s.miterLimit == 9)},
-        {"marker-start='url(#m)'", HOLDS(s.markerStart == L"m" && o.namesMarker)},
-        {"marker-mid='url(#m)'", HOLDS(s.markerMid == L"m" && o.namesMarker)},
-        {"marker-end='url(#m)'", HOLDS(s.markerEnd == L"m" && o.namesMarker)},
-        {"style='marker:url(#m)'", HOLDS(s.markerMid == L"m" && o.namesMarker)},
+        {"marker-start='url(#m)'", HOLDS(s.markerStart == L"m" && s.namesMarker)},
+        {"marker-mid='url(#m)'", HOLDS(s.markerMid == L"m" && s.namesMarker)},
+        {"marker-end='url(#m)'", HOLDS(s.markerEnd == L"m" && s.namesMarker)},
+        {"style='marker:url(#m)'", HOLDS(s.markerMid == L"m" && s.namesMarker)},
         {"paint-order='markers'", HOLDS(PaintOrderPart(s.paintOrder, 0) == PaintMarkers)},
         {"font-family='Serif'", HOLDS(s.fontFamily == L"Serif")},
         {"font-weight='bold'", HOLDS(s.fontBold == 1)},
@@ -357,20 +377,23 @@ TEST(Presentation, EachPropertyCountsOnItsOwn) {
         {"text-anchor='end'", HOLDS(s.textAnchor == 2)},
         {"xml:space='preserve'", HOLDS(s.preserveSpace == 1)},
         {"transform='translate(2,3)'", HOLDS(s.matrix.e == 2 && s.matrix.f == 3)},
-        {"filter='url(#f)'", HOLDS(o.filter == L"url(#f)")},
-        {"clip-path='url(#c)'", HOLDS(o.clipPath == L"url(#c)")},
-        {"mask='url(#k)'", HOLDS(o.mask == L"url(#k)")},
+        {"filter=' url(#f) '", HOLDS(s.filter == L"url(#f)")},
+        {"clip-path='url(#c)'", HOLDS(s.clipPath == L"url(#c)")},
+        {"mask='url(#k)'", HOLDS(s.mask == L"url(#k)")},
+        {"mask-type='Alpha'", HOLDS(s.maskAlpha == 1)},
+        {"clip-rule='evenodd'", HOLDS(s.clipRule == 0)},
+        {"overflow='visible'", HOLDS(s.clipsOverflow == 0)},
+        {"writing-mode='tb-rl'", HOLDS(s.vertical == 1)},
     };
     for (const auto& c : cases) {
         ParsedXml xml(Svg(std::string("<rect id='t' ") + c.attributes + "/>"));
         const XmlNode* target = FindElementById(xml.Root(), L"t");
         StyleState root, state;
         InitRootStyleState(&root);
-        OwnEffects own;
         LoadContext context;
         ApplyPresentation(&context, target, ElementDeclarations(&context.sheets, target), &root,
-                          &state, &own);
-        EXPECT_TRUE(c.holds(state, own)) << c.attributes;
+                          &state);
+        EXPECT_TRUE(c.holds(state)) << c.attributes;
     }
     // Values beyond ASCII, or too long for the reader's own buffer, between
     // others.

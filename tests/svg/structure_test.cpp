@@ -211,6 +211,14 @@ TEST_F(StructureTest, HiddenClipPathChildrenAddNothing) {
         ASSERT_NE(0, svg[0].clip) << c.hiding;
         EXPECT_EQ(c.shapes, Region(svg, svg[0].clip).shapeCount) << c.hiding;
     }
+    // visibility passes down from the clip path, and a child may show itself
+    // again.
+    LoadedSvg svg;
+    ASSERT_EQ(1, svg.Load(Svg("<clipPath id='c' visibility='hidden'><rect width='5' height='5'/>"
+                              "<rect width='9' height='9' visibility='visible'/></clipPath>"
+                              "<rect width='9' height='9' clip-path='url(#c)'/>")));
+    ASSERT_EQ(1, svg.Count());
+    EXPECT_EQ(1, Region(svg, svg[0].clip).shapeCount);
 }
 
 TEST(ViewportTest, EveryAlignmentWithMeetSliceAndNone) {
