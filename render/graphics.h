@@ -120,6 +120,11 @@ int GfxAddPathText(GfxPath* path, const wchar_t* text, int length, const wchar_t
 // included, in the units of the em size; 0 when they cannot be measured.
 float GfxMeasureText(const wchar_t* text, int length, const wchar_t* family, int style,
                      float emSize);
+// The advance of each of `count` pieces of the text, as GfxMeasureText
+// measures it alone: piece i runs from ends[i - 1] (0 for the first) up to
+// ends[i]. Advances that cannot be measured are 0.
+void GfxMeasureClusters(const wchar_t* text, const int* ends, int count, const wchar_t* family,
+                        int style, float emSize, float* advances);
 
 #ifdef _WIN32
 // ---- drawing (Windows only) -------------------------------------------------

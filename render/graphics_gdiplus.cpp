@@ -330,42 +330,80 @@ int GfxAddPathText(GfxPath* path, const wchar_t* text, int length, const wchar_t
     return done;
 }
 
+// What measuring needs: a font at the measuring size on the graphics of a
+// one-pixel bitmap, and the typographic format. Measured unhinted at a size
+// where rounding does not show, then scaled.
+struct TextMeasurer {
+    GpFontFamily* family;
+    GpStringFormat* format;
+    GpBitmap* bitmap;
+    GpGraphics* graphics;
+    GpFont* font;
+};
+
+static const float MeasureSize = 256;
+
+static void CloseMeasurer(TextMeasurer* m) {
+    if (m->font)
+        GdipDeleteFont(m->font);
+    if (m->graphics)
+        GdipDeleteGraphics(m->graphics);
+    if (m->bitmap)
+        GdipDisposeImage(m->bitmap);
+    if (m->format)
+        GdipDeleteStringFormat(m->format);
+    if (m->family)
+        GdipDeleteFontFamily(m->family);
+}
+
+// Returns 1 when the measurer is ready; close it either way.
+static int OpenMeasurer(TextMeasurer* m, const wchar_t* family, int style) {
+    *m = TextMeasurer{CreateFamily(family), CreateTextFormat(), nullptr, nullptr, nullptr};
+    if (!m->family || !m->format ||
+        GdipCreateBitmapFromScan0(1, 1, 0, PixelFormat32bppARGB, nullptr, &m->bitmap) != Ok ||
+        GdipGetImageGraphicsContext(m->bitmap, &m->graphics) != Ok ||
+        GdipCreateFont(m->family, MeasureSize, AvailableStyle(m->family, style), UnitPixel,
+                       &m->font) != Ok)
+        return 0;
+    GdipSetPageUnit(m->graphics, UnitPixel);
+    GdipSetTextRenderingHint(m->graphics, TextRenderingHintAntiAlias);
+    return 1;
+}
+
+// The advance of the characters at the measuring size; 0 when it cannot be had.
+static float MeasuredAdvance(TextMeasurer* m, const wchar_t* text, int length) {
+    RectF layout(0, 0, 0, 0), bounds;
+    INT fitted = 0, lines = 0;
+    if (length <= 0 || GdipMeasureString(m->graphics, text, length, m->font, &layout, m->format,
+                                         &bounds, &fitted, &lines) != Ok)
+        return 0;
+    return bounds.Width;
+}
+
 float GfxMeasureText(const wchar_t* text, int length, const wchar_t* family, int style,
                      float emSize) {
     if (length <= 0 || !(emSize > 0))
         return 0;
-    // Measured unhinted at a size where rounding does not show, then scaled.
-    const float measureSize = 256;
+    TextMeasurer m;
     float width = 0;
-    GpFontFamily* fontFamily = CreateFamily(family);
-    GpStringFormat* format = CreateTextFormat();
-    GpBitmap* bitmap = nullptr;
-    GpGraphics* graphics = nullptr;
-    GpFont* font = nullptr;
-    if (fontFamily && format &&
-        GdipCreateBitmapFromScan0(1, 1, 0, PixelFormat32bppARGB, nullptr, &bitmap) == Ok &&
-        GdipGetImageGraphicsContext(bitmap, &graphics) == Ok &&
-        GdipCreateFont(fontFamily, measureSize, AvailableStyle(fontFamily, style), UnitPixel,
-                       &font) == Ok) {
-        GdipSetPageUnit(graphics, UnitPixel);
-        GdipSetTextRenderingHint(graphics, TextRenderingHintAntiAlias);
-        RectF layout(0, 0, 0, 0), bounds;
-        INT fitted = 0, lines = 0;
-        if (GdipMeasureString(graphics, text, length, font, &layout, format, &bounds, &fitted,
-                              &lines) == Ok)
-            width = bounds.Width * emSize / measureSize;
-    }
-    if (font)
-        GdipDeleteFont(font);
-    if (graphics)
-        GdipDeleteGraphics(graphics);
-    if (bitmap)
-        GdipDisposeImage(bitmap);
-    if (format)
-        GdipDeleteStringFormat(format);
-    if (fontFamily)
-        GdipDeleteFontFamily(fontFamily);
+    if (OpenMeasurer(&m, family, style))
+        width = MeasuredAdvance(&m, text, length) * emSize / MeasureSize;
+    CloseMeasurer(&m);
     return width;
+}
+
+void GfxMeasureClusters(const wchar_t* text, const int* ends, int count, const wchar_t* family,
+                        int style, float emSize, float* advances) {
+    for (int i = 0; i < count; i++)
+        advances[i] = 0;
+    if (count <= 0 || !(emSize > 0))
+        return;
+    TextMeasurer m;
+    if (OpenMeasurer(&m, family, style)) {
+        for (int i = 0, start = 0; i < count; start = ends[i++])
+            advances[i] = MeasuredAdvance(&m, text + start, ends[i] - start) * emSize / MeasureSize;
+    }
+    CloseMeasurer(&m);
 }
 
 // ---- matrices -------------------------------------------------------------

@@ -334,3 +334,9 @@ int GfxAddPathText(GfxPath* path, const wchar_t* text, int length, const wchar_t
 float GfxMeasureText(const wchar_t*, int length, const wchar_t*, int, float emSize) {
     return length * StandInAdvance * emSize;
 }
+
+void GfxMeasureClusters(const wchar_t*, const int* ends, int count, const wchar_t*, int,
+                        float emSize, float* advances) {
+    for (int i = 0, start = 0; i < count; start = ends[i++])
+        advances[i] = (ends[i] - start) * StandInAdvance * emSize;
+}

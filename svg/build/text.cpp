@@ -1,8 +1,10 @@
-// Text layout: collect the characters of a text element in runs, arrange
-// their white space, place the runs along the baseline chunk by chunk
-// (text-anchor moves a chunk as a whole) and build each run's outlines.
+// Text layout: collect the characters of a text element with the positions
+// its elements give them, arrange their white space, place them along the
+// baseline chunk by chunk (text-anchor moves a chunk as a whole) and build
+// each run's outlines.
 #include "svg/build/text.h"
 
+#include <cmath>
 #include <utility>
 #include <vector>
 
@@ -22,77 +24,124 @@ namespace {
 // Elements nested deeper than this inside a text are left out.
 const int MaxTextDepth = 32;
 
-// A position an element gives its first character: x and y move there (and
-// start a new chunk), dx and dy move by.
-struct Position {
+// One character as it is placed: the user-perceived character (a base and
+// the marks that join it) at [start, start + length) of its run's text.
+struct Glyph {
+    size_t start, length;
     bool hasX, hasY;
-    float x, y, dx, dy;
+    float x, y, dx, dy; // as the elements give them
+    float rotate;       // degrees, clockwise
+    float advance;
+    float placedX, placedY; // the origin on the baseline, once placed
 };
 
 struct TextRun {
     const XmlNode* owner; // the element the characters stand in
     std::wstring characters;
     StyleState state;
-    Position position;
-    float x, y; // where the run starts, once placed
-    float advance;
+    std::vector<Glyph> glyphs;
+};
+
+// The x, y, dx, dy and rotate lists of an element that encloses the
+// characters being collected, and how many of its characters came so far:
+// the n-th value of a list goes to its n-th character.
+struct PositionLists {
+    std::vector<float> x, y, dx, dy, rotate;
+    size_t used;
 };
 
 struct TextCollector {
     WalkContext* context;
     std::vector<TextRun> runs;
-    Position pending; // waits for the next character
+    std::vector<PositionLists> scopes; // the text element first
     bool afterBlank;
-    bool anyPending;
 };
 
 bool IsListSeparator(wchar_t c) {
-    return c == L' ' || c == L',' || c == L'\t' || c == L'\n' || c == L'\r';
+    return c == L' ' || c == L',' || c == L'\t' || c == L'\n' || c == L'\r' || c == L'\f';
 }
 
-// The first value of a list of lengths; false when there is none. *more is
-// set when further values follow (glyph positions that are not drawn).
-bool FirstLength(const std::wstring& list, const StyleState& state, int direction, float* value,
-                 bool* more) {
-    size_t start = 0;
-    while (start < list.size() && IsListSeparator(list[start]))
-        start++;
-    if (start == list.size())
-        return false;
-    size_t end = start;
-    while (end < list.size() && !IsListSeparator(list[end]))
-        end++;
-    size_t next = end;
-    while (next < list.size() && IsListSeparator(list[next]))
-        next++;
-    if (next < list.size())
-        *more = true;
-    *value = ResolveLength(list.substr(start, end - start), LengthBasisOf(state), direction);
-    return true;
+// Every value of a list of lengths (numbers for rotate), in user units.
+std::vector<float> LengthList(const std::wstring& list, const LengthBasis& basis, int direction) {
+    std::vector<float> values;
+    const wchar_t* p = list.c_str();
+    const wchar_t* end = p + list.size();
+    while (p < end) {
+        while (p < end && IsListSeparator(*p))
+            p++;
+        const wchar_t* item = p;
+        while (p < end && !IsListSeparator(*p))
+            p++;
+        float value = 0;
+        if (item < p && ReadLengthValue(item, p, basis, direction, &value) && std::isfinite(value))
+            values.push_back(value);
+        else if (item < p)
+            break; // a list it cannot read ends there
+    }
+    return values;
 }
 
-void ReadPosition(TextCollector* collector, const XmlNode* element, const StyleState& state) {
-    Position& p = collector->pending;
-    bool more = false;
-    float value;
-    if (FirstLength(XmlAttribute(element, L"x"), state, LengthHorizontal, &value, &more)) {
-        p.hasX = true, p.x = value, p.dx = 0;
-        collector->anyPending = true;
+PositionLists ReadPositionLists(const XmlNode* element, const StyleState& state) {
+    LengthBasis basis = LengthBasisOf(state);
+    PositionLists lists;
+    lists.x = LengthList(XmlAttribute(element, L"x"), basis, LengthHorizontal);
+    lists.y = LengthList(XmlAttribute(element, L"y"), basis, LengthVertical);
+    lists.dx = LengthList(XmlAttribute(element, L"dx"), basis, LengthHorizontal);
+    lists.dy = LengthList(XmlAttribute(element, L"dy"), basis, LengthVertical);
+    lists.rotate = LengthList(XmlAttribute(element, L"rotate"), basis, LengthDiagonal);
+    lists.used = 0;
+    return lists;
+}
+
+// The value the innermost enclosing element with one gives the next
+// character from one of its lists.
+bool InnermostValue(const std::vector<PositionLists>& scopes,
+                    std::vector<float> PositionLists::*list, float* value) {
+    for (size_t i = scopes.size(); i-- > 0;) {
+        const std::vector<float>& values = scopes[i].*list;
+        if (scopes[i].used < values.size()) {
+            *value = values[scopes[i].used];
+            return true;
+        }
     }
-    if (FirstLength(XmlAttribute(element, L"y"), state, LengthVertical, &value, &more)) {
-        p.hasY = true, p.y = value, p.dy = 0;
-        collector->anyPending = true;
+    return false;
+}
+
+// The turn of the next character: the innermost rotate list's value, its
+// last value repeated for characters past its end.
+float NextRotation(const std::vector<PositionLists>& scopes) {
+    for (size_t i = scopes.size(); i-- > 0;) {
+        const std::vector<float>& values = scopes[i].rotate;
+        if (!values.empty())
+            return values[scopes[i].used < values.size() ? scopes[i].used : values.size() - 1];
     }
-    if (FirstLength(XmlAttribute(element, L"dx"), state, LengthHorizontal, &value, &more)) {
-        p.dx += value;
-        collector->anyPending = true;
-    }
-    if (FirstLength(XmlAttribute(element, L"dy"), state, LengthVertical, &value, &more)) {
-        p.dy += value;
-        collector->anyPending = true;
-    }
-    if (more || !TrimWhiteSpace(XmlAttribute(element, L"rotate")).empty())
-        collector->context->document->notDrawn[NotDrawnText]++;
+    return 0;
+}
+
+Glyph NextGlyph(TextCollector* collector, size_t start, size_t length) {
+    std::vector<PositionLists>& scopes = collector->scopes;
+    Glyph glyph = {start, length, false, false, 0, 0, 0, 0, 0, 0, 0, 0};
+    glyph.hasX = InnermostValue(scopes, &PositionLists::x, &glyph.x);
+    glyph.hasY = InnermostValue(scopes, &PositionLists::y, &glyph.y);
+    InnermostValue(scopes, &PositionLists::dx, &glyph.dx);
+    InnermostValue(scopes, &PositionLists::dy, &glyph.dy);
+    glyph.rotate = NextRotation(scopes);
+    for (PositionLists& scope : scopes)
+        scope.used++;
+    return glyph;
+}
+
+// Whether the character joins the one before it into one user-perceived
+// character: combining marks, variation selectors, joiners, the low half of
+// a surrogate pair and emoji skin tones (their high half is D83C).
+bool JoinsPrevious(const std::wstring& text, size_t i) {
+    wchar_t c = text[i];
+    wchar_t before = text[i - 1];
+    return (c >= 0x0300 && c <= 0x036F) || (c >= 0x1AB0 && c <= 0x1AFF) ||
+           (c >= 0x20D0 && c <= 0x20FF) || (c >= 0xFE20 && c <= 0xFE2F) ||
+           (c >= 0xFE00 && c <= 0xFE0F) || (c >= 0xDC00 && c <= 0xDFFF) || c == 0x200D ||
+           before == 0x200D || (c == 0xD83C && i + 1 < text.size() && text[i + 1] >= 0xDFFB &&
+                                text[i + 1] <= 0xDFFF);
 }
 
 void AddCharacters(TextCollector* collector, const XmlNode* owner, const StyleState& state,
@@ -101,12 +150,17 @@ void AddCharacters(TextCollector* collector, const XmlNode* owner, const StyleSt
     if (characters.empty())
         return;
     std::vector<TextRun>& runs = collector->runs;
-    if (runs.empty() || runs.back().owner != owner || collector->anyPending) {
-        runs.push_back(TextRun{owner, std::wstring(), state, collector->pending, 0, 0, 0});
-        collector->pending = Position();
-        collector->anyPending = false;
+    if (runs.empty() || runs.back().owner != owner)
+        runs.push_back(TextRun{owner, std::wstring(), state, {}});
+    TextRun& run = runs.back();
+    size_t offset = run.characters.size();
+    run.characters += characters;
+    for (size_t i = 0; i < characters.size(); i++) {
+        if (i > 0 && JoinsPrevious(characters, i))
+            run.glyphs.back().length++;
+        else
+            run.glyphs.push_back(NextGlyph(collector, offset + i, 1));
     }
-    runs.back().characters += characters;
 }
 
 bool IsNamed(const XmlNode* element, const wchar_t* name) {
@@ -116,7 +170,7 @@ bool IsNamed(const XmlNode* element, const wchar_t* name) {
 
 void CollectElement(TextCollector* collector, const XmlNode* element, const StyleState& state,
                     int depth) {
-    ReadPosition(collector, element, state);
+    collector->scopes.push_back(ReadPositionLists(element, state));
     for (const XmlNode* child = XmlFirstChild(element); child; child = XmlNextSibling(child)) {
         if (!XmlIsElement(child)) {
             AddCharacters(collector, element, state, XmlTextContent(child));
@@ -133,6 +187,7 @@ void CollectElement(TextCollector* collector, const XmlNode* element, const Styl
         if (!inner.displayNone)
             CollectElement(collector, child, inner, depth + 1);
     }
+    collector->scopes.pop_back();
 }
 
 // A blank at the very end goes too, unless it is preserved.
@@ -142,6 +197,7 @@ void DropLastBlank(std::vector<TextRun>* runs) {
     TextRun& last = runs->back();
     if (!last.state.preserveSpace && last.characters.back() == L' ') {
         last.characters.pop_back();
+        last.glyphs.pop_back();
         if (last.characters.empty())
             runs->pop_back();
     }
@@ -165,54 +221,123 @@ const std::wstring& FamilyOf(FamilyCache* cache, const std::wstring& list) {
     return cache->family;
 }
 
-// Moves the runs [first, end) of one chunk as its first run's text-anchor
-// says.
-void AnchorChunk(std::vector<TextRun>* runs, size_t first, size_t end, float endX) {
-    if (first >= end)
-        return;
-    int anchor = (*runs)[first].state.textAnchor;
-    float width = endX - (*runs)[first].x;
-    float shift = anchor == 1 ? -width / 2 : (anchor == 2 ? -width : 0);
-    for (size_t i = first; i < end; i++)
-        (*runs)[i].x += shift;
+void MeasureGlyphs(TextRun* run, FamilyCache* families) {
+    std::vector<int> ends;
+    ends.reserve(run->glyphs.size());
+    for (const Glyph& glyph : run->glyphs)
+        ends.push_back(static_cast<int>(glyph.start + glyph.length));
+    std::vector<float> advances(run->glyphs.size());
+    const std::wstring& family = FamilyOf(families, run->state.fontFamily);
+    GfxMeasureClusters(run->characters.c_str(), ends.data(), static_cast<int>(ends.size()),
+                       family.c_str(), FontStyleOf(run->state), run->state.fontSize,
+                       advances.data());
+    for (size_t i = 0; i < advances.size(); i++)
+        run->glyphs[i].advance = advances[i];
 }
 
-void PlaceRuns(std::vector<TextRun>* runs, FamilyCache* families) {
-    float x = 0, y = 0;
-    size_t chunk = 0;
-    for (size_t i = 0; i < runs->size(); i++) {
-        TextRun& run = (*runs)[i];
-        if (run.position.hasX || run.position.hasY) {
-            AnchorChunk(runs, chunk, i, x);
-            chunk = i;
-        }
-        if (run.position.hasX)
-            x = run.position.x;
-        if (run.position.hasY)
-            y = run.position.y;
-        x += run.position.dx;
-        y += run.position.dy;
-        run.x = x;
-        run.y = y;
-        const std::wstring& family = FamilyOf(families, run.state.fontFamily);
-        run.advance =
-            GfxMeasureText(run.characters.c_str(), static_cast<int>(run.characters.size()),
-                           family.c_str(), FontStyleOf(run.state), run.state.fontSize);
-        x += run.advance;
+// Where a glyph is: its run and its place in the run.
+struct GlyphPlace {
+    size_t run, glyph;
+};
+
+// Moves the glyphs from `first` up to (not including) `end` as the text-anchor
+// of the chunk's first character says; endX is where the chunk's advance ends.
+void AnchorChunk(std::vector<TextRun>* runs, GlyphPlace first, GlyphPlace end, float endX) {
+    if (first.run >= runs->size())
+        return;
+    const TextRun& firstRun = (*runs)[first.run];
+    int anchor = firstRun.state.textAnchor;
+    float width = endX - firstRun.glyphs[first.glyph].placedX;
+    float shift = anchor == 1 ? -width / 2 : (anchor == 2 ? -width : 0);
+    for (size_t r = first.run; r < runs->size() && r <= end.run; r++) {
+        std::vector<Glyph>& glyphs = (*runs)[r].glyphs;
+        size_t from = r == first.run ? first.glyph : 0;
+        size_t to = r == end.run ? end.glyph : glyphs.size();
+        for (size_t g = from; g < to; g++)
+            glyphs[g].placedX += shift;
     }
-    AnchorChunk(runs, chunk, runs->size(), x);
+}
+
+// Places every glyph: an absolute x or y moves the pen there and starts a new
+// chunk, dx and dy move it by, and each glyph advances it.
+void PlaceGlyphs(std::vector<TextRun>* runs) {
+    float x = 0, y = 0;
+    GlyphPlace chunk = {0, 0};
+    for (size_t r = 0; r < runs->size(); r++) {
+        std::vector<Glyph>& glyphs = (*runs)[r].glyphs;
+        for (size_t g = 0; g < glyphs.size(); g++) {
+            Glyph& glyph = glyphs[g];
+            if ((glyph.hasX || glyph.hasY) && (r > 0 || g > 0)) {
+                AnchorChunk(runs, chunk, GlyphPlace{r, g}, x);
+                chunk = GlyphPlace{r, g};
+            }
+            if (glyph.hasX)
+                x = glyph.x;
+            if (glyph.hasY)
+                y = glyph.y;
+            x += glyph.dx;
+            y += glyph.dy;
+            glyph.placedX = x;
+            glyph.placedY = y;
+            x += glyph.advance;
+        }
+    }
+    AnchorChunk(runs, chunk, GlyphPlace{runs->size(), 0}, x);
+}
+
+// Whether the glyph can be drawn in one string with the one before it: the
+// string's own advances put it where it was placed, and neither is turned.
+bool FollowsOn(const Glyph& before, const Glyph& glyph) {
+    return glyph.rotate == 0 && before.rotate == 0 && glyph.placedY == before.placedY &&
+           std::fabs(before.placedX + before.advance - glyph.placedX) < 1e-3f;
+}
+
+// Adds the outlines of [first, end) of the run's glyphs, turned about the
+// first glyph's origin by its rotation.
+void AddGlyphOutlines(GfxPath* path, const TextRun& run, size_t first, size_t end,
+                      const std::wstring& family) {
+    const Glyph& lead = run.glyphs[first];
+    const Glyph& last = run.glyphs[end - 1];
+    const wchar_t* text = run.characters.c_str() + lead.start;
+    int length = static_cast<int>(last.start + last.length - lead.start);
+    int style = FontStyleOf(run.state);
+    float size = run.state.fontSize;
+    if (lead.rotate == 0) {
+        GfxAddPathText(path, text, length, family.c_str(), style, size, lead.placedX,
+                       lead.placedY);
+        return;
+    }
+    GfxOwnedPath turned(GfxCreatePath());
+    if (!turned || !GfxAddPathText(turned.get(), text, length, family.c_str(), style, size, 0, 0))
+        return;
+    float radians = lead.rotate * 3.14159265358979f / 180;
+    float c = std::cos(radians), s = std::sin(radians);
+    const float matrix[6] = {c, s, -s, c, lead.placedX, lead.placedY};
+    GfxTransformPath(turned.get(), matrix);
+    int count = GfxGetPathPointCount(turned.get());
+    if (count <= 0)
+        return;
+    std::vector<GfxPointF> points(static_cast<size_t>(count));
+    std::vector<uint8_t> types(static_cast<size_t>(count));
+    count = GfxGetPathData(turned.get(), points.data(), types.data(), count);
+    GfxAddFigures(path, points.data(), types.data(), count);
 }
 
 void CommitRun(WalkContext* context, const TextRun& run, FamilyCache* families) {
-    if (!(run.state.fontSize > 0))
+    if (!(run.state.fontSize > 0) || run.glyphs.empty())
         return;
     std::wstring id = XmlAttributeCopy(run.owner, L"id");
     const std::wstring& family = FamilyOf(families, run.state.fontFamily);
     GfxOwnedPath path(GfxCreatePath());
     if (!path)
         return;
-    GfxAddPathText(path.get(), run.characters.c_str(), static_cast<int>(run.characters.size()),
-                   family.c_str(), FontStyleOf(run.state), run.state.fontSize, run.x, run.y);
+    size_t first = 0;
+    for (size_t g = 1; g <= run.glyphs.size(); g++) {
+        if (g < run.glyphs.size() && FollowsOn(run.glyphs[g - 1], run.glyphs[g]))
+            continue;
+        AddGlyphOutlines(path.get(), run, first, g, family);
+        first = g;
+    }
     CommitShape(context->document, path.release(), &run.state, std::move(id));
 }
 
@@ -295,13 +420,15 @@ std::wstring ArrangeWhiteSpace(const std::wstring& text, int preserve, bool* aft
 }
 
 void CommitText(WalkContext* context, const XmlNode* text, const StyleState& state) {
-    TextCollector collector = {context, {}, Position(), true, false};
+    TextCollector collector = {context, {}, {}, true};
     if (state.vertical)
         context->document->notDrawn[NotDrawnText]++; // drawn as horizontal text
     CollectElement(&collector, text, state, 0);
     DropLastBlank(&collector.runs);
     FamilyCache families = {std::wstring(), std::wstring(), false};
-    PlaceRuns(&collector.runs, &families);
+    for (TextRun& run : collector.runs)
+        MeasureGlyphs(&run, &families);
+    PlaceGlyphs(&collector.runs);
     for (const TextRun& run : collector.runs)
         CommitRun(context, run, &families);
 }

@@ -1,7 +1,7 @@
-// Text: a «text» element and the «tspan» elements inside it, set on the
-// baseline from the first position each gives, and committed as shape
-// records whose paths hold the glyph outlines (so text scales and turns with
-// the drawing and is filled and stroked like any shape).
+// Text: a «text» element and the «tspan» elements inside it, each character
+// set on the baseline where the x, y, dx, dy and rotate lists put it, and
+// committed as shape records whose paths hold the glyph outlines (so text
+// scales and turns with the drawing and is filled and stroked like any shape).
 #pragma once
 
 #include <string>
@@ -11,8 +11,8 @@ struct WalkContext;
 struct XmlNode;
 
 // Lays out the text element drawn with the state and commits one record per
-// run of characters that share an element. Text on a path, vertical text and
-// positions or rotations for single glyphs are counted as not drawn.
+// run of characters that share an element. Text on a path and vertical text
+// are counted as not drawn.
 void CommitText(WalkContext* context, const XmlNode* text, const StyleState& state);
 
 // The installed family a font-family list picks: the first installed name,

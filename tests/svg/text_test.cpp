@@ -5,12 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "render/graphics.h"
 #include "svg/build/text.h"
 #include "svg/records/document.h"
 #include "svg/records/not_drawn.h"
 #include "svg/style/style.h"
+#include "path_reader.h"
 #include "svg_files.h"
 #include "xml_fixture.h"
 
@@ -127,8 +129,57 @@ TEST_F(TextTest, RunsTakeTheirElementsStyleAndPosition) {
     EXPECT_EQ(0xFF00FF00u, svg[1].fillColor);
     EXPECT_NEAR(7, MaxY(svg[1]) - MaxY(svg[0]), 0.5f); // dy moves the baseline down
     EXPECT_GT(MinX(svg[1]), MinX(svg[0]));
-    // The second x and the text path are left out.
-    EXPECT_EQ(L"not drawn: text (2)", NotDrawnReport(&svg.document));
+    // The text path is left out.
+    EXPECT_EQ(L"not drawn: text (1)", NotDrawnReport(&svg.document));
+}
+
+// Where each glyph of the record starts: the portable stand-in draws each
+// character as a box 0.6 em wide and 0.7 em tall whose first point is its
+// top left corner.
+std::vector<GfxPointF> GlyphCorners(const ShapeRecord& record) {
+    PathContents path = ReadPath(record.path);
+    std::vector<GfxPointF> corners;
+    for (size_t i = 0; i < path.points.size(); i++) {
+        if ((path.types[i] & GfxPointTypeMask) == GfxPointTypeStart)
+            corners.push_back(path.points[i]);
+    }
+    return corners;
+}
+
+// Each value of x, y, dx, dy and rotate goes to one character, counted
+// through nested tspans; the innermost element with a value wins, rotate's
+// last value holds for the characters after it, and every absolute x starts
+// a chunk of its own for text-anchor.
+TEST_F(TextTest, PositionListsGoCharacterByCharacter) {
+    LoadedSvg svg;
+    ASSERT_EQ(1, svg.Load("<svg viewBox='0 0 200 100' font-family='Arial' font-size='10'>"
+                          "<text x='10 20' y='50' dx='0 0 5' rotate='0 90'>AB"
+                          "<tspan x='100' dy='3'>CD</tspan>E</text>"
+                          "<text x='100 150' y='80' text-anchor='middle'>AB</text></svg>"));
+    ASSERT_EQ(4, svg.Count());
+    struct Expected {
+        int record;
+        float x, y;
+    } expected[] = {
+        {0, 10, 43},  // x by character, no turn: the box's top left
+        {0, 27, 50},  // turned a quarter: its top left lies 0.7 em right of the origin
+        {1, 112, 53}, {1, 118, 53}, // the tspan's x, the text's third dx and the tspan's dy,
+                                    // turned by rotate's last value
+        {2, 124, 53},               // back in the text, still turned
+        {3, 97, 73},  {3, 147, 73}, // each x a chunk of its own, centred on it
+    };
+    std::vector<GfxPointF> corners[4];
+    for (int r = 0; r < 4; r++)
+        corners[r] = GlyphCorners(svg[r]);
+    size_t next[4] = {0, 0, 0, 0};
+    for (const Expected& e : expected) {
+        size_t i = next[e.record]++;
+        ASSERT_LT(i, corners[e.record].size()) << e.record;
+        EXPECT_NEAR(e.x, corners[e.record][i].x, 0.01f) << e.record << " " << i;
+        EXPECT_NEAR(e.y, corners[e.record][i].y, 0.01f) << e.record << " " << i;
+    }
+    for (int r = 0; r < 4; r++)
+        EXPECT_EQ(next[r], corners[r].size()) << r;
 }
 
 } // namespace
