@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 struct GfxPath;
 struct GfxMatrix;
@@ -120,6 +121,10 @@ int GfxAddPathText(GfxPath* path, const wchar_t* text, int length, const wchar_t
 // included, in the units of the em size; 0 when they cannot be measured.
 float GfxMeasureText(const wchar_t* text, int length, const wchar_t* family, int style,
                      float emSize);
+// A copy of one of the OpenType tables (tag: four letters, such as "GPOS")
+// of the family's face with the style bits; empty when the family is not
+// installed under that name, or the face has no such table.
+std::vector<uint8_t> GfxFontTable(const wchar_t* family, int style, const char* tag);
 // The advance of each of `count` pieces of the text, as GfxMeasureText
 // measures it alone: piece i runs from ends[i - 1] (0 for the first) up to
 // ends[i]. Advances that cannot be measured are 0.

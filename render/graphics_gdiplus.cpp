@@ -343,6 +343,10 @@ struct TextMeasurer {
 
 static const float MeasureSize = 256;
 
+// Font tables larger than this are not read (the largest kerning tables of
+// big families stay well below it).
+static const DWORD MaxFontTableSize = 16u << 20;
+
 static void CloseMeasurer(TextMeasurer* m) {
     if (m->font)
         GdipDeleteFont(m->font);
@@ -404,6 +408,39 @@ void GfxMeasureClusters(const wchar_t* text, const int* ends, int count, const w
             advances[i] = MeasuredAdvance(&m, text + start, ends[i] - start) * emSize / MeasureSize;
     }
     CloseMeasurer(&m);
+}
+
+std::vector<uint8_t> GfxFontTable(const wchar_t* family, int style, const char* tag) {
+    std::vector<uint8_t> table;
+    if (!family || !*family)
+        return table;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HFONT font = CreateFontW(-2048, 0, 0, 0, (style & GfxFontBold) ? FW_BOLD : FW_NORMAL,
+                             (style & GfxFontItalic) ? TRUE : FALSE, FALSE, FALSE,
+                             DEFAULT_CHARSET, OUT_TT_ONLY_PRECIS, CLIP_DEFAULT_PRECIS,
+                             DEFAULT_QUALITY, DEFAULT_PITCH, family);
+    HGDIOBJ before = dc && font ? SelectObject(dc, font) : nullptr;
+    // Only the family asked for: a stand-in GDI picked has other kerning.
+    WCHAR face[LF_FACESIZE] = {0};
+    if (before && GetTextFaceW(dc, LF_FACESIZE, face) && lstrcmpiW(face, family) == 0) {
+        DWORD name = static_cast<DWORD>(static_cast<uint8_t>(tag[0])) |
+                     static_cast<DWORD>(static_cast<uint8_t>(tag[1])) << 8 |
+                     static_cast<DWORD>(static_cast<uint8_t>(tag[2])) << 16 |
+                     static_cast<DWORD>(static_cast<uint8_t>(tag[3])) << 24;
+        DWORD size = GetFontData(dc, name, 0, nullptr, 0);
+        if (size != GDI_ERROR && size > 0 && size <= MaxFontTableSize) {
+            table.resize(size);
+            if (GetFontData(dc, name, 0, table.data(), size) != size)
+                table.clear();
+        }
+    }
+    if (before)
+        SelectObject(dc, before);
+    if (font)
+        DeleteObject(font);
+    if (dc)
+        DeleteDC(dc);
+    return table;
 }
 
 // ---- matrices -------------------------------------------------------------

@@ -340,3 +340,7 @@ void GfxMeasureClusters(const wchar_t*, const int* ends, int count, const wchar_
     for (int i = 0, start = 0; i < count; start = ends[i++])
         advances[i] = (ends[i] - start) * StandInAdvance * emSize;
 }
+
+std::vector<uint8_t> GfxFontTable(const wchar_t*, int, const char*) {
+    return std::vector<uint8_t>(); // the stand-in has no font files
+}

@@ -10,11 +10,13 @@
 
 #include "render/graphics.h"
 #include "svg/base/strings.h"
+#include "svg/build/font_kerning.h"
 #include "svg/build/shape_records.h"
 #include "svg/build/walk_context.h"
 #include "svg/records/document.h"
 #include "svg/style/load_context.h"
 #include "svg/style/presentation.h"
+#include "svg/style/properties.h"
 #include "svg/style/style.h"
 #include "svg/values/lengths.h"
 #include "svg/xml/xml_tree.h"
@@ -31,7 +33,8 @@ struct Glyph {
     bool hasX, hasY;
     float x, y, dx, dy; // as the elements give them
     float rotate;       // degrees, clockwise
-    float advance;
+    float advance;      // the font's own
+    float spacing;      // what kerning adds to the advance
     float placedX, placedY; // the origin on the baseline, once placed
 };
 
@@ -120,7 +123,7 @@ float NextRotation(const std::vector<PositionLists>& scopes) {
 
 Glyph NextGlyph(TextCollector* collector, size_t start, size_t length) {
     std::vector<PositionLists>& scopes = collector->scopes;
-    Glyph glyph = {start, length, false, false, 0, 0, 0, 0, 0, 0, 0, 0};
+    Glyph glyph = {start, length, false, false, 0, 0, 0, 0, 0, 0, 0, 0, 0};
     glyph.hasX = InnermostValue(scopes, &PositionLists::x, &glyph.x);
     glyph.hasY = InnermostValue(scopes, &PositionLists::y, &glyph.y);
     InnermostValue(scopes, &PositionLists::dx, &glyph.dx);
@@ -235,6 +238,64 @@ void MeasureGlyphs(TextRun* run, FamilyCache* families) {
         run->glyphs[i].advance = advances[i];
 }
 
+// The kerning of each font the text uses, read once.
+struct KerningCache {
+    struct Entry {
+        std::wstring family;
+        int style;
+        FontKerning kerning;
+    };
+    std::vector<Entry> entries;
+};
+
+const FontKerning& KerningOf(KerningCache* cache, const std::wstring& family, int style) {
+    for (const KerningCache::Entry& entry : cache->entries) {
+        if (entry.family == family && entry.style == style)
+            return entry.kerning;
+    }
+    cache->entries.push_back(KerningCache::Entry{family, style, FontKerning()});
+    const wchar_t* name = family.c_str();
+    ReadFontKerning(GfxFontTable(name, style, "head"), GfxFontTable(name, style, "cmap"),
+                    GfxFontTable(name, style, "GPOS"), &cache->entries.back().kerning);
+    return cache->entries.back().kerning;
+}
+
+// The code point a glyph stands for: its first character's.
+uint32_t CodePointOf(const std::wstring& text, const Glyph& glyph) {
+    uint32_t c = text[glyph.start];
+    if (c >= 0xD800 && c <= 0xDBFF && glyph.length > 1) {
+        uint32_t low = text[glyph.start + 1];
+        if (low >= 0xDC00 && low <= 0xDFFF)
+            return 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+    }
+    return c;
+}
+
+bool KerningOff(const XmlNode* element, const std::wstring& declarations) {
+    std::wstring value =
+        LowerText(TrimWhiteSpace(GetPropertyValue(element, declarations, L"font-kerning")));
+    return value == L"none" || TrimWhiteSpace(XmlAttribute(element, L"kerning")) == L"0";
+}
+
+// Moves each glyph by the font's pair kerning with the glyph after it in the
+// run, unless that one starts a new chunk.
+void KernRun(TextRun* run, KerningCache* cache, FamilyCache* families) {
+    if (run->glyphs.size() < 2)
+        return;
+    const std::wstring& family = FamilyOf(families, run->state.fontFamily);
+    const FontKerning& kerning = KerningOf(cache, family, FontStyleOf(run->state));
+    if (kerning.pairSubtables.empty())
+        return;
+    uint32_t next = GlyphOfCodePoint(kerning, CodePointOf(run->characters, run->glyphs[0]));
+    for (size_t i = 0; i + 1 < run->glyphs.size(); i++) {
+        uint32_t glyph = next;
+        const Glyph& after = run->glyphs[i + 1];
+        next = GlyphOfCodePoint(kerning, CodePointOf(run->characters, after));
+        if (!after.hasX && !after.hasY)
+            run->glyphs[i].spacing += PairKerning(kerning, glyph, next) * run->state.fontSize;
+    }
+}
+
 // Where a glyph is: its run and its place in the run.
 struct GlyphPlace {
     size_t run, glyph;
@@ -279,7 +340,7 @@ void PlaceGlyphs(std::vector<TextRun>* runs) {
             y += glyph.dy;
             glyph.placedX = x;
             glyph.placedY = y;
-            x += glyph.advance;
+            x += glyph.advance + glyph.spacing;
         }
     }
     AnchorChunk(runs, chunk, GlyphPlace{runs->size(), 0}, x);
@@ -426,8 +487,13 @@ void CommitText(WalkContext* context, const XmlNode* text, const StyleState& sta
     CollectElement(&collector, text, state, 0);
     DropLastBlank(&collector.runs);
     FamilyCache families = {std::wstring(), std::wstring(), false};
-    for (TextRun& run : collector.runs)
+    KerningCache kernings;
+    bool kerning = !KerningOff(text, ElementDeclarations(&context->load->sheets, text));
+    for (TextRun& run : collector.runs) {
         MeasureGlyphs(&run, &families);
+        if (kerning)
+            KernRun(&run, &kernings, &families);
+    }
     PlaceGlyphs(&collector.runs);
     for (const TextRun& run : collector.runs)
         CommitRun(context, run, &families);

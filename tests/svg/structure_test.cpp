@@ -376,7 +376,7 @@ TEST_F(StructureTest, SwitchDrawsTheFirstChildWhoseConditionsHold) {
 TEST_F(StructureTest, WhatIsNotDrawnIsCounted) {
     LoadedSvg svg;
     ASSERT_EQ(
-        1, svg.Load(Svg("<pattern id='p'/><text><textPath>a</textPath></text><text x='1 2'>b</text>"
+        1, svg.Load(Svg("<pattern id='p'/><text><textPath>a</textPath></text><text writing-mode='tb'>b</text>"
                         "<rect width='1' height='1' filter='url(#f)' mask='url(#m)'/>"
                         "<g style='filter: blur(2px)'><image/><foreignObject/></g>"
                         "<rect width='1' height='1' fill='url(#p)' marker-end='url(#m)'>"
@@ -391,7 +391,7 @@ TEST_F(StructureTest, WhatIsNotDrawnIsCounted) {
     ASSERT_EQ(1, svg.Load(Svg("<flowRoot><flowRegion/></flowRoot><random><flowRoot/></random>"
                               "<g><flowRoot/></g>")));
     EXPECT_EQ(L"not drawn: unknown elements (flowRoot 2, random 1)", NotDrawnReport(&svg.document));
-    ASSERT_EQ(1, svg.Load(Svg("<text x='1 2'>b</text><u1/><u2/><u3/><u4/><u5/><u6/><u7/><u8/>"
+    ASSERT_EQ(1, svg.Load(Svg("<text writing-mode='tb'>b</text><u1/><u2/><u3/><u4/><u5/><u6/><u7/><u8/>"
                               "<u9/><u1/><u10/>")));
     EXPECT_EQ(L"not drawn: text (1), unknown elements (u1 2, u2 1, u3 1, u4 1, u5 1, u6 1, u7 1, "
               L"u8 1, others 2)",
