@@ -151,6 +151,9 @@ std::vector<GfxPointF> GlyphCorners(const ShapeRecord& record) {
 // last value holds for the characters after it, and every absolute x starts
 // a chunk of its own for text-anchor.
 TEST_F(TextTest, PositionListsGoCharacterByCharacter) {
+#ifdef _WIN32
+    GTEST_SKIP() << "glyph outlines come from the installed fonts here, not the stand-in boxes";
+#endif
     LoadedSvg svg;
     ASSERT_EQ(1, svg.Load("<svg viewBox='0 0 200 100' font-family='Arial' font-size='10'>"
                           "<text x='10 20' y='50' dx='0 0 5' rotate='0 90'>AB"
