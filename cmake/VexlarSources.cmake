@@ -5,6 +5,8 @@
 # The native build holds only what is free of Windows: the SVG readers and the
 # portable implementation of the graphics layer's path and matrix operations.
 file(GLOB_RECURSE VEXLAR_SVG_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/svg/*.cpp)
+# Filter primitives are plain pixel arithmetic, built and tested natively too.
+file(GLOB VEXLAR_FILTER_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/render/filters/*.cpp)
 
 if(VEXLAR_WINDOWS)
   file(GLOB_RECURSE VEXLAR_WINDOWS_SOURCES CONFIGURE_DEPENDS
@@ -17,7 +19,7 @@ if(VEXLAR_WINDOWS)
   target_link_libraries(vexlar_core PUBLIC EXPAT::EXPAT gdiplus gdi32 user32 kernel32)
   target_compile_definitions(vexlar_core PUBLIC XML_STATIC)
 else()
-  add_library(vexlar_core STATIC ${VEXLAR_SVG_SOURCES}
+  add_library(vexlar_core STATIC ${VEXLAR_SVG_SOURCES} ${VEXLAR_FILTER_SOURCES}
     ${PROJECT_SOURCE_DIR}/render/gradient_plan.cpp
     ${PROJECT_SOURCE_DIR}/render/compositing.cpp
     ${PROJECT_SOURCE_DIR}/render/figures.cpp

@@ -21,7 +21,7 @@ set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
-set(VEXLAR_NATIVE_TEST_DIRS svg out_of_memory)
+set(VEXLAR_NATIVE_TEST_DIRS svg filters out_of_memory)
 set(VEXLAR_WINDOWS_TEST_DIRS host svg render layers dialogs)
 
 if(VEXLAR_WINDOWS)

@@ -1,0 +1,104 @@
+#include "render/filters/placement.h"
+
+#include <algorithm>
+#include <new>
+#include <vector>
+
+namespace {
+
+FilterRect CutToImage(const FilterRect& r, int width, int height) {
+    return FilterRect{std::max(r.left, 0), std::max(r.top, 0), std::min(r.right, width),
+                      std::min(r.bottom, height)};
+}
+
+// One axis of a morphology pass over a line: the least or greatest of each
+// channel within radius, read from in (length words, step apart).
+void MorphologyLine(const uint32_t* in, size_t step, uint32_t* out, int length, int radius,
+                    bool dilate) {
+    for (int x = 0; x < length; x++) {
+        const int from = std::max(x - radius, 0), to = std::min(x + radius, length - 1);
+        uint32_t best[4];
+        for (int c = 0; c < 4; c++)
+            best[c] = dilate ? 0 : 255;
+        for (int i = from; i <= to; i++) {
+            const uint32_t p = in[i * step];
+            for (int c = 0; c < 4; c++) {
+                const uint32_t v = (p >> (8 * c)) & 0xFF;
+                best[c] = dilate ? std::max(best[c], v) : std::min(best[c], v);
+            }
+        }
+        out[x] = best[0] | (best[1] << 8) | (best[2] << 16) | (best[3] << 24);
+    }
+}
+
+} // namespace
+
+void OffsetPixels(const uint32_t* in, uint32_t* out, int width, int height, int dx, int dy) {
+    for (int y = 0; y < height; y++) {
+        const int from = y - dy;
+        for (int x = 0; x < width; x++) {
+            const int fx = x - dx;
+            const bool inside = from >= 0 && from < height && fx >= 0 && fx < width;
+            out[static_cast<size_t>(y) * width + x] =
+                inside ? in[static_cast<size_t>(from) * width + fx] : 0;
+        }
+    }
+}
+
+void FloodPixels(uint32_t* pixels, int width, int height, const FilterRect& rect, uint32_t colour) {
+    const FilterRect r = CutToImage(rect, width, height);
+    for (int y = r.top; y < r.bottom; y++)
+        std::fill(pixels + static_cast<size_t>(y) * width + r.left,
+                  pixels + static_cast<size_t>(y) * width + r.right, colour);
+}
+
+void ClearOutside(uint32_t* pixels, int width, int height, const FilterRect& rect) {
+    const FilterRect r = CutToImage(rect, width, height);
+    for (int y = 0; y < height; y++) {
+        uint32_t* row = pixels + static_cast<size_t>(y) * width;
+        if (y < r.top || y >= r.bottom || r.left >= r.right) {
+            std::fill(row, row + width, 0u);
+            continue;
+        }
+        std::fill(row, row + r.left, 0u);
+        std::fill(row + r.right, row + width, 0u);
+    }
+}
+
+void TilePixels(const uint32_t* in, uint32_t* out, int width, int height, const FilterRect& tile) {
+    const FilterRect t = CutToImage(tile, width, height);
+    const int tw = t.right - t.left, th = t.bottom - t.top;
+    if (tw <= 0 || th <= 0) {
+        std::fill(out, out + static_cast<size_t>(width) * height, 0u);
+        return;
+    }
+    for (int y = 0; y < height; y++) {
+        const int sy = t.top + ((y - t.top) % th + th) % th;
+        for (int x = 0; x < width; x++) {
+            const int sx = t.left + ((x - t.left) % tw + tw) % tw;
+            out[static_cast<size_t>(y) * width + x] = in[static_cast<size_t>(sy) * width + sx];
+        }
+    }
+}
+
+bool MorphologyPixels(uint32_t* pixels, int width, int height, int rx, int ry, bool dilate) {
+    rx = std::min(std::max(rx, 0), MaxMorphologyRadius);
+    ry = std::min(std::max(ry, 0), MaxMorphologyRadius);
+    std::vector<uint32_t> line;
+    try {
+        line.resize(static_cast<size_t>(std::max(width, height)));
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    for (int y = 0; rx > 0 && y < height; y++) {
+        uint32_t* row = pixels + static_cast<size_t>(y) * width;
+        MorphologyLine(row, 1, line.data(), width, rx, dilate);
+        std::copy(line.begin(), line.begin() + width, row);
+    }
+    for (int x = 0; ry > 0 && x < width; x++) {
+        MorphologyLine(pixels + x, static_cast<size_t>(width), line.data(), height, ry, dilate);
+        for (int y = 0; y < height; y++)
+            pixels[static_cast<size_t>(y) * width + x] = line[y];
+    }
+    return true;
+}

@@ -1,0 +1,68 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "render/filters/filter_chain.h"
+
+namespace {
+
+FilterPrimitive Primitive(int kind, int in1, float x, float y, float width, float height) {
+    FilterPrimitive p = FilterPrimitive();
+    p.kind = kind;
+    p.in1 = in1;
+    p.x = x, p.y = y, p.width = width, p.height = height;
+    return p;
+}
+
+// An 8 x 8 canvas at twice the user scale, shifted by one pixel: user
+// (0, 0)..(4, 4) is pixels (1, 0)..(9, 8), cut at 8.
+FilterCanvas Canvas(std::vector<uint32_t>* pixels) {
+    return FilterCanvas{pixels->data(), 8, 8, Matrix2D{2, 0, 0, 2, 1, 0}};
+}
+
+} // namespace
+
+TEST(FilterChain, SubregionsRegionAndInputsInDevicePixels) {
+    FilterRecord f = FilterRecord();
+    f.x = 0, f.y = 0, f.width = 3, f.height = 3; // pixels 1..6 across, 0..5 down
+    FilterPrimitive flood = Primitive(PrimitiveFlood, FilterInputSourceGraphic, 1, 1, 1, 1);
+    flood.colour = 0x80FF0000u; // half red: pixels (3, 2)..(4, 3)
+    FilterPrimitive offset = Primitive(PrimitiveOffset, 0, 0, 0, 3, 3);
+    offset.dx = 1, offset.dy = 0.5f; // two pixels across, one down
+    FilterPrimitive over = Primitive(PrimitiveComposite, 1, 0, 0, 3, 3);
+    over.in2 = FilterInputSourceGraphic;
+    over.mode = CompositeOver;
+    f.primitives = {flood, offset, over};
+    std::vector<uint32_t> pixels(64, 0xFF0000FFu); // opaque blue everywhere
+    FilterCanvas canvas = Canvas(&pixels);
+    size_t budget = 1000;
+    ASSERT_TRUE(RunFilter(f, &canvas, &budget));
+    // Both sources, one image per primitive, the moved copy and the second input.
+    EXPECT_EQ(1000u - 64 * 7, budget);
+    EXPECT_EQ(0u, pixels[0]);          // outside the region: the source is cut
+    EXPECT_EQ(0xFF0000FFu, pixels[1]); // the source, inside
+    EXPECT_EQ(0u, pixels[8 * 6 + 1]);  // below the region
+    EXPECT_EQ(0xFF0000FFu, pixels[8 * 2 + 3]);
+    EXPECT_EQ(0xFF80007Fu, pixels[8 * 3 + 5]); // the moved flood over blue
+    EXPECT_EQ(0xFF80007Fu, pixels[8 * 4 + 6]);
+    EXPECT_EQ(0xFF0000FFu, pixels[8 * 4 + 7] | 0xFF0000FFu);
+}
+
+TEST(FilterChain, PastTheBudgetTheCanvasIsKept) {
+    FilterRecord f = FilterRecord();
+    f.width = f.height = 4;
+    FilterPrimitive blur = Primitive(PrimitiveBlur, FilterInputSourceAlpha, 0, 0, 4, 4);
+    blur.deviationX = blur.deviationY = 1;
+    blur.linear = 1;
+    f.primitives = {blur, blur};
+    std::vector<uint32_t> pixels(64, 0x80402010u);
+    FilterCanvas canvas = Canvas(&pixels);
+    size_t budget = 64 * 3;
+    EXPECT_FALSE(RunFilter(f, &canvas, &budget));
+    for (uint32_t p : pixels)
+        ASSERT_EQ(0x80402010u, p);
+    FilterRecord empty = FilterRecord();
+    budget = 1000;
+    EXPECT_FALSE(RunFilter(empty, &canvas, &budget));
+}

@@ -1,0 +1,242 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "render/filters/blur.h"
+#include "render/filters/colour_effects.h"
+#include "render/filters/combine.h"
+#include "render/filters/filter_pixels.h"
+#include "render/filters/placement.h"
+
+namespace {
+
+uint32_t Pixel(uint32_t a, uint32_t r, uint32_t g, uint32_t b) {
+    return (a << 24) | (r << 16) | (g << 8) | b;
+}
+
+uint32_t Grey(uint32_t v) {
+    return Pixel(v, v, v, v);
+}
+
+} // namespace
+
+TEST(FilterBlur, ThreeOddBoxesRoundAfterEachPass) {
+    // Deviation 2.5 gives boxes of 5: 255 -> 51 over five pixels, then
+    // 51 41 31 20 10 outwards, then 39 at the centre.
+    std::vector<uint32_t> row(21, 0);
+    row[10] = Grey(255);
+    ASSERT_TRUE(GaussianBlurPixels(row.data(), 21, 1, 2.5f, 0, EdgeNone));
+    EXPECT_EQ(Grey(39), row[10]);
+    EXPECT_EQ(0u, row[3]); // three boxes of 5 reach six pixels at most
+    EXPECT_NE(0u, row[4]);
+    for (int i = 1; i <= 6; i++)
+        EXPECT_EQ(row[10 - i], row[10 + i]) << i;
+}
+
+TEST(FilterBlur, EvenBoxesStaySymmetricAndEdgesFollowTheMode) {
+    // Deviation 2 gives boxes of 4: two shifted half a pixel each way and
+    // one of 5, which together must not move the picture.
+    std::vector<uint32_t> row(21, 0);
+    row[10] = Grey(255);
+    ASSERT_TRUE(GaussianBlurPixels(row.data(), 21, 1, 2, 0, EdgeNone));
+    for (int i = 1; i <= 6; i++)
+        EXPECT_EQ(row[10 - i], row[10 + i]) << i;
+    // A column blurred down: the other axis is left alone.
+    std::vector<uint32_t> flat(8 * 8, Grey(200));
+    ASSERT_TRUE(GaussianBlurPixels(flat.data(), 8, 8, 0, 3, EdgeDuplicate));
+    for (uint32_t p : flat)
+        ASSERT_EQ(Grey(200), p);
+    ASSERT_TRUE(GaussianBlurPixels(flat.data(), 8, 8, 3, 0, EdgeNone));
+    EXPECT_LT(flat[0] >> 24, 200u); // transparent beyond the edge fades it
+    std::vector<uint32_t> wrap(10, 0);
+    wrap[0] = Grey(255);
+    ASSERT_TRUE(GaussianBlurPixels(wrap.data(), 10, 1, 1, 0, EdgeWrap));
+    EXPECT_EQ(wrap[1], wrap[9]);
+    EXPECT_NE(0u, wrap[9]);
+}
+
+TEST(FilterBlur, SmallDeviationUsesAKernelAndHugeOnesAreCut) {
+    std::vector<uint32_t> row(9, 0);
+    row[4] = Grey(255);
+    ASSERT_TRUE(GaussianBlurPixels(row.data(), 9, 1, 0.5f, 0, EdgeNone));
+    // Weights exp(-2) around 1: 255 x 0.7866 = 200.6, 255 x 0.1065 = 27.2.
+    EXPECT_EQ(Grey(201), row[4]);
+    EXPECT_EQ(Grey(27), row[3]);
+    EXPECT_EQ(0u, row[1]);
+    std::vector<uint32_t> big(4, Grey(255));
+    EXPECT_TRUE(GaussianBlurPixels(big.data(), 4, 1, 1e30f, 1e30f, EdgeDuplicate));
+    EXPECT_EQ(Grey(255), big[0]);
+}
+
+TEST(FilterPixels, PremultiplyAndColourSpacesRoundTrip) {
+    std::vector<uint32_t> px = {Pixel(128, 255, 128, 0), Pixel(0, 9, 9, 9),
+                                Pixel(255, 128, 255, 0)};
+    PremultiplyPixels(px.data(), 3);
+    EXPECT_EQ(Pixel(128, 128, 64, 0), px[0]);
+    EXPECT_EQ(0u, px[1]);
+    SrgbToLinearPixels(px.data(), 3);
+    // sRGB 128 is linear 0.2158 (55); at alpha 128 that is 27.6.
+    EXPECT_EQ(Pixel(128, 128, 28, 0), px[0]);
+    EXPECT_EQ(Pixel(255, 55, 255, 0), px[2]);
+    LinearToSrgbPixels(px.data(), 3);
+    EXPECT_EQ(Pixel(255, 128, 255, 0), px[2]);
+    UnpremultiplyPixels(px.data(), 3);
+    EXPECT_EQ(Pixel(128, 255, 129, 0), px[0]); // 8-bit linear loses a step
+}
+
+TEST(FilterColour, MatrixKindsAndBadValueLists) {
+    const uint32_t red = Pixel(255, 255, 0, 0);
+    struct Case {
+        int kind;
+        std::vector<float> values;
+        uint32_t in, out;
+    } cases[] = {
+        {ColourMatrixSaturate, {0}, red, Pixel(255, 54, 54, 54)},
+        {ColourMatrixSaturate, {}, red, red},
+        {ColourMatrixHueRotate, {0}, red, red},
+        {ColourMatrixHueRotate, {1, 2}, red, red}, // too many values
+        {ColourMatrixValues, {1, 2, 3}, red, red}, // too few values
+        {ColourMatrixLuminanceToAlpha, {}, Pixel(255, 255, 255, 255), 0xFF000000u},
+        {ColourMatrixLuminanceToAlpha, {}, red, Pixel(54, 0, 0, 0)},
+        // Straight colours are used: half-transparent red swapped to green.
+        {ColourMatrixValues,
+         {0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0},
+         Pixel(128, 128, 0, 0),
+         Pixel(128, 0, 128, 0)},
+    };
+    for (const Case& c : cases) {
+        uint32_t p = c.in;
+        ApplyColourMatrix(&p, 1, ColourMatrixOf(c.kind, c.values));
+        EXPECT_EQ(c.out, p) << c.kind << " " << c.values.size();
+    }
+}
+
+TEST(FilterColour, TransferFunctionsWorkOnStraightValues) {
+    TransferFunction f[4] = {IdentityTransfer(), IdentityTransfer(), IdentityTransfer(),
+                             IdentityTransfer()};
+    f[0].kind = TransferDiscrete;
+    f[0].table = {0, 1}; // below half: 0, from half: 1
+    f[1].kind = TransferTable;
+    f[1].table = {1, 0}; // inverts
+    f[2].kind = TransferGamma;
+    f[2].amplitude = 1, f[2].exponent = 2, f[2].offset = 0;
+    f[3].kind = TransferLinear;
+    f[3].slope = 0.5f, f[3].intercept = 0;
+    uint32_t px[2] = {Pixel(255, 127, 64, 128), Pixel(255, 128, 255, 255)};
+    ApplyComponentTransfer(px, 2, f);
+    // Alpha halves to 128 (127.5 rounded); colours premultiplied by it.
+    EXPECT_EQ(Pixel(128, 0, 96, 32), px[0]);
+    EXPECT_EQ(Pixel(128, 128, 0, 128), px[1]);
+    TransferFunction single = IdentityTransfer();
+    single.kind = TransferTable;
+    single.table = {0.5f};
+    TransferFunction alpha[4] = {IdentityTransfer(), IdentityTransfer(), IdentityTransfer(),
+                                 single};
+    uint32_t clear = 0;
+    ApplyComponentTransfer(&clear, 1, alpha);
+    EXPECT_EQ(Pixel(128, 0, 0, 0), clear); // transparent pixels gain alpha
+}
+
+TEST(FilterCombine, CompositeOperatorsOnPremultipliedPixels) {
+    const uint32_t top = Pixel(255, 255, 0, 0), half = Pixel(128, 0, 0, 128);
+    const float none[4] = {0, 0, 0, 0};
+    struct Case {
+        int op;
+        uint32_t s, d, out;
+    } cases[] = {
+        {CompositeOver, half, top, Pixel(255, 127, 0, 128)},
+        {CompositeIn, top, half, Pixel(128, 128, 0, 0)},
+        {CompositeOut, top, half, Pixel(127, 127, 0, 0)},
+        {CompositeAtop, half, top, Pixel(255, 127, 0, 128)},
+        {CompositeXor, top, top, 0},
+        {CompositeLighter, top, top, top}, // clamped at 1
+        {CompositeIn, top, 0, 0},
+    };
+    for (const Case& c : cases) {
+        uint32_t out;
+        CompositePixels(&c.s, &c.d, &out, 1, c.op, none);
+        EXPECT_EQ(c.out, out) << c.op;
+    }
+    // k2 = k3 = 0.5: the mean; k4 alone floods with a grey kept below alpha.
+    const float mean[4] = {0, 0.5f, 0.5f, 0}, colour[4] = {0, 0, 0, 0.5f};
+    const float product[4] = {1, 0, 0, 0};
+    uint32_t out;
+    CompositePixels(&top, &half, &out, 1, CompositeArithmetic, mean);
+    EXPECT_EQ(Pixel(192, 128, 0, 64), out);
+    CompositePixels(&top, &half, &out, 1, CompositeArithmetic, colour);
+    EXPECT_EQ(Grey(128), out);
+    CompositePixels(&top, &half, &out, 1, CompositeArithmetic, product);
+    EXPECT_EQ(Pixel(128, 0, 0, 0), out);
+}
+
+TEST(FilterCombine, BlendModesFollowTheCompositingFormulas) {
+    const uint32_t orange = Pixel(255, 255, 128, 0), grey = Grey(255) & 0xFF808080u;
+    struct Case {
+        int mode;
+        uint32_t s, d, out;
+    } cases[] = {
+        {BlendNormal, orange, grey, orange},
+        {BlendMultiply, orange, grey, Pixel(255, 128, 64, 0)},
+        {BlendScreen, orange, grey, Pixel(255, 255, 192, 128)},
+        {BlendDarken, orange, grey, Pixel(255, 128, 128, 0)},
+        {BlendLighten, orange, grey, Pixel(255, 255, 128, 128)},
+        {BlendDifference, orange, grey, Pixel(255, 127, 0, 128)},
+        {BlendLuminosity, grey, orange, Pixel(255, 215, 108, 0)},
+        // A transparent top leaves the bottom as it is.
+        {BlendMultiply, 0, grey, grey},
+        {BlendHue, orange, 0, orange},
+    };
+    for (const Case& c : cases) {
+        uint32_t out;
+        BlendPixels(&c.s, &c.d, &out, 1, c.mode);
+        EXPECT_EQ(c.out, out) << c.mode;
+    }
+}
+
+TEST(FilterPlacement, OffsetTileFloodAndRegions) {
+    // 4 x 3: a lone pixel at (1, 1).
+    std::vector<uint32_t> in(12, 0), out(12, 7);
+    in[5] = Grey(255);
+    OffsetPixels(in.data(), out.data(), 4, 3, 2, -1);
+    EXPECT_EQ(Grey(255), out[3]); // (3, 0)
+    EXPECT_EQ(0u, out[5]);
+    OffsetPixels(in.data(), out.data(), 4, 3, 3, 0); // moved out of the image
+    for (uint32_t p : out)
+        EXPECT_EQ(0u, p);
+    // The 2 x 1 tile at (1, 1) repeats, phase kept, to the left too.
+    in[6] = Grey(9);
+    TilePixels(in.data(), out.data(), 4, 3, FilterRect{1, 1, 3, 2});
+    EXPECT_EQ(Grey(9), out[0]);
+    EXPECT_EQ(Grey(255), out[1]);
+    EXPECT_EQ(Grey(9), out[2]);
+    EXPECT_EQ(Grey(255), out[11]);
+    TilePixels(in.data(), out.data(), 4, 3, FilterRect{5, 1, 9, 2}); // outside the image
+    EXPECT_EQ(0u, out[5]);
+    std::fill(out.begin(), out.end(), 0u);
+    FloodPixels(out.data(), 4, 3, FilterRect{-5, 1, 2, 99}, Grey(3));
+    EXPECT_EQ(0u, out[0]);
+    EXPECT_EQ(Grey(3), out[4]);
+    EXPECT_EQ(Grey(3), out[9]);
+    EXPECT_EQ(0u, out[6]);
+    ClearOutside(out.data(), 4, 3, FilterRect{1, 2, 4, 3});
+    EXPECT_EQ(0u, out[4]);
+    EXPECT_EQ(Grey(3), out[9]);
+}
+
+TEST(FilterPlacement, MorphologyErodesAndDilatesPerChannel) {
+    // 5 x 1: opaque red at 1..3, blue at 4.
+    const uint32_t red = Pixel(255, 255, 0, 0), blue = Pixel(255, 0, 0, 255);
+    std::vector<uint32_t> row = {0, red, red, red, blue};
+    std::vector<uint32_t> dilated = row;
+    ASSERT_TRUE(MorphologyPixels(dilated.data(), 5, 1, 1, 0, true));
+    EXPECT_EQ(red, dilated[0]);
+    EXPECT_EQ(Pixel(255, 255, 0, 255), dilated[3]); // the channels' maxima mix
+    ASSERT_TRUE(MorphologyPixels(row.data(), 5, 1, 1, 0, false));
+    EXPECT_EQ(0u, row[1]);
+    EXPECT_EQ(red, row[2]);
+    EXPECT_EQ(Pixel(255, 0, 0, 0), row[4]); // only pixels of the image count
+    std::vector<uint32_t> column = {red, red, 0};
+    ASSERT_TRUE(MorphologyPixels(column.data(), 1, 3, 1000, 1000, false)); // radius cut
+    EXPECT_EQ(0u, column[0]);
+}
