@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "render/compositing.h"
+#include "render/filters/filter_chain.h"
+#include "render/filters/filter_pixels.h"
 #include "render/gradient_brush.h"
 #include "render/graphics.h"
 #include "render/graphics_owned.h"
@@ -359,9 +361,66 @@ bool MaskCoverageOver(RenderState* r, int number, const Surface& over,
     return true;
 }
 
-// Closes the innermost open group: its own bitmap is composited onto the
-// surface below with its opacity and mask. A mask that cannot be drawn
-// leaves the group unmasked, counted with the faded groups.
+Matrix2D ElementsOf(GfxMatrix* matrix) {
+    float e[6];
+    GfxGetMatrixElements(matrix, e);
+    return Matrix2D{e[0], e[1], e[2], e[3], e[4], e[5]};
+}
+
+// What the clip region lets through at each pixel of the surface: a fill
+// of the whole surface drawn through it, read as alpha. False when the
+// bitmap is past the budget or the memory cannot be had.
+bool ClipCoverageOver(RenderState* r, int clip, const Surface& over,
+                      std::vector<uint8_t>* coverage) {
+    const PixelRect rect = {over.left, over.top, over.left + over.width, over.top + over.height};
+    std::unique_ptr<Surface> s = NewOffscreen(r, rect);
+    if (!s)
+        return false;
+    if (SetRecordClip(*r, s.get(), clip)) {
+        GfxOwned<GfxPath> path(GfxCreatePath());
+        GfxOwned<GfxBrush> white(GfxCreateSolidBrush(0xFFFFFFFFu));
+        if (path && white) {
+            GfxAddRectangle(path.get(), 0, 0, static_cast<float>(over.width),
+                            static_cast<float>(over.height));
+            GfxSetWorldTransform(s->graphics.get(), nullptr);
+            GfxFillPath(s->graphics.get(), white.get(), path.get());
+        }
+    }
+    EndSurface(s.get());
+    try {
+        coverage->resize(s->storage.size());
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    MaskCoverage(s->pixels, s->storage.size(), 0, coverage->data());
+    return true;
+}
+
+// Runs the group's filter over its bitmap, whose pixels it takes and leaves
+// with straight alpha. A filter past the budget leaves the bitmap as it was
+// drawn, counted with the faded groups.
+void FilterSurface(RenderState* r, const OffscreenGroup& group, Surface* own) {
+    const FilterRecord* filter = FilterRecordOf(r->document, group.filter);
+    if (!filter)
+        return;
+    const int count = own->width * own->height;
+    PremultiplyPixels(own->pixels, count);
+    const Matrix2D toCanvas = {
+        1, 0, 0, 1, -static_cast<float>(own->left), -static_cast<float>(own->top)};
+    FilterCanvas canvas = {
+        own->pixels, own->width, own->height,
+        ComposeMatrix(ComposeMatrix(toCanvas, ElementsOf(r->base)), filter->matrix)};
+    size_t free = OffscreenPixelBudget - std::min(r->budget->used, OffscreenPixelBudget);
+    const size_t before = free;
+    if (!RunFilter(*filter, &canvas, &free))
+        r->budget->faded++;
+    r->budget->used += before - free;
+    UnpremultiplyPixels(own->pixels, count);
+}
+
+// Closes the innermost open group: its own bitmap is filtered and
+// composited onto the surface below with its opacity and mask. A mask that
+// cannot be drawn leaves the group unmasked, counted with the faded groups.
 void CloseGroup(RenderState* r, std::vector<OpenGroup>* open, Surface* root) {
     OpenGroup entry = std::move(open->back());
     open->pop_back();
@@ -372,9 +431,18 @@ void CloseGroup(RenderState* r, std::vector<OpenGroup>* open, Surface* root) {
     Surface* own = entry.own.get();
     EndSurface(own);
     const OffscreenGroup* group = OffscreenGroupOf(r->document, entry.number);
+    if (group->filter)
+        FilterSurface(r, *group, own);
     std::vector<uint8_t> coverage;
     if (group->mask && !MaskCoverageOver(r, group->mask, *own, &coverage))
         r->budget->faded++;
+    std::vector<uint8_t> clipped;
+    if (group->clip && !ClipCoverageOver(r, group->clip, *own, &clipped))
+        r->budget->faded++;
+    if (coverage.empty())
+        coverage.swap(clipped);
+    for (size_t i = 0; i < clipped.size(); i++) // both: through the one and the other
+        coverage[i] = static_cast<uint8_t>((coverage[i] * clipped[i] + 127) / 255);
     CompositeLayer(below->pixels, below->width, own->left - below->left, own->top - below->top,
                    own->pixels, own->width, own->height, group->opacity * fadeBelow,
                    coverage.empty() ? nullptr : coverage.data());
@@ -397,12 +465,6 @@ bool PaintFadedShape(GfxGraphics* graphics, const SvgDocument& document, const S
 
 // The most pixels a pattern tile takes on either side.
 const int MaxTileSide = 4096;
-
-Matrix2D ElementsOf(GfxMatrix* matrix) {
-    float e[6];
-    GfxGetMatrixElements(matrix, e);
-    return Matrix2D{e[0], e[1], e[2], e[3], e[4], e[5]};
-}
 
 // Pixels a tile side of `length` pattern units takes under the scale.
 int TileSide(float length, float scale) {

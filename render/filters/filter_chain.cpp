@@ -18,7 +18,7 @@ namespace {
 struct FilterResult {
     std::vector<uint32_t> pixels;
     int linear;
-    FilterRect area; // its subregion in canvas pixels
+    FilterRect area; // its subregion in canvas pixels, or the tile it passes on
 };
 
 struct ChainRun {
@@ -283,6 +283,8 @@ bool RunChain(ChainRun* run) {
         if (!RunPrimitive(run, p, &result.pixels, inArea, result.area))
             return false;
         ClearOutside(result.pixels.data(), c.width, c.height, result.area);
+        if (p.tileFromInput)
+            result.area = inArea;
         run->results.push_back(std::move(result));
         // Frees the images no later primitive reads.
         for (size_t j = 0; j < i; j++) {

@@ -17,6 +17,7 @@
 #include "svg/build/clip_paths.h"
 #include "svg/build/conditions.h"
 #include "svg/build/element_roles.h"
+#include "svg/build/filters.h"
 #include "svg/build/markers.h"
 #include "svg/build/masks.h"
 #include "svg/build/patterns.h"
@@ -64,11 +65,12 @@ bool CountNotDrawnElement(const XmlNode* element, SvgDocument* document) {
     return false;
 }
 
-// Counts the effects the element asks for that are not drawn: a filter and
-// markers.
-void CountNotDrawnProperties(WalkContext* context, const StyleState& own, ElementRole role) {
+// Counts the effects the element asks for that are not drawn: a filter
+// with a primitive that is not drawn, and markers.
+void CountNotDrawnProperties(WalkContext* context, int filterUse, const StyleState& own,
+                             ElementRole role) {
     int* counts = context->document->notDrawn;
-    if (!own.filter.empty())
+    if (filterUse == FilterNotDrawn)
         counts[NotDrawnFilter]++;
     if (role < RoleRect)
         return;
@@ -92,7 +94,9 @@ struct WalkFrame {
     // The offscreen group the element opened, ended with the frame.
     int group;
     int groupFirstRecord;
-    const XmlNode* mask; // the group's mask, built when the frame ends
+    const XmlNode* mask;   // the group's mask, built when the frame ends
+    const XmlNode* filter; // the group's filter, likewise
+    int filterHides;       // the filter draws nothing of the element
     StyleState state;
 };
 
@@ -222,6 +226,17 @@ void EnterClipPath(WalkContext* context, GfxPath* shapePath, WalkFrame* frame) {
         state.clip = region;
 }
 
+// A filtered element's clip path cuts what its filter draws, not what the
+// filter reads: the clip (its ancestors' included) moves to the group.
+void MoveClipToFilteredGroup(WalkContext* context, WalkFrame* frame) {
+    if (!frame->filter || !frame->state.clip)
+        return;
+    if (OffscreenGroup* group = OffscreenGroupOf(context->document, frame->group)) {
+        group->clip = frame->state.clip;
+        frame->state.clip = 0;
+    }
+}
+
 // The bounding box of the records the frame's element drew, in its user
 // space: the box a clip path in bounding-box units measures with.
 void RecordsBox(const SvgDocument* document, int first, const Matrix2D& space, float box[4]) {
@@ -253,18 +268,19 @@ bool DrawsOneKindOfPaint(const StyleState& state) {
     return fills != strokes;
 }
 
-// An element with an opacity below 1 or a mask is drawn offscreen as a
-// group of its own, inside which its children draw at full opacity. A shape without a
-// mask that only fills or only strokes fades its paint instead, which draws
-// the same.
-void OpenOffscreenGroup(WalkContext* context, const StyleState& parent, ElementRole role,
-                        WalkFrame* frame) {
+// An element with an opacity below 1, a mask or a filter is drawn offscreen
+// as a group of its own, inside which its children draw at full opacity. A
+// shape without a mask or filter that only fills or only strokes fades its
+// paint instead, which draws the same.
+void OpenOffscreenGroup(WalkContext* context, int filterUse, const XmlNode* filter,
+                        const StyleState& parent, ElementRole role, WalkFrame* frame) {
     StyleState& state = frame->state;
     const XmlNode* mask = MaskOf(context, state.mask);
     const bool faded = parent.opacity > 0 && state.opacity < parent.opacity;
-    if (!faded && !mask)
+    const bool filtered = filterUse == FilterUsed || filterUse == FilterHidden;
+    if (!faded && !mask && !filtered)
         return;
-    if (!mask && role >= RoleRect && DrawsOneKindOfPaint(state))
+    if (!mask && !filtered && role >= RoleRect && DrawsOneKindOfPaint(state))
         return;
     const float opacity = faded ? state.opacity / parent.opacity : 1.0f;
     int group = AddOffscreenGroup(context->document, state.group, opacity);
@@ -276,6 +292,38 @@ void OpenOffscreenGroup(WalkContext* context, const StyleState& parent, ElementR
     frame->group = group;
     frame->groupFirstRecord = context->document->shapeCount;
     frame->mask = mask;
+    frame->filter = filter;
+    frame->filterHides = filterUse == FilterHidden;
+}
+
+// Builds the group's filter for the records it drew; a filter that hides
+// the element leaves the group with nothing to show.
+void FilterGroup(WalkContext* context, WalkFrame* frame, OffscreenGroup* group) {
+    float box[4], bounds[4];
+    RecordsBox(context->document, frame->groupFirstRecord, frame->state.matrix, box);
+    const int filter = frame->filterHides
+                           ? 0
+                           : AddGroupFilter(context, frame->filter, frame->state.matrix, box,
+                                            frame->viewportWidth, frame->viewportHeight, bounds);
+    if (!filter) {
+        group->opacity = 0;
+        return;
+    }
+    group->filter = filter;
+    group->minX = bounds[0], group->minY = bounds[1];
+    group->maxX = bounds[2], group->maxY = bounds[3];
+    group->hasBounds = 1;
+    // A group is drawn from its records: one that drew nothing gets an empty
+    // one, since its filter may still draw (a flood, say).
+    if (context->document->shapeCount == frame->groupFirstRecord) {
+        GfxOwnedPath empty(GfxCreatePath());
+        ShapeRecord* record = empty ? AppendShapeRecord(context->document) : nullptr;
+        if (record) {
+            record->path = empty.release();
+            record->matrix = frame->state.matrix;
+            record->group = frame->group;
+        }
+    }
 }
 
 void CloseOffscreenGroup(WalkContext* context, WalkFrame* frame) {
@@ -289,6 +337,9 @@ void CloseOffscreenGroup(WalkContext* context, WalkFrame* frame) {
         if (OffscreenGroup* group = OffscreenGroupOf(context->document, frame->group))
             group->mask = mask;
     }
+    OffscreenGroup* group = OffscreenGroupOf(context->document, frame->group);
+    if (group && (frame->filter || frame->filterHides))
+        FilterGroup(context, frame, group);
     FinishOffscreenGroup(context->document, frame->group, frame->groupFirstRecord);
 }
 
@@ -385,6 +436,7 @@ void CommitShapeOf(WalkContext* context, const XmlNode* element, ElementRole rol
     if (!path)
         return;
     EnterClipPath(context, path.get(), frame);
+    MoveClipToFilteredGroup(context, frame);
     std::vector<PathSegment> segments;
     if (marked) {
         if (role == RolePath)
@@ -451,14 +503,17 @@ bool VisitElement(WalkContext* context, const std::vector<WalkFrame>& stack, con
     ApplyPresentation(context->load, element, *declarations, &parent.state, &frame->state);
     if (frame->state.displayNone)
         return false;
-    CountNotDrawnProperties(context, frame->state, role);
-    OpenOffscreenGroup(context, parent.state, role, frame);
+    const XmlNode* filter = nullptr;
+    const int filterUse = FilterOf(context, frame->state.filter, &filter);
+    CountNotDrawnProperties(context, filterUse, frame->state, role);
+    OpenOffscreenGroup(context, filterUse, filter, parent.state, role, frame);
     if (role >= RoleRect) {
         CommitShapeOf(context, element, role, frame);
         CloseOffscreenGroup(context, frame);
         return false;
     }
     EnterClipPath(context, nullptr, frame);
+    MoveClipToFilteredGroup(context, frame);
     switch (role) {
     case RoleSvg:
     case RoleSymbol:

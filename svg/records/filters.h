@@ -25,11 +25,7 @@ enum FilterPrimitiveKind {
 };
 
 // Inputs other than an earlier primitive's result (given by its index).
-enum {
-    FilterInputSourceGraphic = -1,
-    FilterInputSourceAlpha = -2,
-    FilterInputTransparent = -3, // BackgroundImage and the others not drawn
-};
+enum { FilterInputSourceGraphic = -1, FilterInputSourceAlpha = -2 };
 
 enum CompositeOperator {
     CompositeOver = 0,
@@ -93,6 +89,9 @@ struct FilterPrimitive {
     int in1, in2;              // an earlier primitive's index, or a FilterInput value
     std::vector<int> inputs;   // a merge's
     float x, y, width, height; // the subregion
+    // An offset without a subregion of its own passes its input's on, as
+    // the tile a later tile primitive repeats.
+    int tileFromInput;
     int linear;                // works in linearRGB (else sRGB)
     // The operator (composite), blend mode, edge mode (blur), matrix kind
     // (colour matrix) or 1 for dilate (morphology).

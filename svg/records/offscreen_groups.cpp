@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <new>
+#include <utility>
 
 #include "render/graphics.h"
 #include "svg/records/document.h"
@@ -51,6 +52,20 @@ void TakeRecordBounds(OffscreenGroup* group, const ShapeRecord& record) {
         return;
     float pad = StrokeReach(record);
     GrowBounds(group, box.x - pad, box.y - pad, box.x + box.width + pad, box.y + box.height + pad);
+}
+
+// A filter inside the group draws over its whole region: the group's
+// bounds take the regions of the filtered groups between the record's group
+// (inner) and the group itself.
+void TakeFilterBounds(const SvgDocument* document, OffscreenGroup* group, int number, int inner) {
+    for (int n = inner; n > number;) {
+        const OffscreenGroup* g = OffscreenGroupOf(document, n);
+        if (!g || g->parent >= n)
+            return;
+        if (g->filter && g->hasBounds)
+            GrowBounds(group, g->minX, g->minY, g->maxX, g->maxY);
+        n = g->parent;
+    }
 }
 
 void FadeRecord(ShapeRecord* record, float opacity) {
@@ -108,6 +123,21 @@ int AddDocumentPattern(SvgDocument* document, PatternTile* tile) {
     return AddWithContent(&groups->patterns, tile);
 }
 
+int AddDocumentFilter(SvgDocument* document, FilterRecord* filter) {
+    DocumentGroups* groups = GroupsOf(document);
+    if (!groups)
+        return 0;
+    groups->filters.push_back(std::move(*filter));
+    return static_cast<int>(groups->filters.size());
+}
+
+const FilterRecord* FilterRecordOf(const SvgDocument* document, int filter) {
+    if (!document->groups || filter < 1 ||
+        filter > static_cast<int>(document->groups->filters.size()))
+        return nullptr;
+    return &document->groups->filters[filter - 1];
+}
+
 const PatternTile* PatternTileOf(const SvgDocument* document, int tile) {
     if (!document->groups || tile < 1 || tile > static_cast<int>(document->groups->patterns.size()))
         return nullptr;
@@ -128,10 +158,12 @@ const GroupMask* GroupMaskOf(const SvgDocument* document, int mask) {
 
 void FinishOffscreenGroup(SvgDocument* document, int number, int first) {
     OffscreenGroup* group = OffscreenGroupOf(document, number);
-    if (!group)
+    if (!group || group->filter)
         return;
-    for (int i = first; i < document->shapeCount; i++)
+    for (int i = first; i < document->shapeCount; i++) {
         TakeRecordBounds(group, document->shapes[i]);
+        TakeFilterBounds(document, group, number, document->shapes[i].group);
+    }
     const int count = document->shapeCount - first;
     if (group->mask)
         return;

@@ -1,22 +1,25 @@
-// Offscreen groups: an element with an opacity below 1 or a mask is drawn
-// into a bitmap of its own, which is then composited with its opacity and
-// mask. Records carry the number of their innermost group; a mask keeps
+// Offscreen groups: an element with an opacity below 1, a mask or a filter
+// is drawn into a bitmap of its own, which is then filtered and composited
+// with its opacity and mask. Records carry the number of their innermost group; a mask keeps
 // its own records, walked once for every element it masks.
 #pragma once
 
 #include <vector>
 
 #include "svg/records/document.h"
+#include "svg/records/filters.h"
 #include "svg/values/transform.h"
 
 struct ShapeRecord;
 struct SvgDocument;
 
 struct OffscreenGroup {
-    int parent;                   // enclosing group number, 0 none
-    float opacity;                // 0..1
-    int mask;                     // mask number, 0 none
-    int used;                     // 0: drawn as plain records (folded, or nothing inside)
+    int parent;    // enclosing group number, 0 none
+    float opacity; // 0..1
+    int mask;      // mask number, 0 none
+    int filter;    // filter number, 0 none
+    int clip;      // clip region cutting what the filter draws (its records have none), 0 none
+    int used;      // 0: drawn as plain records (folded, or nothing inside)
     float minX, minY, maxX, maxY; // document-space bounds of its records, strokes included
     int hasBounds;
 };
@@ -38,6 +41,7 @@ struct DocumentGroups {
     std::vector<OffscreenGroup> groups; // group n is groups[n - 1]
     std::vector<GroupMask> masks;       // mask n is masks[n - 1]
     std::vector<PatternTile> patterns;  // tile n is patterns[n - 1]
+    std::vector<FilterRecord> filters;  // filter n is filters[n - 1]
 };
 
 // A new group inside parent; its number, or 0 when no storage can be had.
@@ -50,10 +54,15 @@ const GroupMask* GroupMaskOf(const SvgDocument* document, int mask);
 // Stores the mask, taking over its content; its number, or 0 when no
 // storage can be had (the content is then released).
 int AddDocumentMask(SvgDocument* document, GroupMask* mask);
+// Stores the filter, taking over its primitives; its number, or 0 when no
+// storage can be had.
+int AddDocumentFilter(SvgDocument* document, FilterRecord* filter);
+const FilterRecord* FilterRecordOf(const SvgDocument* document, int filter);
 // Ends a group whose records are the document's records from first on: takes
 // their bounds, and folds a maskless group holding one record that only
 // fills or only strokes into that record (its colours fade instead), which
-// draws the same without an offscreen bitmap.
+// draws the same without an offscreen bitmap. A filtered group is never
+// folded: its bounds are its filter's region, set by whoever filters it.
 void FinishOffscreenGroup(SvgDocument* document, int group, int first);
 // Whether group lies inside group ancestor (or is it).
 bool GroupIsWithin(const SvgDocument* document, int group, int ancestor);

@@ -377,7 +377,10 @@ TEST_F(StructureTest, WhatIsNotDrawnIsCounted) {
     LoadedSvg svg;
     ASSERT_EQ(
         1, svg.Load(Svg("<pattern id='p'/><text><textPath>a</textPath></text><text writing-mode='tb'>b</text>"
-                        "<rect width='1' height='1' filter='url(#f)' mask='url(#m)'/>"
+                        "<filter id='t'><feTurbulence/></filter>"
+                        "<filter id='b'><feGaussianBlur/></filter>"
+                        "<rect width='1' height='1' filter='url(#t)' mask='url(#m)'/>"
+                        "<rect width='1' height='1' filter='url(#b)'/>"
                         "<g style='filter: blur(2px)'><image/><foreignObject/></g>"
                         "<rect width='1' height='1' fill='url(#p)' marker-end='url(#m)'>"
                         "<animate/><set/></rect><path d='M0 0' filter='none'/>")));

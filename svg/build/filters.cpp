@@ -1,0 +1,487 @@
+#include "svg/build/filters.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+#include <vector>
+
+#include "svg/base/scan.h"
+#include "svg/base/strings.h"
+#include "svg/build/walk_context.h"
+#include "svg/records/document.h"
+#include "svg/records/filters.h"
+#include "svg/records/offscreen_groups.h"
+#include "svg/style/gradients.h"
+#include "svg/style/load_context.h"
+#include "svg/style/properties.h"
+#include "svg/values/viewport.h"
+#include "svg/xml/element_walk.h"
+#include "svg/xml/references.h"
+#include "svg/xml/xml_tree.h"
+
+namespace {
+
+// Filters referring to filters through href are followed this far.
+const size_t MaxFilterReferences = 16;
+
+struct PrimitiveName {
+    const wchar_t* name; // lower case
+    int kind;
+};
+
+const PrimitiveName DrawnPrimitives[] = {
+    {L"fegaussianblur", PrimitiveBlur},
+    {L"feoffset", PrimitiveOffset},
+    {L"feflood", PrimitiveFlood},
+    {L"fecolormatrix", PrimitiveColourMatrix},
+    {L"fecomponenttransfer", PrimitiveComponentTransfer},
+    {L"fecomposite", PrimitiveComposite},
+    {L"femerge", PrimitiveMerge},
+    {L"feblend", PrimitiveBlend},
+    {L"femorphology", PrimitiveMorphology},
+    {L"fetile", PrimitiveTile},
+    {L"fedropshadow", PrimitiveDropShadow},
+};
+
+const wchar_t* const OtherPrimitives[] = {
+    L"feconvolvematrix", L"fediffuselighting",  L"fedisplacementmap",
+    L"feimage",          L"fespecularlighting", L"feturbulence",
+};
+
+// The kind of a primitive element; -1 for one not drawn, -2 for anything
+// that is no primitive.
+int PrimitiveKindOf(const XmlNode* element) {
+    const std::wstring& name = XmlLocalName(element);
+    for (const PrimitiveName& entry : DrawnPrimitives) {
+        if (LowerTextIs(name, entry.name))
+            return entry.kind;
+    }
+    for (const wchar_t* other : OtherPrimitives) {
+        if (LowerTextIs(name, other))
+            return -1;
+    }
+    return -2;
+}
+
+// The filter and the filters it refers to, nearest first.
+std::vector<const XmlNode*> FilterChain(WalkContext* context, const XmlNode* filter) {
+    std::vector<const XmlNode*> chain = {filter};
+    while (chain.size() < MaxFilterReferences) {
+        const XmlNode* next = LookUpId(&context->ids, HrefReferenceId(chain.back()));
+        if (!next || !LowerTextIs(XmlLocalName(next), L"filter") ||
+            std::find(chain.begin(), chain.end(), next) != chain.end())
+            break;
+        chain.push_back(next);
+    }
+    return chain;
+}
+
+// The attribute from the first filter of the chain that has it.
+const std::wstring& ChainAttribute(const std::vector<const XmlNode*>& chain, const wchar_t* name) {
+    for (const XmlNode* filter : chain) {
+        if (XmlHasAttribute(filter, name))
+            return XmlAttribute(filter, name);
+    }
+    return XmlAttribute(chain.front(), name);
+}
+
+// The filter of the chain whose children are the primitives: the first
+// with any child element.
+const XmlNode* PrimitiveSource(const std::vector<const XmlNode*>& chain) {
+    for (const XmlNode* filter : chain) {
+        if (FirstChildElement(filter))
+            return filter;
+    }
+    return chain.front();
+}
+
+// The numbers of a list; false when anything else is in it.
+bool ReadNumbers(const std::wstring& text, std::vector<float>* numbers) {
+    numbers->clear();
+    const int end = static_cast<int>(text.size()) + 1;
+    int position = SkipSeparators(text, 1);
+    while (position < end) {
+        float value;
+        const int next = ScanNumber(text, position, &value);
+        if (next == position)
+            return false;
+        numbers->push_back(value);
+        position = SkipSeparators(text, next);
+    }
+    return true;
+}
+
+// One or two numbers ("x [y]"); false when it is neither.
+bool ReadNumberPair(const std::wstring& text, float* x, float* y) {
+    std::vector<float> numbers;
+    if (!ReadNumbers(text, &numbers) || numbers.empty() || numbers.size() > 2)
+        return false;
+    *x = numbers[0];
+    *y = numbers.size() == 2 ? numbers[1] : numbers[0];
+    return true;
+}
+
+float NumberAttribute(const XmlNode* element, const wchar_t* name, float fallback) {
+    std::vector<float> numbers;
+    if (!ReadNumbers(XmlAttribute(element, name), &numbers) || numbers.size() != 1)
+        return fallback;
+    return numbers[0];
+}
+
+// A value of the rectangle (x, y, width, height): a fraction of the box in
+// bounding-box units, a length of the viewport otherwise.
+float RegionValue(const std::wstring& text, bool boxUnits, float fallback, float origin, float size,
+                  float viewportSize) {
+    if (text.empty())
+        return fallback;
+    if (boxUnits)
+        return origin + static_cast<float>(ReadGradientCoordinate(text)) * size;
+    return ViewportLength(text, viewportSize, fallback);
+}
+
+struct RegionUnits {
+    bool boxUnits;
+    float box[4];
+    float viewportWidth, viewportHeight;
+};
+
+// Reads x, y, width and height into rect, keeping what is not given.
+void ReadRect(const RegionUnits& u, const std::wstring* texts, float rect[4]) {
+    rect[0] = RegionValue(texts[0], u.boxUnits, rect[0], u.box[0], u.box[2], u.viewportWidth);
+    rect[1] = RegionValue(texts[1], u.boxUnits, rect[1], u.box[1], u.box[3], u.viewportHeight);
+    rect[2] = RegionValue(texts[2], u.boxUnits, rect[2], 0, u.box[2], u.viewportWidth);
+    rect[3] = RegionValue(texts[3], u.boxUnits, rect[3], 0, u.box[3], u.viewportHeight);
+}
+
+// A property of the element or, when it does not set it (or says
+// "inherit"), of its nearest ancestor that does.
+std::wstring InheritedProperty(WalkContext* context, const XmlNode* element, const wchar_t* name) {
+    for (const XmlNode* e = element; e && XmlIsElement(e); e = XmlParent(e)) {
+        const std::wstring declarations = ElementDeclarations(&context->load->sheets, e);
+        std::wstring value = TrimWhiteSpace(GetPropertyValue(e, declarations, name));
+        if (!value.empty() && !LowerTextIs(value, L"inherit"))
+            return value;
+    }
+    return std::wstring();
+}
+
+// A property that is not inherited unless it says "inherit": the element's
+// own, or its parent's for "inherit". *from is the element it was found on.
+std::wstring OwnOrInherited(WalkContext* context, const XmlNode* element, const wchar_t* name,
+                            const XmlNode** from) {
+    for (const XmlNode* e = element; e && XmlIsElement(e); e = XmlParent(e)) {
+        const std::wstring declarations = ElementDeclarations(&context->load->sheets, e);
+        std::wstring value = TrimWhiteSpace(GetPropertyValue(e, declarations, name));
+        *from = e;
+        if (!LowerTextIs(value, L"inherit"))
+            return value;
+    }
+    return std::wstring();
+}
+
+// The flood colour and opacity of a flood or drop shadow, as one colour.
+uint32_t FloodColour(WalkContext* context, const XmlNode* element) {
+    const XmlNode* from = element;
+    const std::wstring text = OwnOrInherited(context, element, L"flood-color", &from);
+    Argb colour = text.empty() ? 0xFF000000u : ParseColourOf(&context->load->sheets, from, text);
+    if (colour == NoColour)
+        colour = 0xFF000000u;
+    const std::wstring opacityText = OwnOrInherited(context, element, L"flood-opacity", &from);
+    if (!opacityText.empty()) {
+        double opacity = ReadGradientCoordinate(opacityText);
+        opacity = opacity >= 0 ? std::min(opacity, 1.0) : 0;
+        colour = ScaleAlpha(colour, static_cast<float>(opacity));
+    }
+    return colour;
+}
+
+// A named input: a source, an earlier result, or the previous result
+// (SourceGraphic for the first primitive) for anything else.
+int InputOf(const XmlNode* element, const wchar_t* attribute,
+            const std::vector<std::pair<std::wstring, int>>& results, int index) {
+    const std::wstring name = TrimWhiteSpace(XmlAttribute(element, attribute));
+    // The background and paint inputs are not drawn: the element's own
+    // picture stands in for them.
+    if (name == L"SourceGraphic" || name == L"BackgroundImage" || name == L"FillPaint" ||
+        name == L"StrokePaint")
+        return FilterInputSourceGraphic;
+    if (name == L"SourceAlpha" || name == L"BackgroundAlpha")
+        return FilterInputSourceAlpha;
+    for (size_t i = results.size(); !name.empty() && i-- > 0;) {
+        if (results[i].first == name)
+            return results[i].second;
+    }
+    return index > 0 ? index - 1 : FilterInputSourceGraphic;
+}
+
+int KeywordIndex(const std::wstring& text, const wchar_t* const* keywords, int count,
+                 int fallback) {
+    const std::wstring value = TrimWhiteSpace(text);
+    for (int i = 0; i < count; i++) {
+        if (value == keywords[i])
+            return i;
+    }
+    return fallback;
+}
+
+void ReadBlur(const XmlNode* element, FilterPrimitive* p) {
+    float x = 0, y = 0;
+    if (!ReadNumberPair(XmlAttribute(element, L"stdDeviation"), &x, &y) || x < 0 || y < 0)
+        x = y = 0; // the input passes unblurred
+    p->deviationX = x, p->deviationY = y;
+    static const wchar_t* const modes[] = {L"none", L"duplicate", L"wrap"};
+    p->mode = KeywordIndex(XmlAttribute(element, L"edgeMode"), modes, 3, EdgeNone);
+}
+
+void ReadColourMatrix(const XmlNode* element, FilterPrimitive* p) {
+    static const wchar_t* const kinds[] = {L"matrix", L"saturate", L"hueRotate",
+                                           L"luminanceToAlpha"};
+    p->mode = KeywordIndex(XmlAttribute(element, L"type"), kinds, 4, ColourMatrixValues);
+    if (!ReadNumbers(XmlAttribute(element, L"values"), &p->values))
+        p->values.clear();
+    if (p->mode == ColourMatrixSaturate && p->values.size() == 1)
+        p->values[0] = std::min(std::max(p->values[0], 0.0f), 1.0f);
+}
+
+void ReadTransfer(const XmlNode* function, TransferFunction* f) {
+    static const wchar_t* const kinds[] = {L"identity", L"table", L"discrete", L"linear", L"gamma"};
+    *f = TransferFunction();
+    f->kind = KeywordIndex(XmlAttribute(function, L"type"), kinds, 5, TransferIdentity);
+    if (!ReadNumbers(XmlAttribute(function, L"tableValues"), &f->table))
+        f->table.clear();
+    if ((f->kind == TransferTable || f->kind == TransferDiscrete) && f->table.empty())
+        f->kind = TransferIdentity;
+    f->slope = NumberAttribute(function, L"slope", 1);
+    f->intercept = NumberAttribute(function, L"intercept", 0);
+    f->amplitude = NumberAttribute(function, L"amplitude", 1);
+    f->exponent = NumberAttribute(function, L"exponent", 1);
+    f->offset = NumberAttribute(function, L"offset", 0);
+}
+
+void ReadComponentTransfer(const XmlNode* element, FilterPrimitive* p) {
+    static const wchar_t* const names[] = {L"feFuncR", L"feFuncG", L"feFuncB", L"feFuncA"};
+    for (TransferFunction& f : p->transfer) {
+        f = TransferFunction();
+        f.slope = f.amplitude = f.exponent = 1;
+    }
+    for (const XmlNode* c = FirstChildElement(element); c; c = NextSiblingElement(c)) {
+        for (int i = 0; i < 4; i++) {
+            if (XmlLocalName(c) == names[i])
+                ReadTransfer(c, &p->transfer[i]);
+        }
+    }
+}
+
+void ReadComposite(const XmlNode* element, FilterPrimitive* p) {
+    static const wchar_t* const operators[] = {L"over", L"in",      L"out",       L"atop",
+                                               L"xor",  L"lighter", L"arithmetic"};
+    p->mode = KeywordIndex(XmlAttribute(element, L"operator"), operators, 7, CompositeOver);
+    static const wchar_t* const ks[] = {L"k1", L"k2", L"k3", L"k4"};
+    for (int i = 0; i < 4; i++)
+        p->k[i] = NumberAttribute(element, ks[i], 0);
+}
+
+void ReadBlend(const XmlNode* element, FilterPrimitive* p) {
+    static const wchar_t* const modes[] = {
+        L"normal",      L"multiply",   L"screen",     L"overlay",    L"darken",     L"lighten",
+        L"color-dodge", L"color-burn", L"hard-light", L"soft-light", L"difference", L"exclusion",
+        L"hue",         L"saturation", L"color",      L"luminosity"};
+    p->mode = KeywordIndex(XmlAttribute(element, L"mode"), modes, 16, BlendNormal);
+}
+
+void ReadMorphology(const XmlNode* element, FilterPrimitive* p) {
+    static const wchar_t* const operators[] = {L"erode", L"dilate"};
+    p->mode = KeywordIndex(XmlAttribute(element, L"operator"), operators, 2, 0);
+    float x = 0, y = 0;
+    if (!ReadNumberPair(XmlAttribute(element, L"radius"), &x, &y) || x < 0 || y < 0)
+        x = y = 0; // the input passes as it is
+    p->radiusX = x, p->radiusY = y;
+}
+
+// Reads what the primitive's kind needs, in user units before the
+// primitive units scale them.
+void ReadPrimitiveValues(WalkContext* context, const XmlNode* element, FilterPrimitive* p) {
+    switch (p->kind) {
+    case PrimitiveBlur:
+        ReadBlur(element, p);
+        break;
+    case PrimitiveOffset:
+        p->dx = NumberAttribute(element, L"dx", 0);
+        p->dy = NumberAttribute(element, L"dy", 0);
+        break;
+    case PrimitiveFlood:
+        p->colour = FloodColour(context, element);
+        break;
+    case PrimitiveColourMatrix:
+        ReadColourMatrix(element, p);
+        break;
+    case PrimitiveComponentTransfer:
+        ReadComponentTransfer(element, p);
+        break;
+    case PrimitiveComposite:
+        ReadComposite(element, p);
+        break;
+    case PrimitiveBlend:
+        ReadBlend(element, p);
+        break;
+    case PrimitiveMorphology:
+        ReadMorphology(element, p);
+        break;
+    case PrimitiveDropShadow:
+        p->dx = NumberAttribute(element, L"dx", 2);
+        p->dy = NumberAttribute(element, L"dy", 2);
+        if (!ReadNumberPair(XmlAttribute(element, L"stdDeviation"), &p->deviationX, &p->deviationY))
+            p->deviationX = p->deviationY = 2;
+        if (p->deviationX < 0 || p->deviationY < 0)
+            p->deviationX = p->deviationY = 0;
+        p->colour = FloodColour(context, element);
+        break;
+    default:
+        break;
+    }
+}
+
+// In bounding-box units lengths are fractions of the box.
+void ScaleToBox(const float box[4], FilterPrimitive* p) {
+    p->deviationX *= box[2], p->deviationY *= box[3];
+    p->dx *= box[2], p->dy *= box[3];
+    p->radiusX *= box[2], p->radiusY *= box[3];
+}
+
+bool LinearRgbFor(WalkContext* context, const XmlNode* element) {
+    const std::wstring value = InheritedProperty(context, element, L"color-interpolation-filters");
+    return !LowerTextIs(value, L"srgb");
+}
+
+// Whether the primitive reads the background, which is not drawn.
+bool ReadsBackground(const XmlNode* element) {
+    for (const wchar_t* name : {L"in", L"in2"}) {
+        const std::wstring input = TrimWhiteSpace(XmlAttribute(element, name));
+        if (input == L"BackgroundImage" || input == L"BackgroundAlpha")
+            return true;
+    }
+    return false;
+}
+
+// The subregion a primitive starts from before its own x, y, width and
+// height: the filter region, but in bounding-box units the box itself once
+// any of them is given (for all but a flood).
+void DefaultSubregion(const FilterPrimitive& p, const RegionUnits& units, const float region[4],
+                      bool given, float rect[4]) {
+    if (units.boxUnits && given && p.kind != PrimitiveFlood)
+        std::copy(units.box, units.box + 4, rect);
+    else
+        std::copy(region, region + 4, rect);
+}
+
+// Reads the primitives; false when one of them hides the element.
+bool ReadPrimitives(WalkContext* context, const XmlNode* source, const RegionUnits& units,
+                    const float region[4], FilterRecord* record) {
+    std::vector<std::pair<std::wstring, int>> results;
+    for (const XmlNode* e = FirstChildElement(source); e; e = NextSiblingElement(e)) {
+        const int kind = PrimitiveKindOf(e);
+        if (kind == -2)
+            continue;
+        const int index = static_cast<int>(record->primitives.size());
+        FilterPrimitive p = FilterPrimitive();
+        p.kind = kind < 0 ? PrimitiveTransparent : kind;
+        p.in1 = InputOf(e, L"in", results, index);
+        p.in2 = InputOf(e, L"in2", results, index);
+        if (kind == PrimitiveMerge) {
+            for (const XmlNode* node = FirstChildElement(e); node;
+                 node = NextSiblingElement(node)) {
+                if (LowerTextIs(XmlLocalName(node), L"femergenode"))
+                    p.inputs.push_back(InputOf(node, L"in", results, index));
+            }
+        }
+        if (ReadsBackground(e))
+            context->document->notDrawn[NotDrawnFilter]++;
+        const std::wstring texts[4] = {XmlAttribute(e, L"x"), XmlAttribute(e, L"y"),
+                                       XmlAttribute(e, L"width"), XmlAttribute(e, L"height")};
+        const bool given =
+            !(texts[0].empty() && texts[1].empty() && texts[2].empty() && texts[3].empty());
+        float rect[4];
+        DefaultSubregion(p, units, region, given, rect);
+        p.tileFromInput = kind == PrimitiveOffset && !given;
+        ReadRect(units, texts, rect);
+        if (!(rect[2] > 0 && rect[3] > 0))
+            return false;
+        p.x = rect[0], p.y = rect[1], p.width = rect[2], p.height = rect[3];
+        p.linear = LinearRgbFor(context, e);
+        ReadPrimitiveValues(context, e, &p);
+        if (units.boxUnits)
+            ScaleToBox(units.box, &p);
+        record->primitives.push_back(std::move(p));
+        const std::wstring name = TrimWhiteSpace(XmlAttribute(e, L"result"));
+        if (!name.empty())
+            results.emplace_back(name, index);
+    }
+    return !record->primitives.empty();
+}
+
+// The box of the rectangle under the matrix.
+void BoundsUnder(const Matrix2D& m, const float rect[4], float bounds[4]) {
+    float minX = HUGE_VALF, minY = HUGE_VALF, maxX = -HUGE_VALF, maxY = -HUGE_VALF;
+    for (int corner = 0; corner < 4; corner++) {
+        float x = rect[0] + (corner & 1 ? rect[2] : 0), y = rect[1] + (corner & 2 ? rect[3] : 0);
+        ApplyMatrix(m, &x, &y);
+        minX = std::min(minX, x), maxX = std::max(maxX, x);
+        minY = std::min(minY, y), maxY = std::max(maxY, y);
+    }
+    bounds[0] = minX, bounds[1] = minY, bounds[2] = maxX, bounds[3] = maxY;
+}
+
+} // namespace
+
+int FilterOf(WalkContext* context, const std::wstring& property, const XmlNode** filter) {
+    *filter = nullptr;
+    const std::wstring text = TrimWhiteSpace(property);
+    if (text.empty() || LowerTextIs(text, L"none"))
+        return FilterUnused;
+    const std::wstring id = UrlReferenceId(text);
+    if (id.empty())
+        return FilterNotDrawn; // filter functions
+    const XmlNode* element = LookUpId(&context->ids, id);
+    if (!element || !LowerTextIs(XmlLocalName(element), L"filter"))
+        return FilterHidden;
+    const XmlNode* source = PrimitiveSource(FilterChain(context, element));
+    for (const XmlNode* e = FirstChildElement(source); e; e = NextSiblingElement(e)) {
+        if (PrimitiveKindOf(e) == -1)
+            return FilterNotDrawn;
+    }
+    *filter = element;
+    return FilterUsed;
+}
+
+int AddGroupFilter(WalkContext* context, const XmlNode* filter, const Matrix2D& matrix,
+                   const float box[4], float viewportWidth, float viewportHeight, float bounds[4]) {
+    const std::vector<const XmlNode*> chain = FilterChain(context, filter);
+    RegionUnits units = RegionUnits();
+    units.boxUnits = TrimWhiteSpace(ChainAttribute(chain, L"filterUnits")) != L"userSpaceOnUse";
+    std::copy(box, box + 4, units.box);
+    units.viewportWidth = viewportWidth, units.viewportHeight = viewportHeight;
+    if (units.boxUnits && !(box[2] > 0 && box[3] > 0))
+        return 0;
+    const float across = units.boxUnits ? box[2] : viewportWidth;
+    const float down = units.boxUnits ? box[3] : viewportHeight;
+    const float left = units.boxUnits ? box[0] : 0, top = units.boxUnits ? box[1] : 0;
+    float region[4] = {left - 0.1f * across, top - 0.1f * down, 1.2f * across, 1.2f * down};
+    const std::wstring texts[4] = {ChainAttribute(chain, L"x"), ChainAttribute(chain, L"y"),
+                                   ChainAttribute(chain, L"width"),
+                                   ChainAttribute(chain, L"height")};
+    ReadRect(units, texts, region);
+    if (!(region[2] > 0 && region[3] > 0))
+        return 0;
+    FilterRecord record = FilterRecord();
+    record.x = region[0], record.y = region[1], record.width = region[2], record.height = region[3];
+    record.matrix = matrix;
+    RegionUnits primitiveUnits = units;
+    primitiveUnits.boxUnits =
+        TrimWhiteSpace(ChainAttribute(chain, L"primitiveUnits")) == L"objectBoundingBox";
+    if (primitiveUnits.boxUnits && !(box[2] > 0 && box[3] > 0))
+        return 0;
+    if (!ReadPrimitives(context, PrimitiveSource(chain), primitiveUnits, region, &record))
+        return 0;
+    BoundsUnder(matrix, region, bounds);
+    return AddDocumentFilter(context->document, &record);
+}

@@ -1,0 +1,33 @@
+// Filters: the «filter» element an element's "filter" property names,
+// resolved for that element into a filter record (svg/records/filters.h):
+// its region, its primitives' subregions and values in the element's user
+// space, and their inputs.
+#pragma once
+
+#include <string>
+
+#include "svg/values/transform.h"
+
+struct WalkContext;
+struct XmlNode;
+
+enum FilterUse {
+    FilterUnused,  // "none", or no property
+    FilterHidden,  // a reference to nothing or to another element: nothing is drawn
+    FilterUsed,    // a «filter» element
+    FilterNotDrawn // one that uses a primitive not drawn: drawn unfiltered
+};
+
+// What the "filter" property (text) asks for; *filter is the element when
+// FilterUsed.
+int FilterOf(WalkContext* context, const std::wstring& property, const XmlNode** filter);
+
+// Builds the filter for an element whose user space is `matrix` (into the
+// document's), whose bounding box is `box` (x, y, width, height in that
+// space) and whose viewport is viewportWidth x viewportHeight. Returns the
+// filter's number; 0 when the filter hides the element (a region or a
+// subregion of no area, no primitives) or no storage can be had. *bounds
+// gets the region's box in document space.
+int AddGroupFilter(WalkContext* context, const XmlNode* filter, const Matrix2D& matrix,
+                   const float box[4], float viewportWidth, float viewportHeight,
+                   float bounds[4]);

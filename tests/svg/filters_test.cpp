@@ -1,0 +1,144 @@
+// Filters as the walker resolves them: regions, subregions, units, inputs
+// and href inheritance into records, and what a filter that cannot be used
+// does to its element.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "svg/records/not_drawn.h"
+#include "svg/records/offscreen_groups.h"
+#include "svg_files.h"
+
+namespace {
+
+class FiltersTest : public GraphicsTest {};
+
+std::string Svg(const std::string& content) {
+    return "<svg xmlns='http://www.w3.org/2000/svg' viewBox='0 0 200 100'>" + content + "</svg>";
+}
+
+// The filter of the record's innermost group, or null.
+const FilterRecord* FilterOfRecord(const LoadedSvg& svg, int record) {
+    const OffscreenGroup* group = OffscreenGroupOf(&svg.document, svg[record].group);
+    return group ? FilterRecordOf(&svg.document, group->filter) : nullptr;
+}
+
+TEST_F(FiltersTest, RegionsSubregionsAndInputsResolveInUserSpace) {
+    LoadedSvg svg;
+    ASSERT_EQ(
+        1, svg.Load(Svg("<filter id='base' primitiveUnits='objectBoundingBox' y='0' height='50%'>"
+                        "<feGaussianBlur stdDeviation='0.1 0.5' result='b'/>"
+                        "<feOffset in='SourceAlpha' dx='0.5' result='o' x='0.5' width='0.25'/>"
+                        "<feComposite in='b' in2='nothing' operator='arithmetic' k2='2'/>"
+                        "<feMerge><feMergeNode in='o'/><feMergeNode/></feMerge></filter>"
+                        "<filter id='user' href='#base' filterUnits='userSpaceOnUse' x='10%'>"
+                        "<feFlood flood-color='red' flood-opacity='0.5' in='BackgroundImage'/>"
+                        "</filter><filter id='inherits' href='#base' x='-1'/>"
+                        "<rect x='20' y='10' width='40' height='20' filter='url(#inherits)'/>"
+                        "<rect width='9' height='9' filter='url(#user)' transform='scale(2)'/>")));
+    ASSERT_EQ(2, svg.Count());
+    const FilterRecord* box = FilterOfRecord(svg, 0);
+    ASSERT_NE(nullptr, box);
+    // x from the filter itself, y and height from the one it refers to; the
+    // width is the default 120 %, all of the box.
+    EXPECT_FLOAT_EQ(20 - 40, box->x);
+    EXPECT_FLOAT_EQ(10, box->y);
+    EXPECT_FLOAT_EQ(48, box->width);
+    EXPECT_FLOAT_EQ(10, box->height);
+    ASSERT_EQ(4u, box->primitives.size());
+    const FilterPrimitive& blur = box->primitives[0];
+    EXPECT_FLOAT_EQ(4, blur.deviationX); // fractions of the box
+    EXPECT_FLOAT_EQ(10, blur.deviationY);
+    EXPECT_EQ(FilterInputSourceGraphic, blur.in1);
+    EXPECT_FLOAT_EQ(box->x, blur.x); // no subregion of its own: the region
+    const FilterPrimitive& offset = box->primitives[1];
+    EXPECT_EQ(FilterInputSourceAlpha, offset.in1);
+    EXPECT_FLOAT_EQ(20, offset.dx);
+    EXPECT_FLOAT_EQ(40, offset.x); // given in part: the rest is the box's
+    EXPECT_FLOAT_EQ(10, offset.width);
+    EXPECT_FLOAT_EQ(10, offset.y);
+    EXPECT_FLOAT_EQ(20, offset.height);
+    const FilterPrimitive& composite = box->primitives[2];
+    EXPECT_EQ(0, composite.in1);
+    EXPECT_EQ(1, composite.in2); // a name never given: the previous result
+    EXPECT_EQ(CompositeArithmetic, composite.mode);
+    EXPECT_FLOAT_EQ(2, composite.k[1]);
+    EXPECT_EQ(1, composite.linear);
+    EXPECT_EQ((std::vector<int>{1, 2}), box->primitives[3].inputs);
+    const FilterRecord* user = FilterOfRecord(svg, 1);
+    ASSERT_NE(nullptr, user);
+    EXPECT_FLOAT_EQ(20, user->x); // 10 % of the viewport
+    EXPECT_FLOAT_EQ(0, user->y);
+    EXPECT_FLOAT_EQ(2, user->matrix.a);
+    ASSERT_EQ(1u, user->primitives.size()); // its own primitives, not those referred to
+    EXPECT_EQ(0x80FF0000u, user->primitives[0].colour);
+    EXPECT_EQ(FilterInputSourceGraphic, user->primitives[0].in1);
+    // The background is not drawn: the element's own picture stands in.
+    EXPECT_EQ(L"not drawn: filter effects (1)", NotDrawnReport(&svg.document));
+}
+
+TEST_F(FiltersTest, FiltersThatCannotBeUsedHideOrLeaveTheElement) {
+    struct Case {
+        const char* content;
+        bool drawn;    // the element shows at all
+        bool filtered; // through a filter record
+    } cases[] = {
+        {"<rect width='9' height='9' filter='url(#missing)'/>", false, false},
+        {"<rect id='r' width='9' height='9' filter='url(#r)'/>", false, false},
+        {"<filter id='f' width='0'><feFlood/></filter>"
+         "<rect width='9' height='9' filter='url(#f)'/>",
+         false, false},
+        {"<filter id='f'><feFlood height='-1'/></filter><rect width='9' height='9' "
+         "filter='url(#f)'/>",
+         false, false},
+        {"<filter id='f'/><rect width='9' height='9' filter='url(#f)'/>", false, false},
+        // No box to measure the region in.
+        {"<filter id='f'><feFlood/></filter><line y2='9' stroke='red' filter='url(#f)'/>", false,
+         false},
+        // A primitive not drawn leaves the element unfiltered.
+        {"<filter id='f'><feTurbulence/></filter><rect width='9' height='9' filter='url(#f)'/>",
+         true, false},
+        // In user units an empty group still floods.
+        {"<filter id='f' filterUnits='userSpaceOnUse'><feFlood/></filter>"
+         "<g filter='url(#f)'/>",
+         true, true},
+    };
+    for (const Case& c : cases) {
+        LoadedSvg svg;
+        ASSERT_EQ(1, svg.Load(Svg(c.content))) << c.content;
+        ASSERT_EQ(1, svg.Count()) << c.content;
+        // A hidden shape's group may fold into it, fading it out; a filtered
+        // group's record may be an empty stand-in.
+        const OffscreenGroup* group = OffscreenGroupOf(&svg.document, svg[0].group);
+        const uint32_t paint = svg[0].hasFill ? svg[0].fillColor : svg[0].strokeColor;
+        const bool shows = (!group || group->opacity > 0) &&
+                           ((group && group->filter) || (paint >> 24) > 0);
+        EXPECT_EQ(c.drawn, shows) << c.content;
+        EXPECT_EQ(c.filtered, FilterOfRecord(svg, 0) != nullptr) << c.content;
+    }
+}
+
+// The clip of a filtered element cuts the filter's result, so it moves
+// from the records to the group; the group's bounds are the filter region,
+// and an enclosing group's bounds take them in.
+TEST_F(FiltersTest, ClipMovesToTheGroupAndRegionsWidenBounds) {
+    LoadedSvg svg;
+    ASSERT_EQ(1, svg.Load(Svg("<clipPath id='c'><rect width='5' height='5'/></clipPath>"
+                              "<filter id='f'><feOffset dx='50'/></filter>"
+                              "<g opacity='0.5'><rect width='10' height='10' fill='red' "
+                              "stroke='blue' clip-path='url(#c)' filter='url(#f)'/>"
+                              "<rect width='1' height='1'/></g>")));
+    ASSERT_EQ(2, svg.Count());
+    EXPECT_EQ(0, svg[0].clip);
+    const OffscreenGroup* filtered = OffscreenGroupOf(&svg.document, svg[0].group);
+    ASSERT_NE(nullptr, filtered);
+    EXPECT_NE(0, filtered->clip);
+    const OffscreenGroup* outer = OffscreenGroupOf(&svg.document, filtered->parent);
+    ASSERT_NE(nullptr, outer);
+    EXPECT_FLOAT_EQ(-1, filtered->minX); // -10 % of the fill's box, not the stroke's
+    EXPECT_FLOAT_EQ(11, filtered->maxY);
+    EXPECT_LE(outer->minX, -1.0f);
+    EXPECT_GE(outer->maxX, 11.0f);
+}
+
+} // namespace
