@@ -4,20 +4,9 @@
 
 #include <utility>
 
+#include "svg/build/font_table_view.h"
+
 namespace {
-
-// A big-endian view of a table; reads outside it give 0.
-struct TableView {
-    const std::vector<uint8_t>* data;
-
-    uint32_t U16(uint32_t at) const {
-        if (static_cast<uint64_t>(at) + 2 > data->size())
-            return 0;
-        return static_cast<uint32_t>((*data)[at] << 8 | (*data)[at + 1]);
-    }
-    uint32_t U32(uint32_t at) const { return U16(at) << 16 | U16(at + 2); }
-    int32_t S16(uint32_t at) const { return static_cast<int16_t>(U16(at)); }
-};
 
 uint32_t BitCount(uint32_t value) {
     uint32_t count = 0;
@@ -27,7 +16,7 @@ uint32_t BitCount(uint32_t value) {
 }
 
 // The glyph's index in a coverage table, or -1 when it is not covered.
-int64_t CoverageIndex(const TableView& t, uint32_t coverage, uint32_t glyph) {
+int64_t CoverageIndex(const FontTableView& t, uint32_t coverage, uint32_t glyph) {
     uint32_t format = t.U16(coverage), count = t.U16(coverage + 2);
     for (uint32_t i = 0; i < count; i++) {
         if (format == 1 && t.U16(coverage + 4 + 2 * i) == glyph)
@@ -39,7 +28,7 @@ int64_t CoverageIndex(const TableView& t, uint32_t coverage, uint32_t glyph) {
     return -1;
 }
 
-uint32_t GlyphClass(const TableView& t, uint32_t classDef, uint32_t glyph) {
+uint32_t GlyphClass(const FontTableView& t, uint32_t classDef, uint32_t glyph) {
     uint32_t format = t.U16(classDef);
     if (format == 1) {
         uint32_t first = t.U16(classDef + 2), count = t.U16(classDef + 4);
@@ -56,7 +45,7 @@ uint32_t GlyphClass(const TableView& t, uint32_t classDef, uint32_t glyph) {
 }
 
 // The x-advance field of a value record (0 when the format has none).
-int32_t XAdvance(const TableView& t, uint32_t record, uint32_t valueFormat) {
+int32_t XAdvance(const FontTableView& t, uint32_t record, uint32_t valueFormat) {
     if (!(valueFormat & 4))
         return 0;
     return t.S16(record + 2 * BitCount(valueFormat & 3));
@@ -64,7 +53,7 @@ int32_t XAdvance(const TableView& t, uint32_t record, uint32_t valueFormat) {
 
 // Applies one pair-positioning subtable: true when it covers the pair, with
 // the first glyph's advance change in font units.
-bool ApplyPairSubtable(const TableView& t, uint32_t sub, uint32_t first, uint32_t second,
+bool ApplyPairSubtable(const FontTableView& t, uint32_t sub, uint32_t first, uint32_t second,
                        int32_t* change) {
     int64_t index = CoverageIndex(t, sub + t.U16(sub + 2), first);
     if (index < 0)
@@ -98,7 +87,7 @@ bool ApplyPairSubtable(const TableView& t, uint32_t sub, uint32_t first, uint32_
 }
 
 // The lookups the kern feature names (of any script), each once.
-std::vector<uint32_t> KernLookups(const TableView& t) {
+std::vector<uint32_t> KernLookups(const FontTableView& t) {
     std::vector<uint32_t> lookups;
     uint32_t features = t.U16(6), count = t.U16(features);
     for (uint32_t i = 0; i < count; i++) {
@@ -120,7 +109,7 @@ std::vector<uint32_t> KernLookups(const TableView& t) {
 
 // Offsets of the pair subtables of each kern lookup, an extension's (lookup
 // type 9) followed to the subtable it wraps; a 0 after each lookup.
-std::vector<uint32_t> PairSubtables(const TableView& t) {
+std::vector<uint32_t> PairSubtables(const FontTableView& t) {
     std::vector<uint32_t> subtables;
     uint32_t list = t.U16(8), lookupCount = t.U16(list);
     for (uint32_t index : KernLookups(t)) {
@@ -142,7 +131,7 @@ std::vector<uint32_t> PairSubtables(const TableView& t) {
 
 // The Unicode subtable of cmap: the full-repertoire one (format 12) when the
 // font has it, else the basic-plane one (format 4); 0 when there is neither.
-uint32_t UnicodeSubtable(const TableView& t) {
+uint32_t UnicodeSubtable(const FontTableView& t) {
     uint32_t count = t.U16(2), basic = 0;
     for (uint32_t i = 0; i < count; i++) {
         uint32_t record = 4 + 8 * i;
@@ -157,7 +146,7 @@ uint32_t UnicodeSubtable(const TableView& t) {
     return basic;
 }
 
-uint32_t GlyphInFormat4(const TableView& t, uint32_t sub, uint32_t c) {
+uint32_t GlyphInFormat4(const FontTableView& t, uint32_t sub, uint32_t c) {
     uint32_t segments = t.U16(sub + 6) / 2;
     uint32_t ends = sub + 14, starts = ends + 2 * segments + 2;
     uint32_t deltas = starts + 2 * segments, rangeOffsets = deltas + 2 * segments;
@@ -176,7 +165,7 @@ uint32_t GlyphInFormat4(const TableView& t, uint32_t sub, uint32_t c) {
     return 0;
 }
 
-uint32_t GlyphInFormat12(const TableView& t, uint32_t sub, uint32_t c) {
+uint32_t GlyphInFormat12(const FontTableView& t, uint32_t sub, uint32_t c) {
     uint32_t groups = t.U32(sub + 12);
     for (uint32_t i = 0; i < groups && sub + 16 + 12 * i < t.data->size(); i++) {
         uint32_t group = sub + 16 + 12 * i;
@@ -192,15 +181,15 @@ void ReadFontKerning(const std::vector<uint8_t>& head, std::vector<uint8_t> cmap
                      std::vector<uint8_t> gpos, FontKerning* kerning) {
     kerning->cmap = std::move(cmap);
     kerning->gpos = std::move(gpos);
-    kerning->unitsPerEm = static_cast<float>(TableView{&head}.U16(18));
-    kerning->glyphMap = UnicodeSubtable(TableView{&kerning->cmap});
+    kerning->unitsPerEm = static_cast<float>(FontTableView{&head}.U16(18));
+    kerning->glyphMap = UnicodeSubtable(FontTableView{&kerning->cmap});
     kerning->pairSubtables.clear();
     if (kerning->unitsPerEm > 0 && kerning->glyphMap)
-        kerning->pairSubtables = PairSubtables(TableView{&kerning->gpos});
+        kerning->pairSubtables = PairSubtables(FontTableView{&kerning->gpos});
 }
 
 uint32_t GlyphOfCodePoint(const FontKerning& kerning, uint32_t codePoint) {
-    TableView t{&kerning.cmap};
+    FontTableView t{&kerning.cmap};
     uint32_t sub = kerning.glyphMap;
     if (!sub)
         return 0;
@@ -210,7 +199,7 @@ uint32_t GlyphOfCodePoint(const FontKerning& kerning, uint32_t codePoint) {
 }
 
 float PairKerning(const FontKerning& kerning, uint32_t first, uint32_t second) {
-    TableView t{&kerning.gpos};
+    FontTableView t{&kerning.gpos};
     int32_t total = 0;
     bool applied = false; // a subtable of the current lookup took the pair
     for (uint32_t sub : kerning.pairSubtables) {

@@ -11,6 +11,8 @@
 #include "render/graphics.h"
 #include "svg/base/strings.h"
 #include "svg/build/font_kerning.h"
+#include "svg/build/font_metrics.h"
+#include "svg/build/shape_paths.h"
 #include "svg/build/shape_records.h"
 #include "svg/build/walk_context.h"
 #include "svg/records/document.h"
@@ -19,6 +21,8 @@
 #include "svg/style/properties.h"
 #include "svg/style/style.h"
 #include "svg/values/lengths.h"
+#include "svg/values/path_data.h"
+#include "svg/values/transform.h"
 #include "svg/xml/xml_tree.h"
 
 namespace {
@@ -35,13 +39,42 @@ struct Glyph {
     float rotate;       // degrees, clockwise
     float advance;      // the font's own
     float spacing;      // what kerning adds to the advance
+    bool hidden;        // past an end of its text path
     float placedX, placedY; // the origin on the baseline, once placed
+};
+
+// The line a textPath sets its characters along: the referenced path
+// flattened, and how far along it each point lies.
+struct TextPathLine {
+    std::vector<GfxPointF> points;
+    std::vector<float> distances;
+    std::vector<bool> starts; // the point starts a subpath: no line leads to it
+    float startOffset;
+};
+
+// What letter-spacing and word-spacing add to the advances (inherited).
+struct Spacing {
+    float letter, word;
+};
+
+// The lines text-decoration draws.
+enum { LineUnder = 1, LineOver = 2, LineThrough = 4 };
+
+// An element's text-decoration: its lines go under, over or through every
+// character inside it, painted as the element is.
+struct Decoration {
+    int lines;
+    StyleState state;
 };
 
 struct TextRun {
     const XmlNode* owner; // the element the characters stand in
     std::wstring characters;
     StyleState state;
+    Spacing spacing;
+    float shift; // how far baseline-shift raises the run
+    int path;    // the collector's text path the run is set along, -1 none
+    std::vector<size_t> decorations; // of the collector's, those that reach the run
     std::vector<Glyph> glyphs;
 };
 
@@ -57,6 +90,10 @@ struct TextCollector {
     WalkContext* context;
     std::vector<TextRun> runs;
     std::vector<PositionLists> scopes; // the text element first
+    std::vector<Decoration> decorations;
+    std::vector<size_t> decorating; // the decorations of the elements being collected
+    std::vector<TextPathLine> paths;
+    int path; // the text path being collected, -1 none
     bool afterBlank;
 };
 
@@ -123,7 +160,7 @@ float NextRotation(const std::vector<PositionLists>& scopes) {
 
 Glyph NextGlyph(TextCollector* collector, size_t start, size_t length) {
     std::vector<PositionLists>& scopes = collector->scopes;
-    Glyph glyph = {start, length, false, false, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    Glyph glyph = {start, length, false, false, 0, 0, 0, 0, 0, 0, 0, false, 0, 0};
     glyph.hasX = InnermostValue(scopes, &PositionLists::x, &glyph.x);
     glyph.hasY = InnermostValue(scopes, &PositionLists::y, &glyph.y);
     InnermostValue(scopes, &PositionLists::dx, &glyph.dx);
@@ -148,13 +185,14 @@ bool JoinsPrevious(const std::wstring& text, size_t i) {
 }
 
 void AddCharacters(TextCollector* collector, const XmlNode* owner, const StyleState& state,
-                   const std::wstring& text) {
+                   Spacing spacing, float shift, const std::wstring& text) {
     std::wstring characters = ArrangeWhiteSpace(text, state.preserveSpace, &collector->afterBlank);
     if (characters.empty())
         return;
     std::vector<TextRun>& runs = collector->runs;
     if (runs.empty() || runs.back().owner != owner)
-        runs.push_back(TextRun{owner, std::wstring(), state, {}});
+        runs.push_back(TextRun{owner, std::wstring(), state, spacing, shift, collector->path,
+                               collector->decorating, {}});
     TextRun& run = runs.back();
     size_t offset = run.characters.size();
     run.characters += characters;
@@ -171,39 +209,43 @@ bool IsNamed(const XmlNode* element, const wchar_t* name) {
            LowerTextIs(XmlLocalName(element), name);
 }
 
-void CollectElement(TextCollector* collector, const XmlNode* element, const StyleState& state,
-                    int depth) {
-    collector->scopes.push_back(ReadPositionLists(element, state));
-    for (const XmlNode* child = XmlFirstChild(element); child; child = XmlNextSibling(child)) {
-        if (!XmlIsElement(child)) {
-            AddCharacters(collector, element, state, XmlTextContent(child));
-            continue;
-        }
-        if (IsNamed(child, L"textpath")) {
-            collector->context->document->notDrawn[NotDrawnText]++;
-            continue;
-        }
-        if (!(IsNamed(child, L"tspan") || IsNamed(child, L"a")) || depth >= MaxTextDepth)
-            continue;
-        StyleState inner;
-        ApplyPresentation(collector->context->load, child, &state, &inner);
-        if (!inner.displayNone)
-            CollectElement(collector, child, inner, depth + 1);
+// A spacing property the element sets: "normal" is none; false when it sets
+// none (or one that cannot be read), so that the inherited one holds.
+bool OwnSpacing(const XmlNode* element, const std::wstring& declarations, const wchar_t* name,
+                const StyleState& state, float* spacing) {
+    std::wstring value = TrimWhiteSpace(GetPropertyValue(element, declarations, name));
+    if (LowerTextIs(value, L"normal")) {
+        *spacing = 0;
+        return true;
     }
-    collector->scopes.pop_back();
+    const wchar_t* first = value.c_str();
+    // A percentage is of the font size.
+    LengthBasis basis = {state.fontSize, state.fontSize, state.fontSize};
+    return !value.empty() &&
+           ReadLengthValue(first, first + value.size(), basis, LengthHorizontal, spacing) &&
+           std::isfinite(*spacing);
 }
 
-// A blank at the very end goes too, unless it is preserved.
-void DropLastBlank(std::vector<TextRun>* runs) {
-    if (runs->empty())
-        return;
-    TextRun& last = runs->back();
-    if (!last.state.preserveSpace && last.characters.back() == L' ') {
-        last.characters.pop_back();
-        last.glyphs.pop_back();
-        if (last.characters.empty())
-            runs->pop_back();
+Spacing SpacingOf(TextCollector* collector, const XmlNode* element, const StyleState& state,
+                  Spacing inherited) {
+    std::wstring declarations = ElementDeclarations(&collector->context->load->sheets, element);
+    OwnSpacing(element, declarations, L"letter-spacing", state, &inherited.letter);
+    OwnSpacing(element, declarations, L"word-spacing", state, &inherited.word);
+    return inherited;
+}
+
+// The spacing the text element inherits: what the nearest ancestor that
+// sets each property gives (in that ancestor's font size).
+Spacing InheritedSpacing(TextCollector* collector, const XmlNode* text, const StyleState& state) {
+    Spacing spacing = {0, 0};
+    bool letter = false, word = false;
+    for (const XmlNode* e = XmlParent(text); e && XmlIsElement(e) && !(letter && word);
+         e = XmlParent(e)) {
+        std::wstring declarations = ElementDeclarations(&collector->context->load->sheets, e);
+        letter = letter || OwnSpacing(e, declarations, L"letter-spacing", state, &spacing.letter);
+        word = word || OwnSpacing(e, declarations, L"word-spacing", state, &spacing.word);
     }
+    return spacing;
 }
 
 int FontStyleOf(const StyleState& state) {
@@ -224,6 +266,251 @@ const std::wstring& FamilyOf(FamilyCache* cache, const std::wstring& list) {
     return cache->family;
 }
 
+FontMetrics MetricsOf(const std::wstring& family, int style) {
+    const wchar_t* name = family.c_str();
+    return ReadFontMetrics(GfxFontTable(name, style, "head"), GfxFontTable(name, style, "hhea"),
+                           GfxFontTable(name, style, "OS/2"), GfxFontTable(name, style, "post"));
+}
+
+// How far the element's baseline-shift raises its characters above its
+// parent's baseline: sub and super by the font's script offsets, a
+// percentage of the font size, or a length.
+float BaselineShift(TextCollector* collector, const XmlNode* element, const StyleState& state) {
+    std::wstring value = LowerText(TrimWhiteSpace(GetPropertyValue(
+        element, ElementDeclarations(&collector->context->load->sheets, element), L"baseline-shift")));
+    if (value.empty() || value == L"baseline")
+        return 0;
+    if (value == L"sub" || value == L"super") {
+        FontMetrics m = MetricsOf(ChooseFontFamily(state.fontFamily), FontStyleOf(state));
+        return state.fontSize * (value == L"sub" ? -m.subscriptOffset : m.superscriptOffset);
+    }
+    LengthBasis basis = {state.fontSize, state.fontSize, state.fontSize};
+    float shift = 0;
+    const wchar_t* first = value.c_str();
+    if (!ReadLengthValue(first, first + value.size(), basis, LengthVertical, &shift) ||
+        !std::isfinite(shift))
+        return 0;
+    return shift;
+}
+
+// Adds the points of a path's figures to the line, curves cut into short
+// straight pieces, each point mapped through the matrix.
+void FlattenPath(GfxPath* path, const Matrix2D& matrix, TextPathLine* line) {
+    std::vector<GfxPointF> points;
+    std::vector<uint8_t> types;
+    ReadPathPoints(path, &points, &types);
+    const int CurvePieces = 16;
+    GfxPointF figureStart = {0, 0};
+    auto add = [&](GfxPointF p, bool start) {
+        ApplyMatrix(matrix, &p.x, &p.y);
+        float distance = line->distances.empty() ? 0 : line->distances.back();
+        if (!start && !line->points.empty())
+            distance += std::hypot(p.x - line->points.back().x, p.y - line->points.back().y);
+        line->points.push_back(p);
+        line->distances.push_back(distance);
+        line->starts.push_back(start || line->points.size() == 1);
+    };
+    for (size_t i = 0; i < points.size(); i++) {
+        int type = types[i] & GfxPointTypeMask;
+        if (type == GfxPointTypeStart) {
+            figureStart = points[i];
+            add(points[i], true);
+        } else if (type == GfxPointTypeBezier && i + 2 < points.size() && i > 0) {
+            GfxPointF p0 = points[i - 1], p1 = points[i], p2 = points[i + 1], p3 = points[i + 2];
+            for (int k = 1; k <= CurvePieces; k++) {
+                float t = static_cast<float>(k) / CurvePieces, u = 1 - t;
+                float a = u * u * u, b = 3 * u * u * t, c = 3 * u * t * t, d = t * t * t;
+                add(GfxPointF{a * p0.x + b * p1.x + c * p2.x + d * p3.x,
+                              a * p0.y + b * p1.y + c * p2.y + d * p3.y},
+                    false);
+            }
+            i += 2;
+        } else {
+            add(points[i], false);
+        }
+        if (types[i] & GfxPointTypeCloseSubpath)
+            add(figureStart, false);
+    }
+}
+
+// Reads the textPath's path (its "path" attribute, else the path element
+// its href names, that element's transform applied) and start offset, and
+// makes it the path the text inside follows. False when there is no path.
+bool StartTextPath(TextCollector* collector, const XmlNode* textPath, const StyleState& state) {
+    TextPathLine line;
+    Matrix2D matrix;
+    IdentityMatrix(&matrix);
+    std::wstring data = XmlAttributeCopy(textPath, L"path");
+    GfxOwnedPath path;
+    if (!data.empty()) {
+        path.reset(GfxCreatePath());
+        if (path)
+            ParsePathData(path.get(), data);
+    } else {
+        const XmlNode* target =
+            LookUpId(&collector->context->ids, HrefReferenceId(textPath));
+        if (target)
+            path.reset(BuildElementPath(target));
+        if (target)
+            ParseTransformList(XmlAttributeCopy(target, L"transform"), &matrix);
+    }
+    if (!path)
+        return false;
+    FlattenPath(path.get(), matrix, &line);
+    if (line.points.size() < 2 || !(line.distances.back() > 0))
+        return false;
+    std::wstring offset = TrimWhiteSpace(XmlAttributeCopy(textPath, L"startOffset"));
+    line.startOffset = IsPercentage(offset)
+                           ? ParseLength(offset) / 100 * line.distances.back()
+                           : ResolveLength(offset, LengthBasisOf(state), LengthHorizontal);
+    collector->path = static_cast<int>(collector->paths.size());
+    collector->paths.push_back(std::move(line));
+    return true;
+}
+
+// The lines the element's own text-decoration names (CSS's other parts of
+// the shorthand, such as colour and style, are not drawn).
+int DecorationLines(const XmlNode* element, const std::wstring& declarations) {
+    std::wstring value = LowerText(GetPropertyValue(element, declarations, L"text-decoration"));
+    int lines = 0;
+    size_t start = 0;
+    while (start < value.size()) {
+        size_t end = value.find_first_of(L" \t\r\n", start);
+        if (end == std::wstring::npos)
+            end = value.size();
+        std::wstring word = value.substr(start, end - start);
+        lines |= word == L"underline" ? LineUnder
+                 : word == L"overline" ? LineOver
+                 : word == L"line-through" ? LineThrough
+                                           : 0;
+        start = end + 1;
+    }
+    return lines;
+}
+
+// The baselines dominant-baseline and alignment-baseline align text on.
+enum Baseline {
+    BaselineAlphabetic,
+    BaselineMiddle,
+    BaselineCentral,
+    BaselineHanging,
+    BaselineMathematical,
+    BaselineTextTop,
+    BaselineTextBottom,
+    BaselineIdeographic,
+    BaselineUnchanged // a value that keeps the parent's
+};
+
+Baseline ReadBaseline(const std::wstring& text) {
+    std::wstring value = LowerText(TrimWhiteSpace(text));
+    const struct {
+        const wchar_t* name;
+        Baseline baseline;
+    } names[] = {
+        {L"auto", BaselineAlphabetic},         {L"alphabetic", BaselineAlphabetic},
+        {L"middle", BaselineMiddle},           {L"central", BaselineCentral},
+        {L"hanging", BaselineHanging},         {L"mathematical", BaselineMathematical},
+        {L"text-top", BaselineTextTop},        {L"text-before-edge", BaselineTextTop},
+        {L"before-edge", BaselineTextTop},     {L"text-bottom", BaselineTextBottom},
+        {L"text-after-edge", BaselineTextBottom}, {L"after-edge", BaselineTextBottom},
+        {L"ideographic", BaselineIdeographic},
+    };
+    for (const auto& n : names) {
+        if (value == n.name)
+            return n.baseline;
+    }
+    return BaselineUnchanged;
+}
+
+// How far the baseline lies above the alphabetic one, in ems of the font.
+float BaselineHeight(Baseline baseline, const FontMetrics& m) {
+    switch (baseline) {
+    case BaselineMiddle:
+        return m.xHeight / 2;
+    case BaselineCentral:
+        return (m.ascent - m.descent) / 2;
+    case BaselineHanging:
+        return 0.8f * m.ascent;
+    case BaselineMathematical:
+        return 0.5f * m.ascent;
+    case BaselineTextTop:
+        return m.ascent;
+    case BaselineTextBottom:
+    case BaselineIdeographic:
+        return -m.descent;
+    default:
+        return 0;
+    }
+}
+
+// The baseline the element's characters sit on: its alignment-baseline when
+// that names one, else its dominant-baseline (inherited).
+Baseline ElementBaseline(const XmlNode* element, const std::wstring& declarations,
+                         Baseline* dominant) {
+    Baseline own = ReadBaseline(GetPropertyValue(element, declarations, L"dominant-baseline"));
+    if (own != BaselineUnchanged)
+        *dominant = own;
+    std::wstring alignment = GetPropertyValue(element, declarations, L"alignment-baseline");
+    Baseline aligned = LowerText(TrimWhiteSpace(alignment)) == L"baseline"
+                           ? BaselineUnchanged
+                           : ReadBaseline(alignment);
+    return aligned == BaselineUnchanged || aligned == BaselineAlphabetic ? *dominant : aligned;
+}
+
+void CollectElement(TextCollector* collector, const XmlNode* element, const StyleState& state,
+                    Spacing spacing, float shift, Baseline dominant, int depth) {
+    collector->scopes.push_back(ReadPositionLists(element, state));
+    spacing = SpacingOf(collector, element, state, spacing);
+    std::wstring declarations = ElementDeclarations(&collector->context->load->sheets, element);
+    Baseline baseline = ElementBaseline(element, declarations, &dominant);
+    float raised = shift;
+    if (baseline != BaselineAlphabetic && state.fontSize > 0)
+        raised -= state.fontSize *
+                  BaselineHeight(baseline, MetricsOf(ChooseFontFamily(state.fontFamily),
+                                                     FontStyleOf(state)));
+    int lines = DecorationLines(element, declarations);
+    if (lines) {
+        collector->decorating.push_back(collector->decorations.size());
+        collector->decorations.push_back(Decoration{lines, state});
+    }
+    for (const XmlNode* child = XmlFirstChild(element); child; child = XmlNextSibling(child)) {
+        if (!XmlIsElement(child)) {
+            AddCharacters(collector, element, state, spacing, raised, XmlTextContent(child));
+            continue;
+        }
+        bool textPath = IsNamed(child, L"textpath");
+        if (!(textPath || IsNamed(child, L"tspan") || IsNamed(child, L"a")) ||
+            depth >= MaxTextDepth || (textPath && collector->path >= 0))
+            continue;
+        StyleState inner;
+        ApplyPresentation(collector->context->load, child, &state, &inner);
+        if (inner.displayNone)
+            continue;
+        if (textPath && !StartTextPath(collector, child, inner))
+            continue; // without a path to follow, its text is not drawn
+        CollectElement(collector, child, inner, spacing,
+                       shift + BaselineShift(collector, child, inner), dominant, depth + 1);
+        if (textPath)
+            collector->path = -1;
+    }
+    collector->scopes.pop_back();
+    if (lines)
+        collector->decorating.pop_back();
+}
+
+// A blank at the very end goes too, unless it is preserved.
+void DropLastBlank(std::vector<TextRun>* runs) {
+    if (runs->empty())
+        return;
+    TextRun& last = runs->back();
+    if (!last.state.preserveSpace && last.characters.back() == L' ') {
+        last.characters.pop_back();
+        last.glyphs.pop_back();
+        if (last.characters.empty())
+            runs->pop_back();
+    }
+}
+
 void MeasureGlyphs(TextRun* run, FamilyCache* families) {
     std::vector<int> ends;
     ends.reserve(run->glyphs.size());
@@ -234,8 +521,13 @@ void MeasureGlyphs(TextRun* run, FamilyCache* families) {
     GfxMeasureClusters(run->characters.c_str(), ends.data(), static_cast<int>(ends.size()),
                        family.c_str(), FontStyleOf(run->state), run->state.fontSize,
                        advances.data());
-    for (size_t i = 0; i < advances.size(); i++)
-        run->glyphs[i].advance = advances[i];
+    for (size_t i = 0; i < advances.size(); i++) {
+        Glyph& glyph = run->glyphs[i];
+        glyph.advance = advances[i];
+        glyph.spacing = run->spacing.letter;
+        if (run->characters[glyph.start] == L' ')
+            glyph.spacing += run->spacing.word;
+    }
 }
 
 // The kerning of each font the text uses, read once.
@@ -323,13 +615,19 @@ void AnchorChunk(std::vector<TextRun>* runs, GlyphPlace first, GlyphPlace end, f
 // chunk, dx and dy move it by, and each glyph advances it.
 void PlaceGlyphs(std::vector<TextRun>* runs) {
     float x = 0, y = 0;
+    float trailing = 0; // the last glyph's spacing, which a chunk's width leaves out
     GlyphPlace chunk = {0, 0};
     for (size_t r = 0; r < runs->size(); r++) {
         std::vector<Glyph>& glyphs = (*runs)[r].glyphs;
         for (size_t g = 0; g < glyphs.size(); g++) {
             Glyph& glyph = glyphs[g];
-            if ((glyph.hasX || glyph.hasY) && (r > 0 || g > 0)) {
-                AnchorChunk(runs, chunk, GlyphPlace{r, g}, x);
+            // A text path starts a chunk of its own, measured along the path.
+            bool entersPath = g == 0 && (*runs)[r].path >= 0 &&
+                              (r == 0 || (*runs)[r - 1].path != (*runs)[r].path);
+            if (entersPath)
+                x = 0, y = 0;
+            if ((glyph.hasX || glyph.hasY || entersPath) && (r > 0 || g > 0)) {
+                AnchorChunk(runs, chunk, GlyphPlace{r, g}, x - trailing);
                 chunk = GlyphPlace{r, g};
             }
             if (glyph.hasX)
@@ -339,17 +637,60 @@ void PlaceGlyphs(std::vector<TextRun>* runs) {
             x += glyph.dx;
             y += glyph.dy;
             glyph.placedX = x;
-            glyph.placedY = y;
+            glyph.placedY = y - (*runs)[r].shift;
             x += glyph.advance + glyph.spacing;
+            trailing = glyph.spacing;
         }
     }
-    AnchorChunk(runs, chunk, GlyphPlace{runs->size(), 0}, x);
+    AnchorChunk(runs, chunk, GlyphPlace{runs->size(), 0}, x - trailing);
+}
+
+// Where along the line the distance falls, and the line's direction there
+// (radians); false past either end.
+bool PointAlong(const TextPathLine& line, float distance, GfxPointF* point, float* angle) {
+    if (distance < 0 || distance > line.distances.back())
+        return false;
+    size_t i = 1;
+    while (i + 1 < line.points.size() &&
+           (line.distances[i] < distance || line.starts[i]))
+        i++;
+    const GfxPointF &a = line.points[i - 1], &b = line.points[i];
+    float length = line.distances[i] - line.distances[i - 1];
+    float t = length > 0 ? (distance - line.distances[i - 1]) / length : 0;
+    *point = GfxPointF{a.x + (b.x - a.x) * t, a.y + (b.y - a.y) * t};
+    *angle = std::atan2(b.y - a.y, b.x - a.x);
+    return true;
+}
+
+// Sets the glyphs of text paths along their lines: each glyph's middle goes
+// to the point its distance (plus the start offset) names, turned with the
+// line there and moved off it by its vertical place; glyphs whose middle
+// falls past an end are hidden.
+void SetAlongPaths(std::vector<TextRun>* runs, const std::vector<TextPathLine>& paths) {
+    for (TextRun& run : *runs) {
+        if (run.path < 0)
+            continue;
+        const TextPathLine& line = paths[static_cast<size_t>(run.path)];
+        for (Glyph& glyph : run.glyphs) {
+            float half = glyph.advance / 2;
+            GfxPointF middle;
+            float angle = 0;
+            glyph.hidden = !PointAlong(line, line.startOffset + glyph.placedX + half, &middle,
+                                       &angle);
+            if (glyph.hidden)
+                continue;
+            float c = std::cos(angle), s = std::sin(angle);
+            glyph.placedX = middle.x - half * c - glyph.placedY * s;
+            glyph.placedY = middle.y - half * s + glyph.placedY * c;
+            glyph.rotate += angle * 180 / 3.14159265358979f;
+        }
+    }
 }
 
 // Whether the glyph can be drawn in one string with the one before it: the
 // string's own advances put it where it was placed, and neither is turned.
 bool FollowsOn(const Glyph& before, const Glyph& glyph) {
-    return glyph.rotate == 0 && before.rotate == 0 && glyph.placedY == before.placedY &&
+    return !glyph.hidden && !before.hidden && glyph.rotate == 0 && before.rotate == 0 && glyph.placedY == before.placedY &&
            std::fabs(before.placedX + before.advance - glyph.placedX) < 1e-3f;
 }
 
@@ -384,6 +725,93 @@ void AddGlyphOutlines(GfxPath* path, const TextRun& run, size_t first, size_t en
     GfxAddFigures(path, points.data(), types.data(), count);
 }
 
+// A band along the baseline under one glyph or more: from x0 to x1, its top
+// `top` and its bottom `bottom` below the baseline at y, turned by `rotate`
+// about (x0, y).
+struct Band {
+    float x0, x1, y, top, bottom, rotate;
+};
+
+void AddBand(GfxPath* path, const Band& band) {
+    float radians = band.rotate * 3.14159265358979f / 180;
+    float c = std::cos(radians), s = std::sin(radians);
+    const float corners[4][2] = {{0, band.top},
+                                 {band.x1 - band.x0, band.top},
+                                 {band.x1 - band.x0, band.bottom},
+                                 {0, band.bottom}};
+    GfxPointF points[4];
+    for (int i = 0; i < 4; i++) {
+        float x = corners[i][0], y = corners[i][1];
+        points[i] = GfxPointF{band.x0 + c * x - s * y, band.y + s * x + c * y};
+    }
+    const uint8_t types[4] = {GfxPointTypeStart, GfxPointTypeLine, GfxPointTypeLine,
+                              GfxPointTypeLine | GfxPointTypeCloseSubpath};
+    GfxAddFigures(path, points, types, 4);
+}
+
+// Commits one line of a decoration: a band from the top to the bottom offset
+// (below the baseline) along every glyph the decoration reaches; glyphs that
+// follow on share one band.
+void CommitDecorationLine(WalkContext* context, const std::vector<TextRun>& runs, size_t index,
+                          const Decoration& decoration, float top, float bottom) {
+    GfxOwnedPath path(GfxCreatePath());
+    if (!path)
+        return;
+    bool open = false;
+    Band band = {0, 0, 0, top, bottom, 0};
+    for (const TextRun& run : runs) {
+        bool reached = false;
+        for (size_t d : run.decorations)
+            reached = reached || d == index;
+        for (size_t g = 0; reached && g < run.glyphs.size(); g++) {
+            const Glyph& glyph = run.glyphs[g];
+            if (glyph.hidden)
+                continue;
+            float end = glyph.placedX + glyph.advance + glyph.spacing;
+            if (open && glyph.rotate == 0 && band.rotate == 0 && glyph.placedY == band.y &&
+                std::fabs(glyph.placedX - band.x1) < 1e-3f) {
+                band.x1 = end;
+                continue;
+            }
+            if (open)
+                AddBand(path.get(), band);
+            band = Band{glyph.placedX, end, glyph.placedY, top, bottom, glyph.rotate};
+            open = true;
+        }
+    }
+    if (!open)
+        return;
+    AddBand(path.get(), band);
+    CommitShape(context->document, path.release(), &decoration.state, std::wstring());
+}
+
+// Commits the decorations' lines of the kinds asked for.
+void CommitDecorations(WalkContext* context, const std::vector<TextRun>& runs,
+                       const std::vector<Decoration>& decorations, int kinds,
+                       FamilyCache* families) {
+    for (size_t i = 0; i < decorations.size(); i++) {
+        const Decoration& d = decorations[i];
+        if (!(d.lines & kinds) || !(d.state.fontSize > 0))
+            continue;
+        // Each line is centred on its height above the baseline.
+        FontMetrics m = MetricsOf(FamilyOf(families, d.state.fontFamily), FontStyleOf(d.state));
+        float size = d.state.fontSize, half = m.underlineThickness * size / 2;
+        if (d.lines & kinds & LineUnder) {
+            float middle = -m.underlinePosition * size;
+            CommitDecorationLine(context, runs, i, d, middle - half, middle + half);
+        }
+        if (d.lines & kinds & LineOver) {
+            float middle = -m.ascent * size;
+            CommitDecorationLine(context, runs, i, d, middle - half, middle + half);
+        }
+        if (d.lines & kinds & LineThrough) {
+            float middle = -m.strikeoutPosition * size;
+            half = m.strikeoutThickness * size / 2;
+            CommitDecorationLine(context, runs, i, d, middle - half, middle + half);
+        }
+    }
+}
+
 void CommitRun(WalkContext* context, const TextRun& run, FamilyCache* families) {
     if (!(run.state.fontSize > 0) || run.glyphs.empty())
         return;
@@ -396,7 +824,8 @@ void CommitRun(WalkContext* context, const TextRun& run, FamilyCache* families) 
     for (size_t g = 1; g <= run.glyphs.size(); g++) {
         if (g < run.glyphs.size() && FollowsOn(run.glyphs[g - 1], run.glyphs[g]))
             continue;
-        AddGlyphOutlines(path.get(), run, first, g, family);
+        if (!run.glyphs[first].hidden)
+            AddGlyphOutlines(path.get(), run, first, g, family);
         first = g;
     }
     CommitShape(context->document, path.release(), &run.state, std::move(id));
@@ -481,10 +910,11 @@ std::wstring ArrangeWhiteSpace(const std::wstring& text, int preserve, bool* aft
 }
 
 void CommitText(WalkContext* context, const XmlNode* text, const StyleState& state) {
-    TextCollector collector = {context, {}, {}, true};
+    TextCollector collector = {context, {}, {}, {}, {}, {}, -1, true};
     if (state.vertical)
         context->document->notDrawn[NotDrawnText]++; // drawn as horizontal text
-    CollectElement(&collector, text, state, 0);
+    CollectElement(&collector, text, state, InheritedSpacing(&collector, text, state), 0,
+                   BaselineAlphabetic, 0);
     DropLastBlank(&collector.runs);
     FamilyCache families = {std::wstring(), std::wstring(), false};
     KerningCache kernings;
@@ -495,6 +925,12 @@ void CommitText(WalkContext* context, const XmlNode* text, const StyleState& sta
             KernRun(&run, &kernings, &families);
     }
     PlaceGlyphs(&collector.runs);
+    SetAlongPaths(&collector.runs, collector.paths);
+    // Lines under and over the text are painted below it, lines through it
+    // above it.
+    CommitDecorations(context, collector.runs, collector.decorations, LineUnder | LineOver,
+                      &families);
     for (const TextRun& run : collector.runs)
         CommitRun(context, run, &families);
+    CommitDecorations(context, collector.runs, collector.decorations, LineThrough, &families);
 }

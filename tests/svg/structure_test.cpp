@@ -376,7 +376,8 @@ TEST_F(StructureTest, SwitchDrawsTheFirstChildWhoseConditionsHold) {
 TEST_F(StructureTest, WhatIsNotDrawnIsCounted) {
     LoadedSvg svg;
     ASSERT_EQ(
-        1, svg.Load(Svg("<pattern id='p'/><text><textPath>a</textPath></text><text writing-mode='tb'>b</text>"
+        1, svg.Load(Svg("<pattern id='p'/><text writing-mode='tb'>a</text>"
+                        "<text writing-mode='tb'>b</text>"
                         "<filter id='t'><feTurbulence/></filter>"
                         "<filter id='b'><feGaussianBlur/></filter>"
                         "<rect width='1' height='1' filter='url(#t)' mask='url(#m)'/>"

@@ -129,8 +129,8 @@ TEST_F(TextTest, RunsTakeTheirElementsStyleAndPosition) {
     EXPECT_EQ(0xFF00FF00u, svg[1].fillColor);
     EXPECT_NEAR(7, MaxY(svg[1]) - MaxY(svg[0]), 0.5f); // dy moves the baseline down
     EXPECT_GT(MinX(svg[1]), MinX(svg[0]));
-    // The text path is left out.
-    EXPECT_EQ(L"not drawn: text (1)", NotDrawnReport(&svg.document));
+    // A text path without a path to follow draws nothing, as SVG says.
+    EXPECT_EQ(L"not drawn: nothing", NotDrawnReport(&svg.document));
 }
 
 // Where each glyph of the record starts: the portable stand-in draws each
@@ -183,6 +183,61 @@ TEST_F(TextTest, PositionListsGoCharacterByCharacter) {
     }
     for (int r = 0; r < 4; r++)
         EXPECT_EQ(next[r], corners[r].size()) << r;
+}
+
+// Spacing adds to every advance, word-spacing to blanks' too; a text path
+// sets glyphs along its line from the start offset and hides those whose
+// middle falls past its end.
+TEST_F(TextTest, SpacingAndTextPaths) {
+#ifdef _WIN32
+    GTEST_SKIP() << "glyph outlines come from the installed fonts here, not the stand-in boxes";
+#endif
+    LoadedSvg svg;
+    ASSERT_EQ(1, svg.Load("<svg viewBox='0 0 200 100' font-family='Arial' font-size='10'>"
+                          "<text x='10' y='50' letter-spacing='2' word-spacing='5'>A B</text>"
+                          "<path id='p' d='M 10 80 L 110 80' transform='translate(0 -10)'/>"
+                          "<text><textPath href='#p' startOffset='20%'>"
+                          "AAAAAAAAAAAAAAAAAAAA</textPath></text></svg>"));
+    ASSERT_EQ(3, svg.Count());
+    std::vector<GfxPointF> spaced = GlyphCorners(svg[0]);
+    ASSERT_EQ(2u, spaced.size());
+    EXPECT_NEAR(10, spaced[0].x, 0.01f);
+    EXPECT_NEAR(10 + 6 + 2 + 6 + 2 + 5, spaced[1].x, 0.01f);
+    std::vector<GfxPointF> along = GlyphCorners(svg[2]);
+    ASSERT_EQ(13u, along.size()); // the 14th glyph's middle lies past the end at 100
+    EXPECT_NEAR(30, along[0].x, 0.01f);
+    EXPECT_NEAR(63, along[0].y, 0.01f);
+    EXPECT_NEAR(30 + 12 * 6, along[12].x, 0.01f);
+}
+
+// A tspan's baseline-shift raises its characters by a length or a share of
+// its font size; decorations are bands under (before the text) and through
+// (after it) the characters they reach.
+TEST_F(TextTest, BaselineShiftAndDecorations) {
+    LoadedSvg svg;
+    ASSERT_EQ(1, svg.Load(Svg("<text x='10' y='50'>A<tspan baseline-shift='5'>A</tspan>"
+                              "<tspan baseline-shift='-50%'>A</tspan></text>"
+                              "<text x='10' y='80' fill='blue' text-decoration='underline "
+                              "line-through'>A<tspan fill='lime'>B</tspan></text>")));
+    ASSERT_EQ(7, svg.Count());
+    EXPECT_NEAR(MaxY(svg[0]) - 5, MaxY(svg[1]), 0.01f);
+    EXPECT_NEAR(MaxY(svg[0]) + 10, MaxY(svg[2]), 0.01f);
+    const ShapeRecord& under = svg[3];
+    const ShapeRecord& through = svg[6];
+    EXPECT_EQ(0xFF0000FFu, under.fillColor); // the decorating element's paint
+    EXPECT_EQ(0xFF00FF00u, svg[5].fillColor);
+    EXPECT_EQ(0xFF0000FFu, through.fillColor);
+    GfxRectF u, t, a;
+    ASSERT_EQ(1, GfxGetPathBounds(under.path, nullptr, &u));
+    ASSERT_EQ(1, GfxGetPathBounds(through.path, nullptr, &t));
+    ASSERT_EQ(1, GfxGetPathBounds(svg[4].path, nullptr, &a));
+    EXPECT_GT(u.y + u.height / 2, 80); // centred below the baseline
+    EXPECT_LT(t.y + t.height / 2, 80);
+    EXPECT_GT(t.y, a.y);
+    EXPECT_NEAR(10, u.x, 0.01f); // one band from the start of A to the end of B
+    EXPECT_NEAR(u.x, t.x, 0.01f);
+    EXPECT_NEAR(u.width, t.width, 0.01f);
+    EXPECT_GT(u.width, a.width);
 }
 
 } // namespace
