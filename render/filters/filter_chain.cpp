@@ -17,8 +17,8 @@ namespace {
 // The result of a primitive, or a source.
 struct FilterResult {
     std::vector<uint32_t> pixels;
-    int linear;
-    FilterRect area; // its subregion in canvas pixels, or the tile it passes on
+    int linear = 0;
+    FilterRect area = {0, 0, 0, 0}; // its subregion in canvas pixels, or the tile it passes on
 };
 
 struct ChainRun {

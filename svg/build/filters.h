@@ -6,21 +6,25 @@
 
 #include <string>
 
+#include "svg/values/colour.h"
+#include "svg/values/lengths.h"
 #include "svg/values/transform.h"
 
 struct WalkContext;
 struct XmlNode;
 
 enum FilterUse {
-    FilterUnused,  // "none", or no property
-    FilterHidden,  // a reference to nothing or to another element: nothing is drawn
-    FilterUsed,    // a «filter» element
-    FilterNotDrawn // one that uses a primitive not drawn: drawn unfiltered
+    FilterUnused,    // "none", no property, or a list of functions that is not valid
+    FilterHidden,    // a reference to nothing or to another element: nothing is drawn
+    FilterUsed,      // a «filter» element
+    FilterFunctions, // a list of filter functions
+    FilterNotDrawn   // a filter using a primitive not drawn, or a list with a url(): unfiltered
 };
 
-// What the "filter" property (text) asks for; *filter is the element when
-// FilterUsed.
-int FilterOf(WalkContext* context, const std::wstring& property, const XmlNode** filter);
+// What the "filter" property (text) asks for, its lengths measured against
+// the basis; *filter is the element when FilterUsed.
+int FilterOf(WalkContext* context, const std::wstring& property, const LengthBasis& basis,
+             const XmlNode** filter);
 
 // Builds the filter for an element whose user space is `matrix` (into the
 // document's), whose bounding box is `box` (x, y, width, height in that
@@ -29,5 +33,9 @@ int FilterOf(WalkContext* context, const std::wstring& property, const XmlNode**
 // subregion of no area, no primitives) or no storage can be had. *bounds
 // gets the region's box in document space.
 int AddGroupFilter(WalkContext* context, const XmlNode* filter, const Matrix2D& matrix,
-                   const float box[4], float viewportWidth, float viewportHeight,
-                   float bounds[4]);
+                   const float box[4], float viewportWidth, float viewportHeight, float bounds[4]);
+
+// The same for a list of filter functions, currentColor being `colour`;
+// the region is the box grown by what the functions reach.
+int AddFunctionFilter(WalkContext* context, const std::wstring& property, const LengthBasis& basis,
+                      Argb colour, const Matrix2D& matrix, const float box[4], float bounds[4]);

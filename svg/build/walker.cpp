@@ -97,6 +97,7 @@ struct WalkFrame {
     const XmlNode* mask;   // the group's mask, built when the frame ends
     const XmlNode* filter; // the group's filter, likewise
     int filterHides;       // the filter draws nothing of the element
+    int filterFunctions;   // the filter is a list of filter functions
     StyleState state;
 };
 
@@ -229,7 +230,7 @@ void EnterClipPath(WalkContext* context, GfxPath* shapePath, WalkFrame* frame) {
 // A filtered element's clip path cuts what its filter draws, not what the
 // filter reads: the clip (its ancestors' included) moves to the group.
 void MoveClipToFilteredGroup(WalkContext* context, WalkFrame* frame) {
-    if (!frame->filter || !frame->state.clip)
+    if (!(frame->filter || frame->filterFunctions) || !frame->state.clip)
         return;
     if (OffscreenGroup* group = OffscreenGroupOf(context->document, frame->group)) {
         group->clip = frame->state.clip;
@@ -277,7 +278,8 @@ void OpenOffscreenGroup(WalkContext* context, int filterUse, const XmlNode* filt
     StyleState& state = frame->state;
     const XmlNode* mask = MaskOf(context, state.mask);
     const bool faded = parent.opacity > 0 && state.opacity < parent.opacity;
-    const bool filtered = filterUse == FilterUsed || filterUse == FilterHidden;
+    const bool filtered =
+        filterUse == FilterUsed || filterUse == FilterHidden || filterUse == FilterFunctions;
     if (!faded && !mask && !filtered)
         return;
     if (!mask && !filtered && role >= RoleRect && DrawsOneKindOfPaint(state))
@@ -294,6 +296,12 @@ void OpenOffscreenGroup(WalkContext* context, int filterUse, const XmlNode* filt
     frame->mask = mask;
     frame->filter = filter;
     frame->filterHides = filterUse == FilterHidden;
+    frame->filterFunctions = filterUse == FilterFunctions;
+}
+
+// What the lengths of filter functions are measured against.
+LengthBasis FilterLengthBasis(const WalkFrame& frame) {
+    return LengthBasis{frame.state.fontSize, frame.viewportWidth, frame.viewportHeight};
 }
 
 // Builds the group's filter for the records it drew; a filter that hides
@@ -301,10 +309,13 @@ void OpenOffscreenGroup(WalkContext* context, int filterUse, const XmlNode* filt
 void FilterGroup(WalkContext* context, WalkFrame* frame, OffscreenGroup* group) {
     float box[4], bounds[4];
     RecordsBox(context->document, frame->groupFirstRecord, frame->state.matrix, box);
-    const int filter = frame->filterHides
-                           ? 0
-                           : AddGroupFilter(context, frame->filter, frame->state.matrix, box,
-                                            frame->viewportWidth, frame->viewportHeight, bounds);
+    int filter = 0;
+    if (frame->filterFunctions)
+        filter = AddFunctionFilter(context, frame->state.filter, FilterLengthBasis(*frame),
+                                   frame->state.color, frame->state.matrix, box, bounds);
+    else if (!frame->filterHides)
+        filter = AddGroupFilter(context, frame->filter, frame->state.matrix, box,
+                                frame->viewportWidth, frame->viewportHeight, bounds);
     if (!filter) {
         group->opacity = 0;
         return;
@@ -338,7 +349,7 @@ void CloseOffscreenGroup(WalkContext* context, WalkFrame* frame) {
             group->mask = mask;
     }
     OffscreenGroup* group = OffscreenGroupOf(context->document, frame->group);
-    if (group && (frame->filter || frame->filterHides))
+    if (group && (frame->filter || frame->filterHides || frame->filterFunctions))
         FilterGroup(context, frame, group);
     FinishOffscreenGroup(context->document, frame->group, frame->groupFirstRecord);
 }
@@ -504,7 +515,8 @@ bool VisitElement(WalkContext* context, const std::vector<WalkFrame>& stack, con
     if (frame->state.displayNone)
         return false;
     const XmlNode* filter = nullptr;
-    const int filterUse = FilterOf(context, frame->state.filter, &filter);
+    const int filterUse =
+        FilterOf(context, frame->state.filter, FilterLengthBasis(*frame), &filter);
     CountNotDrawnProperties(context, filterUse, frame->state, role);
     OpenOffscreenGroup(context, filterUse, filter, parent.state, role, frame);
     if (role >= RoleRect) {

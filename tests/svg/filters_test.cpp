@@ -3,10 +3,13 @@
 // does to its element.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include "svg/records/not_drawn.h"
 #include "svg/records/offscreen_groups.h"
+#include "svg/values/filter_functions.h"
 #include "svg_files.h"
 
 namespace {
@@ -111,8 +114,8 @@ TEST_F(FiltersTest, FiltersThatCannotBeUsedHideOrLeaveTheElement) {
         // group's record may be an empty stand-in.
         const OffscreenGroup* group = OffscreenGroupOf(&svg.document, svg[0].group);
         const uint32_t paint = svg[0].hasFill ? svg[0].fillColor : svg[0].strokeColor;
-        const bool shows = (!group || group->opacity > 0) &&
-                           ((group && group->filter) || (paint >> 24) > 0);
+        const bool shows =
+            (!group || group->opacity > 0) && ((group && group->filter) || (paint >> 24) > 0);
         EXPECT_EQ(c.drawn, shows) << c.content;
         EXPECT_EQ(c.filtered, FilterOfRecord(svg, 0) != nullptr) << c.content;
     }
@@ -139,6 +142,76 @@ TEST_F(FiltersTest, ClipMovesToTheGroupAndRegionsWidenBounds) {
     EXPECT_FLOAT_EQ(11, filtered->maxY);
     EXPECT_LE(outer->minX, -1.0f);
     EXPECT_GE(outer->maxX, 11.0f);
+}
+
+} // namespace
+
+namespace {
+
+TEST(FilterFunctions, ListsReadOrAreRefusedWhole) {
+    const LengthBasis basis = {10, 200, 100};
+    struct Case {
+        const char* text;
+        bool valid;
+        int count;
+        float amount, deviation, dx; // of the last function
+    } cases[] = {
+        {"blur(4)", true, 1, 0, 4, 0},
+        {"blur(1em)", true, 1, 0, 10, 0},
+        {"blur()", true, 1, 0, 0, 0},
+        {"blur(-5)", false, 0, 0, 0, 0},
+        {"blur(50%)", false, 0, 0, 0, 0},
+        {"blur(4 2)", false, 0, 0, 0, 0},
+        {"brightness(50%) contrast(2)", true, 2, 2, 0, 0},
+        {"grayscale(250%)", true, 1, 1, 0, 0}, // past 100 %: 100 %
+        {"saturate(250%)", true, 1, 2.5f, 0, 0},
+        {"opacity(-1)", false, 0, 0, 0, 0},
+        {"hue-rotate(0.25turn)", true, 1, 90, 0, 0},
+        {"hue-rotate(100grad)", true, 1, 90, 0, 0},
+        {"hue-rotate(45)", false, 0, 0, 0, 0}, // an angle needs its unit
+        {"hue-rotate(0)", true, 1, 0, 0, 0},
+        {"drop-shadow(4 5 6 blue)", true, 1, 0, 6, 4},
+        {"drop-shadow(rgb(0, 0, 255) 4 5)", true, 1, 0, 0, 4},
+        {"drop-shadow(red, 10, 15)", false, 0, 0, 0, 0},
+        {"drop-shadow(4)", false, 0, 0, 0, 0},
+        {"drop-shadow(blue 4 5 6 7)", false, 0, 0, 0, 0},
+        {"drop-shadow(4 blue 5)", false, 0, 0, 0, 0},
+        {"grayscale() hue-rotate(random)", false, 0, 0, 0, 0},
+        {"grayscale() url(#f)", false, 0, 0, 0, 0},
+        {"sepia(1", false, 0, 0, 0, 0},
+    };
+    for (const Case& c : cases) {
+        std::vector<FilterFunction> list;
+        const std::wstring text(c.text, c.text + std::strlen(c.text));
+        ASSERT_EQ(c.valid, ParseFilterFunctions(text, basis, &list)) << c.text;
+        if (!c.valid)
+            continue;
+        ASSERT_EQ(static_cast<size_t>(c.count), list.size()) << c.text;
+        EXPECT_NEAR(c.amount, list.back().amount, 1e-4) << c.text;
+        EXPECT_FLOAT_EQ(c.deviation, list.back().deviation) << c.text;
+        EXPECT_FLOAT_EQ(c.dx, list.back().dx) << c.text;
+    }
+}
+
+// Functions in sRGB, chained, over a region grown by what they reach; a
+// shadow without a colour takes currentColor.
+TEST_F(FiltersTest, FunctionListsBecomeChainedPrimitives) {
+    LoadedSvg svg;
+    ASSERT_EQ(1, svg.Load(Svg("<rect x='10' y='10' width='20' height='20' color='lime' "
+                              "filter='drop-shadow(2 3 1) invert()'/>")));
+    ASSERT_EQ(1, svg.Count());
+    const FilterRecord* f = FilterOfRecord(svg, 0);
+    ASSERT_NE(nullptr, f);
+    EXPECT_FLOAT_EQ(10 - 6, f->x); // 3 x 1 + 3
+    EXPECT_FLOAT_EQ(20 + 12, f->width);
+    ASSERT_EQ(2u, f->primitives.size());
+    EXPECT_EQ(PrimitiveDropShadow, f->primitives[0].kind);
+    EXPECT_EQ(0xFF00FF00u, f->primitives[0].colour);
+    EXPECT_EQ(FilterInputSourceGraphic, f->primitives[0].in1);
+    EXPECT_EQ(0, f->primitives[1].in1);
+    EXPECT_EQ(0, f->primitives[1].linear);
+    EXPECT_EQ((std::vector<float>{1, 0}), f->primitives[1].transfer[0].table);
+    EXPECT_EQ(TransferIdentity, f->primitives[1].transfer[3].kind);
 }
 
 } // namespace
