@@ -11,6 +11,7 @@
 #include "render/graphics.h"
 #include "svg/base/strings.h"
 #include "svg/build/font_kerning.h"
+#include "svg/build/element_roles.h"
 #include "svg/build/font_metrics.h"
 #include "svg/build/shape_paths.h"
 #include "svg/build/shape_records.h"
@@ -40,6 +41,7 @@ struct Glyph {
     float advance;      // the font's own
     float spacing;      // what kerning adds to the advance
     bool hidden;        // past an end of its text path
+    float stretch;      // how much textLength widens the glyph (1: not)
     float placedX, placedY; // the origin on the baseline, once placed
 };
 
@@ -50,6 +52,15 @@ struct TextPathLine {
     std::vector<float> distances;
     std::vector<bool> starts; // the point starts a subpath: no line leads to it
     float startOffset;
+};
+
+// An element's textLength: the glyphs [first, end) of the text (counted
+// over all runs) take up that length, by their spacing or, with
+// lengthAdjust="spacingAndGlyphs", by stretching.
+struct LengthAdjustment {
+    float length;
+    bool stretch;
+    size_t first, end;
 };
 
 // What letter-spacing and word-spacing add to the advances (inherited).
@@ -86,6 +97,82 @@ struct PositionLists {
     size_t used;
 };
 
+// The installed face text is drawn in: a family and the GDI+ style bits.
+struct FontChoice {
+    std::wstring family;
+    int style;
+};
+
+// The faces of the weights between regular and bold and beyond them are
+// installed as families of their own, named with these words in full or
+// short (as Noto's are); 400 is the family itself and 700 its bold face.
+const wchar_t* const WeightNames[2][10] = {
+    {nullptr, L"Thin", L"ExtraLight", L"Light", nullptr, L"Medium", L"SemiBold", nullptr,
+     L"ExtraBold", L"Black"},
+    {nullptr, nullptr, L"ExtLt", nullptr, nullptr, L"Med", L"SemBd", nullptr, L"ExtBd", L"Blk"},
+};
+
+// The face of the family nearest the weight as CSS finds it: weights under
+// 400 look lighter first, 500 falls back to regular, heavier ones look
+// heavier first (700 being the bold face, which is always there).
+FontChoice WeightedFace(const std::wstring& family, int weight, bool italic) {
+    int wanted = (weight + 50) / 100;
+    wanted = wanted < 1 ? 1 : (wanted > 9 ? 9 : wanted);
+    int italicBit = italic ? GfxFontItalic : 0;
+    auto named = [&](int w, FontChoice* choice) {
+        for (const auto& names : WeightNames) {
+            std::wstring name = family + L" " + (names[w] ? names[w] : L"");
+            if (!family.empty() && names[w] && GfxFontFamilyInstalled(name.c_str())) {
+                *choice = FontChoice{name, italicBit};
+                return true;
+            }
+        }
+        return false;
+    };
+    FontChoice choice = {family, italicBit};
+    if (wanted < 4) {
+        for (int w = wanted; w >= 1; w--) {
+            if (named(w, &choice))
+                return choice;
+        }
+    } else if (wanted == 5) {
+        named(5, &choice);
+    } else if (wanted >= 6) {
+        for (int w = wanted; w <= 9; w++) {
+            if (w == 7)
+                return FontChoice{family, GfxFontBold | italicBit};
+            if (named(w, &choice))
+                return choice;
+        }
+        return FontChoice{family, GfxFontBold | italicBit};
+    }
+    return choice;
+}
+
+// The faces the text's font properties pick, each looked up once.
+struct FontCache {
+    struct Entry {
+        std::wstring list;
+        int weight;
+        int italic;
+        FontChoice font;
+    };
+    std::vector<Entry> entries;
+};
+
+FontChoice FontOf(FontCache* cache, const StyleState& state) {
+    for (const FontCache::Entry& entry : cache->entries) {
+        if (entry.list == state.fontFamily && entry.weight == state.fontWeight &&
+            entry.italic == state.fontItalic)
+            return entry.font;
+    }
+    FontChoice font =
+        WeightedFace(ChooseFontFamily(state.fontFamily), state.fontWeight, state.fontItalic != 0);
+    cache->entries.push_back(
+        FontCache::Entry{state.fontFamily, state.fontWeight, state.fontItalic, font});
+    return font;
+}
+
 struct TextCollector {
     WalkContext* context;
     std::vector<TextRun> runs;
@@ -94,6 +181,9 @@ struct TextCollector {
     std::vector<size_t> decorating; // the decorations of the elements being collected
     std::vector<TextPathLine> paths;
     int path; // the text path being collected, -1 none
+    std::vector<LengthAdjustment> adjustments; // inner elements first
+    size_t glyphCount;
+    FontCache* fonts;
     bool afterBlank;
 };
 
@@ -160,7 +250,7 @@ float NextRotation(const std::vector<PositionLists>& scopes) {
 
 Glyph NextGlyph(TextCollector* collector, size_t start, size_t length) {
     std::vector<PositionLists>& scopes = collector->scopes;
-    Glyph glyph = {start, length, false, false, 0, 0, 0, 0, 0, 0, 0, false, 0, 0};
+    Glyph glyph = {start, length, false, false, 0, 0, 0, 0, 0, 0, 0, false, 1, 0, 0};
     glyph.hasX = InnermostValue(scopes, &PositionLists::x, &glyph.x);
     glyph.hasY = InnermostValue(scopes, &PositionLists::y, &glyph.y);
     InnermostValue(scopes, &PositionLists::dx, &glyph.dx);
@@ -168,6 +258,7 @@ Glyph NextGlyph(TextCollector* collector, size_t start, size_t length) {
     glyph.rotate = NextRotation(scopes);
     for (PositionLists& scope : scopes)
         scope.used++;
+    collector->glyphCount++;
     return glyph;
 }
 
@@ -248,26 +339,9 @@ Spacing InheritedSpacing(TextCollector* collector, const XmlNode* text, const St
     return spacing;
 }
 
-int FontStyleOf(const StyleState& state) {
-    return (state.fontBold ? GfxFontBold : 0) | (state.fontItalic ? GfxFontItalic : 0);
-}
-
-struct FamilyCache {
-    std::wstring list, family;
-    bool known;
-};
-
-const std::wstring& FamilyOf(FamilyCache* cache, const std::wstring& list) {
-    if (!cache->known || cache->list != list) {
-        cache->list = list;
-        cache->family = ChooseFontFamily(list);
-        cache->known = true;
-    }
-    return cache->family;
-}
-
-FontMetrics MetricsOf(const std::wstring& family, int style) {
-    const wchar_t* name = family.c_str();
+FontMetrics MetricsOf(const FontChoice& font) {
+    const wchar_t* name = font.family.c_str();
+    int style = font.style;
     return ReadFontMetrics(GfxFontTable(name, style, "head"), GfxFontTable(name, style, "hhea"),
                            GfxFontTable(name, style, "OS/2"), GfxFontTable(name, style, "post"));
 }
@@ -281,7 +355,7 @@ float BaselineShift(TextCollector* collector, const XmlNode* element, const Styl
     if (value.empty() || value == L"baseline")
         return 0;
     if (value == L"sub" || value == L"super") {
-        FontMetrics m = MetricsOf(ChooseFontFamily(state.fontFamily), FontStyleOf(state));
+        FontMetrics m = MetricsOf(FontOf(collector->fonts, state));
         return state.fontSize * (value == L"sub" ? -m.subscriptOffset : m.superscriptOffset);
     }
     LengthBasis basis = {state.fontSize, state.fontSize, state.fontSize};
@@ -457,6 +531,46 @@ Baseline ElementBaseline(const XmlNode* element, const std::wstring& declaration
     return aligned == BaselineUnchanged || aligned == BaselineAlphabetic ? *dominant : aligned;
 }
 
+// The character data of the element a tref names and of all inside it, in
+// document order; "" when it names none, or an element SVG does not define.
+std::wstring ReferencedText(TextCollector* collector, const XmlNode* tref) {
+    std::wstring text;
+    const XmlNode* target = LookUpId(&collector->context->ids, HrefReferenceId(tref));
+    std::vector<const XmlNode*> pending;
+    if (target && RoleOf(target) != RoleUnknown)
+        pending.push_back(target);
+    while (!pending.empty()) {
+        const XmlNode* node = pending.back();
+        pending.pop_back();
+        if (!XmlIsElement(node)) {
+            text += XmlTextContent(node);
+            continue;
+        }
+        std::vector<const XmlNode*> children;
+        for (const XmlNode* child = XmlFirstChild(node); child; child = XmlNextSibling(child))
+            children.push_back(child);
+        pending.insert(pending.end(), children.rbegin(), children.rend());
+    }
+    return text;
+}
+
+// Notes the element's textLength, when it gives a usable one, for the glyphs
+// collected inside it since `first`.
+void ReadTextLength(TextCollector* collector, const XmlNode* element, const StyleState& state,
+                    size_t first) {
+    std::wstring given = TrimWhiteSpace(XmlAttributeCopy(element, L"textLength"));
+    float length = 0;
+    const wchar_t* text = given.c_str();
+    if (given.empty() || first == collector->glyphCount ||
+        !ReadLengthValue(text, text + given.size(), LengthBasisOf(state), LengthHorizontal,
+                         &length) ||
+        !(length >= 0) || !std::isfinite(length))
+        return;
+    bool stretch = TrimWhiteSpace(XmlAttributeCopy(element, L"lengthAdjust")) == L"spacingAndGlyphs";
+    collector->adjustments.push_back(
+        LengthAdjustment{length, stretch, first, collector->glyphCount});
+}
+
 void CollectElement(TextCollector* collector, const XmlNode* element, const StyleState& state,
                     Spacing spacing, float shift, Baseline dominant, int depth) {
     collector->scopes.push_back(ReadPositionLists(element, state));
@@ -466,20 +580,24 @@ void CollectElement(TextCollector* collector, const XmlNode* element, const Styl
     float raised = shift;
     if (baseline != BaselineAlphabetic && state.fontSize > 0)
         raised -= state.fontSize *
-                  BaselineHeight(baseline, MetricsOf(ChooseFontFamily(state.fontFamily),
-                                                     FontStyleOf(state)));
+                  BaselineHeight(baseline, MetricsOf(FontOf(collector->fonts, state)));
     int lines = DecorationLines(element, declarations);
     if (lines) {
         collector->decorating.push_back(collector->decorations.size());
         collector->decorations.push_back(Decoration{lines, state});
     }
-    for (const XmlNode* child = XmlFirstChild(element); child; child = XmlNextSibling(child)) {
+    size_t firstGlyph = collector->glyphCount;
+    if (IsNamed(element, L"tref"))
+        AddCharacters(collector, element, state, spacing, raised, ReferencedText(collector, element));
+    for (const XmlNode* child = XmlFirstChild(element); child && !IsNamed(element, L"tref");
+         child = XmlNextSibling(child)) {
         if (!XmlIsElement(child)) {
             AddCharacters(collector, element, state, spacing, raised, XmlTextContent(child));
             continue;
         }
         bool textPath = IsNamed(child, L"textpath");
-        if (!(textPath || IsNamed(child, L"tspan") || IsNamed(child, L"a")) ||
+        if (!(textPath || IsNamed(child, L"tspan") || IsNamed(child, L"a") ||
+              IsNamed(child, L"tref")) ||
             depth >= MaxTextDepth || (textPath && collector->path >= 0))
             continue;
         StyleState inner;
@@ -496,6 +614,7 @@ void CollectElement(TextCollector* collector, const XmlNode* element, const Styl
     collector->scopes.pop_back();
     if (lines)
         collector->decorating.pop_back();
+    ReadTextLength(collector, element, state, firstGlyph);
 }
 
 // A blank at the very end goes too, unless it is preserved.
@@ -511,15 +630,15 @@ void DropLastBlank(std::vector<TextRun>* runs) {
     }
 }
 
-void MeasureGlyphs(TextRun* run, FamilyCache* families) {
+void MeasureGlyphs(TextRun* run, FontCache* fonts) {
     std::vector<int> ends;
     ends.reserve(run->glyphs.size());
     for (const Glyph& glyph : run->glyphs)
         ends.push_back(static_cast<int>(glyph.start + glyph.length));
     std::vector<float> advances(run->glyphs.size());
-    const std::wstring& family = FamilyOf(families, run->state.fontFamily);
+    FontChoice font = FontOf(fonts, run->state);
     GfxMeasureClusters(run->characters.c_str(), ends.data(), static_cast<int>(ends.size()),
-                       family.c_str(), FontStyleOf(run->state), run->state.fontSize,
+                       font.family.c_str(), font.style, run->state.fontSize,
                        advances.data());
     for (size_t i = 0; i < advances.size(); i++) {
         Glyph& glyph = run->glyphs[i];
@@ -569,22 +688,63 @@ bool KerningOff(const XmlNode* element, const std::wstring& declarations) {
     return value == L"none" || TrimWhiteSpace(XmlAttribute(element, L"kerning")) == L"0";
 }
 
-// Moves each glyph by the font's pair kerning with the glyph after it in the
-// run, unless that one starts a new chunk.
-void KernRun(TextRun* run, KerningCache* cache, FamilyCache* families) {
-    if (run->glyphs.size() < 2)
-        return;
-    const std::wstring& family = FamilyOf(families, run->state.fontFamily);
-    const FontKerning& kerning = KerningOf(cache, family, FontStyleOf(run->state));
-    if (kerning.pairSubtables.empty())
-        return;
-    uint32_t next = GlyphOfCodePoint(kerning, CodePointOf(run->characters, run->glyphs[0]));
-    for (size_t i = 0; i + 1 < run->glyphs.size(); i++) {
-        uint32_t glyph = next;
-        const Glyph& after = run->glyphs[i + 1];
-        next = GlyphOfCodePoint(kerning, CodePointOf(run->characters, after));
-        if (!after.hasX && !after.hasY)
-            run->glyphs[i].spacing += PairKerning(kerning, glyph, next) * run->state.fontSize;
+// Moves each glyph by the font's pair kerning with the glyph after it, also
+// across elements drawn in the same font and size, unless that one starts a
+// new chunk.
+void KernText(std::vector<TextRun>* runs, KerningCache* cache, FontCache* fonts) {
+    const FontKerning* kerning = nullptr;
+    FontChoice font;
+    Glyph* before = nullptr; // the glyph before, in the same font and size
+    uint32_t beforeIndex = 0;
+    for (size_t r = 0; r < runs->size(); r++) {
+        TextRun& run = (*runs)[r];
+        FontChoice runFont = FontOf(fonts, run.state);
+        bool sameFont = r > 0 && runFont.family == font.family && runFont.style == font.style &&
+                        run.state.fontSize == (*runs)[r - 1].state.fontSize;
+        if (!sameFont) {
+            font = runFont;
+            kerning = &KerningOf(cache, font.family, font.style);
+            before = nullptr;
+        }
+        for (Glyph& glyph : run.glyphs) {
+            uint32_t index = GlyphOfCodePoint(*kerning, CodePointOf(run.characters, glyph));
+            if (before && !glyph.hasX && !glyph.hasY)
+                before->spacing += PairKerning(*kerning, beforeIndex, index) * run.state.fontSize;
+            before = &glyph;
+            beforeIndex = index;
+        }
+    }
+}
+
+// Makes each textLength element's glyphs take up its length: the
+// difference spread over the gaps between them, or their advances (and
+// outlines) stretched.
+void AdjustLengths(std::vector<TextRun>* runs, const std::vector<LengthAdjustment>& adjustments) {
+    std::vector<Glyph*> glyphs;
+    for (TextRun& run : *runs) {
+        for (Glyph& glyph : run.glyphs)
+            glyphs.push_back(&glyph);
+    }
+    for (const LengthAdjustment& a : adjustments) {
+        size_t end = a.end < glyphs.size() ? a.end : glyphs.size();
+        if (a.first >= end)
+            continue;
+        float total = 0;
+        for (size_t i = a.first; i < end; i++)
+            total += glyphs[i]->advance + glyphs[i]->spacing;
+        total -= glyphs[end - 1]->spacing;
+        if (a.stretch && total > 0) {
+            float scale = a.length / total;
+            for (size_t i = a.first; i < end; i++) {
+                glyphs[i]->stretch *= scale;
+                glyphs[i]->advance *= scale;
+                glyphs[i]->spacing *= scale;
+            }
+        } else if (end - a.first > 1) {
+            float gap = (a.length - total) / static_cast<float>(end - a.first - 1);
+            for (size_t i = a.first; i + 1 < end; i++)
+                glyphs[i]->spacing += gap;
+        }
     }
 }
 
@@ -690,21 +850,23 @@ void SetAlongPaths(std::vector<TextRun>* runs, const std::vector<TextPathLine>& 
 // Whether the glyph can be drawn in one string with the one before it: the
 // string's own advances put it where it was placed, and neither is turned.
 bool FollowsOn(const Glyph& before, const Glyph& glyph) {
-    return !glyph.hidden && !before.hidden && glyph.rotate == 0 && before.rotate == 0 && glyph.placedY == before.placedY &&
+    return !glyph.hidden && !before.hidden && glyph.stretch == 1 && before.stretch == 1 &&
+           glyph.rotate == 0 && before.rotate == 0 && glyph.placedY == before.placedY &&
            std::fabs(before.placedX + before.advance - glyph.placedX) < 1e-3f;
 }
 
-// Adds the outlines of [first, end) of the run's glyphs, turned about the
-// first glyph's origin by its rotation.
+// Adds the outlines of [first, end) of the run's glyphs, widened by the
+// first glyph's stretch and turned about its origin by its rotation.
 void AddGlyphOutlines(GfxPath* path, const TextRun& run, size_t first, size_t end,
-                      const std::wstring& family) {
+                      const FontChoice& font) {
+    const std::wstring& family = font.family;
     const Glyph& lead = run.glyphs[first];
     const Glyph& last = run.glyphs[end - 1];
     const wchar_t* text = run.characters.c_str() + lead.start;
     int length = static_cast<int>(last.start + last.length - lead.start);
-    int style = FontStyleOf(run.state);
+    int style = font.style;
     float size = run.state.fontSize;
-    if (lead.rotate == 0) {
+    if (lead.rotate == 0 && lead.stretch == 1) {
         GfxAddPathText(path, text, length, family.c_str(), style, size, lead.placedX,
                        lead.placedY);
         return;
@@ -714,7 +876,8 @@ void AddGlyphOutlines(GfxPath* path, const TextRun& run, size_t first, size_t en
         return;
     float radians = lead.rotate * 3.14159265358979f / 180;
     float c = std::cos(radians), s = std::sin(radians);
-    const float matrix[6] = {c, s, -s, c, lead.placedX, lead.placedY};
+    const float matrix[6] = {c * lead.stretch, s * lead.stretch, -s, c, lead.placedX,
+                             lead.placedY};
     GfxTransformPath(turned.get(), matrix);
     int count = GfxGetPathPointCount(turned.get());
     if (count <= 0)
@@ -788,13 +951,13 @@ void CommitDecorationLine(WalkContext* context, const std::vector<TextRun>& runs
 // Commits the decorations' lines of the kinds asked for.
 void CommitDecorations(WalkContext* context, const std::vector<TextRun>& runs,
                        const std::vector<Decoration>& decorations, int kinds,
-                       FamilyCache* families) {
+                       FontCache* fonts) {
     for (size_t i = 0; i < decorations.size(); i++) {
         const Decoration& d = decorations[i];
         if (!(d.lines & kinds) || !(d.state.fontSize > 0))
             continue;
         // Each line is centred on its height above the baseline.
-        FontMetrics m = MetricsOf(FamilyOf(families, d.state.fontFamily), FontStyleOf(d.state));
+        FontMetrics m = MetricsOf(FontOf(fonts, d.state));
         float size = d.state.fontSize, half = m.underlineThickness * size / 2;
         if (d.lines & kinds & LineUnder) {
             float middle = -m.underlinePosition * size;
@@ -812,11 +975,11 @@ void CommitDecorations(WalkContext* context, const std::vector<TextRun>& runs,
     }
 }
 
-void CommitRun(WalkContext* context, const TextRun& run, FamilyCache* families) {
+void CommitRun(WalkContext* context, const TextRun& run, FontCache* fonts) {
     if (!(run.state.fontSize > 0) || run.glyphs.empty())
         return;
     std::wstring id = XmlAttributeCopy(run.owner, L"id");
-    const std::wstring& family = FamilyOf(families, run.state.fontFamily);
+    FontChoice font = FontOf(fonts, run.state);
     GfxOwnedPath path(GfxCreatePath());
     if (!path)
         return;
@@ -825,7 +988,7 @@ void CommitRun(WalkContext* context, const TextRun& run, FamilyCache* families) 
         if (g < run.glyphs.size() && FollowsOn(run.glyphs[g - 1], run.glyphs[g]))
             continue;
         if (!run.glyphs[first].hidden)
-            AddGlyphOutlines(path.get(), run, first, g, family);
+            AddGlyphOutlines(path.get(), run, first, g, font);
         first = g;
     }
     CommitShape(context->document, path.release(), &run.state, std::move(id));
@@ -910,27 +1073,27 @@ std::wstring ArrangeWhiteSpace(const std::wstring& text, int preserve, bool* aft
 }
 
 void CommitText(WalkContext* context, const XmlNode* text, const StyleState& state) {
-    TextCollector collector = {context, {}, {}, {}, {}, {}, -1, true};
+    FontCache fonts;
+    TextCollector collector = {context, {}, {}, {}, {}, {}, -1, {}, 0, &fonts, true};
     if (state.vertical)
         context->document->notDrawn[NotDrawnText]++; // drawn as horizontal text
     CollectElement(&collector, text, state, InheritedSpacing(&collector, text, state), 0,
                    BaselineAlphabetic, 0);
     DropLastBlank(&collector.runs);
-    FamilyCache families = {std::wstring(), std::wstring(), false};
     KerningCache kernings;
     bool kerning = !KerningOff(text, ElementDeclarations(&context->load->sheets, text));
-    for (TextRun& run : collector.runs) {
-        MeasureGlyphs(&run, &families);
-        if (kerning)
-            KernRun(&run, &kernings, &families);
-    }
+    for (TextRun& run : collector.runs)
+        MeasureGlyphs(&run, &fonts);
+    if (kerning)
+        KernText(&collector.runs, &kernings, &fonts);
+    AdjustLengths(&collector.runs, collector.adjustments);
     PlaceGlyphs(&collector.runs);
     SetAlongPaths(&collector.runs, collector.paths);
     // Lines under and over the text are painted below it, lines through it
     // above it.
     CommitDecorations(context, collector.runs, collector.decorations, LineUnder | LineOver,
-                      &families);
+                      &fonts);
     for (const TextRun& run : collector.runs)
-        CommitRun(context, run, &families);
-    CommitDecorations(context, collector.runs, collector.decorations, LineThrough, &families);
+        CommitRun(context, run, &fonts);
+    CommitDecorations(context, collector.runs, collector.decorations, LineThrough, &fonts);
 }

@@ -398,24 +398,38 @@ void ApplyMarker(const PropertyReader& reader, Property name, std::wstring* id) 
 
 const KeywordCode FontStyles[] = {{L"normal", 0}, {L"italic", 1}, {L"oblique", 1}};
 const KeywordCode TextAnchors[] = {{L"start", 0}, {L"middle", 1}, {L"end", 2}};
-const KeywordCode FontWeights[] = {{L"normal", 0}, {L"bold", 1}, {L"bolder", 1}, {L"lighter", 0}};
+// "bolder" and "lighter" stand for codes that step from the inherited weight.
+enum { WeightBolder = -1, WeightLighter = -2 };
+const KeywordCode FontWeights[] = {
+    {L"normal", 400}, {L"bold", 700}, {L"bolder", WeightBolder}, {L"lighter", WeightLighter}};
 
-// A weight is a keyword or a number; 600 and above draw the bold face.
-void ApplyFontWeight(PropertyReader* reader, int* bold) {
+// A weight is a keyword or a number from 1 to 1000 (anything else leaves the
+// inherited one); bolder and lighter step from the inherited weight as CSS
+// says. 600 and above draw the bold face.
+void ApplyFontWeight(PropertyReader* reader, int* weight, int* bold) {
     TextSpan text = TrimSpanBlanks(PropertyText(*reader, PropFontWeight));
     if (IsEmptySpan(text))
         return;
-    if (*text.first >= L'0' && *text.first <= L'9')
-        *bold = ReadLength(text, &reader->scratch) >= 600 ? 1 : 0;
-    else
-        *bold = ReadKeyword(text, *bold, FontWeights, sizeof FontWeights / sizeof FontWeights[0]);
+    if (*text.first >= L'0' && *text.first <= L'9') {
+        float number = ReadLength(text, &reader->scratch);
+        if (number >= 1 && number <= 1000)
+            *weight = static_cast<int>(number);
+    } else {
+        int code = ReadKeyword(text, *weight, FontWeights, sizeof FontWeights / sizeof FontWeights[0]);
+        if (code == WeightBolder)
+            code = *weight < 350 ? 400 : (*weight < 550 ? 700 : 900);
+        else if (code == WeightLighter)
+            code = *weight < 550 ? 100 : (*weight < 750 ? 400 : 700);
+        *weight = code;
+    }
+    *bold = *weight >= 600 ? 1 : 0;
 }
 
 void ApplyTextProperties(PropertyReader* reader, StyleState* out) {
     TextSpan family = TrimSpanBlanks(PropertyText(*reader, PropFontFamily));
     if (!IsEmptySpan(family) && !MatchesIgnoringCase(family, L"inherit", 7))
         out->fontFamily = TextOf(family);
-    ApplyFontWeight(reader, &out->fontBold);
+    ApplyFontWeight(reader, &out->fontWeight, &out->fontBold);
     ApplyKeyword(*reader, PropFontStyle, FontStyles, &out->fontItalic);
     ApplyKeyword(*reader, PropTextAnchor, TextAnchors, &out->textAnchor);
     const std::wstring& space = AttributeString(*reader, PropXmlSpace);

@@ -38,6 +38,7 @@ void InitRootStyleState(StyleState* state) {
     state->contextFillRef.clear();
     state->contextStrokeRef.clear();
     state->fontFamily.clear();
+    state->fontWeight = 400;
     state->fontBold = 0;
     state->fontItalic = 0;
     state->textAnchor = 0;

@@ -53,10 +53,11 @@ struct StyleState {
     int contextHasFill, contextHasStroke;
     Argb contextFill, contextStroke;
     std::wstring contextFillRef, contextStrokeRef;
-    // Text, all inherited: the font-family list as written, bold (weight
-    // 600 and above), italic (or oblique), text-anchor (0 start, 1 middle,
-    // 2 end) and xml:space="preserve".
+    // Text, all inherited: the font-family list as written, the weight (1
+    // to 1000), bold (weight 600 and above), italic (or oblique),
+    // text-anchor (0 start, 1 middle, 2 end) and xml:space="preserve".
     std::wstring fontFamily;
+    int fontWeight;
     int fontBold;
     int fontItalic;
     int textAnchor;

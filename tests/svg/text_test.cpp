@@ -81,6 +81,30 @@ TEST_F(TextTest, TextPropertiesInherit) {
     EXPECT_EQ(1, u.preserveSpace);
 }
 
+// Numbers from 1 to 1000 are weights, others leave the inherited one;
+// bolder and lighter step from the inherited weight.
+TEST_F(TextTest, FontWeights) {
+    const struct {
+        const char* parent;
+        const char* own;
+        int weight;
+    } cases[] = {
+        {"400", "650", 650},     {"400", "1500", 400},   {"700", "0", 700},
+        {"300", "bolder", 400},  {"500", "bolder", 700}, {"900", "bolder", 900},
+        {"500", "lighter", 100}, {"700", "lighter", 400}, {"800", "lighter", 700},
+        {"100", "normal", 400},  {"100", "bold", 700},
+    };
+    for (const auto& c : cases) {
+        ParsedXml xml(std::string("<svg font-weight='") + c.parent + "'><text id='t' font-weight='" +
+                      c.own + "'/></svg>");
+        ASSERT_TRUE(xml.Root() != nullptr);
+        LoadContext context;
+        StyleState t = StyleOfElement(&context, xml.Root(), FindElementById(xml.Root(), L"t"));
+        EXPECT_EQ(c.weight, t.fontWeight) << c.parent << " " << c.own;
+        EXPECT_EQ(c.weight >= 600 ? 1 : 0, t.fontBold) << c.parent << " " << c.own;
+    }
+}
+
 float MinX(const ShapeRecord& record) {
     GfxRectF bounds;
     EXPECT_EQ(1, GfxGetPathBounds(record.path, nullptr, &bounds));
@@ -187,7 +211,7 @@ TEST_F(TextTest, PositionListsGoCharacterByCharacter) {
 
 // Spacing adds to every advance, word-spacing to blanks' too; a text path
 // sets glyphs along its line from the start offset and hides those whose
-// middle falls past its end.
+// middle falls past its end; textLength and tref.
 TEST_F(TextTest, SpacingAndTextPaths) {
 #ifdef _WIN32
     GTEST_SKIP() << "glyph outlines come from the installed fonts here, not the stand-in boxes";
@@ -197,8 +221,12 @@ TEST_F(TextTest, SpacingAndTextPaths) {
                           "<text x='10' y='50' letter-spacing='2' word-spacing='5'>A B</text>"
                           "<path id='p' d='M 10 80 L 110 80' transform='translate(0 -10)'/>"
                           "<text><textPath href='#p' startOffset='20%'>"
-                          "AAAAAAAAAAAAAAAAAAAA</textPath></text></svg>"));
-    ASSERT_EQ(3, svg.Count());
+                          "AAAAAAAAAAAAAAAAAAAA</textPath></text>"
+                          "<text x='10' y='20' textLength='100'>AB C</text>"
+                          "<text x='10' y='30' textLength='48' lengthAdjust='spacingAndGlyphs'>AB"
+                          "</text><defs><text id='r'>X<tspan>Y</tspan></text></defs>"
+                          "<text x='10' y='40'>Z<tref href='#r'>W</tref></text></svg>"));
+    ASSERT_EQ(7, svg.Count());
     std::vector<GfxPointF> spaced = GlyphCorners(svg[0]);
     ASSERT_EQ(2u, spaced.size());
     EXPECT_NEAR(10, spaced[0].x, 0.01f);
@@ -208,6 +236,20 @@ TEST_F(TextTest, SpacingAndTextPaths) {
     EXPECT_NEAR(30, along[0].x, 0.01f);
     EXPECT_NEAR(63, along[0].y, 0.01f);
     EXPECT_NEAR(30 + 12 * 6, along[12].x, 0.01f);
+    // textLength spreads the difference over the gaps, or stretches the glyphs.
+    std::vector<GfxPointF> spread = GlyphCorners(svg[3]);
+    ASSERT_EQ(3u, spread.size());
+    EXPECT_NEAR(10 + 6 + 76.0f / 3, spread[1].x, 0.01f);
+    EXPECT_NEAR(10 + 100 - 6, spread[2].x, 0.01f);
+    std::vector<GfxPointF> stretched = GlyphCorners(svg[4]);
+    ASSERT_EQ(2u, stretched.size());
+    EXPECT_NEAR(10 + 24, stretched[1].x, 0.01f);
+    GfxRectF box;
+    ASSERT_EQ(1, GfxGetPathBounds(svg[4].path, nullptr, &box));
+    EXPECT_NEAR(24 + 4 * 0.48f * 10, box.width, 0.01f);
+    // A tref draws the character data of what it names, not its own.
+    EXPECT_EQ(2u, GlyphCorners(svg[6]).size());
+    EXPECT_NEAR(16, MinX(svg[6]), 0.01f);
 }
 
 // A tspan's baseline-shift raises its characters by a length or a share of
