@@ -9,8 +9,10 @@
 #include "render/filters/blur.h"
 #include "render/filters/colour_effects.h"
 #include "render/filters/combine.h"
+#include "render/filters/convolve.h"
 #include "render/filters/filter_pixels.h"
 #include "render/filters/placement.h"
+#include "render/filters/turbulence.h"
 
 namespace {
 
@@ -237,6 +239,24 @@ bool RunPrimitive(ChainRun* run, const FilterPrimitive& p, std::vector<uint32_t>
     }
     case PrimitiveDropShadow:
         return RunDropShadow(run, p, out);
+    case PrimitiveConvolve: {
+        std::vector<uint32_t> convolved;
+        if (!NewImage(run, &convolved))
+            return false;
+        const ConvolveKernel kernel = {p.orderX,  p.orderY, p.targetX, p.targetY,      p.values,
+                                       p.divisor, p.bias,   p.mode,    p.preserveAlpha};
+        ConvolvePixels(out->data(), convolved.data(), c.width, c.height, kernel);
+        out->swap(convolved);
+        return true;
+    }
+    case PrimitiveTurbulence: {
+        std::fill(out->begin(), out->end(), 0u);
+        const TurbulenceParams params = {p.baseFrequencyX, p.baseFrequencyY, p.octaves, p.seed,
+                                         p.mode,           p.stitch,         p.x,       p.y,
+                                         p.width,          p.height};
+        TurbulencePixels(out->data(), c.width, c.height, area, c.device, params);
+        return true;
+    }
     default:
         std::fill(out->begin(), out->end(), 0u);
         return true;

@@ -42,11 +42,15 @@ const PrimitiveName DrawnPrimitives[] = {
     {L"femorphology", PrimitiveMorphology},
     {L"fetile", PrimitiveTile},
     {L"fedropshadow", PrimitiveDropShadow},
+    {L"feturbulence", PrimitiveTurbulence},
+    {L"feconvolvematrix", PrimitiveConvolve},
 };
 
 const wchar_t* const OtherPrimitives[] = {
-    L"feconvolvematrix", L"fediffuselighting",  L"fedisplacementmap",
-    L"feimage",          L"fespecularlighting", L"feturbulence",
+    L"fediffuselighting",
+    L"fedisplacementmap",
+    L"feimage",
+    L"fespecularlighting",
 };
 
 // The kind of a primitive element; -1 for one not drawn, -2 for anything
@@ -299,6 +303,61 @@ void ReadMorphology(const XmlNode* element, FilterPrimitive* p) {
     p->radiusX = x, p->radiusY = y;
 }
 
+void ReadTurbulence(const XmlNode* element, FilterPrimitive* p) {
+    float x = 0, y = 0;
+    if (!ReadNumberPair(XmlAttribute(element, L"baseFrequency"), &x, &y) || x < 0 || y < 0)
+        x = y = 0;
+    p->baseFrequencyX = x, p->baseFrequencyY = y;
+    const float octaves = NumberAttribute(element, L"numOctaves", 1);
+    p->octaves = octaves > 0 ? static_cast<int>(std::min(octaves, 1000.0f)) : 0;
+    const float seed = NumberAttribute(element, L"seed", 0);
+    p->seed = static_cast<int>(std::min(std::max(seed, -2e9f), 2e9f)); // the fraction dropped
+    p->stitch = TrimWhiteSpace(XmlAttribute(element, L"stitchTiles")) == L"stitch";
+    p->mode = TrimWhiteSpace(XmlAttribute(element, L"type")) == L"fractalNoise";
+}
+
+// A whole number in 0..limit - 1 (limit 0: any above 0); false otherwise.
+bool ReadWholeNumber(float value, int limit, int* n) {
+    const bool whole = value == std::floor(value);
+    if (!whole || (limit > 0 ? !(value >= 0 && value < limit) : !(value >= 1)))
+        return false;
+    *n = static_cast<int>(value);
+    return true;
+}
+
+// A convolution that is in error draws nothing.
+void ReadConvolve(const XmlNode* element, FilterPrimitive* p) {
+    p->kind = PrimitiveTransparent;
+    float ox = 3, oy = 3;
+    if (XmlHasAttribute(element, L"order") &&
+        !ReadNumberPair(XmlAttribute(element, L"order"), &ox, &oy))
+        return;
+    if (!ReadWholeNumber(ox, 0, &p->orderX) || !ReadWholeNumber(oy, 0, &p->orderY) ||
+        p->orderX > MaxConvolveOrder || p->orderY > MaxConvolveOrder)
+        return;
+    if (!ReadNumbers(XmlAttribute(element, L"kernelMatrix"), &p->values) ||
+        p->values.size() != static_cast<size_t>(p->orderX) * p->orderY)
+        return;
+    p->targetX = p->orderX / 2, p->targetY = p->orderY / 2;
+    if ((XmlHasAttribute(element, L"targetX") &&
+         !ReadWholeNumber(NumberAttribute(element, L"targetX", -1), p->orderX, &p->targetX)) ||
+        (XmlHasAttribute(element, L"targetY") &&
+         !ReadWholeNumber(NumberAttribute(element, L"targetY", -1), p->orderY, &p->targetY)))
+        return;
+    float sum = 0;
+    for (float v : p->values)
+        sum += v;
+    // A divisor of 0 given is in error; without one the kernel's sum divides.
+    p->divisor = NumberAttribute(element, L"divisor", sum != 0 ? sum : 1);
+    if (p->divisor == 0)
+        return;
+    p->bias = NumberAttribute(element, L"bias", 0);
+    static const wchar_t* const modes[] = {L"none", L"duplicate", L"wrap"};
+    p->mode = KeywordIndex(XmlAttribute(element, L"edgeMode"), modes, 3, EdgeDuplicate);
+    p->preserveAlpha = TrimWhiteSpace(XmlAttribute(element, L"preserveAlpha")) == L"true";
+    p->kind = PrimitiveConvolve;
+}
+
 // Reads what the primitive's kind needs, in user units before the
 // primitive units scale them.
 void ReadPrimitiveValues(WalkContext* context, const XmlNode* element, FilterPrimitive* p) {
@@ -327,6 +386,12 @@ void ReadPrimitiveValues(WalkContext* context, const XmlNode* element, FilterPri
         break;
     case PrimitiveMorphology:
         ReadMorphology(element, p);
+        break;
+    case PrimitiveTurbulence:
+        ReadTurbulence(element, p);
+        break;
+    case PrimitiveConvolve:
+        ReadConvolve(element, p);
         break;
     case PrimitiveDropShadow:
         p->dx = NumberAttribute(element, L"dx", 2);
@@ -369,7 +434,7 @@ bool ReadsBackground(const XmlNode* element) {
 // any of them is given (for all but a flood).
 void DefaultSubregion(const FilterPrimitive& p, const RegionUnits& units, const float region[4],
                       bool given, float rect[4]) {
-    if (units.boxUnits && given && p.kind != PrimitiveFlood)
+    if (units.boxUnits && given && p.kind != PrimitiveFlood && p.kind != PrimitiveTurbulence)
         std::copy(units.box, units.box + 4, rect);
     else
         std::copy(region, region + 4, rect);

@@ -21,6 +21,8 @@ enum FilterPrimitiveKind {
     PrimitiveMorphology,
     PrimitiveTile,
     PrimitiveDropShadow,
+    PrimitiveTurbulence,
+    PrimitiveConvolve,
     PrimitiveTransparent, // a primitive not drawn: its result is transparent
 };
 
@@ -84,6 +86,9 @@ struct TransferFunction {
     float amplitude, exponent, offset; // gamma
 };
 
+// The largest convolution order either way; a larger kernel is in error.
+const int MaxConvolveOrder = 32;
+
 struct FilterPrimitive {
     int kind;
     int in1, in2;              // an earlier primitive's index, or a FilterInput value
@@ -92,16 +97,22 @@ struct FilterPrimitive {
     // An offset without a subregion of its own passes its input's on, as
     // the tile a later tile primitive repeats.
     int tileFromInput;
-    int linear;                // works in linearRGB (else sRGB)
+    int linear; // works in linearRGB (else sRGB)
     // The operator (composite), blend mode, edge mode (blur), matrix kind
-    // (colour matrix) or 1 for dilate (morphology).
+    // (colour matrix), 1 for dilate (morphology) or for fractal noise
+    // (turbulence).
     int mode;
     float deviationX, deviationY; // blur and drop shadow
     float dx, dy;                 // offset and drop shadow
     float radiusX, radiusY;       // morphology
     float k[4];                   // arithmetic
     uint32_t colour;              // flood and shadow, straight 0xAARRGGBB, opacity folded in
-    std::vector<float> values;    // colour matrix
+    std::vector<float> values;    // colour matrix, convolution kernel
+    float baseFrequencyX, baseFrequencyY; // turbulence
+    int octaves, seed, stitch;            // turbulence
+    // Convolution: the kernel is in values, mode the edge mode.
+    int orderX, orderY, targetX, targetY, preserveAlpha;
+    float divisor, bias;
     TransferFunction transfer[4]; // red, green, blue, alpha
 };
 

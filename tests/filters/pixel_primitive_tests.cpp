@@ -6,8 +6,10 @@
 #include "render/filters/blur.h"
 #include "render/filters/colour_effects.h"
 #include "render/filters/combine.h"
+#include "render/filters/convolve.h"
 #include "render/filters/filter_pixels.h"
 #include "render/filters/placement.h"
+#include "render/filters/turbulence.h"
 
 namespace {
 
@@ -239,4 +241,53 @@ TEST(FilterPlacement, MorphologyErodesAndDilatesPerChannel) {
     std::vector<uint32_t> column = {red, red, 0};
     ASSERT_TRUE(MorphologyPixels(column.data(), 1, 3, 1000, 1000, false)); // radius cut
     EXPECT_EQ(0u, column[0]);
+}
+
+// Values from an independent transcription of SVG's reference code.
+TEST(FilterTurbulence, MatchesTheReferenceAlgorithm) {
+    struct Case {
+        TurbulenceParams params;
+        int channel;
+        double x, y, expected;
+    } cases[] = {
+        {{0.05, 0.05, 1, 0, 1, 0, 0, 0, 0, 0}, 0, 10.5, 3.25, 0.13881886143736633},
+        {{0.02, 0.07, 3, 7, 0, 0, 0, 0, 0, 0}, 3, 37, 91, 0.30274768429840326},
+        // A negative seed, and stitching that moves the frequencies.
+        {{0.13, 0.05, 2, -20, 1, 1, 0, 0, 50, 40}, 1, 12, 5, 0.129301948818974},
+    };
+    for (const Case& c : cases)
+        EXPECT_NEAR(c.expected, TurbulenceAt(c.params, c.channel, c.x, c.y), 1e-12) << c.channel;
+    // Fractal noise maps 0 to half grey; turbulence is clamped at 0.
+    TurbulenceParams flat = {0, 0, 1, 0, 1, 0, 0, 0, 0, 0};
+    uint32_t px[4] = {7, 7, 7, 7};
+    ASSERT_TRUE(
+        TurbulencePixels(px, 2, 2, FilterRect{0, 0, 1, 2}, Matrix2D{1, 0, 0, 1, 0, 0}, flat));
+    EXPECT_EQ(Pixel(128, 64, 64, 64), px[0]);
+    EXPECT_EQ(7u, px[1]); // outside the area
+    EXPECT_FALSE(
+        TurbulencePixels(px, 2, 2, FilterRect{0, 0, 2, 2}, Matrix2D{0, 0, 0, 0, 0, 0}, flat));
+}
+
+TEST(FilterConvolve, KernelTurnsEdgesAndAlphaModes) {
+    // 3 x 1 kernel "1 0 0" with target 1: the kernel is turned, so each
+    // pixel takes its right-hand neighbour.
+    const uint32_t red = Pixel(255, 255, 0, 0), half = Pixel(128, 0, 128, 0);
+    const uint32_t in[3] = {red, half, 0};
+    uint32_t out[3];
+    ConvolveKernel k = {3, 1, 1, 0, {1, 0, 0}, 1, 0, EdgeNone, 0};
+    ConvolvePixels(in, out, 3, 1, k);
+    EXPECT_EQ(half, out[0]);
+    EXPECT_EQ(0u, out[1]);
+    EXPECT_EQ(0u, out[2]);
+    k.edgeMode = EdgeWrap;
+    ConvolvePixels(in, out, 3, 1, k);
+    EXPECT_EQ(red, out[2]);
+    k.edgeMode = EdgeDuplicate;
+    ConvolvePixels(in, out, 3, 1, k);
+    EXPECT_EQ(0u, out[2]);
+    // Alpha kept: straight colours convolved, the bias added to them.
+    ConvolveKernel keep = {1, 1, 0, 0, {0.5f}, 1, 0.25f, EdgeNone, 1};
+    ConvolvePixels(in, out, 3, 1, keep);
+    EXPECT_EQ(Pixel(255, 191, 64, 64), out[0]);
+    EXPECT_EQ(Pixel(128, 32, 96, 32), out[1]);
 }

@@ -99,7 +99,7 @@ TEST_F(FiltersTest, FiltersThatCannotBeUsedHideOrLeaveTheElement) {
         {"<filter id='f'><feFlood/></filter><line y2='9' stroke='red' filter='url(#f)'/>", false,
          false},
         // A primitive not drawn leaves the element unfiltered.
-        {"<filter id='f'><feTurbulence/></filter><rect width='9' height='9' filter='url(#f)'/>",
+        {"<filter id='f'><feImage/></filter><rect width='9' height='9' filter='url(#f)'/>",
          true, false},
         // In user units an empty group still floods.
         {"<filter id='f' filterUnits='userSpaceOnUse'><feFlood/></filter>"
@@ -212,6 +212,45 @@ TEST_F(FiltersTest, FunctionListsBecomeChainedPrimitives) {
     EXPECT_EQ(0, f->primitives[1].linear);
     EXPECT_EQ((std::vector<float>{1, 0}), f->primitives[1].transfer[0].table);
     EXPECT_EQ(TransferIdentity, f->primitives[1].transfer[3].kind);
+}
+
+} // namespace
+
+namespace {
+
+// A convolution in error draws nothing; a valid one keeps its kernel.
+TEST_F(FiltersTest, ConvolutionsInErrorBecomeTransparent) {
+    struct Case {
+        const char* attributes;
+        int kind;
+        int targetX;
+        float divisor;
+    } cases[] = {
+        {"kernelMatrix='1 1 1 1 1 1 1 1 2'", PrimitiveConvolve, 1, 10},
+        {"order='2 1' kernelMatrix='1 -1'", PrimitiveConvolve, 1, 1}, // a zero sum divides by 1
+        {"order='2 1' targetX='0' divisor='4' kernelMatrix='1 1'", PrimitiveConvolve, 0, 4},
+        {"kernelMatrix='1 1 1'", PrimitiveTransparent, 0, 0},
+        {"order='1.5' kernelMatrix='1'", PrimitiveTransparent, 0, 0},
+        {"order='0' kernelMatrix=''", PrimitiveTransparent, 0, 0},
+        {"order='33' kernelMatrix='1'", PrimitiveTransparent, 0, 0},
+        {"order='1' targetX='1' kernelMatrix='1'", PrimitiveTransparent, 0, 0},
+        {"order='1' divisor='0' kernelMatrix='1'", PrimitiveTransparent, 0, 0},
+    };
+    for (const Case& c : cases) {
+        LoadedSvg svg;
+        ASSERT_EQ(1, svg.Load(Svg(std::string("<filter id='f'><feConvolveMatrix ") + c.attributes +
+                                  "/></filter><rect width='9' height='9' filter='url(#f)'/>")))
+            << c.attributes;
+        const FilterRecord* f = FilterOfRecord(svg, 0);
+        ASSERT_NE(nullptr, f) << c.attributes;
+        const FilterPrimitive& p = f->primitives[0];
+        EXPECT_EQ(c.kind, p.kind) << c.attributes;
+        if (c.kind != PrimitiveConvolve)
+            continue;
+        EXPECT_EQ(c.targetX, p.targetX) << c.attributes;
+        EXPECT_FLOAT_EQ(c.divisor, p.divisor) << c.attributes;
+        EXPECT_EQ(EdgeDuplicate, p.mode) << c.attributes;
+    }
 }
 
 } // namespace
