@@ -755,26 +755,39 @@ struct GlyphPlace {
 
 // Moves the glyphs from `first` up to (not including) `end` as the text-anchor
 // of the chunk's first character says; endX is where the chunk's advance ends.
-void AnchorChunk(std::vector<TextRun>* runs, GlyphPlace first, GlyphPlace end, float endX) {
+void AnchorChunk(std::vector<TextRun>* runs, GlyphPlace first, GlyphPlace end, float endX,
+                 bool vertical) {
     if (first.run >= runs->size())
         return;
     const TextRun& firstRun = (*runs)[first.run];
     int anchor = firstRun.state.textAnchor;
-    float width = endX - firstRun.glyphs[first.glyph].placedX;
+    const Glyph& lead = firstRun.glyphs[first.glyph];
+    float width = endX - (vertical ? lead.placedY : lead.placedX);
     float shift = anchor == 1 ? -width / 2 : (anchor == 2 ? -width : 0);
     for (size_t r = first.run; r < runs->size() && r <= end.run; r++) {
         std::vector<Glyph>& glyphs = (*runs)[r].glyphs;
         size_t from = r == first.run ? first.glyph : 0;
         size_t to = r == end.run ? end.glyph : glyphs.size();
         for (size_t g = from; g < to; g++)
-            glyphs[g].placedX += shift;
+            (vertical ? glyphs[g].placedY : glyphs[g].placedX) += shift;
     }
 }
 
+// Whether the character stands upright in vertical text: the scripts of
+// East Asia and their full-width forms (other characters lie turned).
+bool StandsUpright(uint32_t c) {
+    return (c >= 0x1100 && c <= 0x11FF) || (c >= 0x2E80 && c <= 0xA4CF) ||
+           (c >= 0xAC00 && c <= 0xD7AF) || (c >= 0xF900 && c <= 0xFAFF) ||
+           (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFF60) ||
+           (c >= 0xFFE0 && c <= 0xFFE6) || c >= 0x20000;
+}
+
 // Places every glyph: an absolute x or y moves the pen there and starts a new
-// chunk, dx and dy move it by, and each glyph advances it.
-void PlaceGlyphs(std::vector<TextRun>* runs) {
+// chunk, dx and dy move it by, and each glyph advances it: along x, or in
+// vertical text down y (an upright character by one em).
+void PlaceGlyphs(std::vector<TextRun>* runs, bool vertical) {
     float x = 0, y = 0;
+    float& along = vertical ? y : x;
     float trailing = 0; // the last glyph's spacing, which a chunk's width leaves out
     GlyphPlace chunk = {0, 0};
     for (size_t r = 0; r < runs->size(); r++) {
@@ -787,7 +800,7 @@ void PlaceGlyphs(std::vector<TextRun>* runs) {
             if (entersPath)
                 x = 0, y = 0;
             if ((glyph.hasX || glyph.hasY || entersPath) && (r > 0 || g > 0)) {
-                AnchorChunk(runs, chunk, GlyphPlace{r, g}, x - trailing);
+                AnchorChunk(runs, chunk, GlyphPlace{r, g}, along - trailing, vertical);
                 chunk = GlyphPlace{r, g};
             }
             if (glyph.hasX)
@@ -798,11 +811,32 @@ void PlaceGlyphs(std::vector<TextRun>* runs) {
             y += glyph.dy;
             glyph.placedX = x;
             glyph.placedY = y - (*runs)[r].shift;
-            x += glyph.advance + glyph.spacing;
+            const TextRun& run = (*runs)[r];
+            bool upright = vertical && StandsUpright(CodePointOf(run.characters, glyph));
+            along += (upright ? run.state.fontSize : glyph.advance) + glyph.spacing;
             trailing = glyph.spacing;
         }
     }
-    AnchorChunk(runs, chunk, GlyphPlace{runs->size(), 0}, x - trailing);
+    AnchorChunk(runs, chunk, GlyphPlace{runs->size(), 0}, along - trailing, vertical);
+}
+
+// Sets vertical text's glyphs about the line through their x: upright ones
+// centred on it with their em box from their place down, the others turned
+// a quarter clockwise with the middle of their height on it.
+void StandVertical(std::vector<TextRun>* runs, FontCache* fonts) {
+    for (TextRun& run : *runs) {
+        FontMetrics m = MetricsOf(FontOf(fonts, run.state));
+        float size = run.state.fontSize, central = (m.ascent - m.descent) / 2 * size;
+        for (Glyph& glyph : run.glyphs) {
+            if (StandsUpright(CodePointOf(run.characters, glyph))) {
+                glyph.placedX -= glyph.advance / 2;
+                glyph.placedY += size / 2 + central;
+            } else {
+                glyph.placedX -= central;
+                glyph.rotate += 90;
+            }
+        }
+    }
 }
 
 // Where along the line the distance falls, and the line's direction there
@@ -1076,7 +1110,7 @@ void CommitText(WalkContext* context, const XmlNode* text, const StyleState& sta
     FontCache fonts;
     TextCollector collector = {context, {}, {}, {}, {}, {}, -1, {}, 0, &fonts, true};
     if (state.vertical)
-        context->document->notDrawn[NotDrawnText]++; // drawn as horizontal text
+        context->document->notDrawn[NotDrawnText]++; // drawn approximately
     CollectElement(&collector, text, state, InheritedSpacing(&collector, text, state), 0,
                    BaselineAlphabetic, 0);
     DropLastBlank(&collector.runs);
@@ -1087,7 +1121,9 @@ void CommitText(WalkContext* context, const XmlNode* text, const StyleState& sta
     if (kerning)
         KernText(&collector.runs, &kernings, &fonts);
     AdjustLengths(&collector.runs, collector.adjustments);
-    PlaceGlyphs(&collector.runs);
+    PlaceGlyphs(&collector.runs, state.vertical != 0);
+    if (state.vertical)
+        StandVertical(&collector.runs, &fonts);
     SetAlongPaths(&collector.runs, collector.paths);
     // Lines under and over the text are painted below it, lines through it
     // above it.

@@ -282,4 +282,26 @@ TEST_F(TextTest, BaselineShiftAndDecorations) {
     EXPECT_GT(u.width, a.width);
 }
 
+// Vertical text runs down from its y: East Asian characters upright, an em
+// apart and centred on the line through x; others turned a quarter
+// clockwise, the middle of their height on that line.
+TEST_F(TextTest, VerticalTextStandsOrTurns) {
+#ifdef _WIN32
+    GTEST_SKIP() << "glyph outlines come from the installed fonts here, not the stand-in boxes";
+#endif
+    LoadedSvg svg;
+    ASSERT_EQ(1, svg.Load("<svg viewBox='0 0 200 100' font-family='Arial' font-size='10'>"
+                          "<text x='50' y='10' writing-mode='tb'>A\u65E5B</text></svg>"));
+    ASSERT_EQ(1, svg.Count());
+    std::vector<GfxPointF> corners = GlyphCorners(svg[0]);
+    ASSERT_EQ(3u, corners.size());
+    // The stand-in's measures: ascent 0.8 em, descent 0.2, so the middle
+    // lies 0.3 em above the baseline.
+    const GfxPointF expected[] = {{54, 10}, {47, 17}, {54, 26}};
+    for (int i = 0; i < 3; i++) {
+        EXPECT_NEAR(expected[i].x, corners[i].x, 0.01f) << i;
+        EXPECT_NEAR(expected[i].y, corners[i].y, 0.01f) << i;
+    }
+}
+
 } // namespace
