@@ -11,6 +11,7 @@
 #include "render/filters/combine.h"
 #include "render/filters/convolve.h"
 #include "render/filters/filter_pixels.h"
+#include "render/filters/lighting.h"
 #include "render/filters/placement.h"
 #include "render/filters/turbulence.h"
 
@@ -172,6 +173,45 @@ bool RunDropShadow(ChainRun* run, const FilterPrimitive& p, std::vector<uint32_t
     return true;
 }
 
+// Lighting of the input's alpha, the light placed in canvas pixels.
+bool RunLighting(ChainRun* run, const FilterPrimitive& p, std::vector<uint32_t>* out) {
+    const FilterCanvas& c = *run->canvas;
+    std::vector<uint32_t> lit;
+    if (!NewImage(run, &lit))
+        return false;
+    uint32_t colour = p.colour | 0xFF000000u;
+    if (p.linear)
+        SrgbToLinearPixels(&colour, 1);
+    const FilterColour rgb = UnpackPixel(colour);
+    const FilterLight& l = p.light;
+    const float scale = std::sqrt(std::fabs(c.device.a * c.device.d - c.device.b * c.device.c));
+    float x = l.x, y = l.y, toX = l.pointsAtX, toY = l.pointsAtY;
+    ApplyMatrix(c.device, &x, &y);
+    ApplyMatrix(c.device, &toX, &toY);
+    const LightingParams params = {p.mode,
+                                   p.surfaceScale,
+                                   p.lightingConstant,
+                                   p.specularExponent,
+                                   rgb.r,
+                                   rgb.g,
+                                   rgb.b,
+                                   l.kind,
+                                   l.azimuth,
+                                   l.elevation,
+                                   x,
+                                   y,
+                                   l.z * scale,
+                                   toX,
+                                   toY,
+                                   l.pointsAtZ * scale,
+                                   l.spotExponent,
+                                   l.hasCone,
+                                   l.coneAngle};
+    LightPixels(out->data(), lit.data(), c.width, c.height, params);
+    out->swap(lit);
+    return true;
+}
+
 // Runs primitive p into out (already its first input, in its colour space).
 bool RunPrimitive(ChainRun* run, const FilterPrimitive& p, std::vector<uint32_t>* out,
                   const FilterRect& inArea, const FilterRect& area) {
@@ -249,6 +289,8 @@ bool RunPrimitive(ChainRun* run, const FilterPrimitive& p, std::vector<uint32_t>
         out->swap(convolved);
         return true;
     }
+    case PrimitiveLighting:
+        return RunLighting(run, p, out);
     case PrimitiveTurbulence: {
         std::fill(out->begin(), out->end(), 0u);
         const TurbulenceParams params = {p.baseFrequencyX, p.baseFrequencyY, p.octaves, p.seed,

@@ -44,6 +44,8 @@ const PrimitiveName DrawnPrimitives[] = {
     {L"fedropshadow", PrimitiveDropShadow},
     {L"feturbulence", PrimitiveTurbulence},
     {L"feconvolvematrix", PrimitiveConvolve},
+    {L"fediffuselighting", PrimitiveLighting},
+    {L"fespecularlighting", PrimitiveLighting},
 };
 
 const wchar_t* const OtherPrimitives[] = {
@@ -358,6 +360,48 @@ void ReadConvolve(const XmlNode* element, FilterPrimitive* p) {
     p->kind = PrimitiveConvolve;
 }
 
+// The first light source among the element's children; false without one.
+bool ReadLight(const XmlNode* element, FilterLight* light) {
+    static const wchar_t* const names[] = {L"feDistantLight", L"fePointLight", L"feSpotLight"};
+    for (const XmlNode* c = FirstChildElement(element); c; c = NextSiblingElement(c)) {
+        for (int kind = 0; kind < 3; kind++) {
+            if (XmlLocalName(c) != names[kind])
+                continue;
+            light->kind = kind;
+            light->azimuth = NumberAttribute(c, L"azimuth", 0);
+            light->elevation = NumberAttribute(c, L"elevation", 0);
+            light->x = NumberAttribute(c, L"x", 0);
+            light->y = NumberAttribute(c, L"y", 0);
+            light->z = NumberAttribute(c, L"z", 0);
+            light->pointsAtX = NumberAttribute(c, L"pointsAtX", 0);
+            light->pointsAtY = NumberAttribute(c, L"pointsAtY", 0);
+            light->pointsAtZ = NumberAttribute(c, L"pointsAtZ", 0);
+            light->spotExponent = NumberAttribute(c, L"specularExponent", 1);
+            light->hasCone = XmlHasAttribute(c, L"limitingConeAngle");
+            light->coneAngle = NumberAttribute(c, L"limitingConeAngle", 90);
+            return true;
+        }
+    }
+    return false;
+}
+
+// Diffuse or specular lighting; without a light, or with a specular
+// exponent outside 1..128, it draws nothing.
+void ReadLighting(WalkContext* context, const XmlNode* element, FilterPrimitive* p) {
+    p->mode = LowerTextIs(XmlLocalName(element), L"fespecularlighting");
+    p->surfaceScale = NumberAttribute(element, L"surfaceScale", 1);
+    p->lightingConstant =
+        NumberAttribute(element, p->mode ? L"specularConstant" : L"diffuseConstant", 1);
+    p->specularExponent = NumberAttribute(element, L"specularExponent", 1);
+    const XmlNode* from = element;
+    const std::wstring text = OwnOrInherited(context, element, L"lighting-color", &from);
+    Argb colour = text.empty() ? 0xFFFFFFFFu : ParseColourOf(&context->load->sheets, from, text);
+    p->colour = colour == NoColour ? 0xFFFFFFFFu : colour;
+    const bool exponentFits = !p->mode || (p->specularExponent >= 1 && p->specularExponent <= 128);
+    if (!ReadLight(element, &p->light) || !exponentFits)
+        p->kind = PrimitiveTransparent;
+}
+
 // Reads what the primitive's kind needs, in user units before the
 // primitive units scale them.
 void ReadPrimitiveValues(WalkContext* context, const XmlNode* element, FilterPrimitive* p) {
@@ -393,6 +437,9 @@ void ReadPrimitiveValues(WalkContext* context, const XmlNode* element, FilterPri
     case PrimitiveConvolve:
         ReadConvolve(element, p);
         break;
+    case PrimitiveLighting:
+        ReadLighting(context, element, p);
+        break;
     case PrimitiveDropShadow:
         p->dx = NumberAttribute(element, L"dx", 2);
         p->dy = NumberAttribute(element, L"dy", 2);
@@ -412,6 +459,12 @@ void ScaleToBox(const float box[4], FilterPrimitive* p) {
     p->deviationX *= box[2], p->deviationY *= box[3];
     p->dx *= box[2], p->dy *= box[3];
     p->radiusX *= box[2], p->radiusY *= box[3];
+    // Light positions are fractions of the box; heights of its diagonal.
+    FilterLight& l = p->light;
+    const float diagonal = std::sqrt((box[2] * box[2] + box[3] * box[3]) / 2);
+    l.x = box[0] + l.x * box[2], l.y = box[1] + l.y * box[3], l.z *= diagonal;
+    l.pointsAtX = box[0] + l.pointsAtX * box[2], l.pointsAtY = box[1] + l.pointsAtY * box[3];
+    l.pointsAtZ *= diagonal;
 }
 
 bool LinearRgbFor(WalkContext* context, const XmlNode* element) {

@@ -23,6 +23,7 @@ enum FilterPrimitiveKind {
     PrimitiveDropShadow,
     PrimitiveTurbulence,
     PrimitiveConvolve,
+    PrimitiveLighting,
     PrimitiveTransparent, // a primitive not drawn: its result is transparent
 };
 
@@ -86,6 +87,19 @@ struct TransferFunction {
     float amplitude, exponent, offset; // gamma
 };
 
+enum LightKind { LightDistant, LightPoint, LightSpot };
+
+// The light of a lighting primitive; positions in user space.
+struct FilterLight {
+    int kind;
+    float azimuth, elevation; // degrees
+    float x, y, z;
+    float pointsAtX, pointsAtY, pointsAtZ;
+    float spotExponent;
+    int hasCone;
+    float coneAngle; // degrees
+};
+
 // The largest convolution order either way; a larger kernel is in error.
 const int MaxConvolveOrder = 32;
 
@@ -113,6 +127,9 @@ struct FilterPrimitive {
     // Convolution: the kernel is in values, mode the edge mode.
     int orderX, orderY, targetX, targetY, preserveAlpha;
     float divisor, bias;
+    // Lighting: mode 1 for specular; colour is the lighting colour.
+    float surfaceScale, lightingConstant, specularExponent;
+    FilterLight light;
     TransferFunction transfer[4]; // red, green, blue, alpha
 };
 

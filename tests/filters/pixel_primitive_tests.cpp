@@ -8,6 +8,7 @@
 #include "render/filters/combine.h"
 #include "render/filters/convolve.h"
 #include "render/filters/filter_pixels.h"
+#include "render/filters/lighting.h"
 #include "render/filters/placement.h"
 #include "render/filters/turbulence.h"
 
@@ -290,4 +291,31 @@ TEST(FilterConvolve, KernelTurnsEdgesAndAlphaModes) {
     ConvolvePixels(in, out, 3, 1, keep);
     EXPECT_EQ(Pixel(255, 191, 64, 64), out[0]);
     EXPECT_EQ(Pixel(128, 32, 96, 32), out[1]);
+}
+
+TEST(FilterLighting, NormalsFromAlphaLitByTheLight) {
+    // Alpha rising left to right (0, 128, 255) in every row: at the centre
+    // the Sobel normal is (-1, 0, 1) / sqrt 2.
+    std::vector<uint32_t> in(9);
+    for (int i = 0; i < 9; i++)
+        in[i] = Pixel(i % 3 == 0 ? 0 : i % 3 == 1 ? 128 : 255, 0, 0, 0);
+    std::vector<uint32_t> out(9);
+    LightingParams p = LightingParams();
+    p.surfaceScale = 1, p.constant = 1, p.exponent = 1;
+    p.red = p.green = p.blue = 1;
+    p.light = LightDistant;
+    p.azimuth = 180; // from the left, level with the surface
+    LightPixels(in.data(), out.data(), 3, 3, p);
+    EXPECT_EQ(Grey(255) & 0xFFB4B4B4u, out[4]); // cos 45° = 0.7071 -> 180, opaque
+    // Specular: the halfway vector is the normal itself.
+    p.specular = 1;
+    LightPixels(in.data(), out.data(), 3, 3, p);
+    EXPECT_EQ(Grey(255), out[4]);
+    // A spot pointing away from the pixel, its cone closed, lights nothing.
+    p.specular = 0;
+    p.light = LightSpot;
+    p.x = 1, p.y = 1, p.z = 10, p.pointsAtX = 1, p.pointsAtY = 1, p.pointsAtZ = 20;
+    p.spotExponent = 1;
+    LightPixels(in.data(), out.data(), 3, 3, p);
+    EXPECT_EQ(0xFF000000u, out[4]);
 }
