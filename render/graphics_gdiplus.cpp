@@ -304,6 +304,62 @@ static GpStringFormat* CreateTextFormat() {
     return format;
 }
 
+// A GDI font of the family's face with the style bits, emHeight pixels to
+// the em, selected into a memory DC of its own.
+struct SelectedFace {
+    HDC dc;
+    HFONT font;
+    HGDIOBJ before;
+};
+
+static void ReleaseFace(SelectedFace* face) {
+    if (face->before)
+        SelectObject(face->dc, face->before);
+    if (face->font)
+        DeleteObject(face->font);
+    if (face->dc)
+        DeleteDC(face->dc);
+}
+
+// False, with nothing left to release, when GDI has no face of that family
+// name (it would stand another in).
+static bool SelectFace(const wchar_t* family, int style, int emHeight, SelectedFace* face) {
+    *face = SelectedFace{nullptr, nullptr, nullptr};
+    if (!family || !*family)
+        return false;
+    face->dc = CreateCompatibleDC(nullptr);
+    face->font = CreateFontW(-emHeight, 0, 0, 0, (style & GfxFontBold) ? FW_BOLD : FW_NORMAL,
+                             (style & GfxFontItalic) ? TRUE : FALSE, FALSE, FALSE,
+                             DEFAULT_CHARSET, OUT_TT_ONLY_PRECIS, CLIP_DEFAULT_PRECIS,
+                             DEFAULT_QUALITY, DEFAULT_PITCH, family);
+    face->before = face->dc && face->font ? SelectObject(face->dc, face->font) : nullptr;
+    WCHAR name[LF_FACESIZE] = {0};
+    if (face->before && GetTextFaceW(face->dc, LF_FACESIZE, name) && lstrcmpiW(name, family) == 0)
+        return true;
+    ReleaseFace(face);
+    *face = SelectedFace{nullptr, nullptr, nullptr};
+    return false;
+}
+
+// The ascent, in design units, that GDI+ sets the first line's baseline
+// below the layout box's top by: the face's text-metric ascent (as GDI reads
+// it, from usWinAscent). Wine's GDI+ lays text out by that ascent but answers
+// GdipGetCellAscent from another table, so the ascent is read through GDI;
+// the cell ascent when GDI does not find the face.
+static float LayoutAscent(GpFontFamily* family, int style, UINT16 em) {
+    UINT16 cell = 0;
+    GdipGetCellAscent(family, style, &cell);
+    WCHAR name[LF_FACESIZE] = {0};
+    SelectedFace face;
+    if (!em || GdipGetFamilyName(family, name, LANG_NEUTRAL) != Ok ||
+        !SelectFace(name, style, em, &face))
+        return cell;
+    TEXTMETRICW metrics;
+    float ascent = GetTextMetricsW(face.dc, &metrics) ? static_cast<float>(metrics.tmAscent) : cell;
+    ReleaseFace(&face);
+    return ascent;
+}
+
 int GfxAddPathText(GfxPath* path, const wchar_t* text, int length, const wchar_t* family, int style,
                    float emSize, float x, float y) {
     if (length <= 0)
@@ -313,12 +369,11 @@ int GfxAddPathText(GfxPath* path, const wchar_t* text, int length, const wchar_t
     int done = 0;
     if (fontFamily && format) {
         style = AvailableStyle(fontFamily, style);
-        UINT16 ascent = 0, em = 0;
-        GdipGetCellAscent(fontFamily, style, &ascent);
+        UINT16 em = 0;
         GdipGetEmHeight(fontFamily, style, &em);
         // The layout box's top is the line's top: the baseline lies one
         // ascent below it.
-        float top = em ? y - emSize * ascent / em : y;
+        float top = em ? y - emSize * LayoutAscent(fontFamily, style, em) / em : y;
         RectF box(x, top, 0, 0);
         done = GdipAddPathString(AsPath(path), text, length, fontFamily, style, emSize, &box,
                                  format) == Ok;
@@ -412,34 +467,21 @@ void GfxMeasureClusters(const wchar_t* text, const int* ends, int count, const w
 
 std::vector<uint8_t> GfxFontTable(const wchar_t* family, int style, const char* tag) {
     std::vector<uint8_t> table;
-    if (!family || !*family)
-        return table;
-    HDC dc = CreateCompatibleDC(nullptr);
-    HFONT font = CreateFontW(-2048, 0, 0, 0, (style & GfxFontBold) ? FW_BOLD : FW_NORMAL,
-                             (style & GfxFontItalic) ? TRUE : FALSE, FALSE, FALSE,
-                             DEFAULT_CHARSET, OUT_TT_ONLY_PRECIS, CLIP_DEFAULT_PRECIS,
-                             DEFAULT_QUALITY, DEFAULT_PITCH, family);
-    HGDIOBJ before = dc && font ? SelectObject(dc, font) : nullptr;
+    SelectedFace face;
     // Only the family asked for: a stand-in GDI picked has other kerning.
-    WCHAR face[LF_FACESIZE] = {0};
-    if (before && GetTextFaceW(dc, LF_FACESIZE, face) && lstrcmpiW(face, family) == 0) {
-        DWORD name = static_cast<DWORD>(static_cast<uint8_t>(tag[0])) |
-                     static_cast<DWORD>(static_cast<uint8_t>(tag[1])) << 8 |
-                     static_cast<DWORD>(static_cast<uint8_t>(tag[2])) << 16 |
-                     static_cast<DWORD>(static_cast<uint8_t>(tag[3])) << 24;
-        DWORD size = GetFontData(dc, name, 0, nullptr, 0);
-        if (size != GDI_ERROR && size > 0 && size <= MaxFontTableSize) {
-            table.resize(size);
-            if (GetFontData(dc, name, 0, table.data(), size) != size)
-                table.clear();
-        }
+    if (!SelectFace(family, style, 2048, &face))
+        return table;
+    DWORD name = static_cast<DWORD>(static_cast<uint8_t>(tag[0])) |
+                 static_cast<DWORD>(static_cast<uint8_t>(tag[1])) << 8 |
+                 static_cast<DWORD>(static_cast<uint8_t>(tag[2])) << 16 |
+                 static_cast<DWORD>(static_cast<uint8_t>(tag[3])) << 24;
+    DWORD size = GetFontData(face.dc, name, 0, nullptr, 0);
+    if (size != GDI_ERROR && size > 0 && size <= MaxFontTableSize) {
+        table.resize(size);
+        if (GetFontData(face.dc, name, 0, table.data(), size) != size)
+            table.clear();
     }
-    if (before)
-        SelectObject(dc, before);
-    if (font)
-        DeleteObject(font);
-    if (dc)
-        DeleteDC(dc);
+    ReleaseFace(&face);
     return table;
 }
 

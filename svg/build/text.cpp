@@ -191,8 +191,10 @@ bool IsListSeparator(wchar_t c) {
     return c == L' ' || c == L',' || c == L'\t' || c == L'\n' || c == L'\r' || c == L'\f';
 }
 
-// Every value of a list of lengths (numbers for rotate), in user units.
-std::vector<float> LengthList(const std::wstring& list, const LengthBasis& basis, int direction) {
+// Every value of a list of lengths, in user units; with `numbers`, of plain
+// numbers (a value with a unit makes the whole list unusable).
+std::vector<float> LengthList(const std::wstring& list, const LengthBasis& basis, int direction,
+                              bool numbers = false) {
     std::vector<float> values;
     const wchar_t* p = list.c_str();
     const wchar_t* end = p + list.size();
@@ -203,6 +205,9 @@ std::vector<float> LengthList(const std::wstring& list, const LengthBasis& basis
         while (p < end && !IsListSeparator(*p))
             p++;
         float value = 0;
+        wchar_t last = item < p ? p[-1] : L'0';
+        if (numbers && !((last >= L'0' && last <= L'9') || last == L'.'))
+            return std::vector<float>();
         if (item < p && ReadLengthValue(item, p, basis, direction, &value) && std::isfinite(value))
             values.push_back(value);
         else if (item < p)
@@ -218,7 +223,7 @@ PositionLists ReadPositionLists(const XmlNode* element, const StyleState& state)
     lists.y = LengthList(XmlAttribute(element, L"y"), basis, LengthVertical);
     lists.dx = LengthList(XmlAttribute(element, L"dx"), basis, LengthHorizontal);
     lists.dy = LengthList(XmlAttribute(element, L"dy"), basis, LengthVertical);
-    lists.rotate = LengthList(XmlAttribute(element, L"rotate"), basis, LengthDiagonal);
+    lists.rotate = LengthList(XmlAttribute(element, L"rotate"), basis, LengthDiagonal, true);
     lists.used = 0;
     return lists;
 }
@@ -337,6 +342,52 @@ Spacing InheritedSpacing(TextCollector* collector, const XmlNode* text, const St
         word = word || OwnSpacing(e, declarations, L"word-spacing", state, &spacing.word);
     }
     return spacing;
+}
+
+// The baselines dominant-baseline and alignment-baseline align text on.
+enum Baseline {
+    BaselineAlphabetic,
+    BaselineMiddle,
+    BaselineCentral,
+    BaselineHanging,
+    BaselineMathematical,
+    BaselineTextTop,
+    BaselineTextBottom,
+    BaselineIdeographic,
+    BaselineUnchanged // a value that keeps the parent's
+};
+
+Baseline ReadBaseline(const std::wstring& text) {
+    std::wstring value = LowerText(TrimWhiteSpace(text));
+    const struct {
+        const wchar_t* name;
+        Baseline baseline;
+    } names[] = {
+        {L"auto", BaselineAlphabetic},         {L"alphabetic", BaselineAlphabetic},
+        {L"middle", BaselineMiddle},           {L"central", BaselineCentral},
+        {L"hanging", BaselineHanging},         {L"mathematical", BaselineMathematical},
+        {L"text-top", BaselineTextTop},        {L"text-before-edge", BaselineTextTop},
+        {L"before-edge", BaselineTextTop},     {L"text-bottom", BaselineTextBottom},
+        {L"text-after-edge", BaselineTextBottom}, {L"after-edge", BaselineTextBottom},
+        {L"ideographic", BaselineIdeographic},
+    };
+    for (const auto& n : names) {
+        if (value == n.name)
+            return n.baseline;
+    }
+    return BaselineUnchanged;
+}
+
+// The dominant-baseline the text element inherits from the nearest ancestor
+// that names one.
+Baseline InheritedBaseline(TextCollector* collector, const XmlNode* text) {
+    for (const XmlNode* e = XmlParent(text); e && XmlIsElement(e); e = XmlParent(e)) {
+        std::wstring declarations = ElementDeclarations(&collector->context->load->sheets, e);
+        Baseline own = ReadBaseline(GetPropertyValue(e, declarations, L"dominant-baseline"));
+        if (own != BaselineUnchanged)
+            return own;
+    }
+    return BaselineAlphabetic;
 }
 
 FontMetrics MetricsOf(const FontChoice& font) {
@@ -462,40 +513,6 @@ int DecorationLines(const XmlNode* element, const std::wstring& declarations) {
     return lines;
 }
 
-// The baselines dominant-baseline and alignment-baseline align text on.
-enum Baseline {
-    BaselineAlphabetic,
-    BaselineMiddle,
-    BaselineCentral,
-    BaselineHanging,
-    BaselineMathematical,
-    BaselineTextTop,
-    BaselineTextBottom,
-    BaselineIdeographic,
-    BaselineUnchanged // a value that keeps the parent's
-};
-
-Baseline ReadBaseline(const std::wstring& text) {
-    std::wstring value = LowerText(TrimWhiteSpace(text));
-    const struct {
-        const wchar_t* name;
-        Baseline baseline;
-    } names[] = {
-        {L"auto", BaselineAlphabetic},         {L"alphabetic", BaselineAlphabetic},
-        {L"middle", BaselineMiddle},           {L"central", BaselineCentral},
-        {L"hanging", BaselineHanging},         {L"mathematical", BaselineMathematical},
-        {L"text-top", BaselineTextTop},        {L"text-before-edge", BaselineTextTop},
-        {L"before-edge", BaselineTextTop},     {L"text-bottom", BaselineTextBottom},
-        {L"text-after-edge", BaselineTextBottom}, {L"after-edge", BaselineTextBottom},
-        {L"ideographic", BaselineIdeographic},
-    };
-    for (const auto& n : names) {
-        if (value == n.name)
-            return n.baseline;
-    }
-    return BaselineUnchanged;
-}
-
 // How far the baseline lies above the alphabetic one, in ems of the font.
 float BaselineHeight(Baseline baseline, const FontMetrics& m) {
     switch (baseline) {
@@ -602,6 +619,7 @@ void CollectElement(TextCollector* collector, const XmlNode* element, const Styl
             continue;
         StyleState inner;
         ApplyPresentation(collector->context->load, child, &state, &inner);
+        inner.matrix = state.matrix; // a transform inside text has no effect
         if (inner.displayNone)
             continue;
         if (textPath && !StartTextPath(collector, child, inner))
@@ -682,9 +700,10 @@ uint32_t CodePointOf(const std::wstring& text, const Glyph& glyph) {
     return c;
 }
 
+// font-kerning counts only in a style declaration, kerning="0" as the
+// attribute.
 bool KerningOff(const XmlNode* element, const std::wstring& declarations) {
-    std::wstring value =
-        LowerText(TrimWhiteSpace(GetPropertyValue(element, declarations, L"font-kerning")));
+    std::wstring value = LowerText(TrimWhiteSpace(FindDeclaration(declarations, L"font-kerning")));
     return value == L"none" || TrimWhiteSpace(XmlAttribute(element, L"kerning")) == L"0";
 }
 
@@ -1025,7 +1044,9 @@ void CommitRun(WalkContext* context, const TextRun& run, FontCache* fonts) {
             AddGlyphOutlines(path.get(), run, first, g, font);
         first = g;
     }
-    CommitShape(context->document, path.release(), &run.state, std::move(id));
+    StyleState paint = run.state;
+    paint.fillRule = 1; // fill-rule does not apply to text
+    CommitShape(context->document, path.release(), &paint, std::move(id));
 }
 
 // Generic names and the families that stand for them, in order: the common
@@ -1112,7 +1133,7 @@ void CommitText(WalkContext* context, const XmlNode* text, const StyleState& sta
     if (state.vertical)
         context->document->notDrawn[NotDrawnText]++; // drawn approximately
     CollectElement(&collector, text, state, InheritedSpacing(&collector, text, state), 0,
-                   BaselineAlphabetic, 0);
+                   InheritedBaseline(&collector, text), 0);
     DropLastBlank(&collector.runs);
     KerningCache kernings;
     bool kerning = !KerningOff(text, ElementDeclarations(&context->load->sheets, text));

@@ -141,7 +141,8 @@ TEST_F(TextTest, AnchorsMoveEachChunk) {
 TEST_F(TextTest, RunsTakeTheirElementsStyleAndPosition) {
     LoadedSvg svg;
     ASSERT_EQ(1, svg.Load(Svg("<text id='t' x='10 99' y='50' fill='blue' stroke='red' "
-                              "transform='rotate(90)'>A<tspan id='s' dy='7' fill='lime'>B</tspan>"
+                              "fill-rule='evenodd' transform='rotate(90)'>A"
+                              "<tspan id='s' dy='7' fill='lime' transform='scale(3)'>B</tspan>"
                               "<tspan font-size='0'>C</tspan><tspan display='none'>D</tspan>"
                               "<textPath>E</textPath></text>")));
     ASSERT_EQ(2, svg.Count());
@@ -149,7 +150,10 @@ TEST_F(TextTest, RunsTakeTheirElementsStyleAndPosition) {
     EXPECT_EQ(0xFF0000FFu, svg[0].fillColor);
     EXPECT_EQ(0xFFFF0000u, svg[0].strokeColor);
     EXPECT_FLOAT_EQ(1, svg[0].matrix.b); // turned with the text
+    EXPECT_EQ(1, svg[0].fillRule);       // fill-rule does not apply to text
     EXPECT_EQ(L"s", svg[1].id);
+    EXPECT_FLOAT_EQ(1, svg[1].matrix.b); // a tspan's transform has no effect
+    EXPECT_NEAR(0, svg[1].matrix.a, 1e-6f);
     EXPECT_EQ(0xFF00FF00u, svg[1].fillColor);
     EXPECT_NEAR(7, MaxY(svg[1]) - MaxY(svg[0]), 0.5f); // dy moves the baseline down
     EXPECT_GT(MinX(svg[1]), MinX(svg[0]));
