@@ -86,11 +86,26 @@ void ToSpace(std::vector<uint32_t>* pixels, int from, int to) {
         LinearToSrgbPixels(pixels->data(), n);
 }
 
+// The source's alpha, made when a primitive first reads it.
+bool MakeSourceAlpha(ChainRun* run) {
+    FilterResult& alpha = run->sourceAlpha;
+    if (!alpha.pixels.empty())
+        return true;
+    if (!NewImage(run, &alpha.pixels))
+        return false;
+    for (size_t i = 0; i < run->count; i++)
+        alpha.pixels[i] = run->source.pixels[i] & 0xFF000000u;
+    alpha.area = run->source.area;
+    return true;
+}
+
 // A copy of input n in the colour space; false past the budget.
 bool InputCopy(ChainRun* run, int n, int linear, std::vector<uint32_t>* pixels, FilterRect* area) {
     const FilterResult* from = nullptr;
     if (n == FilterInputSourceGraphic)
         from = &run->source;
+    else if (n == FilterInputSourceAlpha && !MakeSourceAlpha(run))
+        return false;
     else if (n == FilterInputSourceAlpha)
         from = &run->sourceAlpha;
     else if (n >= 0 && n < static_cast<int>(run->results.size()))
@@ -324,13 +339,11 @@ bool RunChain(ChainRun* run) {
     FilterCanvas& c = *run->canvas;
     const FilterRect whole = {0, 0, c.width, c.height};
     const FilterRect region = Intersect(whole, PixelsOf(c.device, f.x, f.y, f.width, f.height));
-    if (!NewImage(run, &run->source.pixels) || !NewImage(run, &run->sourceAlpha.pixels))
+    if (!NewImage(run, &run->source.pixels))
         return false;
     std::copy(c.pixels, c.pixels + run->count, run->source.pixels.begin());
     ClearOutside(run->source.pixels.data(), c.width, c.height, region);
-    run->source.area = run->sourceAlpha.area = region;
-    for (size_t i = 0; i < run->count; i++)
-        run->sourceAlpha.pixels[i] = run->source.pixels[i] & 0xFF000000u;
+    run->source.area = region;
     std::vector<int> lastUse;
     for (size_t i = 0; i < f.primitives.size(); i++)
         lastUse.push_back(LastUse(f, static_cast<int>(i)));
