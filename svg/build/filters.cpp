@@ -459,12 +459,11 @@ void ScaleToBox(const float box[4], FilterPrimitive* p) {
     p->deviationX *= box[2], p->deviationY *= box[3];
     p->dx *= box[2], p->dy *= box[3];
     p->radiusX *= box[2], p->radiusY *= box[3];
-    // Light positions are fractions of the box; heights of its diagonal.
+    // Light positions across and down are fractions of the box; heights
+    // stay as they are written.
     FilterLight& l = p->light;
-    const float diagonal = std::sqrt((box[2] * box[2] + box[3] * box[3]) / 2);
-    l.x = box[0] + l.x * box[2], l.y = box[1] + l.y * box[3], l.z *= diagonal;
+    l.x = box[0] + l.x * box[2], l.y = box[1] + l.y * box[3];
     l.pointsAtX = box[0] + l.pointsAtX * box[2], l.pointsAtY = box[1] + l.pointsAtY * box[3];
-    l.pointsAtZ *= diagonal;
 }
 
 bool LinearRgbFor(WalkContext* context, const XmlNode* element) {
