@@ -315,10 +315,9 @@ bool OwnSpacing(const XmlNode* element, const std::wstring& declarations, const 
         return true;
     }
     const wchar_t* first = value.c_str();
-    // A percentage is of the font size.
-    LengthBasis basis = {state.fontSize, state.fontSize, state.fontSize};
     return !value.empty() &&
-           ReadLengthValue(first, first + value.size(), basis, LengthHorizontal, spacing) &&
+           ReadLengthValue(first, first + value.size(), LengthBasisOf(state), LengthHorizontal,
+                           spacing) &&
            std::isfinite(*spacing);
 }
 
