@@ -35,10 +35,10 @@ ViewRect ViewOfDocument(const SvgDocument& document) {
 // Cuts empty space around the content away, as long as the content lies
 // within the view grown by half its size on every side.
 ViewRect CropToContent(const SvgDocument& document, const ViewRect& view) {
-    if (!document.hasContentBounds)
+    if (!document.content.any)
         return view;
-    const float minX = document.contentMinX, minY = document.contentMinY;
-    const float maxX = document.contentMaxX, maxY = document.contentMaxY;
+    const float minX = document.content.minX, minY = document.content.minY;
+    const float maxX = document.content.maxX, maxY = document.content.maxY;
     const float cw = maxX - minX, ch = maxY - minY;
     if (!(cw > 0.5f && ch > 0.5f))
         return view;

@@ -250,11 +250,12 @@ bool SetRecordClip(const RenderState& r, Surface* s, int clip) {
 // the drawn area, with a pixel to spare for anti-aliasing; false when none.
 bool GroupRect(const RenderState& r, const OffscreenGroup& group, const Surface& below,
                PixelRect* rect) {
-    if (!group.hasBounds)
+    if (!group.bounds.any)
         return false;
     float e[6];
     GfxGetMatrixElements(r.base, e);
-    const float xs[2] = {group.minX, group.maxX}, ys[2] = {group.minY, group.maxY};
+    const Bounds& b = group.bounds;
+    const float xs[2] = {b.minX, b.maxX}, ys[2] = {b.minY, b.maxY};
     double minX = HUGE_VAL, minY = HUGE_VAL, maxX = -HUGE_VAL, maxY = -HUGE_VAL;
     for (float x : xs) {
         for (float y : ys) {

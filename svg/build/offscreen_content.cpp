@@ -26,18 +26,14 @@ StyleState InheritedContentState(WalkContext* context, const XmlNode* container)
 
 RecordsAside::RecordsAside(SvgDocument* d) : document(d), own(), returned(false) {
     SwapRecords(document, &own);
-    bounds[0] = d->contentMinX, bounds[1] = d->contentMinY;
-    bounds[2] = d->contentMaxX, bounds[3] = d->contentMaxY;
-    hasBounds = d->hasContentBounds;
+    bounds = d->content;
 }
 
 void RecordsAside::Return(RecordList* content) {
     SwapRecords(document, &own);
     *content = own;
     own = RecordList();
-    document->contentMinX = bounds[0], document->contentMinY = bounds[1];
-    document->contentMaxX = bounds[2], document->contentMaxY = bounds[3];
-    document->hasContentBounds = hasBounds;
+    document->content = bounds;
     returned = true;
 }
 

@@ -20,8 +20,7 @@ StyleState InheritedContentState(WalkContext* context, const XmlNode* container)
 struct RecordsAside {
     SvgDocument* document;
     RecordList own;
-    float bounds[4];
-    int hasBounds;
+    Bounds bounds; // the document's content bounds, given back with its records
     bool returned;
     explicit RecordsAside(SvgDocument* document);
     ~RecordsAside();

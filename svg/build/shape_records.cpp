@@ -47,20 +47,8 @@ void WidenContentBounds(SvgDocument* document, const ShapeRecord* record) {
     float pad = 0;
     if (record->hasStroke)
         pad = record->strokeWidth * std::fmax(std::fabs(m.a), std::fabs(m.d)) / 2;
-    float minX = box.x - pad, minY = box.y - pad;
-    float maxX = box.x + box.width + pad, maxY = box.y + box.height + pad;
-    if (!document->hasContentBounds) {
-        document->contentMinX = minX;
-        document->contentMinY = minY;
-        document->contentMaxX = maxX;
-        document->contentMaxY = maxY;
-        document->hasContentBounds = 1;
-        return;
-    }
-    document->contentMinX = std::fmin(document->contentMinX, minX);
-    document->contentMinY = std::fmin(document->contentMinY, minY);
-    document->contentMaxX = std::fmax(document->contentMaxX, maxX);
-    document->contentMaxY = std::fmax(document->contentMaxY, maxY);
+    AddToBounds(&document->content, box.x - pad, box.y - pad, box.x + box.width + pad,
+                box.y + box.height + pad);
 }
 
 // SVG draws the caps of a subpath of length 0 (a dot for round caps, a

@@ -245,22 +245,17 @@ void RecordsBox(const SvgDocument* document, int first, const Matrix2D& space, f
     box[0] = box[1] = box[2] = box[3] = 0;
     if (!InvertMatrix(space, &toSpace))
         return;
-    bool any = false;
-    float minX = 0, minY = 0, maxX = 0, maxY = 0;
+    Bounds bounds = Bounds();
     for (int i = first; i < document->shapeCount; i++) {
         const ShapeRecord& record = document->shapes[i];
         Matrix2D m = ComposeMatrix(toSpace, record.matrix);
         const float elements[6] = {m.a, m.b, m.c, m.d, m.e, m.f};
         GfxRectF b;
-        if (!GfxGetPathBounds(record.path, elements, &b))
-            continue;
-        minX = any ? std::min(minX, b.x) : b.x;
-        minY = any ? std::min(minY, b.y) : b.y;
-        maxX = any ? std::max(maxX, b.x + b.width) : b.x + b.width;
-        maxY = any ? std::max(maxY, b.y + b.height) : b.y + b.height;
-        any = true;
+        if (GfxGetPathBounds(record.path, elements, &b))
+            AddToBounds(&bounds, b.x, b.y, b.x + b.width, b.y + b.height);
     }
-    box[0] = minX, box[1] = minY, box[2] = maxX - minX, box[3] = maxY - minY;
+    box[0] = bounds.minX, box[1] = bounds.minY;
+    box[2] = bounds.maxX - bounds.minX, box[3] = bounds.maxY - bounds.minY;
 }
 
 bool DrawsOneKindOfPaint(const StyleState& state) {
@@ -321,9 +316,7 @@ void FilterGroup(WalkContext* context, WalkFrame* frame, OffscreenGroup* group) 
         return;
     }
     group->filter = filter;
-    group->minX = bounds[0], group->minY = bounds[1];
-    group->maxX = bounds[2], group->maxY = bounds[3];
-    group->hasBounds = 1;
+    group->bounds = Bounds{bounds[0], bounds[1], bounds[2], bounds[3], 1};
     // A group is drawn from its records: one that drew nothing gets an empty
     // one, since its filter may still draw (a flood, say).
     if (context->document->shapeCount == frame->groupFirstRecord) {

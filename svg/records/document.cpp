@@ -19,9 +19,7 @@ void ClearSvgDocument(SvgDocument* document) {
     SwapRecords(document, &records);
     ReleaseRecords(&records); // the records' paths and strings go with them
     document->hasViewBox = 0;
-    document->contentMinX = document->contentMinY = 0;
-    document->contentMaxX = document->contentMaxY = 0;
-    document->hasContentBounds = 0;
+    document->content = Bounds();
     document->aspect = AspectRatio();
     for (int& count : document->notDrawn)
         count = 0;

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "svg/records/bounds.h"
 #include "svg/values/colour.h"
 #include "svg/values/transform.h"
 #include "svg/values/viewport.h"
@@ -73,8 +74,7 @@ struct SvgDocument {
     int shapeCount;
     ShapeRecord* shapes;
     int shapeCapacity;
-    float contentMinX, contentMinY, contentMaxX, contentMaxY;
-    int hasContentBounds;
+    Bounds content; // document-space bounds of the records, strokes included
     DocumentGradients* gradients;
     AspectRatio aspect;     // the root's preserveAspectRatio
     DocumentClips* clips;   // owned; null when nothing is clipped

@@ -30,18 +30,6 @@ float StrokeReach(const ShapeRecord& record) {
     return record.strokeWidth * scale * joinFactor / 2;
 }
 
-void GrowBounds(OffscreenGroup* group, float minX, float minY, float maxX, float maxY) {
-    if (!group->hasBounds) {
-        group->minX = minX, group->minY = minY, group->maxX = maxX, group->maxY = maxY;
-        group->hasBounds = 1;
-        return;
-    }
-    group->minX = std::min(group->minX, minX);
-    group->minY = std::min(group->minY, minY);
-    group->maxX = std::max(group->maxX, maxX);
-    group->maxY = std::max(group->maxY, maxY);
-}
-
 void TakeRecordBounds(OffscreenGroup* group, const ShapeRecord& record) {
     if (!record.path || GfxGetPathPointCount(record.path) <= 0)
         return;
@@ -51,7 +39,8 @@ void TakeRecordBounds(OffscreenGroup* group, const ShapeRecord& record) {
     if (!GfxGetPathBounds(record.path, elements, &box))
         return;
     float pad = StrokeReach(record);
-    GrowBounds(group, box.x - pad, box.y - pad, box.x + box.width + pad, box.y + box.height + pad);
+    AddToBounds(&group->bounds, box.x - pad, box.y - pad, box.x + box.width + pad,
+                box.y + box.height + pad);
 }
 
 // A filter inside the group draws over its whole region: the group's
@@ -62,8 +51,9 @@ void TakeFilterBounds(const SvgDocument* document, OffscreenGroup* group, int nu
         const OffscreenGroup* g = OffscreenGroupOf(document, n);
         if (!g || g->parent >= n)
             return;
-        if (g->filter && g->hasBounds)
-            GrowBounds(group, g->minX, g->minY, g->maxX, g->maxY);
+        if (g->filter && g->bounds.any)
+            AddToBounds(&group->bounds, g->bounds.minX, g->bounds.minY, g->bounds.maxX,
+                        g->bounds.maxY);
         n = g->parent;
     }
 }

@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "svg/records/bounds.h"
 #include "svg/records/document.h"
 #include "svg/records/filters.h"
 #include "svg/values/transform.h"
@@ -20,8 +21,7 @@ struct OffscreenGroup {
     int filter;    // filter number, 0 none
     int clip;      // clip region cutting what the filter draws (its records have none), 0 none
     int used;      // 0: drawn as plain records (folded, or nothing inside)
-    float minX, minY, maxX, maxY; // document-space bounds of its records, strokes included
-    int hasBounds;
+    Bounds bounds; // document-space bounds of its records, strokes included
 };
 
 struct GroupMask {

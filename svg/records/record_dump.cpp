@@ -189,9 +189,9 @@ void DumpHeader(Dump* out, const SvgDocument& d) {
                 (a.slice ? " slice" : " meet");
     }
     out->Line(0, line);
-    if (d.hasContentBounds)
+    if (d.content.any)
         out->Line(0, "content-bounds " +
-                         Numbers({d.contentMinX, d.contentMinY, d.contentMaxX, d.contentMaxY}));
+                         Numbers({d.content.minX, d.content.minY, d.content.maxX, d.content.maxY}));
     out->Line(0, Utf8FromWide(NotDrawnReport(&d)));
     out->Line(0, "records " + std::to_string(d.shapeCount));
     DumpShapes(out, 0, d.shapes, d.shapeCount);
@@ -223,8 +223,8 @@ void DumpGroups(Dump* out, const DocumentGroups* groups) {
         std::string line = "group " + std::to_string(i + 1) + " parent " +
                            std::to_string(g.parent) + " opacity " + Number(g.opacity) + " mask " +
                            std::to_string(g.mask) + (g.used ? " used" : " folded");
-        if (g.hasBounds)
-            line += " bounds " + Numbers({g.minX, g.minY, g.maxX, g.maxY});
+        if (g.bounds.any)
+            line += " bounds " + Numbers({g.bounds.minX, g.bounds.minY, g.bounds.maxX, g.bounds.maxY});
         out->Line(0, line);
     }
     for (size_t i = 0; i < groups->masks.size(); i++) {

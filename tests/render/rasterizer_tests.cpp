@@ -162,9 +162,9 @@ TEST_F(Rasterizer, CropToContentInFitAndStretchOnly) {
     TestLayer t(100, 100, 1);
     AddFilledRect(&t.layer.document, 10, 10, 50, 50, Red);
     SvgDocument& d = t.layer.document;
-    d.hasContentBounds = 1;
-    d.contentMinX = d.contentMinY = 10;
-    d.contentMaxX = d.contentMaxY = 60;
+    d.content.any = 1;
+    d.content.minX = d.content.minY = 10;
+    d.content.maxX = d.content.maxY = 60;
     LayerPlacement p;
     for (int mode : {LayoutFit, LayoutStretch}) {
         t.layer.layoutMode = mode;
@@ -188,22 +188,22 @@ TEST_F(Rasterizer, CropToContentInFitAndStretchOnly) {
     // Content may reach up to half the view beyond it, no further; a sliver
     // of content (0.5 wide or less) keeps the view.
     t.layer.layoutMode = LayoutFit;
-    d.contentMaxX = 150;
+    d.content.maxX = 150;
     ComputeLayerPlacement(&t.layer, 100, 100, &p);
     EXPECT_EQ(140.0f, p.viewWidth);
-    d.contentMaxX = 160;
+    d.content.maxX = 160;
     ComputeLayerPlacement(&t.layer, 100, 100, &p);
     EXPECT_EQ(0.0f, p.viewX);
     EXPECT_EQ(100.0f, p.viewWidth);
-    d.contentMinX = -50;
-    d.contentMaxX = 60;
+    d.content.minX = -50;
+    d.content.maxX = 60;
     ComputeLayerPlacement(&t.layer, 100, 100, &p);
     EXPECT_EQ(-50.0f, p.viewX);
-    d.contentMinX = -51;
+    d.content.minX = -51;
     ComputeLayerPlacement(&t.layer, 100, 100, &p);
     EXPECT_EQ(0.0f, p.viewX);
-    d.contentMinX = 10;
-    d.contentMaxX = 10.5f;
+    d.content.minX = 10;
+    d.content.maxX = 10.5f;
     ComputeLayerPlacement(&t.layer, 100, 100, &p);
     EXPECT_EQ(100.0f, p.viewWidth);
 }

@@ -158,15 +158,15 @@ TEST_F(DocumentTest, ClearKeepsSizeAndEmptiesTheRest) {
     SvgDocument& d = svg.document;
     ASSERT_EQ(1, d.shapeCount);
     EXPECT_LE(1, d.shapeCapacity); // room made for the tree's elements at once
-    EXPECT_EQ(1, d.hasContentBounds);
+    EXPECT_EQ(1, d.content.any);
     ASSERT_NE(nullptr, FindDocumentGradient(&d, L"g"));
     ClearSvgDocument(&d);
     EXPECT_EQ(0, d.shapeCount);
     EXPECT_EQ(0, d.shapeCapacity);
     EXPECT_EQ(nullptr, d.shapes);
     EXPECT_EQ(0, d.hasViewBox);
-    EXPECT_EQ(0, d.hasContentBounds);
-    EXPECT_EQ(0.0f, d.contentMaxX);
+    EXPECT_EQ(0, d.content.any);
+    EXPECT_EQ(0.0f, d.content.maxX);
     EXPECT_EQ(nullptr, d.gradients);
     EXPECT_FLOAT_EQ(30, d.viewBoxWidth);
     EXPECT_FLOAT_EQ(300, d.width);

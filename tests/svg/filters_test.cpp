@@ -138,10 +138,10 @@ TEST_F(FiltersTest, ClipMovesToTheGroupAndRegionsWidenBounds) {
     EXPECT_NE(0, filtered->clip);
     const OffscreenGroup* outer = OffscreenGroupOf(&svg.document, filtered->parent);
     ASSERT_NE(nullptr, outer);
-    EXPECT_FLOAT_EQ(-1, filtered->minX); // -10 % of the fill's box, not the stroke's
-    EXPECT_FLOAT_EQ(11, filtered->maxY);
-    EXPECT_LE(outer->minX, -1.0f);
-    EXPECT_GE(outer->maxX, 11.0f);
+    EXPECT_FLOAT_EQ(-1, filtered->bounds.minX); // -10 % of the fill's box, not the stroke's
+    EXPECT_FLOAT_EQ(11, filtered->bounds.maxY);
+    EXPECT_LE(outer->bounds.minX, -1.0f);
+    EXPECT_GE(outer->bounds.maxX, 11.0f);
 }
 
 } // namespace

@@ -130,7 +130,7 @@ TEST_F(LoadRobustnessTest, TwentyMegabyteFile) {
     LoadedSvg svg;
     ASSERT_EQ(1, svg.Load(text));
     EXPECT_EQ(groups * 3, svg.Count());
-    EXPECT_EQ(1, svg.document.hasContentBounds);
+    EXPECT_EQ(1, svg.document.content.any);
 }
 
 TEST_F(LoadRobustnessTest, MegabyteAttributeValues) {

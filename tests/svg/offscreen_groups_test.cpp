@@ -104,7 +104,7 @@ TEST_F(OffscreenGroupsTest, OpacityMakesLayersUnlessOnePaintCanFade) {
             ASSERT_NE(nullptr, group) << c.content;
             EXPECT_EQ(c.parents[n], group->parent) << c.content;
             EXPECT_FLOAT_EQ(0.5f, group->opacity) << c.content;
-            EXPECT_TRUE(group->hasBounds && group->used) << c.content;
+            EXPECT_TRUE(group->bounds.any && group->used) << c.content;
         }
     }
 }

@@ -399,12 +399,12 @@ TEST_F(WalkerTest, ContentBoundsCoverEveryRecordWithItsStroke) {
                               "height='5' stroke='red' stroke-width='4'/></g>")));
     ASSERT_EQ(3, svg.Count());
     const SvgDocument& d = svg.document;
-    ASSERT_EQ(1, d.hasContentBounds);
+    ASSERT_EQ(1, d.content.any);
     // The stroke pads by width x max(|a|, |d|) / 2 = 4 x 2 / 2 = 4.
-    EXPECT_FLOAT_EQ(1, d.contentMinX);
-    EXPECT_FLOAT_EQ(2, d.contentMinY);
-    EXPECT_FLOAT_EQ(34, d.contentMaxX);
-    EXPECT_FLOAT_EQ(19, d.contentMaxY);
+    EXPECT_FLOAT_EQ(1, d.content.minX);
+    EXPECT_FLOAT_EQ(2, d.content.minY);
+    EXPECT_FLOAT_EQ(34, d.content.maxX);
+    EXPECT_FLOAT_EQ(19, d.content.maxY);
 }
 
 TEST_F(WalkerTest, ElementsBelowTheDepthLimitAreNotDrawn) {
