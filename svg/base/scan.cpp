@@ -8,10 +8,6 @@
 
 #include "svg/base/strings.h"
 
-bool IsSeparator(wchar_t c) {
-    return c == L' ' || c == L'\t' || c == L'\n' || c == L'\r' || c == L',';
-}
-
 template <typename Char> static bool IsDigit(Char c) {
     return c >= '0' && c <= '9';
 }
@@ -22,7 +18,7 @@ template <typename Char> static bool IsDigit(Char c) {
 template <typename Char> static int SkipSeparatorsIn(const Char* s, int length, int position) {
     if (position < 1)
         position = 1;
-    while (position <= length && IsSeparator(static_cast<wchar_t>(s[position - 1])))
+    while (position <= length && IsListSeparator(static_cast<wchar_t>(s[position - 1])))
         position++;
     return position;
 }

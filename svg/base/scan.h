@@ -5,8 +5,6 @@
 
 #include <string>
 
-// Blank, tab, line feed, carriage return and comma.
-bool IsSeparator(wchar_t c);
 // First position at or after `position` that is not a separator.
 int SkipSeparators(const std::wstring& text, int position);
 // Reads one number at or after `position`; returns the position after it.

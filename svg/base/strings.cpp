@@ -6,10 +6,6 @@
 #include <cwctype>
 #include <limits>
 
-static bool IsCssWhiteSpace(wchar_t c) {
-    return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n' || c == L'\f';
-}
-
 std::wstring TrimBlanks(const std::wstring& text) {
     size_t first = text.find_first_not_of(L' ');
     if (first == std::wstring::npos)
@@ -18,18 +14,18 @@ std::wstring TrimBlanks(const std::wstring& text) {
     return text.substr(first, last - first + 1);
 }
 
-void TrimWhiteSpaceRange(const wchar_t** first, const wchar_t** last) {
-    while (*first < *last && IsCssWhiteSpace(**first))
-        ++*first;
-    while (*last > *first && IsCssWhiteSpace((*last)[-1]))
-        --*last;
+TextView TrimView(TextView text) {
+    size_t first = 0;
+    size_t last = text.size();
+    while (first < last && IsCssWhiteSpace(text[first]))
+        first++;
+    while (last > first && IsCssWhiteSpace(text[last - 1]))
+        last--;
+    return text.substr(first, last - first);
 }
 
 std::wstring TrimWhiteSpace(const std::wstring& text) {
-    const wchar_t* first = text.data();
-    const wchar_t* last = first + text.size();
-    TrimWhiteSpaceRange(&first, &last);
-    return std::wstring(first, last);
+    return std::wstring(TrimView(text));
 }
 
 std::vector<std::wstring> CommaSeparatedItems(const std::wstring& list) {
@@ -43,6 +39,41 @@ std::vector<std::wstring> CommaSeparatedItems(const std::wstring& list) {
         start = end + 1;
     }
     return items;
+}
+
+bool NextWord(TextView text, size_t* position, TextView* word) {
+    size_t p = *position;
+    while (p < text.size() && IsCssWhiteSpace(text[p]))
+        p++;
+    const size_t start = p;
+    while (p < text.size() && !IsCssWhiteSpace(text[p]))
+        p++;
+    *position = p;
+    *word = text.substr(start, p - start);
+    return p > start;
+}
+
+bool StartsWithWordIgnoringCase(TextView text, TextView word) {
+    if (text.size() < word.size())
+        return false;
+    for (size_t i = 0; i < word.size(); i++) {
+        if (LowerAscii(text[i]) != LowerAscii(word[i]))
+            return false;
+    }
+    return true;
+}
+
+bool IsWordIgnoringCase(TextView text, TextView word) {
+    return text.size() == word.size() && StartsWithWordIgnoringCase(text, word);
+}
+
+bool IsWordIgnoringCase(TextView text, const char* word) {
+    size_t i = 0;
+    for (; i < text.size() && word[i]; i++) {
+        if (LowerAscii(text[i]) != LowerAscii(static_cast<unsigned char>(word[i])))
+            return false;
+    }
+    return i == text.size() && !word[i];
 }
 
 wchar_t LowerCharacter(wchar_t c) {
@@ -251,24 +282,15 @@ double ConvertDecimal(const wchar_t* first, const wchar_t* last) {
     return negative ? -value : value;
 }
 
-static bool EqualsIgnoringCase(const std::wstring& text, const wchar_t* word) {
-    size_t i = 0;
-    for (; word[i]; i++) {
-        if (i >= text.size() || std::towlower(text[i]) != std::towlower(word[i]))
-            return false;
-    }
-    return i == text.size();
-}
-
 // The part of a C-locale "%lf" scan that this module meets: white space,
 // sign, then "inf"/"infinity"/"nan", a hexadecimal "0x" number, or a decimal
 // number with optional point and exponent.
 double DecimalValueOfText(const std::wstring& text) {
-    if (EqualsIgnoringCase(text, L"+Infinity"))
+    if (IsWordIgnoringCase(text, L"+infinity"))
         return std::numeric_limits<double>::infinity();
-    if (EqualsIgnoringCase(text, L"-Infinity"))
+    if (IsWordIgnoringCase(text, L"-infinity"))
         return -std::numeric_limits<double>::infinity();
-    if (EqualsIgnoringCase(text, L"NaN"))
+    if (IsWordIgnoringCase(text, L"nan"))
         return std::numeric_limits<double>::quiet_NaN();
     size_t i = 0, n = text.size();
     while (i < n && std::iswspace(text[i]))

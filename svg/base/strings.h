@@ -3,20 +3,64 @@
 // them also run natively.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
-// Removes space characters (U+0020 only) at both ends.
+// Characters of a text read in place: a value inside a declaration list, an
+// attribute or a style sheet, without copying it out.
+typedef std::wstring_view TextView;
+
+// The characters [first, last) as a view, and the end of a view, for the
+// readers that scan between two pointers.
+inline TextView ViewOf(const wchar_t* first, const wchar_t* last) {
+    return TextView(first, static_cast<size_t>(last - first));
+}
+inline const wchar_t* EndOf(TextView text) {
+    return text.data() + text.size();
+}
+
+// CSS white space: blank, tab, CR, LF and form feed. SVG's number lists and
+// path data separate items by the same characters.
+inline bool IsCssWhiteSpace(wchar_t c) {
+    return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n' || c == L'\f';
+}
+
+// What separates the items of a list of numbers or lengths: white space or
+// a comma.
+inline bool IsListSeparator(wchar_t c) {
+    return c == L',' || IsCssWhiteSpace(c);
+}
+
+// Removes space characters (U+0020 only) at both ends: host parameters and
+// names, not file content.
 std::wstring TrimBlanks(const std::wstring& text);
 
-// Removes CSS white space (blank, tab, CR, LF, form feed) at both ends.
+// Removes CSS white space at both ends.
 std::wstring TrimWhiteSpace(const std::wstring& text);
+TextView TrimView(TextView text);
 // The items of a comma-separated list, each trimmed of CSS white space
 // (empty items included).
 std::vector<std::wstring> CommaSeparatedItems(const std::wstring& list);
-// The same on the characters [*first, *last), moving the two ends inwards.
-void TrimWhiteSpaceRange(const wchar_t** first, const wchar_t** last);
+
+// The next word of the text from *position on, words being separated by
+// CSS white space; false when only white space is left.
+bool NextWord(TextView text, size_t* position, TextView* word);
+
+// An ASCII capital in lower case; any other character as it is.
+inline wchar_t LowerAscii(wchar_t c) {
+    return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c + 32) : c;
+}
+
+// Whether the text is the word once ASCII letters of both are lower-cased,
+// as CSS compares keywords, units and property names (other characters must
+// be equal).
+bool IsWordIgnoringCase(TextView text, TextView word);
+bool IsWordIgnoringCase(TextView text, const char* word);
+// Whether the text starts with the word, compared likewise.
+bool StartsWithWordIgnoringCase(TextView text, TextView word);
 
 // Unicode lower-casing, character by character.
 std::wstring LowerText(const std::wstring& text);

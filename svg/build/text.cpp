@@ -187,10 +187,6 @@ struct TextCollector {
     bool afterBlank;
 };
 
-bool IsListSeparator(wchar_t c) {
-    return c == L' ' || c == L',' || c == L'\t' || c == L'\n' || c == L'\r' || c == L'\f';
-}
-
 // Every value of a list of lengths, in user units; with `numbers`, of plain
 // numbers (a value with a unit makes the whole list unusable).
 std::vector<float> LengthList(const std::wstring& list, const LengthBasis& basis, int direction,

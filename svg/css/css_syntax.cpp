@@ -93,7 +93,7 @@ bool ReadDeclaration(TextView item, Declaration* out) {
     out->important = false;
     size_t bang = out->value.rfind(L'!');
     if (bang != TextView::npos) {
-        if (!IsWordIgnoringAsciiCase(TrimView(out->value.substr(bang + 1)), "important"))
+        if (!IsWordIgnoringCase(TrimView(out->value.substr(bang + 1)), "important"))
             return false;
         out->value = TrimView(out->value.substr(0, bang));
         out->important = true;

@@ -4,35 +4,8 @@
 
 #include <cstddef>
 #include <string>
-#include <string_view>
 
-typedef std::wstring_view TextView;
-
-inline bool IsCssWhiteSpace(wchar_t c) {
-    return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n' || c == L'\f';
-}
-
-inline TextView TrimView(TextView text) {
-    size_t first = 0;
-    size_t last = text.size();
-    while (first < last && IsCssWhiteSpace(text[first]))
-        first++;
-    while (last > first && IsCssWhiteSpace(text[last - 1]))
-        last--;
-    return text.substr(first, last - first);
-}
-
-inline bool IsWordIgnoringAsciiCase(TextView text, const char* word) {
-    size_t i = 0;
-    for (; i < text.size() && word[i]; i++) {
-        wchar_t c = text[i];
-        if (c >= L'A' && c <= L'Z')
-            c = static_cast<wchar_t>(c + 32);
-        if (c != static_cast<wchar_t>(word[i]))
-            return false;
-    }
-    return i == text.size() && !word[i];
-}
+#include "svg/base/strings.h"
 
 // The index after the string that starts with the quote at `open`; a
 // backslash escapes the next character. As in CSS, a string left open ends

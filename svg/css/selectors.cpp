@@ -57,13 +57,13 @@ bool ReadPseudoClass(TextView text, size_t* pos, Compound* compound, Specificity
         return true;
     }
     uint8_t flags = 0;
-    if (IsWordIgnoringAsciiCase(name, "root"))
+    if (IsWordIgnoringCase(name, "root"))
         flags = PseudoRoot;
-    else if (IsWordIgnoringAsciiCase(name, "first-child"))
+    else if (IsWordIgnoringCase(name, "first-child"))
         flags = PseudoFirstChild;
-    else if (IsWordIgnoringAsciiCase(name, "last-child"))
+    else if (IsWordIgnoringCase(name, "last-child"))
         flags = PseudoLastChild;
-    else if (IsWordIgnoringAsciiCase(name, "only-child"))
+    else if (IsWordIgnoringCase(name, "only-child"))
         flags = PseudoFirstChild | PseudoLastChild;
     if (element || flags == 0) {
         *unsupported = true; // hover, focus, nth-child, pseudo-elements...

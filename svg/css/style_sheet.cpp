@@ -453,7 +453,7 @@ void CollectStyleSheet(StyleSheets* sheets, const XmlNode* element) {
     if (!IsStyleElementName(XmlName(element)))
         return;
     TextView type = TrimView(XmlAttribute(element, L"type"));
-    if (!type.empty() && !IsWordIgnoringAsciiCase(type, "text/css"))
+    if (!type.empty() && !IsWordIgnoringCase(type, "text/css"))
         return;
     std::wstring text;
     for (const XmlNode* child = XmlFirstChild(element); child; child = XmlNextSibling(child)) {

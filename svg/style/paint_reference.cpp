@@ -45,10 +45,6 @@ int KindOfOtherElement(PaintServerLookups* lookups, const XmlNode* element,
     return search.kind;
 }
 
-bool IsBlank(wchar_t c) {
-    return c == L' ' || c == L'\t' || c == L'\n' || c == L'\r' || c == L'\f';
-}
-
 } // namespace
 
 int LookUpPaintServer(const GradientRegistry* gradients, PaintServerLookups* lookups,
@@ -72,7 +68,7 @@ int ReadPaintReference(const wchar_t* first, const wchar_t* last, std::wstring* 
             return 0;
     }
     const wchar_t* p = first + 4;
-    while (p < last && IsBlank(*p))
+    while (p < last && IsCssWhiteSpace(*p))
         p++;
     wchar_t quote = 0;
     if (p < last && (*p == L'\'' || *p == L'"'))
@@ -86,7 +82,7 @@ int ReadPaintReference(const wchar_t* first, const wchar_t* last, std::wstring* 
             return 0;
         p++;
     }
-    while (p < last && IsBlank(*p))
+    while (p < last && IsCssWhiteSpace(*p))
         p++;
     if (p == last || *p != L')')
         return 0;

@@ -23,14 +23,14 @@ namespace {
 
 // "none", "currentColor" or a colour; NoColour for anything else.
 // currentColour is the "color" property in effect, NoColour when unknown.
-Argb ReadPlainPaint(TextSpan value, Argb currentColour, int* isNone) {
-    if (MatchesIgnoringCase(value, L"none", 4)) {
+Argb ReadPlainPaint(TextView value, Argb currentColour, int* isNone) {
+    if (IsWordIgnoringCase(value, L"none")) {
         *isNone = 1;
         return 0;
     }
     if (IsCurrentColour(value))
         return currentColour;
-    return ParseColour(value.first, value.last);
+    return ParseColour(value.data(), EndOf(value));
 }
 
 // A reference to a gradient draws the gradient (its average colour where it
@@ -38,7 +38,7 @@ Argb ReadPlainPaint(TextSpan value, Argb currentColour, int* isNone) {
 // holds, and without one nothing is painted. *patternFallback tells
 // whether a pattern has a fallback colour.
 Argb ReadReferencedPaint(LoadContext* context, const XmlNode* element, const std::wstring& id,
-                         TextSpan fallback, Argb currentColour, int* isNone, std::wstring* ref,
+                         TextView fallback, Argb currentColour, int* isNone, std::wstring* ref,
                          int* patternFallback) {
     Argb average = 0;
     int drawnAsGradient = 0;
@@ -49,18 +49,18 @@ Argb ReadReferencedPaint(LoadContext* context, const XmlNode* element, const std
             *ref = id;
         return average;
     }
-    fallback = TrimSpanBlanks(fallback);
+    fallback = TrimView(fallback);
     if (kind == PaintServerPattern) {
         // Drawn from its tile; the fallback colour, or grey, stands in where
         // the tile cannot be drawn.
         *ref = id;
         int none = 0;
         Argb colour =
-            IsEmptySpan(fallback) ? NoColour : ReadPlainPaint(fallback, currentColour, &none);
+            fallback.empty() ? NoColour : ReadPlainPaint(fallback, currentColour, &none);
         *patternFallback = none || colour == NoColour ? 0 : 1;
         return *patternFallback ? colour : GreyPaint;
     }
-    if (!IsEmptySpan(fallback)) {
+    if (!fallback.empty()) {
         Argb colour = ReadPlainPaint(fallback, currentColour, isNone);
         if (*isNone || colour != NoColour)
             return colour;
@@ -69,18 +69,18 @@ Argb ReadReferencedPaint(LoadContext* context, const XmlNode* element, const std
     return 0;
 }
 
-Argb ReadPaint(LoadContext* context, const XmlNode* element, TextSpan text, Argb currentColour,
+Argb ReadPaint(LoadContext* context, const XmlNode* element, TextView text, Argb currentColour,
                int* isNone, std::wstring* ref, int* patternFallback) {
     *isNone = 0;
     *patternFallback = 0;
     ref->clear();
-    TextSpan value = TrimSpanBlanks(text);
-    if (IsEmptySpan(value))
+    TextView value = TrimView(text);
+    if (value.empty())
         return NoColour;
     std::wstring id;
     const wchar_t* rest = nullptr;
-    if (ReadPaintReference(value.first, value.last, &id, &rest))
-        return ReadReferencedPaint(context, element, id, TextSpan{rest, value.last}, currentColour,
+    if (ReadPaintReference(value.data(), EndOf(value), &id, &rest))
+        return ReadReferencedPaint(context, element, id, ViewOf(rest, EndOf(value)), currentColour,
                                    isNone, ref, patternFallback);
     return ReadPlainPaint(value, currentColour, isNone);
 }
@@ -90,10 +90,10 @@ struct KeywordCode {
     int code;
 };
 
-int ReadKeyword(TextSpan text, int current, const KeywordCode* table, size_t count) {
-    TextSpan key = TrimSpanBlanks(text);
+int ReadKeyword(TextView text, int current, const KeywordCode* table, size_t count) {
+    TextView key = TrimView(text);
     for (size_t i = 0; i < count; i++) {
-        if (MatchesIgnoringCase(key, table[i].keyword, std::wcslen(table[i].keyword)))
+        if (IsWordIgnoringCase(key, table[i].keyword))
             return table[i].code;
     }
     return current;
@@ -106,8 +106,8 @@ const KeywordCode LineJoins[] = {{L"miter", 0}, {L"round", 2}, {L"bevel", 1}};
 template <size_t Count>
 void ApplyKeyword(const PropertyReader& reader, Property name, const KeywordCode (&table)[Count],
                   int* value) {
-    TextSpan text = PropertyText(reader, name);
-    if (!IsEmptySpan(text))
+    TextView text = PropertyText(reader, name);
+    if (!text.empty())
         *value = ReadKeyword(text, *value, table, Count);
 }
 
@@ -118,7 +118,7 @@ void ApplyPaint(LoadContext* context, PropertyReader* reader, Property name, Arg
                 int* patternFallback) {
     int isNone = 0, fallback = 0;
     std::wstring reference;
-    const TextSpan text = PropertyText(*reader, name);
+    const TextView text = PropertyText(*reader, name);
     Argb c =
         ReadPaint(context, reader->element, text, currentColour, &isNone, &reference, &fallback);
     if (isNone) {
@@ -131,7 +131,7 @@ void ApplyPaint(LoadContext* context, PropertyReader* reader, Property name, Arg
         *colour = c;
         *has = 1;
         ref->swap(reference);
-        *isCurrentColour = IsCurrentColour(TrimSpanBlanks(text)) ? 1 : 0;
+        *isCurrentColour = IsCurrentColour(TrimView(text)) ? 1 : 0;
         *patternFallback = fallback;
     }
 }
@@ -140,9 +140,9 @@ void ApplyPaint(LoadContext* context, PropertyReader* reader, Property name, Arg
 // for any other value.
 bool ApplyContextPaint(const PropertyReader& reader, Property name, const StyleState& context,
                        int* has, Argb* colour, std::wstring* ref) {
-    const TextSpan value = TrimSpanBlanks(PropertyText(reader, name));
-    const bool fill = MatchesIgnoringCase(value, L"context-fill", 12);
-    if (!fill && !MatchesIgnoringCase(value, L"context-stroke", 14))
+    const TextView value = TrimView(PropertyText(reader, name));
+    const bool fill = IsWordIgnoringCase(value, L"context-fill");
+    if (!fill && !IsWordIgnoringCase(value, L"context-stroke"))
         return false;
     *has = fill ? context.contextHasFill : context.contextHasStroke;
     *colour = fill ? context.contextFill : context.contextStroke;
@@ -150,41 +150,26 @@ bool ApplyContextPaint(const PropertyReader& reader, Property name, const StyleS
     return true;
 }
 
-bool IsBlankCharacter(wchar_t c) {
-    return c == L' ' || c == L'\t' || c == L'\n' || c == L'\r';
-}
-
-// The next blank-separated word from *p on; false when only blanks are left.
-bool NextWord(const wchar_t** p, const wchar_t* last, TextSpan* word) {
-    while (*p < last && IsBlankCharacter(**p))
-        ++*p;
-    word->first = *p;
-    while (*p < last && !IsBlankCharacter(**p))
-        ++*p;
-    word->last = *p;
-    return word->last > word->first;
-}
-
 // "paint-order" (inherited): normal, or fill, stroke and markers in the order
 // given, those not named following in their usual order. A value with
 // anything else, or a part named twice, keeps the inherited order.
 void ApplyPaintOrder(const PropertyReader& reader, int* order) {
-    const TextSpan value = TrimSpanBlanks(PropertyText(reader, PropPaintOrder));
-    if (IsEmptySpan(value))
+    const TextView value = TrimView(PropertyText(reader, PropPaintOrder));
+    if (value.empty())
         return;
-    if (MatchesIgnoringCase(value, L"normal", 6)) {
+    if (IsWordIgnoringCase(value, L"normal")) {
         *order = NormalPaintOrder;
         return;
     }
     static const wchar_t* const names[3] = {L"fill", L"stroke", L"markers"};
     int parts[3] = {0, 0, 0}, count = 0;
     unsigned named = 0;
-    const wchar_t* p = value.first;
-    TextSpan word;
-    while (NextWord(&p, value.last, &word)) {
+    size_t p = 0;
+    TextView word;
+    while (NextWord(value, &p, &word)) {
         int part = 0;
         for (int i = 0; i < 3; i++) {
-            if (MatchesIgnoringCase(word, names[i], std::wcslen(names[i])))
+            if (IsWordIgnoringCase(word, names[i]))
                 part = i + 1;
         }
         if (!part || (named & (1u << part)) || count == 3)
@@ -201,8 +186,8 @@ void ApplyPaintOrder(const PropertyReader& reader, int* order) {
 
 // A number property replaces the inherited value when it is given.
 void ApplyNumber(PropertyReader* reader, Property name, float* value) {
-    TextSpan text = PropertyText(*reader, name);
-    if (!IsEmptySpan(text))
+    TextView text = PropertyText(*reader, name);
+    if (!text.empty())
         *value = ReadLength(text, &reader->scratch);
 }
 
@@ -210,21 +195,17 @@ void ApplyNumber(PropertyReader* reader, Property name, float* value) {
 // inherited value when it is given; text without a number gives 0.
 void ApplyStrokeLength(const PropertyReader& reader, Property name, const LengthBasis& basis,
                        float* value) {
-    TextSpan text = PropertyText(reader, name);
-    if (IsEmptySpan(text))
+    TextView text = PropertyText(reader, name);
+    if (text.empty())
         return;
     *value = 0.0f;
-    ReadLengthValue(text.first, text.last, basis, LengthDiagonal, value);
+    ReadLengthValue(text.data(), EndOf(text), basis, LengthDiagonal, value);
 }
 
 void ApplyFontSize(const PropertyReader& reader, StyleState* state) {
-    TextSpan text = PropertyText(reader, PropFontSize);
-    if (!IsEmptySpan(text))
-        state->fontSize = ReadFontSize(text.first, text.last, LengthBasisOf(*state));
-}
-
-bool IsListSeparator(wchar_t c) {
-    return c == L',' || c == L' ' || c == L'\t' || c == L'\n' || c == L'\r' || c == L'\f';
+    TextView text = PropertyText(reader, PropFontSize);
+    if (!text.empty())
+        state->fontSize = ReadFontSize(text.data(), EndOf(text), LengthBasisOf(*state));
 }
 
 // "stroke-dasharray": lengths separated by commas or blanks, an odd count
@@ -232,18 +213,18 @@ bool IsListSeparator(wchar_t c) {
 // 0 is a solid stroke; a list it cannot read leaves the inherited one.
 void ApplyDashArray(const PropertyReader& reader, const LengthBasis& basis,
                     std::vector<float>* dashes) {
-    TextSpan text = TrimSpanBlanks(PropertyText(reader, PropStrokeDasharray));
-    if (IsEmptySpan(text))
+    TextView text = TrimView(PropertyText(reader, PropStrokeDasharray));
+    if (text.empty())
         return;
     std::vector<float> list;
-    bool solid = MatchesIgnoringCase(text, L"none", 4);
+    bool solid = IsWordIgnoringCase(text, L"none");
     float total = 0.0f;
-    const wchar_t* p = text.first;
-    while (!solid && p < text.last) {
-        while (p < text.last && IsListSeparator(*p))
+    const wchar_t* p = text.data();
+    while (!solid && p < EndOf(text)) {
+        while (p < EndOf(text) && IsListSeparator(*p))
             p++;
         const wchar_t* item = p;
-        while (p < text.last && !IsListSeparator(*p))
+        while (p < EndOf(text) && !IsListSeparator(*p))
             p++;
         if (item == p)
             break;
@@ -264,43 +245,43 @@ void ApplyDashArray(const PropertyReader& reader, const LengthBasis& basis,
 }
 
 void ApplyVectorEffect(const PropertyReader& reader, int* nonScalingStroke) {
-    TextSpan text = TrimSpanBlanks(PropertyText(reader, PropVectorEffect));
-    *nonScalingStroke = MatchesIgnoringCase(text, L"non-scaling-stroke", 18);
+    TextView text = TrimView(PropertyText(reader, PropVectorEffect));
+    *nonScalingStroke = IsWordIgnoringCase(text, L"non-scaling-stroke");
 }
 
 // An opacity: a number, or a percentage of 1; not clamped here.
-float ReadOpacity(TextSpan text) {
+float ReadOpacity(TextView text) {
     LengthBasis percentOfOne = {DefaultFontSize, 1.0f, 1.0f};
     float value = 0.0f;
-    ReadLengthValue(text.first, text.last, percentOfOne, LengthHorizontal, &value);
+    ReadLengthValue(text.data(), EndOf(text), percentOfOne, LengthHorizontal, &value);
     return value;
 }
 
 // "opacity" fades the element and everything inside it, so it multiplies
 // down the tree.
 void ApplyGroupOpacity(const PropertyReader& reader, float* value) {
-    TextSpan text = PropertyText(reader, PropOpacity);
-    if (!IsEmptySpan(text))
+    TextView text = PropertyText(reader, PropOpacity);
+    if (!text.empty())
         *value *= ReadOpacity(text);
 }
 
 // "fill-opacity" and "stroke-opacity" are inherited: the element's own value
 // replaces its parent's.
 void ApplyPaintOpacity(const PropertyReader& reader, Property name, float* value) {
-    TextSpan text = PropertyText(reader, name);
-    if (!IsEmptySpan(text))
+    TextView text = PropertyText(reader, name);
+    if (!text.empty())
         *value = ReadOpacity(text);
 }
 
 // "display: none" leaves the element and its content out; the property is
 // not inherited, so every element starts displayed.
-bool DisplaysNone(TextSpan value) {
-    return MatchesIgnoringCase(TrimSpanBlanks(value), L"none", 4);
+bool DisplaysNone(TextView value) {
+    return IsWordIgnoringCase(TrimView(value), L"none");
 }
 
-bool HidesByVisibility(TextSpan value) {
-    value = TrimSpanBlanks(value);
-    return MatchesIgnoringCase(value, L"hidden", 6) || MatchesIgnoringCase(value, L"collapse", 8);
+bool HidesByVisibility(TextView value) {
+    value = TrimView(value);
+    return IsWordIgnoringCase(value, L"hidden") || IsWordIgnoringCase(value, L"collapse");
 }
 
 void ApplyDisplay(const PropertyReader& reader, int* displayNone) {
@@ -309,22 +290,22 @@ void ApplyDisplay(const PropertyReader& reader, int* displayNone) {
 
 // "visibility" is inherited, and a child may show itself again.
 void ApplyVisibility(const PropertyReader& reader, int* hidden) {
-    TextSpan value = TrimSpanBlanks(PropertyText(reader, PropVisibility));
+    TextView value = TrimView(PropertyText(reader, PropVisibility));
     if (HidesByVisibility(value))
         *hidden = 1;
-    else if (MatchesIgnoringCase(value, L"visible", 7))
+    else if (IsWordIgnoringCase(value, L"visible"))
         *hidden = 0;
 }
 
 // One word of "transform-origin": a keyword's share of the viewport (-1 for
 // a length) and the axis a keyword names (0 for center and lengths).
 struct OriginWord {
-    TextSpan text;
+    TextView text;
     float share;
     int axis; // 1 horizontal (left, right), 2 vertical (top, bottom)
 };
 
-OriginWord ReadOriginWord(TextSpan word) {
+OriginWord ReadOriginWord(TextView word) {
     static const struct {
         const wchar_t* name;
         float share;
@@ -332,7 +313,7 @@ OriginWord ReadOriginWord(TextSpan word) {
     } keywords[] = {
         {L"left", 0, 1}, {L"right", 1, 1}, {L"top", 0, 2}, {L"bottom", 1, 2}, {L"center", 0.5f, 0}};
     for (const auto& k : keywords) {
-        if (MatchesIgnoringCase(word, k.name, std::wcslen(k.name)))
+        if (IsWordIgnoringCase(word, k.name))
             return {word, k.share, k.axis};
     }
     return {word, -1, 0};
@@ -341,20 +322,20 @@ OriginWord ReadOriginWord(TextSpan word) {
 float OriginOffset(const OriginWord& word, float size, const LengthBasis& basis, int direction) {
     if (word.share >= 0)
         return word.share * size;
-    return ResolveLength(std::wstring(word.text.first, word.text.last), basis, direction);
+    return ResolveLength(std::wstring(word.text), basis, direction);
 }
 
 // "transform-origin": one or two keywords or lengths (a third, the depth, is
 // ignored). Percentages and keywords are of the viewport, the default
 // reference box of SVG elements. A pair whose first word is top or bottom,
 // or whose second is left or right, is read the other way round.
-void ReadTransformOrigin(TextSpan text, const LengthBasis& basis, float* x, float* y) {
-    const OriginWord centre = {{nullptr, nullptr}, 0.5f, 0};
+void ReadTransformOrigin(TextView text, const LengthBasis& basis, float* x, float* y) {
+    const OriginWord centre = {TextView(), 0.5f, 0};
     OriginWord words[2] = {centre, centre};
     int count = 0;
-    const wchar_t* p = text.first;
-    TextSpan word;
-    while (count < 2 && NextWord(&p, text.last, &word))
+    size_t p = 0;
+    TextView word;
+    while (count < 2 && NextWord(text, &p, &word))
         words[count++] = ReadOriginWord(word);
     if (words[0].axis == 2 || words[1].axis == 1)
         std::swap(words[0], words[1]);
@@ -372,8 +353,8 @@ void ApplyTransform(const PropertyReader& reader, const LengthBasis& basis, Matr
     Matrix2D own;
     IdentityMatrix(&own);
     ParseTransformList(text, &own);
-    const TextSpan origin = TrimSpanBlanks(PropertyText(reader, PropTransformOrigin));
-    if (!IsEmptySpan(origin)) {
+    const TextView origin = TrimView(PropertyText(reader, PropTransformOrigin));
+    if (!origin.empty()) {
         float x = 0, y = 0;
         ReadTransformOrigin(origin, basis, &x, &y);
         const Matrix2D to = {1, 0, 0, 1, x, y}, back = {1, 0, 0, 1, -x, -y};
@@ -387,13 +368,13 @@ void ApplyTransform(const PropertyReader& reader, const LengthBasis& basis, Matr
 // in browsers, there is no "marker" attribute. "inherit" keeps the parent's;
 // anything else names a marker («url(#id)») or none.
 void ApplyMarker(const PropertyReader& reader, Property name, std::wstring* id) {
-    TextSpan value = {nullptr, nullptr};
+    TextView value;
     if (!FindItem(reader, name, &value) && !FindItem(reader, PropMarker, &value))
         value = AttributeText(reader, name);
-    value = TrimSpanBlanks(value);
-    if (IsEmptySpan(value) || MatchesIgnoringCase(value, L"inherit", 7))
+    value = TrimView(value);
+    if (value.empty() || IsWordIgnoringCase(value, L"inherit"))
         return;
-    *id = UrlReferenceId(TextOf(value));
+    *id = UrlReferenceId(std::wstring(value));
 }
 
 const KeywordCode FontStyles[] = {{L"normal", 0}, {L"italic", 1}, {L"oblique", 1}};
@@ -407,10 +388,10 @@ const KeywordCode FontWeights[] = {
 // inherited one); bolder and lighter step from the inherited weight as CSS
 // says. 600 and above draw the bold face.
 void ApplyFontWeight(PropertyReader* reader, int* weight, int* bold) {
-    TextSpan text = TrimSpanBlanks(PropertyText(*reader, PropFontWeight));
-    if (IsEmptySpan(text))
+    TextView text = TrimView(PropertyText(*reader, PropFontWeight));
+    if (text.empty())
         return;
-    if (*text.first >= L'0' && *text.first <= L'9') {
+    if (text[0] >= L'0' && text[0] <= L'9') {
         float number = ReadLength(text, &reader->scratch);
         if (number >= 1 && number <= 1000)
             *weight = static_cast<int>(number);
@@ -426,9 +407,9 @@ void ApplyFontWeight(PropertyReader* reader, int* weight, int* bold) {
 }
 
 void ApplyTextProperties(PropertyReader* reader, StyleState* out) {
-    TextSpan family = TrimSpanBlanks(PropertyText(*reader, PropFontFamily));
-    if (!IsEmptySpan(family) && !MatchesIgnoringCase(family, L"inherit", 7))
-        out->fontFamily = TextOf(family);
+    TextView family = TrimView(PropertyText(*reader, PropFontFamily));
+    if (!family.empty() && !IsWordIgnoringCase(family, L"inherit"))
+        out->fontFamily = std::wstring(family);
     ApplyFontWeight(reader, &out->fontWeight, &out->fontBold);
     ApplyKeyword(*reader, PropFontStyle, FontStyles, &out->fontItalic);
     ApplyKeyword(*reader, PropTextAnchor, TextAnchors, &out->textAnchor);
@@ -446,38 +427,31 @@ void ApplyMarkers(const PropertyReader& reader, StyleState* out) {
 }
 
 // The value trimmed of white space; empty when it is "none".
-std::wstring ValueOrEmpty(TextSpan value) {
-    TrimWhiteSpaceRange(&value.first, &value.last);
-    if (MatchesIgnoringCase(value, L"none", 4))
+std::wstring ValueOrEmpty(TextView text) {
+    const TextView value = TrimView(text);
+    if (IsWordIgnoringCase(value, L"none"))
         return std::wstring();
-    return TextOf(value);
+    return std::wstring(value);
 }
 
 // Whether a property's value is given, and not "none".
-bool NamesSomething(TextSpan value) {
-    TrimWhiteSpaceRange(&value.first, &value.last);
-    return !IsEmptySpan(value) && !MatchesIgnoringCase(value, L"none", 4);
+bool NamesSomething(TextView text) {
+    const TextView value = TrimView(text);
+    return !value.empty() && !IsWordIgnoringCase(value, L"none");
 }
 
-bool IsKeywordValue(TextSpan value, const wchar_t* keyword) {
-    TrimWhiteSpaceRange(&value.first, &value.last);
-    return MatchesIgnoringCase(value, keyword, std::wcslen(keyword));
-}
-
-bool StartsWithIgnoringCase(TextSpan value, const wchar_t* start) {
-    const size_t length = std::wcslen(start);
-    return static_cast<size_t>(value.last - value.first) >= length &&
-           MatchesIgnoringCase(TextSpan{value.first, value.first + length}, start, length);
+bool IsKeywordValue(TextView value, const wchar_t* keyword) {
+    return IsWordIgnoringCase(TrimView(value), keyword);
 }
 
 // "writing-mode" (inherited): tb, tb-rl, vertical-rl and vertical-lr are
 // vertical; any other value but "inherit" is horizontal.
 void ApplyWritingMode(const PropertyReader& reader, int* vertical) {
-    TextSpan value = PropertyText(reader, PropWritingMode);
-    TrimWhiteSpaceRange(&value.first, &value.last);
-    if (IsEmptySpan(value) || MatchesIgnoringCase(value, L"inherit", 7))
+    const TextView value = TrimView(PropertyText(reader, PropWritingMode));
+    if (value.empty() || IsWordIgnoringCase(value, L"inherit"))
         return;
-    *vertical = StartsWithIgnoringCase(value, L"tb") || StartsWithIgnoringCase(value, L"vertical");
+    *vertical =
+        StartsWithWordIgnoringCase(value, L"tb") || StartsWithWordIgnoringCase(value, L"vertical");
 }
 
 // The properties an element does not inherit that later steps need, read
@@ -487,7 +461,7 @@ void ApplyOwnProperties(const PropertyReader& reader, StyleState* out) {
     out->clipPath = ValueOrEmpty(PropertyText(reader, PropClipPath));
     out->mask = ValueOrEmpty(PropertyText(reader, PropMask));
     out->maskAlpha = IsKeywordValue(PropertyText(reader, PropMaskType), L"alpha");
-    const TextSpan overflow = PropertyText(reader, PropOverflow);
+    const TextView overflow = PropertyText(reader, PropOverflow);
     out->clipsOverflow = !IsKeywordValue(overflow, L"visible") && !IsKeywordValue(overflow, L"auto");
     out->namesMarker = 0;
     for (Property p : {PropMarkerStart, PropMarkerMid, PropMarkerEnd, PropMarker})
@@ -584,19 +558,19 @@ Argb ParsePaint(LoadContext* context, const XmlNode* element, const std::wstring
 float ParseNumberProperty(const XmlNode* element, const std::wstring& declarations,
                           const std::wstring& name, float defaultValue, int* found) {
     PropertyReader reader(element, &declarations, false);
-    TextSpan text = PropertyText(reader, name);
-    *found = IsEmptySpan(text) ? 0 : 1;
+    TextView text = PropertyText(reader, name);
+    *found = text.empty() ? 0 : 1;
     return *found ? ReadLength(text, &reader.scratch) : defaultValue;
 }
 
 int ParseFillRule(const std::wstring& text, int current) {
-    return ReadKeyword(SpanOf(text), current, FillRules, sizeof FillRules / sizeof FillRules[0]);
+    return ReadKeyword(TextView(text), current, FillRules, sizeof FillRules / sizeof FillRules[0]);
 }
 
 int ParseLineCap(const std::wstring& text, int current) {
-    return ReadKeyword(SpanOf(text), current, LineCaps, sizeof LineCaps / sizeof LineCaps[0]);
+    return ReadKeyword(TextView(text), current, LineCaps, sizeof LineCaps / sizeof LineCaps[0]);
 }
 
 int ParseLineJoin(const std::wstring& text, int current) {
-    return ReadKeyword(SpanOf(text), current, LineJoins, sizeof LineJoins / sizeof LineJoins[0]);
+    return ReadKeyword(TextView(text), current, LineJoins, sizeof LineJoins / sizeof LineJoins[0]);
 }

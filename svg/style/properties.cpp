@@ -15,16 +15,16 @@ std::wstring ElementDeclarations(StyleSheets* sheets, const XmlNode* element) {
 }
 
 std::wstring FindDeclaration(const std::wstring& declarations, const std::wstring& name) {
-    TextSpan value;
+    TextView value;
     if (!FindDeclarationSpan(declarations, name.data(), name.size(), &value))
         return std::wstring();
-    return TextOf(value);
+    return std::wstring(value);
 }
 
 std::wstring GetPropertyValue(const XmlNode* element, const std::wstring& declarations,
                               const std::wstring& name) {
     PropertyReader reader(element, &declarations, false);
-    return TextOf(PropertyText(reader, name));
+    return std::wstring(PropertyText(reader, name));
 }
 
 // The nearest element, from this one up, whose "color" can be read gives the
@@ -45,7 +45,7 @@ static Argb InheritedColor(StyleSheets* sheets, const XmlNode* element) {
 }
 
 Argb ParseColourOf(StyleSheets* sheets, const XmlNode* element, const std::wstring& text) {
-    if (IsCurrentColour(TrimSpanBlanks(SpanOf(text))))
+    if (IsCurrentColour(TrimView(TextView(text))))
         return InheritedColor(sheets, element);
     return ParseColour(text);
 }

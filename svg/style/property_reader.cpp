@@ -11,18 +11,16 @@
 // Items are separated by ";"; items without ":" are skipped; the first item
 // whose name matches gives the value.
 bool FindDeclarationSpan(const std::wstring& declarations, const wchar_t* name, size_t nameLength,
-                         TextSpan* value) {
+                         TextView* value) {
     const wchar_t* item = declarations.data();
     const wchar_t* end = item + declarations.size();
     for (;;) {
         const wchar_t* itemEnd = std::find(item, end, L';');
         const wchar_t* colon = std::find(item, itemEnd, L':');
         if (colon != itemEnd) {
-            TextSpan property{item, colon};
-            TrimWhiteSpaceRange(&property.first, &property.last);
-            if (MatchesIgnoringCase(property, name, nameLength)) {
-                *value = TextSpan{colon + 1, itemEnd};
-                TrimWhiteSpaceRange(&value->first, &value->last);
+            const TextView property = TrimView(ViewOf(item, colon));
+            if (IsWordIgnoringCase(property, TextView(name, nameLength))) {
+                *value = TrimView(ViewOf(colon + 1, itemEnd));
                 return true;
             }
         }
@@ -109,13 +107,13 @@ template <typename Char> Property PropertyOfExactName(const Char* name, size_t l
 }
 
 // Declarations name properties in any case.
-Property PropertyOfDeclaredName(TextSpan name) {
-    const size_t length = static_cast<size_t>(name.last - name.first);
-    Property p = PropertyOfExactName(name.first, length);
+Property PropertyOfDeclaredName(TextView name) {
+    const size_t length = name.size();
+    Property p = PropertyOfExactName(name.data(), length);
     if (p != PropertyCount)
         return p;
     for (int k = 0; k < PropertyCount; k++) {
-        if (MatchesIgnoringCase(name, PropertyNames[k].text, PropertyNames[k].length))
+        if (IsWordIgnoringCase(name, TextView(PropertyNames[k].text, PropertyNames[k].length)))
             return static_cast<Property>(k);
     }
     return PropertyCount;
@@ -130,13 +128,11 @@ void PropertyReader::TableDeclarations() {
         const wchar_t* itemEnd = std::find(item, end, L';');
         const wchar_t* colon = std::find(item, itemEnd, L':');
         if (colon != itemEnd) {
-            TextSpan name{item, colon};
-            TrimWhiteSpaceRange(&name.first, &name.last);
+            const TextView name = TrimView(ViewOf(item, colon));
             Property p = PropertyOfDeclaredName(name);
             if (p != PropertyCount && !(declared & Bits(p))) {
                 declared |= Bits(p);
-                declaration[p] = TextSpan{colon + 1, itemEnd};
-                TrimWhiteSpaceRange(&declaration[p].first, &declaration[p].last);
+                declaration[p] = TrimView(ViewOf(colon + 1, itemEnd));
             }
         }
         if (itemEnd == end)
@@ -160,40 +156,40 @@ void PropertyReader::TableAttributes() {
     }
 }
 
-TextSpan PropertyReader::AttributeValue(size_t i) {
+TextView PropertyReader::AttributeValue(size_t i) {
     const char* text = nullptr;
     size_t length = 0;
     XmlAttributeBytesAt(element, i, &text, &length);
     if (length > WidenedLength - widenedUsed)
-        return SpanOf(XmlAttributeAt(element, i));
+        return TextView(XmlAttributeAt(element, i));
     wchar_t* first = widened + widenedUsed;
     for (size_t k = 0; k < length; k++) {
         const unsigned char c = static_cast<unsigned char>(text[k]);
         if (c >= 0x80)
-            return SpanOf(XmlAttributeAt(element, i));
+            return TextView(XmlAttributeAt(element, i));
         first[k] = static_cast<wchar_t>(c);
     }
     widenedUsed += length;
-    return TextSpan{first, first + length};
+    return TextView(first, length);
 }
 
-TextSpan PropertyText(const PropertyReader& reader, const std::wstring& name) {
-    TextSpan value;
+TextView PropertyText(const PropertyReader& reader, const std::wstring& name) {
+    TextView value;
     if (FindDeclarationSpan(*reader.declarations, name.c_str(), name.size(), &value) &&
-        !IsEmptySpan(value))
+        !value.empty())
         return value;
-    return SpanOf(XmlAttribute(reader.element, name.c_str()));
+    return TextView(XmlAttribute(reader.element, name.c_str()));
 }
 
-float ReadLength(TextSpan text, std::wstring* scratch) {
-    return ReadLeadingNumber(text.first, text.last, scratch);
+float ReadLength(TextView text, std::wstring* scratch) {
+    return ReadLeadingNumber(text.data(), EndOf(text), scratch);
 }
 
 void ApplyColor(PropertyReader* reader, Argb* color) {
-    TextSpan text = TrimSpanBlanks(PropertyText(*reader, PropColor));
-    if (IsEmptySpan(text) || IsCurrentColour(text))
+    TextView text = TrimView(PropertyText(*reader, PropColor));
+    if (text.empty() || IsCurrentColour(text))
         return;
-    Argb c = ParseColour(text.first, text.last);
+    Argb c = ParseColour(text.data(), EndOf(text));
     if (c != NoColour)
         *color = c;
 }

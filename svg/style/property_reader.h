@@ -11,50 +11,10 @@
 #include "svg/values/colour.h"
 #include "svg/xml/xml_tree.h"
 
-// The characters [first, last) of a declaration list or an attribute value:
-// properties are read in place, without copying them out.
-struct TextSpan {
-    const wchar_t* first;
-    const wchar_t* last;
-};
-
-inline TextSpan SpanOf(const std::wstring& text) {
-    return TextSpan{text.data(), text.data() + text.size()};
-}
-
-inline bool IsEmptySpan(TextSpan text) {
-    return text.first == text.last;
-}
-
-inline std::wstring TextOf(TextSpan text) {
-    return std::wstring(text.first, text.last);
-}
-
-// The span without blanks (U+0020 only) at both ends, as TrimBlanks.
-inline TextSpan TrimSpanBlanks(TextSpan text) {
-    while (text.first < text.last && *text.first == L' ')
-        text.first++;
-    while (text.last > text.first && text.last[-1] == L' ')
-        text.last--;
-    return text;
-}
-
-// Whether the two texts are equal once both are lower-cased as LowerText
-// does (character by character, so the lengths must match).
-inline bool MatchesIgnoringCase(TextSpan text, const wchar_t* name, size_t nameLength) {
-    if (static_cast<size_t>(text.last - text.first) != nameLength)
-        return false;
-    for (size_t i = 0; i < nameLength; i++) {
-        if (LowerCharacter(text.first[i]) != LowerCharacter(name[i]))
-            return false;
-    }
-    return true;
-}
-
 // The value of the first item of the declaration list that names the
 // property (in any case), trimmed of CSS white space; false when none does.
 bool FindDeclarationSpan(const std::wstring& declarations, const wchar_t* name, size_t nameLength,
-                         TextSpan* value);
+                         TextView* value);
 
 // The properties an element's state is computed from, by number. Transform
 // and xml:space are read from attributes only.
@@ -127,8 +87,8 @@ struct PropertyReader {
     bool tabled = false;
     uint64_t declared = 0;   // properties that have a declaration (the first one counts)
     uint64_t attributed = 0; // properties that have an attribute
-    TextSpan declaration[PropertyCount];
-    TextSpan attribute[PropertyCount];
+    TextView declaration[PropertyCount];
+    TextView attribute[PropertyCount];
     size_t attributeIndex[PropertyCount];
     wchar_t widened[WidenedLength];
     size_t widenedUsed = 0;
@@ -152,11 +112,11 @@ struct PropertyReader {
 
     // The i-th attribute's value, widened here when it is ASCII text and
     // fits; otherwise the tree's wide text.
-    TextSpan AttributeValue(size_t i);
+    TextView AttributeValue(size_t i);
 };
 
 // The declaration of the property: the first item that names it.
-inline bool FindItem(const PropertyReader& reader, Property p, TextSpan* value) {
+inline bool FindItem(const PropertyReader& reader, Property p, TextView* value) {
     if (!reader.tabled)
         return FindDeclarationSpan(*reader.declarations, PropertyNames[p].text,
                                    PropertyNames[p].length, value);
@@ -166,10 +126,10 @@ inline bool FindItem(const PropertyReader& reader, Property p, TextSpan* value) 
     return true;
 }
 
-inline TextSpan AttributeText(const PropertyReader& reader, Property p) {
+inline TextView AttributeText(const PropertyReader& reader, Property p) {
     if (!reader.tabled)
-        return SpanOf(XmlAttribute(reader.element, PropertyNames[p].text));
-    return reader.attributed & Bits(p) ? reader.attribute[p] : TextSpan{nullptr, nullptr};
+        return TextView(XmlAttribute(reader.element, PropertyNames[p].text));
+    return reader.attributed & Bits(p) ? reader.attribute[p] : TextView();
 }
 
 // The attribute's own text, "" when the element has none.
@@ -181,22 +141,22 @@ inline const std::wstring& AttributeString(const PropertyReader& reader, Propert
                                          : none;
 }
 
-inline TextSpan PropertyText(const PropertyReader& reader, Property p) {
-    TextSpan value;
-    if (FindItem(reader, p, &value) && !IsEmptySpan(value))
+inline TextView PropertyText(const PropertyReader& reader, Property p) {
+    TextView value;
+    if (FindItem(reader, p, &value) && !value.empty())
         return value;
     return AttributeText(reader, p);
 }
 
 // Any property by name, for the readers of single properties.
-TextSpan PropertyText(const PropertyReader& reader, const std::wstring& name);
+TextView PropertyText(const PropertyReader& reader, const std::wstring& name);
 
 // The number at the start of the text (after blanks); units are not
 // interpreted.
-float ReadLength(TextSpan text, std::wstring* scratch);
+float ReadLength(TextView text, std::wstring* scratch);
 
-inline bool IsCurrentColour(TextSpan value) {
-    return MatchesIgnoringCase(value, L"currentcolor", 12);
+inline bool IsCurrentColour(TextView value) {
+    return IsWordIgnoringCase(value, L"currentcolor");
 }
 
 // "color": a colour it can read replaces the inherited one; "inherit",

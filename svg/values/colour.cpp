@@ -14,20 +14,12 @@ struct Cursor {
     const wchar_t* end;
 };
 
-bool IsCssWhiteSpace(wchar_t c) {
-    return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n' || c == L'\f';
-}
-
 bool IsDigit(wchar_t c) {
     return c >= L'0' && c <= L'9';
 }
 
 bool IsAsciiLetter(wchar_t c) {
     return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z');
-}
-
-wchar_t LowerAscii(wchar_t c) {
-    return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c + 32) : c;
 }
 
 void SkipSpace(Cursor* in) {
@@ -41,19 +33,6 @@ bool Take(Cursor* in, wchar_t c) {
         return true;
     }
     return false;
-}
-
-// Whether [first, last) is the ASCII word, ignoring ASCII case (CSS keywords
-// are ASCII case-insensitive).
-bool IsWord(const wchar_t* first, const wchar_t* last, const char* word) {
-    size_t length = std::strlen(word);
-    if (static_cast<size_t>(last - first) != length)
-        return false;
-    for (size_t i = 0; i < length; i++) {
-        if (LowerAscii(first[i]) != static_cast<wchar_t>(word[i]))
-            return false;
-    }
-    return true;
 }
 
 Argb Pack(int alpha, int red, int green, int blue) {
@@ -142,7 +121,7 @@ struct Component {
 bool ReadComponent(Cursor* in, Component* out) {
     SkipSpace(in);
     out->kind = KindNumber;
-    if (in->end - in->p >= 4 && IsWord(in->p, in->p + 4, "none") &&
+    if (in->end - in->p >= 4 && IsWordIgnoringCase(ViewOf(in->p, in->p + 4), "none") &&
         (in->p + 4 == in->end || !IsAsciiLetter(in->p[4]))) {
         in->p += 4;
         out->value = 0;
@@ -225,13 +204,13 @@ bool HueDegrees(const Component& part, double* degrees) {
         *degrees = v;
     else if (part.kind == KindPercent)
         return false;
-    else if (IsWord(part.unit, part.unitEnd, "deg"))
+    else if (IsWordIgnoringCase(ViewOf(part.unit, part.unitEnd), "deg"))
         *degrees = v;
-    else if (IsWord(part.unit, part.unitEnd, "grad"))
+    else if (IsWordIgnoringCase(ViewOf(part.unit, part.unitEnd), "grad"))
         *degrees = v * 0.9;
-    else if (IsWord(part.unit, part.unitEnd, "rad"))
+    else if (IsWordIgnoringCase(ViewOf(part.unit, part.unitEnd), "rad"))
         *degrees = v * 180.0 / 3.14159265358979323846;
-    else if (IsWord(part.unit, part.unitEnd, "turn"))
+    else if (IsWordIgnoringCase(ViewOf(part.unit, part.unitEnd), "turn"))
         *degrees = v * 360.0;
     else
         return false;
@@ -293,8 +272,8 @@ bool ReadFunction(const wchar_t* first, const wchar_t* last, Argb* colour) {
         open++;
     if (open == last || *open != L'(')
         return false;
-    bool rgb = IsWord(first, open, "rgb") || IsWord(first, open, "rgba");
-    bool hsl = IsWord(first, open, "hsl") || IsWord(first, open, "hsla");
+    bool rgb = IsWordIgnoringCase(ViewOf(first, open), "rgb") || IsWordIgnoringCase(ViewOf(first, open), "rgba");
+    bool hsl = IsWordIgnoringCase(ViewOf(first, open), "hsl") || IsWordIgnoringCase(ViewOf(first, open), "hsla");
     if (!rgb && !hsl)
         return false;
     Cursor in{open + 1, last};
@@ -477,7 +456,7 @@ int CompareName(const wchar_t* first, const wchar_t* last, const char* name) {
 }
 
 bool ReadName(const wchar_t* first, const wchar_t* last, Argb* colour) {
-    if (IsWord(first, last, "none")) {
+    if (IsWordIgnoringCase(ViewOf(first, last), "none")) {
         *colour = 0x00000000u;
         return true;
     }
@@ -505,7 +484,9 @@ Argb ParseColour(const std::wstring& text) {
 }
 
 Argb ParseColour(const wchar_t* first, const wchar_t* last) {
-    TrimWhiteSpaceRange(&first, &last);
+    const TextView trimmed = TrimView(ViewOf(first, last));
+    first = trimmed.data();
+    last = EndOf(trimmed);
     Argb colour = 0;
     bool read;
     if (first == last)

@@ -47,22 +47,16 @@ const wchar_t* NumberEnd(const wchar_t* first, const wchar_t* last) {
     return p;
 }
 
-void TrimBlankEnds(const wchar_t** first, const wchar_t** last) {
-    while (*first < *last && **first == L' ')
-        (*first)++;
-    while (*last > *first && (*last)[-1] == L' ')
-        (*last)--;
+// White space around a length is no part of it, as in CSS.
+void TrimWhiteSpaceEnds(const wchar_t** first, const wchar_t** last) {
+    const TextView trimmed = TrimView(ViewOf(*first, *last));
+    *first = trimmed.data();
+    *last = EndOf(trimmed);
 }
 
+// Units and keywords compare as CSS compares them: ASCII letters in any case.
 bool UnitIs(const wchar_t* unit, const wchar_t* end, const wchar_t* name) {
-    size_t length = std::wcslen(name);
-    if (static_cast<size_t>(end - unit) != length)
-        return false;
-    for (size_t i = 0; i < length; i++) {
-        if (LowerCharacter(unit[i]) != name[i])
-            return false;
-    }
-    return true;
+    return IsWordIgnoringCase(ViewOf(unit, end), name);
 }
 
 float PercentageBase(const LengthBasis& basis, int direction) {
@@ -116,7 +110,7 @@ const FontKeyword FontSizeKeywords[] = {
 
 int ReadLengthValue(const wchar_t* first, const wchar_t* last, const LengthBasis& basis,
                     int direction, float* value) {
-    TrimBlankEnds(&first, &last);
+    TrimWhiteSpaceEnds(&first, &last);
     const wchar_t* numberEnd = NumberEnd(first, last);
     if (numberEnd == first)
         return 0;
@@ -141,13 +135,13 @@ float ResolveLength(const std::wstring& text, const LengthBasis& basis, int dire
 int IsPercentage(const std::wstring& text) {
     const wchar_t* first = text.data();
     const wchar_t* last = first + text.size();
-    TrimBlankEnds(&first, &last);
+    TrimWhiteSpaceEnds(&first, &last);
     const wchar_t* numberEnd = NumberEnd(first, last);
     return numberEnd > first && UnitIs(numberEnd, last, L"%") ? 1 : 0;
 }
 
 float ReadFontSize(const wchar_t* first, const wchar_t* last, const LengthBasis& parentBasis) {
-    TrimBlankEnds(&first, &last);
+    TrimWhiteSpaceEnds(&first, &last);
     for (const FontKeyword& k : FontSizeKeywords) {
         if (UnitIs(first, last, k.keyword))
             return k.size;

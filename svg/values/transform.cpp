@@ -26,10 +26,6 @@ bool StartsNumberForCount(wchar_t c) {
            c == L'E';
 }
 
-bool EndsNumberForCount(wchar_t c) {
-    return c == L',' || c == L' ' || c == L'\t' || c == L'\n' || c == L'\r';
-}
-
 // How many numbers the argument text appears to hold: a run of number
 // characters counts once, separators end a run.
 int CountNumbers(const std::wstring& arguments) {
@@ -40,7 +36,7 @@ int CountNumbers(const std::wstring& arguments) {
             if (!inNumber)
                 count++;
             inNumber = true;
-        } else if (EndsNumberForCount(c)) {
+        } else if (IsListSeparator(c)) {
             inNumber = false;
         }
     }
@@ -52,7 +48,7 @@ int CountNumbers(const std::wstring& arguments) {
 float SecondScaleFactor(const std::wstring& arguments, float sx, float p2) {
     if (p2 != 0)
         return p2;
-    if (TrimBlanks(arguments).empty())
+    if (TrimView(arguments).empty())
         return p2;
     return CountNumbers(arguments) < 2 ? sx : p2;
 }

@@ -19,20 +19,6 @@ const AlignEntry AlignTable[] = {
     {L"xminymax", -1, 1},  {L"xmidymax", 0, 1},  {L"xmaxymax", 1, 1},
 };
 
-// The next blank-separated word of the text from *position, lower-cased.
-std::wstring NextWord(const std::wstring& text, size_t* position) {
-    size_t start = text.find_first_not_of(L' ', *position);
-    if (start == std::wstring::npos) {
-        *position = text.size();
-        return std::wstring();
-    }
-    size_t end = text.find(L' ', start);
-    if (end == std::wstring::npos)
-        end = text.size();
-    *position = end;
-    return LowerText(text.substr(start, end - start));
-}
-
 // Where a length of `content` lands inside `room` for the alignment.
 float AlignOffset(int align, float room, float content) {
     if (align < 0)
@@ -47,26 +33,28 @@ float AlignOffset(int align, float room, float content) {
 AspectRatio ParseAspectRatio(const std::wstring& text) {
     AspectRatio aspect = AspectRatio();
     size_t position = 0;
-    std::wstring word = NextWord(text, &position);
-    if (word == L"defer")
-        word = NextWord(text, &position);
-    if (word == L"none") {
+    TextView word;
+    NextWord(text, &position, &word);
+    if (IsWordIgnoringCase(word, L"defer"))
+        NextWord(text, &position, &word);
+    if (IsWordIgnoringCase(word, L"none")) {
         aspect.none = 1;
         return aspect;
     }
     const AlignEntry* found = nullptr;
     for (const AlignEntry& entry : AlignTable) {
-        if (word == entry.name)
+        if (IsWordIgnoringCase(word, entry.name))
             found = &entry;
     }
     if (!found)
         return AspectRatio();
     aspect.alignX = found->alignX;
     aspect.alignY = found->alignY;
-    word = NextWord(text, &position);
-    if (word == L"slice")
+    if (!NextWord(text, &position, &word))
+        return aspect;
+    if (IsWordIgnoringCase(word, L"slice"))
         aspect.slice = 1;
-    else if (!word.empty() && word != L"meet")
+    else if (!IsWordIgnoringCase(word, L"meet"))
         return AspectRatio();
     return aspect;
 }

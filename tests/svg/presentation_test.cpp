@@ -224,6 +224,9 @@ TEST(Presentation, NumbersAndKeywords) {
         {"<rect id='t' stroke-linecap='roundish' stroke-linejoin='x'/>", 5, 0, 1, 2, 9},
         {"<rect id='t' stroke-miterlimit='0'/>", 5, 0, 1, 2, 0},
         {"<rect id='t' stroke-miterlimit='2.5e1'/>", 5, 0, 1, 2, 25},
+        // white space as CSS has it around a value: tabs and line breaks too
+        {"<rect id='t' stroke-linecap='&#9;round&#10;' stroke-width='&#9;2px&#13;'/>", 2, 0, 2, 2,
+         9},
     };
     for (const Case& c : cases) {
         StyleState s = StyleOfTarget(Svg(std::string(parent) + c.body + "</g>"));

@@ -179,11 +179,12 @@ TEST(ScanNumber, NonAsciiDigitsAreNoNumber) {
 }
 
 TEST(SkipSeparators, SkipsEveryMixOfSeparators) {
-    EXPECT_TRUE(IsSeparator(L' ') && IsSeparator(L'\t') && IsSeparator(L'\n') &&
-                IsSeparator(L'\r') && IsSeparator(L','));
-    EXPECT_FALSE(IsSeparator(L'\f') || IsSeparator(L';') || IsSeparator(0xA0) ||
-                 IsSeparator(L'\0'));
-    EXPECT_EQ(SkipSeparators(L" ,\t\r\n,x", 1), 7);
+    // Number lists separate by white space as CSS has it (form feed
+    // included) and commas; a no-break space is no separator.
+    EXPECT_TRUE(IsListSeparator(L' ') && IsListSeparator(L'\t') && IsListSeparator(L'\n') &&
+                IsListSeparator(L'\r') && IsListSeparator(L',') && IsListSeparator(L'\f'));
+    EXPECT_FALSE(IsListSeparator(L';') || IsListSeparator(0xA0) || IsListSeparator(L'\0'));
+    EXPECT_EQ(SkipSeparators(L" ,\t\r\n,\fx", 1), 8);
     EXPECT_EQ(SkipSeparators(L"x ,", 1), 1);
     EXPECT_EQ(SkipSeparators(L"x ,", 2), 4);
     EXPECT_EQ(SkipSeparators(L"", 1), 1);

@@ -248,6 +248,7 @@ TEST(ViewportTest, EveryAlignmentWithMeetSliceAndNone) {
         {"none", 4, 2, 0, 0},
         {"none slice", 4, 2, 0, 0},
         {"xmidymid", 2, 2, 10, 0},        // keywords in any case
+        {"xMinYMin\tslice", 4, 4, 0, 0}, // separated by any white space
         {"xMinYMin sliced", 2, 2, 10, 0}, // unreadable: the default
         {"bogus", 2, 2, 10, 0},
     };
