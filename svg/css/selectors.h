@@ -35,6 +35,10 @@ struct Rule {
     uint32_t specificity = 0;        // ids, classes and types, a byte each
     uint32_t order = 0;              // source order of the rule
     uint32_t body = 0;
+    // The bits (NameBit) of the names, ids and classes the compounds left of
+    // the element's own ask of its ancestors: an element whose ancestors
+    // lack one of them cannot match.
+    uint64_t ancestorBits = 0;
 };
 
 // How a selector reads: used, valid CSS that this reader does not match

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <cwchar>
 #include <string_view>
 #include <unordered_map>
@@ -47,9 +48,22 @@ void NoteWhatRuleTests(StyleSheets& sheets, const Rule& rule) {
         sheets.ruleIds.insert(Utf8FromWide(own.id));
 }
 
+uint64_t CompoundBits(const Compound& compound) {
+    uint64_t bits = compound.type.empty() ? 0 : NameBitOfText(compound.type.c_str());
+    if (!compound.id.empty())
+        bits |= NameBitOfText(compound.id.c_str());
+    for (const std::wstring& name : compound.classes)
+        bits |= NameBitOfText(name.c_str());
+    return bits;
+}
+
 void FileInBucket(StyleSheets& sheets, uint32_t index) {
-    const Compound& own = sheets.rules[index].compounds[0];
-    NoteWhatRuleTests(sheets, sheets.rules[index]);
+    Rule& rule = sheets.rules[index];
+    for (size_t i = 1; i < rule.compounds.size(); i++)
+        rule.ancestorBits |= CompoundBits(rule.compounds[i]);
+    sheets.ancestorTests = sheets.ancestorTests || rule.ancestorBits != 0;
+    const Compound& own = rule.compounds[0];
+    NoteWhatRuleTests(sheets, rule);
     if (!own.id.empty())
         sheets.byId[own.id].push_back(index);
     else if (!own.classes.empty())
@@ -192,6 +206,56 @@ TextView IdOf(const XmlNode* node) {
     return TextView(id).substr(first, last - first + 1);
 }
 
+// The bits of the element's local name, its id and its class names, read
+// from the file's bytes.
+uint64_t OwnNameBits(const XmlNode* node) {
+    const char* text = nullptr;
+    size_t length = 0;
+    XmlNameBytes(node, &text, &length);
+    const char* colon = static_cast<const char*>(std::memchr(text, ':', length));
+    const char* local = colon ? colon + 1 : text;
+    uint64_t bits = NameBit(local, length - static_cast<size_t>(local - text));
+    if (XmlAttributeBytes(node, L"id", &text, &length)) {
+        while (length > 0 && text[0] == ' ')
+            text++, length--;
+        while (length > 0 && text[length - 1] == ' ')
+            length--;
+        bits |= NameBit(text, length);
+    }
+    if (XmlAttributeBytes(node, L"class", &text, &length)) {
+        for (size_t i = 0; i < length;) {
+            while (i < length && IsCssWhiteSpace(static_cast<unsigned char>(text[i])))
+                i++;
+            const size_t start = i;
+            while (i < length && !IsCssWhiteSpace(static_cast<unsigned char>(text[i])))
+                i++;
+            if (i > start)
+                bits |= NameBit(text + start, i - start);
+        }
+    }
+    return bits;
+}
+
+// The bits of the names, ids and classes of the element's ancestors, each
+// ancestor's worked out once.
+uint64_t AncestorBits(StyleSheets& sheets, const XmlNode* element) {
+    std::vector<const XmlNode*> unknown; // nearest first
+    uint64_t bits = 0;
+    for (const XmlNode* a = ParentElement(element); a; a = ParentElement(a)) {
+        auto found = sheets.lineageBits.find(a);
+        if (found != sheets.lineageBits.end()) {
+            bits = found->second;
+            break;
+        }
+        unknown.push_back(a);
+    }
+    for (size_t i = unknown.size(); i-- > 0;) {
+        bits |= OwnNameBits(unknown[i]);
+        sheets.lineageBits.emplace(unknown[i], bits);
+    }
+    return bits;
+}
+
 bool PseudoClassesMatch(uint8_t flags, const XmlNode* node) {
     const XmlNode* parent = ParentElement(node);
     if ((flags & PseudoRoot) && parent)
@@ -294,6 +358,8 @@ void MatchBucket(const RuleBuckets& buckets, TextView key, std::wstring* scratch
         return;
     for (uint32_t index : found->second) {
         const Rule& rule = subject.sheets->rules[index];
+        if (rule.ancestorBits & ~subject.ancestorBits)
+            continue; // an ancestor it needs is not there
         if (MatchFrom(rule, 0, subject.element, subject) == Matched)
             matched->push_back(&rule);
     }
@@ -316,6 +382,7 @@ const std::vector<uint32_t>& MatchedBodies(StyleSheets& sheets, const XmlNode* e
     subject.classes.clear();
     if (!sheets.byClass.empty() || !sheets.byId.empty())
         ReadClassNames(XmlAttribute(element, L"class"), &subject.classes);
+    subject.ancestorBits = sheets.ancestorTests ? AncestorBits(sheets, element) : 0;
     matched.clear();
     MatchBucket(sheets.byId, IdOf(element), &scratch, subject, &matched);
     for (TextView name : subject.classes)
@@ -326,6 +393,8 @@ const std::vector<uint32_t>& MatchedBodies(StyleSheets& sheets, const XmlNode* e
                     &matched);
     }
     for (uint32_t index : sheets.universal) {
+        if (sheets.rules[index].ancestorBits & ~subject.ancestorBits)
+            continue;
         if (MatchFrom(sheets.rules[index], 0, element, subject) == Matched)
             matched.push_back(&sheets.rules[index]);
     }
@@ -469,6 +538,7 @@ void ClearStyleSheetRules(StyleSheets* sheets) {
 
 void ParseStyleSheet(StyleSheets* sheets, const std::wstring& text) {
     sheets->ancestorClasses.clear();
+    sheets->lineageBits.clear();
     sheets->cascades.clear();
     if (!text.empty())
         ReadSheet(*sheets, RemoveComments(text));
@@ -477,6 +547,7 @@ void ParseStyleSheet(StyleSheets* sheets, const std::wstring& text) {
 // Style elements count wherever they stand, inside "defs" as well.
 void CollectStyleSheets(StyleSheets* sheets, const XmlNode* root) {
     sheets->ancestorClasses.clear();
+    sheets->lineageBits.clear();
     VisitElements(root, kMaxElementSearchDepth, ParseIfStyleElement, sheets);
 }
 

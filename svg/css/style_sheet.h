@@ -27,6 +27,7 @@ struct StyleSubject {
     StyleSheets* sheets = nullptr;
     const XmlNode* element = nullptr;
     std::vector<TextView> classes;
+    uint64_t ancestorBits = 0; // of its ancestors' names, ids and classes
 };
 
 typedef std::unordered_map<std::wstring, std::vector<uint32_t>> RuleBuckets;
@@ -48,6 +49,10 @@ struct StyleSheets {
     std::vector<uint32_t> universal;
     uint32_t nextOrder = 0;
     std::unordered_map<const XmlNode*, ClassNames> ancestorClasses;
+    // Per element, the bits of its own and its ancestors' names, ids and
+    // classes (NameBit), for the ancestor filter.
+    std::unordered_map<const XmlNode*, uint64_t> lineageBits;
+    bool ancestorTests = false; // some rule has ancestorBits
     std::vector<uint32_t> bodySeen; // per body, the last match that used it
     uint32_t matchCount = 0;
     // Whether every rule tests the element's own name, id and classes alone

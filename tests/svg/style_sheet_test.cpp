@@ -66,6 +66,11 @@ TEST_F(StyleSheetTest, Selectors) {
          "<g class='p'><g class='q'><g class='q'><rect id='t'/></g></g></g>",
          L"fill:red"},
         {"<style>svg > * > rect{fill:red}</style><g><rect id='t'/></g>", L"fill:red"},
+        // The ancestor filter passes ancestors whatever their names are written in.
+        {"<style>G.\xC3\xA9 #Q rect{fill:red}</style><g class='x \xC3\xA9'><svg:g id=' Q '>"
+         "<rect id='t'/></svg:g></g>",
+         L"fill:red"},
+        {"<style>g .b rect{fill:red}</style><g class='a'><g><rect id='t'/></g></g>", L""},
         {"<style>rect:first-child{fill:red}</style><g><rect id='t'/><rect/></g>", L"fill:red"},
         {"<style>rect:first-child{fill:red}</style><g><rect/><rect id='t'/></g>", L""},
         {"<style>rect:last-child{fill:red}</style><g><rect id='t'/><rect/></g>", L""},
