@@ -156,21 +156,27 @@ struct FontCache {
         int weight;
         int italic;
         FontChoice font;
+        bool hasMetrics; // the face's tables are read once, when first needed
+        FontMetrics metrics;
     };
     std::vector<Entry> entries;
 };
 
-FontChoice FontOf(FontCache* cache, const StyleState& state) {
-    for (const FontCache::Entry& entry : cache->entries) {
+FontCache::Entry& FontEntryOf(FontCache* cache, const StyleState& state) {
+    for (FontCache::Entry& entry : cache->entries) {
         if (entry.list == state.fontFamily && entry.weight == state.fontWeight &&
             entry.italic == state.fontItalic)
-            return entry.font;
+            return entry;
     }
     FontChoice font =
         WeightedFace(ChooseFontFamily(state.fontFamily), state.fontWeight, state.fontItalic != 0);
-    cache->entries.push_back(
-        FontCache::Entry{state.fontFamily, state.fontWeight, state.fontItalic, font});
-    return font;
+    cache->entries.push_back(FontCache::Entry{state.fontFamily, state.fontWeight,
+                                              state.fontItalic, font, false, FontMetrics()});
+    return cache->entries.back();
+}
+
+FontChoice FontOf(FontCache* cache, const StyleState& state) {
+    return FontEntryOf(cache, state).font;
 }
 
 struct TextCollector {
@@ -385,11 +391,17 @@ Baseline InheritedBaseline(TextCollector* collector, const XmlNode* text) {
     return BaselineAlphabetic;
 }
 
-FontMetrics MetricsOf(const FontChoice& font) {
-    const wchar_t* name = font.family.c_str();
-    int style = font.style;
-    return ReadFontMetrics(GfxFontTable(name, style, "head"), GfxFontTable(name, style, "hhea"),
-                           GfxFontTable(name, style, "OS/2"), GfxFontTable(name, style, "post"));
+const FontMetrics& MetricsOf(FontCache* cache, const StyleState& state) {
+    FontCache::Entry& entry = FontEntryOf(cache, state);
+    if (!entry.hasMetrics) {
+        const wchar_t* name = entry.font.family.c_str();
+        int style = entry.font.style;
+        entry.metrics =
+            ReadFontMetrics(GfxFontTable(name, style, "head"), GfxFontTable(name, style, "hhea"),
+                            GfxFontTable(name, style, "OS/2"), GfxFontTable(name, style, "post"));
+        entry.hasMetrics = true;
+    }
+    return entry.metrics;
 }
 
 // How far the element's baseline-shift raises its characters above its
@@ -401,7 +413,7 @@ float BaselineShift(TextCollector* collector, const XmlNode* element, const Styl
     if (value.empty() || value == L"baseline")
         return 0;
     if (value == L"sub" || value == L"super") {
-        FontMetrics m = MetricsOf(FontOf(collector->fonts, state));
+        FontMetrics m = MetricsOf(collector->fonts, state);
         return state.fontSize * (value == L"sub" ? -m.subscriptOffset : m.superscriptOffset);
     }
     LengthBasis basis = {state.fontSize, state.fontSize, state.fontSize};
@@ -592,7 +604,7 @@ void CollectElement(TextCollector* collector, const XmlNode* element, const Styl
     float raised = shift;
     if (baseline != BaselineAlphabetic && state.fontSize > 0)
         raised -= state.fontSize *
-                  BaselineHeight(baseline, MetricsOf(FontOf(collector->fonts, state)));
+                  BaselineHeight(baseline, MetricsOf(collector->fonts, state));
     int lines = DecorationLines(element, declarations);
     if (lines) {
         collector->decorating.push_back(collector->decorations.size());
@@ -839,7 +851,7 @@ void PlaceGlyphs(std::vector<TextRun>* runs, bool vertical) {
 // a quarter clockwise with the middle of their height on it.
 void StandVertical(std::vector<TextRun>* runs, FontCache* fonts) {
     for (TextRun& run : *runs) {
-        FontMetrics m = MetricsOf(FontOf(fonts, run.state));
+        FontMetrics m = MetricsOf(fonts, run.state);
         float size = run.state.fontSize, central = (m.ascent - m.descent) / 2 * size;
         for (Glyph& glyph : run.glyphs) {
             if (StandsUpright(CodePointOf(run.characters, glyph))) {
@@ -1005,7 +1017,7 @@ void CommitDecorations(WalkContext* context, const std::vector<TextRun>& runs,
         if (!(d.lines & kinds) || !(d.state.fontSize > 0))
             continue;
         // Each line is centred on its height above the baseline.
-        FontMetrics m = MetricsOf(FontOf(fonts, d.state));
+        FontMetrics m = MetricsOf(fonts, d.state);
         float size = d.state.fontSize, half = m.underlineThickness * size / 2;
         if (d.lines & kinds & LineUnder) {
             float middle = -m.underlinePosition * size;
