@@ -12,6 +12,7 @@
 #include "svg/css/style_sheet.h"
 #include "svg/records/document.h"
 #include "svg/records/document_gradients.h"
+#include "svg/style/gradient_chains.h"
 #include "svg/style/gradients.h"
 #include "svg/style/load_context.h"
 #include "svg/style/presentation.h"
@@ -62,7 +63,7 @@ static void ReadSheetsAndGradients(LoadContext* context, const XmlTree* tree, fl
     // Style sheets first: stop colours come through them.
     XmlVisitElementsNamed(tree, IsStyleOrGradientName, kMaxElementSearchDepth,
                           FindStyleSheetAndGradient, context);
-    BuildGradientRegistry(&context->gradients, &context->sheets, viewportWidth, viewportHeight);
+    BuildGradientRegistry(context, viewportWidth, viewportHeight);
 }
 
 // The root's own attributes apply to everything; the root itself, whatever

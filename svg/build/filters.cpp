@@ -7,13 +7,15 @@
 
 #include "svg/base/scan.h"
 #include "svg/base/strings.h"
+#include "svg/build/offscreen_content.h"
 #include "svg/build/walk_context.h"
 #include "svg/records/document.h"
 #include "svg/records/filters.h"
 #include "svg/records/offscreen_groups.h"
 #include "svg/style/gradients.h"
 #include "svg/style/load_context.h"
-#include "svg/style/properties.h"
+#include "svg/style/presentation.h"
+#include "svg/style/style.h"
 #include "svg/values/filter_functions.h"
 #include "svg/values/viewport.h"
 #include "svg/xml/element_walk.h"
@@ -158,48 +160,6 @@ void ReadRect(const RegionUnits& u, const std::wstring* texts, float rect[4]) {
     rect[1] = RegionValue(texts[1], u.boxUnits, rect[1], u.box[1], u.box[3], u.viewportHeight);
     rect[2] = RegionValue(texts[2], u.boxUnits, rect[2], 0, u.box[2], u.viewportWidth);
     rect[3] = RegionValue(texts[3], u.boxUnits, rect[3], 0, u.box[3], u.viewportHeight);
-}
-
-// A property of the element or, when it does not set it (or says
-// "inherit"), of its nearest ancestor that does.
-std::wstring InheritedProperty(WalkContext* context, const XmlNode* element, const wchar_t* name) {
-    for (const XmlNode* e = element; e && XmlIsElement(e); e = XmlParent(e)) {
-        const std::wstring declarations = ElementDeclarations(&context->load->sheets, e);
-        std::wstring value = TrimWhiteSpace(GetPropertyValue(e, declarations, name));
-        if (!value.empty() && !LowerTextIs(value, L"inherit"))
-            return value;
-    }
-    return std::wstring();
-}
-
-// A property that is not inherited unless it says "inherit": the element's
-// own, or its parent's for "inherit". *from is the element it was found on.
-std::wstring OwnOrInherited(WalkContext* context, const XmlNode* element, const wchar_t* name,
-                            const XmlNode** from) {
-    for (const XmlNode* e = element; e && XmlIsElement(e); e = XmlParent(e)) {
-        const std::wstring declarations = ElementDeclarations(&context->load->sheets, e);
-        std::wstring value = TrimWhiteSpace(GetPropertyValue(e, declarations, name));
-        *from = e;
-        if (!LowerTextIs(value, L"inherit"))
-            return value;
-    }
-    return std::wstring();
-}
-
-// The flood colour and opacity of a flood or drop shadow, as one colour.
-uint32_t FloodColour(WalkContext* context, const XmlNode* element) {
-    const XmlNode* from = element;
-    const std::wstring text = OwnOrInherited(context, element, L"flood-color", &from);
-    Argb colour = text.empty() ? 0xFF000000u : ParseColourOf(&context->load->sheets, from, text);
-    if (colour == NoColour)
-        colour = 0xFF000000u;
-    const std::wstring opacityText = OwnOrInherited(context, element, L"flood-opacity", &from);
-    if (!opacityText.empty()) {
-        double opacity = ReadGradientCoordinate(opacityText);
-        opacity = opacity >= 0 ? std::min(opacity, 1.0) : 0;
-        colour = ScaleAlpha(colour, static_cast<float>(opacity));
-    }
-    return colour;
 }
 
 // A named input: a source, an earlier result, or the previous result
@@ -387,16 +347,13 @@ bool ReadLight(const XmlNode* element, FilterLight* light) {
 
 // Diffuse or specular lighting; without a light, or with a specular
 // exponent outside 1..128, it draws nothing.
-void ReadLighting(WalkContext* context, const XmlNode* element, FilterPrimitive* p) {
+void ReadLighting(const XmlNode* element, const StyleState& state, FilterPrimitive* p) {
     p->mode = LowerTextIs(XmlLocalName(element), L"fespecularlighting");
     p->surfaceScale = NumberAttribute(element, L"surfaceScale", 1);
     p->lightingConstant =
         NumberAttribute(element, p->mode ? L"specularConstant" : L"diffuseConstant", 1);
     p->specularExponent = NumberAttribute(element, L"specularExponent", 1);
-    const XmlNode* from = element;
-    const std::wstring text = OwnOrInherited(context, element, L"lighting-color", &from);
-    Argb colour = text.empty() ? 0xFFFFFFFFu : ParseColourOf(&context->load->sheets, from, text);
-    p->colour = colour == NoColour ? 0xFFFFFFFFu : colour;
+    p->colour = state.effects.lighting;
     const bool exponentFits = !p->mode || (p->specularExponent >= 1 && p->specularExponent <= 128);
     if (!ReadLight(element, &p->light) || !exponentFits)
         p->kind = PrimitiveTransparent;
@@ -404,7 +361,7 @@ void ReadLighting(WalkContext* context, const XmlNode* element, FilterPrimitive*
 
 // Reads what the primitive's kind needs, in user units before the
 // primitive units scale them.
-void ReadPrimitiveValues(WalkContext* context, const XmlNode* element, FilterPrimitive* p) {
+void ReadPrimitiveValues(const XmlNode* element, const StyleState& state, FilterPrimitive* p) {
     switch (p->kind) {
     case PrimitiveBlur:
         ReadBlur(element, p);
@@ -414,7 +371,7 @@ void ReadPrimitiveValues(WalkContext* context, const XmlNode* element, FilterPri
         p->dy = NumberAttribute(element, L"dy", 0);
         break;
     case PrimitiveFlood:
-        p->colour = FloodColour(context, element);
+        p->colour = FloodColourOf(state);
         break;
     case PrimitiveColourMatrix:
         ReadColourMatrix(element, p);
@@ -438,7 +395,7 @@ void ReadPrimitiveValues(WalkContext* context, const XmlNode* element, FilterPri
         ReadConvolve(element, p);
         break;
     case PrimitiveLighting:
-        ReadLighting(context, element, p);
+        ReadLighting(element, state, p);
         break;
     case PrimitiveDropShadow:
         p->dx = NumberAttribute(element, L"dx", 2);
@@ -447,7 +404,7 @@ void ReadPrimitiveValues(WalkContext* context, const XmlNode* element, FilterPri
             p->deviationX = p->deviationY = 2;
         if (p->deviationX < 0 || p->deviationY < 0)
             p->deviationX = p->deviationY = 0;
-        p->colour = FloodColour(context, element);
+        p->colour = FloodColourOf(state);
         break;
     default:
         break;
@@ -464,11 +421,6 @@ void ScaleToBox(const float box[4], FilterPrimitive* p) {
     FilterLight& l = p->light;
     l.x = box[0] + l.x * box[2], l.y = box[1] + l.y * box[3];
     l.pointsAtX = box[0] + l.pointsAtX * box[2], l.pointsAtY = box[1] + l.pointsAtY * box[3];
-}
-
-bool LinearRgbFor(WalkContext* context, const XmlNode* element) {
-    const std::wstring value = InheritedProperty(context, element, L"color-interpolation-filters");
-    return !LowerTextIs(value, L"srgb");
 }
 
 // Whether the primitive reads the background, which is not drawn.
@@ -496,10 +448,13 @@ void DefaultSubregion(const FilterPrimitive& p, const RegionUnits& units, const 
 bool ReadPrimitives(WalkContext* context, const XmlNode* source, const RegionUnits& units,
                     const float region[4], FilterRecord* record) {
     std::vector<std::pair<std::wstring, int>> results;
+    const StyleState filterState = InheritedContentState(context, source);
     for (const XmlNode* e = FirstChildElement(source); e; e = NextSiblingElement(e)) {
         const int kind = PrimitiveKindOf(e);
         if (kind == -2)
             continue;
+        StyleState state;
+        ApplyPresentation(context->load, e, &filterState, &state);
         const int index = static_cast<int>(record->primitives.size());
         FilterPrimitive p = FilterPrimitive();
         p.kind = kind < 0 ? PrimitiveTransparent : kind;
@@ -525,8 +480,8 @@ bool ReadPrimitives(WalkContext* context, const XmlNode* source, const RegionUni
         if (!(rect[2] > 0 && rect[3] > 0))
             return false;
         p.x = rect[0], p.y = rect[1], p.width = rect[2], p.height = rect[3];
-        p.linear = LinearRgbFor(context, e);
-        ReadPrimitiveValues(context, e, &p);
+        p.linear = state.filtersInLinearRgb != 0;
+        ReadPrimitiveValues(e, state, &p);
         if (units.boxUnits)
             ScaleToBox(units.box, &p);
         record->primitives.push_back(std::move(p));

@@ -199,15 +199,11 @@ struct PlacedMarker {
 // to apply) and its paints, as the context paints, carry over.
 void InheritedContentState(WalkContext* context, const XmlNode* marker, const StyleState& shape,
                            StyleState* state) {
-    std::vector<const XmlNode*> chain;
-    for (const XmlNode* e = marker; e && XmlIsElement(e); e = XmlParent(e))
-        chain.push_back(e);
     *state = StyleState();
     InitRootStyleState(state);
     DocumentViewportSize(context->document, &state->viewportWidth, &state->viewportHeight);
     SetContextPaints(shape, state); // what context-fill and context-stroke name inside
-    for (size_t i = chain.size(); i-- > 0;)
-        ApplyPresentation(context->load, chain[i], state, state);
+    ApplyPresentationDownTo(context->load, marker, state);
     state->displayNone = 0; // display does not apply to markers
     state->opacity = shape.opacity;
 }

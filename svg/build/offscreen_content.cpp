@@ -1,21 +1,15 @@
 #include "svg/build/offscreen_content.h"
 
-#include <vector>
-
 #include "svg/build/walk_context.h"
 #include "svg/records/document.h"
 #include "svg/style/presentation.h"
 #include "svg/xml/xml_tree.h"
 
 StyleState InheritedContentState(WalkContext* context, const XmlNode* container) {
-    std::vector<const XmlNode*> chain;
-    for (const XmlNode* e = container; e && XmlIsElement(e); e = XmlParent(e))
-        chain.push_back(e);
     StyleState state = StyleState();
     InitRootStyleState(&state);
     DocumentViewportSize(context->document, &state.viewportWidth, &state.viewportHeight);
-    for (size_t i = chain.size(); i-- > 0;)
-        ApplyPresentation(context->load, chain[i], &state, &state);
+    ApplyPresentationDownTo(context->load, container, &state);
     state.opacity = 1;
     state.displayNone = 0;
     state.clip = 0;

@@ -19,7 +19,6 @@
 #include "svg/records/document.h"
 #include "svg/style/load_context.h"
 #include "svg/style/presentation.h"
-#include "svg/style/properties.h"
 #include "svg/style/style.h"
 #include "svg/values/lengths.h"
 #include "svg/values/path_data.h"
@@ -36,12 +35,12 @@ const int MaxTextDepth = 32;
 struct Glyph {
     size_t start, length;
     bool hasX, hasY;
-    float x, y, dx, dy; // as the elements give them
-    float rotate;       // degrees, clockwise
-    float advance;      // the font's own
-    float spacing;      // what kerning adds to the advance
-    bool hidden;        // past an end of its text path
-    float stretch;      // how much textLength widens the glyph (1: not)
+    float x, y, dx, dy;     // as the elements give them
+    float rotate;           // degrees, clockwise
+    float advance;          // the font's own
+    float spacing;          // what kerning adds to the advance
+    bool hidden;            // past an end of its text path
+    float stretch;          // how much textLength widens the glyph (1: not)
     float placedX, placedY; // the origin on the baseline, once placed
 };
 
@@ -63,14 +62,6 @@ struct LengthAdjustment {
     size_t first, end;
 };
 
-// What letter-spacing and word-spacing add to the advances (inherited).
-struct Spacing {
-    float letter, word;
-};
-
-// The lines text-decoration draws.
-enum { LineUnder = 1, LineOver = 2, LineThrough = 4 };
-
 // An element's text-decoration: its lines go under, over or through every
 // character inside it, painted as the element is.
 struct Decoration {
@@ -82,9 +73,8 @@ struct TextRun {
     const XmlNode* owner; // the element the characters stand in
     std::wstring characters;
     StyleState state;
-    Spacing spacing;
-    float shift; // how far baseline-shift raises the run
-    int path;    // the collector's text path the run is set along, -1 none
+    float shift;                     // how far baseline-shift raises the run
+    int path;                        // the collector's text path the run is set along, -1 none
     std::vector<size_t> decorations; // of the collector's, those that reach the run
     std::vector<Glyph> glyphs;
 };
@@ -170,8 +160,8 @@ FontCache::Entry& FontEntryOf(FontCache* cache, const StyleState& state) {
     }
     FontChoice font =
         WeightedFace(ChooseFontFamily(state.fontFamily), state.fontWeight, state.fontItalic != 0);
-    cache->entries.push_back(FontCache::Entry{state.fontFamily, state.fontWeight,
-                                              state.fontItalic, font, false, FontMetrics()});
+    cache->entries.push_back(FontCache::Entry{state.fontFamily, state.fontWeight, state.fontItalic,
+                                              font, false, FontMetrics()});
     return cache->entries.back();
 }
 
@@ -186,7 +176,7 @@ struct TextCollector {
     std::vector<Decoration> decorations;
     std::vector<size_t> decorating; // the decorations of the elements being collected
     std::vector<TextPathLine> paths;
-    int path; // the text path being collected, -1 none
+    int path;                                  // the text path being collected, -1 none
     std::vector<LengthAdjustment> adjustments; // inner elements first
     size_t glyphCount;
     FontCache* fonts;
@@ -278,19 +268,19 @@ bool JoinsPrevious(const std::wstring& text, size_t i) {
     return (c >= 0x0300 && c <= 0x036F) || (c >= 0x1AB0 && c <= 0x1AFF) ||
            (c >= 0x20D0 && c <= 0x20FF) || (c >= 0xFE20 && c <= 0xFE2F) ||
            (c >= 0xFE00 && c <= 0xFE0F) || (c >= 0xDC00 && c <= 0xDFFF) || c == 0x200D ||
-           before == 0x200D || (c == 0xD83C && i + 1 < text.size() && text[i + 1] >= 0xDFFB &&
-                                text[i + 1] <= 0xDFFF);
+           before == 0x200D ||
+           (c == 0xD83C && i + 1 < text.size() && text[i + 1] >= 0xDFFB && text[i + 1] <= 0xDFFF);
 }
 
 void AddCharacters(TextCollector* collector, const XmlNode* owner, const StyleState& state,
-                   Spacing spacing, float shift, const std::wstring& text) {
+                   float shift, const std::wstring& text) {
     std::wstring characters = ArrangeWhiteSpace(text, state.preserveSpace, &collector->afterBlank);
     if (characters.empty())
         return;
     std::vector<TextRun>& runs = collector->runs;
     if (runs.empty() || runs.back().owner != owner)
-        runs.push_back(TextRun{owner, std::wstring(), state, spacing, shift, collector->path,
-                               collector->decorating, {}});
+        runs.push_back(TextRun{
+            owner, std::wstring(), state, shift, collector->path, collector->decorating, {}});
     TextRun& run = runs.back();
     size_t offset = run.characters.size();
     run.characters += characters;
@@ -307,90 +297,6 @@ bool IsNamed(const XmlNode* element, const wchar_t* name) {
            LowerTextIs(XmlLocalName(element), name);
 }
 
-// A spacing property the element sets: "normal" is none; false when it sets
-// none (or one that cannot be read), so that the inherited one holds.
-bool OwnSpacing(const XmlNode* element, const std::wstring& declarations, const wchar_t* name,
-                const StyleState& state, float* spacing) {
-    std::wstring value = TrimWhiteSpace(GetPropertyValue(element, declarations, name));
-    if (LowerTextIs(value, L"normal")) {
-        *spacing = 0;
-        return true;
-    }
-    const wchar_t* first = value.c_str();
-    return !value.empty() &&
-           ReadLengthValue(first, first + value.size(), LengthBasisOf(state), LengthHorizontal,
-                           spacing) &&
-           std::isfinite(*spacing);
-}
-
-Spacing SpacingOf(TextCollector* collector, const XmlNode* element, const StyleState& state,
-                  Spacing inherited) {
-    std::wstring declarations = ElementDeclarations(&collector->context->load->sheets, element);
-    OwnSpacing(element, declarations, L"letter-spacing", state, &inherited.letter);
-    OwnSpacing(element, declarations, L"word-spacing", state, &inherited.word);
-    return inherited;
-}
-
-// The spacing the text element inherits: what the nearest ancestor that
-// sets each property gives (in that ancestor's font size).
-Spacing InheritedSpacing(TextCollector* collector, const XmlNode* text, const StyleState& state) {
-    Spacing spacing = {0, 0};
-    bool letter = false, word = false;
-    for (const XmlNode* e = XmlParent(text); e && XmlIsElement(e) && !(letter && word);
-         e = XmlParent(e)) {
-        std::wstring declarations = ElementDeclarations(&collector->context->load->sheets, e);
-        letter = letter || OwnSpacing(e, declarations, L"letter-spacing", state, &spacing.letter);
-        word = word || OwnSpacing(e, declarations, L"word-spacing", state, &spacing.word);
-    }
-    return spacing;
-}
-
-// The baselines dominant-baseline and alignment-baseline align text on.
-enum Baseline {
-    BaselineAlphabetic,
-    BaselineMiddle,
-    BaselineCentral,
-    BaselineHanging,
-    BaselineMathematical,
-    BaselineTextTop,
-    BaselineTextBottom,
-    BaselineIdeographic,
-    BaselineUnchanged // a value that keeps the parent's
-};
-
-Baseline ReadBaseline(const std::wstring& text) {
-    std::wstring value = LowerText(TrimWhiteSpace(text));
-    const struct {
-        const wchar_t* name;
-        Baseline baseline;
-    } names[] = {
-        {L"auto", BaselineAlphabetic},         {L"alphabetic", BaselineAlphabetic},
-        {L"middle", BaselineMiddle},           {L"central", BaselineCentral},
-        {L"hanging", BaselineHanging},         {L"mathematical", BaselineMathematical},
-        {L"text-top", BaselineTextTop},        {L"text-before-edge", BaselineTextTop},
-        {L"before-edge", BaselineTextTop},     {L"text-bottom", BaselineTextBottom},
-        {L"text-after-edge", BaselineTextBottom}, {L"after-edge", BaselineTextBottom},
-        {L"ideographic", BaselineIdeographic},
-    };
-    for (const auto& n : names) {
-        if (value == n.name)
-            return n.baseline;
-    }
-    return BaselineUnchanged;
-}
-
-// The dominant-baseline the text element inherits from the nearest ancestor
-// that names one.
-Baseline InheritedBaseline(TextCollector* collector, const XmlNode* text) {
-    for (const XmlNode* e = XmlParent(text); e && XmlIsElement(e); e = XmlParent(e)) {
-        std::wstring declarations = ElementDeclarations(&collector->context->load->sheets, e);
-        Baseline own = ReadBaseline(GetPropertyValue(e, declarations, L"dominant-baseline"));
-        if (own != BaselineUnchanged)
-            return own;
-    }
-    return BaselineAlphabetic;
-}
-
 const FontMetrics& MetricsOf(FontCache* cache, const StyleState& state) {
     FontCache::Entry& entry = FontEntryOf(cache, state);
     if (!entry.hasMetrics) {
@@ -405,24 +311,15 @@ const FontMetrics& MetricsOf(FontCache* cache, const StyleState& state) {
 }
 
 // How far the element's baseline-shift raises its characters above its
-// parent's baseline: sub and super by the font's script offsets, a
-// percentage of the font size, or a length.
-float BaselineShift(TextCollector* collector, const XmlNode* element, const StyleState& state) {
-    std::wstring value = LowerText(TrimWhiteSpace(GetPropertyValue(
-        element, ElementDeclarations(&collector->context->load->sheets, element), L"baseline-shift")));
-    if (value.empty() || value == L"baseline")
+// parent's baseline: sub and super by the font's script offsets.
+float BaselineShift(FontCache* fonts, const StyleState& state) {
+    if (state.baselineShiftKind == ShiftLength)
+        return state.baselineShift;
+    if (state.baselineShiftKind != ShiftSub && state.baselineShiftKind != ShiftSuper)
         return 0;
-    if (value == L"sub" || value == L"super") {
-        FontMetrics m = MetricsOf(collector->fonts, state);
-        return state.fontSize * (value == L"sub" ? -m.subscriptOffset : m.superscriptOffset);
-    }
-    LengthBasis basis = {state.fontSize, state.fontSize, state.fontSize};
-    float shift = 0;
-    const wchar_t* first = value.c_str();
-    if (!ReadLengthValue(first, first + value.size(), basis, LengthVertical, &shift) ||
-        !std::isfinite(shift))
-        return 0;
-    return shift;
+    FontMetrics m = MetricsOf(fonts, state);
+    return state.fontSize *
+           (state.baselineShiftKind == ShiftSub ? -m.subscriptOffset : m.superscriptOffset);
 }
 
 // Adds the points of a path's figures to the line, curves cut into short
@@ -479,8 +376,7 @@ bool StartTextPath(TextCollector* collector, const XmlNode* textPath, const Styl
         if (path)
             ParsePathData(path.get(), data);
     } else {
-        const XmlNode* target =
-            LookUpId(&collector->context->ids, HrefReferenceId(textPath));
+        const XmlNode* target = LookUpId(&collector->context->ids, HrefReferenceId(textPath));
         if (target)
             path.reset(BuildElementPath(target));
         if (target)
@@ -500,28 +396,8 @@ bool StartTextPath(TextCollector* collector, const XmlNode* textPath, const Styl
     return true;
 }
 
-// The lines the element's own text-decoration names (CSS's other parts of
-// the shorthand, such as colour and style, are not drawn).
-int DecorationLines(const XmlNode* element, const std::wstring& declarations) {
-    std::wstring value = LowerText(GetPropertyValue(element, declarations, L"text-decoration"));
-    int lines = 0;
-    size_t start = 0;
-    while (start < value.size()) {
-        size_t end = value.find_first_of(L" \t\r\n", start);
-        if (end == std::wstring::npos)
-            end = value.size();
-        std::wstring word = value.substr(start, end - start);
-        lines |= word == L"underline" ? LineUnder
-                 : word == L"overline" ? LineOver
-                 : word == L"line-through" ? LineThrough
-                                           : 0;
-        start = end + 1;
-    }
-    return lines;
-}
-
 // How far the baseline lies above the alphabetic one, in ems of the font.
-float BaselineHeight(Baseline baseline, const FontMetrics& m) {
+float BaselineHeight(int baseline, const FontMetrics& m) {
     switch (baseline) {
     case BaselineMiddle:
         return m.xHeight / 2;
@@ -542,17 +418,10 @@ float BaselineHeight(Baseline baseline, const FontMetrics& m) {
 }
 
 // The baseline the element's characters sit on: its alignment-baseline when
-// that names one, else its dominant-baseline (inherited).
-Baseline ElementBaseline(const XmlNode* element, const std::wstring& declarations,
-                         Baseline* dominant) {
-    Baseline own = ReadBaseline(GetPropertyValue(element, declarations, L"dominant-baseline"));
-    if (own != BaselineUnchanged)
-        *dominant = own;
-    std::wstring alignment = GetPropertyValue(element, declarations, L"alignment-baseline");
-    Baseline aligned = LowerText(TrimWhiteSpace(alignment)) == L"baseline"
-                           ? BaselineUnchanged
-                           : ReadBaseline(alignment);
-    return aligned == BaselineUnchanged || aligned == BaselineAlphabetic ? *dominant : aligned;
+// that names one, else its dominant-baseline.
+int ElementBaseline(const StyleState& state) {
+    return state.alignmentBaseline == BaselineUnchanged ? state.dominantBaseline
+                                                        : state.alignmentBaseline;
 }
 
 // The character data of the element a tref names and of all inside it, in
@@ -590,33 +459,31 @@ void ReadTextLength(TextCollector* collector, const XmlNode* element, const Styl
                          &length) ||
         !(length >= 0) || !std::isfinite(length))
         return;
-    bool stretch = TrimWhiteSpace(XmlAttributeCopy(element, L"lengthAdjust")) == L"spacingAndGlyphs";
+    bool stretch =
+        TrimWhiteSpace(XmlAttributeCopy(element, L"lengthAdjust")) == L"spacingAndGlyphs";
     collector->adjustments.push_back(
         LengthAdjustment{length, stretch, first, collector->glyphCount});
 }
 
 void CollectElement(TextCollector* collector, const XmlNode* element, const StyleState& state,
-                    Spacing spacing, float shift, Baseline dominant, int depth) {
+                    float shift, int depth) {
     collector->scopes.push_back(ReadPositionLists(element, state));
-    spacing = SpacingOf(collector, element, state, spacing);
-    std::wstring declarations = ElementDeclarations(&collector->context->load->sheets, element);
-    Baseline baseline = ElementBaseline(element, declarations, &dominant);
+    const int baseline = ElementBaseline(state);
     float raised = shift;
     if (baseline != BaselineAlphabetic && state.fontSize > 0)
-        raised -= state.fontSize *
-                  BaselineHeight(baseline, MetricsOf(collector->fonts, state));
-    int lines = DecorationLines(element, declarations);
+        raised -= state.fontSize * BaselineHeight(baseline, MetricsOf(collector->fonts, state));
+    const int lines = state.decorationLines;
     if (lines) {
         collector->decorating.push_back(collector->decorations.size());
         collector->decorations.push_back(Decoration{lines, state});
     }
     size_t firstGlyph = collector->glyphCount;
     if (IsNamed(element, L"tref"))
-        AddCharacters(collector, element, state, spacing, raised, ReferencedText(collector, element));
+        AddCharacters(collector, element, state, raised, ReferencedText(collector, element));
     for (const XmlNode* child = XmlFirstChild(element); child && !IsNamed(element, L"tref");
          child = XmlNextSibling(child)) {
         if (!XmlIsElement(child)) {
-            AddCharacters(collector, element, state, spacing, raised, XmlTextContent(child));
+            AddCharacters(collector, element, state, raised, XmlTextContent(child));
             continue;
         }
         bool textPath = IsNamed(child, L"textpath");
@@ -631,8 +498,8 @@ void CollectElement(TextCollector* collector, const XmlNode* element, const Styl
             continue;
         if (textPath && !StartTextPath(collector, child, inner))
             continue; // without a path to follow, its text is not drawn
-        CollectElement(collector, child, inner, spacing,
-                       shift + BaselineShift(collector, child, inner), dominant, depth + 1);
+        CollectElement(collector, child, inner, shift + BaselineShift(collector->fonts, inner),
+                       depth + 1);
         if (textPath)
             collector->path = -1;
     }
@@ -663,14 +530,13 @@ void MeasureGlyphs(TextRun* run, FontCache* fonts) {
     std::vector<float> advances(run->glyphs.size());
     FontChoice font = FontOf(fonts, run->state);
     GfxMeasureClusters(run->characters.c_str(), ends.data(), static_cast<int>(ends.size()),
-                       font.family.c_str(), font.style, run->state.fontSize,
-                       advances.data());
+                       font.family.c_str(), font.style, run->state.fontSize, advances.data());
     for (size_t i = 0; i < advances.size(); i++) {
         Glyph& glyph = run->glyphs[i];
         glyph.advance = advances[i];
-        glyph.spacing = run->spacing.letter;
+        glyph.spacing = run->state.letterSpacing;
         if (run->characters[glyph.start] == L' ')
-            glyph.spacing += run->spacing.word;
+            glyph.spacing += run->state.wordSpacing;
     }
 }
 
@@ -705,13 +571,6 @@ uint32_t CodePointOf(const std::wstring& text, const Glyph& glyph) {
             return 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
     }
     return c;
-}
-
-// font-kerning counts only in a style declaration, kerning="0" as the
-// attribute.
-bool KerningOff(const XmlNode* element, const std::wstring& declarations) {
-    std::wstring value = LowerText(TrimWhiteSpace(FindDeclaration(declarations, L"font-kerning")));
-    return value == L"none" || TrimWhiteSpace(XmlAttribute(element, L"kerning")) == L"0";
 }
 
 // Moves each glyph by the font's pair kerning with the glyph after it, also
@@ -871,8 +730,7 @@ bool PointAlong(const TextPathLine& line, float distance, GfxPointF* point, floa
     if (distance < 0 || distance > line.distances.back())
         return false;
     size_t i = 1;
-    while (i + 1 < line.points.size() &&
-           (line.distances[i] < distance || line.starts[i]))
+    while (i + 1 < line.points.size() && (line.distances[i] < distance || line.starts[i]))
         i++;
     const GfxPointF &a = line.points[i - 1], &b = line.points[i];
     float length = line.distances[i] - line.distances[i - 1];
@@ -895,8 +753,8 @@ void SetAlongPaths(std::vector<TextRun>* runs, const std::vector<TextPathLine>& 
             float half = glyph.advance / 2;
             GfxPointF middle;
             float angle = 0;
-            glyph.hidden = !PointAlong(line, line.startOffset + glyph.placedX + half, &middle,
-                                       &angle);
+            glyph.hidden =
+                !PointAlong(line, line.startOffset + glyph.placedX + half, &middle, &angle);
             if (glyph.hidden)
                 continue;
             float c = std::cos(angle), s = std::sin(angle);
@@ -927,8 +785,7 @@ void AddGlyphOutlines(GfxPath* path, const TextRun& run, size_t first, size_t en
     int style = font.style;
     float size = run.state.fontSize;
     if (lead.rotate == 0 && lead.stretch == 1) {
-        GfxAddPathText(path, text, length, family.c_str(), style, size, lead.placedX,
-                       lead.placedY);
+        GfxAddPathText(path, text, length, family.c_str(), style, size, lead.placedX, lead.placedY);
         return;
     }
     GfxOwnedPath turned(GfxCreatePath());
@@ -936,8 +793,7 @@ void AddGlyphOutlines(GfxPath* path, const TextRun& run, size_t first, size_t en
         return;
     float radians = lead.rotate * 3.14159265358979f / 180;
     float c = std::cos(radians), s = std::sin(radians);
-    const float matrix[6] = {c * lead.stretch, s * lead.stretch, -s, c, lead.placedX,
-                             lead.placedY};
+    const float matrix[6] = {c * lead.stretch, s * lead.stretch, -s, c, lead.placedX, lead.placedY};
     GfxTransformPath(turned.get(), matrix);
     int count = GfxGetPathPointCount(turned.get());
     if (count <= 0)
@@ -1010,8 +866,7 @@ void CommitDecorationLine(WalkContext* context, const std::vector<TextRun>& runs
 
 // Commits the decorations' lines of the kinds asked for.
 void CommitDecorations(WalkContext* context, const std::vector<TextRun>& runs,
-                       const std::vector<Decoration>& decorations, int kinds,
-                       FontCache* fonts) {
+                       const std::vector<Decoration>& decorations, int kinds, FontCache* fonts) {
     for (size_t i = 0; i < decorations.size(); i++) {
         const Decoration& d = decorations[i];
         if (!(d.lines & kinds) || !(d.state.fontSize > 0))
@@ -1139,14 +994,12 @@ void CommitText(WalkContext* context, const XmlNode* text, const StyleState& sta
     TextCollector collector = {context, {}, {}, {}, {}, {}, -1, {}, 0, &fonts, true};
     if (state.vertical)
         context->document->notDrawn[NotDrawnText]++; // drawn approximately
-    CollectElement(&collector, text, state, InheritedSpacing(&collector, text, state), 0,
-                   InheritedBaseline(&collector, text), 0);
+    CollectElement(&collector, text, state, 0, 0);
     DropLastBlank(&collector.runs);
     KerningCache kernings;
-    bool kerning = !KerningOff(text, ElementDeclarations(&context->load->sheets, text));
     for (TextRun& run : collector.runs)
         MeasureGlyphs(&run, &fonts);
-    if (kerning)
+    if (!state.kerningOff)
         KernText(&collector.runs, &kernings, &fonts);
     AdjustLengths(&collector.runs, collector.adjustments);
     PlaceGlyphs(&collector.runs, state.vertical != 0);
@@ -1155,8 +1008,7 @@ void CommitText(WalkContext* context, const XmlNode* text, const StyleState& sta
     SetAlongPaths(&collector.runs, collector.paths);
     // Lines under and over the text are painted below it, lines through it
     // above it.
-    CommitDecorations(context, collector.runs, collector.decorations, LineUnder | LineOver,
-                      &fonts);
+    CommitDecorations(context, collector.runs, collector.decorations, LineUnder | LineOver, &fonts);
     for (const TextRun& run : collector.runs)
         CommitRun(context, run, &fonts);
     CommitDecorations(context, collector.runs, collector.decorations, LineThrough, &fonts);

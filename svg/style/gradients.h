@@ -9,7 +9,6 @@
 #include "svg/values/colour.h"
 #include "svg/values/transform.h"
 
-struct StyleSheets;
 struct XmlNode;
 
 struct GradientStop {
@@ -41,6 +40,8 @@ struct GradientDef {
 int GradientStopCount(const GradientDef* definition);
 // The stops in document order; null when there are none.
 const GradientStop* GradientStops(const GradientDef* definition);
+// A shared list of the stops, with their average colour.
+std::shared_ptr<const GradientStopList> MakeGradientStopList(std::vector<GradientStop> stops);
 // Gives the definition these stops (a test and tool helper).
 void SetGradientStops(GradientDef* definition, const std::vector<GradientStop>& stops);
 
@@ -61,14 +62,8 @@ void RegisterGradientElements(GradientRegistry* registry, const XmlNode* element
 void RegisterGradientElement(GradientRegistry* registry, const XmlNode* element);
 // Whether an element of this name is a gradient.
 bool IsGradientElementName(const std::wstring& name);
-// Resolves every registered gradient with its reference chain. Each element's
-// own attributes and stops are read once, however many gradients refer to it;
-// stop colours come through the document's style sheets. Percentages in user
-// space are of the document's viewport, in user units.
-void BuildGradientRegistry(GradientRegistry* registry, StyleSheets* sheets, float viewportWidth,
-                           float viewportHeight);
+// A number, or a percentage as a fraction ("50%" is 0.5); 0 for nothing.
 double ReadGradientCoordinate(const std::wstring& text);
-Argb ReadStopColour(StyleSheets* sheets, const XmlNode* stop);
 Argb AverageStopColour(const GradientDef* definition);
 // Table lookups; null / 0 when the id is not registered. An id that names a
 // gradient element is a usable paint server exactly when

@@ -6,13 +6,16 @@
 #include <cmath>
 #include <cwchar>
 #include <utility>
+#include <vector>
 
 #include "svg/base/strings.h"
+#include "svg/style/effect_properties.h"
 #include "svg/style/load_context.h"
 #include "svg/style/paint_reference.h"
 #include "svg/style/properties.h"
 #include "svg/style/property_reader.h"
 #include "svg/style/style.h"
+#include "svg/style/text_style.h"
 #include "svg/values/lengths.h"
 #include "svg/xml/references.h"
 #include "svg/xml/xml_tree.h"
@@ -55,8 +58,7 @@ Argb ReadReferencedPaint(LoadContext* context, const XmlNode* element, const std
         // the tile cannot be drawn.
         *ref = id;
         int none = 0;
-        Argb colour =
-            fallback.empty() ? NoColour : ReadPlainPaint(fallback, currentColour, &none);
+        Argb colour = fallback.empty() ? NoColour : ReadPlainPaint(fallback, currentColour, &none);
         *patternFallback = none || colour == NoColour ? 0 : 1;
         return *patternFallback ? colour : GreyPaint;
     }
@@ -85,31 +87,9 @@ Argb ReadPaint(LoadContext* context, const XmlNode* element, TextView text, Argb
     return ReadPlainPaint(value, currentColour, isNone);
 }
 
-struct KeywordCode {
-    const wchar_t* keyword;
-    int code;
-};
-
-int ReadKeyword(TextView text, int current, const KeywordCode* table, size_t count) {
-    TextView key = TrimView(text);
-    for (size_t i = 0; i < count; i++) {
-        if (IsWordIgnoringCase(key, table[i].keyword))
-            return table[i].code;
-    }
-    return current;
-}
-
 const KeywordCode FillRules[] = {{L"nonzero", 1}, {L"evenodd", 0}};
 const KeywordCode LineCaps[] = {{L"butt", 0}, {L"round", 2}, {L"square", 1}};
 const KeywordCode LineJoins[] = {{L"miter", 0}, {L"round", 2}, {L"bevel", 1}};
-
-template <size_t Count>
-void ApplyKeyword(const PropertyReader& reader, Property name, const KeywordCode (&table)[Count],
-                  int* value) {
-    TextView text = PropertyText(reader, name);
-    if (!text.empty())
-        *value = ReadKeyword(text, *value, table, Count);
-}
 
 // Sets one paint (has, colour, ref) from the property; an unreadable or
 // missing value leaves the inherited paint.
@@ -377,49 +357,6 @@ void ApplyMarker(const PropertyReader& reader, Property name, std::wstring* id) 
     *id = UrlReferenceId(std::wstring(value));
 }
 
-const KeywordCode FontStyles[] = {{L"normal", 0}, {L"italic", 1}, {L"oblique", 1}};
-const KeywordCode TextAnchors[] = {{L"start", 0}, {L"middle", 1}, {L"end", 2}};
-// "bolder" and "lighter" stand for codes that step from the inherited weight.
-enum { WeightBolder = -1, WeightLighter = -2 };
-const KeywordCode FontWeights[] = {
-    {L"normal", 400}, {L"bold", 700}, {L"bolder", WeightBolder}, {L"lighter", WeightLighter}};
-
-// A weight is a keyword or a number from 1 to 1000 (anything else leaves the
-// inherited one); bolder and lighter step from the inherited weight as CSS
-// says. 600 and above draw the bold face.
-void ApplyFontWeight(PropertyReader* reader, int* weight, int* bold) {
-    TextView text = TrimView(PropertyText(*reader, PropFontWeight));
-    if (text.empty())
-        return;
-    if (text[0] >= L'0' && text[0] <= L'9') {
-        float number = ReadLength(text, &reader->scratch);
-        if (number >= 1 && number <= 1000)
-            *weight = static_cast<int>(number);
-    } else {
-        int code = ReadKeyword(text, *weight, FontWeights, sizeof FontWeights / sizeof FontWeights[0]);
-        if (code == WeightBolder)
-            code = *weight < 350 ? 400 : (*weight < 550 ? 700 : 900);
-        else if (code == WeightLighter)
-            code = *weight < 550 ? 100 : (*weight < 750 ? 400 : 700);
-        *weight = code;
-    }
-    *bold = *weight >= 600 ? 1 : 0;
-}
-
-void ApplyTextProperties(PropertyReader* reader, StyleState* out) {
-    TextView family = TrimView(PropertyText(*reader, PropFontFamily));
-    if (!family.empty() && !IsWordIgnoringCase(family, L"inherit"))
-        out->fontFamily = std::wstring(family);
-    ApplyFontWeight(reader, &out->fontWeight, &out->fontBold);
-    ApplyKeyword(*reader, PropFontStyle, FontStyles, &out->fontItalic);
-    ApplyKeyword(*reader, PropTextAnchor, TextAnchors, &out->textAnchor);
-    const std::wstring& space = AttributeString(*reader, PropXmlSpace);
-    if (space == L"preserve")
-        out->preserveSpace = 1;
-    else if (space == L"default")
-        out->preserveSpace = 0;
-}
-
 void ApplyMarkers(const PropertyReader& reader, StyleState* out) {
     ApplyMarker(reader, PropMarkerStart, &out->markerStart);
     ApplyMarker(reader, PropMarkerMid, &out->markerMid);
@@ -444,16 +381,6 @@ bool IsKeywordValue(TextView value, const wchar_t* keyword) {
     return IsWordIgnoringCase(TrimView(value), keyword);
 }
 
-// "writing-mode" (inherited): tb, tb-rl, vertical-rl and vertical-lr are
-// vertical; any other value but "inherit" is horizontal.
-void ApplyWritingMode(const PropertyReader& reader, int* vertical) {
-    const TextView value = TrimView(PropertyText(reader, PropWritingMode));
-    if (value.empty() || IsWordIgnoringCase(value, L"inherit"))
-        return;
-    *vertical =
-        StartsWithWordIgnoringCase(value, L"tb") || StartsWithWordIgnoringCase(value, L"vertical");
-}
-
 // The properties an element does not inherit that later steps need, read
 // when the element gives any of them (ResetOwnProperties has set the rest).
 void ApplyOwnProperties(const PropertyReader& reader, StyleState* out) {
@@ -462,7 +389,8 @@ void ApplyOwnProperties(const PropertyReader& reader, StyleState* out) {
     out->mask = ValueOrEmpty(PropertyText(reader, PropMask));
     out->maskAlpha = IsKeywordValue(PropertyText(reader, PropMaskType), L"alpha");
     const TextView overflow = PropertyText(reader, PropOverflow);
-    out->clipsOverflow = !IsKeywordValue(overflow, L"visible") && !IsKeywordValue(overflow, L"auto");
+    out->clipsOverflow =
+        !IsKeywordValue(overflow, L"visible") && !IsKeywordValue(overflow, L"auto");
     out->namesMarker = 0;
     for (Property p : {PropMarkerStart, PropMarkerMid, PropMarkerEnd, PropMarker})
         out->namesMarker |= NamesSomething(PropertyText(reader, p)) ? 1 : 0;
@@ -483,6 +411,7 @@ void ApplyPresentation(LoadContext* context, const XmlNode* element,
     // so parent and out may be the same record.
     if (out != parent)
         *out = *parent;
+    const EffectColours parentEffects = out->effects; // for "inherit"
     ResetOwnProperties(out);
     PropertyReader reader(element, &declarations, true);
 
@@ -539,11 +468,26 @@ void ApplyPresentation(LoadContext* context, const XmlNode* element,
         ApplyKeyword(reader, PropClipRule, FillRules, &out->clipRule);
     if (given & Bits(PropWritingMode))
         ApplyWritingMode(reader, &out->vertical);
+    if (given & Bits(PropLetterSpacing, PropWordSpacing, PropDominantBaseline,
+                     PropAlignmentBaseline, PropBaselineShift, PropTextDecoration, PropFontKerning,
+                     PropKerning))
+        ApplyTextLayout(reader, out);
+    if (given & Bits(PropFloodColor, PropFloodOpacity, PropLightingColor, PropStopColor,
+                     PropStopOpacity, PropColorInterpolationFilters))
+        ApplyEffectProperties(reader, parentEffects, out);
 
     if (given & Bits(PropTransform))
         ApplyTransform(reader, LengthBasisOf(*out), &out->matrix);
     if (given & (markers | Bits(PropFilter, PropClipPath, PropMask, PropMaskType, PropOverflow)))
         ApplyOwnProperties(reader, out);
+}
+
+void ApplyPresentationDownTo(LoadContext* context, const XmlNode* element, StyleState* state) {
+    std::vector<const XmlNode*> chain;
+    for (const XmlNode* e = element; e && XmlIsElement(e); e = XmlParent(e))
+        chain.push_back(e);
+    for (size_t i = chain.size(); i-- > 0;)
+        ApplyPresentation(context, chain[i], state, state);
 }
 
 Argb ParsePaint(LoadContext* context, const XmlNode* element, const std::wstring& declarations,
@@ -553,14 +497,6 @@ Argb ParsePaint(LoadContext* context, const XmlNode* element, const std::wstring
     int patternFallback = 0;
     return ReadPaint(context, element, PropertyText(reader, name), NoColour, isNone, ref,
                      &patternFallback);
-}
-
-float ParseNumberProperty(const XmlNode* element, const std::wstring& declarations,
-                          const std::wstring& name, float defaultValue, int* found) {
-    PropertyReader reader(element, &declarations, false);
-    TextView text = PropertyText(reader, name);
-    *found = text.empty() ? 0 : 1;
-    return *found ? ReadLength(text, &reader.scratch) : defaultValue;
 }
 
 int ParseFillRule(const std::wstring& text, int current) {

@@ -16,14 +16,15 @@ void ApplyPresentation(LoadContext* context, const XmlNode* element, const Style
 // The same with the element's declarations already in hand.
 void ApplyPresentation(LoadContext* context, const XmlNode* element,
                        const std::wstring& declarations, const StyleState* parent, StyleState* out);
+// Applies the presentation of the element's ancestors, the topmost first,
+// and then of the element itself to *state in place: *state comes in as the
+// state before the root's own properties and leaves as the element's where
+// it stands in the file (not where a use draws it).
+void ApplyPresentationDownTo(LoadContext* context, const XmlNode* element, StyleState* state);
 // A paint property of the element read on its own (the current colour is
 // not known there).
 Argb ParsePaint(LoadContext* context, const XmlNode* element, const std::wstring& declarations,
                 const std::wstring& name, int* isNone, std::wstring* ref);
-// The property's value read as a length; found = 0 and the default when the
-// property is not given.
-float ParseNumberProperty(const XmlNode* element, const std::wstring& declarations,
-                          const std::wstring& name, float defaultValue, int* found);
 // Keyword readers: the current code is returned for anything they do not know.
 int ParseFillRule(const std::wstring& text, int current);
 int ParseLineCap(const std::wstring& text, int current);

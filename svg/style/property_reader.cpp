@@ -69,6 +69,20 @@ const PropertyName PropertyNames[PropertyCount] = {
     PROPERTY_NAME("clip-rule"),
     PROPERTY_NAME("overflow"),
     PROPERTY_NAME("writing-mode"),
+    PROPERTY_NAME("letter-spacing"),
+    PROPERTY_NAME("word-spacing"),
+    PROPERTY_NAME("dominant-baseline"),
+    PROPERTY_NAME("alignment-baseline"),
+    PROPERTY_NAME("baseline-shift"),
+    PROPERTY_NAME("text-decoration"),
+    PROPERTY_NAME("font-kerning"),
+    PROPERTY_NAME("kerning"),
+    PROPERTY_NAME("flood-color"),
+    PROPERTY_NAME("flood-opacity"),
+    PROPERTY_NAME("lighting-color"),
+    PROPERTY_NAME("stop-color"),
+    PROPERTY_NAME("stop-opacity"),
+    PROPERTY_NAME("color-interpolation-filters"),
 };
 #undef PROPERTY_NAME
 
@@ -76,7 +90,7 @@ namespace {
 
 // The properties whose names have each length, in the order of Property.
 struct PropertiesByLength {
-    static const size_t MaxLength = 18;
+    static const size_t MaxLength = 27;                 // color-interpolation-filters
     signed char list[MaxLength + 1][PropertyCount + 1]; // each ends with -1
     PropertiesByLength() {
         for (size_t length = 0; length <= MaxLength; length++) {
@@ -192,4 +206,13 @@ void ApplyColor(PropertyReader* reader, Argb* color) {
     Argb c = ParseColour(text.data(), EndOf(text));
     if (c != NoColour)
         *color = c;
+}
+
+int ReadKeyword(TextView text, int current, const KeywordCode* table, size_t count) {
+    TextView key = TrimView(text);
+    for (size_t i = 0; i < count; i++) {
+        if (IsWordIgnoringCase(key, table[i].keyword))
+            return table[i].code;
+    }
+    return current;
 }

@@ -55,6 +55,20 @@ enum Property {
     PropClipRule,
     PropOverflow,
     PropWritingMode,
+    PropLetterSpacing,
+    PropWordSpacing,
+    PropDominantBaseline,
+    PropAlignmentBaseline,
+    PropBaselineShift,
+    PropTextDecoration,
+    PropFontKerning,
+    PropKerning,
+    PropFloodColor,
+    PropFloodOpacity,
+    PropLightingColor,
+    PropStopColor,
+    PropStopOpacity,
+    PropColorInterpolationFilters,
     PropertyCount
 };
 static_assert(PropertyCount <= 64, "the reader keeps one bit for each property");
@@ -138,7 +152,7 @@ inline const std::wstring& AttributeString(const PropertyReader& reader, Propert
     if (!reader.tabled)
         return XmlAttribute(reader.element, PropertyNames[p].text);
     return reader.attributed & Bits(p) ? XmlAttributeAt(reader.element, reader.attributeIndex[p])
-                                         : none;
+                                       : none;
 }
 
 inline TextView PropertyText(const PropertyReader& reader, Property p) {
@@ -157,6 +171,25 @@ float ReadLength(TextView text, std::wstring* scratch);
 
 inline bool IsCurrentColour(TextView value) {
     return IsWordIgnoringCase(value, L"currentcolor");
+}
+
+// A keyword and the code it stands for.
+struct KeywordCode {
+    const wchar_t* keyword;
+    int code;
+};
+
+// The code of the keyword the text is (trimmed, in any case); `current` for
+// any other text.
+int ReadKeyword(TextView text, int current, const KeywordCode* table, size_t count);
+
+// A keyword property replaces the inherited code when it is given and known.
+template <size_t Count>
+void ApplyKeyword(const PropertyReader& reader, Property name, const KeywordCode (&table)[Count],
+                  int* value) {
+    TextView text = PropertyText(reader, name);
+    if (!text.empty())
+        *value = ReadKeyword(text, *value, table, Count);
 }
 
 // "color": a colour it can read replaces the inherited one; "inherit",

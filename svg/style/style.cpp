@@ -45,6 +45,10 @@ void InitRootStyleState(StyleState* state) {
     state->preserveSpace = 0;
     state->clipRule = 1;
     state->vertical = 0;
+    state->letterSpacing = state->wordSpacing = 0.0f;
+    state->dominantBaseline = BaselineAlphabetic;
+    state->kerningOff = 0;
+    state->filtersInLinearRgb = 1;
     ResetOwnProperties(state);
     IdentityMatrix(&state->matrix);
 }
@@ -56,6 +60,11 @@ void ResetOwnProperties(StyleState* state) {
     state->namesMarker = 0;
     state->maskAlpha = 0;
     state->clipsOverflow = 1;
+    state->alignmentBaseline = BaselineUnchanged;
+    state->baselineShiftKind = ShiftNone;
+    state->baselineShift = 0.0f;
+    state->decorationLines = 0;
+    state->effects = EffectColours{0xFF000000u, 1.0f, 0xFFFFFFFFu, 0xFF000000u, 1.0f};
 }
 
 void SetContextPaints(const StyleState& from, StyleState* state) {
@@ -69,4 +78,12 @@ void SetContextPaints(const StyleState& from, StyleState* state) {
 
 LengthBasis LengthBasisOf(const StyleState& state) {
     return LengthBasis{state.fontSize, state.viewportWidth, state.viewportHeight};
+}
+
+Argb FloodColourOf(const StyleState& state) {
+    return ScaleAlpha(state.effects.flood, state.effects.floodOpacity);
+}
+
+Argb StopColourOf(const StyleState& state) {
+    return ScaleAlpha(state.effects.stop, state.effects.stopOpacity);
 }

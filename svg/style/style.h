@@ -17,6 +17,37 @@ inline int PaintOrderPart(int order, int i) {
     return ((order ? order : NormalPaintOrder) >> (2 * i)) & 3;
 }
 
+// The baselines dominant-baseline and alignment-baseline name.
+enum TextBaseline {
+    BaselineAlphabetic,
+    BaselineMiddle,
+    BaselineCentral,
+    BaselineHanging,
+    BaselineMathematical,
+    BaselineTextTop,
+    BaselineTextBottom,
+    BaselineIdeographic,
+    BaselineUnchanged // alignment-baseline: the dominant baseline holds
+};
+
+// What baseline-shift asks for: nothing, the font's subscript or
+// superscript offset, or a length.
+enum BaselineShiftKind { ShiftNone, ShiftSub, ShiftSuper, ShiftLength };
+
+// The lines text-decoration draws, as bits.
+enum DecorationLine { LineUnder = 1, LineOver = 2, LineThrough = 4 };
+
+// The colours of filter primitives and gradient stops. None is inherited,
+// but "inherit" takes the parent's; currentColor is the colour of the
+// element that gives it.
+struct EffectColours {
+    Argb flood;         // flood-color, black unless given
+    float floodOpacity; // flood-opacity, 0 to 1
+    Argb lighting;      // lighting-color, white unless given
+    Argb stop;          // stop-color, black unless given
+    float stopOpacity;  // stop-opacity, 0 to 1
+};
+
 struct StyleState {
     Argb color; // the "color" property, which currentColor names
     Argb fillColor;
@@ -76,6 +107,22 @@ struct StyleState {
     int namesMarker;
     int maskAlpha;
     int clipsOverflow;
+    // Text layout. Inherited: letter-spacing and word-spacing in user units
+    // (lengths measured where they are given), the dominant baseline (a
+    // TextBaseline) and whether pair kerning is off (font-kerning: none or
+    // kerning="0"). Not inherited: alignment-baseline (BaselineUnchanged
+    // for the dominant one), baseline-shift (a BaselineShiftKind, and the
+    // length in user units for ShiftLength) and the DecorationLines of the
+    // element's own text-decoration.
+    float letterSpacing, wordSpacing;
+    int dominantBaseline;
+    int kerningOff;
+    int alignmentBaseline;
+    int baselineShiftKind;
+    float baselineShift;
+    int decorationLines;
+    EffectColours effects;  // not inherited
+    int filtersInLinearRgb; // color-interpolation-filters is not sRGB; inherited
     int group; // offscreen group of what is drawn (svg/records/offscreen_groups.h), 0 none; set by
                // the walker
 };
@@ -83,7 +130,8 @@ struct StyleState {
 // The state of the root before its own attributes: colour black, opaque black
 // fill, no stroke, width 1, opacities 1, nonzero, butt, miter, limit 4,
 // displayed and visible, font size 16, a viewport of 100 x 100, solid
-// strokes, identity, nonzero clip rule, horizontal text, no clip path, mask
+// strokes, identity, nonzero clip rule, horizontal text without spacing on
+// the alphabetic baseline, kerned, filters in linearRGB, no clip path, mask
 // or filter, clipped to its viewport.
 void InitRootStyleState(StyleState* state);
 // The properties an element does not inherit, as when it gives none of them.
@@ -91,5 +139,8 @@ void ResetOwnProperties(StyleState* state);
 // Makes the fill and stroke of `from` (a use, or the shape a marker stands
 // on) what context-fill and context-stroke name in *state.
 void SetContextPaints(const StyleState& from, StyleState* state);
+// The flood colour with the flood opacity applied, and the same for a stop.
+Argb FloodColourOf(const StyleState& state);
+Argb StopColourOf(const StyleState& state);
 // What the element's relative lengths are measured against.
 LengthBasis LengthBasisOf(const StyleState& state);

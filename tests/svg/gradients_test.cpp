@@ -423,7 +423,8 @@ TEST(Gradients, ReadGradientCoordinate) {
     EXPECT_TRUE(std::isnan(ReadGradientCoordinate(L"NaN")));
 }
 
-TEST(Gradients, ReadStopColour) {
+// A stop's colour as the cascade reads it into the stop's style.
+TEST(Gradients, StopColourOfTheStyle) {
     struct Case {
         const char* stop;
         Argb colour;
@@ -448,8 +449,11 @@ TEST(Gradients, ReadStopColour) {
     for (const Case& c : cases) {
         ParsedXml xml(c.stop);
         ASSERT_TRUE(xml.Root() != nullptr) << c.stop;
-        StyleSheets sheets;
-        EXPECT_EQ(c.colour, ReadStopColour(&sheets, xml.Root())) << c.stop;
+        LoadContext context;
+        StyleState state;
+        InitRootStyleState(&state);
+        ApplyPresentation(&context, xml.Root(), &state, &state);
+        EXPECT_EQ(c.colour, StopColourOf(state)) << c.stop;
     }
 }
 
@@ -550,7 +554,7 @@ TEST(Gradients, RegistrationDepthLimit) {
     ASSERT_TRUE(deep.Root() != nullptr);
     LoadContext context;
     RegisterGradientElements(&context.gradients, deep.Root());
-    BuildGradientRegistry(&context.gradients, &context.sheets, 100, 100);
+    BuildGradientRegistry(&context, 100, 100);
     EXPECT_EQ(nullptr, FindRegisteredGradient(&context.gradients, L"lost"));
     EXPECT_NE(nullptr, FindRegisteredGradient(&context.gradients, L"found"));
 }
@@ -562,7 +566,7 @@ TEST(Gradients, RegistrationStaysInTheSubtree) {
     ASSERT_TRUE(xml.Root() != nullptr);
     LoadContext context;
     RegisterGradientElements(&context.gradients, FindElementById(xml.Root(), L"sub"));
-    BuildGradientRegistry(&context.gradients, &context.sheets, 100, 100);
+    BuildGradientRegistry(&context, 100, 100);
     EXPECT_NE(nullptr, FindRegisteredGradient(&context.gradients, L"in"));
     EXPECT_EQ(nullptr, FindRegisteredGradient(&context.gradients, L"out"));
     RegisterGradientElements(&context.gradients, nullptr);

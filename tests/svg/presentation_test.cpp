@@ -349,6 +349,48 @@ TEST(Presentation, OwnAndInheritedEffects) {
     EXPECT_EQ(0, own.vertical);
 }
 
+// Text layout: spacing (measured where it is given), the dominant baseline,
+// kerning and color-interpolation-filters pass down; alignment, shift,
+// decoration and the effect colours do not, but "inherit" takes the
+// parent's colour (its currentColor already resolved there).
+TEST(Presentation, TextAndEffectPropertiesInheritAsCssSays) {
+    const std::string group =
+        "<g font-size='10' color='red' letter-spacing='1em' word-spacing='2' "
+        "dominant-baseline='central' alignment-baseline='middle' baseline-shift='3' "
+        "text-decoration='underline' style='font-kerning:none' flood-color='currentColor' "
+        "flood-opacity='.5' lighting-color='blue' stop-color='lime' "
+        "color-interpolation-filters='sRGB'>";
+    const StyleState inherited =
+        StyleOfTarget(Svg(group + "<rect id='t' font-size='20' color='blue' flood-color='inherit' "
+                                  "lighting-color='inherit'/></g>"));
+    EXPECT_EQ(10, inherited.letterSpacing);
+    EXPECT_EQ(2, inherited.wordSpacing);
+    EXPECT_EQ(BaselineCentral, inherited.dominantBaseline);
+    EXPECT_EQ(BaselineUnchanged, inherited.alignmentBaseline);
+    EXPECT_EQ(ShiftNone, inherited.baselineShiftKind);
+    EXPECT_EQ(0, inherited.decorationLines);
+    EXPECT_EQ(1, inherited.kerningOff);
+    EXPECT_EQ(Red, inherited.effects.flood);
+    EXPECT_EQ(1, inherited.effects.floodOpacity);
+    EXPECT_EQ(Blue, inherited.effects.lighting);
+    EXPECT_EQ(Black, inherited.effects.stop);
+    EXPECT_EQ(0, inherited.filtersInLinearRgb);
+    const StyleState own =
+        StyleOfTarget(Svg(group + "<rect id='t' font-size='20' letter-spacing='normal' "
+                                  "dominant-baseline='no-change' alignment-baseline='baseline' "
+                                  "baseline-shift='-50%' kerning='auto' flood-color='bogus' "
+                                  "flood-opacity='7' color-interpolation-filters='auto'/></g>"));
+    EXPECT_EQ(0, own.letterSpacing);
+    EXPECT_EQ(BaselineCentral, own.dominantBaseline);
+    EXPECT_EQ(BaselineUnchanged, own.alignmentBaseline);
+    EXPECT_EQ(ShiftLength, own.baselineShiftKind);
+    EXPECT_EQ(-10, own.baselineShift);
+    EXPECT_EQ(0, own.kerningOff);
+    EXPECT_EQ(Black, own.effects.flood);
+    EXPECT_EQ(1, own.effects.floodOpacity);
+    EXPECT_EQ(1, own.filtersInLinearRgb);
+}
+
 // Each property counts when an element gives it alone: properties are read
 // a group at a time, and the groups an element gives nothing of are passed
 // over.
@@ -387,6 +429,21 @@ TEST(Presentation, EachPropertyCountsOnItsOwn) {
         {"clip-rule='evenodd'", HOLDS(s.clipRule == 0)},
         {"overflow='visible'", HOLDS(s.clipsOverflow == 0)},
         {"writing-mode='tb-rl'", HOLDS(s.vertical == 1)},
+        {"letter-spacing='2'", HOLDS(s.letterSpacing == 2)},
+        {"word-spacing='1em'", HOLDS(s.wordSpacing == 16)},
+        {"dominant-baseline='middle'", HOLDS(s.dominantBaseline == BaselineMiddle)},
+        {"alignment-baseline='hanging'", HOLDS(s.alignmentBaseline == BaselineHanging)},
+        {"baseline-shift='super'", HOLDS(s.baselineShiftKind == ShiftSuper)},
+        {"text-decoration='underline line-through'",
+         HOLDS(s.decorationLines == (LineUnder | LineThrough))},
+        {"style='font-kerning:none'", HOLDS(s.kerningOff == 1)},
+        {"kerning='0'", HOLDS(s.kerningOff == 1)},
+        {"flood-color='red'", HOLDS(s.effects.flood == Red)},
+        {"flood-opacity='50%'", HOLDS(s.effects.floodOpacity == .5f)},
+        {"lighting-color='blue'", HOLDS(s.effects.lighting == Blue)},
+        {"stop-color='red'", HOLDS(s.effects.stop == Red)},
+        {"stop-opacity='.25'", HOLDS(s.effects.stopOpacity == .25f)},
+        {"color-interpolation-filters='sRGB'", HOLDS(s.filtersInLinearRgb == 0)},
     };
     for (const auto& c : cases) {
         ParsedXml xml(Svg(std::string("<rect id='t' ") + c.attributes + "/>"));

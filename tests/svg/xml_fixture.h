@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "svg/style/gradient_chains.h"
 #include "svg/style/load_context.h"
 #include "svg/style/presentation.h"
 #include "svg/style/style.h"
@@ -39,8 +40,7 @@ inline const XmlNode* FindElementById(const XmlNode* node, const wchar_t* id) {
 inline void FillDocumentMaps(LoadContext* context, const XmlNode* root) {
     CollectStyleSheets(&context->sheets, root);
     RegisterGradientElements(&context->gradients, root);
-    BuildGradientRegistry(&context->gradients, &context->sheets, 200,
-                          100); // a viewport whose sides differ
+    BuildGradientRegistry(context, 200, 100); // a viewport whose sides differ
 }
 
 // The element's state as the walk computes it: the root's state applied in
