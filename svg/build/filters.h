@@ -35,7 +35,11 @@ int FilterOf(WalkContext* context, const std::wstring& property, const LengthBas
 int AddGroupFilter(WalkContext* context, const XmlNode* filter, const Matrix2D& matrix,
                    const float box[4], float viewportWidth, float viewportHeight, float bounds[4]);
 
-// The same for a list of filter functions, currentColor being `colour`;
+// The box (min x, min y, max x, max y) of the rectangle (x, y, width,
+// height) under the matrix.
+void BoundsUnder(const Matrix2D& m, const float rect[4], float bounds[4]);
+
+// The same as AddGroupFilter for a list of filter functions, currentColor being `colour`;
 // the region is the box grown by what the functions reach.
 int AddFunctionFilter(WalkContext* context, const std::wstring& property, const LengthBasis& basis,
                       Argb colour, const Matrix2D& matrix, const float box[4], float bounds[4]);

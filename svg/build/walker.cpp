@@ -20,7 +20,7 @@
 #include "svg/build/filters.h"
 #include "svg/build/markers.h"
 #include "svg/build/masks.h"
-#include "svg/build/patterns.h"
+#include "svg/build/shape_commit.h"
 #include "svg/build/shape_paths.h"
 #include "svg/build/shape_records.h"
 #include "svg/build/text.h"
@@ -357,83 +357,9 @@ void LeaveFrame(WalkContext* context, WalkFrame* frame) {
     CloseOffscreenGroup(context, frame);
 }
 
-// The record's fill and stroke patterns get their tiles, made for the
-// record's bounding box.
-void AttachPatterns(WalkContext* context, int index, const WalkFrame& frame) {
-    SvgDocument* document = context->document;
-    const ShapeRecord& record = document->shapes[index];
-    const float box[4] = {record.boundsX, record.boundsY, record.boundsWidth, record.boundsHeight};
-    bool fillRefused = false, strokeRefused = false;
-    const XmlNode* fill =
-        record.hasFill ? PatternOf(context, record.fillRef, &fillRefused) : nullptr;
-    const XmlNode* stroke =
-        record.hasStroke ? PatternOf(context, record.strokeRef, &strokeRefused) : nullptr;
-    // A pattern in bounding-box units cannot be used on a box without width
-    // or height: its fallback colour paints instead, or nothing.
-    const bool flat = !(box[2] > 0 && box[3] > 0);
-    if (fill && flat && PatternInBoxUnits(context, fill)) {
-        fill = nullptr;
-        fillRefused = !frame.state.fillPatternFallback;
-    }
-    if (stroke && flat && PatternInBoxUnits(context, stroke)) {
-        stroke = nullptr;
-        strokeRefused = !frame.state.strokePatternFallback;
-    }
-    // A pattern painting inside its own tile paints nothing.
-    if (fillRefused)
-        document->shapes[index].hasFill = 0;
-    if (strokeRefused)
-        document->shapes[index].hasStroke = 0;
-    // Making a tile sets the records aside for a while: the record is found
-    // again by its index each time.
-    if (fill) {
-        int tile = AddPatternTile(context, fill, box, frame.viewportWidth, frame.viewportHeight);
-        document->shapes[index].fillPattern = tile;
-    }
-    if (stroke) {
-        int tile = AddPatternTile(context, stroke, box, frame.viewportWidth, frame.viewportHeight);
-        document->shapes[index].strokePattern = tile;
-    }
-}
-
-// Commits the shape and gives its pattern paints their tiles.
-void CommitWithPatterns(WalkContext* context, GfxPath* path, const StyleState& state,
-                        std::wstring id, const WalkFrame& frame) {
-    const int index = context->document->shapeCount;
-    CommitShape(context->document, path, &state, std::move(id));
-    if (context->document->shapeCount > index)
-        AttachPatterns(context, index, frame);
-}
-
-// Markers painted between the fill and the stroke: the part before them, the
-// markers, then the other part on a second copy of the path. Each part's
-// record takes one of the two copies of the id.
-void CommitBetweenMarkers(WalkContext* context, const XmlNode* element, ElementRole role,
-                          GfxOwnedPath path, const std::vector<MarkerVertex>& vertices,
-                          const StyleState& state, std::wstring firstId, std::wstring lastId,
-                          const WalkFrame& frame) {
-    StyleState first = state, last = state;
-    if (PaintOrderPart(state.paintOrder, 0) == PaintFill)
-        first.hasStroke = last.hasFill = 0;
-    else
-        first.hasFill = last.hasStroke = 0;
-    CommitWithPatterns(context, path.release(), first, std::move(firstId), frame);
-    DrawMarkers(context, state, vertices);
-    CommitWithPatterns(context, BuildShapePath(element, role, state), last, std::move(lastId),
-                       frame);
-}
-
 // A shape element: its path is cut by its clip path and committed.
 void CommitShapeOf(WalkContext* context, const XmlNode* element, ElementRole role,
                    WalkFrame* frame) {
-    const bool marked = role >= RoleLine && HasMarkers(frame->state);
-    int markersAt = 2; // where paint-order puts the markers
-    for (int i = 0; i < 3; i++) {
-        if (PaintOrderPart(frame->state.paintOrder, i) == PaintMarkers)
-            markersAt = i;
-    }
-    std::wstring id = XmlAttributeCopy(element, L"id");
-    std::wstring secondId = marked && markersAt == 1 ? id : std::wstring();
     // Held until a record takes it: memory can run out while the clip path,
     // markers and states are made.
     GfxOwnedPath path(BuildShapePath(element, role, frame->state));
@@ -441,27 +367,8 @@ void CommitShapeOf(WalkContext* context, const XmlNode* element, ElementRole rol
         return;
     EnterClipPath(context, path.get(), frame);
     MoveClipToFilteredGroup(context, frame);
-    std::vector<PathSegment> segments;
-    if (marked) {
-        if (role == RolePath)
-            ParsePathSegments(XmlAttribute(element, L"d"), &segments);
-        else
-            LinePathSegments(path.get(), &segments);
-    }
-    std::vector<MarkerVertex> vertices;
-    if (marked)
-        MarkerVertices(segments, &vertices);
-    if (!marked || markersAt == 2) {
-        CommitWithPatterns(context, path.release(), frame->state, std::move(id), *frame);
-        if (marked)
-            DrawMarkers(context, frame->state, vertices);
-    } else if (markersAt == 0) {
-        DrawMarkers(context, frame->state, vertices);
-        CommitWithPatterns(context, path.release(), frame->state, std::move(id), *frame);
-    } else {
-        CommitBetweenMarkers(context, element, role, std::move(path), vertices, frame->state,
-                             std::move(id), std::move(secondId), *frame);
-    }
+    CommitPaintedShape(context, element, role, std::move(path), frame->state, frame->viewportWidth,
+                       frame->viewportHeight);
 }
 
 // A use walks its target alone, moved by (x, y) after its own transform.

@@ -9,6 +9,8 @@
 
 #include "render/graphics.h"
 #include "svg/build/text.h"
+#include "svg/build/text_collect.h"
+#include "svg/build/text_fonts.h"
 #include "svg/records/document.h"
 #include "svg/records/not_drawn.h"
 #include "svg/style/style.h"
