@@ -34,8 +34,9 @@ inline bool IsListSeparator(wchar_t c) {
     return c == L',' || IsCssWhiteSpace(c);
 }
 
-// Removes space characters (U+0020 only) at both ends: host parameters and
-// names, not file content.
+// Removes space characters (U+0020 only) at both ends: the host's text
+// (rectangle names, keywords, file names), where a tab is part of a name.
+// What a file holds is trimmed with TrimWhiteSpace.
 std::wstring TrimBlanks(const std::wstring& text);
 
 // Removes CSS white space at both ends.

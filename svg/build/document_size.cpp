@@ -47,7 +47,7 @@ void ReadDocumentSize(const XmlNode* root, SvgDocument* document) {
     document->width = document->height = 0;
     document->hasViewBox = 0;
     document->aspect = ParseAspectRatio(XmlAttribute(root, L"preserveAspectRatio"));
-    std::wstring viewBox = TrimBlanks(XmlAttribute(root, L"viewBox"));
+    std::wstring viewBox = TrimWhiteSpace(XmlAttribute(root, L"viewBox"));
     if (!viewBox.empty()) {
         float v[4] = {0, 0, 0, 0};
         ScanViewBox(viewBox, v);

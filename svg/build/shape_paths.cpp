@@ -150,9 +150,9 @@ GfxPath* BuildShapePath(const XmlNode* e, ElementRole role, const StyleState& st
     case RoleEllipse: {
         // A missing, negative or "auto" radius takes the other one.
         float rx = length.Radius(L"rx", X), ry = length.Radius(L"ry", Y);
-        if (rx < 0 || LowerText(TrimBlanks(XmlAttribute(e, L"rx"))) == L"auto")
+        if (rx < 0 || LowerText(TrimWhiteSpace(XmlAttribute(e, L"rx"))) == L"auto")
             rx = ry;
-        if (ry < 0 || LowerText(TrimBlanks(XmlAttribute(e, L"ry"))) == L"auto")
+        if (ry < 0 || LowerText(TrimWhiteSpace(XmlAttribute(e, L"ry"))) == L"auto")
             ry = rx;
         if (!(rx > 0 && ry > 0))
             return nullptr;

@@ -56,9 +56,9 @@ const wchar_t* const CoordinateNames[9] = {L"x1", L"y1", L"x2", L"y2", L"cx",
 // that some exporters write.
 std::wstring ReadEitherSpelling(const XmlNode* element, const wchar_t* standardName,
                                 const wchar_t* lowerName) {
-    std::wstring value = TrimBlanks(XmlAttribute(element, standardName));
+    std::wstring value = TrimWhiteSpace(XmlAttribute(element, standardName));
     if (value.empty())
-        value = TrimBlanks(XmlAttribute(element, lowerName));
+        value = TrimWhiteSpace(XmlAttribute(element, lowerName));
     return value;
 }
 
@@ -73,7 +73,7 @@ void ReadOwnCoordinates(const XmlNode* element, ChainAttributes* own) {
     const LengthBasis basis = {DefaultFontSize, 0.0f, 0.0f};
     for (int i = 0; i < 9; i++) {
         const std::wstring& text = XmlAttribute(element, CoordinateNames[i]);
-        if (TrimBlanks(text).empty())
+        if (TrimWhiteSpace(text).empty())
             continue;
         if (IsPercentage(text)) {
             own->coordinates[i] = static_cast<float>(ReadGradientCoordinate(text));
@@ -86,7 +86,7 @@ void ReadOwnCoordinates(const XmlNode* element, ChainAttributes* own) {
 }
 
 void ReadOwnUnitsAndSpread(const XmlNode* element, ChainAttributes* own) {
-    std::wstring units = LowerText(TrimBlanks(XmlAttribute(element, L"gradientUnits")));
+    std::wstring units = LowerText(TrimWhiteSpace(XmlAttribute(element, L"gradientUnits")));
     if (units == L"userspaceonuse" || units == L"objectboundingbox") {
         own->units = units == L"userspaceonuse" ? 0 : 1;
         own->given |= GivenUnits;
@@ -164,7 +164,7 @@ bool IsPlainNumber(const std::wstring& text) {
 // «5mm») is 0; each is clamped to [0, 1] and to at least the largest offset
 // before it (stops are never sorted).
 float ReadStopOffset(const XmlNode* stop, float largestBefore) {
-    std::wstring text = TrimBlanks(XmlAttribute(stop, L"offset"));
+    std::wstring text = TrimWhiteSpace(XmlAttribute(stop, L"offset"));
     const bool percent = !text.empty() && text.back() == L'%';
     if (percent)
         text.pop_back();
@@ -237,9 +237,9 @@ void InheritFrom(const ChainAttributes& referenced, ChainAttributes* own) {
 // "href", else "xlink:href": «#id» naming a registered gradient; null for
 // anything else, which ends the chain.
 const XmlNode* ReferencedGradient(const GradientRegistry& registry, const XmlNode* element) {
-    std::wstring href = TrimBlanks(XmlAttribute(element, L"href"));
+    std::wstring href = TrimWhiteSpace(XmlAttribute(element, L"href"));
     if (href.empty())
-        href = TrimBlanks(XmlAttribute(element, L"xlink:href"));
+        href = TrimWhiteSpace(XmlAttribute(element, L"xlink:href"));
     if (href.size() < 2 || href[0] != L'#')
         return nullptr;
     auto found = registry.elements.find(href.substr(1));

@@ -359,7 +359,8 @@ TEST(Gradients, StopOffsetsAsSvgReadsThem) {
                              "</linearGradient>"
                              "<linearGradient id='syntax'><stop offset='.25'/><stop offset='5mm'/>"
                              "<stop offset=' 4e-1 '/><stop offset='50 %'/><stop offset='1e'/>"
-                             "<stop offset='+60%'/></linearGradient>");
+                             "<stop offset='+60%'/><stop offset='&#9;0.7&#10;'/>"
+                             "</linearGradient>");
     GradientDef many40 = file.Get(L"many");
     ASSERT_EQ(40, GradientStopCount(&many40));
     EXPECT_FLOAT_EQ(0.39f, GradientStops(&many40)[39].offset);
@@ -376,12 +377,13 @@ TEST(Gradients, StopOffsetsAsSvgReadsThem) {
     ASSERT_EQ(2, GradientStopCount(&absent));
     EXPECT_EQ(0.0f, GradientStops(&absent)[0].offset);
 
-    // Only numbers and percentages; anything else reads as 0 (and is then
-    // raised to the largest offset before it).
+    // Only numbers and percentages, white space (tabs and line breaks too)
+    // around them; anything else reads as 0 (and is then raised to the
+    // largest offset before it).
     GradientDef syntax = file.Get(L"syntax");
-    ASSERT_EQ(6, GradientStopCount(&syntax));
-    const float read[6] = {0.25f, 0.25f, 0.4f, 0.4f, 0.4f, 0.6f};
-    for (int i = 0; i < 6; i++)
+    ASSERT_EQ(7, GradientStopCount(&syntax));
+    const float read[7] = {0.25f, 0.25f, 0.4f, 0.4f, 0.4f, 0.6f, 0.7f};
+    for (int i = 0; i < 7; i++)
         EXPECT_FLOAT_EQ(read[i], GradientStops(&syntax)[i].offset) << i;
 }
 
