@@ -16,7 +16,7 @@ if(VEXLAR_WINDOWS)
     ${PROJECT_SOURCE_DIR}/dialogs/*.cpp)
   list(FILTER VEXLAR_WINDOWS_SOURCES EXCLUDE REGEX ".*/render/graphics_portable\\.cpp$")
   add_library(vexlar_core STATIC ${VEXLAR_SVG_SOURCES} ${VEXLAR_WINDOWS_SOURCES})
-  target_link_libraries(vexlar_core PUBLIC EXPAT::EXPAT gdiplus gdi32 user32 kernel32)
+  target_link_libraries(vexlar_core PUBLIC EXPAT::EXPAT gdiplus shlwapi gdi32 user32 kernel32)
   target_compile_definitions(vexlar_core PUBLIC XML_STATIC)
 else()
   add_library(vexlar_core STATIC ${VEXLAR_SVG_SOURCES} ${VEXLAR_FILTER_SOURCES}
@@ -46,7 +46,7 @@ if(VEXLAR_WINDOWS)
     target_link_options(Vexlar PRIVATE /WHOLEARCHIVE:vexlar_core)
   else()
     target_link_libraries(Vexlar PRIVATE -Wl,--whole-archive vexlar_core -Wl,--no-whole-archive
-      EXPAT::EXPAT gdiplus gdi32 user32 kernel32)
+      EXPAT::EXPAT gdiplus shlwapi gdi32 user32 kernel32)
   endif()
   # The shipping 32-bit DLL is optimised (the default build type) and carries
   # no debug information: that goes to Vexlar.dll.debug beside it, which the

@@ -11,6 +11,7 @@
 // +x, growing towards +y. Colours are 0xAARRGGBB, straight alpha.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -131,6 +132,15 @@ std::vector<uint8_t> GfxFontTable(const wchar_t* family, int style, const char* 
 void GfxMeasureClusters(const wchar_t* text, const int* ends, int count, const wchar_t* family,
                         int style, float emSize, float* advances);
 
+// ---- decoding images -----------------------------------------------------------
+// Decodes a PNG, JPEG, GIF (its first frame), BMP or TIFF held in memory with
+// the graphics library's own decoders, into straight-alpha words (width x
+// height, rows from the top). Returns 0 when the bytes cannot be decoded or
+// the picture has more than maxPixels pixels. The portable build decodes
+// nothing.
+int GfxDecodeImage(const void* bytes, size_t size, size_t maxPixels, std::vector<uint32_t>* pixels,
+                   int* width, int* height);
+
 #ifdef _WIN32
 // ---- drawing (Windows only) -------------------------------------------------
 // A graphics object drawing into a caller-owned 32-bit buffer of width x height
@@ -141,6 +151,10 @@ GfxGraphics* GfxCreateGraphicsOnPixels(uint32_t* pixels, int width, int height, 
 void GfxDeleteGraphics(GfxGraphics* graphics);
 // Anti-aliasing, high-quality pixel offset and compositing.
 void GfxSetHighQuality(GfxGraphics* graphics);
+// How texture brushes sample their image from now on: the library's default
+// (bilinear), nearest neighbour, or high-quality bicubic.
+enum { GfxSamplingDefault, GfxSamplingNearest, GfxSamplingBicubic };
+void GfxSetImageSampling(GfxGraphics* graphics, int sampling);
 void GfxSetClipRect(GfxGraphics* graphics, float x, float y, float width, float height);
 // No clip: drawing reaches every pixel of the buffer.
 void GfxResetClip(GfxGraphics* graphics);
@@ -159,6 +173,13 @@ void GfxTransformPath(GfxPath* path, GfxMatrix* matrix);
 // take, or memory it could not have).
 int GfxFillPath(GfxGraphics* graphics, GfxBrush* brush, GfxPath* path);
 int GfxDrawPath(GfxGraphics* graphics, GfxPen* pen, GfxPath* path);
+
+// Draws the image (width x height straight-alpha words), its square of
+// pixels (0, 0)-(width, height) placed in world space by the matrix (six
+// floats), inside the path (in world space) and the clip. The edge pixels
+// extend to the image's edges. Returns 1 when drawn.
+int GfxDrawImageInPath(GfxGraphics* graphics, const uint32_t* pixels, int width, int height,
+                       const float matrix[6], GfxPath* path);
 
 // ---- regions and clipping -------------------------------------------------------
 // A region covering nothing. Null on failure.

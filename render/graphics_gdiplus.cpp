@@ -6,6 +6,7 @@
 // GDI+ needs the COM declarations that WIN32_LEAN_AND_MEAN leaves out.
 #include <objidl.h>
 #include <gdiplus.h>
+#include <shlwapi.h>
 
 #include <cstring>
 #include <new>
@@ -329,9 +330,9 @@ static bool SelectFace(const wchar_t* family, int style, int emHeight, SelectedF
         return false;
     face->dc = CreateCompatibleDC(nullptr);
     face->font = CreateFontW(-emHeight, 0, 0, 0, (style & GfxFontBold) ? FW_BOLD : FW_NORMAL,
-                             (style & GfxFontItalic) ? TRUE : FALSE, FALSE, FALSE,
-                             DEFAULT_CHARSET, OUT_TT_ONLY_PRECIS, CLIP_DEFAULT_PRECIS,
-                             DEFAULT_QUALITY, DEFAULT_PITCH, family);
+                             (style & GfxFontItalic) ? TRUE : FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                             OUT_TT_ONLY_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                             DEFAULT_PITCH, family);
     face->before = face->dc && face->font ? SelectObject(face->dc, face->font) : nullptr;
     WCHAR name[LF_FACESIZE] = {0};
     if (face->before && GetTextFaceW(face->dc, LF_FACESIZE, name) && lstrcmpiW(name, family) == 0)
@@ -558,6 +559,13 @@ void GfxSetHighQuality(GfxGraphics* graphics) {
     GdipSetCompositingQuality(graphics->graphics, CompositingQualityHighQuality);
 }
 
+void GfxSetImageSampling(GfxGraphics* graphics, int sampling) {
+    GdipSetInterpolationMode(graphics->graphics,
+                             sampling == GfxSamplingNearest   ? InterpolationModeNearestNeighbor
+                             : sampling == GfxSamplingBicubic ? InterpolationModeHighQualityBicubic
+                                                              : InterpolationModeDefault);
+}
+
 void GfxSetClipRect(GfxGraphics* graphics, float x, float y, float width, float height) {
     GdipSetClipRect(graphics->graphics, x, y, width, height, CombineModeReplace);
 }
@@ -644,6 +652,33 @@ void GfxRestoreGraphics(GfxGraphics* graphics, unsigned state) {
 
 int GfxFillPath(GfxGraphics* graphics, GfxBrush* brush, GfxPath* path) {
     return GdipFillPath(graphics->graphics, AsBrush(brush), AsPath(path)) == Ok;
+}
+
+int GfxDrawImageInPath(GfxGraphics* graphics, const uint32_t* pixels, int width, int height,
+                       const float matrix[6], GfxPath* path) {
+    GpBitmap* bitmap = nullptr;
+    if (GdipCreateBitmapFromScan0(width, height, width * 4, PixelFormat32bppARGB,
+                                  reinterpret_cast<BYTE*>(const_cast<uint32_t*>(pixels)),
+                                  &bitmap) != Ok)
+        return 0;
+    // Mirrored beyond its edges, so that smooth sampling does not fade them.
+    GpImageAttributes* attributes = nullptr;
+    if (GdipCreateImageAttributes(&attributes) == Ok)
+        GdipSetImageAttributesWrapMode(attributes, WrapModeTileFlipXY, 0, FALSE);
+    const float w = static_cast<float>(width), h = static_cast<float>(height);
+    const GpPointF corners[3] = {{matrix[4], matrix[5]},
+                                 {matrix[0] * w + matrix[4], matrix[1] * w + matrix[5]},
+                                 {matrix[2] * h + matrix[4], matrix[3] * h + matrix[5]}};
+    GraphicsState state = 0;
+    GdipSaveGraphics(graphics->graphics, &state);
+    GdipSetClipPath(graphics->graphics, AsPath(path), CombineModeIntersect);
+    const GpStatus status = GdipDrawImagePointsRect(graphics->graphics, bitmap, corners, 3, 0, 0, w,
+                                                    h, UnitPixel, attributes, nullptr, nullptr);
+    GdipRestoreGraphics(graphics->graphics, state);
+    if (attributes)
+        GdipDisposeImageAttributes(attributes);
+    GdipDisposeImage(bitmap);
+    return status == Ok;
 }
 
 void GfxResetWorldTransform(GfxGraphics* graphics) {
@@ -852,6 +887,40 @@ int GfxLoadImage(const wchar_t* path, uint32_t** pixels, int* width, int* height
     }
     GdipDisposeImage(bitmap);
     *pixels = buffer;
+    *width = static_cast<int>(w);
+    *height = static_cast<int>(h);
+    return 1;
+}
+
+int GfxDecodeImage(const void* bytes, size_t size, size_t maxPixels, std::vector<uint32_t>* pixels,
+                   int* width, int* height) {
+    if (!bytes || size == 0 || size > 0x7FFFFFFF)
+        return 0;
+    IStream* stream = SHCreateMemStream(static_cast<const BYTE*>(bytes), static_cast<UINT>(size));
+    if (!stream)
+        return 0;
+    GpBitmap* bitmap = nullptr;
+    const GpStatus status = GdipCreateBitmapFromStream(stream, &bitmap);
+    stream->Release(); // the bitmap keeps its own reference while it lives
+    if (status != Ok)
+        return 0;
+    UINT w = 0, h = 0;
+    GdipGetImageWidth(bitmap, &w);
+    GdipGetImageHeight(bitmap, &h);
+    int done = 0;
+    const size_t count = static_cast<size_t>(w) * h;
+    if (w > 0 && h > 0 && w <= 0x7FFFFFFF && h <= 0x7FFFFFFF && count <= maxPixels) {
+        try {
+            pixels->assign(count, 0);
+            done =
+                CopyBitmapPixels(bitmap, pixels->data(), static_cast<int>(w), static_cast<int>(h));
+        } catch (const std::bad_alloc&) {
+            done = 0;
+        }
+    }
+    GdipDisposeImage(bitmap);
+    if (!done)
+        return 0;
     *width = static_cast<int>(w);
     *height = static_cast<int>(h);
     return 1;

@@ -344,3 +344,7 @@ void GfxMeasureClusters(const wchar_t*, const int* ends, int count, const wchar_
 std::vector<uint8_t> GfxFontTable(const wchar_t*, int, const char*) {
     return std::vector<uint8_t>(); // the stand-in has no font files
 }
+
+int GfxDecodeImage(const void*, size_t, size_t, std::vector<uint32_t>*, int*, int*) {
+    return 0; // the portable layer has no image decoders
+}

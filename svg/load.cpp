@@ -6,6 +6,7 @@
 #include <string>
 
 #include "svg/base/file_access.h"
+#include "svg/base/image_source.h"
 #include "svg/base/report.h"
 #include "svg/build/document_size.h"
 #include "svg/build/walker.h"
@@ -80,16 +81,46 @@ static StyleState RootState(LoadContext* context, const XmlNode* root, float vie
 
 // The steps of a load once the file's tree is there. What the sheets and
 // gradients hold lives in this load's own context and goes with it.
-static void BuildRecords(const XmlTree* tree, const XmlNode* root, SvgDocument* document) {
+static void BuildRecords(const XmlTree* tree, const XmlNode* root, const ImageScope& images,
+                         SvgDocument* document) {
     ReadDocumentSize(root, document);
     float viewportWidth = 0, viewportHeight = 0;
     DocumentViewportSize(document, &viewportWidth, &viewportHeight);
     LoadContext context;
+    context.images = images;
     ReadSheetsAndGradients(&context, tree, viewportWidth, viewportHeight);
     const StyleState state = RootState(&context, root, viewportWidth, viewportHeight);
     ReserveShapeRecords(document, XmlElementCount(tree));
     WalkDocument(&context, root, document, &state);
     CopyReferencedGradients(&context.gradients, document);
+}
+
+// A drawing drawn as an image: loaded from its bytes like a file, without
+// a message when it cannot be (the image is counted as not drawn instead).
+static int LoadNestedDrawing(const std::string& bytes, const ImageScope& scope,
+                             SvgDocument* document) {
+    XmlTree* tree = ParseXmlTree(bytes.data(), bytes.size());
+    const XmlNode* root = tree && XmlParseSucceeded(tree) ? XmlRootElement(tree) : nullptr;
+    try {
+        if (root)
+            BuildRecords(tree, root, scope, document);
+    } catch (...) {
+        ReleaseXmlTree(tree); // the load as a whole fails
+        throw;
+    }
+    if (tree)
+        ReleaseXmlTree(tree);
+    return root ? 1 : 0;
+}
+
+// The images of a file: files beside it may be read, the file itself not.
+static ImageScope FileImageScope(const std::wstring& path) {
+    ImageScope scope;
+    scope.folder = FolderOfFile(path);
+    scope.drawing.push_back(ComparablePath(path));
+    scope.filesAllowed = 1;
+    scope.loadDrawing = LoadNestedDrawing;
+    return scope;
 }
 
 static int LoadTree(const std::wstring& path, SvgDocument* document, XmlTree** tree) {
@@ -100,7 +131,7 @@ static int LoadTree(const std::wstring& path, SvgDocument* document, XmlTree** t
     const XmlNode* root = XmlRootElement(*tree);
     if (!root)
         return Fail(L"SVG file has no root element.");
-    BuildRecords(*tree, root, document);
+    BuildRecords(*tree, root, FileImageScope(path), document);
     return 1;
 }
 

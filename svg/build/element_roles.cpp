@@ -43,6 +43,7 @@ const RoleEntry RoleTable[] = {
     {L"radialgradient", RoleSkipped},
     {L"foreignobject", RoleSkipped},
     {L"text", RoleText},
+    {L"image", RoleImage},
 };
 
 // The other elements of SVG 1.1 and 2 (lower case), walked as groups. Any
@@ -94,7 +95,6 @@ const wchar_t* const OtherSvgNames[] = {
     L"glyph",
     L"glyphref",
     L"hkern",
-    L"image",
     L"missing-glyph",
     L"mpath",
     L"set",

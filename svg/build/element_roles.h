@@ -13,6 +13,7 @@ enum ElementRole {
     RoleSwitch,
     RoleClipPath, // drawn only as a clip
     RoleText,     // lays out its own content
+    RoleImage,    // fills its rectangle with a picture
     RoleRect,
     RoleCircle,
     RoleEllipse,

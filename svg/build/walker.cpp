@@ -18,6 +18,7 @@
 #include "svg/build/conditions.h"
 #include "svg/build/element_roles.h"
 #include "svg/build/filters.h"
+#include "svg/build/images.h"
 #include "svg/build/markers.h"
 #include "svg/build/masks.h"
 #include "svg/build/shape_commit.h"
@@ -44,13 +45,9 @@ struct NotDrawnEntry {
 };
 
 const NotDrawnEntry NotDrawnElements[] = {
-    {L"image", NotDrawnImage},
-    {L"foreignobject", NotDrawnForeignObject},
-    {L"animate", NotDrawnAnimation},
-    {L"animatetransform", NotDrawnAnimation},
-    {L"animatemotion", NotDrawnAnimation},
-    {L"animatecolor", NotDrawnAnimation},
-    {L"set", NotDrawnAnimation},
+    {L"foreignobject", NotDrawnForeignObject}, {L"animate", NotDrawnAnimation},
+    {L"animatetransform", NotDrawnAnimation},  {L"animatemotion", NotDrawnAnimation},
+    {L"animatecolor", NotDrawnAnimation},      {L"set", NotDrawnAnimation},
 };
 
 // Counts the element when it is one of those left out; true when it is.
@@ -277,7 +274,8 @@ void OpenOffscreenGroup(WalkContext* context, int filterUse, const XmlNode* filt
         filterUse == FilterUsed || filterUse == FilterHidden || filterUse == FilterFunctions;
     if (!faded && !mask && !filtered)
         return;
-    if (!mask && !filtered && role >= RoleRect && DrawsOneKindOfPaint(state))
+    const bool oneRecord = role == RoleImage || (role >= RoleRect && DrawsOneKindOfPaint(state));
+    if (!mask && !filtered && oneRecord)
         return;
     const float opacity = faded ? state.opacity / parent.opacity : 1.0f;
     int group = AddOffscreenGroup(context->document, state.group, opacity);
@@ -371,6 +369,18 @@ void CommitShapeOf(WalkContext* context, const XmlNode* element, ElementRole rol
                        frame->viewportHeight);
 }
 
+// An image element: the rectangle it fills, cut by its clip path.
+void CommitImageOf(WalkContext* context, const XmlNode* element, WalkFrame* frame) {
+    int image = 0;
+    GfxOwnedPath path(BuildImage(context, element, frame->state, frame->viewportWidth,
+                                 frame->viewportHeight, &image));
+    if (!path)
+        return;
+    EnterClipPath(context, path.get(), frame);
+    MoveClipToFilteredGroup(context, frame);
+    CommitImage(context, path.release(), frame->state, image, XmlAttributeCopy(element, L"id"));
+}
+
 // A use walks its target alone, moved by (x, y) after its own transform.
 bool EnterUse(WalkContext* context, const std::vector<WalkFrame>& stack, const XmlNode* use,
               WalkFrame* frame) {
@@ -419,8 +429,11 @@ bool VisitElement(WalkContext* context, const std::vector<WalkFrame>& stack, con
         FilterOf(context, frame->state.filter, FilterLengthBasis(*frame), &filter);
     CountNotDrawnProperties(context, filterUse, frame->state, role);
     OpenOffscreenGroup(context, filterUse, filter, parent.state, role, frame);
-    if (role >= RoleRect) {
-        CommitShapeOf(context, element, role, frame);
+    if (role >= RoleRect || role == RoleImage) {
+        if (role == RoleImage)
+            CommitImageOf(context, element, frame);
+        else
+            CommitShapeOf(context, element, role, frame);
         CloseOffscreenGroup(context, frame);
         return false;
     }

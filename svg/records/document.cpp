@@ -9,6 +9,7 @@
 #include "render/graphics.h"
 #include "svg/records/clips.h"
 #include "svg/records/document_gradients.h"
+#include "svg/records/images.h"
 #include "svg/records/not_drawn.h"
 #include "svg/records/offscreen_groups.h"
 
@@ -27,6 +28,7 @@ void ClearSvgDocument(SvgDocument* document) {
     ReleaseDocumentGradients(document);
     ReleaseDocumentClips(document);
     ReleaseDocumentGroups(document);
+    ReleaseDocumentImages(document);
 }
 
 void DocumentViewportSize(const SvgDocument* document, float* width, float* height) {

@@ -15,6 +15,7 @@ struct DocumentGradients;
 struct DocumentClips;
 struct DocumentGroups;
 struct UnknownElements;
+struct DocumentImages;
 
 // One drawn element. A new record starts with every field zero.
 struct ShapeRecord {
@@ -45,6 +46,7 @@ struct ShapeRecord {
                      // (svg/records/offscreen_groups.h), 0 none
     // Pattern tiles that paint it (svg/records/offscreen_groups.h), 0 none.
     int fillPattern, strokePattern;
+    int image; // the image filling the path (svg/records/images.h), 0 none
 };
 
 // What a file holds that is left out or drawn only approximately, counted
@@ -81,6 +83,7 @@ struct SvgDocument {
     DocumentGroups* groups; // owned; null when nothing is drawn offscreen
     int notDrawn[NotDrawnKindCount];
     UnknownElements* unknownElements; // owned; null when there are none
+    DocumentImages* images;           // owned; null when it draws none
 };
 
 // Empties the document: its records and all it owns are released.

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "svg/values/blend_mode.h"
 #include "svg/values/transform.h"
 
 enum FilterPrimitiveKind {
@@ -38,26 +39,6 @@ enum CompositeOperator {
     CompositeXor = 4,
     CompositeLighter = 5,
     CompositeArithmetic = 6,
-};
-
-// Blend modes in the order SVG names them.
-enum BlendMode {
-    BlendNormal,
-    BlendMultiply,
-    BlendScreen,
-    BlendOverlay,
-    BlendDarken,
-    BlendLighten,
-    BlendColorDodge,
-    BlendColorBurn,
-    BlendHardLight,
-    BlendSoftLight,
-    BlendDifference,
-    BlendExclusion,
-    BlendHue,
-    BlendSaturation,
-    BlendColor,
-    BlendLuminosity,
 };
 
 enum ColourMatrixKind {

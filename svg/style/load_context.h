@@ -4,6 +4,7 @@
 // load sees another's.
 #pragma once
 
+#include "svg/base/image_source.h"
 #include "svg/css/style_sheet.h"
 #include "svg/style/gradients.h"
 #include "svg/style/paint_reference.h"
@@ -12,4 +13,5 @@ struct LoadContext {
     StyleSheets sheets;
     GradientRegistry gradients;
     PaintServerLookups paintServers;
+    ImageScope images;
 };

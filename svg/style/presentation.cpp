@@ -16,6 +16,7 @@
 #include "svg/style/property_reader.h"
 #include "svg/style/style.h"
 #include "svg/style/text_style.h"
+#include "svg/values/blend_mode.h"
 #include "svg/values/lengths.h"
 #include "svg/xml/references.h"
 #include "svg/xml/xml_tree.h"
@@ -90,6 +91,26 @@ Argb ReadPaint(LoadContext* context, const XmlNode* element, TextView text, Argb
 const KeywordCode FillRules[] = {{L"nonzero", 1}, {L"evenodd", 0}};
 const KeywordCode LineCaps[] = {{L"butt", 0}, {L"round", 2}, {L"square", 1}};
 const KeywordCode LineJoins[] = {{L"miter", 0}, {L"round", 2}, {L"bevel", 1}};
+const KeywordCode ImageRenderings[] = {{L"auto", 0},          {L"optimizeQuality", 0},
+                                       {L"optimizeSpeed", 1}, {L"pixelated", 1},
+                                       {L"crisp-edges", 0},   {L"smooth", 0}};
+const KeywordCode BlendModes[] = {{L"normal", BlendNormal},
+                                  {L"multiply", BlendMultiply},
+                                  {L"screen", BlendScreen},
+                                  {L"overlay", BlendOverlay},
+                                  {L"darken", BlendDarken},
+                                  {L"lighten", BlendLighten},
+                                  {L"color-dodge", BlendColorDodge},
+                                  {L"color-burn", BlendColorBurn},
+                                  {L"hard-light", BlendHardLight},
+                                  {L"soft-light", BlendSoftLight},
+                                  {L"difference", BlendDifference},
+                                  {L"exclusion", BlendExclusion},
+                                  {L"hue", BlendHue},
+                                  {L"saturation", BlendSaturation},
+                                  {L"color", BlendColor},
+                                  {L"luminosity", BlendLuminosity}};
+const KeywordCode Isolations[] = {{L"auto", 0}, {L"isolate", 1}};
 
 // Sets one paint (has, colour, ref) from the property; an unreadable or
 // missing value leaves the inherited paint.
@@ -391,6 +412,8 @@ void ApplyOwnProperties(const PropertyReader& reader, StyleState* out) {
     const TextView overflow = PropertyText(reader, PropOverflow);
     out->clipsOverflow =
         !IsKeywordValue(overflow, L"visible") && !IsKeywordValue(overflow, L"auto");
+    ApplyKeyword(reader, PropMixBlendMode, BlendModes, &out->blendMode);
+    ApplyKeyword(reader, PropIsolation, Isolations, &out->isolate);
     out->namesMarker = 0;
     for (Property p : {PropMarkerStart, PropMarkerMid, PropMarkerEnd, PropMarker})
         out->namesMarker |= NamesSomething(PropertyText(reader, p)) ? 1 : 0;
@@ -475,10 +498,13 @@ void ApplyPresentation(LoadContext* context, const XmlNode* element,
     if (given & Bits(PropFloodColor, PropFloodOpacity, PropLightingColor, PropStopColor,
                      PropStopOpacity, PropColorInterpolationFilters))
         ApplyEffectProperties(reader, parentEffects, out);
+    if (given & Bits(PropImageRendering))
+        ApplyKeyword(reader, PropImageRendering, ImageRenderings, &out->pixelated);
 
     if (given & Bits(PropTransform))
         ApplyTransform(reader, LengthBasisOf(*out), &out->matrix);
-    if (given & (markers | Bits(PropFilter, PropClipPath, PropMask, PropMaskType, PropOverflow)))
+    if (given & (markers | Bits(PropFilter, PropClipPath, PropMask, PropMaskType, PropOverflow,
+                                PropMixBlendMode, PropIsolation)))
         ApplyOwnProperties(reader, out);
 }
 

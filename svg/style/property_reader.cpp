@@ -83,6 +83,9 @@ const PropertyName PropertyNames[PropertyCount] = {
     PROPERTY_NAME("stop-color"),
     PROPERTY_NAME("stop-opacity"),
     PROPERTY_NAME("color-interpolation-filters"),
+    PROPERTY_NAME("image-rendering"),
+    PROPERTY_NAME("mix-blend-mode"),
+    PROPERTY_NAME("isolation"),
 };
 #undef PROPERTY_NAME
 

@@ -69,6 +69,9 @@ enum Property {
     PropStopColor,
     PropStopOpacity,
     PropColorInterpolationFilters,
+    PropImageRendering,
+    PropMixBlendMode,
+    PropIsolation,
     PropertyCount
 };
 static_assert(PropertyCount <= 64, "the reader keeps one bit for each property");

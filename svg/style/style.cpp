@@ -49,6 +49,7 @@ void InitRootStyleState(StyleState* state) {
     state->dominantBaseline = BaselineAlphabetic;
     state->kerningOff = 0;
     state->filtersInLinearRgb = 1;
+    state->pixelated = 0;
     ResetOwnProperties(state);
     IdentityMatrix(&state->matrix);
 }
@@ -65,6 +66,8 @@ void ResetOwnProperties(StyleState* state) {
     state->baselineShift = 0.0f;
     state->decorationLines = 0;
     state->effects = EffectColours{0xFF000000u, 1.0f, 0xFFFFFFFFu, 0xFF000000u, 1.0f};
+    state->blendMode = 0;
+    state->isolate = 0;
 }
 
 void SetContextPaints(const StyleState& from, StyleState* state) {

@@ -98,6 +98,7 @@ struct StyleState {
     int paintOrder; // PaintParts; 0 is the normal order
     int clipRule;   // clip-rule of a clip path's shapes: 1 nonzero, 0 evenodd; inherited
     int vertical;   // writing-mode is vertical (tb..., vertical-...); inherited
+    int pixelated;  // image-rendering: pixelated or optimizeSpeed; inherited
     // Not inherited: what the element itself gives. The values of clip-path,
     // mask and filter, trimmed ("" when not given or none); whether a marker
     // property of its own names a marker; mask-type: alpha; and whether
@@ -123,6 +124,8 @@ struct StyleState {
     int decorationLines;
     EffectColours effects;  // not inherited
     int filtersInLinearRgb; // color-interpolation-filters is not sRGB; inherited
+    int blendMode;          // mix-blend-mode (a BlendMode, svg/values/blend_mode.h); not inherited
+    int isolate;            // isolation: isolate; not inherited
     int group; // offscreen group of what is drawn (svg/records/offscreen_groups.h), 0 none; set by
                // the walker
 };
