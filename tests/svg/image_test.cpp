@@ -52,8 +52,9 @@ TEST(ImageHref, OnlyLocalFilesAndDataUrisAreReached) {
         ImageSource source;
         ASSERT_EQ(c.accepted, ResolveImageHref(c.href, L"/d", c.filesAllowed, &source))
             << Utf8FromWide(c.href);
-        if (c.accepted && !source.inMemory)
+        if (c.accepted && !source.inMemory) {
             EXPECT_EQ(std::wstring(c.path), source.path) << Utf8FromWide(c.href);
+        }
     }
 }
 
