@@ -211,10 +211,27 @@ int CyclesToCover(const GradientPlan& plan, const GradientTarget& target) {
     return static_cast<int>(std::fmin(std::ceil(most), static_cast<float>(MaxRadialCycles)));
 }
 
+// Thins the blend to at most `most` colours (ThinGradientStops).
+void ThinBlend(size_t most, GradientPlan* plan) {
+    if (plan->colours.size() <= most)
+        return;
+    std::vector<GradientStop> stops(plan->colours.size());
+    for (size_t i = 0; i < stops.size(); i++)
+        stops[i] = GradientStop{plan->positions[i], plan->colours[i]};
+    ThinGradientStops(&stops, most);
+    plan->colours.resize(stops.size());
+    plan->positions.resize(stops.size());
+    for (size_t i = 0; i < stops.size(); i++) {
+        plan->colours[i] = stops[i].colour;
+        plan->positions[i] = stops[i].offset;
+    }
+}
+
 // Reflect and repeat unrolled over `cycles` turns of the stops, on a circle
 // grown by that factor about the focus (which keeps every circle of the
 // family where it was: the circle of t on the grown one is t / cycles).
 void UnrollCycles(int spread, int cycles, GradientPlan* plan) {
+    ThinBlend(MaxUnrolledStops / static_cast<size_t>(cycles), plan);
     const std::vector<uint32_t> colours = plan->colours;
     const std::vector<float> positions = plan->positions;
     const size_t n = colours.size();

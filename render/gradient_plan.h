@@ -72,3 +72,6 @@ void StopsToBlend(const GradientDef* definition, float opacity, std::vector<uint
 
 // The most cycles a radial gradient that reflects or repeats is unrolled to.
 const int MaxRadialCycles = 64;
+// Colours a reflected or repeated radial's unrolled blend holds at most: the
+// stops of one turn are thinned to fit.
+const size_t MaxUnrolledStops = 4096;

@@ -39,9 +39,56 @@ static Argb AverageOf(const std::vector<GradientStop>& stops) {
     return average;
 }
 
+// Whether the stop between two others shows anywhere: not when all three
+// have one colour, nor when all three share one offset.
+static bool StopShows(const GradientStop& before, const GradientStop& stop,
+                      const GradientStop& after) {
+    const bool sameColour = before.colour == stop.colour && stop.colour == after.colour;
+    const bool sameOffset = before.offset == stop.offset && stop.offset == after.offset;
+    return !sameColour && !sameOffset;
+}
+
+// The stops within each 1/buckets of the vector reduced to the first and last.
+static void KeepBucketEnds(std::vector<GradientStop>* stops, size_t buckets) {
+    std::vector<GradientStop>& s = *stops;
+    const float count = static_cast<float>(buckets);
+    auto bucketOf = [&](const GradientStop& stop) {
+        return std::fmin(std::floor(stop.offset * count), count - 1);
+    };
+    size_t kept = 0;
+    for (size_t i = 0; i < s.size(); i++) {
+        const bool firstOfBucket = i == 0 || bucketOf(s[i - 1]) != bucketOf(s[i]);
+        const bool lastOfBucket = i + 1 == s.size() || bucketOf(s[i + 1]) != bucketOf(s[i]);
+        if (firstOfBucket || lastOfBucket)
+            s[kept++] = s[i];
+    }
+    s.resize(kept);
+}
+
+// Drops the stops that change nothing painted, keeping both ends.
+static void DropHiddenStops(std::vector<GradientStop>* stops) {
+    std::vector<GradientStop>& s = *stops;
+    size_t kept = 1;
+    for (size_t i = 1; i + 1 < s.size(); i++) {
+        if (StopShows(s[kept - 1], s[i], s[i + 1]))
+            s[kept++] = s[i];
+    }
+    s[kept++] = s.back();
+    s.resize(kept);
+}
+
+void ThinGradientStops(std::vector<GradientStop>* stops, size_t most) {
+    if (stops->size() <= most)
+        return;
+    DropHiddenStops(stops);
+    if (stops->size() > most)
+        KeepBucketEnds(stops, std::max<size_t>(most / 2, 1));
+}
+
 std::shared_ptr<const GradientStopList> MakeGradientStopList(std::vector<GradientStop> stops) {
     std::shared_ptr<GradientStopList> list = std::make_shared<GradientStopList>();
-    list->average = AverageOf(stops);
+    list->average = AverageOf(stops); // of the stops as written
+    ThinGradientStops(&stops, MaxGradientStops);
     list->stops = std::move(stops);
     return list;
 }

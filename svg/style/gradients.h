@@ -37,10 +37,22 @@ struct GradientDef {
     std::shared_ptr<const GradientStopList> stopList; // null: no stops
 };
 
+// Stops a gradient keeps at most: more than a brush shows across a screen.
+const size_t MaxGradientStops = 512;
+
+// Thins more than `most` stops to at most that many, in one pass. A stop
+// inside a run of three or more of one colour, or of three or more at one
+// offset, changes nothing painted and goes. When that is not enough, the
+// stops within each 2/most of the gradient vector are reduced to the first
+// and the last of them: on a gradient a screen shows, nearer stops than that
+// fall within a few pixels of one another.
+void ThinGradientStops(std::vector<GradientStop>* stops, size_t most);
+
 int GradientStopCount(const GradientDef* definition);
 // The stops in document order; null when there are none.
 const GradientStop* GradientStops(const GradientDef* definition);
-// A shared list of the stops, with their average colour.
+// A shared list of the stops, thinned to MaxGradientStops, with the average
+// colour of them all.
 std::shared_ptr<const GradientStopList> MakeGradientStopList(std::vector<GradientStop> stops);
 // Gives the definition these stops (a test and tool helper).
 void SetGradientStops(GradientDef* definition, const std::vector<GradientStop>& stops);

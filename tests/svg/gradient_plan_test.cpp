@@ -271,4 +271,12 @@ TEST(GradientPlan, RadialReflectAndRepeatCoverTheShape) {
     // A huge shape is covered by at most MaxRadialCycles turns.
     GradientPlan capped = Plan(Radial(0, 0, 1, 0, 2), Box(-1e6f, -1e6f, 2e6f, 2e6f));
     EXPECT_EQ(static_cast<size_t>(2 * MaxRadialCycles), capped.colours.size());
+    // Many stops in many turns are thinned to fit the unrolled blend.
+    GradientDef many = Radial(0, 0, 1, 0, 2);
+    std::vector<GradientStop> stops;
+    for (int i = 0; i < 1000; i++)
+        stops.push_back(GradientStop{i / 999.0f, i % 2 ? Red : Blue});
+    SetGradientStops(&many, stops);
+    const GradientPlan thinned = Plan(many, Box(-1e6f, -1e6f, 2e6f, 2e6f));
+    EXPECT_EQ(MaxUnrolledStops, thinned.colours.size());
 }
