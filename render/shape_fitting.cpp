@@ -99,6 +99,24 @@ PathFit MakePaths(const ShapeRecord& shape, const FigureList& cut,
 
 } // namespace
 
+double OutlineLength(GfxPath* path) {
+    FigureList figures;
+    if (!ReadFigures(path, &figures))
+        return 0;
+    double length = 0;
+    size_t start = 0;
+    for (size_t i = 0; i < figures.points.size(); i++) {
+        const GfxPointF& p = figures.points[i];
+        if ((figures.types[i] & GfxPointTypeMask) == GfxPointTypeStart)
+            start = i;
+        else
+            length += std::hypot(p.x - figures.points[i - 1].x, p.y - figures.points[i - 1].y);
+        if (figures.types[i] & GfxPointTypeCloseSubpath)
+            length += std::hypot(p.x - figures.points[start].x, p.y - figures.points[start].y);
+    }
+    return length;
+}
+
 bool WithinGdiPlusReach(const DeviceBox& bounds, const DeviceBox& area) {
     return BoxWithin(bounds, Grown(area, LargestReachBeyondArea));
 }

@@ -28,6 +28,11 @@ struct FittedPaths {
 // curves within them.
 bool WithinGdiPlusReach(const DeviceBox& bounds, const DeviceBox& area);
 
+// The length of the path through all its points, a curve's control points
+// included, so never shorter than the path itself (user units); 0 for a path
+// without points or one GDI+ cannot read.
+double OutlineLength(GfxPath* path);
+
 // Fits the shape's path for drawing under the matrix (user space into the
 // graphics' pixels) on a graphics whose drawn pixels are `area`. For a stroke
 // the pen's width is taken under the same matrix.

@@ -215,6 +215,38 @@ bool StrokeInPixels(GfxGraphics* graphics, const SvgDocument& document, const Sh
     return PaintFittedPart(graphics, document, inWorld, identity.get(), area, nullptr, true);
 }
 
+// Dashes GDI+ is given at most for one stroke: past this its dashing takes
+// seconds. A pattern that would make more, tiny dashes on a long path or a
+// huge array, averages on the screen to the share of it that is on.
+const double MaxDashSegments = 100000;
+
+// The share of the dash pattern that is on, when the stroke would make more
+// dashes than MaxDashSegments; -1 when it is drawn dashed (or solid).
+double AveragedDashShare(const ShapeRecord& shape) {
+    const size_t count = shape.dashes.size();
+    if (count < 2 || !(shape.strokeWidth > 0))
+        return -1;
+    double on = 0, repeat = 0;
+    for (size_t i = 0; i < count; i++) {
+        repeat += shape.dashes[i];
+        on += i % 2 == 0 ? shape.dashes[i] : 0;
+    }
+    const double dashes = OutlineLength(shape.path) / repeat * static_cast<double>(count / 2);
+    if (!(dashes > MaxDashSegments)) // also not-a-number
+        return -1;
+    return on / repeat;
+}
+
+// The shape with its stroke solid, faded by the share of the dash pattern
+// that is on; it shares the path, which the original owns.
+ShapeRecord SolidFadedStroke(const ShapeRecord& shape, double share) {
+    ShapeRecord solid = shape;
+    solid.dashes.clear();
+    solid.strokeColor = ScaleAlpha(shape.strokeColor, static_cast<float>(share));
+    solid.strokeOpacity *= static_cast<float>(share);
+    return solid;
+}
+
 } // namespace
 
 bool PaintShape(GfxGraphics* graphics, const SvgDocument& document, const ShapeRecord& shape,
@@ -229,12 +261,15 @@ bool PaintShape(GfxGraphics* graphics, const SvgDocument& document, const ShapeR
     bool drawn = true;
     if (shape.hasFill && !shape.strokeFirst)
         drawn = PaintFittedPart(graphics, document, shape, world.get(), area, fillTexture, false);
+    const double share = shape.hasStroke ? AveragedDashShare(shape) : -1;
+    const ShapeRecord stroked = share >= 0 ? SolidFadedStroke(shape, share) : ShapeRecord();
+    const ShapeRecord& forStroke = share >= 0 ? stroked : shape;
     if (shape.hasStroke && !strokeTexture && shape.nonScalingStroke && shape.strokeRef.empty())
-        drawn = StrokeInPixels(graphics, document, shape, world.get(), area) && drawn;
+        drawn = StrokeInPixels(graphics, document, forStroke, world.get(), area) && drawn;
     else if (shape.hasStroke)
-        drawn =
-            PaintFittedPart(graphics, document, shape, world.get(), area, strokeTexture, true) &&
-            drawn;
+        drawn = PaintFittedPart(graphics, document, forStroke, world.get(), area, strokeTexture,
+                                true) &&
+                drawn;
     if (shape.hasFill && shape.strokeFirst) { // paint-order: the fill over the stroke
         GfxSetWorldTransform(graphics, world.get());
         drawn = PaintFittedPart(graphics, document, shape, world.get(), area, fillTexture, false) &&

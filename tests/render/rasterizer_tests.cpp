@@ -363,6 +363,21 @@ TEST_F(Rasterizer, DashesScaleWithTheDrawing) {
     }
 }
 
+// A pattern that would make more than 100,000 dashes is drawn solid, faded
+// by the share of it that is on; fewer stay dashes.
+TEST_F(Rasterizer, TooManyDashesDrawASolidStrokeFadedByTheirShare) {
+    struct Case {
+        std::vector<float> dashes; // on a line 100 long: 100 / sum dashes
+        int alpha;                 // at a pixel on the line
+    } cases[] = {{{0.0001f, 0.0003f}, 64}, {{0.0006f, 0.0002f}, 191}, {{5.0f, 10.0f}, 0}};
+    for (const Case& c : cases) {
+        TestLayer t(100, 20, 1);
+        AddStrokedLine(&t.layer.document, 0, 10, 100, 10, 4, 0xFF000000u)->dashes = c.dashes;
+        Canvas canvas = RenderToCanvas(&t.layer, 100, 20);
+        EXPECT_NEAR(c.alpha, AlphaOf(canvas.At(10, 10)), 1) << c.dashes[0];
+    }
+}
+
 TEST_F(Rasterizer, NonScalingStrokeKeepsItsWidthInPixels) {
     TestLayer t(100, 100, 1);
     AddStrokedLine(&t.layer.document, 0, 50, 100, 50, 2.0f, 0xFF000000u)->nonScalingStroke = 1;
