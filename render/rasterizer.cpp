@@ -21,6 +21,7 @@
 #include "svg/records/document_gradients.h"
 #include "svg/records/images.h"
 #include "svg/records/offscreen_groups.h"
+#include "svg/records/work_budget.h"
 #include "svg/style/gradients.h"
 
 namespace {
@@ -139,6 +140,8 @@ struct RenderBudget {
     size_t used;
     int faded;
     int leftOut;
+    WorkBudget work, workSpent;
+    int pastWork; // shapes not painted: the work budget was spent
 };
 
 struct RenderState {
@@ -645,6 +648,12 @@ void PaintImageRecord(RenderState* r, Surface* s, const ShapeRecord& shape, floa
 
 // Paints one record on the surface, its pattern paints drawn first.
 void PaintRecord(RenderState* r, Surface* s, const ShapeRecord& shape, float fade) {
+    RenderBudget* budget = r->budget;
+    if (!SpendWork(budget->work, &budget->workSpent,
+                   static_cast<size_t>(GfxGetPathPointCount(shape.path)))) {
+        budget->pastWork++;
+        return;
+    }
     if (shape.image) {
         PaintImageRecord(r, s, shape, fade);
         return;
@@ -706,7 +715,7 @@ int DrawDocumentRecords(SvgDocument* document, const Matrix2D& base, const GfxRe
         GfxCreateMatrix6(base.a, base.b, base.c, base.d, base.e, base.f));
     if (!baseMatrix)
         return 0;
-    RenderBudget budget = {0, 0, 0};
+    RenderBudget budget = {0, 0, 0, RenderWorkBudget(), WorkBudget(), 0};
     RenderState r = {document, area, baseMatrix.get(), &budget};
     Surface root = Surface();
     if (!StartSurface(r, &root, pixels, 0, 0, width, height))
@@ -714,5 +723,6 @@ int DrawDocumentRecords(SvgDocument* document, const Matrix2D& base, const GfxRe
     DrawRecords(&r, document->shapes, document->shapeCount, &root);
     document->notDrawn[NotDrawnFadedGroups] = budget.faded;
     document->notDrawn[NotDrawnUnusableGeometry] = budget.leftOut;
+    document->notDrawn[NotDrawnRenderBudget] = budget.pastWork;
     return 1;
 }

@@ -10,6 +10,7 @@
 #include "render/graphics.h"
 #include "svg/build/shape_paths.h"
 #include "svg/records/document.h"
+#include "svg/records/work_budget.h"
 #include "svg/style/style.h"
 
 namespace {
@@ -93,6 +94,11 @@ void CommitShape(SvgDocument* document, GfxPath* path, const StyleState* state, 
     int fillOn = state->hasFill != 0 && AlphaOf(state->fillColor) > 0;
     int strokeOn =
         state->hasStroke != 0 && AlphaOf(state->strokeColor) > 0 && state->strokeWidth > 0;
+    if ((fillOn || strokeOn) && !SpendWork(LoadWorkBudget(), &document->loadWork,
+                                           static_cast<size_t>(GfxGetPathPointCount(path)))) {
+        document->notDrawn[NotDrawnLoadBudget]++;
+        fillOn = strokeOn = 0;
+    }
     ShapeRecord* record = (fillOn || strokeOn) ? AppendShapeRecord(document) : nullptr;
     if (!record) {
         GfxDeletePath(path);

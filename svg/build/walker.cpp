@@ -30,6 +30,7 @@
 #include "svg/records/document.h"
 #include "svg/records/not_drawn.h"
 #include "svg/records/offscreen_groups.h"
+#include "svg/records/work_budget.h"
 #include "svg/style/load_context.h"
 #include "svg/style/presentation.h"
 #include "svg/style/style.h"
@@ -403,6 +404,10 @@ bool EnterUse(WalkContext* context, const std::vector<WalkFrame>& stack, const X
 bool VisitElement(WalkContext* context, const std::vector<WalkFrame>& stack, const XmlNode* element,
                   WalkFrame* frame, std::wstring* declarations) {
     const WalkFrame& parent = stack.back();
+    if (WorkBudgetSpent(LoadWorkBudget(), context->document->loadWork)) {
+        context->document->notDrawn[NotDrawnLoadBudget]++;
+        return false;
+    }
     ElementRole role = RoleOf(element);
     if (role == RoleUnknown) {
         CountUnknownElement(context->document, XmlLocalName(element));

@@ -24,6 +24,7 @@ void ClearSvgDocument(SvgDocument* document) {
     document->aspect = AspectRatio();
     for (int& count : document->notDrawn)
         count = 0;
+    document->loadWork = WorkBudget();
     ReleaseUnknownElements(document);
     ReleaseDocumentGradients(document);
     ReleaseDocumentClips(document);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "svg/records/bounds.h"
+#include "svg/records/work_budget.h"
 #include "svg/values/colour.h"
 #include "svg/values/transform.h"
 #include "svg/values/viewport.h"
@@ -64,6 +65,8 @@ enum NotDrawnKind {
     NotDrawnFadedGroups,      // set by the last render: groups, masks and tiles past the offscreen
                               // budget
     NotDrawnUnusableGeometry, // set by the last render: shapes with coordinates GDI+ cannot take
+    NotDrawnLoadBudget,       // elements past the load's work budget (svg/records/work_budget.h)
+    NotDrawnRenderBudget,     // set by the last render: shapes past its work budget
     NotDrawnKindCount
 };
 
@@ -84,6 +87,7 @@ struct SvgDocument {
     int notDrawn[NotDrawnKindCount];
     UnknownElements* unknownElements; // owned; null when there are none
     DocumentImages* images;           // owned; null when it draws none
+    WorkBudget loadWork;              // what its load spent of the load's work budget
 };
 
 // Empties the document: its records and all it owns are released.

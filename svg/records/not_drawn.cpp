@@ -16,6 +16,8 @@ const wchar_t* const KindNames[NotDrawnKindCount] = {
     L"unsupported CSS",
     L"layers, masks and pattern tiles past the offscreen budget",
     L"shapes with coordinates out of range",
+    L"elements past the load's work budget",
+    L"shapes past the render's work budget",
 };
 
 // «unknown elements (flowRoot 2, random 1, others 3)»

@@ -7,14 +7,19 @@
 #include "render/rasterizer.h"
 #include "render_support.h"
 #include "svg/load.h"
+#include "svg/records/not_drawn.h"
 #include "svg/records/offscreen_groups.h"
+#include "svg/records/work_budget.h"
 
 namespace {
 
 class GroupRender : public ::testing::Test {
   protected:
     void SetUp() override { StartGraphicsForTests(); }
-    void TearDown() override { SetOffscreenPixelBudget(DefaultOffscreenPixelBudget); }
+    void TearDown() override {
+        SetOffscreenPixelBudget(DefaultOffscreenPixelBudget);
+        ScaleDownWorkBudgets(1);
+    }
 };
 
 TEST_F(GroupRender, OverlappingChildrenOfAHalfTransparentGroupDoNotShowThroughEachOther) {
@@ -47,6 +52,24 @@ TEST_F(GroupRender, OverlappingChildrenOfAHalfTransparentGroupDoNotShowThroughEa
         for (int shift = 0; shift < 32; shift += 8)
             EXPECT_NEAR((p.faded >> shift) & 0xFF, (faded.At(p.x, p.y) >> shift) & 0xFF, 1)
                 << p.x << "," << p.y;
+    }
+}
+
+// Past the render's work budget (scaled down here to 20 shapes) the rest is
+// left out and what was drawn stays; the next render counts afresh.
+TEST_F(GroupRender, TheRenderStopsAtItsWorkBudget) {
+    TestLayer test(25, 1, 1);
+    for (int i = 0; i < 25; i++)
+        AddFilledRect(&test.layer.document, static_cast<float>(i), 0, 1, 1, 0xFFFF0000u);
+    for (size_t divisor : {size_t(50000), size_t(1)}) {
+        ScaleDownWorkBudgets(divisor);
+        const Canvas canvas = RenderToCanvas(&test.layer, 25, 1);
+        const bool scaled = divisor > 1;
+        EXPECT_EQ(scaled ? L"not drawn: shapes past the render's work budget (5)"
+                         : L"not drawn: nothing",
+                  NotDrawnReport(&test.layer.document));
+        EXPECT_EQ(0xFFFF0000u, canvas.At(19, 0)) << divisor;
+        EXPECT_EQ(scaled ? 0u : 0xFFFF0000u, canvas.At(20, 0)) << divisor;
     }
 }
 

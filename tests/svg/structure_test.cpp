@@ -11,6 +11,7 @@
 #include "svg/build/walk_context.h"
 #include "svg/records/document.h"
 #include "svg/records/not_drawn.h"
+#include "svg/records/work_budget.h"
 #include "svg/values/viewport.h"
 #include "svg_files.h"
 
@@ -248,7 +249,7 @@ TEST(ViewportTest, EveryAlignmentWithMeetSliceAndNone) {
         {"none", 4, 2, 0, 0},
         {"none slice", 4, 2, 0, 0},
         {"xmidymid", 2, 2, 10, 0},        // keywords in any case
-        {"xMinYMin\tslice", 4, 4, 0, 0}, // separated by any white space
+        {"xMinYMin\tslice", 4, 4, 0, 0},  // separated by any white space
         {"xMinYMin sliced", 2, 2, 10, 0}, // unreadable: the default
         {"bogus", 2, 2, 10, 0},
     };
@@ -376,16 +377,15 @@ TEST_F(StructureTest, SwitchDrawsTheFirstChildWhoseConditionsHold) {
 
 TEST_F(StructureTest, WhatIsNotDrawnIsCounted) {
     LoadedSvg svg;
-    ASSERT_EQ(
-        1, svg.Load(Svg("<pattern id='p'/><text writing-mode='tb'>a</text>"
-                        "<text writing-mode='tb'>b</text>"
-                        "<filter id='t'><feImage/></filter>"
-                        "<filter id='b'><feGaussianBlur/></filter>"
-                        "<rect width='1' height='1' filter='url(#t)' mask='url(#m)'/>"
-                        "<rect width='1' height='1' filter='url(#b)'/>"
-                        "<g style='filter: url(#b) blur(2px)'><image/><foreignObject/></g>"
-                        "<rect width='1' height='1' fill='url(#p)' marker-end='url(#m)'>"
-                        "<animate/><set/></rect><path d='M0 0' filter='none'/>")));
+    ASSERT_EQ(1, svg.Load(Svg("<pattern id='p'/><text writing-mode='tb'>a</text>"
+                              "<text writing-mode='tb'>b</text>"
+                              "<filter id='t'><feImage/></filter>"
+                              "<filter id='b'><feGaussianBlur/></filter>"
+                              "<rect width='1' height='1' filter='url(#t)' mask='url(#m)'/>"
+                              "<rect width='1' height='1' filter='url(#b)'/>"
+                              "<g style='filter: url(#b) blur(2px)'><image/><foreignObject/></g>"
+                              "<rect width='1' height='1' fill='url(#p)' marker-end='url(#m)'>"
+                              "<animate/><set/></rect><path d='M0 0' filter='none'/>")));
     // Animation inside a shape is never walked, so it is not counted.
     EXPECT_EQ(L"not drawn: text (2), filter effects (2), markers (1), "
               L"images (1), foreignObject (1)",
@@ -396,8 +396,9 @@ TEST_F(StructureTest, WhatIsNotDrawnIsCounted) {
     ASSERT_EQ(1, svg.Load(Svg("<flowRoot><flowRegion/></flowRoot><random><flowRoot/></random>"
                               "<g><flowRoot/></g>")));
     EXPECT_EQ(L"not drawn: unknown elements (flowRoot 2, random 1)", NotDrawnReport(&svg.document));
-    ASSERT_EQ(1, svg.Load(Svg("<text writing-mode='tb'>b</text><u1/><u2/><u3/><u4/><u5/><u6/><u7/><u8/>"
-                              "<u9/><u1/><u10/>")));
+    ASSERT_EQ(
+        1, svg.Load(Svg("<text writing-mode='tb'>b</text><u1/><u2/><u3/><u4/><u5/><u6/><u7/><u8/>"
+                        "<u9/><u1/><u10/>")));
     EXPECT_EQ(L"not drawn: text (1), unknown elements (u1 2, u2 1, u3 1, u4 1, u5 1, u6 1, u7 1, "
               L"u8 1, others 2)",
               NotDrawnReport(&svg.document));
@@ -423,6 +424,43 @@ TEST_F(StructureTest, NestedUsesStopAtTheExpansionBudget) {
     EXPECT_GT(svg.Count(), 1000);
     EXPECT_LE(svg.Count(), static_cast<int>(MaxUseExpansion));
     EXPECT_LT(seconds, 30.0); // generous: catches a run-away expansion only
+}
+
+// Past the load's work budget (scaled down here to 5 shapes and 40 path
+// points) the rest of the file is not drawn, and no shape in part. One
+// document loads every case: each load starts with nothing spent.
+TEST_F(StructureTest, TheLoadStopsAtItsWorkBudget) {
+    struct ScaledBudgets {
+        ScaledBudgets() { ScaleDownWorkBudgets(100000); }
+        ~ScaledBudgets() { ScaleDownWorkBudgets(1); }
+    } scaled;
+    std::string rects, points;
+    for (int i = 0; i < 7; i++)
+        rects += "<rect width='1' height='1'/>";
+    for (int i = 0; i < 50; i++)
+        points += std::to_string(i) + ",1 ";
+    const struct Case {
+        const char* label;
+        std::string content;
+        int drawn;
+        const wchar_t* report;
+    } cases[] = {
+        {"seven rects", rects, 5, L"not drawn: elements past the load's work budget (2)"},
+        {"a long polyline between rects",
+         "<rect width='1' height='1'/><polyline points='" + points +
+             "' stroke='red'/><rect width='1' height='1'/>",
+         1, L"not drawn: elements past the load's work budget (2)"},
+        {"uses of uses",
+         "<defs><rect id='r' width='1' height='1'/></defs><g id='a'><use href='#r'/>"
+         "<use href='#r'/></g><use href='#a'/><use href='#a'/><use href='#a'/>",
+         5, L"not drawn: elements past the load's work budget (2)"},
+    };
+    LoadedSvg svg;
+    for (const Case& c : cases) {
+        ASSERT_EQ(1, svg.Load(Svg(c.content))) << c.label;
+        EXPECT_EQ(c.drawn, svg.Count()) << c.label;
+        EXPECT_EQ(c.report, NotDrawnReport(&svg.document)) << c.label;
+    }
 }
 
 } // namespace
