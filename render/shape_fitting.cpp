@@ -58,7 +58,7 @@ bool UserBounds(GfxPath* path, GfxRectF* bounds) {
 }
 
 bool IsDashed(const ShapeRecord& shape) {
-    return shape.dashes.size() >= 2 && shape.strokeWidth > 0;
+    return FloatsOf(shape.dashes).size() >= 2 && shape.strokeWidth > 0;
 }
 
 // Adds a path of the figures [first, last) of the list.
@@ -83,7 +83,8 @@ PathFit MakePaths(const ShapeRecord& shape, const FigureList& cut,
         fitted->dashStarts.assign(fitted->paths.size(), 0);
         return PathCut;
     }
-    const double repeat = std::accumulate(shape.dashes.begin(), shape.dashes.end(), 0.0);
+    const std::vector<float>& dashes = FloatsOf(shape.dashes);
+    const double repeat = std::accumulate(dashes.begin(), dashes.end(), 0.0);
     size_t figure = 0;
     for (size_t first = 0; first < cut.points.size(); figure++) {
         size_t last = first + 1;

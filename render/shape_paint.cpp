@@ -31,7 +31,8 @@ const float ShortestDash = 0.001f;
 // square dash cap, so with square caps every dash grows by the pen width
 // (half at each end) and its gap shrinks by as much, which draws the same.
 void SetStrokeDashes(GfxPen* pen, const ShapeRecord& shape) {
-    const size_t count = shape.dashes.size();
+    const std::vector<float>& dashes = FloatsOf(shape.dashes);
+    const size_t count = dashes.size();
     const float width = shape.strokeWidth;
     if (count < 2 || !(width > 0))
         return;
@@ -39,7 +40,7 @@ void SetStrokeDashes(GfxPen* pen, const ShapeRecord& shape) {
     std::vector<float> lengths(count);
     float total = 0;
     for (size_t i = 0; i < count; i++) {
-        float length = shape.dashes[i] + (i % 2 == 0 ? grow : -grow);
+        float length = dashes[i] + (i % 2 == 0 ? grow : -grow);
         lengths[i] = std::max(length / width, ShortestDash);
         total += lengths[i];
     }
@@ -223,16 +224,17 @@ const double MaxDashSegments = 100000;
 // The share of the dash pattern that is on, when the stroke would make more
 // dashes than MaxDashSegments; -1 when it is drawn dashed (or solid).
 double AveragedDashShare(const ShapeRecord& shape) {
-    const size_t count = shape.dashes.size();
+    const std::vector<float>& dashes = FloatsOf(shape.dashes);
+    const size_t count = dashes.size();
     if (count < 2 || !(shape.strokeWidth > 0))
         return -1;
     double on = 0, repeat = 0;
     for (size_t i = 0; i < count; i++) {
-        repeat += shape.dashes[i];
-        on += i % 2 == 0 ? shape.dashes[i] : 0;
+        repeat += dashes[i];
+        on += i % 2 == 0 ? dashes[i] : 0;
     }
-    const double dashes = OutlineLength(shape.path) / repeat * static_cast<double>(count / 2);
-    if (!(dashes > MaxDashSegments)) // also not-a-number
+    const double made = OutlineLength(shape.path) / repeat * static_cast<double>(count / 2);
+    if (!(made > MaxDashSegments)) // also not-a-number
         return -1;
     return on / repeat;
 }
@@ -241,7 +243,7 @@ double AveragedDashShare(const ShapeRecord& shape) {
 // that is on; it shares the path, which the original owns.
 ShapeRecord SolidFadedStroke(const ShapeRecord& shape, double share) {
     ShapeRecord solid = shape;
-    solid.dashes.clear();
+    solid.dashes = nullptr;
     solid.strokeColor = ScaleAlpha(shape.strokeColor, static_cast<float>(share));
     solid.strokeOpacity *= static_cast<float>(share);
     return solid;

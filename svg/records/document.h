@@ -8,6 +8,7 @@
 #include "svg/records/bounds.h"
 #include "svg/records/work_budget.h"
 #include "svg/values/colour.h"
+#include "svg/values/shared_floats.h"
 #include "svg/values/transform.h"
 #include "svg/values/viewport.h"
 
@@ -36,7 +37,7 @@ struct ShapeRecord {
     std::wstring strokeRef; // gradient id of the stroke
     float boundsX, boundsY, boundsWidth, boundsHeight; // untransformed path bounds
     int boundsValid;
-    std::vector<float> dashes; // the stroke's dash and gap lengths in user units; empty: solid
+    SharedFloats dashes; // the stroke's dash and gap lengths in user units, shared; null: solid
     float dashOffset;
     int nonScalingStroke; // the stroke width is in pixels, whatever the transforms
     float fillOpacity;    // opacity x fill-opacity, for a gradient's colours

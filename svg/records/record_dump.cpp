@@ -130,9 +130,9 @@ std::string StrokeText(const ShapeRecord& s) {
     std::string text = PaintText("stroke", s.strokeColor, s.strokeRef, s.strokePattern);
     text += " width " + Number(s.strokeWidth) + " cap " + NameOf(CapNames, s.lineCap) + " join " +
             NameOf(JoinNames, s.lineJoin) + " miter-limit " + Number(s.miterLimit);
-    if (!s.dashes.empty()) {
+    if (s.dashes) {
         text += " dashes";
-        for (float length : s.dashes)
+        for (float length : *s.dashes)
             text += " " + Number(length);
         text += " offset " + Number(s.dashOffset);
     }
@@ -224,7 +224,8 @@ void DumpGroups(Dump* out, const DocumentGroups* groups) {
                            std::to_string(g.parent) + " opacity " + Number(g.opacity) + " mask " +
                            std::to_string(g.mask) + (g.used ? " used" : " folded");
         if (g.bounds.any)
-            line += " bounds " + Numbers({g.bounds.minX, g.bounds.minY, g.bounds.maxX, g.bounds.maxY});
+            line +=
+                " bounds " + Numbers({g.bounds.minX, g.bounds.minY, g.bounds.maxX, g.bounds.maxY});
         out->Line(0, line);
     }
     for (size_t i = 0; i < groups->masks.size(); i++) {

@@ -212,8 +212,7 @@ void ApplyFontSize(const PropertyReader& reader, StyleState* state) {
 // "stroke-dasharray": lengths separated by commas or blanks, an odd count
 // repeated to make it even. "none", a negative length or a list adding up to
 // 0 is a solid stroke; a list it cannot read leaves the inherited one.
-void ApplyDashArray(const PropertyReader& reader, const LengthBasis& basis,
-                    std::vector<float>* dashes) {
+void ApplyDashArray(const PropertyReader& reader, const LengthBasis& basis, SharedFloats* dashes) {
     TextView text = TrimView(PropertyText(reader, PropStrokeDasharray));
     if (text.empty())
         return;
@@ -237,12 +236,12 @@ void ApplyDashArray(const PropertyReader& reader, const LengthBasis& basis,
         list.push_back(length);
     }
     if (solid || !(total > 0.0f)) {
-        dashes->clear();
+        *dashes = nullptr;
         return;
     }
     if (list.size() % 2 == 1)
         list.insert(list.end(), list.begin(), list.end());
-    dashes->swap(list);
+    *dashes = MakeSharedFloats(std::move(list));
 }
 
 void ApplyVectorEffect(const PropertyReader& reader, int* nonScalingStroke) {

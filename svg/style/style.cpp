@@ -25,7 +25,7 @@ void InitRootStyleState(StyleState* state) {
     state->hidden = 0;
     state->fontSize = DefaultFontSize;
     state->viewportWidth = state->viewportHeight = 100.0f;
-    state->dashes.clear();
+    state->dashes = nullptr;
     state->dashOffset = 0.0f;
     state->nonScalingStroke = 0;
     state->fillRef.clear();

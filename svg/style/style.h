@@ -7,6 +7,7 @@
 
 #include "svg/values/colour.h"
 #include "svg/values/lengths.h"
+#include "svg/values/shared_floats.h"
 #include "svg/values/transform.h"
 
 // What "paint-order" orders: three parts, the first painted in the lowest
@@ -72,7 +73,7 @@ struct StyleState {
     int hidden;                          // visibility: hidden or collapse; inherited
     float fontSize;                      // user units, for em and ex
     float viewportWidth, viewportHeight; // user units, for percentages
-    std::vector<float> dashes;           // user units, an even count; empty: solid
+    SharedFloats dashes;                 // user units, an even count, shared; null: solid
     float dashOffset;
     int nonScalingStroke; // vector-effect: non-scaling-stroke; not inherited
     std::wstring fillRef;

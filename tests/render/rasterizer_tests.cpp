@@ -349,7 +349,7 @@ TEST_F(Rasterizer, DashesScaleWithTheDrawing) {
         TestLayer t(100, 20, 1);
         ShapeRecord* line = AddStrokedLine(&t.layer.document, 0, 10, 100, 10, 4, 0xFF000000u);
         line->lineCap = c.lineCap;
-        line->dashes = c.dashes;
+        line->dashes = MakeSharedFloats(c.dashes);
         line->dashOffset = c.offset;
         for (int scale : {1, 2}) {
             Canvas canvas = RenderToCanvas(&t.layer, 100 * scale, 20 * scale);
@@ -372,7 +372,8 @@ TEST_F(Rasterizer, TooManyDashesDrawASolidStrokeFadedByTheirShare) {
     } cases[] = {{{0.0001f, 0.0003f}, 64}, {{0.0006f, 0.0002f}, 191}, {{5.0f, 10.0f}, 0}};
     for (const Case& c : cases) {
         TestLayer t(100, 20, 1);
-        AddStrokedLine(&t.layer.document, 0, 10, 100, 10, 4, 0xFF000000u)->dashes = c.dashes;
+        AddStrokedLine(&t.layer.document, 0, 10, 100, 10, 4, 0xFF000000u)->dashes =
+            MakeSharedFloats(c.dashes);
         Canvas canvas = RenderToCanvas(&t.layer, 100, 20);
         EXPECT_NEAR(c.alpha, AlphaOf(canvas.At(10, 10)), 1) << c.dashes[0];
     }

@@ -313,7 +313,7 @@ TEST(Presentation, DashArrays) {
         StyleState s = StyleOfTarget(Svg(std::string("<g stroke-dasharray='7 3'><rect id='t' "
                                                      "stroke-dasharray='") +
                                          c.value + "'/></g>"));
-        EXPECT_EQ(c.dashes, s.dashes) << c.value;
+        EXPECT_EQ(c.dashes, FloatsOf(s.dashes)) << c.value;
     }
 }
 
@@ -401,7 +401,7 @@ TEST(Presentation, EachPropertyCountsOnItsOwn) {
         bool (*holds)(const StyleState& s);
     } cases[] = {
         {"stroke-width='3'", HOLDS(s.strokeWidth == 3)},
-        {"stroke-dasharray='2'", HOLDS(s.dashes.size() == 2)},
+        {"stroke-dasharray='2'", HOLDS(FloatsOf(s.dashes).size() == 2)},
         {"stroke-dashoffset='3'", HOLDS(s.dashOffset == 3)},
         {"vector-effect='non-scaling-stroke'", HOLDS(s.nonScalingStroke == 1)},
         {"opacity='.5'", HOLDS(s.opacity == .5f)},
@@ -465,7 +465,7 @@ TEST(Presentation, EachPropertyCountsOnItsOwn) {
                                      dashes + "' stroke-linecap='round'/>"));
     EXPECT_EQ(L"S\u00e9rif", s.fontFamily);
     EXPECT_EQ(2, s.strokeWidth);
-    EXPECT_EQ(200u, s.dashes.size());
+    EXPECT_EQ(200u, FloatsOf(s.dashes).size());
     EXPECT_EQ(2, s.lineCap);
 }
 #undef HOLDS

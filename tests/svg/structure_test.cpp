@@ -463,4 +463,15 @@ TEST_F(StructureTest, TheLoadStopsAtItsWorkBudget) {
     }
 }
 
+// An inherited dash array is one list shared by every shape, not a copy each.
+TEST_F(StructureTest, InheritedDashArraysAreShared) {
+    LoadedSvg svg;
+    ASSERT_EQ(1, svg.Load(Svg("<g stroke='red' stroke-dasharray='1 2 3'><g><line x2='9'/></g>"
+                              "<rect width='1' height='1'/></g>")));
+    ASSERT_EQ(2, svg.Count());
+    ASSERT_TRUE(svg[0].dashes != nullptr);
+    EXPECT_EQ(6u, svg[0].dashes->size());
+    EXPECT_EQ(svg[0].dashes.get(), svg[1].dashes.get());
+}
+
 } // namespace
