@@ -1,6 +1,10 @@
 #include "render/compositing.h"
 
 #include <cmath>
+#include <vector>
+
+#include "render/filters/combine.h"
+#include "render/filters/filter_pixels.h"
 
 namespace {
 
@@ -41,6 +45,30 @@ void MaskCoverage(const uint32_t* mask, size_t count, int luminance, uint8_t* co
         // Weights in ten-thousandths; the largest product stays below 2^32.
         const uint32_t weighed = (2125 * r + 7154 * g + 721 * b) * a;
         coverage[i] = static_cast<uint8_t>((weighed + 1275000) / 2550000);
+    }
+}
+
+void BlendLayer(uint32_t* target, int targetWidth, int x, int y, const uint32_t* layer, int width,
+                int height, float opacity, const uint8_t* coverage, int mode) {
+    if (!(opacity > 0))
+        return;
+    const uint32_t k = opacity >= 1 ? 255u : static_cast<uint32_t>(std::lround(opacity * 255));
+    std::vector<uint32_t> top(static_cast<size_t>(width));
+    for (int row = 0; row < height; row++) {
+        uint32_t* out = target + static_cast<size_t>(y + row) * targetWidth + x;
+        const size_t start = static_cast<size_t>(row) * width;
+        for (int column = 0; column < width; column++) {
+            const uint32_t p = layer[start + column];
+            uint32_t sa = MultiplyBytes(p >> 24, k);
+            if (coverage)
+                sa = MultiplyBytes(sa, coverage[start + column]);
+            top[column] = (sa << 24) | (p & 0x00FFFFFFu);
+        }
+        // The blend works on premultiplied colours, the layers keep straight ones.
+        PremultiplyPixels(top.data(), width);
+        PremultiplyPixels(out, width);
+        BlendPixels(top.data(), out, out, width, mode);
+        UnpremultiplyPixels(out, width);
     }
 }
 

@@ -16,3 +16,8 @@ void MaskCoverage(const uint32_t* mask, size_t count, int luminance, uint8_t* co
 // scaled by opacity (0..1) and, when coverage is not null, by its coverage.
 void CompositeLayer(uint32_t* target, int targetWidth, int x, int y, const uint32_t* layer,
                     int width, int height, float opacity, const uint8_t* coverage);
+// The same with a blend mode (svg/values/blend_mode.h): where the layer and
+// the target both show, the mode mixes their colours; each shows alone
+// elsewhere (source-over, as Compositing and Blending Level 1 has it).
+void BlendLayer(uint32_t* target, int targetWidth, int x, int y, const uint32_t* layer, int width,
+                int height, float opacity, const uint8_t* coverage, int mode);

@@ -448,9 +448,14 @@ void CloseGroup(RenderState* r, std::vector<OpenGroup>* open, Surface* root) {
         coverage.swap(clipped);
     for (size_t i = 0; i < clipped.size(); i++) // both: through the one and the other
         coverage[i] = static_cast<uint8_t>((coverage[i] * clipped[i] + 127) / 255);
-    CompositeLayer(below->pixels, below->width, own->left - below->left, own->top - below->top,
-                   own->pixels, own->width, own->height, group->opacity * fadeBelow,
-                   coverage.empty() ? nullptr : coverage.data());
+    const uint8_t* covered = coverage.empty() ? nullptr : coverage.data();
+    if (group->blend)
+        BlendLayer(below->pixels, below->width, own->left - below->left, own->top - below->top,
+                   own->pixels, own->width, own->height, group->opacity * fadeBelow, covered,
+                   group->blend);
+    else
+        CompositeLayer(below->pixels, below->width, own->left - below->left, own->top - below->top,
+                       own->pixels, own->width, own->height, group->opacity * fadeBelow, covered);
 }
 
 // A shape drawn inside groups past the budget: its paint faded by theirs.

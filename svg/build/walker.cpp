@@ -273,16 +273,22 @@ void OpenOffscreenGroup(WalkContext* context, int filterUse, const XmlNode* filt
     const bool faded = parent.opacity > 0 && state.opacity < parent.opacity;
     const bool filtered =
         filterUse == FilterUsed || filterUse == FilterHidden || filterUse == FilterFunctions;
-    if (!faded && !mask && !filtered)
+    // A blend mode mixes the element's picture as a whole with what lies
+    // beneath; isolation keeps its content's blending within it.
+    const bool blended = state.blendMode != BlendNormal;
+    const bool isolated = state.isolate && role < RoleRect && role != RoleImage;
+    if (!faded && !mask && !filtered && !blended && !isolated)
         return;
     const bool oneRecord = role == RoleImage || (role >= RoleRect && DrawsOneKindOfPaint(state));
-    if (!mask && !filtered && oneRecord)
+    if (!mask && !filtered && !blended && oneRecord)
         return;
     const float opacity = faded ? state.opacity / parent.opacity : 1.0f;
     int group = AddOffscreenGroup(context->document, state.group, opacity);
     if (!group)
         return;
     state.group = group;
+    if (OffscreenGroup* entry = OffscreenGroupOf(context->document, group))
+        entry->blend = state.blendMode;
     if (faded)
         state.opacity = parent.opacity;
     frame->group = group;

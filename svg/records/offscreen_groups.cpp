@@ -155,7 +155,7 @@ void FinishOffscreenGroup(SvgDocument* document, int number, int first) {
         TakeFilterBounds(document, group, number, document->shapes[i].group);
     }
     const int count = document->shapeCount - first;
-    if (group->mask)
+    if (group->mask || group->blend)
         return;
     if (count == 0) {
         group->used = 0;

@@ -21,6 +21,7 @@ struct OffscreenGroup {
     int filter;    // filter number, 0 none
     int clip;      // clip region cutting what the filter draws (its records have none), 0 none
     int used;      // 0: drawn as plain records (folded, or nothing inside)
+    int blend;     // how it mixes with what lies beneath (svg/values/blend_mode.h)
     Bounds bounds; // document-space bounds of its records, strokes included
 };
 

@@ -3,6 +3,7 @@
 #include "svg/style/presentation.h"
 
 #include <algorithm>
+#include <iterator>
 #include <cmath>
 #include <cwchar>
 #include <utility>
@@ -411,8 +412,12 @@ void ApplyOwnProperties(const PropertyReader& reader, StyleState* out) {
     const TextView overflow = PropertyText(reader, PropOverflow);
     out->clipsOverflow =
         !IsKeywordValue(overflow, L"visible") && !IsKeywordValue(overflow, L"auto");
-    ApplyKeyword(reader, PropMixBlendMode, BlendModes, &out->blendMode);
-    ApplyKeyword(reader, PropIsolation, Isolations, &out->isolate);
+    // Blending is CSS only: presentation attributes of these names are not read.
+    TextView declared;
+    if (FindItem(reader, PropMixBlendMode, &declared))
+        out->blendMode = ReadKeyword(declared, BlendNormal, BlendModes, std::size(BlendModes));
+    if (FindItem(reader, PropIsolation, &declared))
+        out->isolate = ReadKeyword(declared, 0, Isolations, std::size(Isolations));
     out->namesMarker = 0;
     for (Property p : {PropMarkerStart, PropMarkerMid, PropMarkerEnd, PropMarker})
         out->namesMarker |= NamesSomething(PropertyText(reader, p)) ? 1 : 0;

@@ -150,3 +150,26 @@ TEST_F(GroupRender, PatternTilesRepeatWithoutSeams) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(GroupRender, BlendModesMixWithWhatLiesBeneathWithinTheirIsolatedGroup) {
+    // Blue screened over red's right half; below, the same blue inside an
+    // isolated group of its own, where nothing lies beneath it.
+    const Canvas canvas = RenderSvgText(
+        "<svg xmlns='http://www.w3.org/2000/svg' width='4' height='2' viewBox='0 0 4 2'>"
+        "<rect width='4' height='2' fill='red'/>"
+        "<rect x='2' width='2' height='1' fill='blue' style='mix-blend-mode:screen'/>"
+        "<g style='isolation:isolate'>"
+        "<rect x='2' y='1' width='2' height='1' fill='blue' style='mix-blend-mode:screen'/></g>"
+        "</svg>",
+        4, 2, LayoutOriginal);
+    const uint32_t expected[2][4] = {{0xFFFF0000u, 0xFFFF0000u, 0xFFFF00FFu, 0xFFFF00FFu},
+                                     {0xFFFF0000u, 0xFFFF0000u, 0xFF0000FFu, 0xFF0000FFu}};
+    for (int y = 0; y < 2; y++) {
+        for (int x = 0; x < 4; x++)
+            EXPECT_EQ(expected[y][x], canvas.At(x, y)) << x << "," << y;
+    }
+}
+
+} // namespace

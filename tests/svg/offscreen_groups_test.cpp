@@ -168,4 +168,66 @@ TEST_F(OffscreenGroupsTest, PatternInBoxUnitsOnAFlatShapeFallsBack) {
     EXPECT_NE(0, svg[3].strokePattern);
 }
 
+TEST(Compositing, BlendModesMixOnlyWhereBothShow) {
+    struct Case {
+        const char* name;
+        int mode;
+        uint32_t target, layer;
+        float opacity;
+        int coverage; // -1: none
+        uint32_t expected;
+    } cases[] = {
+        {"multiply", BlendMultiply, 0xFFFF0000u, 0xFF808080u, 1.0f, -1, 0xFF800000u},
+        {"screen", BlendScreen, 0xFFFF0000u, 0xFF808080u, 1.0f, -1, 0xFFFF8080u},
+        {"difference", BlendDifference, 0xFFFF0000u, 0xFF808080u, 1.0f, -1, 0xFF7F8080u},
+        {"darken", BlendDarken, 0xFF20C040u, 0xFF808080u, 1.0f, -1, 0xFF208040u},
+        {"white multiplies to nothing", BlendMultiply, 0xFF00FF00u, 0x80FFFFFFu, 1.0f, -1,
+         0xFF00FF00u},
+        {"onto transparent: the layer alone", BlendMultiply, 0, 0x80FFFFFFu, 1.0f, -1, 0x80FFFFFFu},
+        {"normal at half opacity", BlendNormal, 0xFFFFFFFFu, 0xFF000000u, 0.5f, -1, 0xFF7F7F7Fu},
+        {"coverage 0 leaves target", BlendScreen, 0xFF123456u, 0xFFFFFFFFu, 1.0f, 0, 0xFF123456u},
+        {"opacity 0 leaves target", BlendScreen, 0xFF123456u, 0xFFFFFFFFu, 0.0f, -1, 0xFF123456u},
+    };
+    for (const Case& c : cases) {
+        uint32_t target[4] = {0xFF000000u, 0xFF000000u, 0xFF000000u, c.target};
+        const uint8_t coverage = static_cast<uint8_t>(c.coverage < 0 ? 0 : c.coverage);
+        BlendLayer(target, 2, 1, 1, &c.layer, 1, 1, c.opacity, c.coverage < 0 ? nullptr : &coverage,
+                   c.mode);
+        EXPECT_EQ(c.expected, target[3]) << c.name;
+        EXPECT_EQ(0xFF000000u, target[0]) << c.name;
+    }
+}
+
+TEST_F(OffscreenGroupsTest, BlendModesAndIsolationDrawThroughAGroupOfTheirOwn) {
+    struct Case {
+        const char* element;
+        int group; // whether the first record lies in a group
+        int blend;
+    } cases[] = {
+        {"<rect width='5' height='5' style='mix-blend-mode:multiply'/>", 1, BlendMultiply},
+        {"<rect width='5' height='5' style='mix-blend-mode: Luminosity'/>", 1, BlendLuminosity},
+        // CSS only: the attribute of the same name is not read.
+        {"<rect width='5' height='5' mix-blend-mode='multiply'/>", 0, 0},
+        {"<rect width='5' height='5' style='mix-blend-mode:xor'/>", 0, 0},
+        // Isolation keeps the second rect's blending to the first.
+        {"<g style='isolation:isolate'><rect width='5' height='5'/>"
+         "<rect width='5' height='5' style='mix-blend-mode:screen'/></g>",
+         1, BlendNormal},
+        {"<g isolation='isolate'><rect width='5' height='5'/><rect width='5' height='5'/></g>", 0,
+         0},
+        {"<rect width='5' height='5' style='isolation:isolate'/>", 0, 0},
+    };
+    for (const Case& c : cases) {
+        LoadedSvg svg;
+        ASSERT_EQ(1, svg.Load(Svg(c.element)));
+        ASSERT_GE(svg.Count(), 1) << c.element;
+        const OffscreenGroup* group = OffscreenGroupOf(&svg.document, svg[0].group);
+        ASSERT_EQ(c.group, group ? 1 : 0) << c.element;
+        if (group) {
+            EXPECT_EQ(c.blend, group->blend) << c.element;
+            EXPECT_EQ(1, group->used) << c.element;
+        }
+    }
+}
+
 } // namespace
