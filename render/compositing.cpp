@@ -48,21 +48,33 @@ void MaskCoverage(const uint32_t* mask, size_t count, int luminance, uint8_t* co
     }
 }
 
+namespace {
+
+// A layer pixel's alpha as it is drawn: scaled by the opacity k (0..255)
+// and its coverage, if any.
+uint32_t LayerAlpha(uint32_t p, uint32_t k, const uint8_t* coverage, size_t i) {
+    const uint32_t sa = MultiplyBytes(p >> 24, k);
+    return coverage ? MultiplyBytes(sa, coverage[i]) : sa;
+}
+
+uint32_t OpacityByte(float opacity) {
+    return opacity >= 1 ? 255u : static_cast<uint32_t>(std::lround(opacity * 255));
+}
+
+} // namespace
+
 void BlendLayer(uint32_t* target, int targetWidth, int x, int y, const uint32_t* layer, int width,
                 int height, float opacity, const uint8_t* coverage, int mode) {
     if (!(opacity > 0))
         return;
-    const uint32_t k = opacity >= 1 ? 255u : static_cast<uint32_t>(std::lround(opacity * 255));
+    const uint32_t k = OpacityByte(opacity);
     std::vector<uint32_t> top(static_cast<size_t>(width));
     for (int row = 0; row < height; row++) {
         uint32_t* out = target + static_cast<size_t>(y + row) * targetWidth + x;
         const size_t start = static_cast<size_t>(row) * width;
         for (int column = 0; column < width; column++) {
             const uint32_t p = layer[start + column];
-            uint32_t sa = MultiplyBytes(p >> 24, k);
-            if (coverage)
-                sa = MultiplyBytes(sa, coverage[start + column]);
-            top[column] = (sa << 24) | (p & 0x00FFFFFFu);
+            top[column] = (LayerAlpha(p, k, coverage, start + column) << 24) | (p & 0x00FFFFFFu);
         }
         // The blend works on premultiplied colours, the layers keep straight ones.
         PremultiplyPixels(top.data(), width);
@@ -76,15 +88,13 @@ void CompositeLayer(uint32_t* target, int targetWidth, int x, int y, const uint3
                     int width, int height, float opacity, const uint8_t* coverage) {
     if (!(opacity > 0))
         return;
-    const uint32_t k = opacity >= 1 ? 255u : static_cast<uint32_t>(std::lround(opacity * 255));
+    const uint32_t k = OpacityByte(opacity);
     for (int row = 0; row < height; row++) {
         uint32_t* out = target + static_cast<size_t>(y + row) * targetWidth + x;
         const size_t start = static_cast<size_t>(row) * width;
         for (int column = 0; column < width; column++) {
             const uint32_t p = layer[start + column];
-            uint32_t sa = MultiplyBytes(p >> 24, k);
-            if (coverage)
-                sa = MultiplyBytes(sa, coverage[start + column]);
+            const uint32_t sa = LayerAlpha(p, k, coverage, start + column);
             if (sa)
                 out[column] = Over(p, sa, out[column]);
         }
