@@ -344,16 +344,21 @@ void ReadTransformOrigin(TextView text, const LengthBasis& basis, float* x, floa
     *y = OriginOffset(words[1], basis.viewportHeight, basis, LengthVertical);
 }
 
-// The transform comes from the attribute only; the element's own transform
-// applies to its points first, the ancestors' after, about the point
+// The element's own transform: a valid CSS declaration (in "style" or a
+// style sheet) over the attribute, as in browsers. It applies to the
+// element's points first, the ancestors' after, about the point
 // "transform-origin" names.
 void ApplyTransform(const PropertyReader& reader, const LengthBasis& basis, Matrix2D* matrix) {
-    const std::wstring& text = AttributeString(reader, PropTransform);
-    if (text.find_first_not_of(L' ') == std::wstring::npos)
-        return;
     Matrix2D own;
     IdentityMatrix(&own);
-    ParseTransformList(text, &own);
+    TextView declared;
+    if (!FindItem(reader, PropTransform, &declared) ||
+        !ParseCssTransform(std::wstring(declared), basis, &own)) {
+        const std::wstring& text = AttributeString(reader, PropTransform);
+        if (text.find_first_not_of(L' ') == std::wstring::npos)
+            return;
+        ParseTransformList(text, &own);
+    }
     const TextView origin = TrimView(PropertyText(reader, PropTransformOrigin));
     if (!origin.empty()) {
         float x = 0, y = 0;

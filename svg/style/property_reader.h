@@ -16,8 +16,8 @@
 bool FindDeclarationSpan(const std::wstring& declarations, const wchar_t* name, size_t nameLength,
                          TextView* value);
 
-// The properties an element's state is computed from, by number. Transform
-// and xml:space are read from attributes only.
+// The properties an element's state is computed from, by number.
+// xml:space is read from its attribute only; transform from both.
 enum Property {
     PropDisplay,
     PropVisibility,

@@ -272,8 +272,10 @@ bool ReadFunction(const wchar_t* first, const wchar_t* last, Argb* colour) {
         open++;
     if (open == last || *open != L'(')
         return false;
-    bool rgb = IsWordIgnoringCase(ViewOf(first, open), "rgb") || IsWordIgnoringCase(ViewOf(first, open), "rgba");
-    bool hsl = IsWordIgnoringCase(ViewOf(first, open), "hsl") || IsWordIgnoringCase(ViewOf(first, open), "hsla");
+    bool rgb = IsWordIgnoringCase(ViewOf(first, open), "rgb") ||
+               IsWordIgnoringCase(ViewOf(first, open), "rgba");
+    bool hsl = IsWordIgnoringCase(ViewOf(first, open), "hsl") ||
+               IsWordIgnoringCase(ViewOf(first, open), "hsla");
     if (!rgb && !hsl)
         return false;
     Cursor in{open + 1, last};

@@ -19,34 +19,6 @@ const wchar_t* SkipDigits(const wchar_t* p, const wchar_t* last) {
     return p;
 }
 
-// The end of the number at first: sign, digits, point, digits and an
-// exponent only when digits follow it (so «2em» is 2 and the unit em).
-// first itself when there is no number.
-const wchar_t* NumberEnd(const wchar_t* first, const wchar_t* last) {
-    const wchar_t* p = first;
-    if (p < last && (*p == L'+' || *p == L'-'))
-        p++;
-    const wchar_t* digits = p;
-    p = SkipDigits(p, last);
-    bool any = p > digits;
-    if (p < last && *p == L'.') {
-        const wchar_t* fraction = SkipDigits(p + 1, last);
-        any = any || fraction > p + 1;
-        p = fraction;
-    }
-    if (!any)
-        return first;
-    if (p < last && (*p == L'e' || *p == L'E')) {
-        const wchar_t* q = p + 1;
-        if (q < last && (*q == L'+' || *q == L'-'))
-            q++;
-        const wchar_t* exponent = SkipDigits(q, last);
-        if (exponent > q)
-            p = exponent;
-    }
-    return p;
-}
-
 // White space around a length is no part of it, as in CSS.
 void TrimWhiteSpaceEnds(const wchar_t** first, const wchar_t** last) {
     const TextView trimmed = TrimView(ViewOf(*first, *last));
@@ -107,6 +79,31 @@ const FontKeyword FontSizeKeywords[] = {
 };
 
 } // namespace
+
+const wchar_t* NumberEnd(const wchar_t* first, const wchar_t* last) {
+    const wchar_t* p = first;
+    if (p < last && (*p == L'+' || *p == L'-'))
+        p++;
+    const wchar_t* digits = p;
+    p = SkipDigits(p, last);
+    bool any = p > digits;
+    if (p < last && *p == L'.') {
+        const wchar_t* fraction = SkipDigits(p + 1, last);
+        any = any || fraction > p + 1;
+        p = fraction;
+    }
+    if (!any)
+        return first;
+    if (p < last && (*p == L'e' || *p == L'E')) {
+        const wchar_t* q = p + 1;
+        if (q < last && (*q == L'+' || *q == L'-'))
+            q++;
+        const wchar_t* exponent = SkipDigits(q, last);
+        if (exponent > q)
+            p = exponent;
+    }
+    return p;
+}
 
 int ReadLengthValue(const wchar_t* first, const wchar_t* last, const LengthBasis& basis,
                     int direction, float* value) {

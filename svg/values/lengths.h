@@ -16,6 +16,11 @@ enum LengthDirection { LengthHorizontal, LengthVertical, LengthDiagonal };
 
 const float DefaultFontSize = 16.0f;
 
+// The end of the number at first (sign, digits, point, digits, and an
+// exponent only when digits follow it, so «2em» is 2 and the unit em); first
+// itself when there is no number.
+const wchar_t* NumberEnd(const wchar_t* first, const wchar_t* last);
+
 // Reads a number and an optional unit (px pt pc mm cm in em ex %, in any
 // case) from [first, last), blanks around it ignored. Returns 1 with *value
 // in user units; 0 when the text does not start with a number or the length

@@ -1,6 +1,7 @@
 #include "svg/values/transform.h"
 
 #include <cmath>
+#include <vector>
 
 #include "svg/base/scan.h"
 #include "svg/base/strings.h"
@@ -100,7 +101,173 @@ bool FunctionMatrix(const std::wstring& name, const std::wstring& arguments, Mat
     return true;
 }
 
+// A CSS function's arguments: split at commas, each trimmed; an empty one
+// (two commas running) makes the list invalid, returned empty.
+std::vector<std::wstring> CssArguments(const std::wstring& text) {
+    std::vector<std::wstring> items = CommaSeparatedItems(text);
+    for (const std::wstring& item : items) {
+        if (item.empty())
+            return std::vector<std::wstring>();
+    }
+    return items;
+}
+
+// The number at the start of the text and what follows it (its unit);
+// false without a number or with one too large for a float.
+bool NumberAndUnit(const std::wstring& text, float* value, std::wstring* unit) {
+    const wchar_t* first = text.data();
+    const wchar_t* last = first + text.size();
+    const wchar_t* end = NumberEnd(first, last);
+    if (end == first)
+        return false;
+    const double number = ConvertDecimal(first, end);
+    if (!FitsFloat(number))
+        return false;
+    *value = static_cast<float>(number);
+    *unit = LowerText(std::wstring(end, last));
+    return true;
+}
+
+bool CssNumber(const std::wstring& text, float* value) {
+    std::wstring unit;
+    return NumberAndUnit(text, value, &unit) && unit.empty();
+}
+
+// An angle in degrees.
+bool CssAngle(const std::wstring& text, float* degrees) {
+    std::wstring unit;
+    float value = 0;
+    if (!NumberAndUnit(text, &value, &unit))
+        return false;
+    static const struct {
+        const wchar_t* unit;
+        double degrees; // in one of the unit
+    } units[] = {{L"deg", 1}, {L"grad", 0.9}, {L"rad", 180 / kDoublePi}, {L"turn", 360}};
+    for (const auto& u : units) {
+        if (unit == u.unit) {
+            *degrees = static_cast<float>(value * u.degrees);
+            return true;
+        }
+    }
+    *degrees = 0;
+    return unit.empty() && value == 0;
+}
+
+bool CssLength(const std::wstring& text, const LengthBasis& basis, int direction, float* value) {
+    static const wchar_t* const units[] = {L"",   L"px", L"pt", L"pc", L"mm",
+                                           L"cm", L"in", L"em", L"ex", L"%"};
+    std::wstring unit;
+    float number = 0;
+    if (!NumberAndUnit(text, &number, &unit))
+        return false;
+    for (const wchar_t* known : units) {
+        if (unit == known)
+            return ReadLengthValue(text.data(), text.data() + text.size(), basis, direction,
+                                   value) == 1;
+    }
+    return false;
+}
+
+// One to `most` arguments read into v; false when there are more or fewer,
+// or one cannot be read.
+bool ReadArguments(const std::vector<std::wstring>& args, size_t most,
+                   bool (*read)(const std::wstring&, float*), float v[6]) {
+    if (args.empty() || args.size() > most)
+        return false;
+    for (size_t i = 0; i < args.size(); i++) {
+        if (!read(args[i], &v[i]))
+            return false;
+    }
+    return true;
+}
+
+// One CSS transform function's matrix; false when its name or arguments
+// are not valid.
+bool CssFunctionMatrix(const std::wstring& name, const std::vector<std::wstring>& args,
+                       const LengthBasis& basis, Matrix2D* m) {
+    const size_t n = args.size();
+    float v[6] = {0, 0, 0, 0, 0, 0};
+    const std::wstring f = LowerText(name);
+    if (f == L"matrix") {
+        if (n != 6 || !ReadArguments(args, 6, CssNumber, v))
+            return false;
+        *m = MakeMatrix(v[0], v[1], v[2], v[3], v[4], v[5]);
+        return true;
+    }
+    if (f == L"translate" || f == L"translatex" || f == L"translatey") {
+        const bool both = f == L"translate";
+        if (n < 1 || n > (both ? 2u : 1u) || !CssLength(args[0], basis, f == L"translatey", &v[0]))
+            return false;
+        if (n == 2 && !CssLength(args[1], basis, LengthVertical, &v[1]))
+            return false;
+        *m = f == L"translatey" ? MakeMatrix(1, 0, 0, 1, 0, v[0])
+                                : MakeMatrix(1, 0, 0, 1, v[0], v[1]);
+        return true;
+    }
+    if (f == L"scale" || f == L"scalex" || f == L"scaley") {
+        if (!ReadArguments(args, f == L"scale" ? 2 : 1, CssNumber, v))
+            return false;
+        if (f == L"scale")
+            *m = MakeMatrix(v[0], 0, 0, n == 2 ? v[1] : v[0], 0, 0);
+        else
+            *m = f == L"scalex" ? MakeMatrix(v[0], 0, 0, 1, 0, 0) : MakeMatrix(1, 0, 0, v[0], 0, 0);
+        return true;
+    }
+    if (f == L"rotate") {
+        if (!ReadArguments(args, 1, CssAngle, v))
+            return false;
+        *m = RotateMatrix(v[0], 0, 0);
+        return true;
+    }
+    if (f == L"skew" || f == L"skewx" || f == L"skewy") {
+        if (!ReadArguments(args, f == L"skew" ? 2 : 1, CssAngle, v))
+            return false;
+        if (f == L"skewy")
+            *m = MakeMatrix(1, TangentOfDegrees(v[0]), 0, 1, 0, 0);
+        else
+            *m = MakeMatrix(1, TangentOfDegrees(v[1]), TangentOfDegrees(v[0]), 1, 0, 0);
+        return true;
+    }
+    return false;
+}
+
 } // namespace
+
+int ParseCssTransform(const std::wstring& text, const LengthBasis& basis, Matrix2D* m) {
+    const TextView whole = TrimView(text);
+    if (whole.empty())
+        return 0;
+    Matrix2D result;
+    IdentityMatrix(&result);
+    if (IsWordIgnoringCase(whole, L"none")) {
+        *m = result;
+        return 1;
+    }
+    size_t i = 0;
+    const std::wstring t(whole);
+    while (i < t.size()) {
+        while (i < t.size() && IsCssWhiteSpace(t[i]))
+            i++;
+        if (i == t.size())
+            break;
+        const size_t nameStart = i;
+        while (i < t.size() && IsAsciiLetter(t[i]))
+            i++;
+        if (i == nameStart || i >= t.size() || t[i] != L'(')
+            return 0; // CSS allows no space before the bracket
+        const size_t close = t.find(L')', i);
+        if (close == std::wstring::npos)
+            return 0;
+        Matrix2D f;
+        if (!CssFunctionMatrix(t.substr(nameStart, i - nameStart),
+                               CssArguments(t.substr(i + 1, close - i - 1)), basis, &f))
+            return 0;
+        result = ComposeMatrix(result, f);
+        i = close + 1;
+    }
+    *m = result;
+    return 1;
+}
 
 void IdentityMatrix(Matrix2D* m) {
     *m = MakeMatrix(1, 0, 0, 1, 0, 0);

@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "svg/values/lengths.h"
+
 // A point (x, y) maps to (a*x + c*y + e, b*x + d*y + f). The order of the six
 // fields is the graphics layer's, so they pass to it unchanged.
 struct Matrix2D {
@@ -31,3 +33,8 @@ bool InvertDeviceMatrix(const DeviceMatrix& m, DeviceMatrix* inverse);
 // Reads an SVG transform attribute («translate(10,20) rotate(45)»); blank or
 // unreadable text leaves the identity. Never fails.
 void ParseTransformList(const std::wstring& text, Matrix2D* m);
+// Reads the CSS "transform" property («translate(10px, 2em) rotate(0.25turn)»,
+// or «none»): lengths with their units (a bare number is in pixels), angles
+// in deg, rad, grad or turn (or a bare 0), arguments separated by commas.
+// Returns 0 when the text is not a valid value (*m is then unchanged).
+int ParseCssTransform(const std::wstring& text, const LengthBasis& basis, Matrix2D* m);

@@ -477,12 +477,13 @@ TEST(Presentation, OwnTransformAppliesBeforeTheAncestors) {
     EXPECT_FLOAT_EQ(12.0f, s.matrix.a * 1 + s.matrix.c * 0 + s.matrix.e);
     EXPECT_FLOAT_EQ(0.0f, s.matrix.b * 1 + s.matrix.d * 0 + s.matrix.f);
 
-    // A transform in "style" or a style sheet is not a transform.
-    s = StyleOfTarget(Svg("<style>.m{transform:translate(7,7)}</style>"
+    // A transform in "style" wins over the style sheet's, and applies inside
+    // the ancestors' as the attribute would.
+    s = StyleOfTarget(Svg("<style>.m{transform:translate(7px,7px)}</style>"
                           "<g transform='translate(3,4)'>"
                           "<rect id='t' class='m' style='transform:scale(5)' transform='  '/>"
                           "</g>"));
-    EXPECT_EQ(1.0f, s.matrix.a);
+    EXPECT_EQ(5.0f, s.matrix.a);
     EXPECT_EQ(3.0f, s.matrix.e);
     EXPECT_EQ(4.0f, s.matrix.f);
 }
@@ -623,6 +624,26 @@ TEST(Presentation, ScaleAlpha) {
     for (const Case& c : cases)
         EXPECT_EQ(c.result, ScaleAlpha(c.colour, c.factor))
             << std::hex << c.colour << " " << c.factor;
+}
+
+TEST(Presentation, CssTransformWinsOverTheAttributeWhenValid) {
+    struct Case {
+        const char* element;
+        float a, e;
+    } cases[] = {
+        {"<rect id='t' transform='translate(5,5)' style='transform:scale(2)'/>", 2, 0},
+        {"<rect id='t' transform='translate(5,5)' style='transform:none'/>", 1, 0},
+        {"<rect id='t' transform='translate(5,5)' style='transform:rotate(9)'/>", 1, 5},
+        {"<style>#t { transform: translate(7px) }</style><rect id='t'/>", 1, 7},
+        {"<style>#t { transform: translate(7px) }</style>"
+         "<rect id='t' transform='scale(3)' style='transform: translateX(1em)'/>",
+         1, 16},
+    };
+    for (const Case& c : cases) {
+        StyleState s = StyleOfTarget(Svg(c.element));
+        EXPECT_FLOAT_EQ(c.a, s.matrix.a) << c.element;
+        EXPECT_FLOAT_EQ(c.e, s.matrix.e) << c.element;
+    }
 }
 
 } // namespace

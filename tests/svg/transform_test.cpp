@@ -224,4 +224,48 @@ TEST(TransformTest, ExtremeAndHugeInputsEndWithoutFaults) {
     EXPECT_EQ(1, m.d);
 }
 
+TEST(CssTransform, UnitsAnglesAndInvalidValues) {
+    const LengthBasis basis = {10, 200, 100};
+    struct Case {
+        const wchar_t* text;
+        int valid;
+        Matrix2D expected;
+    } cases[] = {
+        {L"translate(10px, 20px)", 1, {1, 0, 0, 1, 10, 20}},
+        {L" translate(1in) ", 1, {1, 0, 0, 1, 96, 0}},
+        {L"translateY(2em) translateX(50%)", 1, {1, 0, 0, 1, 100, 20}},
+        {L"translate(3, 4)", 1, {1, 0, 0, 1, 3, 4}}, // bare numbers in pixels
+        {L"rotate(0.25turn)", 1, {0, 1, -1, 0, 0, 0}},
+        {L"rotate(100grad)", 1, {0, 1, -1, 0, 0, 0}},
+        {L"ROTATE(3.14159265rad)", 1, {-1, 0, 0, -1, 0, 0}},
+        {L"rotate(90deg) translate(10px)", 1, {0, 1, -1, 0, 0, 10}},
+        {L"rotate(0)", 1, {1, 0, 0, 1, 0, 0}},
+        {L"scale(2)", 1, {2, 0, 0, 2, 0, 0}},
+        {L"scale(2,3)", 1, {2, 0, 0, 3, 0, 0}},
+        {L"scaleY(3)", 1, {1, 0, 0, 3, 0, 0}},
+        {L"skewX(45deg)", 1, {1, 0, 1, 1, 0, 0}},
+        {L"skew(0deg, 45deg)", 1, {1, 1, 0, 1, 0, 0}},
+        {L"matrix(1, 2, 3, 4, 5, 6)", 1, {1, 2, 3, 4, 5, 6}},
+        {L"none", 1, {1, 0, 0, 1, 0, 0}},
+        {L"rotate(45)", 0, {}},           // an angle needs its unit
+        {L"translate(10px 20px)", 0, {}}, // CSS separates arguments by commas
+        {L"translate(10px,,20px)", 0, {}},
+        {L"scale(2px)", 0, {}},
+        {L"rotate (45deg)", 0, {}},
+        {L"scale(2", 0, {}},
+        {L"matrix(1, 2, 3, 4, 5)", 0, {}},
+        {L"spin(45deg)", 0, {}},
+        {L"translate(1e39px)", 0, {}},
+        {L"", 0, {}},
+    };
+    for (const Case& c : cases) {
+        Matrix2D m = {9, 9, 9, 9, 9, 9};
+        ASSERT_EQ(c.valid, ParseCssTransform(c.text, basis, &m)) << Utf8FromWide(c.text);
+        if (c.valid)
+            ExpectMatrix(c.expected, m, c.text, 1e-5f);
+        else
+            ExpectMatrix({9, 9, 9, 9, 9, 9}, m, c.text, 0);
+    }
+}
+
 } // namespace
