@@ -11,6 +11,7 @@
 #include "render/figures.h"
 #include "render/graphics.h"
 #include "svg/base/scan.h"
+#include "svg/base/strings.h"
 
 namespace {
 
@@ -377,84 +378,73 @@ void ParsePathSegments(const std::wstring& text, std::vector<PathSegment>* segme
 
 namespace {
 
-float Clamp(float value, float low, float high) {
-    return value < low ? low : (value > high ? high : value);
-}
-
 // An arc in centre form: centre, radii, rotation (cosine and sine), start
 // angle and sweep, in radians.
 struct CentreArc {
-    float cx, cy, rx, ry, cosPhi, sinPhi, theta1, deltaTheta;
+    double cx, cy, rx, ry, cosPhi, sinPhi, theta1, deltaTheta;
 };
 
-// The endpoint-to-centre conversion of an arc with non-zero radii; single
-// precision throughout. False when the result is not a finite geometry
-// (coordinates or radii out of the float range).
-bool ArcCentre(float x1, float y1, float rx, float ry, float angle, int largeArc, int sweep,
-               float x2, float y2, CentreArc* arc) {
+const double kPi = 3.14159265358979323846;
+
+// The endpoint-to-centre conversion of an arc with non-zero radii, in double
+// precision: an arc whose end nearly meets its start (a full circle written
+// as one arc) turns by an angle that single precision rounds to nothing.
+// False when the result is not a finite geometry (coordinates or radii out
+// of the float range).
+bool ArcCentre(double x1, double y1, double rx, double ry, double angle, int largeArc, int sweep,
+               double x2, double y2, CentreArc* arc) {
     rx = std::fabs(rx);
     ry = std::fabs(ry);
-    float phi = angle * 3.1415927f / 180.0f;
-    float cosPhi = std::cos(phi), sinPhi = std::sin(phi);
-    float dx = (x1 - x2) / 2, dy = (y1 - y2) / 2;
-    float xp = cosPhi * dx + sinPhi * dy;
-    float yp = -sinPhi * dx + cosPhi * dy;
+    const double phi = angle * kPi / 180.0;
+    const double cosPhi = std::cos(phi), sinPhi = std::sin(phi);
+    const double dx = (x1 - x2) / 2, dy = (y1 - y2) / 2;
+    const double xp = cosPhi * dx + sinPhi * dy;
+    const double yp = -sinPhi * dx + cosPhi * dy;
     // Radii too small to reach the end point are scaled up just enough.
-    float lambda = xp * xp / (rx * rx) + yp * yp / (ry * ry);
+    const double lambda = xp * xp / (rx * rx) + yp * yp / (ry * ry);
     if (lambda > 1) {
-        float root = std::sqrt(lambda);
+        const double root = std::sqrt(lambda);
         rx *= root;
         ry *= root;
     }
-    float sign = largeArc != sweep ? 1.0f : -1.0f;
-    float rx2 = rx * rx, ry2 = ry * ry;
-    float q = (rx2 * ry2 - rx2 * yp * yp - ry2 * xp * xp) / (rx2 * yp * yp + ry2 * xp * xp);
+    const double sign = largeArc != sweep ? 1.0 : -1.0;
+    const double rx2 = rx * rx, ry2 = ry * ry;
+    double q = (rx2 * ry2 - rx2 * yp * yp - ry2 * xp * xp) / (rx2 * yp * yp + ry2 * xp * xp);
     if (!(q >= 0))
         q = 0;
-    float c = sign * std::sqrt(q);
-    float cxp = c * rx * yp / ry;
-    float cyp = -c * ry * xp / rx;
-    float cx = cosPhi * cxp - sinPhi * cyp + (x1 + x2) / 2;
-    float cy = sinPhi * cxp + cosPhi * cyp + (y1 + y2) / 2;
+    const double c = sign * std::sqrt(q);
+    const double cxp = c * rx * yp / ry;
+    const double cyp = -c * ry * xp / rx;
+    const double cx = cosPhi * cxp - sinPhi * cyp + (x1 + x2) / 2;
+    const double cy = sinPhi * cxp + cosPhi * cyp + (y1 + y2) / 2;
 
-    float ux = (xp - cxp) / rx, uy = (yp - cyp) / ry;
-    float vx = (-xp - cxp) / rx, vy = (-yp - cyp) / ry;
-    float uLength = std::sqrt(ux * ux + uy * uy);
-    float theta1 = 0;
-    if (uLength > 0) {
-        theta1 = std::acos(Clamp(ux / uLength, -1, 1));
-        if (uy < 0)
-            theta1 = -theta1;
-    }
-    float d = std::sqrt((ux * ux + uy * uy) * (vx * vx + vy * vy));
-    float t = 0;
-    if (d > 0)
-        t = Clamp((ux * vx + uy * vy) / d, -1, 1);
-    float deltaTheta = std::acos(t);
-    if (ux * vy - uy * vx < 0)
-        deltaTheta = -deltaTheta;
+    const double ux = (xp - cxp) / rx, uy = (yp - cyp) / ry;
+    const double vx = (-xp - cxp) / rx, vy = (-yp - cyp) / ry;
+    const double theta1 = std::atan2(uy, ux);
+    double deltaTheta = std::atan2(ux * vy - uy * vx, ux * vx + uy * vy);
     if (sweep == 0 && deltaTheta > 0)
-        deltaTheta -= 6.2831855f;
+        deltaTheta -= 2 * kPi;
     else if (sweep == 1 && deltaTheta < 0)
-        deltaTheta += 6.2831855f;
+        deltaTheta += 2 * kPi;
 
     *arc = CentreArc{cx, cy, rx, ry, cosPhi, sinPhi, theta1, deltaTheta};
-    return std::isfinite(cx) && std::isfinite(cy) && std::isfinite(rx) && std::isfinite(ry) &&
+    return FitsFloat(cx) && FitsFloat(cy) && FitsFloat(rx) && FitsFloat(ry) &&
            std::isfinite(theta1) && std::isfinite(deltaTheta);
 }
 
 // A point of the unrotated ellipse around the origin, rotated and moved to
 // the arc's centre.
-Point MapArcPoint(const CentreArc& arc, float x, float y) {
-    return Point{arc.cosPhi * x - arc.sinPhi * y + arc.cx,
-                 arc.sinPhi * x + arc.cosPhi * y + arc.cy};
+Point MapArcPoint(const CentreArc& arc, double x, double y) {
+    return Point{static_cast<float>(arc.cosPhi * x - arc.sinPhi * y + arc.cx),
+                 static_cast<float>(arc.sinPhi * x + arc.cosPhi * y + arc.cy)};
 }
 
 // The arc's direction at the angle t (radians) of its ellipse.
-Point ArcDirection(const CentreArc& arc, float t) {
-    float sign = arc.deltaTheta < 0 ? -1.0f : 1.0f;
-    float dx = -arc.rx * std::sin(t) * sign, dy = arc.ry * std::cos(t) * sign;
-    return Point{arc.cosPhi * dx - arc.sinPhi * dy, arc.sinPhi * dx + arc.cosPhi * dy};
+Point ArcDirection(const CentreArc& arc, double t) {
+    const double sign = arc.deltaTheta < 0 ? -1.0 : 1.0;
+    const double dx = -arc.rx * std::sin(t) * sign, dy = arc.ry * std::cos(t) * sign;
+    return Point{static_cast<float>(arc.cosPhi * dx - arc.sinPhi * dy),
+                 static_cast<float>(arc.sinPhi * dx + arc.cosPhi * dy)};
 }
 
 // An arc as AppendArc draws it: nothing between equal points, a line when a
@@ -492,18 +482,18 @@ void AppendArc(FigureList* figures, float x1, float y1, float rx, float ry, floa
         return;
 
     // At most a quarter turn per segment: a quarter turn exactly gives two.
-    int count = static_cast<int>(std::fabs(arc.deltaTheta) / (3.14159265358979323846 / 2)) + 1;
-    float delta = arc.deltaTheta / count;
-    float half = delta / 2;
-    float k = std::sin(half) == 0 ? 0 : 1.3333334f * (1 - std::cos(half)) / std::sin(half);
+    const int count = static_cast<int>(std::fabs(arc.deltaTheta) / (kPi / 2)) + 1;
+    const double delta = arc.deltaTheta / count;
+    const double half = delta / 2;
+    const double k = std::sin(half) == 0 ? 0 : 4.0 / 3.0 * (1 - std::cos(half)) / std::sin(half);
 
     Point p0 = {x1, y1};
-    float a = arc.theta1;
+    double a = arc.theta1;
     // Each segment starts at the angle where the one before it ended.
-    float cosA = std::cos(a), sinA = std::sin(a);
+    double cosA = std::cos(a), sinA = std::sin(a);
     for (int i = 0; i < count; i++) {
-        float b = a + delta;
-        float cosB = std::cos(b), sinB = std::sin(b);
+        const double b = a + delta;
+        const double cosB = std::cos(b), sinB = std::sin(b);
         Point c1 =
             MapArcPoint(arc, arc.rx * cosA - k * arc.rx * sinA, arc.ry * sinA + k * arc.ry * cosA);
         Point c2 =

@@ -307,6 +307,21 @@ TEST(PathData, LongAndGarbageTextsParseSafely) {
     }
 }
 
+TEST(PathData, AnArcWhoseEndNearlyMeetsItsStartIsAlmostAFullTurn) {
+    // A full circle as icon sets write it: radius 192 about (256, 256).
+    PathContents ring = Parse(L"M256 64 a192 192 0 1 0 .001 0");
+    ASSERT_EQ(13u, ring.points.size()); // four cubics
+    float lowest = 0, leftmost = 1000;
+    for (const GfxPointF& p : ring.points) {
+        lowest = std::fmax(lowest, p.y);
+        leftmost = std::fmin(leftmost, p.x);
+    }
+    EXPECT_NEAR(448, lowest, 0.01f);
+    EXPECT_NEAR(64, leftmost, 0.01f);
+    EXPECT_NEAR(256.001f, ring.points.back().x, 1e-4f);
+    EXPECT_EQ(64.0f, ring.points.back().y);
+}
+
 } // namespace
 
 TEST(PathData, TheFilesBytesParseAsTheirWideTextWithNonAsciiStoppingBoth) {
