@@ -23,6 +23,7 @@ else()
     ${PROJECT_SOURCE_DIR}/render/gradient_plan.cpp
     ${PROJECT_SOURCE_DIR}/render/compositing.cpp
     ${PROJECT_SOURCE_DIR}/render/figures.cpp
+    ${PROJECT_SOURCE_DIR}/render/hairlines.cpp
     ${PROJECT_SOURCE_DIR}/render/path_clipping.cpp
     ${PROJECT_SOURCE_DIR}/render/shape_fitting.cpp
     ${PROJECT_SOURCE_DIR}/render/graphics_portable.cpp)

@@ -9,6 +9,7 @@
 #include "render/gradient_brush.h"
 #include "render/graphics.h"
 #include "render/graphics_owned.h"
+#include "render/hairlines.h"
 #include "render/shape_fitting.h"
 #include "svg/records/document.h"
 #include "svg/records/document_gradients.h"
@@ -249,6 +250,41 @@ ShapeRecord SolidFadedStroke(const ShapeRecord& shape, double share) {
     return solid;
 }
 
+// How many device pixels one user unit of the stroke is wide under the
+// world transform: the square root of its area scale (1 for a non-scaling
+// stroke, whose width is in pixels).
+double StrokeScale(const ShapeRecord& shape, GfxMatrix* world) {
+    if (shape.nonScalingStroke && shape.strokeRef.empty())
+        return 1;
+    float e[6];
+    GfxGetMatrixElements(world, e);
+    return std::sqrt(
+        std::fabs(static_cast<double>(e[0]) * e[3] - static_cast<double>(e[1]) * e[2]));
+}
+
+// Paints the fill and stroke in paint order, the world transform set.
+bool PaintParts(GfxGraphics* graphics, const SvgDocument& document, const ShapeRecord& shape,
+                GfxMatrix* world, const DeviceBox& area, GfxBrush* fillTexture,
+                GfxBrush* strokeTexture) {
+    bool drawn = true;
+    if (shape.hasFill && !shape.strokeFirst)
+        drawn = PaintFittedPart(graphics, document, shape, world, area, fillTexture, false);
+    const double share = shape.hasStroke ? AveragedDashShare(shape) : -1;
+    const ShapeRecord stroked = share >= 0 ? SolidFadedStroke(shape, share) : ShapeRecord();
+    const ShapeRecord& forStroke = share >= 0 ? stroked : shape;
+    if (shape.hasStroke && !strokeTexture && shape.nonScalingStroke && shape.strokeRef.empty())
+        drawn = StrokeInPixels(graphics, document, forStroke, world, area) && drawn;
+    else if (shape.hasStroke)
+        drawn = PaintFittedPart(graphics, document, forStroke, world, area, strokeTexture, true) &&
+                drawn;
+    if (shape.hasFill && shape.strokeFirst) { // paint-order: the fill over the stroke
+        GfxSetWorldTransform(graphics, world);
+        drawn =
+            PaintFittedPart(graphics, document, shape, world, area, fillTexture, false) && drawn;
+    }
+    return drawn;
+}
+
 } // namespace
 
 bool PaintShape(GfxGraphics* graphics, const SvgDocument& document, const ShapeRecord& shape,
@@ -260,22 +296,16 @@ bool PaintShape(GfxGraphics* graphics, const SvgDocument& document, const ShapeR
         return true;
     GfxMultiplyMatrix(world.get(), base); // the shape's matrix, then the placement
     GfxSetWorldTransform(graphics, world.get());
-    bool drawn = true;
-    if (shape.hasFill && !shape.strokeFirst)
-        drawn = PaintFittedPart(graphics, document, shape, world.get(), area, fillTexture, false);
-    const double share = shape.hasStroke ? AveragedDashShare(shape) : -1;
-    const ShapeRecord stroked = share >= 0 ? SolidFadedStroke(shape, share) : ShapeRecord();
-    const ShapeRecord& forStroke = share >= 0 ? stroked : shape;
-    if (shape.hasStroke && !strokeTexture && shape.nonScalingStroke && shape.strokeRef.empty())
-        drawn = StrokeInPixels(graphics, document, forStroke, world.get(), area) && drawn;
-    else if (shape.hasStroke)
-        drawn = PaintFittedPart(graphics, document, forStroke, world.get(), area, strokeTexture,
-                                true) &&
-                drawn;
-    if (shape.hasFill && shape.strokeFirst) { // paint-order: the fill over the stroke
-        GfxSetWorldTransform(graphics, world.get());
-        drawn = PaintFittedPart(graphics, document, shape, world.get(), area, fillTexture, false) &&
-                drawn;
+    // A stroke under a pixel wide is drawn a pixel wide and faded (a texture
+    // cannot be faded: it keeps its width).
+    if (shape.hasStroke && !strokeTexture) {
+        const StrokeWeight weight = HairlineWeight(shape, StrokeScale(shape, world.get()));
+        if (weight.alphaScale < 1) {
+            ShapeRecord thin = shape; // shares the path, which the original owns
+            ApplyStrokeWeight(weight, &thin);
+            return PaintParts(graphics, document, thin, world.get(), area, fillTexture,
+                              strokeTexture);
+        }
     }
-    return drawn;
+    return PaintParts(graphics, document, shape, world.get(), area, fillTexture, strokeTexture);
 }

@@ -21,6 +21,30 @@ class Rasterizer : public ::testing::Test {
     void SetUp() override { StartGraphicsForTests(); }
 };
 
+TEST_F(Rasterizer, HairlinesAreOnePixelWideAndFadedByTheirWidth) {
+    // Quarter-pixel lines: one scaled down, one dashed, one non-scaling; each
+    // row of pixels they cross shows a quarter of their black.
+    const Canvas canvas = RenderSvgText(
+        "<svg xmlns='http://www.w3.org/2000/svg' width='8' height='8' viewBox='0 0 16 16'>"
+        "<path d='M0 3H16' stroke='black' stroke-width='0.5'/>"
+        "<path d='M0 7H16' stroke='black' stroke-width='0.5' stroke-dasharray='4 4'/>"
+        "<path d='M0 11H16' stroke='black' stroke-width='0.25' vector-effect='non-scaling-stroke'/>"
+        "</svg>",
+        8, 8, LayoutOriginal);
+    // Each line lies on a pixel's middle row: Windows fills that row, Wine's
+    // snapping the one below it; what counts is the alpha across the pair.
+    const auto pair = [&](int x, int y) {
+        return (canvas.At(x, y) >> 24) + (canvas.At(x, y + 1) >> 24);
+    };
+    for (int x = 0; x < 8; x++) {
+        EXPECT_EQ(64u, pair(x, 1)) << x;
+        EXPECT_EQ(x % 4 < 2 ? 64u : 0u, pair(x, 3)) << x;
+        EXPECT_EQ(64u, pair(x, 5)) << x;
+        EXPECT_EQ(0u, canvas.At(x, 0) | canvas.At(x, 7)) << x;
+        EXPECT_EQ(0u, canvas.At(x, 2) & 0x00FFFFFFu) << x; // black
+    }
+}
+
 } // namespace
 
 TEST_F(Rasterizer, NothingToDrawLeavesTheBufferUntouched) {
