@@ -531,6 +531,8 @@ void WalkDocument(LoadContext* load, const XmlNode* root, SvgDocument* document,
     frame.nextChild = FirstChildElement(root);
     frame.state = *rootState;
     RootViewport(document, &frame);
+    // The root is never drawn itself, but its clip path cuts everything.
+    EnterClipPath(&context, nullptr, &frame);
     RunWalk(&context, std::move(frame));
 }
 

@@ -474,4 +474,27 @@ TEST_F(StructureTest, InheritedDashArraysAreShared) {
     EXPECT_EQ(svg[0].dashes.get(), svg[1].dashes.get());
 }
 
+TEST_F(StructureTest, TheRootsClipPathCutsEverything) {
+    struct Case {
+        const char* units;
+        float scaleX, scaleY; // of the clip's rect: 1, or the records' box
+    } cases[] = {{"userSpaceOnUse", 1, 1}, {"objectBoundingBox", 30, 10}};
+    for (const Case& c : cases) {
+        LoadedSvg svg;
+        ASSERT_EQ(1, svg.Load(std::string("<svg xmlns='http://www.w3.org/2000/svg' "
+                                          "viewBox='0 0 100 100' clip-path='url(#c)'>"
+                                          "<clipPath id='c' clipPathUnits='") +
+                              c.units +
+                              "'><rect width='0.5' height='0.5'/></clipPath>"
+                              "<rect width='10' height='10'/>"
+                              "<g><rect x='20' width='10' height='10'/></g></svg>"));
+        ASSERT_EQ(2, svg.Count()) << c.units;
+        ASSERT_NE(0, svg[0].clip) << c.units;
+        EXPECT_EQ(svg[0].clip, svg[1].clip) << c.units;
+        const ClipShape& shape = RegionShape(svg, svg[0].clip, 0);
+        EXPECT_FLOAT_EQ(c.scaleX, shape.matrix.a) << c.units;
+        EXPECT_FLOAT_EQ(c.scaleY, shape.matrix.d) << c.units;
+    }
+}
+
 } // namespace
