@@ -90,6 +90,8 @@ static void BuildRecords(const XmlTree* tree, const XmlNode* root, const ImageSc
     context.images = images;
     ReadSheetsAndGradients(&context, tree, viewportWidth, viewportHeight);
     const StyleState state = RootState(&context, root, viewportWidth, viewportHeight);
+    if (state.displayNone) // display: none on the root hides the drawing
+        return;
     ReserveShapeRecords(document, XmlElementCount(tree));
     WalkDocument(&context, root, document, &state);
     CopyReferencedGradients(&context.gradients, document);

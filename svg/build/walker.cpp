@@ -138,11 +138,12 @@ const XmlNode* UseTarget(WalkContext* context, const std::vector<WalkFrame>& sta
     return target;
 }
 
-// The first child whose conditions hold; null when none does.
+// The first child whose conditions hold; null when none does. Elements SVG
+// does not define are no choice.
 const XmlNode* SwitchChoice(const XmlNode* element) {
     for (const XmlNode* child = FirstChildElement(element); child;
          child = NextSiblingElement(child)) {
-        if (ConditionsHold(child))
+        if (RoleOf(child) != RoleUnknown && ConditionsHold(child))
             return child;
     }
     return nullptr;

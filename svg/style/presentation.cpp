@@ -250,28 +250,32 @@ void ApplyVectorEffect(const PropertyReader& reader, int* nonScalingStroke) {
     *nonScalingStroke = IsWordIgnoringCase(text, L"non-scaling-stroke");
 }
 
-// An opacity: a number, or a percentage of 1; not clamped here.
-float ReadOpacity(TextView text) {
+// An opacity: a number, or a percentage of 1; not clamped here. False for
+// anything else (a length such as «0.1mm» is no opacity): the value is then
+// ignored.
+bool ReadOpacity(TextView text, float* value) {
+    const TextView trimmed = TrimView(text);
+    const wchar_t* end = NumberEnd(trimmed.data(), EndOf(trimmed));
+    const TextView unit = ViewOf(end, EndOf(trimmed));
+    if (end == trimmed.data() || !(unit.empty() || unit == L"%"))
+        return false;
     LengthBasis percentOfOne = {DefaultFontSize, 1.0f, 1.0f};
-    float value = 0.0f;
-    ReadLengthValue(text.data(), EndOf(text), percentOfOne, LengthHorizontal, &value);
-    return value;
+    return ReadLengthValue(trimmed.data(), EndOf(trimmed), percentOfOne, LengthHorizontal, value) ==
+           1;
 }
 
 // "opacity" fades the element and everything inside it, so it multiplies
 // down the tree.
 void ApplyGroupOpacity(const PropertyReader& reader, float* value) {
-    TextView text = PropertyText(reader, PropOpacity);
-    if (!text.empty())
-        *value *= ReadOpacity(text);
+    float own = 1;
+    if (ReadOpacity(PropertyText(reader, PropOpacity), &own))
+        *value *= own;
 }
 
 // "fill-opacity" and "stroke-opacity" are inherited: the element's own value
 // replaces its parent's.
 void ApplyPaintOpacity(const PropertyReader& reader, Property name, float* value) {
-    TextView text = PropertyText(reader, name);
-    if (!text.empty())
-        *value = ReadOpacity(text);
+    ReadOpacity(PropertyText(reader, name), value);
 }
 
 // "display: none" leaves the element and its content out; the property is

@@ -185,10 +185,15 @@ TEST(Presentation, GroupOpacityMultipliesPaintOpacitiesReplace) {
     EXPECT_FLOAT_EQ(0.25f, s.fillOpacity);
     EXPECT_FLOAT_EQ(0.2f, s.strokeOpacity);
 
-    // A percentage is of 1.
+    // A percentage is of 1; a length or a word is no opacity and is ignored.
     s = StyleOfTarget(Svg("<rect id='t' opacity='50%' fill-opacity='25%'/>"));
     EXPECT_FLOAT_EQ(0.5f, s.opacity);
     EXPECT_FLOAT_EQ(0.25f, s.fillOpacity);
+    s = StyleOfTarget(Svg("<g fill-opacity='0.5'><rect id='t' opacity='0.1mm' "
+                          "fill-opacity='half' stroke-opacity='.3 '/></g>"));
+    EXPECT_FLOAT_EQ(1.0f, s.opacity);
+    EXPECT_FLOAT_EQ(0.5f, s.fillOpacity);
+    EXPECT_FLOAT_EQ(0.3f, s.strokeOpacity);
 
     // fill-opacity 0 keeps the fill set; only the drawn alpha becomes 0.
     s = StyleOfTarget(Svg("<rect id='t' fill='red' fill-opacity='0'/>"));

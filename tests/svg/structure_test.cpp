@@ -357,6 +357,7 @@ TEST_F(StructureTest, SwitchDrawsTheFirstChildWhoseConditionsHold) {
         {"<rect id='a' systemLanguage='de-CH-1996'/><rect id='b'/>", "a"},
         {"<rect id='a' systemLanguage='eng'/><rect id='b' systemLanguage=''/>", ""},
         {"<!-- c --><g id='g'><rect id='a'/></g><rect id='b'/>", "a"},
+        {"<random id='r'/><rect id='a'/>", "a"}, // a name SVG does not define is no choice
     };
     for (const Case& c : cases) {
         std::string children = c.children;

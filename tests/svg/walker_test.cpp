@@ -472,4 +472,11 @@ TEST_F(WalkerTest, CommitShapeTakesOverOrReleasesThePath) {
     ClearSvgDocument(&document);
 }
 
+TEST_F(WalkerTest, DisplayNoneOnTheRootHidesTheDrawing) {
+    LoadedSvg svg;
+    ASSERT_EQ(1, svg.Load("<svg xmlns='http://www.w3.org/2000/svg' style='display:none'>"
+                          "<rect width='1' height='1'/></svg>"));
+    EXPECT_EQ(0, svg.Count());
+}
+
 } // namespace
