@@ -99,6 +99,13 @@ bool MakeSourceAlpha(ChainRun* run) {
     return true;
 }
 
+// The colour space input n is in: 1 linearRGB, 0 sRGB.
+int InputSpace(const ChainRun* run, int n) {
+    if (n >= 0 && n < static_cast<int>(run->results.size()))
+        return run->results[n].linear;
+    return 0; // the sources, and transparent black
+}
+
 // A copy of input n in the colour space; false past the budget.
 bool InputCopy(ChainRun* run, int n, int linear, std::vector<uint32_t>* pixels, FilterRect* area) {
     const FilterResult* from = nullptr;
@@ -306,6 +313,18 @@ bool RunPrimitive(ChainRun* run, const FilterPrimitive& p, std::vector<uint32_t>
     }
     case PrimitiveLighting:
         return RunLighting(run, p, out);
+    case PrimitiveDisplacement: {
+        // The map is read in the primitive's colour space, the moved input
+        // stays in its own.
+        std::vector<uint32_t> map, moved;
+        FilterRect ignored;
+        if (!InputCopy(run, p.in2, p.linear, &map, &ignored) || !NewImage(run, &moved))
+            return false;
+        DisplacePixels(out->data(), map.data(), moved.data(), c.width, c.height,
+                       p.dx * ScaleX(c.device), p.dy * ScaleY(c.device), p.xChannel, p.yChannel);
+        out->swap(moved);
+        return true;
+    }
     case PrimitiveTurbulence: {
         std::fill(out->begin(), out->end(), 0u);
         const TurbulenceParams params = {p.baseFrequencyX, p.baseFrequencyY, p.octaves, p.seed,
@@ -351,9 +370,9 @@ bool RunChain(ChainRun* run) {
         const FilterPrimitive& p = f.primitives[i];
         FilterResult result;
         FilterRect inArea;
-        if (!InputCopy(run, p.in1, p.linear, &result.pixels, &inArea))
+        result.linear = p.kind == PrimitiveDisplacement ? InputSpace(run, p.in1) : p.linear;
+        if (!InputCopy(run, p.in1, result.linear, &result.pixels, &inArea))
             return false;
-        result.linear = p.linear;
         result.area = Intersect(region, PixelsOf(c.device, p.x, p.y, p.width, p.height));
         if (!RunPrimitive(run, p, &result.pixels, inArea, result.area))
             return false;

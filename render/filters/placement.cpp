@@ -1,6 +1,7 @@
 #include "render/filters/placement.h"
 
 #include <algorithm>
+#include <cmath>
 #include <new>
 #include <vector>
 
@@ -31,7 +32,39 @@ void MorphologyLine(const uint32_t* in, size_t step, uint32_t* out, int length, 
     }
 }
 
+// A channel of a premultiplied pixel as its straight value, 0..1; the
+// colours of a transparent pixel are 0.
+float StraightChannel(uint32_t p, int channel) {
+    const uint32_t alpha = p >> 24;
+    if (channel == ChannelAlpha)
+        return alpha / 255.0f;
+    if (alpha == 0)
+        return 0;
+    const uint32_t value = (p >> (16 - 8 * channel)) & 0xFF;
+    return std::min(value / static_cast<float>(alpha), 1.0f);
+}
+
+// The pixel whose square holds the coordinate, or -1 outside 0..size - 1.
+int SampleIndex(int at, float displacement, int size) {
+    const double point = std::floor(at + 0.5 + static_cast<double>(displacement));
+    return point >= 0 && point < size ? static_cast<int>(point) : -1;
+}
+
 } // namespace
+
+void DisplacePixels(const uint32_t* in, const uint32_t* map, uint32_t* out, int width, int height,
+                    float scaleX, float scaleY, int xChannel, int yChannel) {
+    for (int y = 0; y < height; y++) {
+        for (int x = 0; x < width; x++) {
+            const size_t i = static_cast<size_t>(y) * width + x;
+            const int fx =
+                SampleIndex(x, scaleX * (StraightChannel(map[i], xChannel) - 0.5f), width);
+            const int fy =
+                SampleIndex(y, scaleY * (StraightChannel(map[i], yChannel) - 0.5f), height);
+            out[i] = fx < 0 || fy < 0 ? 0u : in[static_cast<size_t>(fy) * width + fx];
+        }
+    }
+}
 
 void OffsetPixels(const uint32_t* in, uint32_t* out, int width, int height, int dx, int dy) {
     for (int y = 0; y < height; y++) {

@@ -21,6 +21,17 @@ void ClearOutside(uint32_t* pixels, int width, int height, const FilterRect& rec
 // Nothing is drawn for a tile of no area.
 void TilePixels(const uint32_t* in, uint32_t* out, int width, int height, const FilterRect& tile);
 
+// Which channel of the displacement map moves pixels along an axis.
+enum DisplacementChannel { ChannelRed, ChannelGreen, ChannelBlue, ChannelAlpha };
+
+// feDisplacementMap: out[x, y] = in[x + scaleX * (C(map) - 0.5), y + scaleY *
+// (C'(map) - 0.5)], where C and C' are the chosen channels of the map's
+// pixel at (x, y) read without premultiplication (0..1), and the pixel of in
+// is the one whose square holds that point; transparent where that lies
+// outside the image. The scales are in pixels.
+void DisplacePixels(const uint32_t* in, const uint32_t* map, uint32_t* out, int width, int height,
+                    float scaleX, float scaleY, int xChannel, int yChannel);
+
 // The largest morphology radius, in pixels; larger ones are cut to it.
 const int MaxMorphologyRadius = 128;
 

@@ -223,6 +223,14 @@ void ReadLighting(const XmlNode* element, const StyleState& state, FilterPrimiti
         p->kind = PrimitiveTransparent;
 }
 
+// The map's channels and the scale; the scale is in primitive units.
+void ReadDisplacement(const XmlNode* element, FilterPrimitive* p) {
+    p->dx = p->dy = NumberAttribute(element, L"scale", 0);
+    static const wchar_t* const channels[] = {L"R", L"G", L"B", L"A"};
+    p->xChannel = KeywordIndex(XmlAttribute(element, L"xChannelSelector"), channels, 4, 3);
+    p->yChannel = KeywordIndex(XmlAttribute(element, L"yChannelSelector"), channels, 4, 3);
+}
+
 } // namespace
 
 // A named input: a source, an earlier result, or the previous result
@@ -279,6 +287,9 @@ void ReadPrimitiveValues(const XmlNode* element, const StyleState& state, Filter
         break;
     case PrimitiveLighting:
         ReadLighting(element, state, p);
+        break;
+    case PrimitiveDisplacement:
+        ReadDisplacement(element, p);
         break;
     case PrimitiveDropShadow:
         p->dx = NumberAttribute(element, L"dx", 2);

@@ -51,13 +51,11 @@ const PrimitiveName DrawnPrimitives[] = {
     {L"feconvolvematrix", PrimitiveConvolve},
     {L"fediffuselighting", PrimitiveLighting},
     {L"fespecularlighting", PrimitiveLighting},
+    {L"fedisplacementmap", PrimitiveDisplacement},
 };
 
 const wchar_t* const OtherPrimitives[] = {
-    L"fediffuselighting",
-    L"fedisplacementmap",
     L"feimage",
-    L"fespecularlighting",
 };
 
 // The kind of a primitive element; -1 for one not drawn, -2 for anything

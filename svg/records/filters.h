@@ -25,6 +25,7 @@ enum FilterPrimitiveKind {
     PrimitiveTurbulence,
     PrimitiveConvolve,
     PrimitiveLighting,
+    PrimitiveDisplacement,
     PrimitiveTransparent, // a primitive not drawn: its result is transparent
 };
 
@@ -98,7 +99,8 @@ struct FilterPrimitive {
     // (turbulence).
     int mode;
     float deviationX, deviationY; // blur and drop shadow
-    float dx, dy;                 // offset and drop shadow
+    float dx, dy;                 // offset and drop shadow; a displacement map's scale
+    int xChannel, yChannel;       // displacement map: DisplacementChannels (R, G, B, A)
     float radiusX, radiusY;       // morphology
     float k[4];                   // arithmetic
     uint32_t colour;              // flood and shadow, straight 0xAARRGGBB, opacity folded in

@@ -67,3 +67,20 @@ TEST(FilterChain, PastTheBudgetTheCanvasIsKept) {
     budget = 1000;
     EXPECT_FALSE(RunFilter(empty, &canvas, &budget));
 }
+
+// A displacement map moves its input in the input's own colour space: a dark
+// sRGB grey does not go through linearRGB and back (which would give 0x0D).
+TEST(FilterChain, DisplacementKeepsItsInputsColourSpace) {
+    FilterRecord f = FilterRecord();
+    f.width = f.height = 4;
+    FilterPrimitive move = Primitive(PrimitiveDisplacement, FilterInputSourceGraphic, 0, 0, 4, 4);
+    move.in2 = FilterInputSourceGraphic;
+    move.linear = 1;
+    move.xChannel = move.yChannel = 3;
+    f.primitives = {move};
+    std::vector<uint32_t> pixels(64, 0xFF101010u);
+    FilterCanvas canvas = Canvas(&pixels);
+    size_t budget = 1000;
+    ASSERT_TRUE(RunFilter(f, &canvas, &budget));
+    EXPECT_EQ(0xFF101010u, pixels[8 * 2 + 4]);
+}

@@ -227,6 +227,24 @@ TEST(FilterPlacement, OffsetTileFloodAndRegions) {
     EXPECT_EQ(Grey(3), out[9]);
 }
 
+// Each pixel comes from where the map's channels, read unpremultiplied, send
+// it: half the scale either way; beyond the image it is transparent.
+TEST(FilterPlacement, DisplacementReadsTheMapUnpremultiplied) {
+    const std::vector<uint32_t> row = {Grey(10), Grey(20), Grey(30), Grey(40)};
+    // Red 1 (at half alpha) moves one pixel right, 0 one left, 128/255 not.
+    const std::vector<uint32_t> across = {Pixel(128, 128, 0, 0), Pixel(255, 0, 0, 0),
+                                          Pixel(255, 128, 0, 0), Pixel(255, 255, 0, 0)};
+    std::vector<uint32_t> out(4, 7);
+    DisplacePixels(row.data(), across.data(), out.data(), 4, 1, 2, 0, ChannelRed, ChannelAlpha);
+    EXPECT_EQ((std::vector<uint32_t>{Grey(20), Grey(10), Grey(30), 0}), out);
+    // Down by green at scale 4; a transparent map pixel reads 0 (two up).
+    const std::vector<uint32_t> column = {Grey(10), Grey(20), Grey(30)};
+    const std::vector<uint32_t> down = {Pixel(255, 0, 191, 0), Pixel(255, 0, 128, 0), 0};
+    out.assign(3, 7);
+    DisplacePixels(column.data(), down.data(), out.data(), 1, 3, 0, 4, ChannelAlpha, ChannelGreen);
+    EXPECT_EQ((std::vector<uint32_t>{Grey(20), Grey(20), Grey(10)}), out);
+}
+
 TEST(FilterPlacement, MorphologyErodesAndDilatesPerChannel) {
     // 5 x 1: opaque red at 1..3, blue at 4.
     const uint32_t red = Pixel(255, 255, 0, 0), blue = Pixel(255, 0, 0, 255);

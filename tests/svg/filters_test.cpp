@@ -99,8 +99,8 @@ TEST_F(FiltersTest, FiltersThatCannotBeUsedHideOrLeaveTheElement) {
         {"<filter id='f'><feFlood/></filter><line y2='9' stroke='red' filter='url(#f)'/>", false,
          false},
         // A primitive not drawn leaves the element unfiltered.
-        {"<filter id='f'><feImage/></filter><rect width='9' height='9' filter='url(#f)'/>",
-         true, false},
+        {"<filter id='f'><feImage/></filter><rect width='9' height='9' filter='url(#f)'/>", true,
+         false},
         // In user units an empty group still floods.
         {"<filter id='f' filterUnits='userSpaceOnUse'><feFlood/></filter>"
          "<g filter='url(#f)'/>",
@@ -119,6 +119,25 @@ TEST_F(FiltersTest, FiltersThatCannotBeUsedHideOrLeaveTheElement) {
         EXPECT_EQ(c.drawn, shows) << c.content;
         EXPECT_EQ(c.filtered, FilterOfRecord(svg, 0) != nullptr) << c.content;
     }
+}
+
+// A displacement map's scale is in primitive units (in the box's, per
+// axis); its channels are R, G, B or A as written, alpha otherwise.
+TEST_F(FiltersTest, DisplacementScaleAndChannels) {
+    LoadedSvg svg;
+    ASSERT_EQ(1, svg.Load(Svg("<filter id='f' primitiveUnits='objectBoundingBox'>"
+                              "<feDisplacementMap in2='SourceAlpha' scale='0.5' "
+                              "xChannelSelector='G' yChannelSelector='g'/></filter>"
+                              "<rect width='40' height='20' filter='url(#f)'/>")));
+    const FilterRecord* f = FilterOfRecord(svg, 0);
+    ASSERT_NE(nullptr, f);
+    const FilterPrimitive& p = f->primitives[0];
+    EXPECT_EQ(PrimitiveDisplacement, p.kind);
+    EXPECT_EQ(FilterInputSourceAlpha, p.in2);
+    EXPECT_FLOAT_EQ(20, p.dx);
+    EXPECT_FLOAT_EQ(10, p.dy);
+    EXPECT_EQ(1, p.xChannel);
+    EXPECT_EQ(3, p.yChannel);
 }
 
 // The clip of a filtered element cuts the filter's result, so it moves
