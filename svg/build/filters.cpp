@@ -213,43 +213,68 @@ bool ReadPrimitives(WalkContext* context, const XmlNode* source, const RegionUni
 
 } // namespace
 
+const XmlNode* FilterElement(WalkContext* context, const std::wstring& id) {
+    const XmlNode* element = id.empty() ? nullptr : LookUpId(&context->ids, id);
+    return element && LowerTextIs(XmlLocalName(element), L"filter") ? element : nullptr;
+}
+
+namespace {
+
+// Whether a primitive of the filter (or of the one it takes them from) is
+// one not drawn.
+bool HasUndrawnPrimitive(WalkContext* context, const XmlNode* filter) {
+    const XmlNode* source = PrimitiveSource(FilterChain(context, filter));
+    for (const XmlNode* e = FirstChildElement(source); e; e = NextSiblingElement(e)) {
+        if (PrimitiveKindOf(e) == -1)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
 int FilterOf(WalkContext* context, const std::wstring& property, const LengthBasis& basis,
              const XmlNode** filter) {
     *filter = nullptr;
     const std::wstring text = TrimWhiteSpace(property);
     if (text.empty() || LowerTextIs(text, L"none"))
         return FilterUnused;
-    // One reference alone; a list holding one among functions is not drawn.
     const size_t close = text.find(L')');
     const bool alone = LowerText(text.substr(0, 4)) == L"url(" && close == text.size() - 1;
-    const std::wstring id = alone ? UrlReferenceId(text) : std::wstring();
-    if (id.empty()) {
+    if (!alone) {
+        // A list of functions and references.
         std::vector<FilterFunction> functions;
-        if (ParseFilterFunctions(text, basis, &functions))
-            return FilterFunctions;
-        return LowerText(text).find(L"url(") != std::wstring::npos ? FilterNotDrawn : FilterUnused;
+        if (!ParseFilterFunctions(text, basis, &functions))
+            return FilterUnused;
+        for (const FilterFunction& f : functions) {
+            const XmlNode* element = f.kind == FunctionUrl ? FilterElement(context, f.id) : nullptr;
+            if (element && HasUndrawnPrimitive(context, element))
+                return FilterNotDrawn;
+        }
+        return FilterFunctions;
     }
-    const XmlNode* element = LookUpId(&context->ids, id);
-    if (!element || !LowerTextIs(XmlLocalName(element), L"filter"))
+    const std::wstring id = UrlReferenceId(text);
+    if (id.empty())
+        return FilterNotDrawn; // another file's filter
+    const XmlNode* element = FilterElement(context, id);
+    if (!element)
         return FilterHidden;
-    const XmlNode* source = PrimitiveSource(FilterChain(context, element));
-    for (const XmlNode* e = FirstChildElement(source); e; e = NextSiblingElement(e)) {
-        if (PrimitiveKindOf(e) == -1)
-            return FilterNotDrawn;
-    }
+    if (HasUndrawnPrimitive(context, element))
+        return FilterNotDrawn;
     *filter = element;
     return FilterUsed;
 }
 
-int AddGroupFilter(WalkContext* context, const XmlNode* filter, const Matrix2D& matrix,
-                   const float box[4], float viewportWidth, float viewportHeight, float bounds[4]) {
+bool ReadGroupFilter(WalkContext* context, const XmlNode* filter, const Matrix2D& matrix,
+                     const float box[4], float viewportWidth, float viewportHeight,
+                     FilterRecord* record) {
     const std::vector<const XmlNode*> chain = FilterChain(context, filter);
     RegionUnits units = RegionUnits();
     units.boxUnits = TrimWhiteSpace(ChainAttribute(chain, L"filterUnits")) != L"userSpaceOnUse";
     std::copy(box, box + 4, units.box);
     units.viewportWidth = viewportWidth, units.viewportHeight = viewportHeight;
     if (units.boxUnits && !(box[2] > 0 && box[3] > 0))
-        return 0;
+        return false;
     const float across = units.boxUnits ? box[2] : viewportWidth;
     const float down = units.boxUnits ? box[3] : viewportHeight;
     const float left = units.boxUnits ? box[0] : 0, top = units.boxUnits ? box[1] : 0;
@@ -259,17 +284,25 @@ int AddGroupFilter(WalkContext* context, const XmlNode* filter, const Matrix2D& 
                                    ChainAttribute(chain, L"height")};
     ReadRect(units, texts, region);
     if (!(region[2] > 0 && region[3] > 0))
-        return 0;
-    FilterRecord record = FilterRecord();
-    record.x = region[0], record.y = region[1], record.width = region[2], record.height = region[3];
-    record.matrix = matrix;
+        return false;
+    *record = FilterRecord();
+    record->x = region[0], record->y = region[1];
+    record->width = region[2], record->height = region[3];
+    record->matrix = matrix;
     RegionUnits primitiveUnits = units;
     primitiveUnits.boxUnits =
         TrimWhiteSpace(ChainAttribute(chain, L"primitiveUnits")) == L"objectBoundingBox";
     if (primitiveUnits.boxUnits && !(box[2] > 0 && box[3] > 0))
+        return false;
+    return ReadPrimitives(context, PrimitiveSource(chain), primitiveUnits, region, record);
+}
+
+int AddGroupFilter(WalkContext* context, const XmlNode* filter, const Matrix2D& matrix,
+                   const float box[4], float viewportWidth, float viewportHeight, float bounds[4]) {
+    FilterRecord record;
+    if (!ReadGroupFilter(context, filter, matrix, box, viewportWidth, viewportHeight, &record))
         return 0;
-    if (!ReadPrimitives(context, PrimitiveSource(chain), primitiveUnits, region, &record))
-        return 0;
+    const float region[4] = {record.x, record.y, record.width, record.height};
     BoundsUnder(matrix, region, bounds);
     return AddDocumentFilter(context->document, &record);
 }

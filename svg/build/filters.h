@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "svg/records/filters.h"
 #include "svg/values/colour.h"
 #include "svg/values/lengths.h"
 #include "svg/values/transform.h"
@@ -17,14 +18,25 @@ enum FilterUse {
     FilterUnused,    // "none", no property, or a list of functions that is not valid
     FilterHidden,    // a reference to nothing or to another element: nothing is drawn
     FilterUsed,      // a «filter» element
-    FilterFunctions, // a list of filter functions
-    FilterNotDrawn   // a filter using a primitive not drawn, or a list with a url(): unfiltered
+    FilterFunctions, // a list of filter functions and references
+    FilterNotDrawn   // a filter (or one of a list) using a primitive not drawn: unfiltered
 };
 
 // What the "filter" property (text) asks for, its lengths measured against
 // the basis; *filter is the element when FilterUsed.
 int FilterOf(WalkContext* context, const std::wstring& property, const LengthBasis& basis,
              const XmlNode** filter);
+
+// The «filter» element the id names; null when it names none (or "").
+const XmlNode* FilterElement(WalkContext* context, const std::wstring& id);
+
+// Reads the filter for an element whose user space is `matrix`, whose
+// bounding box is `box` and whose viewport is viewportWidth x viewportHeight
+// (as AddGroupFilter takes them) into *record; false when the filter hides
+// the element.
+bool ReadGroupFilter(WalkContext* context, const XmlNode* filter, const Matrix2D& matrix,
+                     const float box[4], float viewportWidth, float viewportHeight,
+                     FilterRecord* record);
 
 // Builds the filter for an element whose user space is `matrix` (into the
 // document's), whose bounding box is `box` (x, y, width, height in that
@@ -39,7 +51,11 @@ int AddGroupFilter(WalkContext* context, const XmlNode* filter, const Matrix2D& 
 // height) under the matrix.
 void BoundsUnder(const Matrix2D& m, const float rect[4], float bounds[4]);
 
-// The same as AddGroupFilter for a list of filter functions, currentColor being `colour`;
-// the region is the box grown by what the functions reach.
+// The same as AddGroupFilter for a list of filter functions and references
+// to «filter» elements, each step reading the result of the one before,
+// currentColor being `colour`. The functions' region is the box grown by
+// what they reach; each referenced filter keeps its own region. A reference
+// to no «filter» element is passed over.
 int AddFunctionFilter(WalkContext* context, const std::wstring& property, const LengthBasis& basis,
-                      Argb colour, const Matrix2D& matrix, const float box[4], float bounds[4]);
+                      Argb colour, const Matrix2D& matrix, const float box[4], float viewportWidth,
+                      float viewportHeight, float bounds[4]);

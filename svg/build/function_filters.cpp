@@ -1,6 +1,7 @@
-// Filters drawn from a list of CSS filter functions: each function stands
-// for the primitive that does what it says, on a region grown by what its
-// blurs and shadows reach.
+// Filters drawn from a list of CSS filter functions and references to
+// «filter» elements: each function stands for the primitive that does what
+// it says, on a region grown by what its blurs and shadows reach; each
+// referenced filter's primitives follow as a step of their own.
 #include "svg/build/filters.h"
 
 #include <algorithm>
@@ -11,6 +12,7 @@
 #include "svg/base/strings.h"
 #include "svg/build/walk_context.h"
 #include "svg/records/document.h"
+#include "svg/records/bounds.h"
 #include "svg/records/filters.h"
 #include "svg/records/offscreen_groups.h"
 #include "svg/values/filter_functions.h"
@@ -114,10 +116,80 @@ FilterPrimitive FunctionPrimitive(const FilterFunction& f, Argb currentColour) {
     }
 }
 
+// The result the next step reads: the last primitive's, the element's own
+// picture before the first.
+int LastResult(const FilterRecord& record) {
+    return record.primitives.empty() ? FilterInputSourceGraphic
+                                     : static_cast<int>(record.primitives.size()) - 1;
+}
+
+void SetSubregion(const float region[4], FilterPrimitive* p) {
+    p->x = region[0], p->y = region[1], p->width = region[2], p->height = region[3];
+}
+
+// Cuts the primitive's subregion to the region of its step.
+void CutSubregion(const float region[4], FilterPrimitive* p) {
+    const float left = std::max(p->x, region[0]), top = std::max(p->y, region[1]);
+    const float right = std::min(p->x + p->width, region[0] + region[2]);
+    const float bottom = std::min(p->y + p->height, region[1] + region[3]);
+    const float cut[4] = {left, top, std::max(right - left, 0.0f), std::max(bottom - top, 0.0f)};
+    SetSubregion(cut, p);
+}
+
+void AddRegion(Bounds* bounds, const float region[4]) {
+    AddToBounds(bounds, region[0], region[1], region[0] + region[2], region[1] + region[3]);
+}
+
+bool ReadsInput(const FilterRecord& step, int input) {
+    for (const FilterPrimitive& p : step.primitives) {
+        if (p.in1 == input || p.in2 == input ||
+            std::find(p.inputs.begin(), p.inputs.end(), input) != p.inputs.end())
+            return true;
+    }
+    return false;
+}
+
+// The alpha of an earlier result, as SourceAlpha is of the element's picture.
+FilterPrimitive AlphaOf(int input, const float region[4]) {
+    FilterPrimitive p = FilterPrimitive();
+    p.kind = PrimitiveColourMatrix;
+    p.mode = ColourMatrixValues;
+    p.values.assign(20, 0.0f);
+    p.values[18] = 1;
+    p.in1 = p.in2 = input;
+    SetSubregion(region, &p);
+    return p;
+}
+
+// Appends a referenced filter's primitives as the next step: what they read
+// as the element's picture (and its alpha) is the result of the step
+// before, and each is cut to the step's own region.
+void AppendStep(FilterRecord* record, FilterRecord* step, const float region[4]) {
+    const int previous = LastResult(*record);
+    int alpha = FilterInputSourceAlpha;
+    if (previous >= 0 && ReadsInput(*step, FilterInputSourceAlpha)) {
+        record->primitives.push_back(AlphaOf(previous, region));
+        alpha = LastResult(*record);
+    }
+    const int offset = static_cast<int>(record->primitives.size());
+    auto remap = [&](int input) {
+        return input >= 0 ? input + offset : input == FilterInputSourceAlpha ? alpha : previous;
+    };
+    for (FilterPrimitive& p : step->primitives) {
+        p.in1 = remap(p.in1);
+        p.in2 = remap(p.in2);
+        for (int& input : p.inputs)
+            input = remap(input);
+        CutSubregion(region, &p);
+        record->primitives.push_back(std::move(p));
+    }
+}
+
 } // namespace
 
 int AddFunctionFilter(WalkContext* context, const std::wstring& property, const LengthBasis& basis,
-                      Argb colour, const Matrix2D& matrix, const float box[4], float bounds[4]) {
+                      Argb colour, const Matrix2D& matrix, const float box[4], float viewportWidth,
+                      float viewportHeight, float bounds[4]) {
     std::vector<FilterFunction> functions;
     if (!ParseFilterFunctions(TrimWhiteSpace(property), basis, &functions))
         return 0;
@@ -125,20 +197,38 @@ int AddFunctionFilter(WalkContext* context, const std::wstring& property, const 
     float reach = 0;
     for (const FilterFunction& f : functions)
         reach += 3 * f.deviation + std::max(std::fabs(f.dx), std::fabs(f.dy));
+    const float functionRegion[4] = {box[0] - reach, box[1] - reach, box[2] + 2 * reach,
+                                     box[3] + 2 * reach};
     FilterRecord record = FilterRecord();
-    record.x = box[0] - reach, record.y = box[1] - reach;
-    record.width = box[2] + 2 * reach, record.height = box[3] + 2 * reach;
-    if (!(record.width > 0 && record.height > 0))
-        return 0;
     record.matrix = matrix;
+    Bounds region = Bounds();
     for (const FilterFunction& f : functions) {
+        if (f.kind == FunctionUrl) {
+            const XmlNode* filter = FilterElement(context, f.id);
+            if (!filter)
+                continue; // in a list, a reference to nothing is passed over
+            FilterRecord step;
+            if (!ReadGroupFilter(context, filter, matrix, box, viewportWidth, viewportHeight,
+                                 &step))
+                return 0;
+            const float stepRegion[4] = {step.x, step.y, step.width, step.height};
+            AppendStep(&record, &step, stepRegion);
+            AddRegion(&region, stepRegion);
+            continue;
+        }
+        if (!(functionRegion[2] > 0 && functionRegion[3] > 0))
+            return 0;
         FilterPrimitive p = FunctionPrimitive(f, colour);
-        p.in1 = p.in2 = record.primitives.empty() ? FilterInputSourceGraphic
-                                                  : static_cast<int>(record.primitives.size()) - 1;
-        p.x = record.x, p.y = record.y, p.width = record.width, p.height = record.height;
+        p.in1 = p.in2 = LastResult(record);
+        SetSubregion(functionRegion, &p);
         record.primitives.push_back(std::move(p));
+        AddRegion(&region, functionRegion);
     }
-    const float region[4] = {record.x, record.y, record.width, record.height};
-    BoundsUnder(matrix, region, bounds);
+    if (record.primitives.empty())
+        return 0;
+    record.x = region.minX, record.y = region.minY;
+    record.width = region.maxX - region.minX, record.height = region.maxY - region.minY;
+    const float whole[4] = {record.x, record.y, record.width, record.height};
+    BoundsUnder(matrix, whole, bounds);
     return AddDocumentFilter(context->document, &record);
 }

@@ -313,7 +313,8 @@ void FilterGroup(WalkContext* context, WalkFrame* frame, OffscreenGroup* group) 
     int filter = 0;
     if (frame->filterFunctions)
         filter = AddFunctionFilter(context, frame->state.filter, FilterLengthBasis(*frame),
-                                   frame->state.color, frame->state.matrix, box, bounds);
+                                   frame->state.color, frame->state.matrix, box,
+                                   frame->viewportWidth, frame->viewportHeight, bounds);
     else if (!frame->filterHides)
         filter = AddGroupFilter(context, frame->filter, frame->state.matrix, box,
                                 frame->viewportWidth, frame->viewportHeight, bounds);

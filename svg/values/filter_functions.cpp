@@ -4,6 +4,7 @@
 
 #include "svg/base/scan.h"
 #include "svg/base/strings.h"
+#include "svg/xml/references.h"
 
 namespace {
 
@@ -227,6 +228,14 @@ bool ParseFilterFunctions(const std::wstring& text, const LengthBasis& basis,
         if (balance == end)
             return false;
         const std::wstring name = LowerText(text.substr(at, open - at));
+        if (name == L"url") {
+            FilterFunction url = FilterFunction();
+            url.kind = FunctionUrl;
+            url.id = UrlReferenceId(text.substr(at, balance + 1 - at));
+            functions->push_back(url);
+            at = balance + 1;
+            continue;
+        }
         const FunctionName* entry = nullptr;
         for (const FunctionName& n : FunctionNames) {
             if (name == n.name)

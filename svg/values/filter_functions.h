@@ -20,6 +20,7 @@ enum FilterFunctionKind {
     FunctionOpacity,
     FunctionSaturate,
     FunctionSepia,
+    FunctionUrl, // a «filter» element of the drawing
 };
 
 struct FilterFunction {
@@ -29,11 +30,12 @@ struct FilterFunction {
     float deviation;   // blur and drop-shadow, user units
     Argb colour;       // drop-shadow
     int currentColour; // drop-shadow without a colour, or with currentColor
+    std::wstring id;   // url(): the id «#id» names; "" for another file's
 };
 
-// Reads a list of filter functions (lengths against the basis); false when
-// the text is anything else, a url() among them included, or one function
-// is invalid (a negative amount or deviation, a percentage where a length
+// Reads a list of filter functions and url() references (lengths against
+// the basis); false when the text is anything else, or one function is
+// invalid (a negative amount or deviation, a percentage where a length
 // goes, a unitless angle other than 0, values too many or too few).
 bool ParseFilterFunctions(const std::wstring& text, const LengthBasis& basis,
                           std::vector<FilterFunction>* functions);

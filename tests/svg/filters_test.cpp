@@ -140,6 +140,29 @@ TEST_F(FiltersTest, DisplacementScaleAndChannels) {
     EXPECT_EQ(3, p.yChannel);
 }
 
+// In a list, a referenced filter is a step of its own: it reads the result
+// before it (its SourceAlpha that result's alpha) and is cut to its own
+// region. A reference to nothing is passed over.
+TEST_F(FiltersTest, ReferencesInFunctionListsAreSteps) {
+    LoadedSvg svg;
+    ASSERT_EQ(1, svg.Load(Svg("<filter id='a' x='0' y='0' width='1' height='1'>"
+                              "<feOffset in='SourceAlpha' dx='1' x='0' width='100'/><feMerge>"
+                              "<feMergeNode/><feMergeNode in='SourceGraphic'/></feMerge></filter>"
+                              "<rect x='10' y='10' width='20' height='20' "
+                              "filter='invert() url(#missing) url(#a)'/>")));
+    const FilterRecord* f = FilterOfRecord(svg, 0);
+    ASSERT_NE(nullptr, f);
+    ASSERT_EQ(4u, f->primitives.size()); // invert, the alpha of its result, offset, merge
+    EXPECT_EQ(PrimitiveComponentTransfer, f->primitives[0].kind);
+    EXPECT_EQ(0, f->primitives[1].in1);
+    EXPECT_EQ(1, f->primitives[2].in1);
+    EXPECT_EQ((std::vector<int>{2, 0}), f->primitives[3].inputs);
+    EXPECT_FLOAT_EQ(10, f->primitives[2].x);
+    EXPECT_FLOAT_EQ(20, f->primitives[2].width);
+    EXPECT_FLOAT_EQ(10, f->x);
+    EXPECT_FLOAT_EQ(20, f->width);
+}
+
 // The clip of a filtered element cuts the filter's result, so it moves
 // from the records to the group; the group's bounds are the filter region,
 // and an enclosing group's bounds take them in.
@@ -196,7 +219,7 @@ TEST(FilterFunctions, ListsReadOrAreRefusedWhole) {
         {"drop-shadow(blue 4 5 6 7)", false, 0, 0, 0, 0},
         {"drop-shadow(4 blue 5)", false, 0, 0, 0, 0},
         {"grayscale() hue-rotate(random)", false, 0, 0, 0, 0},
-        {"grayscale() url(#f)", false, 0, 0, 0, 0},
+        {"grayscale() url(#f)", true, 2, 0, 0, 0},
         {"sepia(1", false, 0, 0, 0, 0},
     };
     for (const Case& c : cases) {

@@ -384,7 +384,7 @@ TEST_F(StructureTest, WhatIsNotDrawnIsCounted) {
                               "<filter id='b'><feGaussianBlur/></filter>"
                               "<rect width='1' height='1' filter='url(#t)' mask='url(#m)'/>"
                               "<rect width='1' height='1' filter='url(#b)'/>"
-                              "<g style='filter: url(#b) blur(2px)'><image/><foreignObject/></g>"
+                              "<g style='filter: url(#t) blur(2px)'><image/><foreignObject/></g>"
                               "<rect width='1' height='1' fill='url(#p)' marker-end='url(#m)'>"
                               "<animate/><set/></rect><path d='M0 0' filter='none'/>")));
     // Animation inside a shape is never walked, so it is not counted.
