@@ -305,6 +305,19 @@ LengthBasis FilterLengthBasis(const WalkFrame& frame) {
     return LengthBasis{frame.state.fontSize, frame.viewportWidth, frame.viewportHeight};
 }
 
+// A filter on the root filters the whole drawing; the root's mask is not
+// drawn.
+void OpenRootFilter(WalkContext* context, WalkFrame* root) {
+    const XmlNode* filter = nullptr;
+    const int use = FilterOf(context, root->state.filter, FilterLengthBasis(*root), &filter);
+    CountNotDrawnProperties(context, use, root->state, RoleSvg);
+    if (use != FilterUsed && use != FilterHidden && use != FilterFunctions)
+        return;
+    const StyleState unfiltered = root->state;
+    root->state.mask.clear();
+    OpenOffscreenGroup(context, use, filter, unfiltered, RoleSvg, root);
+}
+
 // Builds the group's filter for the records it drew; a filter that hides
 // the element leaves the group with nothing to show.
 void FilterGroup(WalkContext* context, WalkFrame* frame, OffscreenGroup* group) {
@@ -533,8 +546,11 @@ void WalkDocument(LoadContext* load, const XmlNode* root, SvgDocument* document,
     frame.nextChild = FirstChildElement(root);
     frame.state = *rootState;
     RootViewport(document, &frame);
-    // The root is never drawn itself, but its clip path cuts everything.
+    OpenRootFilter(&context, &frame);
+    // The root is never drawn itself, but its clip path cuts everything (what
+    // its filter draws, when it has one).
     EnterClipPath(&context, nullptr, &frame);
+    MoveClipToFilteredGroup(&context, &frame);
     RunWalk(&context, std::move(frame));
 }
 

@@ -121,6 +121,24 @@ TEST_F(FiltersTest, FiltersThatCannotBeUsedHideOrLeaveTheElement) {
     }
 }
 
+// A filter on the root filters all that is drawn, groups of its own
+// included; its region is measured on the whole drawing.
+TEST_F(FiltersTest, FilterOnTheRootTakesInEverything) {
+    LoadedSvg svg;
+    ASSERT_EQ(1, svg.Load("<svg xmlns='http://www.w3.org/2000/svg' viewBox='0 0 200 100' "
+                          "filter='url(#f)'><filter id='f'><feGaussianBlur stdDeviation='2'/>"
+                          "</filter><rect width='10' height='10'/>"
+                          "<rect x='20' width='10' height='10' filter='url(#f)'/></svg>"));
+    ASSERT_EQ(2, svg.Count());
+    const FilterRecord* root = FilterOfRecord(svg, 0);
+    ASSERT_NE(nullptr, root);
+    EXPECT_FLOAT_EQ(-3, root->x); // 10 % of the 30 across both rectangles
+    EXPECT_FLOAT_EQ(36, root->width);
+    const OffscreenGroup* own = OffscreenGroupOf(&svg.document, svg[1].group);
+    ASSERT_NE(nullptr, own);
+    EXPECT_EQ(svg[0].group, own->parent);
+}
+
 // A displacement map's scale is in primitive units (in the box's, per
 // axis); its channels are R, G, B or A as written, alpha otherwise.
 TEST_F(FiltersTest, DisplacementScaleAndChannels) {
