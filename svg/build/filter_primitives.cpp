@@ -170,11 +170,15 @@ void ReadConvolve(const XmlNode* element, FilterPrimitive* p) {
         (XmlHasAttribute(element, L"targetY") &&
          !ReadWholeNumber(NumberAttribute(element, L"targetY", -1), p->orderY, &p->targetY)))
         return;
-    float sum = 0;
+    // A divisor of 0 given is in error; without one the kernel's sum divides,
+    // or 1 when the values add up to 0. They are added in double and a sum
+    // within rounding of 0 is 0: eight 0.1 and a -0.8 add up to 6e-8 in
+    // float, which would multiply the result by millions.
+    double sum = 0, size = 0;
     for (float v : p->values)
-        sum += v;
-    // A divisor of 0 given is in error; without one the kernel's sum divides.
-    p->divisor = NumberAttribute(element, L"divisor", sum != 0 ? sum : 1);
+        sum += v, size += std::fabs(v);
+    const bool zeroSum = std::fabs(sum) <= 1e-6 * size;
+    p->divisor = NumberAttribute(element, L"divisor", zeroSum ? 1 : static_cast<float>(sum));
     if (p->divisor == 0)
         return;
     p->bias = NumberAttribute(element, L"bias", 0);

@@ -288,6 +288,7 @@ TEST_F(FiltersTest, ConvolutionsInErrorBecomeTransparent) {
     } cases[] = {
         {"kernelMatrix='1 1 1 1 1 1 1 1 2'", PrimitiveConvolve, 1, 10},
         {"order='2 1' kernelMatrix='1 -1'", PrimitiveConvolve, 1, 1}, // a zero sum divides by 1
+        {"kernelMatrix='.1 .1 .1 .1 .1 .1 .1 .1 -.8'", PrimitiveConvolve, 1, 1}, // 0 in rounding
         {"order='2 1' targetX='0' divisor='4' kernelMatrix='1 1'", PrimitiveConvolve, 0, 4},
         {"kernelMatrix='1 1 1'", PrimitiveTransparent, 0, 0},
         {"order='1.5' kernelMatrix='1'", PrimitiveTransparent, 0, 0},
