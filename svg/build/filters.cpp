@@ -154,10 +154,10 @@ bool ReadsBackground(const XmlNode* element) {
 
 // The subregion a primitive starts from before its own x, y, width and
 // height: the filter region, but in bounding-box units the box itself once
-// any of them is given (for all but a flood).
+// any of them is given (for all but turbulence).
 void DefaultSubregion(const FilterPrimitive& p, const RegionUnits& units, const float region[4],
                       bool given, float rect[4]) {
-    if (units.boxUnits && given && p.kind != PrimitiveFlood && p.kind != PrimitiveTurbulence)
+    if (units.boxUnits && given && p.kind != PrimitiveTurbulence)
         std::copy(units.box, units.box + 4, rect);
     else
         std::copy(region, region + 4, rect);

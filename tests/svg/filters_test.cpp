@@ -139,6 +139,22 @@ TEST_F(FiltersTest, FilterOnTheRootTakesInEverything) {
     EXPECT_EQ(svg[0].group, own->parent);
 }
 
+// In bounding-box units a primitive that gives part of its subregion takes
+// the rest from the box, a flood too; turbulence keeps the region's.
+TEST_F(FiltersTest, PartOfASubregionInBoxUnitsComesFromTheBox) {
+    LoadedSvg svg;
+    ASSERT_EQ(1, svg.Load(Svg("<filter id='f' primitiveUnits='objectBoundingBox'>"
+                              "<feFlood width='0.5'/><feTurbulence width='0.5'/></filter>"
+                              "<rect x='20' y='20' width='80' height='80' filter='url(#f)'/>")));
+    const FilterRecord* f = FilterOfRecord(svg, 0);
+    ASSERT_NE(nullptr, f);
+    EXPECT_FLOAT_EQ(20, f->primitives[0].x);
+    EXPECT_FLOAT_EQ(40, f->primitives[0].width);
+    EXPECT_FLOAT_EQ(80, f->primitives[0].height);
+    EXPECT_FLOAT_EQ(12, f->primitives[1].x);
+    EXPECT_FLOAT_EQ(96, f->primitives[1].height);
+}
+
 // A displacement map's scale is in primitive units (in the box's, per
 // axis); its channels are R, G, B or A as written, alpha otherwise.
 TEST_F(FiltersTest, DisplacementScaleAndChannels) {
