@@ -158,6 +158,14 @@ int Round(float v) {
     return static_cast<int>(std::lround(std::min(std::max(v, -limit), limit)));
 }
 
+// The whole pixels of a distance, its fraction dropped.
+int Whole(float v) {
+    const float limit = 1 << 24;
+    if (std::isnan(v))
+        return 0;
+    return static_cast<int>(std::min(std::max(v, -limit), limit));
+}
+
 // Sets every pixel's colour to the shadow colour, keeping its alpha
 // weighed by the colour's.
 void ColourAlpha(std::vector<uint32_t>* pixels, uint32_t colour) {
@@ -249,7 +257,7 @@ bool RunPrimitive(ChainRun* run, const FilterPrimitive& p, std::vector<uint32_t>
             return false;
         float dx, dy;
         DeviceVector(c.device, p.dx, p.dy, &dx, &dy);
-        OffsetPixels(out->data(), moved.data(), c.width, c.height, Round(dx), Round(dy));
+        OffsetPixels(out->data(), moved.data(), c.width, c.height, Whole(dx), Whole(dy));
         out->swap(moved);
         return true;
     }
@@ -327,9 +335,17 @@ bool RunPrimitive(ChainRun* run, const FilterPrimitive& p, std::vector<uint32_t>
     }
     case PrimitiveTurbulence: {
         std::fill(out->begin(), out->end(), 0u);
-        const TurbulenceParams params = {p.baseFrequencyX, p.baseFrequencyY, p.octaves, p.seed,
-                                         p.mode,           p.stitch,         p.x,       p.y,
-                                         p.width,          p.height};
+        // Stitched tiles are the subregion's pixels.
+        const TurbulenceParams params = {p.baseFrequencyX,
+                                         p.baseFrequencyY,
+                                         p.octaves,
+                                         p.seed,
+                                         p.mode,
+                                         p.stitch,
+                                         static_cast<double>(area.left),
+                                         static_cast<double>(area.top),
+                                         static_cast<double>(area.right - area.left),
+                                         static_cast<double>(area.bottom - area.top)};
         TurbulencePixels(out->data(), c.width, c.height, area, c.device, params);
         return true;
     }

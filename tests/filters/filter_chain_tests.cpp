@@ -84,3 +84,21 @@ TEST(FilterChain, DisplacementKeepsItsInputsColourSpace) {
     ASSERT_TRUE(RunFilter(f, &canvas, &budget));
     EXPECT_EQ(0xFF101010u, pixels[8 * 2 + 4]);
 }
+
+// An offset moves by whole pixels, its fraction dropped (1.5 pixels each
+// way move one), as feTile's pictures line up.
+TEST(FilterChain, OffsetsDropTheirFraction) {
+    FilterRecord f = FilterRecord();
+    f.width = f.height = 4;
+    FilterPrimitive offset = Primitive(PrimitiveOffset, FilterInputSourceGraphic, 0, 0, 4, 4);
+    offset.dx = 0.75f, offset.dy = -0.75f;
+    f.primitives = {offset};
+    std::vector<uint32_t> pixels(64, 0);
+    pixels[8 * 2 + 3] = 0xFF0000FFu;
+    FilterCanvas canvas = Canvas(&pixels);
+    size_t budget = 1000;
+    ASSERT_TRUE(RunFilter(f, &canvas, &budget));
+    EXPECT_EQ(0xFF0000FFu, pixels[8 * 1 + 4]);
+    EXPECT_EQ(0u, pixels[8 * 2 + 3]);
+    EXPECT_EQ(0u, pixels[8 * 0 + 5]);
+}
