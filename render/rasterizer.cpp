@@ -401,6 +401,32 @@ bool ClipCoverageOver(RenderState* r, int clip, const Surface& over,
     return true;
 }
 
+// Draws what the filter's image primitives show over the surface's pixels,
+// premultiplied, one bitmap each; false past the budget or memory.
+bool DrawFilterImages(RenderState* r, const FilterRecord& filter, const Surface& over,
+                      std::vector<std::unique_ptr<Surface>>* drawn,
+                      std::vector<const uint32_t*>* images) {
+    const PixelRect rect = {over.left, over.top, over.left + over.width, over.top + over.height};
+    drawn->resize(filter.primitives.size());
+    images->assign(filter.primitives.size(), nullptr);
+    for (size_t i = 0; i < filter.primitives.size(); i++) {
+        const FilterImage* image = filter.primitives[i].kind == PrimitiveImage
+                                       ? FilterImageOf(r->document, filter.primitives[i].image)
+                                       : nullptr;
+        if (!image)
+            continue;
+        std::unique_ptr<Surface> s = NewOffscreen(r, rect);
+        if (!s)
+            return false;
+        DrawRecords(r, image->content.shapes, image->content.count, s.get());
+        EndSurface(s.get());
+        PremultiplyPixels(s->pixels, s->width * s->height);
+        (*images)[i] = s->pixels;
+        (*drawn)[i] = std::move(s);
+    }
+    return true;
+}
+
 // Runs the group's filter over its bitmap, whose pixels it takes and leaves
 // with straight alpha. A filter past the budget leaves the bitmap as it was
 // drawn, counted with the faded groups.
@@ -408,13 +434,19 @@ void FilterSurface(RenderState* r, const OffscreenGroup& group, Surface* own) {
     const FilterRecord* filter = FilterRecordOf(r->document, group.filter);
     if (!filter)
         return;
+    std::vector<std::unique_ptr<Surface>> drawn;
+    std::vector<const uint32_t*> images;
+    if (!DrawFilterImages(r, *filter, *own, &drawn, &images)) {
+        r->budget->faded++;
+        return;
+    }
     const int count = own->width * own->height;
     PremultiplyPixels(own->pixels, count);
     const Matrix2D toCanvas = {
         1, 0, 0, 1, -static_cast<float>(own->left), -static_cast<float>(own->top)};
     FilterCanvas canvas = {
         own->pixels, own->width, own->height,
-        ComposeMatrix(ComposeMatrix(toCanvas, ElementsOf(r->base)), filter->matrix)};
+        ComposeMatrix(ComposeMatrix(toCanvas, ElementsOf(r->base)), filter->matrix), images.data()};
     size_t free = OffscreenPixelBudget - std::min(r->budget->used, OffscreenPixelBudget);
     const size_t before = free;
     if (!RunFilter(*filter, &canvas, &free))

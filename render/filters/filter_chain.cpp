@@ -242,9 +242,10 @@ bool RunLighting(ChainRun* run, const FilterPrimitive& p, std::vector<uint32_t>*
     return true;
 }
 
-// Runs primitive p into out (already its first input, in its colour space).
-bool RunPrimitive(ChainRun* run, const FilterPrimitive& p, std::vector<uint32_t>* out,
-                  const FilterRect& inArea, const FilterRect& area) {
+// Runs primitive p into out (already its first input, in its colour space);
+// image is what an image primitive draws.
+bool RunPrimitive(ChainRun* run, const FilterPrimitive& p, const uint32_t* image,
+                  std::vector<uint32_t>* out, const FilterRect& inArea, const FilterRect& area) {
     FilterCanvas& c = *run->canvas;
     const int n = static_cast<int>(run->count);
     switch (p.kind) {
@@ -321,6 +322,14 @@ bool RunPrimitive(ChainRun* run, const FilterPrimitive& p, std::vector<uint32_t>
     }
     case PrimitiveLighting:
         return RunLighting(run, p, out);
+    case PrimitiveImage:
+        if (image)
+            std::copy(image, image + run->count, out->begin());
+        else
+            std::fill(out->begin(), out->end(), 0u);
+        if (image && p.linear)
+            SrgbToLinearPixels(out->data(), n);
+        return true;
     case PrimitiveDisplacement: {
         // The map is read in the primitive's colour space, the moved input
         // stays in its own.
@@ -390,7 +399,8 @@ bool RunChain(ChainRun* run) {
         if (!InputCopy(run, p.in1, result.linear, &result.pixels, &inArea))
             return false;
         result.area = Intersect(region, PixelsOf(c.device, p.x, p.y, p.width, p.height));
-        if (!RunPrimitive(run, p, &result.pixels, inArea, result.area))
+        const uint32_t* image = c.images ? c.images[i] : nullptr;
+        if (!RunPrimitive(run, p, image, &result.pixels, inArea, result.area))
             return false;
         ClearOutside(result.pixels.data(), c.width, c.height, result.area);
         if (p.tileFromInput)

@@ -13,6 +13,9 @@ struct FilterCanvas {
     uint32_t* pixels;
     int width, height;
     Matrix2D device; // the element's user space into the canvas's pixels
+    // One entry per primitive: what an image primitive draws, canvas-sized
+    // and premultiplied sRGB, or null (nothing). The whole may be null.
+    const uint32_t* const* images;
 };
 
 // Runs the filter on the canvas. Every image the run makes is a canvas-sized

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "svg/base/strings.h"
+#include "svg/build/filter_images.h"
 #include "svg/build/filter_primitives.h"
 #include "svg/build/offscreen_content.h"
 #include "svg/build/walk_context.h"
@@ -52,25 +53,29 @@ const PrimitiveName DrawnPrimitives[] = {
     {L"fediffuselighting", PrimitiveLighting},
     {L"fespecularlighting", PrimitiveLighting},
     {L"fedisplacementmap", PrimitiveDisplacement},
+    {L"feimage", PrimitiveImage},
 };
 
-const wchar_t* const OtherPrimitives[] = {
-    L"feimage",
-};
-
-// The kind of a primitive element; -1 for one not drawn, -2 for anything
-// that is no primitive.
+// The kind of a primitive element; -2 for anything that is no primitive.
 int PrimitiveKindOf(const XmlNode* element) {
     const std::wstring& name = XmlLocalName(element);
     for (const PrimitiveName& entry : DrawnPrimitives) {
         if (LowerTextIs(name, entry.name))
             return entry.kind;
     }
-    for (const wchar_t* other : OtherPrimitives) {
-        if (LowerTextIs(name, other))
-            return -1;
-    }
     return -2;
+}
+
+// Whether the primitive cannot be drawn for the element: an feImage of a
+// file, or of the filtered element itself (which would draw itself inside
+// its own filter).
+bool IsUndrawnFor(const XmlNode* primitive, const XmlNode* element, WalkContext* context) {
+    if (PrimitiveKindOf(primitive) != PrimitiveImage)
+        return false;
+    const std::wstring id = HrefReferenceId(primitive);
+    if (id.empty())
+        return !HrefText(primitive).empty();
+    return element && LookUpId(&context->ids, id) == element;
 }
 
 // The filter and the filters it refers to, nearest first.
@@ -201,6 +206,12 @@ bool ReadPrimitives(WalkContext* context, const XmlNode* source, const RegionUni
         p.x = rect[0], p.y = rect[1], p.width = rect[2], p.height = rect[3];
         p.linear = state.filtersInLinearRgb != 0;
         ReadPrimitiveValues(e, state, &p);
+        if (kind == PrimitiveImage) {
+            const XmlNode* target = LookUpId(&context->ids, HrefReferenceId(e));
+            p.image = target ? AddFilterImage(context, target, record->matrix, rect[0], rect[1],
+                                              units.viewportWidth, units.viewportHeight)
+                             : 0;
+        }
         if (units.boxUnits)
             ScaleToBox(units.box, &p);
         record->primitives.push_back(std::move(p));
@@ -220,12 +231,12 @@ const XmlNode* FilterElement(WalkContext* context, const std::wstring& id) {
 
 namespace {
 
-// Whether a primitive of the filter (or of the one it takes them from) is
-// one not drawn.
-bool HasUndrawnPrimitive(WalkContext* context, const XmlNode* filter) {
+// Whether a primitive of the filter (or of the one it takes them from)
+// cannot be drawn for the element.
+bool HasUndrawnPrimitive(WalkContext* context, const XmlNode* filter, const XmlNode* element) {
     const XmlNode* source = PrimitiveSource(FilterChain(context, filter));
     for (const XmlNode* e = FirstChildElement(source); e; e = NextSiblingElement(e)) {
-        if (PrimitiveKindOf(e) == -1)
+        if (IsUndrawnFor(e, element, context))
             return true;
     }
     return false;
@@ -233,8 +244,8 @@ bool HasUndrawnPrimitive(WalkContext* context, const XmlNode* filter) {
 
 } // namespace
 
-int FilterOf(WalkContext* context, const std::wstring& property, const LengthBasis& basis,
-             const XmlNode** filter) {
+int FilterOf(WalkContext* context, const XmlNode* element, const std::wstring& property,
+             const LengthBasis& basis, const XmlNode** filter) {
     *filter = nullptr;
     const std::wstring text = TrimWhiteSpace(property);
     if (text.empty() || LowerTextIs(text, L"none"))
@@ -247,8 +258,9 @@ int FilterOf(WalkContext* context, const std::wstring& property, const LengthBas
         if (!ParseFilterFunctions(text, basis, &functions))
             return FilterUnused;
         for (const FilterFunction& f : functions) {
-            const XmlNode* element = f.kind == FunctionUrl ? FilterElement(context, f.id) : nullptr;
-            if (element && HasUndrawnPrimitive(context, element))
+            const XmlNode* referenced =
+                f.kind == FunctionUrl ? FilterElement(context, f.id) : nullptr;
+            if (referenced && HasUndrawnPrimitive(context, referenced, element))
                 return FilterNotDrawn;
         }
         return FilterFunctions;
@@ -256,12 +268,12 @@ int FilterOf(WalkContext* context, const std::wstring& property, const LengthBas
     const std::wstring id = UrlReferenceId(text);
     if (id.empty())
         return FilterNotDrawn; // another file's filter
-    const XmlNode* element = FilterElement(context, id);
-    if (!element)
+    const XmlNode* referenced = FilterElement(context, id);
+    if (!referenced)
         return FilterHidden;
-    if (HasUndrawnPrimitive(context, element))
+    if (HasUndrawnPrimitive(context, referenced, element))
         return FilterNotDrawn;
-    *filter = element;
+    *filter = referenced;
     return FilterUsed;
 }
 

@@ -19,13 +19,15 @@ enum FilterUse {
     FilterHidden,    // a reference to nothing or to another element: nothing is drawn
     FilterUsed,      // a «filter» element
     FilterFunctions, // a list of filter functions and references
-    FilterNotDrawn   // a filter (or one of a list) using a primitive not drawn: unfiltered
+    FilterNotDrawn   // a filter (or one of a list) with a primitive not drawn (an feImage of a
+                     // file, or of the element itself): unfiltered
 };
 
-// What the "filter" property (text) asks for, its lengths measured against
-// the basis; *filter is the element when FilterUsed.
-int FilterOf(WalkContext* context, const std::wstring& property, const LengthBasis& basis,
-             const XmlNode** filter);
+// What the "filter" property (text) of the element asks for, its lengths
+// measured against the basis; *filter is the «filter» element when
+// FilterUsed.
+int FilterOf(WalkContext* context, const XmlNode* element, const std::wstring& property,
+             const LengthBasis& basis, const XmlNode** filter);
 
 // The «filter» element the id names; null when it names none (or "").
 const XmlNode* FilterElement(WalkContext* context, const std::wstring& id);

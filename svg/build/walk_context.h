@@ -24,4 +24,5 @@ struct WalkContext {
     std::vector<const XmlNode*> markersInProgress;
     std::vector<const XmlNode*> masksInProgress;
     std::vector<const XmlNode*> patternsInProgress;
+    std::vector<const XmlNode*> imagesInProgress; // elements feImage is drawing
 };

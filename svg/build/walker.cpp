@@ -309,7 +309,8 @@ LengthBasis FilterLengthBasis(const WalkFrame& frame) {
 // drawn.
 void OpenRootFilter(WalkContext* context, WalkFrame* root) {
     const XmlNode* filter = nullptr;
-    const int use = FilterOf(context, root->state.filter, FilterLengthBasis(*root), &filter);
+    const int use =
+        FilterOf(context, root->element, root->state.filter, FilterLengthBasis(*root), &filter);
     CountNotDrawnProperties(context, use, root->state, RoleSvg);
     if (use != FilterUsed && use != FilterHidden && use != FilterFunctions)
         return;
@@ -320,7 +321,7 @@ void OpenRootFilter(WalkContext* context, WalkFrame* root) {
 
 // Builds the group's filter for the records it drew; a filter that hides
 // the element leaves the group with nothing to show.
-void FilterGroup(WalkContext* context, WalkFrame* frame, OffscreenGroup* group) {
+void FilterGroup(WalkContext* context, WalkFrame* frame) {
     float box[4], bounds[4];
     RecordsBox(context->document, frame->groupFirstRecord, frame->state.matrix, box);
     int filter = 0;
@@ -331,6 +332,11 @@ void FilterGroup(WalkContext* context, WalkFrame* frame, OffscreenGroup* group) 
     else if (!frame->filterHides)
         filter = AddGroupFilter(context, frame->filter, frame->state.matrix, box,
                                 frame->viewportWidth, frame->viewportHeight, bounds);
+    // Building it may have added groups (an feImage's content): the group is
+    // looked up after.
+    OffscreenGroup* group = OffscreenGroupOf(context->document, frame->group);
+    if (!group)
+        return;
     if (!filter) {
         group->opacity = 0;
         return;
@@ -361,9 +367,8 @@ void CloseOffscreenGroup(WalkContext* context, WalkFrame* frame) {
         if (OffscreenGroup* group = OffscreenGroupOf(context->document, frame->group))
             group->mask = mask;
     }
-    OffscreenGroup* group = OffscreenGroupOf(context->document, frame->group);
-    if (group && (frame->filter || frame->filterHides || frame->filterFunctions))
-        FilterGroup(context, frame, group);
+    if (frame->filter || frame->filterHides || frame->filterFunctions)
+        FilterGroup(context, frame);
     FinishOffscreenGroup(context->document, frame->group, frame->groupFirstRecord);
 }
 
@@ -452,7 +457,7 @@ bool VisitElement(WalkContext* context, const std::vector<WalkFrame>& stack, con
         return false;
     const XmlNode* filter = nullptr;
     const int filterUse =
-        FilterOf(context, frame->state.filter, FilterLengthBasis(*frame), &filter);
+        FilterOf(context, element, frame->state.filter, FilterLengthBasis(*frame), &filter);
     CountNotDrawnProperties(context, filterUse, frame->state, role);
     OpenOffscreenGroup(context, filterUse, filter, parent.state, role, frame);
     if (role >= RoleRect || role == RoleImage) {
@@ -572,6 +577,19 @@ void WalkElement(LoadContext* load, const XmlNode* element, SvgDocument* documen
     frame.state = *parent;
     RootViewport(document, &frame);
     RunWalk(&context, std::move(frame));
+}
+
+void WalkOneElement(WalkContext* context, const XmlNode* element, const StyleState& parent,
+                    float viewportWidth, float viewportHeight) {
+    WalkFrame frame = WalkFrame();
+    frame.element = XmlParent(element);
+    frame.nextChild = element;
+    frame.onlyOne = 1;
+    frame.viaUse = 1;
+    frame.state = parent;
+    frame.viewportWidth = viewportWidth;
+    frame.viewportHeight = viewportHeight;
+    RunWalk(context, std::move(frame));
 }
 
 void WalkContent(WalkContext* context, const XmlNode* container, const StyleState& state,

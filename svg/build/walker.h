@@ -30,6 +30,11 @@ void WalkElement(LoadContext* load, const XmlNode* element, SvgDocument* documen
 void WalkContent(WalkContext* context, const XmlNode* container, const StyleState& state,
                  float viewportWidth, float viewportHeight);
 
+// Walks the one element (what an feImage draws) with its parent's state,
+// percentages measured against the viewport size; it counts against
+// MaxUseExpansion, as a use's content.
+void WalkOneElement(WalkContext* context, const XmlNode* element, const StyleState& parent,
+                    float viewportWidth, float viewportHeight);
 // Walks the children of a placed marker with the state (its matrix, clip
 // and viewport already set); each element counts against MaxUseExpansion.
 void WalkMarkerContent(WalkContext* context, const XmlNode* marker, const StyleState& state);

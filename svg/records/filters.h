@@ -26,6 +26,7 @@ enum FilterPrimitiveKind {
     PrimitiveConvolve,
     PrimitiveLighting,
     PrimitiveDisplacement,
+    PrimitiveImage,
     PrimitiveTransparent, // a primitive not drawn: its result is transparent
 };
 
@@ -101,10 +102,11 @@ struct FilterPrimitive {
     float deviationX, deviationY; // blur and drop shadow
     float dx, dy;                 // offset and drop shadow; a displacement map's scale
     int xChannel, yChannel;       // displacement map: DisplacementChannels (R, G, B, A)
-    float radiusX, radiusY;       // morphology
-    float k[4];                   // arithmetic
-    uint32_t colour;              // flood and shadow, straight 0xAARRGGBB, opacity folded in
-    std::vector<float> values;    // colour matrix, convolution kernel
+    int image; // feImage: the filter image (svg/records/offscreen_groups.h) it draws, 0 none
+    float radiusX, radiusY;    // morphology
+    float k[4];                // arithmetic
+    uint32_t colour;           // flood and shadow, straight 0xAARRGGBB, opacity folded in
+    std::vector<float> values; // colour matrix, convolution kernel
     float baseFrequencyX, baseFrequencyY; // turbulence
     int octaves, seed, stitch;            // turbulence
     // Convolution: the kernel is in values, mode the edge mode.

@@ -104,6 +104,21 @@ int AddDocumentMask(SvgDocument* document, GroupMask* mask) {
     return AddWithContent(&groups->masks, mask);
 }
 
+int AddDocumentFilterImage(SvgDocument* document, FilterImage* image) {
+    DocumentGroups* groups = GroupsOf(document);
+    if (!groups) {
+        ReleaseRecords(&image->content);
+        return 0;
+    }
+    return AddWithContent(&groups->images, image);
+}
+
+const FilterImage* FilterImageOf(const SvgDocument* document, int image) {
+    if (!document->groups || image < 1 || image > static_cast<int>(document->groups->images.size()))
+        return nullptr;
+    return &document->groups->images[image - 1];
+}
+
 int AddDocumentPattern(SvgDocument* document, PatternTile* tile) {
     DocumentGroups* groups = GroupsOf(document);
     if (!groups) {
@@ -191,6 +206,8 @@ void ReleaseDocumentGroups(SvgDocument* document) {
         ReleaseRecords(&mask.content);
     for (PatternTile& tile : document->groups->patterns)
         ReleaseRecords(&tile.content);
+    for (FilterImage& image : document->groups->images)
+        ReleaseRecords(&image.content);
     delete document->groups;
     document->groups = nullptr;
 }

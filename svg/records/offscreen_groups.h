@@ -38,11 +38,18 @@ struct PatternTile {
     Matrix2D transform; // pattern space into the shape's user space
 };
 
+// What an feImage draws: an element of the drawing, its records placed in
+// the filtered element's user space.
+struct FilterImage {
+    RecordList content;
+};
+
 struct DocumentGroups {
     std::vector<OffscreenGroup> groups; // group n is groups[n - 1]
     std::vector<GroupMask> masks;       // mask n is masks[n - 1]
     std::vector<PatternTile> patterns;  // tile n is patterns[n - 1]
     std::vector<FilterRecord> filters;  // filter n is filters[n - 1]
+    std::vector<FilterImage> images;    // filter image n is images[n - 1]
 };
 
 // A new group inside parent; its number, or 0 when no storage can be had.
@@ -59,6 +66,9 @@ int AddDocumentMask(SvgDocument* document, GroupMask* mask);
 // storage can be had.
 int AddDocumentFilter(SvgDocument* document, FilterRecord* filter);
 const FilterRecord* FilterRecordOf(const SvgDocument* document, int filter);
+// Stores the filter image, taking over its content, as masks are stored.
+int AddDocumentFilterImage(SvgDocument* document, FilterImage* image);
+const FilterImage* FilterImageOf(const SvgDocument* document, int image);
 // Ends a group whose records are the document's records from first on: takes
 // their bounds, and folds a maskless group holding one record that only
 // fills or only strokes into that record (its colours fade instead), which

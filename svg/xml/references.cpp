@@ -41,11 +41,15 @@ std::wstring UrlReferenceId(const std::wstring& text) {
     return inner.substr(1);
 }
 
-std::wstring HrefReferenceId(const XmlNode* element) {
+std::wstring HrefText(const XmlNode* element) {
     const std::wstring* href = &XmlAttribute(element, L"href");
     if (href->empty())
         href = &XmlAttribute(element, L"xlink:href");
-    std::wstring value = TrimWhiteSpace(*href);
+    return TrimWhiteSpace(*href);
+}
+
+std::wstring HrefReferenceId(const XmlNode* element) {
+    std::wstring value = HrefText(element);
     if (value.size() < 2 || value[0] != L'#')
         return std::wstring();
     return value.substr(1);

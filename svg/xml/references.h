@@ -20,6 +20,8 @@ const XmlNode* LookUpId(IdIndex* index, const std::wstring& id);
 // The id of «url(#id)», «url('#id')» or «url("#id")» (blanks allowed), or ""
 // when the text is no local reference.
 std::wstring UrlReferenceId(const std::wstring& text);
+// The element's "href" (or, without one, "xlink:href"), trimmed.
+std::wstring HrefText(const XmlNode* element);
 // The id of the element's "href" (or, without one, "xlink:href") when it is
 // «#id»; "" otherwise, so references to other files find nothing.
 std::wstring HrefReferenceId(const XmlNode* element);

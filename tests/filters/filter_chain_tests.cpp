@@ -18,7 +18,7 @@ FilterPrimitive Primitive(int kind, int in1, float x, float y, float width, floa
 // An 8 x 8 canvas at twice the user scale, shifted by one pixel: user
 // (0, 0)..(4, 4) is pixels (1, 0)..(9, 8), cut at 8.
 FilterCanvas Canvas(std::vector<uint32_t>* pixels) {
-    return FilterCanvas{pixels->data(), 8, 8, Matrix2D{2, 0, 0, 2, 1, 0}};
+    return FilterCanvas{pixels->data(), 8, 8, Matrix2D{2, 0, 0, 2, 1, 0}, nullptr};
 }
 
 } // namespace
@@ -101,4 +101,24 @@ TEST(FilterChain, OffsetsDropTheirFraction) {
     EXPECT_EQ(0xFF0000FFu, pixels[8 * 1 + 4]);
     EXPECT_EQ(0u, pixels[8 * 2 + 3]);
     EXPECT_EQ(0u, pixels[8 * 0 + 5]);
+}
+
+// An image primitive shows its picture within its subregion; without one it
+// is transparent.
+TEST(FilterChain, ImagesShowTheirPictureInTheirSubregion) {
+    FilterRecord f = FilterRecord();
+    f.width = f.height = 4;
+    FilterPrimitive image = Primitive(PrimitiveImage, FilterInputSourceGraphic, 0, 0, 2, 4);
+    FilterPrimitive none = Primitive(PrimitiveImage, FilterInputSourceGraphic, 0, 0, 4, 4);
+    FilterPrimitive over = Primitive(PrimitiveComposite, 0, 0, 0, 4, 4);
+    over.in2 = 1;
+    f.primitives = {image, none, over};
+    std::vector<uint32_t> pixels(64, 0xFF0000FFu), picture(64, 0xFF101010u);
+    const uint32_t* images[3] = {picture.data(), nullptr, nullptr};
+    FilterCanvas canvas = Canvas(&pixels);
+    canvas.images = images;
+    size_t budget = 1000;
+    ASSERT_TRUE(RunFilter(f, &canvas, &budget));
+    EXPECT_EQ(0xFF101010u, pixels[8 * 3 + 4]);
+    EXPECT_EQ(0u, pixels[8 * 3 + 5]); // past the subregion (pixels 1..4)
 }

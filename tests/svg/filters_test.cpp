@@ -99,8 +99,13 @@ TEST_F(FiltersTest, FiltersThatCannotBeUsedHideOrLeaveTheElement) {
         {"<filter id='f'><feFlood/></filter><line y2='9' stroke='red' filter='url(#f)'/>", false,
          false},
         // A primitive not drawn leaves the element unfiltered.
-        {"<filter id='f'><feImage/></filter><rect width='9' height='9' filter='url(#f)'/>", true,
-         false},
+        {"<filter id='f'><feImage href='a.png'/></filter>"
+         "<rect id='r' width='9' height='9' filter='url(#f)'/>",
+         true, false},
+        // So is an feImage of the filtered element itself.
+        {"<filter id='f'><feImage href='#r'/></filter>"
+         "<rect id='r' width='9' height='9' filter='url(#f)'/>",
+         true, false},
         // In user units an empty group still floods.
         {"<filter id='f' filterUnits='userSpaceOnUse'><feFlood/></filter>"
          "<g filter='url(#f)'/>",
@@ -153,6 +158,42 @@ TEST_F(FiltersTest, PartOfASubregionInBoxUnitsComesFromTheBox) {
     EXPECT_FLOAT_EQ(80, f->primitives[0].height);
     EXPECT_FLOAT_EQ(12, f->primitives[1].x);
     EXPECT_FLOAT_EQ(96, f->primitives[1].height);
+}
+
+// An feImage of an element draws it as a use would, in the filtered
+// element's space moved to its subregion's corner; an element whose own
+// filter would draw it again inside itself is drawn there unfiltered.
+TEST_F(FiltersTest, ImagesOfElementsAreWalkedIntoRecordsOfTheirOwn) {
+    LoadedSvg svg;
+    ASSERT_EQ(1, svg.Load(Svg("<filter id='f' x='0' y='0'><feImage href='#g'/></filter>"
+                              "<defs><rect id='g' x='5' width='10' height='10' "
+                              "filter='url(#f)'/></defs>"
+                              "<rect x='20' y='30' width='40' height='40' filter='url(#f)' "
+                              "transform='translate(1 2)'/>")));
+    ASSERT_EQ(1, svg.Count());
+    const FilterRecord* f = FilterOfRecord(svg, 0);
+    ASSERT_NE(nullptr, f);
+    const FilterImage* image = FilterImageOf(&svg.document, f->primitives[0].image);
+    ASSERT_NE(nullptr, image);
+    ASSERT_EQ(1, image->content.count);
+    const ShapeRecord& drawn = image->content.shapes[0];
+    EXPECT_FLOAT_EQ(21, drawn.matrix.e);
+    EXPECT_FLOAT_EQ(32, drawn.matrix.f);
+    EXPECT_EQ(0, drawn.group);
+    // An element filtered on its own adds groups while the outer filter is
+    // built: the outer group still gets its filter.
+    LoadedSvg nested;
+    ASSERT_EQ(1, nested.Load(Svg("<filter id='f'><feImage href='#g'/></filter>"
+                                 "<filter id='h'><feOffset dx='1'/></filter><defs>"
+                                 "<rect id='g' width='10' height='10' filter='url(#h)'/></defs>"
+                                 "<rect width='40' height='40' filter='url(#f)'/>")));
+    const FilterRecord* outer = FilterOfRecord(nested, 0);
+    ASSERT_NE(nullptr, outer);
+    const FilterImage* inner = FilterImageOf(&nested.document, outer->primitives[0].image);
+    ASSERT_NE(nullptr, inner);
+    ASSERT_EQ(1, inner->content.count);
+    EXPECT_NE(nullptr, FilterOfRecord(nested, 0));
+    EXPECT_NE(0, inner->content.shapes[0].group);
 }
 
 // A displacement map's scale is in primitive units (in the box's, per

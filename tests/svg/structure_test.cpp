@@ -380,7 +380,7 @@ TEST_F(StructureTest, WhatIsNotDrawnIsCounted) {
     LoadedSvg svg;
     ASSERT_EQ(1, svg.Load(Svg("<pattern id='p'/><text writing-mode='tb'>a</text>"
                               "<text writing-mode='tb'>b</text>"
-                              "<filter id='t'><feImage/></filter>"
+                              "<filter id='t'><feImage href='a.png'/></filter>"
                               "<filter id='b'><feGaussianBlur/></filter>"
                               "<rect width='1' height='1' filter='url(#t)' mask='url(#m)'/>"
                               "<rect width='1' height='1' filter='url(#b)'/>"

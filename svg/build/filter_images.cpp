@@ -1,0 +1,31 @@
+// The records an feImage draws, walked from the element it names.
+#include "svg/build/filter_images.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "svg/build/offscreen_content.h"
+#include "svg/build/walk_context.h"
+#include "svg/build/walker.h"
+#include "svg/records/offscreen_groups.h"
+#include "svg/style/style.h"
+#include "svg/xml/xml_tree.h"
+
+int AddFilterImage(WalkContext* context, const XmlNode* target, const Matrix2D& matrix, float x,
+                   float y, float viewportWidth, float viewportHeight) {
+    std::vector<const XmlNode*>& busy = context->imagesInProgress;
+    if (busy.size() >= MaxFilterImageNesting ||
+        std::find(busy.begin(), busy.end(), target) != busy.end())
+        return 0;
+    StyleState state = InheritedContentState(context, XmlParent(target));
+    state.matrix = ComposeMatrix(matrix, Matrix2D{1, 0, 0, 1, x, y});
+    FilterImage image = FilterImage();
+    busy.push_back(target);
+    {
+        RecordsAside aside(context->document);
+        WalkOneElement(context, target, state, viewportWidth, viewportHeight);
+        aside.Return(&image.content);
+    }
+    busy.pop_back();
+    return AddDocumentFilterImage(context->document, &image);
+}

@@ -1,0 +1,21 @@
+// What an feImage draws when it names an element of the drawing: the
+// element, walked into records of its own as a use would draw it.
+#pragma once
+
+#include "svg/values/transform.h"
+
+struct WalkContext;
+struct XmlNode;
+
+// feImage elements drawing elements that draw an feImage nest this deep at
+// most; deeper ones draw nothing.
+enum { MaxFilterImageNesting = 8 };
+
+// Walks the target into a filter image (svg/records/offscreen_groups.h) in
+// the filtered element's user space (`matrix`) moved to (x, y), the corner
+// of the primitive's subregion, with the properties it inherits where it
+// stands. Returns its number; 0 when the target is already being drawn for
+// an feImage (or nested too deep), or no storage can be had: the primitive
+// then draws nothing.
+int AddFilterImage(WalkContext* context, const XmlNode* target, const Matrix2D& matrix, float x,
+                   float y, float viewportWidth, float viewportHeight);
