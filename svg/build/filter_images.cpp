@@ -2,8 +2,10 @@
 #include "svg/build/filter_images.h"
 
 #include <algorithm>
+#include <string>
 #include <vector>
 
+#include "svg/build/images.h"
 #include "svg/build/offscreen_content.h"
 #include "svg/build/walk_context.h"
 #include "svg/build/walker.h"
@@ -27,5 +29,25 @@ int AddFilterImage(WalkContext* context, const XmlNode* target, const Matrix2D& 
         aside.Return(&image.content);
     }
     busy.pop_back();
+    return AddDocumentFilterImage(context->document, &image);
+}
+
+int AddFilterImageOfFile(WalkContext* context, const XmlNode* feImage, const StyleState& state,
+                         const Matrix2D& matrix, const float rect[4]) {
+    int number = 0;
+    GfxPath* path = BuildImageInRect(context, feImage, state, rect, &number);
+    if (!path)
+        return 0;
+    StyleState placed = state;
+    placed.matrix = matrix;
+    placed.opacity = 1;
+    placed.clip = 0;
+    placed.group = 0;
+    FilterImage image = FilterImage();
+    {
+        RecordsAside aside(context->document);
+        CommitImage(context, path, placed, number, std::wstring());
+        aside.Return(&image.content);
+    }
     return AddDocumentFilterImage(context->document, &image);
 }

@@ -4,6 +4,7 @@
 
 #include "svg/values/transform.h"
 
+struct StyleState;
 struct WalkContext;
 struct XmlNode;
 
@@ -19,3 +20,11 @@ enum { MaxFilterImageNesting = 8 };
 // then draws nothing.
 int AddFilterImage(WalkContext* context, const XmlNode* target, const Matrix2D& matrix, float x,
                    float y, float viewportWidth, float viewportHeight);
+
+// A filter image of the file or data: URI the feImage names, drawn in the
+// subregion `rect` of the filtered element's user space (`matrix`) as the
+// image element draws one, the feImage's state giving image-rendering.
+// Returns its number; 0 when the image cannot be had (counted with the
+// images not drawn) or covers nothing.
+int AddFilterImageOfFile(WalkContext* context, const XmlNode* feImage, const StyleState& state,
+                         const Matrix2D& matrix, const float rect[4]);

@@ -66,16 +66,13 @@ int PrimitiveKindOf(const XmlNode* element) {
     return -2;
 }
 
-// Whether the primitive cannot be drawn for the element: an feImage of a
-// file, or of the filtered element itself (which would draw itself inside
-// its own filter).
+// Whether the primitive cannot be drawn for the element: an feImage of the
+// filtered element itself (which would draw itself inside its own filter).
 bool IsUndrawnFor(const XmlNode* primitive, const XmlNode* element, WalkContext* context) {
     if (PrimitiveKindOf(primitive) != PrimitiveImage)
         return false;
     const std::wstring id = HrefReferenceId(primitive);
-    if (id.empty())
-        return !HrefText(primitive).empty();
-    return element && LookUpId(&context->ids, id) == element;
+    return element && !id.empty() && LookUpId(&context->ids, id) == element;
 }
 
 // The filter and the filters it refers to, nearest first.
@@ -168,6 +165,21 @@ void DefaultSubregion(const FilterPrimitive& p, const RegionUnits& units, const 
         std::copy(region, region + 4, rect);
 }
 
+// What an feImage draws: the element it names, or the file; nothing
+// without an href.
+int ReadFilterImage(WalkContext* context, const XmlNode* feImage, const StyleState& state,
+                    const Matrix2D& matrix, const float rect[4], const RegionUnits& units) {
+    const std::wstring id = HrefReferenceId(feImage);
+    if (!id.empty()) {
+        const XmlNode* target = LookUpId(&context->ids, id);
+        return target ? AddFilterImage(context, target, matrix, rect[0], rect[1],
+                                       units.viewportWidth, units.viewportHeight)
+                      : 0;
+    }
+    return HrefText(feImage).empty() ? 0
+                                     : AddFilterImageOfFile(context, feImage, state, matrix, rect);
+}
+
 // Reads the primitives; false when one of them hides the element.
 bool ReadPrimitives(WalkContext* context, const XmlNode* source, const RegionUnits& units,
                     const float region[4], FilterRecord* record) {
@@ -206,12 +218,8 @@ bool ReadPrimitives(WalkContext* context, const XmlNode* source, const RegionUni
         p.x = rect[0], p.y = rect[1], p.width = rect[2], p.height = rect[3];
         p.linear = state.filtersInLinearRgb != 0;
         ReadPrimitiveValues(e, state, &p);
-        if (kind == PrimitiveImage) {
-            const XmlNode* target = LookUpId(&context->ids, HrefReferenceId(e));
-            p.image = target ? AddFilterImage(context, target, record->matrix, rect[0], rect[1],
-                                              units.viewportWidth, units.viewportHeight)
-                             : 0;
-        }
+        if (kind == PrimitiveImage)
+            p.image = ReadFilterImage(context, e, state, record->matrix, rect, units);
         if (units.boxUnits)
             ScaleToBox(units.box, &p);
         record->primitives.push_back(std::move(p));

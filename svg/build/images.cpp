@@ -121,34 +121,16 @@ bool Intersect(const GfxRectF& a, const GfxRectF& b, GfxRectF* out) {
 
 } // namespace
 
-GfxPath* BuildImage(WalkContext* context, const XmlNode* element, const StyleState& state,
-                    float viewportWidth, float viewportHeight, int* number) {
-    *number = 0;
-    if (state.hidden)
-        return nullptr;
-    float width = 0, height = 0;
-    const bool hasWidth = GivenLength(XmlAttribute(element, L"width"), viewportWidth, &width);
-    const bool hasHeight = GivenLength(XmlAttribute(element, L"height"), viewportHeight, &height);
-    if ((hasWidth && !(width > 0)) || (hasHeight && !(height > 0)))
-        return nullptr; // an empty viewport shows nothing
-    LoadedImage loaded = LoadedImage();
-    if (!LoadImage(context->load->images, HrefOf(element), &loaded) ||
-        !(loaded.width > 0 && loaded.height > 0)) {
-        context->document->notDrawn[NotDrawnImage]++;
-        DropNested(&loaded.image);
-        return nullptr;
-    }
-    // A missing side keeps the image's proportions; both missing, its own size.
-    if (!hasWidth)
-        width = hasHeight ? height * loaded.width / loaded.height : loaded.width;
-    if (!hasHeight)
-        height = hasWidth ? width * loaded.height / loaded.width : loaded.height;
-    const float x = ViewportLength(XmlAttribute(element, L"x"), viewportWidth, 0);
-    const float y = ViewportLength(XmlAttribute(element, L"y"), viewportHeight, 0);
-    const AspectRatio aspect = ParseAspectRatio(XmlAttribute(element, L"preserveAspectRatio"));
-    DocumentImage& image = loaded.image;
+namespace {
+
+// The path of the part of the viewport (x, y, width, height) the loaded
+// image covers once placed in it as the aspect ratio says; the image is
+// stored in the document, its number in *number. Null when it covers none.
+GfxPath* PlaceImage(WalkContext* context, LoadedImage* loaded, const AspectRatio& aspect,
+                    int pixelated, float x, float y, float width, float height, int* number) {
+    DocumentImage& image = loaded->image;
     image.place = ViewBoxMatrix(image.box, aspect, x, y, width, height);
-    image.pixelated = state.pixelated;
+    image.pixelated = pixelated;
     // It fills the part of its viewport that the placed image covers.
     const Matrix2D& m = image.place;
     const ViewBox& box = image.box;
@@ -163,6 +145,53 @@ GfxPath* BuildImage(WalkContext* context, const XmlNode* element, const StyleSta
     GfxAddRectangle(path.get(), filled.x, filled.y, filled.width, filled.height);
     *number = AddDocumentImage(context->document, &image);
     return *number ? path.release() : nullptr;
+}
+
+// Loads the image the href names; false, counted with the images not
+// drawn, when it cannot be had.
+bool LoadCountedImage(WalkContext* context, const std::wstring& href, LoadedImage* loaded) {
+    if (LoadImage(context->load->images, href, loaded) && loaded->width > 0 && loaded->height > 0)
+        return true;
+    context->document->notDrawn[NotDrawnImage]++;
+    DropNested(&loaded->image);
+    return false;
+}
+
+} // namespace
+
+GfxPath* BuildImage(WalkContext* context, const XmlNode* element, const StyleState& state,
+                    float viewportWidth, float viewportHeight, int* number) {
+    *number = 0;
+    if (state.hidden)
+        return nullptr;
+    float width = 0, height = 0;
+    const bool hasWidth = GivenLength(XmlAttribute(element, L"width"), viewportWidth, &width);
+    const bool hasHeight = GivenLength(XmlAttribute(element, L"height"), viewportHeight, &height);
+    if ((hasWidth && !(width > 0)) || (hasHeight && !(height > 0)))
+        return nullptr; // an empty viewport shows nothing
+    LoadedImage loaded = LoadedImage();
+    if (!LoadCountedImage(context, HrefOf(element), &loaded))
+        return nullptr;
+    // A missing side keeps the image's proportions; both missing, its own size.
+    if (!hasWidth)
+        width = hasHeight ? height * loaded.width / loaded.height : loaded.width;
+    if (!hasHeight)
+        height = hasWidth ? width * loaded.height / loaded.width : loaded.height;
+    const float x = ViewportLength(XmlAttribute(element, L"x"), viewportWidth, 0);
+    const float y = ViewportLength(XmlAttribute(element, L"y"), viewportHeight, 0);
+    const AspectRatio aspect = ParseAspectRatio(XmlAttribute(element, L"preserveAspectRatio"));
+    return PlaceImage(context, &loaded, aspect, state.pixelated, x, y, width, height, number);
+}
+
+GfxPath* BuildImageInRect(WalkContext* context, const XmlNode* element, const StyleState& state,
+                          const float rect[4], int* number) {
+    *number = 0;
+    LoadedImage loaded = LoadedImage();
+    if (!LoadCountedImage(context, HrefOf(element), &loaded))
+        return nullptr;
+    const AspectRatio aspect = ParseAspectRatio(XmlAttribute(element, L"preserveAspectRatio"));
+    return PlaceImage(context, &loaded, aspect, state.pixelated, rect[0], rect[1], rect[2], rect[3],
+                      number);
 }
 
 void CommitImage(WalkContext* context, GfxPath* path, const StyleState& state, int image,

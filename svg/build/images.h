@@ -17,6 +17,12 @@ struct XmlNode;
 GfxPath* BuildImage(WalkContext* context, const XmlNode* element, const StyleState& state,
                     float viewportWidth, float viewportHeight, int* image);
 
+// The same for an element that names a file or data: URI with href and
+// places it in the rectangle (x, y, width, height) as its
+// preserveAspectRatio says, whatever its own size: what feImage draws.
+GfxPath* BuildImageInRect(WalkContext* context, const XmlNode* element, const StyleState& state,
+                          const float rect[4], int* image);
+
 // Commits the path as the record the image fills, faded by the state's
 // opacity, and takes the path and the id.
 void CommitImage(WalkContext* context, GfxPath* path, const StyleState& state, int image,

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "svg/records/images.h"
 #include "svg/records/not_drawn.h"
 #include "svg/records/offscreen_groups.h"
 #include "svg/values/filter_functions.h"
@@ -98,14 +99,15 @@ TEST_F(FiltersTest, FiltersThatCannotBeUsedHideOrLeaveTheElement) {
         // No box to measure the region in.
         {"<filter id='f'><feFlood/></filter><line y2='9' stroke='red' filter='url(#f)'/>", false,
          false},
-        // A primitive not drawn leaves the element unfiltered.
-        {"<filter id='f'><feImage href='a.png'/></filter>"
-         "<rect id='r' width='9' height='9' filter='url(#f)'/>",
-         true, false},
-        // So is an feImage of the filtered element itself.
+        // A primitive not drawn (an feImage of the filtered element itself)
+        // leaves the element unfiltered.
         {"<filter id='f'><feImage href='#r'/></filter>"
          "<rect id='r' width='9' height='9' filter='url(#f)'/>",
          true, false},
+        // An feImage of a file that cannot be read draws nothing.
+        {"<filter id='f'><feImage href='missing.png'/></filter>"
+         "<rect width='9' height='9' filter='url(#f)'/>",
+         true, true},
         // In user units an empty group still floods.
         {"<filter id='f' filterUnits='userSpaceOnUse'><feFlood/></filter>"
          "<g filter='url(#f)'/>",
@@ -194,6 +196,26 @@ TEST_F(FiltersTest, ImagesOfElementsAreWalkedIntoRecordsOfTheirOwn) {
     ASSERT_EQ(1, inner->content.count);
     EXPECT_NE(nullptr, FilterOfRecord(nested, 0));
     EXPECT_NE(0, inner->content.shapes[0].group);
+}
+
+// An feImage of a file or data: URI draws it as the image element would,
+// placed in the subregion as its preserveAspectRatio says.
+TEST_F(FiltersTest, ImagesOfFilesFillTheirSubregion) {
+    LoadedSvg svg;
+    ASSERT_EQ(1, svg.Load(Svg("<filter id='f' x='0' y='0' width='1' height='1'><feImage "
+                              "href='data:image/svg+xml,%3Csvg xmlns=%22http://www.w3.org/2000/"
+                              "svg%22 width=%2210%22 height=%2220%22/%3E'/></filter>"
+                              "<rect width='40' height='40' filter='url(#f)'/>")));
+    const FilterRecord* f = FilterOfRecord(svg, 0);
+    ASSERT_NE(nullptr, f);
+    const FilterImage* image = FilterImageOf(&svg.document, f->primitives[0].image);
+    ASSERT_NE(nullptr, image);
+    ASSERT_EQ(1, image->content.count);
+    const DocumentImage* drawn = DocumentImageOf(&svg.document, image->content.shapes[0].image);
+    ASSERT_NE(nullptr, drawn);
+    EXPECT_FLOAT_EQ(2, drawn->place.a); // 10 x 20 met in 40 x 40, centred across
+    EXPECT_FLOAT_EQ(10, drawn->place.e);
+    EXPECT_FLOAT_EQ(0, drawn->place.f);
 }
 
 // A displacement map's scale is in primitive units (in the box's, per

@@ -378,15 +378,17 @@ TEST_F(StructureTest, SwitchDrawsTheFirstChildWhoseConditionsHold) {
 
 TEST_F(StructureTest, WhatIsNotDrawnIsCounted) {
     LoadedSvg svg;
-    ASSERT_EQ(1, svg.Load(Svg("<pattern id='p'/><text writing-mode='tb'>a</text>"
-                              "<text writing-mode='tb'>b</text>"
-                              "<filter id='t'><feImage href='a.png'/></filter>"
-                              "<filter id='b'><feGaussianBlur/></filter>"
-                              "<rect width='1' height='1' filter='url(#t)' mask='url(#m)'/>"
-                              "<rect width='1' height='1' filter='url(#b)'/>"
-                              "<g style='filter: url(#t) blur(2px)'><image/><foreignObject/></g>"
-                              "<rect width='1' height='1' fill='url(#p)' marker-end='url(#m)'>"
-                              "<animate/><set/></rect><path d='M0 0' filter='none'/>")));
+    ASSERT_EQ(
+        1, svg.Load(Svg("<pattern id='p'/><text writing-mode='tb'>a</text>"
+                        "<text writing-mode='tb'>b</text>"
+                        "<filter id='t'><feImage href='#u'/></filter>"
+                        "<filter id='b'><feGaussianBlur/></filter>"
+                        "<rect id='u' width='1' height='1' filter='url(#t)' mask='url(#m)'/>"
+                        "<rect width='1' height='1' filter='url(#b)'/>"
+                        "<filter id='w'><feImage href='#v'/></filter>"
+                        "<g id='v' style='filter: url(#w) blur(2px)'><image/><foreignObject/></g>"
+                        "<rect width='1' height='1' fill='url(#p)' marker-end='url(#m)'>"
+                        "<animate/><set/></rect><path d='M0 0' filter='none'/>")));
     // Animation inside a shape is never walked, so it is not counted.
     EXPECT_EQ(L"not drawn: text (2), filter effects (2), markers (1), "
               L"images (1), foreignObject (1)",
