@@ -134,11 +134,13 @@ DeviceBox DrawnArea(const Surface& s) {
 }
 
 // Offscreen pixels taken so far in one render, what was drawn without its
-// bitmap because of the budget, and the shapes left out (in whole or in
-// part) for coordinates GDI+ cannot take.
+// bitmap because of the budget, the filtered groups drawn unfiltered for it,
+// and the shapes left out (in whole or in part) for coordinates GDI+ cannot
+// take.
 struct RenderBudget {
     size_t used;
     int faded;
+    int unfiltered;
     int leftOut;
     WorkBudget work, workSpent;
     int pastWork; // shapes not painted: the work budget was spent
@@ -318,7 +320,7 @@ void OpenOneGroup(RenderState* r, std::vector<OpenGroup>* open, int number, Surf
             entry.surface = entry.own.get();
             entry.fade = 1;
         } else {
-            r->budget->faded++;
+            (group->filter ? r->budget->unfiltered : r->budget->faded)++;
             entry.surface = below;
             entry.fade *= group->opacity;
         }
@@ -429,7 +431,7 @@ bool DrawFilterImages(RenderState* r, const FilterRecord& filter, const Surface&
 
 // Runs the group's filter over its bitmap, whose pixels it takes and leaves
 // with straight alpha. A filter past the budget leaves the bitmap as it was
-// drawn, counted with the faded groups.
+// drawn, counted as drawn unfiltered.
 void FilterSurface(RenderState* r, const OffscreenGroup& group, Surface* own) {
     const FilterRecord* filter = FilterRecordOf(r->document, group.filter);
     if (!filter)
@@ -437,7 +439,7 @@ void FilterSurface(RenderState* r, const OffscreenGroup& group, Surface* own) {
     std::vector<std::unique_ptr<Surface>> drawn;
     std::vector<const uint32_t*> images;
     if (!DrawFilterImages(r, *filter, *own, &drawn, &images)) {
-        r->budget->faded++;
+        r->budget->unfiltered++;
         return;
     }
     const int count = own->width * own->height;
@@ -450,7 +452,7 @@ void FilterSurface(RenderState* r, const OffscreenGroup& group, Surface* own) {
     size_t free = OffscreenPixelBudget - std::min(r->budget->used, OffscreenPixelBudget);
     const size_t before = free;
     if (!RunFilter(*filter, &canvas, &free))
-        r->budget->faded++;
+        r->budget->unfiltered++;
     r->budget->used += before - free;
     UnpremultiplyPixels(own->pixels, count);
 }
@@ -752,13 +754,14 @@ int DrawDocumentRecords(SvgDocument* document, const Matrix2D& base, const GfxRe
         GfxCreateMatrix6(base.a, base.b, base.c, base.d, base.e, base.f));
     if (!baseMatrix)
         return 0;
-    RenderBudget budget = {0, 0, 0, RenderWorkBudget(), WorkBudget(), 0};
+    RenderBudget budget = {0, 0, 0, 0, RenderWorkBudget(), WorkBudget(), 0};
     RenderState r = {document, area, baseMatrix.get(), &budget};
     Surface root = Surface();
     if (!StartSurface(r, &root, pixels, 0, 0, width, height))
         return 0;
     DrawRecords(&r, document->shapes, document->shapeCount, &root);
     document->notDrawn[NotDrawnFadedGroups] = budget.faded;
+    document->notDrawn[NotDrawnUnfiltered] = budget.unfiltered;
     document->notDrawn[NotDrawnUnusableGeometry] = budget.leftOut;
     document->notDrawn[NotDrawnRenderBudget] = budget.pastWork;
     return 1;

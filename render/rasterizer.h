@@ -23,7 +23,9 @@ int DrawDocumentRecords(SvgDocument* document, const Matrix2D& base, const GfxRe
 // drawn into offscreen bitmaps, 128 MB at most over one render. Past that, a
 // group's shapes are drawn directly, each faded by the group's opacity, a
 // mask is left out and a pattern's fallback colour paints; the document's
-// notDrawn[NotDrawnFadedGroups] counts each of these of the last render.
+// notDrawn[NotDrawnFadedGroups] counts each of these of the last render. A
+// filter whose images do not fit leaves its group unfiltered, counted in
+// notDrawn[NotDrawnUnfiltered].
 enum : size_t { DefaultOffscreenPixelBudget = size_t(1) << 25 };
 // Sets the budget in pixels (tests use a small one to see the fallback).
 void SetOffscreenPixelBudget(size_t pixels);

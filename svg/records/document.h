@@ -68,6 +68,7 @@ enum NotDrawnKind {
     NotDrawnUnusableGeometry, // set by the last render: shapes with coordinates GDI+ cannot take
     NotDrawnLoadBudget,       // elements past the load's work budget (svg/records/work_budget.h)
     NotDrawnRenderBudget,     // set by the last render: shapes past its work budget
+    NotDrawnUnfiltered,       // set by the last render: filters past the offscreen budget
     NotDrawnKindCount
 };
 

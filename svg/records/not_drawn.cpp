@@ -18,6 +18,7 @@ const wchar_t* const KindNames[NotDrawnKindCount] = {
     L"shapes with coordinates out of range",
     L"elements past the load's work budget",
     L"shapes past the render's work budget",
+    L"filters past the offscreen budget (drawn unfiltered)",
 };
 
 // «unknown elements (flowRoot 2, random 1, others 3)»

@@ -73,6 +73,37 @@ TEST_F(GroupRender, TheRenderStopsAtItsWorkBudget) {
     }
 }
 
+// A filter whose images do not fit in the budget leaves its group as it
+// was drawn, and says so.
+TEST_F(GroupRender, FilterPastTheBudgetIsDrawnUnfiltered) {
+    TestLayer test(20, 20, 1);
+    test.layer.layoutMode = LayoutOriginal;
+    SvgDocument& document = test.layer.document;
+    const int group = AddOffscreenGroup(&document, 0, 1.0f);
+    AddFilledRect(&document, 5, 5, 10, 10, 0xFF0000FFu)->group = group;
+    FilterRecord blur = FilterRecord();
+    blur.width = blur.height = 20;
+    IdentityMatrix(&blur.matrix);
+    FilterPrimitive p = FilterPrimitive();
+    p.kind = PrimitiveBlur;
+    p.in1 = FilterInputSourceGraphic;
+    p.width = p.height = 20;
+    p.deviationX = p.deviationY = 3;
+    blur.primitives = {p};
+    OffscreenGroupOf(&document, group)->filter = AddDocumentFilter(&document, &blur);
+    OffscreenGroupOf(&document, group)->bounds = Bounds{0, 0, 20, 20, 1};
+    FinishOffscreenGroup(&document, group, 0);
+    Canvas blurred = RenderToCanvas(&test.layer, 20, 20);
+    EXPECT_EQ(0, document.notDrawn[NotDrawnUnfiltered]);
+    EXPECT_NE(0xFF0000FFu, blurred.At(5, 5));
+    SetOffscreenPixelBudget(500); // the group's 400 pixels, not the filter's images
+    Canvas plain = RenderToCanvas(&test.layer, 20, 20);
+    EXPECT_EQ(1, document.notDrawn[NotDrawnUnfiltered]);
+    EXPECT_EQ(0, document.notDrawn[NotDrawnFadedGroups]);
+    EXPECT_EQ(0xFF0000FFu, plain.At(5, 5));
+    EXPECT_EQ(0u, plain.At(4, 4) >> 24);
+}
+
 struct Probe {
     int x, y;
     uint32_t colour;
