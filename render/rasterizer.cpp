@@ -15,143 +15,33 @@
 #include "render/graphics.h"
 #include "render/graphics_owned.h"
 #include "render/pixel_passes.h"
+#include "render/raster_surface.h"
 #include "render/shape_fitting.h"
 #include "render/shape_paint.h"
 #include "svg/records/clips.h"
 #include "svg/records/document_gradients.h"
-#include "svg/records/images.h"
 #include "svg/records/offscreen_groups.h"
 #include "svg/records/work_budget.h"
 #include "svg/style/gradients.h"
 
+DeviceBox DrawnArea(const Surface& s) {
+    return DeviceBox{0, 0, static_cast<double>(s.drawn.right - s.drawn.left),
+                     static_cast<double>(s.drawn.bottom - s.drawn.top)};
+}
+
+Matrix2D ElementsOf(GfxMatrix* matrix) {
+    float e[6];
+    GfxGetMatrixElements(matrix, e);
+    return Matrix2D{e[0], e[1], e[2], e[3], e[4], e[5]};
+}
+
 namespace {
-
-// The document's clip regions in buffer pixels, each made when a record
-// first needs it and kept for the one drawing.
-struct ClipCache {
-    const DocumentClips* clips;
-    GfxMatrix* base;
-    DeviceBox area;                        // the pixels drawn on
-    std::vector<GfxOwned<GfxRegion>> full; // by region number; null until made
-};
-
-// The shape's area as a region in the pixels drawn on: of its own path, or
-// of the part of it within reach of them when GDI+ could not flatten the
-// whole (render/shape_fitting.h); null when it cannot be had.
-GfxRegion* ShapeRegion(const ClipShape& shape, const ClipCache& cache) {
-    const Matrix2D& m = shape.matrix;
-    GfxOwned<GfxMatrix> world(GfxCreateMatrix6(m.a, m.b, m.c, m.d, m.e, m.f));
-    if (!world)
-        return nullptr;
-    GfxMultiplyMatrix(world.get(), cache.base);
-    float elements[6];
-    GfxGetMatrixElements(world.get(), elements);
-    FittedPaths fitted;
-    switch (FitFillPath(shape.path, elements, cache.area, &fitted)) {
-    case PathAsItIs:
-        return GfxCreatePathRegion(shape.path, elements);
-    case PathCut:
-        return fitted.paths.empty() ? GfxCreateEmptyRegion()
-                                    : GfxCreatePathRegion(fitted.paths[0].get(), elements);
-    default:
-        return nullptr;
-    }
-}
-
-GfxRegion* FullClipRegion(ClipCache* cache, int n, int nesting);
-
-// The union of the region's shapes, each cut by its own clip.
-GfxRegion* OwnClipRegion(ClipCache* cache, const ClipRegion& region, int nesting) {
-    GfxOwned<GfxRegion> result(GfxCreateEmptyRegion());
-    for (int i = 0; result && i < region.shapeCount; i++) {
-        const ClipShape& shape = cache->clips->shapes[region.firstShape + i];
-        GfxOwned<GfxRegion> part(ShapeRegion(shape, *cache));
-        if (!part)
-            continue;
-        GfxRegion* cut = shape.clip ? FullClipRegion(cache, shape.clip, nesting + 1) : nullptr;
-        if (shape.clip && cut)
-            GfxIntersectRegion(part.get(), cut);
-        if (!shape.clip || cut)
-            GfxUniteRegion(result.get(), part.get());
-    }
-    return result.release();
-}
-
-// Region number n cut by every region above it; null when it cannot be
-// made (nothing is then drawn through it).
-GfxRegion* FullClipRegion(ClipCache* cache, int n, int nesting) {
-    if (!cache->clips || n < 1 || n >= static_cast<int>(cache->full.size()) ||
-        nesting >= MaxClipNesting)
-        return nullptr;
-    // The chain of parents up to one already made, made from the top down.
-    std::vector<int> chain;
-    for (int r = n; r > 0 && !cache->full[r]; r = cache->clips->regions[r - 1].parent) {
-        if (chain.size() > cache->full.size())
-            return nullptr; // parents that go round in a circle
-        chain.push_back(r);
-    }
-    for (size_t i = chain.size(); i-- > 0;) {
-        const ClipRegion& region = cache->clips->regions[chain[i] - 1];
-        GfxOwned<GfxRegion> own(OwnClipRegion(cache, region, nesting));
-        if (!own)
-            return nullptr;
-        if (region.parent > 0)
-            GfxIntersectRegion(own.get(), cache->full[region.parent].get());
-        cache->full[chain[i]] = std::move(own);
-    }
-    return cache->full[n].get();
-}
 
 // Offscreen pixels one render may take for its groups and masks, in all.
 // A group past it is drawn shape by shape on the bitmap below, each shape
 // faded by the group's opacity and unmasked, and counted for the not-drawn
 // report. It bounds both the memory and the time a render spends on groups.
 size_t OffscreenPixelBudget = DefaultOffscreenPixelBudget;
-
-struct PixelRect {
-    int left, top, right, bottom; // right and bottom exclusive
-};
-
-// A bitmap being drawn on: the target buffer or a group's offscreen one.
-// Its objects are owned, so that an allocation failing halfway through a
-// drawing leaves nothing behind.
-struct Surface {
-    GfxOwned<GfxGraphics> graphics;
-    uint32_t* pixels;
-    int left, top, width, height; // its place in the target buffer
-    PixelRect drawn;              // the pixels the graphics draws on, in the bitmap
-    GfxOwned<GfxMatrix> base;     // the document's space into the graphics' pixels
-    ClipCache clips;
-    int clip; // the clip region the graphics' clip is set to
-    bool clipUsable;
-    std::vector<uint32_t> storage; // an offscreen bitmap's pixels
-};
-
-// The pixels the surface's graphics draws on, in its own coordinates.
-DeviceBox DrawnArea(const Surface& s) {
-    return DeviceBox{0, 0, static_cast<double>(s.drawn.right - s.drawn.left),
-                     static_cast<double>(s.drawn.bottom - s.drawn.top)};
-}
-
-// Offscreen pixels taken so far in one render, what was drawn without its
-// bitmap because of the budget, the filtered groups drawn unfiltered for it,
-// and the shapes left out (in whole or in part) for coordinates GDI+ cannot
-// take.
-struct RenderBudget {
-    size_t used;
-    int faded;
-    int unfiltered;
-    int leftOut;
-    WorkBudget work, workSpent;
-    int pastWork; // shapes not painted: the work budget was spent
-};
-
-struct RenderState {
-    const SvgDocument* document;
-    GfxRectF area;   // what may be drawn on, in the target buffer
-    GfxMatrix* base; // the document's space into the target buffer
-    RenderBudget* budget;
-};
 
 // A group being drawn. Past the budget it draws on the surface below, with
 // its opacity folded into its shapes' fade.
@@ -232,12 +122,16 @@ bool StartSurface(const RenderState& r, Surface* s, uint32_t* pixels, int left, 
     return true;
 }
 
+} // namespace
+
 // Ends drawing; the pixels are complete once this returns.
 void EndSurface(Surface* s) {
     s->clips.full.clear();
     s->graphics.reset();
     s->base.reset();
 }
+
+namespace {
 
 // Sets the clip of the next records: the drawn area cut down to the
 // record's clip region. False when the region cannot be made.
@@ -286,6 +180,8 @@ bool GroupRect(const RenderState& r, const OffscreenGroup& group, const Surface&
     return rect->left < rect->right && rect->top < rect->bottom;
 }
 
+} // namespace
+
 // A transparent offscreen surface over the rectangle; null past the budget
 // or when the memory cannot be had.
 std::unique_ptr<Surface> NewOffscreen(RenderState* r, const PixelRect& rect) {
@@ -306,6 +202,8 @@ std::unique_ptr<Surface> NewOffscreen(RenderState* r, const PixelRect& rect) {
     r->budget->used += count;
     return s;
 }
+
+namespace {
 
 void OpenOneGroup(RenderState* r, std::vector<OpenGroup>* open, int number, Surface* root) {
     Surface* below = open->empty() ? root : open->back().surface;
@@ -343,8 +241,6 @@ void OpenGroupsDownTo(RenderState* r, std::vector<OpenGroup>* open, int number, 
         OpenOneGroup(r, open, chain[i], root);
 }
 
-void DrawRecords(RenderState* r, const ShapeRecord* shapes, int count, Surface* root);
-
 // What the mask lets through at each pixel of the surface: its content drawn
 // on a bitmap of the same place, read as luminance or alpha. False when the
 // bitmap is past the budget or the memory cannot be had.
@@ -366,12 +262,6 @@ bool MaskCoverageOver(RenderState* r, int number, const Surface& over,
     }
     MaskCoverage(s->pixels, s->storage.size(), mask->luminance, coverage->data());
     return true;
-}
-
-Matrix2D ElementsOf(GfxMatrix* matrix) {
-    float e[6];
-    GfxGetMatrixElements(matrix, e);
-    return Matrix2D{e[0], e[1], e[2], e[3], e[4], e[5]};
 }
 
 // What the clip region lets through at each pixel of the surface: a fill
@@ -507,6 +397,8 @@ bool PaintFadedShape(GfxGraphics* graphics, const SvgDocument& document, const S
     return PaintShape(graphics, document, faded, base, area, fillTexture, strokeTexture);
 }
 
+} // namespace
+
 // Draws the records on a new transparent bitmap of across x down pixels,
 // the document's space mapped onto it by base; null past the budget (counted
 // with the faded groups) or when it cannot be made.
@@ -524,6 +416,8 @@ std::unique_ptr<Surface> DrawOnOwnBitmap(RenderState* r, const SvgDocument* docu
     EndSurface(s.get());
     return s;
 }
+
+namespace {
 
 // The most pixels a pattern tile takes on either side.
 const int MaxTileSide = 4096;
@@ -577,114 +471,6 @@ bool MakePatternPaint(RenderState* r, const Surface& on, const ShapeRecord& shap
     return true;
 }
 
-// An image's pixels as drawn: a bitmap's own, or a drawing's drawn on a
-// bitmap at the resolution it has on the surface; faded by the record's
-// opacity in a copy of their own.
-struct ImagePixels {
-    std::unique_ptr<Surface> drawing;
-    std::vector<uint32_t> faded;
-    const uint32_t* pixels;
-    int width, height;
-    Matrix2D toImage; // the pixels into the image's space
-};
-
-// Draws the image's drawing on a bitmap of its own, lying on the surface's
-// pixels where the record's rectangle covers them, so that it is copied
-// over pixel for pixel; false when there is nothing to draw, it is past the
-// budget or cannot be made.
-bool DrawNestedImage(RenderState* r, const Surface& on, const ShapeRecord& shape,
-                     const DocumentImage& image, ImagePixels* out) {
-    const Matrix2D world = ComposeMatrix(ElementsOf(on.base.get()), shape.matrix);
-    const Matrix2D device = ComposeMatrix(world, image.place);
-    const float elements[6] = {world.a, world.b, world.c, world.d, world.e, world.f};
-    GfxRectF b;
-    if (!GfxGetPathBounds(shape.path, elements, &b))
-        return false;
-    const DeviceBox area = DrawnArea(on);
-    const double left = std::floor(std::max(static_cast<double>(b.x), area.left));
-    const double top = std::floor(std::max(static_cast<double>(b.y), area.top));
-    const double right = std::ceil(std::min(static_cast<double>(b.x) + b.width, area.right));
-    const double bottom = std::ceil(std::min(static_cast<double>(b.y) + b.height, area.bottom));
-    if (!(left < right && top < bottom))
-        return false;
-    const int across = static_cast<int>(right - left), down = static_cast<int>(bottom - top);
-    const Matrix2D toBitmap = ComposeMatrix(
-        Matrix2D{1, 0, 0, 1, -static_cast<float>(left), -static_cast<float>(top)}, device);
-    Matrix2D fromBitmap;
-    if (!InvertMatrix(toBitmap, &fromBitmap))
-        return false;
-    GfxOwned<GfxMatrix> base(
-        GfxCreateMatrix6(toBitmap.a, toBitmap.b, toBitmap.c, toBitmap.d, toBitmap.e, toBitmap.f));
-    if (!base)
-        return false;
-    out->drawing = DrawOnOwnBitmap(r, image.nested, base.get(), image.nested->shapes,
-                                   image.nested->shapeCount, across, down);
-    if (!out->drawing)
-        return false;
-    out->pixels = out->drawing->pixels;
-    out->width = across, out->height = down;
-    out->toImage = fromBitmap;
-    return true;
-}
-
-// The pixels the record's image draws, faded by opacity (0..1); false when
-// they cannot be had.
-bool ImagePixelsOf(RenderState* r, const Surface& on, const ShapeRecord& shape,
-                   const DocumentImage& image, float opacity, ImagePixels* out) {
-    out->toImage = Matrix2D{1, 0, 0, 1, 0, 0};
-    if (image.nested) {
-        if (!DrawNestedImage(r, on, shape, image, out))
-            return false;
-    } else {
-        out->pixels = image.pixels.data();
-        out->width = static_cast<int>(image.box.width);
-        out->height = static_cast<int>(image.box.height);
-        if (image.pixels.size() != static_cast<size_t>(out->width) * out->height)
-            return false;
-    }
-    if (opacity >= 1)
-        return true;
-    const int count = out->width * out->height;
-    const int alpha = static_cast<int>(std::lround(std::max(opacity, 0.0f) * 255));
-    if (out->drawing) {
-        ApplyOpacity(out->drawing->pixels, count, alpha);
-        return true;
-    }
-    try {
-        out->faded.assign(out->pixels, out->pixels + count);
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-    ApplyOpacity(out->faded.data(), count, alpha);
-    out->pixels = out->faded.data();
-    return true;
-}
-
-// Draws the image of a record inside its rectangle, sampled as it asks.
-void PaintImageRecord(RenderState* r, Surface* s, const ShapeRecord& shape, float fade) {
-    const DocumentImage* image = DocumentImageOf(r->document, shape.image);
-    ImagePixels drawn = ImagePixels();
-    if (!image || !ImagePixelsOf(r, *s, shape, *image, shape.fillOpacity * fade, &drawn))
-        return;
-    const Matrix2D& m = shape.matrix;
-    GfxOwned<GfxMatrix> world(GfxCreateMatrix6(m.a, m.b, m.c, m.d, m.e, m.f));
-    if (!world)
-        return;
-    GfxMultiplyMatrix(world.get(), s->base.get());
-    const Matrix2D place = ComposeMatrix(image->place, drawn.toImage);
-    const float elements[6] = {place.a, place.b, place.c, place.d, place.e, place.f};
-    GfxGraphics* graphics = s->graphics.get();
-    GfxSetWorldTransform(graphics, world.get());
-    // A drawing's pixels lie on the surface's: copied over one for one.
-    const bool nearest = image->pixelated || image->nested;
-    GfxSetImageSampling(graphics, nearest ? GfxSamplingNearest : GfxSamplingBicubic);
-    if (!GfxDrawImageInPath(graphics, drawn.pixels, drawn.width, drawn.height, elements,
-                            shape.path))
-        r->budget->leftOut++;
-    GfxSetImageSampling(graphics, GfxSamplingDefault);
-    GfxResetWorldTransform(graphics);
-}
-
 // Paints one record on the surface, its pattern paints drawn first.
 void PaintRecord(RenderState* r, Surface* s, const ShapeRecord& shape, float fade) {
     RenderBudget* budget = r->budget;
@@ -716,6 +502,8 @@ void PaintRecord(RenderState* r, Surface* s, const ShapeRecord& shape, float fad
         r->budget->leftOut++;
 }
 
+} // namespace
+
 // Draws the records in order on the root surface, each inside its groups:
 // a group opens at its first record and closes after its last (a group's
 // records follow one another).
@@ -741,8 +529,6 @@ void DrawRecords(RenderState* r, const ShapeRecord* shapes, int count, Surface* 
     while (!open.empty())
         CloseGroup(r, &open, root);
 }
-
-} // namespace
 
 void SetOffscreenPixelBudget(size_t pixels) {
     OffscreenPixelBudget = pixels;

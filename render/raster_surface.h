@@ -1,0 +1,93 @@
+// The rasterizer's working records: the bitmaps it draws on, what one render
+// may spend, and the operations its parts share (clip regions, images).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "render/graphics.h"
+#include "render/graphics_owned.h"
+#include "render/shape_fitting.h"
+#include "svg/records/document.h"
+#include "svg/records/work_budget.h"
+#include "svg/values/transform.h"
+
+// The document's clip regions in buffer pixels, each made when a record
+// first needs it and kept for the one drawing.
+struct ClipCache {
+    const DocumentClips* clips;
+    GfxMatrix* base;
+    DeviceBox area;                        // the pixels drawn on
+    std::vector<GfxOwned<GfxRegion>> full; // by region number; null until made
+};
+
+struct PixelRect {
+    int left, top, right, bottom; // right and bottom exclusive
+};
+
+// A bitmap being drawn on: the target buffer or a group's offscreen one.
+// Its objects are owned, so that an allocation failing halfway through a
+// drawing leaves nothing behind.
+struct Surface {
+    GfxOwned<GfxGraphics> graphics;
+    uint32_t* pixels;
+    int left, top, width, height; // its place in the target buffer
+    PixelRect drawn;              // the pixels the graphics draws on, in the bitmap
+    GfxOwned<GfxMatrix> base;     // the document's space into the graphics' pixels
+    ClipCache clips;
+    int clip; // the clip region the graphics' clip is set to
+    bool clipUsable;
+    std::vector<uint32_t> storage; // an offscreen bitmap's pixels
+};
+
+// Offscreen pixels taken so far in one render, what was drawn without its
+// bitmap because of the budget, the filtered groups drawn unfiltered for it,
+// and the shapes left out (in whole or in part) for coordinates GDI+ cannot
+// take.
+struct RenderBudget {
+    size_t used;
+    int faded;
+    int unfiltered;
+    int leftOut;
+    WorkBudget work, workSpent;
+    int pastWork; // shapes not painted: the work budget was spent
+};
+
+struct RenderState {
+    const SvgDocument* document;
+    GfxRectF area;   // what may be drawn on, in the target buffer
+    GfxMatrix* base; // the document's space into the target buffer
+    RenderBudget* budget;
+};
+
+// The pixels the surface's graphics draws on, in its own coordinates.
+DeviceBox DrawnArea(const Surface& s);
+
+// Region number n of the document's clips cut by every region above it, made
+// once per surface; null when it cannot be made (nothing is then drawn
+// through it).
+GfxRegion* FullClipRegion(ClipCache* cache, int n, int nesting);
+
+// A transparent offscreen surface over the rectangle; null past the budget
+// or when the memory cannot be had.
+std::unique_ptr<Surface> NewOffscreen(RenderState* r, const PixelRect& rect);
+
+// Ends drawing; the pixels are complete once this returns.
+void EndSurface(Surface* s);
+
+// Draws the records in order on the root surface, each inside its groups.
+void DrawRecords(RenderState* r, const ShapeRecord* shapes, int count, Surface* root);
+
+// Draws the records on a new transparent bitmap of across x down pixels,
+// the document's space mapped onto it by base; null past the budget (counted
+// with the faded groups) or when it cannot be made.
+std::unique_ptr<Surface> DrawOnOwnBitmap(RenderState* r, const SvgDocument* document,
+                                         GfxMatrix* base, const ShapeRecord* shapes, int count,
+                                         int across, int down);
+
+Matrix2D ElementsOf(GfxMatrix* matrix);
+
+// Draws the image of a record inside its rectangle, sampled as it asks.
+void PaintImageRecord(RenderState* r, Surface* s, const ShapeRecord& shape, float fade);
