@@ -260,6 +260,20 @@ TEST(GradientPlan, RadialReflectAndRepeatCoverTheShape) {
     EXPECT_EQ(Red, reflect.colours[0]); // the eighth turn runs backwards
     EXPECT_EQ(Blue, reflect.colours[1]);
 
+    // In box units the turns are counted in the box's space, which the
+    // brush's transform maps onto the shape: corners lie 0.707 from the
+    // centre, so two turns of radius 0.5.
+    GradientPlan boxed = Plan(Radial(0.5f, 0.5f, 0.5f, 1, 1), Box(20, 20, 160, 160));
+    ASSERT_EQ(GradientPaintPath, boxed.kind);
+    EXPECT_FLOAT_EQ(1.0f, boxed.radius);
+    ASSERT_EQ(4u, boxed.colours.size());
+    EXPECT_EQ(Red, boxed.colours[0]); // the second turn runs backwards
+    EXPECT_EQ(Blue, boxed.colours[1]);
+    EXPECT_EQ(Red, boxed.colours[3]); // at the focus
+    const float toShape[6] = {160, 0, 0, 160, 20, 20};
+    for (int i = 0; i < 6; i++)
+        EXPECT_FLOAT_EQ(toShape[i], boxed.transform[i]) << i;
+
     // An off-centre focus: the grown circle keeps the focus and moves its
     // centre away from it.
     GradientDef focal = Radial(50, 50, 10, 0, 2);
