@@ -5,6 +5,10 @@
 #include <new>
 #include <vector>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 #include "render/filters/filter_pixels.h"
 
 namespace {
@@ -32,9 +36,51 @@ void FillPadding(PaddedLine* line, int length, int edgeMode) {
     }
 }
 
+// The mean of a box, (sum + size / 2) / size in integers, is worked out in
+// floats as (sum + size / 2 + 0.5) x (1 / size), truncated: the sum and the
+// addition are exact, the exact quotient lies at least 0.5 / size from a
+// whole number, and the two roundings move it by less than 256 x 2^-23.
+// That gives the integers' result for every sum of every box up to 1024
+// pixels (checked exhaustively; without the 0.5 some sums come out one
+// low). Both loops use it, the vector loop four channels at a time.
+struct BoxMean {
+    float bias, reciprocal;
+};
+
+BoxMean BoxMeanOf(int size) {
+    return BoxMean{static_cast<float>(size / 2) + 0.5f, 1.0f / static_cast<float>(size)};
+}
+
+#ifdef __SSE2__
+// A pixel's four bytes as 32-bit lanes (blue, green, red, alpha).
+__m128i Widen(uint32_t pixel) {
+    const __m128i zero = _mm_setzero_si128();
+    return _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(pixel)), zero),
+                              zero);
+}
+
+// Lanes of 0..255 back into a pixel.
+uint32_t Narrow(__m128i lanes) {
+    const __m128i words = _mm_packs_epi32(lanes, lanes);
+    return static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(words, words)));
+}
+
 // out[x] = the mean of in[x + lo .. x + hi] per channel, rounded.
 void BoxPass(const uint32_t* in, uint32_t* out, int length, int lo, int hi) {
-    const uint32_t size = static_cast<uint32_t>(hi - lo + 1);
+    const BoxMean mean = BoxMeanOf(hi - lo + 1);
+    const __m128 bias = _mm_set1_ps(mean.bias), reciprocal = _mm_set1_ps(mean.reciprocal);
+    __m128i sum = _mm_setzero_si128();
+    for (int i = lo; i <= hi; i++)
+        sum = _mm_add_epi32(sum, Widen(in[i]));
+    for (int x = 0; x < length; x++) {
+        const __m128 quotient = _mm_mul_ps(_mm_add_ps(_mm_cvtepi32_ps(sum), bias), reciprocal);
+        out[x] = Narrow(_mm_cvttps_epi32(quotient));
+        sum = _mm_add_epi32(sum, _mm_sub_epi32(Widen(in[x + hi + 1]), Widen(in[x + lo])));
+    }
+}
+#else
+void BoxPass(const uint32_t* in, uint32_t* out, int length, int lo, int hi) {
+    const BoxMean mean = BoxMeanOf(hi - lo + 1);
     uint32_t sum[4] = {0, 0, 0, 0};
     for (int i = lo; i <= hi; i++) {
         for (int c = 0; c < 4; c++)
@@ -42,13 +88,16 @@ void BoxPass(const uint32_t* in, uint32_t* out, int length, int lo, int hi) {
     }
     for (int x = 0; x < length; x++) {
         uint32_t p = 0;
-        for (int c = 0; c < 4; c++)
-            p |= ((sum[c] + size / 2) / size) << (8 * c);
+        for (int c = 0; c < 4; c++) {
+            const float quotient = (static_cast<float>(sum[c]) + mean.bias) * mean.reciprocal;
+            p |= static_cast<uint32_t>(quotient) << (8 * c);
+        }
         out[x] = p;
         for (int c = 0; c < 4; c++)
             sum[c] += ((in[x + hi + 1] >> (8 * c)) & 0xFF) - ((in[x + lo] >> (8 * c)) & 0xFF);
     }
 }
+#endif
 
 // The passes of one axis for a deviation: a kernel of weights (the Gaussian
 // below 2 pixels), or three boxes given by their first and last offsets.
@@ -89,6 +138,22 @@ AxisBlur PlanAxis(float deviation) {
     return plan;
 }
 
+// out[x] = the weighted sum of the pixels around in[x], rounded; both loops
+// add the same float products in the same order.
+#ifdef __SSE2__
+void KernelPass(const uint32_t* in, uint32_t* out, int length, const std::vector<float>& kernel) {
+    const int radius = static_cast<int>(kernel.size() / 2);
+    const __m128 half = _mm_set1_ps(0.5f), top = _mm_set1_ps(255.0f);
+    for (int x = 0; x < length; x++) {
+        __m128 sum = _mm_setzero_ps();
+        for (int k = -radius; k <= radius; k++) {
+            const __m128 value = _mm_cvtepi32_ps(Widen(in[x + k]));
+            sum = _mm_add_ps(sum, _mm_mul_ps(_mm_set1_ps(kernel[k + radius]), value));
+        }
+        out[x] = Narrow(_mm_cvttps_epi32(_mm_min_ps(_mm_add_ps(sum, half), top)));
+    }
+}
+#else
 void KernelPass(const uint32_t* in, uint32_t* out, int length, const std::vector<float>& kernel) {
     const int radius = static_cast<int>(kernel.size() / 2);
     for (int x = 0; x < length; x++) {
@@ -96,7 +161,7 @@ void KernelPass(const uint32_t* in, uint32_t* out, int length, const std::vector
         for (int k = -radius; k <= radius; k++) {
             const uint32_t p = in[x + k];
             for (int c = 0; c < 4; c++)
-                sum[c] += kernel[k + radius] * ((p >> (8 * c)) & 0xFF);
+                sum[c] += kernel[k + radius] * static_cast<float>((p >> (8 * c)) & 0xFF);
         }
         uint32_t p = 0;
         for (int c = 0; c < 4; c++)
@@ -104,6 +169,7 @@ void KernelPass(const uint32_t* in, uint32_t* out, int length, const std::vector
         out[x] = p;
     }
 }
+#endif
 
 // Blurs one line held in line (its pixels from line->pad on), leaving the
 // result there.

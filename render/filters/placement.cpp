@@ -5,6 +5,10 @@
 #include <new>
 #include <vector>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 FilterRect CutToImage(const FilterRect& r, int width, int height) {
@@ -13,10 +17,11 @@ FilterRect CutToImage(const FilterRect& r, int width, int height) {
 }
 
 // One axis of a morphology pass over a line: the least or greatest of each
-// channel within radius, read from in (length words, step apart).
+// channel within radius, read from in (length words, step apart), for the
+// pixels first .. last - 1.
 void MorphologyLine(const uint32_t* in, size_t step, uint32_t* out, int length, int radius,
-                    bool dilate) {
-    for (int x = 0; x < length; x++) {
+                    bool dilate, int first, int last) {
+    for (int x = first; x < last; x++) {
         const int from = std::max(x - radius, 0), to = std::min(x + radius, length - 1);
         uint32_t best[4];
         for (int c = 0; c < 4; c++)
@@ -30,6 +35,48 @@ void MorphologyLine(const uint32_t* in, size_t step, uint32_t* out, int length, 
         }
         out[x] = best[0] | (best[1] << 8) | (best[2] << 16) | (best[3] << 24);
     }
+}
+
+#ifdef __SSE2__
+// The least or greatest of each byte over `count` groups of four pixels,
+// `stride` words apart, the first at `first`.
+__m128i ExtremeOfFours(const uint32_t* first, size_t stride, int count, bool dilate) {
+    __m128i best = _mm_loadu_si128(reinterpret_cast<const __m128i*>(first));
+    for (int i = 1; i < count; i++) {
+        const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(first + i * stride));
+        best = dilate ? _mm_max_epu8(best, next) : _mm_min_epu8(best, next);
+    }
+    return best;
+}
+
+// The vertical pass over the four columns from `column` on, through four
+// words of scratch per row.
+void MorphologyFourColumns(uint32_t* column, uint32_t* scratch, int width, int height, int radius,
+                           bool dilate) {
+    const size_t stride = static_cast<size_t>(width);
+    for (int y = 0; y < height; y++) {
+        const int from = std::max(y - radius, 0), to = std::min(y + radius, height - 1);
+        const __m128i best = ExtremeOfFours(column + from * stride, stride, to - from + 1, dilate);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(scratch + 4 * y), best);
+    }
+    for (int y = 0; y < height; y++)
+        std::copy(scratch + 4 * y, scratch + 4 * y + 4, column + y * stride);
+}
+#endif
+
+// The horizontal pass over a row into out; the pixels whose whole window
+// lies in the row go four at a time where SSE2 is there.
+void MorphologyRow(const uint32_t* row, uint32_t* out, int width, int radius, bool dilate) {
+    int end = 0;
+#ifdef __SSE2__
+    end = radius;
+    for (; end + 4 + radius <= width; end += 4) {
+        const __m128i best = ExtremeOfFours(row + end - radius, 1, 2 * radius + 1, dilate);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + end), best);
+    }
+    MorphologyLine(row, 1, out, width, radius, dilate, 0, std::min(radius, width));
+#endif
+    MorphologyLine(row, 1, out, width, radius, dilate, std::min(end, width), width);
 }
 
 // A channel of a premultiplied pixel as its straight value, 0..1; the
@@ -119,17 +166,23 @@ bool MorphologyPixels(uint32_t* pixels, int width, int height, int rx, int ry, b
     ry = std::min(std::max(ry, 0), MaxMorphologyRadius);
     std::vector<uint32_t> line;
     try {
-        line.resize(static_cast<size_t>(std::max(width, height)));
+        line.resize(std::max(static_cast<size_t>(width), static_cast<size_t>(height) * 4));
     } catch (const std::bad_alloc&) {
         return false;
     }
     for (int y = 0; rx > 0 && y < height; y++) {
         uint32_t* row = pixels + static_cast<size_t>(y) * width;
-        MorphologyLine(row, 1, line.data(), width, rx, dilate);
+        MorphologyRow(row, line.data(), width, rx, dilate);
         std::copy(line.begin(), line.begin() + width, row);
     }
-    for (int x = 0; ry > 0 && x < width; x++) {
-        MorphologyLine(pixels + x, static_cast<size_t>(width), line.data(), height, ry, dilate);
+    int x = 0;
+#ifdef __SSE2__
+    for (; ry > 0 && x + 4 <= width; x += 4)
+        MorphologyFourColumns(pixels + x, line.data(), width, height, ry, dilate);
+#endif
+    for (; ry > 0 && x < width; x++) {
+        MorphologyLine(pixels + x, static_cast<size_t>(width), line.data(), height, ry, dilate, 0,
+                       height);
         for (int y = 0; y < height; y++)
             pixels[static_cast<size_t>(y) * width + x] = line[y];
     }

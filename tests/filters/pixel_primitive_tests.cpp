@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -20,6 +21,20 @@ uint32_t Pixel(uint32_t a, uint32_t r, uint32_t g, uint32_t b) {
 
 uint32_t Grey(uint32_t v) {
     return Pixel(v, v, v, v);
+}
+
+// `count` premultiplied pixels from a fixed seed: every alpha, colours at or
+// below it, now and then above (as bad input may leave them).
+std::vector<uint32_t> NoisePixels(int count, uint32_t seed) {
+    std::vector<uint32_t> px(static_cast<size_t>(count));
+    for (int i = 0; i < count; i++) {
+        seed = seed * 1664525u + 1013904223u;
+        const uint32_t a = i < 256 ? static_cast<uint32_t>(i) : seed >> 24;
+        const uint32_t limit = (seed & 0x3F) == 0 ? 255 : a;
+        px[i] = Pixel(a, (seed >> 8) % (limit + 1), (seed >> 14) % (limit + 1),
+                      (seed >> 20) % (limit + 1));
+    }
+    return px;
 }
 
 } // namespace
@@ -57,6 +72,31 @@ TEST(FilterBlur, EvenBoxesStaySymmetricAndEdgesFollowTheMode) {
     ASSERT_TRUE(GaussianBlurPixels(wrap.data(), 10, 1, 1, 0, EdgeWrap));
     EXPECT_EQ(wrap[1], wrap[9]);
     EXPECT_NE(0u, wrap[9]);
+}
+
+TEST(FilterBlur, BoxPassesRoundTheIntegerMeanAtEveryBoxSize) {
+    // Deviations giving three centred boxes of d pixels (d odd); the means
+    // are worked out in floats, which must round as integers do even for
+    // the largest box.
+    const std::vector<uint32_t> row = NoisePixels(1201, 7);
+    for (int d : {5, 61, 101, 481}) {
+        std::vector<uint32_t> blurred = row, expected = row;
+        ASSERT_TRUE(GaussianBlurPixels(blurred.data(), 1201, 1, d / 1.87997f, 0, EdgeDuplicate));
+        for (int pass = 0; pass < 3; pass++) {
+            const std::vector<uint32_t> in = expected;
+            for (int x = 0; x < 1201; x++) {
+                uint32_t p = 0;
+                for (int shift = 0; shift < 32; shift += 8) {
+                    uint32_t sum = 0;
+                    for (int i = x - d / 2; i <= x + d / 2; i++)
+                        sum += (in[std::min(std::max(i, 0), 1200)] >> shift) & 0xFF;
+                    p |= ((sum + d / 2) / d) << shift;
+                }
+                expected[x] = p;
+            }
+        }
+        ASSERT_EQ(expected, blurred) << d;
+    }
 }
 
 TEST(FilterBlur, SmallDeviationUsesAKernelAndHugeOnesAreCut) {
@@ -194,6 +234,77 @@ TEST(FilterCombine, BlendModesFollowTheCompositingFormulas) {
         uint32_t out;
         BlendPixels(&c.s, &c.d, &out, 1, c.mode);
         EXPECT_EQ(c.out, out) << c.mode;
+    }
+}
+
+// The vector loops take pixels in fours and leave the rest to the one-pixel
+// loop: a pixel must come out of both with the same bytes.
+TEST(FilterCombine, FourPixelLoopsGiveTheOnePixelLoopsBytes) {
+    const int count = 1027;
+    const std::vector<uint32_t> top = NoisePixels(count, 1), bottom = NoisePixels(count, 2);
+    auto expectSameAlone = [&](const std::vector<uint32_t>& batch, auto runOne, const char* what) {
+        for (int i = 0; i < count; i++)
+            ASSERT_EQ(runOne(i), batch[i]) << what << " pixel " << i;
+    };
+    const float ks[3][4] = {{0.5f, 0.5f, 0.25f, 0.1f}, {1e30f, -1e30f, 1, 0}, {0, 1, 1, -0.5f}};
+    for (int op = CompositeOver; op <= CompositeArithmetic; op++) {
+        for (const auto& k : ks) {
+            std::vector<uint32_t> out(count);
+            CompositePixels(top.data(), bottom.data(), out.data(), count, op, k);
+            expectSameAlone(
+                out,
+                [&](int i) {
+                    uint32_t one;
+                    CompositePixels(&top[i], &bottom[i], &one, 1, op, k);
+                    return one;
+                },
+                "composite");
+        }
+    }
+    std::vector<float> extreme(20, 1e30f);
+    extreme[3] = -1e30f;
+    const ColourMatrix matrices[] = {ColourMatrixOf(ColourMatrixSaturate, {0.3f}),
+                                     ColourMatrixOf(ColourMatrixHueRotate, {200}),
+                                     ColourMatrixOf(ColourMatrixLuminanceToAlpha, {}),
+                                     ColourMatrixOf(ColourMatrixValues, extreme)};
+    for (const ColourMatrix& m : matrices) {
+        std::vector<uint32_t> out = top;
+        ApplyColourMatrix(out.data(), count, m);
+        expectSameAlone(
+            out,
+            [&](int i) {
+                uint32_t one = top[i];
+                ApplyColourMatrix(&one, 1, m);
+                return one;
+            },
+            "colour matrix");
+    }
+}
+
+TEST(FilterPlacement, MorphologyTakesTheExtremeOfEachWindow) {
+    // 13 x 9: rows and columns both in fours and left over, windows cut at
+    // the edges.
+    const int w = 13, h = 9, rx = 2, ry = 3;
+    const std::vector<uint32_t> px = NoisePixels(w * h, 3);
+    for (bool dilate : {false, true}) {
+        std::vector<uint32_t> out = px;
+        ASSERT_TRUE(MorphologyPixels(out.data(), w, h, rx, ry, dilate));
+        for (int y = 0; y < h; y++) {
+            for (int x = 0; x < w; x++) {
+                uint32_t expected = 0;
+                for (int shift = 0; shift < 32; shift += 8) {
+                    uint32_t best = dilate ? 0 : 255;
+                    for (int j = std::max(y - ry, 0); j <= std::min(y + ry, h - 1); j++) {
+                        for (int i = std::max(x - rx, 0); i <= std::min(x + rx, w - 1); i++) {
+                            const uint32_t v = (px[j * w + i] >> shift) & 0xFF;
+                            best = dilate ? std::max(best, v) : std::min(best, v);
+                        }
+                    }
+                    expected |= best << shift;
+                }
+                ASSERT_EQ(expected, out[y * w + x]) << x << "," << y << " dilate " << dilate;
+            }
+        }
     }
 }
 
