@@ -30,20 +30,45 @@ struct ChainRun {
     size_t* budget;
     size_t count; // pixels per image
     std::vector<FilterResult> results;
-    FilterResult source, sourceAlpha;
+    FilterResult source;
+    // Images no longer needed, kept for the next ones: fresh memory for
+    // every image would cost the system's page clearing each time.
+    std::vector<std::vector<uint32_t>> spare;
 };
 
-// A transparent canvas-sized image; false past the budget or memory.
-bool NewImage(ChainRun* run, std::vector<uint32_t>* pixels) {
+// A canvas-sized image, a copy of `from` or else transparent; false past the
+// budget or memory.
+bool NewImage(ChainRun* run, std::vector<uint32_t>* pixels,
+              const std::vector<uint32_t>* from = nullptr) {
     if (run->count > *run->budget)
         return false;
+    if (!run->spare.empty()) {
+        pixels->swap(run->spare.back());
+        run->spare.pop_back();
+    }
     try {
-        pixels->assign(run->count, 0);
+        if (from)
+            pixels->assign(from->begin(), from->end());
+        else
+            pixels->assign(run->count, 0);
     } catch (const std::bad_alloc&) {
         return false;
     }
     *run->budget -= run->count;
     return true;
+}
+
+// Hands an image no longer needed back for reuse (or frees it).
+void Recycle(ChainRun* run, std::vector<uint32_t>* pixels) {
+    try {
+        if (pixels->size() == run->count) {
+            run->spare.emplace_back();
+            run->spare.back().swap(*pixels);
+            return;
+        }
+    } catch (const std::bad_alloc&) {
+    }
+    std::vector<uint32_t>().swap(*pixels);
 }
 
 // The canvas pixels a user-space rectangle covers, rounded outwards.
@@ -86,19 +111,6 @@ void ToSpace(std::vector<uint32_t>* pixels, int from, int to) {
         LinearToSrgbPixels(pixels->data(), n);
 }
 
-// The source's alpha, made when a primitive first reads it.
-bool MakeSourceAlpha(ChainRun* run) {
-    FilterResult& alpha = run->sourceAlpha;
-    if (!alpha.pixels.empty())
-        return true;
-    if (!NewImage(run, &alpha.pixels))
-        return false;
-    for (size_t i = 0; i < run->count; i++)
-        alpha.pixels[i] = run->source.pixels[i] & 0xFF000000u;
-    alpha.area = run->source.area;
-    return true;
-}
-
 // The colour space input n is in: 1 linearRGB, 0 sRGB.
 int InputSpace(const ChainRun* run, int n) {
     if (n >= 0 && n < static_cast<int>(run->results.size()))
@@ -109,22 +121,23 @@ int InputSpace(const ChainRun* run, int n) {
 // A copy of input n in the colour space; false past the budget.
 bool InputCopy(ChainRun* run, int n, int linear, std::vector<uint32_t>* pixels, FilterRect* area) {
     const FilterResult* from = nullptr;
-    if (n == FilterInputSourceGraphic)
+    if (n == FilterInputSourceGraphic || n == FilterInputSourceAlpha)
         from = &run->source;
-    else if (n == FilterInputSourceAlpha && !MakeSourceAlpha(run))
-        return false;
-    else if (n == FilterInputSourceAlpha)
-        from = &run->sourceAlpha;
     else if (n >= 0 && n < static_cast<int>(run->results.size()))
         from = &run->results[n];
-    if (!NewImage(run, pixels))
+    if (!NewImage(run, pixels, from ? &from->pixels : nullptr))
         return false;
     if (!from) {
         *area = FilterRect{0, 0, run->canvas->width, run->canvas->height};
         return true;
     }
-    *pixels = from->pixels;
     *area = from->area;
+    if (n == FilterInputSourceAlpha) {
+        // Black in either colour space.
+        for (uint32_t& p : *pixels)
+            p &= 0xFF000000u;
+        return true;
+    }
     ToSpace(pixels, from->linear, linear);
     return true;
 }
@@ -200,6 +213,8 @@ bool RunDropShadow(ChainRun* run, const FilterPrimitive& p, std::vector<uint32_t
         return false;
     CompositePixels(top.data(), shadow.data(), out->data(), static_cast<int>(run->count),
                     CompositeOver, p.k);
+    Recycle(run, &top);
+    Recycle(run, &shadow);
     return true;
 }
 
@@ -239,6 +254,7 @@ bool RunLighting(ChainRun* run, const FilterPrimitive& p, std::vector<uint32_t>*
                                    l.coneAngle};
     LightPixels(out->data(), lit.data(), c.width, c.height, params);
     out->swap(lit);
+    Recycle(run, &lit);
     return true;
 }
 
@@ -260,6 +276,7 @@ bool RunPrimitive(ChainRun* run, const FilterPrimitive& p, const uint32_t* image
         DeviceVector(c.device, p.dx, p.dy, &dx, &dy);
         OffsetPixels(out->data(), moved.data(), c.width, c.height, Whole(dx), Whole(dy));
         out->swap(moved);
+        Recycle(run, &moved);
         return true;
     }
     case PrimitiveFlood:
@@ -282,6 +299,7 @@ bool RunPrimitive(ChainRun* run, const FilterPrimitive& p, const uint32_t* image
             CompositePixels(out->data(), bottom.data(), out->data(), n, p.mode, p.k);
         else
             BlendPixels(out->data(), bottom.data(), out->data(), n, p.mode);
+        Recycle(run, &bottom);
         return true;
     }
     case PrimitiveMerge: {
@@ -292,6 +310,7 @@ bool RunPrimitive(ChainRun* run, const FilterPrimitive& p, const uint32_t* image
             if (!InputCopy(run, input, p.linear, &layer, &ignored))
                 return false;
             CompositePixels(layer.data(), out->data(), out->data(), n, CompositeOver, p.k);
+            Recycle(run, &layer);
         }
         return true;
     }
@@ -306,6 +325,7 @@ bool RunPrimitive(ChainRun* run, const FilterPrimitive& p, const uint32_t* image
             return false;
         TilePixels(out->data(), tiled.data(), c.width, c.height, inArea);
         out->swap(tiled);
+        Recycle(run, &tiled);
         return true;
     }
     case PrimitiveDropShadow:
@@ -318,6 +338,7 @@ bool RunPrimitive(ChainRun* run, const FilterPrimitive& p, const uint32_t* image
                                        p.divisor, p.bias,   p.mode,    p.preserveAlpha};
         ConvolvePixels(out->data(), convolved.data(), c.width, c.height, kernel);
         out->swap(convolved);
+        Recycle(run, &convolved);
         return true;
     }
     case PrimitiveLighting:
@@ -340,6 +361,8 @@ bool RunPrimitive(ChainRun* run, const FilterPrimitive& p, const uint32_t* image
         DisplacePixels(out->data(), map.data(), moved.data(), c.width, c.height,
                        p.dx * ScaleX(c.device), p.dy * ScaleY(c.device), p.xChannel, p.yChannel);
         out->swap(moved);
+        Recycle(run, &moved);
+        Recycle(run, &map);
         return true;
     }
     case PrimitiveTurbulence: {
@@ -409,7 +432,7 @@ bool RunChain(ChainRun* run) {
         // Frees the images no later primitive reads.
         for (size_t j = 0; j < i; j++) {
             if (lastUse[j] <= static_cast<int>(i))
-                std::vector<uint32_t>().swap(run->results[j].pixels);
+                Recycle(run, &run->results[j].pixels);
         }
     }
     if (run->results.empty())
