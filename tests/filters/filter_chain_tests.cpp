@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "render/filters/filter_chain.h"
+#include "render/filters/turbulence.h"
 
 namespace {
 
@@ -121,4 +122,31 @@ TEST(FilterChain, ImagesShowTheirPictureInTheirSubregion) {
     ASSERT_TRUE(RunFilter(f, &canvas, &budget));
     EXPECT_EQ(0xFF101010u, pixels[8 * 3 + 4]);
     EXPECT_EQ(0u, pixels[8 * 3 + 5]); // past the subregion (pixels 1..4)
+}
+
+// Stitched noise fits its tiles to the subregion's pixels, where it is
+// drawn, not to the subregion's size in user units.
+TEST(FilterChain, StitchedNoiseTilesAreTheSubregionsPixels) {
+    FilterRecord f = FilterRecord();
+    f.width = f.height = 4;
+    // User (0, 0)..(3, 3) is pixels (1, 0)..(7, 6).
+    FilterPrimitive noise = Primitive(PrimitiveTurbulence, FilterInputSourceGraphic, 0, 0, 3, 3);
+    noise.baseFrequencyX = noise.baseFrequencyY = 0.2f;
+    noise.octaves = 2;
+    noise.mode = 1;
+    noise.stitch = 1;
+    f.primitives = {noise};
+    std::vector<uint32_t> pixels(64, 0);
+    FilterCanvas canvas = Canvas(&pixels);
+    size_t budget = 1000;
+    ASSERT_TRUE(RunFilter(f, &canvas, &budget));
+    const double frequency = 0.2f; // fitted to 6 pixels: 1/6; to 3 units: 1/3
+    const TurbulenceParams tiles[2] = {{frequency, frequency, 2, 0, 1, 1, 1, 0, 6, 6},
+                                       {frequency, frequency, 2, 0, 1, 1, 0, 0, 3, 3}};
+    std::vector<uint32_t> inPixels(64, 0), inUserUnits(64, 0);
+    const FilterRect area = {1, 0, 7, 6};
+    ASSERT_TRUE(TurbulencePixels(inPixels.data(), 8, 8, area, canvas.device, tiles[0]));
+    ASSERT_TRUE(TurbulencePixels(inUserUnits.data(), 8, 8, area, canvas.device, tiles[1]));
+    EXPECT_EQ(inPixels, pixels);
+    EXPECT_NE(inUserUnits, pixels);
 }
