@@ -10,9 +10,11 @@
 #include "svg/build/element_roles.h"
 #include "svg/build/offscreen_content.h"
 #include "svg/build/shape_paths.h"
+#include "svg/build/shared_content.h"
 #include "svg/build/walk_context.h"
 #include "svg/records/clips.h"
 #include "svg/records/document.h"
+#include "svg/records/work_budget.h"
 #include "svg/style/load_context.h"
 #include "svg/style/presentation.h"
 #include "svg/style/style.h"
@@ -85,6 +87,15 @@ void AddChildClipShapes(WalkContext* context, const XmlNode* clipPath, const Sty
         GfxPath* path = ChildClipPath(context, child, state, &own);
         if (!path)
             continue;
+        // A clip path's shapes cost the load as drawn shapes do; past the
+        // budget the region keeps the shapes it has.
+        SvgDocument* document = context->document;
+        if (!SpendWork(LoadWorkBudget(), &document->loadWork,
+                       static_cast<size_t>(GfxGetPathPointCount(path)))) {
+            document->notDrawn[NotDrawnLoadBudget]++;
+            GfxDeletePath(path);
+            return;
+        }
         shapes->push_back(ClipShape{path, ComposeMatrix(content, own), 0});
         GfxSetFillMode(path, state.clipRule ? GfxFillModeWinding : GfxFillModeAlternate);
         // A clip path on the child cuts the child alone, in its own space.
@@ -167,8 +178,18 @@ void BuildClipRegion(WalkContext* context, const XmlNode* clipPath, int region,
 
 int AddClipPathRegion(WalkContext* context, const XmlNode* clipPath, int parent,
                       const Matrix2D& matrix, const float box[4]) {
+    ContentUse use = ContentUse();
+    if (MayShareContent(context)) {
+        // A clip path on the clip path may measure in the box too.
+        const bool boxed = ClipUsesBoundingBox(clipPath) ||
+                           ClipPathOf(context, InheritedContentState(context, clipPath).clipPath);
+        use = MakeContentUse(clipPath, parent, matrix, boxed ? box : nullptr, 0, 0);
+        if (int shared = SharedNumber(context, context->shared.clips, use))
+            return shared;
+    }
     int region = ReserveClipRegion(context->document, parent);
     if (region)
         BuildClipRegion(context, clipPath, region, matrix, box);
+    RememberShared(context, &context->shared.clips, use, region);
     return region;
 }

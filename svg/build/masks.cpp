@@ -6,6 +6,7 @@
 #include "svg/base/strings.h"
 #include "svg/build/clip_paths.h"
 #include "svg/build/offscreen_content.h"
+#include "svg/build/shared_content.h"
 #include "svg/build/walk_context.h"
 #include "svg/build/walker.h"
 #include "svg/records/document.h"
@@ -64,13 +65,20 @@ int AddGroupMask(WalkContext* context, const XmlNode* mask, const Matrix2D& matr
     const float width = MaskLength(mask, L"width", boxUnits, 1.2f, 0, across);
     const float height = MaskLength(mask, L"height", boxUnits, 1.2f, 0, down);
     StyleState state = InheritedContentState(context, mask); // the mask's own properties too
+    const bool contentInBox = IsKeyword(mask, L"maskContentUnits", L"objectBoundingBox");
+    // A mask on the mask may measure in the box too.
+    const bool boxed = boxUnits || contentInBox || MaskOf(context, state.mask);
+    const ContentUse use =
+        MakeContentUse(mask, 0, matrix, boxed ? box : nullptr, viewportWidth, viewportHeight);
+    if (int shared = SharedNumber(context, context->shared.masks, use))
+        return shared;
     GroupMask entry = GroupMask();
     entry.luminance = !state.maskAlpha;
     // An empty rectangle lets nothing through: the mask keeps no content.
     const bool boxEmpty = boxUnits && !(box[2] > 0 && box[3] > 0);
     if (width > 0 && height > 0 && !boxEmpty) {
         state.matrix = matrix;
-        if (IsKeyword(mask, L"maskContentUnits", L"objectBoundingBox"))
+        if (contentInBox)
             state.matrix = ComposeMatrix(matrix, Matrix2D{box[2], 0, 0, box[3], box[0], box[1]});
         state.clip = AddRectClipRegion(document, 0, matrix, x, y, width, height);
         context->masksInProgress.push_back(mask);
@@ -90,5 +98,7 @@ int AddGroupMask(WalkContext* context, const XmlNode* mask, const Matrix2D& matr
         aside.Return(&entry.content);
         context->masksInProgress.pop_back();
     }
-    return AddDocumentMask(document, &entry);
+    const int number = AddDocumentMask(document, &entry);
+    RememberShared(context, &context->shared.masks, use, number);
+    return number;
 }

@@ -5,6 +5,7 @@
 
 #include "svg/base/strings.h"
 #include "svg/build/offscreen_content.h"
+#include "svg/build/shared_content.h"
 #include "svg/build/walk_context.h"
 #include "svg/build/walker.h"
 #include "svg/records/document.h"
@@ -93,6 +94,11 @@ int AddPatternTile(WalkContext* context, const XmlNode* pattern, const float box
     const bool boxUnits = PatternInBoxUnits(context, pattern);
     const bool contentBox =
         TrimWhiteSpace(ChainAttribute(chain, L"patternContentUnits")) == L"objectBoundingBox";
+    const ContentUse use =
+        MakeContentUse(pattern, 0, Matrix2D{1, 0, 0, 1, 0, 0},
+                       boxUnits || contentBox ? box : nullptr, viewportWidth, viewportHeight);
+    if (int shared = SharedNumber(context, context->shared.patterns, use))
+        return shared;
     PatternTile tile = PatternTile();
     tile.x = TileLength(ChainAttribute(chain, L"x"), boxUnits, box[0], box[2], viewportWidth);
     tile.y = TileLength(ChainAttribute(chain, L"y"), boxUnits, box[1], box[3], viewportHeight);
@@ -124,5 +130,7 @@ int AddPatternTile(WalkContext* context, const XmlNode* pattern, const float box
     WalkContent(context, source, state, viewportWidth, viewportHeight);
     aside.Return(&tile.content);
     context->patternsInProgress.pop_back();
-    return AddDocumentPattern(document, &tile);
+    const int number = AddDocumentPattern(document, &tile);
+    RememberShared(context, &context->shared.patterns, use, number);
+    return number;
 }

@@ -1,10 +1,12 @@
 // What one walk over a file shares between its parts: the load it is part
 // of, the document being filled, the index of ids that references resolve through, the count of
-// elements drawn through «use» and the clip paths being built.
+// elements drawn through «use», the clip paths being built and the content
+// built once for many users.
 #pragma once
 
 #include <vector>
 
+#include "svg/build/shared_content.h"
 #include "svg/xml/references.h"
 
 struct LoadContext;
@@ -25,4 +27,5 @@ struct WalkContext {
     std::vector<const XmlNode*> masksInProgress;
     std::vector<const XmlNode*> patternsInProgress;
     std::vector<const XmlNode*> imagesInProgress; // elements feImage is drawing
+    SharedContent shared; // clip regions, masks and tiles built so far, by use
 };

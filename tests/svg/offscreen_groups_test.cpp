@@ -231,3 +231,77 @@ TEST_F(OffscreenGroupsTest, BlendModesAndIsolationDrawThroughAGroupOfTheirOwn) {
 }
 
 } // namespace
+
+namespace {
+
+// Each user's clip region, mask or fill tile, record by record.
+std::vector<int> SharedNumbers(const LoadedSvg& svg, char kind) {
+    std::vector<int> numbers;
+    for (int i = 0; i < svg.Count(); i++) {
+        const OffscreenGroup* group = OffscreenGroupOf(&svg.document, svg[i].group);
+        numbers.push_back(kind == 'c'   ? svg[i].clip
+                          : kind == 'p' ? svg[i].fillPattern
+                                        : (group ? group->mask : 0));
+    }
+    return numbers;
+}
+
+// A clip path, mask or pattern used alike by many elements is built once and
+// shared; a use that differs in what the content measures with gets its own.
+TEST_F(OffscreenGroupsTest, ContentUsedAlikeIsBuiltOnceAndShared) {
+    const std::string three = "<rect width='2' height='2' X/><rect x='5' width='2' height='2' X/>"
+                              "<g transform='translate(1 1)'><rect width='2' height='2' X/></g>";
+    auto users = [&](const std::string& attribute) {
+        std::string text = three;
+        for (size_t at; (at = text.find('X')) != std::string::npos;)
+            text.replace(at, 1, attribute);
+        return text;
+    };
+    const struct Case {
+        const char* label;
+        char kind; // c clip region, m mask, p fill tile
+        std::string content;
+        std::vector<int> numbers;
+    } cases[] = {
+        {"clip in user units: one per space",
+         'c',
+         "<clipPath id='c'><rect width='1' height='1'/><rect y='2' width='1' height='1'/>"
+         "</clipPath>" +
+             users("clip-path='url(#c)'"),
+         {1, 1, 2}},
+        {"clip in box units: one per box",
+         'c',
+         "<clipPath id='c' clipPathUnits='objectBoundingBox'><rect width='.5' height='1'/>"
+         "</clipPath>" +
+             users("clip-path='url(#c)'"),
+         {1, 2, 3}},
+        {"mask in user units",
+         'm',
+         "<mask id='m' maskUnits='userSpaceOnUse'><rect width='9' height='9' fill='white'/>"
+         "</mask>" +
+             users("mask='url(#m)'"),
+         {1, 1, 2}},
+        {"mask with its default box units",
+         'm',
+         "<mask id='m'><rect width='9' height='9' fill='white'/></mask>" + users("mask='url(#m)'"),
+         {1, 2, 3}},
+        {"pattern in user units: the user's space does not matter",
+         'p',
+         "<pattern id='p' patternUnits='userSpaceOnUse' width='2' height='2'>"
+         "<rect width='1' height='1'/></pattern>" +
+             users("fill='url(#p)'"),
+         {1, 1, 1}},
+        {"pattern with box units, boxes alike",
+         'p',
+         "<pattern id='p' width='.5' height='.5'><rect width='1' height='1'/></pattern>" +
+             users("fill='url(#p)'"),
+         {1, 2, 1}},
+    };
+    for (const Case& c : cases) {
+        LoadedSvg svg;
+        ASSERT_EQ(1, svg.Load(Svg(c.content))) << c.label;
+        EXPECT_EQ(c.numbers, SharedNumbers(svg, c.kind)) << c.label;
+    }
+}
+
+} // namespace

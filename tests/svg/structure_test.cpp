@@ -457,6 +457,11 @@ TEST_F(StructureTest, TheLoadStopsAtItsWorkBudget) {
          "<defs><rect id='r' width='1' height='1'/></defs><g id='a'><use href='#r'/>"
          "<use href='#r'/></g><use href='#a'/><use href='#a'/><use href='#a'/>",
          5, L"not drawn: elements past the load's work budget (2)"},
+        // The clip path's shapes spend the budget before the shape it cuts.
+        {"a clip path of seven shapes",
+         "<clipPath id='c'>" + rects +
+             "</clipPath><rect width='1' height='1' clip-path='url(#c)'/>",
+         0, L"not drawn: elements past the load's work budget (2)"},
     };
     LoadedSvg svg;
     for (const Case& c : cases) {
