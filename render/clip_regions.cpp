@@ -6,6 +6,12 @@
 
 namespace {
 
+// Region n when it has been made on the surface, else null.
+GfxRegion* MadeRegion(const ClipCache& cache, int n) {
+    auto found = cache.full.find(n);
+    return found == cache.full.end() ? nullptr : found->second.get();
+}
+
 // The shape's area as a region in the pixels drawn on: of its own path, or
 // of the part of it within reach of them when GDI+ could not flatten the
 // whole (render/shape_fitting.h); null when it cannot be had.
@@ -49,14 +55,14 @@ GfxRegion* OwnClipRegion(ClipCache* cache, const ClipRegion& region, int nesting
 } // namespace
 
 GfxRegion* FullClipRegion(ClipCache* cache, int n, int nesting) {
-    if (!cache->clips || n < 1 || n >= static_cast<int>(cache->full.size()) ||
-        nesting >= MaxClipNesting)
+    const int count = cache->clips ? static_cast<int>(cache->clips->regions.size()) : 0;
+    if (n < 1 || n > count || nesting >= MaxClipNesting)
         return nullptr;
     // The chain of parents up to one already made, made from the top down.
     std::vector<int> chain;
-    for (int r = n; r > 0 && !cache->full[r]; r = cache->clips->regions[r - 1].parent) {
-        if (chain.size() > cache->full.size())
-            return nullptr; // parents that go round in a circle
+    for (int r = n; r > 0 && !MadeRegion(*cache, r); r = cache->clips->regions[r - 1].parent) {
+        if (r > count || chain.size() > static_cast<size_t>(count))
+            return nullptr; // parents that go round in a circle, or none such
         chain.push_back(r);
     }
     for (size_t i = chain.size(); i-- > 0;) {
@@ -65,8 +71,8 @@ GfxRegion* FullClipRegion(ClipCache* cache, int n, int nesting) {
         if (!own)
             return nullptr;
         if (region.parent > 0)
-            GfxIntersectRegion(own.get(), cache->full[region.parent].get());
+            GfxIntersectRegion(own.get(), MadeRegion(*cache, region.parent));
         cache->full[chain[i]] = std::move(own);
     }
-    return cache->full[n].get();
+    return MadeRegion(*cache, n);
 }

@@ -2,8 +2,10 @@
 // may spend, and the operations its parts share (clip regions, images).
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -15,12 +17,13 @@
 #include "svg/values/transform.h"
 
 // The document's clip regions in buffer pixels, each made when a record
-// first needs it and kept for the one drawing.
+// first needs it and kept for the one drawing. A surface needs few of a
+// document's regions: they are held by number, not in a table of them all.
 struct ClipCache {
     const DocumentClips* clips;
     GfxMatrix* base;
-    DeviceBox area;                        // the pixels drawn on
-    std::vector<GfxOwned<GfxRegion>> full; // by region number; null until made
+    DeviceBox area;                          // the pixels drawn on
+    std::map<int, GfxOwned<GfxRegion>> full; // by region number, once made
 };
 
 struct PixelRect {
@@ -55,11 +58,44 @@ struct RenderBudget {
     int pastWork; // shapes not painted: the work budget was spent
 };
 
+// Offscreen content that one render draws once and every element using it
+// the same way shares: a mask's coverage over the groups it masks, a
+// pattern's tile at one size and opacity. Content used once is not kept.
+typedef std::array<uint32_t, 11> OffscreenKey; // the content's number, then bit patterns
+
+struct CachedMask {
+    bool drawn;                    // tried: empty coverage means it could not be drawn
+    PixelRect rect;                // the pixels covered, in the buffer
+    std::vector<uint8_t> coverage; // each use then draws its own
+};
+
+// The groups one mask masks: how many, and their document-space bounds.
+struct MaskUsers {
+    int count;
+    Bounds bounds;
+};
+
+struct CachedTile {
+    int uses;
+    std::unique_ptr<Surface> bitmap; // the brush's pixels
+    GfxOwned<GfxBrush> brush;        // null until drawn
+};
+
+struct RenderCache {
+    std::vector<MaskUsers> maskUsers;         // by mask number
+    std::map<OffscreenKey, CachedMask> masks; // by mask, base matrix and drawn area
+    std::map<OffscreenKey, CachedTile> tiles; // by tile, pixel size and opacity
+};
+
+// The key of content `number` drawn under the values (at most 10).
+OffscreenKey MakeOffscreenKey(int number, const float* values, int count);
+
 struct RenderState {
     const SvgDocument* document;
     GfxRectF area;   // what may be drawn on, in the target buffer
     GfxMatrix* base; // the document's space into the target buffer
     RenderBudget* budget;
+    RenderCache* cache;
 };
 
 // The pixels the surface's graphics draws on, in its own coordinates.

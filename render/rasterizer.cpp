@@ -1,6 +1,7 @@
 #include "render/rasterizer.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -33,6 +34,14 @@ Matrix2D ElementsOf(GfxMatrix* matrix) {
     float e[6];
     GfxGetMatrixElements(matrix, e);
     return Matrix2D{e[0], e[1], e[2], e[3], e[4], e[5]};
+}
+
+OffscreenKey MakeOffscreenKey(int number, const float* values, int count) {
+    OffscreenKey key = {};
+    key[0] = static_cast<uint32_t>(number);
+    for (int i = 0; i < count && i + 1 < static_cast<int>(key.size()); i++)
+        std::memcpy(&key[i + 1], &values[i], sizeof(float));
+    return key;
 }
 
 namespace {
@@ -115,8 +124,6 @@ bool StartSurface(const RenderState& r, Surface* s, uint32_t* pixels, int left, 
     s->clips.clips = r.document->clips;
     s->clips.base = s->base.get();
     s->clips.area = DrawnArea(*s);
-    if (r.document->clips)
-        s->clips.full.resize(r.document->clips->regions.size() + 1);
     s->clip = 0;
     s->clipUsable = true;
     return true;
@@ -146,15 +153,14 @@ bool SetRecordClip(const RenderState& r, Surface* s, int clip) {
     return true;
 }
 
-// The pixels of the surface the group's bounds cover on the device, within
-// the drawn area, with a pixel to spare for anti-aliasing; false when none.
-bool GroupRect(const RenderState& r, const OffscreenGroup& group, const Surface& below,
-               PixelRect* rect) {
-    if (!group.bounds.any)
+// The pixels the bounds cover on the device, within the drawn area and the
+// rectangle `within`, with a pixel to spare for anti-aliasing; false when
+// none.
+bool BoundsRect(const RenderState& r, const Bounds& b, const PixelRect& within, PixelRect* rect) {
+    if (!b.any)
         return false;
     float e[6];
     GfxGetMatrixElements(r.base, e);
-    const Bounds& b = group.bounds;
     const float xs[2] = {b.minX, b.maxX}, ys[2] = {b.minY, b.maxY};
     double minX = HUGE_VAL, minY = HUGE_VAL, maxX = -HUGE_VAL, maxY = -HUGE_VAL;
     for (float x : xs) {
@@ -165,12 +171,12 @@ bool GroupRect(const RenderState& r, const OffscreenGroup& group, const Surface&
         }
     }
     const GfxRectF& area = r.area;
-    minX = std::max({minX - 1, static_cast<double>(area.x), static_cast<double>(below.left)});
-    minY = std::max({minY - 1, static_cast<double>(area.y), static_cast<double>(below.top)});
-    maxX = std::min({maxX + 1, static_cast<double>(area.x) + area.width,
-                     static_cast<double>(below.left) + below.width});
-    maxY = std::min({maxY + 1, static_cast<double>(area.y) + area.height,
-                     static_cast<double>(below.top) + below.height});
+    minX = std::max({minX - 1, static_cast<double>(area.x), static_cast<double>(within.left)});
+    minY = std::max({minY - 1, static_cast<double>(area.y), static_cast<double>(within.top)});
+    maxX = std::min(
+        {maxX + 1, static_cast<double>(area.x) + area.width, static_cast<double>(within.right)});
+    maxY = std::min(
+        {maxY + 1, static_cast<double>(area.y) + area.height, static_cast<double>(within.bottom)});
     if (!(minX < maxX && minY < maxY)) // also not-a-number
         return false;
     rect->left = static_cast<int>(std::floor(minX));
@@ -178,6 +184,14 @@ bool GroupRect(const RenderState& r, const OffscreenGroup& group, const Surface&
     rect->right = static_cast<int>(std::ceil(maxX));
     rect->bottom = static_cast<int>(std::ceil(maxY));
     return rect->left < rect->right && rect->top < rect->bottom;
+}
+
+// The pixels of the surface the group's bounds cover (as BoundsRect).
+bool GroupRect(const RenderState& r, const OffscreenGroup& group, const Surface& below,
+               PixelRect* rect) {
+    const PixelRect within = {below.left, below.top, below.left + below.width,
+                              below.top + below.height};
+    return BoundsRect(r, group.bounds, within, rect);
 }
 
 } // namespace
@@ -241,27 +255,106 @@ void OpenGroupsDownTo(RenderState* r, std::vector<OpenGroup>* open, int number, 
         OpenOneGroup(r, open, chain[i], root);
 }
 
-// What the mask lets through at each pixel of the surface: its content drawn
-// on a bitmap of the same place, read as luminance or alpha. False when the
-// bitmap is past the budget or the memory cannot be had.
-bool MaskCoverageOver(RenderState* r, int number, const Surface& over,
+// The mask's content drawn on a bitmap over the rectangle, read as
+// luminance or alpha into *coverage. False when the bitmap is past the
+// budget or the memory cannot be had.
+bool DrawMaskCoverage(RenderState* r, const GroupMask& mask, const PixelRect& rect,
                       std::vector<uint8_t>* coverage) {
-    const GroupMask* mask = GroupMaskOf(r->document, number);
-    if (!mask)
-        return false;
-    const PixelRect rect = {over.left, over.top, over.left + over.width, over.top + over.height};
     std::unique_ptr<Surface> s = NewOffscreen(r, rect);
     if (!s)
         return false;
-    DrawRecords(r, mask->content.shapes, mask->content.count, s.get());
+    DrawRecords(r, mask.content.shapes, mask.content.count, s.get());
     EndSurface(s.get());
     try {
         coverage->resize(s->storage.size());
     } catch (const std::bad_alloc&) {
         return false;
     }
-    MaskCoverage(s->pixels, s->storage.size(), mask->luminance, coverage->data());
+    MaskCoverage(s->pixels, s->storage.size(), mask.luminance, coverage->data());
     return true;
+}
+
+// How many groups each mask masks and the bounds of them all, by mask
+// number (made once per render).
+const std::vector<MaskUsers>& UsersOfMasks(RenderState* r) {
+    std::vector<MaskUsers>& users = r->cache->maskUsers;
+    const DocumentGroups* groups = r->document->groups;
+    if (!users.empty() || !groups)
+        return users;
+    users.resize(groups->masks.size() + 1);
+    for (const OffscreenGroup& group : groups->groups) {
+        if (group.mask < 1 || group.mask >= static_cast<int>(users.size()))
+            continue;
+        MaskUsers& entry = users[group.mask];
+        entry.count++;
+        const Bounds& b = group.bounds;
+        if (b.any)
+            AddToBounds(&entry.bounds, b.minX, b.minY, b.maxX, b.maxY);
+    }
+    return users;
+}
+
+// The coverage of a mask that masks more than one group, drawn once under
+// the state's base and area over the pixels of all of them; null for a
+// mask of one group and when it cannot be drawn.
+const CachedMask* SharedMaskCoverage(RenderState* r, int number) {
+    const std::vector<MaskUsers>& users = UsersOfMasks(r);
+    if (number >= static_cast<int>(users.size()) || users[number].count < 2)
+        return nullptr;
+    float values[10];
+    GfxGetMatrixElements(r->base, values);
+    values[6] = r->area.x, values[7] = r->area.y;
+    values[8] = r->area.width, values[9] = r->area.height;
+    CachedMask& cached = r->cache->masks[MakeOffscreenKey(number, values, 10)];
+    if (cached.drawn)
+        return cached.coverage.empty() ? nullptr : &cached;
+    cached.drawn = true;
+    const PixelRect within = {INT_MIN, INT_MIN, INT_MAX, INT_MAX};
+    if (!BoundsRect(*r, users[number].bounds, within, &cached.rect) ||
+        !DrawMaskCoverage(r, *GroupMaskOf(r->document, number), cached.rect, &cached.coverage))
+        cached.coverage.clear();
+    return cached.coverage.empty() ? nullptr : &cached;
+}
+
+// The part of shared coverage over the surface's pixels; nothing outside it.
+bool CopyCoverage(const CachedMask& cached, const Surface& over, std::vector<uint8_t>* coverage) {
+    try {
+        coverage->assign(static_cast<size_t>(over.width) * static_cast<size_t>(over.height), 0);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    const PixelRect& from = cached.rect;
+    const int across = from.right - from.left;
+    const int left = std::max(over.left, from.left);
+    const int right = std::min(over.left + over.width, from.right);
+    for (int y = std::max(over.top, from.top);
+         left < right && y < over.top + over.height && y < from.bottom; y++) {
+        const uint8_t* source = cached.coverage.data() +
+                                static_cast<size_t>(y - from.top) * across + (left - from.left);
+        uint8_t* target =
+            coverage->data() + static_cast<size_t>(y - over.top) * over.width + (left - over.left);
+        std::memcpy(target, source, static_cast<size_t>(right - left));
+    }
+    return true;
+}
+
+// What the mask lets through at each pixel of the surface: its content drawn
+// on a bitmap of the same place (or shared by its users), read as luminance
+// or alpha. False when the bitmap is past the budget or the memory cannot be
+// had.
+bool MaskCoverageOver(RenderState* r, int number, const Surface& over,
+                      std::vector<uint8_t>* coverage) {
+    const GroupMask* mask = GroupMaskOf(r->document, number);
+    if (!mask)
+        return false;
+    // A group outside the shared pixels (drawn in another space) draws its own.
+    const CachedMask* cached = SharedMaskCoverage(r, number);
+    const PixelRect& c = cached ? cached->rect : PixelRect();
+    if (cached && c.left <= over.left && c.top <= over.top && over.left + over.width <= c.right &&
+        over.top + over.height <= c.bottom)
+        return CopyCoverage(*cached, over, coverage);
+    const PixelRect rect = {over.left, over.top, over.left + over.width, over.top + over.height};
+    return DrawMaskCoverage(r, *mask, rect, coverage);
 }
 
 // What the clip region lets through at each pixel of the surface: a fill
@@ -405,8 +498,11 @@ bool PaintFadedShape(GfxGraphics* graphics, const SvgDocument& document, const S
 std::unique_ptr<Surface> DrawOnOwnBitmap(RenderState* r, const SvgDocument* document,
                                          GfxMatrix* base, const ShapeRecord* shapes, int count,
                                          int across, int down) {
-    RenderState own = {
-        document, {0, 0, static_cast<float>(across), static_cast<float>(down)}, base, r->budget};
+    RenderState own = {document,
+                       {0, 0, static_cast<float>(across), static_cast<float>(down)},
+                       base,
+                       r->budget,
+                       r->cache};
     std::unique_ptr<Surface> s = NewOffscreen(&own, PixelRect{0, 0, across, down});
     if (!s) {
         r->budget->faded++;
@@ -434,7 +530,8 @@ int TileSide(float length, float scale) {
 // surface, in a texture brush that repeats it over the shape's user space.
 struct PatternPaint {
     std::unique_ptr<Surface> tile; // the brush's pixels, kept while it lives
-    GfxOwned<GfxBrush> brush;
+    GfxOwned<GfxBrush> own;
+    GfxBrush* brush; // own's, or the one the render's users of the tile share
 };
 
 // Makes the paint of tile `number` for the shape; false when the pattern
@@ -451,6 +548,12 @@ bool MakePatternPaint(RenderState* r, const Surface& on, const ShapeRecord& shap
         ComposeMatrix(ComposeMatrix(ElementsOf(on.base.get()), shape.matrix), tile->transform);
     const int across = TileSide(tile->width, std::hypot(device.a, device.b));
     const int down = TileSide(tile->height, std::hypot(device.c, device.d));
+    const float values[3] = {static_cast<float>(across), static_cast<float>(down), opacity};
+    CachedTile& cached = r->cache->tiles[MakeOffscreenKey(number, values, 3)];
+    if (cached.brush) {
+        paint->brush = cached.brush.get();
+        return true;
+    }
     GfxOwned<GfxMatrix> base(GfxCreateMatrix());
     if (!base)
         return true;
@@ -467,7 +570,12 @@ bool MakePatternPaint(RenderState* r, const Surface& on, const ShapeRecord& shap
         ComposeMatrix(ComposeMatrix(tile->transform, Matrix2D{1, 0, 0, 1, tile->x, tile->y}),
                       Matrix2D{tile->width / across, 0, 0, tile->height / down, 0, 0});
     const float elements[6] = {place.a, place.b, place.c, place.d, place.e, place.f};
-    paint->brush.reset(GfxCreateTextureBrush(paint->tile->pixels, across, down, elements));
+    paint->own.reset(GfxCreateTextureBrush(paint->tile->pixels, across, down, elements));
+    paint->brush = paint->own.get();
+    if (++cached.uses >= 2 && paint->own) { // kept for the tile's next users
+        cached.bitmap = std::move(paint->tile);
+        cached.brush = std::move(paint->own);
+    }
     return true;
 }
 
@@ -490,7 +598,7 @@ void PaintRecord(RenderState* r, Surface* s, const ShapeRecord& shape, float fad
         return;
     }
     ShapeRecord painted = shape; // shares the path, which the original owns
-    PatternPaint fill, stroke;
+    PatternPaint fill = {nullptr, nullptr, nullptr}, stroke = {nullptr, nullptr, nullptr};
     if (shape.hasFill && shape.fillPattern &&
         !MakePatternPaint(r, *s, shape, shape.fillPattern, shape.fillOpacity, &fill))
         painted.hasFill = 0;
@@ -498,7 +606,7 @@ void PaintRecord(RenderState* r, Surface* s, const ShapeRecord& shape, float fad
         !MakePatternPaint(r, *s, shape, shape.strokePattern, shape.strokeOpacity, &stroke))
         painted.hasStroke = 0;
     if (!PaintFadedShape(s->graphics.get(), *r->document, painted, s->base.get(), DrawnArea(*s),
-                         fade, fill.brush.get(), stroke.brush.get()))
+                         fade, fill.brush, stroke.brush))
         r->budget->leftOut++;
 }
 
@@ -541,7 +649,8 @@ int DrawDocumentRecords(SvgDocument* document, const Matrix2D& base, const GfxRe
     if (!baseMatrix)
         return 0;
     RenderBudget budget = {0, 0, 0, 0, RenderWorkBudget(), WorkBudget(), 0};
-    RenderState r = {document, area, baseMatrix.get(), &budget};
+    RenderCache cache;
+    RenderState r = {document, area, baseMatrix.get(), &budget, &cache};
     Surface root = Surface();
     if (!StartSurface(r, &root, pixels, 0, 0, width, height))
         return 0;

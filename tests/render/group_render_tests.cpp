@@ -204,3 +204,38 @@ TEST_F(GroupRender, BlendModesMixWithWhatLiesBeneathWithinTheirIsolatedGroup) {
 }
 
 } // namespace
+
+namespace {
+
+// A mask masking three groups is drawn once for all of them, and each gets
+// the part over its own pixels (the last reaches past the buffer); a tile
+// shared by shapes alike is not shared with one of another opacity.
+TEST_F(GroupRender, SharedMasksAndTilesDrawAsEachUsersOwn) {
+    const Canvas canvas = RenderSvgText(
+        "<svg xmlns='http://www.w3.org/2000/svg' width='12' height='6' viewBox='0 0 12 6'>"
+        "<mask id='m' maskUnits='userSpaceOnUse' x='0' y='0' width='11' height='4'>"
+        "<rect x='1' width='11' height='2' fill='white'/>"
+        "<rect x='1' y='2' width='11' height='2' fill='#808080'/></mask>"
+        "<pattern id='t' patternUnits='userSpaceOnUse' width='2' height='2'>"
+        "<rect width='1' height='2' fill='blue'/></pattern>"
+        "<rect width='4' height='4' fill='red' mask='url(#m)'/>"
+        "<rect x='4' width='4' height='4' fill='lime' mask='url(#m)' opacity='.5'/>"
+        "<rect x='8' width='5' height='4' fill='blue' mask='url(#m)'/>"
+        "<rect y='4' width='2' height='2' fill='url(#t)'/>"
+        "<rect x='2' y='4' width='2' height='2' fill='url(#t)'/>"
+        "<rect x='4' y='4' width='2' height='2' fill='url(#t)'/>"
+        "<rect x='6' y='4' width='2' height='2' fill='url(#t)' fill-opacity='.5'/></svg>",
+        12, 6, LayoutOriginal);
+    const struct Probe {
+        int x, y;
+        uint32_t colour;
+    } probes[] = {
+        {0, 0, 0},           {2, 0, 0xFFFF0000u}, {2, 3, 0x80FF0000u},  {5, 0, 0x8000FF00u},
+        {5, 3, 0x4000FF00u}, {9, 1, 0xFF0000FFu}, {10, 2, 0x800000FFu}, {11, 1, 0},
+        {4, 5, 0xFF0000FFu}, {5, 5, 0},           {6, 4, 0x800000FFu},  {7, 4, 0},
+    };
+    for (const Probe& p : probes)
+        EXPECT_EQ(p.colour, canvas.At(p.x, p.y)) << p.x << "," << p.y;
+}
+
+} // namespace
