@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "svg/style/font_shorthand.h"
 #include "svg/values/lengths.h"
 
 // Property names and values are trimmed of CSS white space, not blanks alone:
@@ -146,16 +147,36 @@ void PropertyReader::TableDeclarations() {
         const wchar_t* colon = std::find(item, itemEnd, L':');
         if (colon != itemEnd) {
             const TextView name = TrimView(ViewOf(item, colon));
+            const TextView value = TrimView(ViewOf(colon + 1, itemEnd));
             Property p = PropertyOfDeclaredName(name);
-            if (p != PropertyCount && !(declared & Bits(p))) {
-                declared |= Bits(p);
-                declaration[p] = TrimView(ViewOf(colon + 1, itemEnd));
-            }
+            if (p != PropertyCount)
+                Declare(p, value);
+            else if (IsWordIgnoringCase(name, "font"))
+                DeclareFontShorthand(value);
         }
         if (itemEnd == end)
             break;
         item = itemEnd + 1;
     }
+}
+
+void PropertyReader::Declare(Property p, TextView value) {
+    if (declared & Bits(p))
+        return;
+    declared |= Bits(p);
+    declaration[p] = value;
+}
+
+// The shorthand declares each font property that no earlier item did.
+void PropertyReader::DeclareFontShorthand(TextView value) {
+    FontShorthand parts;
+    if (!SplitFontShorthand(value, &parts))
+        return;
+    Declare(PropFontStyle, parts.style);
+    Declare(PropFontWeight, parts.weight);
+    Declare(PropFontSize, parts.size);
+    Declare(PropFontFamily, parts.family);
+    Declare(PropFontKerning, parts.kerning);
 }
 
 void PropertyReader::TableAttributes() {

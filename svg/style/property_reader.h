@@ -123,7 +123,11 @@ struct PropertyReader {
 
     // Items as FindDeclarationSpan reads them: separated by ";", those
     // without ":" left out, names and values trimmed of white space.
+    // The "font" shorthand is read into the font properties it sets.
     void TableDeclarations();
+    // The first declaration of a property counts.
+    void Declare(Property p, TextView value);
+    void DeclareFontShorthand(TextView value);
 
     void TableAttributes();
 

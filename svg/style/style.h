@@ -133,7 +133,7 @@ struct StyleState {
 
 // The state of the root before its own attributes: colour black, opaque black
 // fill, no stroke, width 1, opacities 1, nonzero, butt, miter, limit 4,
-// displayed and visible, font size 16, a viewport of 100 x 100, solid
+// displayed and visible, font size 12, a viewport of 100 x 100, solid
 // strokes, identity, nonzero clip rule, horizontal text without spacing on
 // the alphabetic baseline, kerned, filters in linearRGB, no clip path, mask
 // or filter, clipped to its viewport.

@@ -127,10 +127,13 @@ int ReadDecorationLines(TextView value) {
 }
 
 // font-kerning counts only as a declaration, kerning only as the attribute:
-// "none" or "0" turn kerning off, another value of either turns it on.
+// "none" or "0" turn kerning off, another value of either turns it on
+// ("inherit" and "unset" keep the parent's).
 void ApplyKerning(const PropertyReader& reader, int* off) {
     TextView declared;
-    const bool hasDeclared = FindItem(reader, PropFontKerning, &declared) && !declared.empty();
+    const bool hasDeclared = FindItem(reader, PropFontKerning, &declared) && !declared.empty() &&
+                             !IsWordIgnoringCase(declared, "inherit") &&
+                             !IsWordIgnoringCase(declared, "unset");
     const TextView attribute = TrimView(AttributeText(reader, PropKerning));
     if ((hasDeclared && IsWordIgnoringCase(declared, L"none")) || attribute == L"0")
         *off = 1;

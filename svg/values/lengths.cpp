@@ -68,15 +68,11 @@ float UnitFactor(const wchar_t* unit, const wchar_t* end, const LengthBasis& bas
     return 1.0f;
 }
 
-struct FontKeyword {
-    const wchar_t* keyword;
-    float size;
-};
-
-const FontKeyword FontSizeKeywords[] = {
-    {L"xx-small", 9}, {L"x-small", 10}, {L"small", 13},    {L"medium", 16},
-    {L"large", 18},   {L"x-large", 24}, {L"xx-large", 32}, {L"xxx-large", 48},
-};
+// The size keywords in steps of 1.2 about "medium", the default size, as CSS
+// first suggested them (xx-small is medium / 1.2³, xxx-large medium × 1.2⁴).
+const wchar_t* const FontSizeKeywords[] = {L"xx-small", L"x-small", L"small",    L"medium",
+                                           L"large",    L"x-large", L"xx-large", L"xxx-large"};
+const int MediumKeyword = 3;
 
 } // namespace
 
@@ -139,9 +135,10 @@ int IsPercentage(const std::wstring& text) {
 
 float ReadFontSize(const wchar_t* first, const wchar_t* last, const LengthBasis& parentBasis) {
     TrimWhiteSpaceEnds(&first, &last);
-    for (const FontKeyword& k : FontSizeKeywords) {
-        if (UnitIs(first, last, k.keyword))
-            return k.size;
+    for (int k = 0; k < static_cast<int>(sizeof FontSizeKeywords / sizeof FontSizeKeywords[0]);
+         k++) {
+        if (UnitIs(first, last, FontSizeKeywords[k]))
+            return DefaultFontSize * std::pow(1.2f, static_cast<float>(k - MediumKeyword));
     }
     if (UnitIs(first, last, L"larger"))
         return parentBasis.fontSize * 1.2f;

@@ -14,7 +14,8 @@ struct LengthBasis {
 // viewport's normalised diagonal, sqrt((w² + h²) / 2).
 enum LengthDirection { LengthHorizontal, LengthVertical, LengthDiagonal };
 
-const float DefaultFontSize = 16.0f;
+// The initial font size, which the keyword "medium" also names.
+const float DefaultFontSize = 12.0f;
 
 // The end of the number at first (sign, digits, point, digits, and an
 // exponent only when digits follow it, so «2em» is 2 and the unit em); first

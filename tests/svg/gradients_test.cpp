@@ -145,7 +145,7 @@ TEST(Gradients, CoordinateLengthsAndPercentages) {
     EXPECT_FLOAT_EQ(50.0f, u.cy);
     EXPECT_FLOAT_EQ(0.1f * std::sqrt((200.0f * 200 + 100.0f * 100) / 2), u.r);
     EXPECT_FLOAT_EQ(2 * 96 / 25.4f, u.fx);
-    EXPECT_FLOAT_EQ(16.0f, u.fy);
+    EXPECT_FLOAT_EQ(12.0f, u.fy);
     GradientDef box = file.Get(L"box");
     EXPECT_FLOAT_EQ(0.25f, box.cx);
     EXPECT_FLOAT_EQ(96 / 72.0f, box.r);

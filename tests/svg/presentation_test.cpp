@@ -258,7 +258,7 @@ TEST(Presentation, TransformOrigin) {
         {"transform-origin='top right'", 100, 0},
         {"transform-origin='bottom'", 50, 100},
         {"transform-origin='right 10'", 100, 10},
-        {"style='transform-origin:1em 2px'", 16, 2},
+        {"style='transform-origin:1em 2px'", 12, 2},
         {"", 0, 0},
     };
     for (const Case& c : cases) {
@@ -289,7 +289,16 @@ TEST(Presentation, StrokeLengthsWithUnits) {
         {"stroke-width='2ex' font-size='10'", 10, 0},
         {"stroke-width='1em' style='font-size:2em'", 40, 0}, // of the parent's 20
         {"stroke-width='1em' font-size='150%'", 30, 0},
-        {"stroke-width='1em' font-size='large' stroke-dashoffset='-1em'", 18, -18},
+        {"stroke-width='1em' font-size='large' stroke-dashoffset='-1em'", 14.4f, -14.4f},
+        {"stroke-width='1em' font-size='XX-small'", 12 / 1.728f, 0}, // the root's 12 / 1.2³
+        {"stroke-width='1em' font-size='xxx-large'", 12 * 2.0736f, 0},
+        {"stroke-width='1em' font-size='smaller'", 20 / 1.2f, 0},
+        {"stroke-width='1em' style='font: bold 10px/2 serif'", 10, 0},
+        {"stroke-width='1em' style='font: 10px / 2 serif'", 10, 0},
+        {"stroke-width='1em' style='font: 50% serif'", 10, 0},
+        {"stroke-width='1em' style='font: 10px'", 20, 0}, // no family: not a font
+        {"stroke-width='1em' style='font: 10px /'", 20, 0},
+        {"stroke-width='1em' style='font: caption'", 20, 0},
         {"stroke-width='1em' font-size='-4'", 20, 0}, // a negative size keeps the parent's
         {"stroke-width='4furlongs'", 4, 0},           // a unit it does not know
         {"stroke-width='abc' stroke-dashoffset='x'", 0, 0},
@@ -310,7 +319,7 @@ TEST(Presentation, DashArrays) {
     const std::vector<float> inherited = {7, 3};
     const Case cases[] = {
         {"4 2", {4, 2}},       {"4", {4, 4}},        {" 1,2, 3 ", {1, 2, 3, 1, 2, 3}},
-        {"1em 10%", {16, 10}}, // viewBox 100 x 100: the diagonal is 100
+        {"1em 10%", {12, 10}}, // viewBox 100 x 100: the diagonal is 100
         {"0 3", {0, 3}},       {"none", {}},         {"0 0", {}},
         {"4 -1", {}},          {"4 abc", inherited}, {"", inherited},
     };
@@ -396,6 +405,35 @@ TEST(Presentation, TextAndEffectPropertiesInheritAsCssSays) {
     EXPECT_EQ(1, own.filtersInLinearRgb);
 }
 
+// "font" sets every font property, those it leaves out to their initial
+// values, and competes with the longhands by its place in the cascade.
+TEST(Presentation, FontShorthand) {
+    struct Case {
+        const char* style;
+        float size;
+        int weight, italic, kerningOff;
+        const wchar_t* family;
+    } cases[] = {
+        {"font: 50px 'B C'", 50, 400, 0, 0, L"'B C'"},
+        {"font-weight:900; font: 50px B", 50, 400, 0, 0, L"B"},
+        {"font: 50px B; font-weight:900", 50, 900, 0, 0, L"B"},
+        {"font: italic small-caps 300 condensed 8px/9px B, serif", 8, 300, 1, 0, L"B, serif"},
+        {"font: normal normal 8px B", 8, 400, 0, 0, L"B"},
+        {"font: bold bold 8px B", 20, 700, 1, 1, L"A"}, // weight twice: ignored
+        {"font: inherit", 20, 700, 1, 1, L"A"},
+    };
+    for (const Case& c : cases) {
+        StyleState s = StyleOfTarget(Svg("<g style='font-kerning:none; font: italic bold 20px A'>"
+                                         "<g style='font-kerning:none'><rect id='t' style=\"" +
+                                         std::string(c.style) + "\"/></g></g>"));
+        EXPECT_FLOAT_EQ(c.size, s.fontSize) << c.style;
+        EXPECT_EQ(c.weight, s.fontWeight) << c.style;
+        EXPECT_EQ(c.italic, s.fontItalic) << c.style;
+        EXPECT_EQ(c.kerningOff, s.kerningOff) << c.style;
+        EXPECT_EQ(c.family, s.fontFamily) << c.style;
+    }
+}
+
 // Each property counts when an element gives it alone: properties are read
 // a group at a time, and the groups an element gives nothing of are passed
 // over.
@@ -435,7 +473,7 @@ TEST(Presentation, EachPropertyCountsOnItsOwn) {
         {"overflow='visible'", HOLDS(s.clipsOverflow == 0)},
         {"writing-mode='tb-rl'", HOLDS(s.vertical == 1)},
         {"letter-spacing='2'", HOLDS(s.letterSpacing == 2)},
-        {"word-spacing='1em'", HOLDS(s.wordSpacing == 16)},
+        {"word-spacing='1em'", HOLDS(s.wordSpacing == 12)},
         {"dominant-baseline='middle'", HOLDS(s.dominantBaseline == BaselineMiddle)},
         {"alignment-baseline='hanging'", HOLDS(s.alignmentBaseline == BaselineHanging)},
         {"baseline-shift='super'", HOLDS(s.baselineShiftKind == ShiftSuper)},
@@ -642,7 +680,7 @@ TEST(Presentation, CssTransformWinsOverTheAttributeWhenValid) {
         {"<style>#t { transform: translate(7px) }</style><rect id='t'/>", 1, 7},
         {"<style>#t { transform: translate(7px) }</style>"
          "<rect id='t' transform='scale(3)' style='transform: translateX(1em)'/>",
-         1, 16},
+         1, 12},
     };
     for (const Case& c : cases) {
         StyleState s = StyleOfTarget(Svg(c.element));

@@ -261,7 +261,7 @@ TEST_F(WalkerTest, GeometryLengthsWithUnits) {
         const char* element;
         GfxRectF bounds;
     } cases[] = {
-        {"<rect x='1in' y='10%' width='50%' height='1em'/>", {96, 10, 100, 16}},
+        {"<rect x='1in' y='10%' width='50%' height='1em'/>", {96, 10, 100, 12}},
         {"<rect width='2em' height='1ex' font-size='10'/>", {0, 0, 20, 5}},
         {"<circle cx='50%' cy='50%' r='10%'/>", {84.1886f, 34.1886f, 31.6228f, 31.6228f}},
         {"<ellipse cx='10mm' rx='1pc' ry='5%'/>", {21.7953f, -5, 32, 10}},
