@@ -1,6 +1,6 @@
 // vexlar-render-bench: how long RenderLayer takes for a drawing of a few
 // hundred shapes (curved paths, strokes, linear and radial gradients) at
-// three client sizes, and how long the three pixel passes take on their own
+// four client sizes, and how long the three pixel passes take on their own
 // next to a plain copy of the same buffer. Windows only (GDI+); prints
 // milliseconds. An SVG file given as an argument is measured instead of the
 // generated drawing; `--folder DIR` also renders every SVG file below DIR
@@ -294,7 +294,7 @@ int main(int argc, char** argv) {
     std::printf("drawing: %d shapes\n", layer.document.shapeCount);
     std::printf("RenderLayer            plain: fastest   median | with opacity and tint: "
                 "fastest   median (ms)\n");
-    const int sizes[3][3] = {{400, 300, 40}, {1024, 768, 20}, {1920, 1080, 10}};
+    const int sizes[4][3] = {{256, 256, 40}, {400, 300, 40}, {1024, 768, 20}, {1920, 1080, 10}};
     for (const auto& size : sizes) {
         Timing plain = TimeRenders(&layer, size[0], size[1], size[2]);
         layer.opacity = 200;
