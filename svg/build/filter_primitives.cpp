@@ -204,7 +204,10 @@ bool ReadLight(const XmlNode* element, FilterLight* light) {
             light->pointsAtX = NumberAttribute(c, L"pointsAtX", 0);
             light->pointsAtY = NumberAttribute(c, L"pointsAtY", 0);
             light->pointsAtZ = NumberAttribute(c, L"pointsAtZ", 0);
+            // A negative focus is in error and taken as the default.
             light->spotExponent = NumberAttribute(c, L"specularExponent", 1);
+            if (light->spotExponent < 0)
+                light->spotExponent = 1;
             light->hasCone = XmlHasAttribute(c, L"limitingConeAngle");
             light->coneAngle = NumberAttribute(c, L"limitingConeAngle", 90);
             return true;

@@ -237,6 +237,26 @@ TEST_F(FiltersTest, DisplacementScaleAndChannels) {
     EXPECT_EQ(3, p.yChannel);
 }
 
+// A spot light's focus: as given, 1 when absent, and 1 for a negative one
+// (in error; a power of -10 would flood the picture with light).
+TEST_F(FiltersTest, NegativeSpotLightFocusIsTheDefault) {
+    const struct {
+        const char* attribute;
+        float exponent;
+    } cases[] = {{"", 1}, {"specularExponent='0.5'", 0.5f}, {"specularExponent='-10'", 1}};
+    for (const auto& c : cases) {
+        LoadedSvg svg;
+        ASSERT_EQ(1, svg.Load(Svg(std::string("<filter id='f'><feDiffuseLighting><feSpotLight ") +
+                                  c.attribute +
+                                  "/></feDiffuseLighting></filter>"
+                                  "<rect width='40' height='20' filter='url(#f)'/>")));
+        const FilterRecord* f = FilterOfRecord(svg, 0);
+        ASSERT_NE(nullptr, f);
+        EXPECT_EQ(LightSpot, f->primitives[0].light.kind) << c.attribute;
+        EXPECT_FLOAT_EQ(c.exponent, f->primitives[0].light.spotExponent) << c.attribute;
+    }
+}
+
 // In a list, a referenced filter is a step of its own: it reads the result
 // before it (its SourceAlpha that result's alpha) and is cut to its own
 // region. A reference to nothing is passed over.
