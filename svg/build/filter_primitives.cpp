@@ -246,11 +246,11 @@ int InputOf(const XmlNode* element, const wchar_t* attribute, const NamedResults
             int index) {
     const std::wstring name = TrimWhiteSpace(XmlAttribute(element, attribute));
     // The background and paint inputs are not drawn: the element's own
-    // picture stands in for them.
-    if (name == L"SourceGraphic" || name == L"BackgroundImage" || name == L"FillPaint" ||
-        name == L"StrokePaint")
+    // picture stands in for them, its colours too for BackgroundAlpha.
+    if (name == L"SourceGraphic" || name == L"BackgroundImage" || name == L"BackgroundAlpha" ||
+        name == L"FillPaint" || name == L"StrokePaint")
         return FilterInputSourceGraphic;
-    if (name == L"SourceAlpha" || name == L"BackgroundAlpha")
+    if (name == L"SourceAlpha")
         return FilterInputSourceAlpha;
     for (size_t i = results.size(); !name.empty() && i-- > 0;) {
         if (results[i].first == name)

@@ -237,6 +237,25 @@ TEST_F(FiltersTest, DisplacementScaleAndChannels) {
     EXPECT_EQ(3, p.yChannel);
 }
 
+// Inputs that are not drawn read the element's own picture, colours and all.
+TEST_F(FiltersTest, BackgroundAndPaintInputsReadTheSourceGraphic) {
+    const struct {
+        const char* name;
+        int input;
+    } cases[] = {{"BackgroundImage", FilterInputSourceGraphic},
+                 {"BackgroundAlpha", FilterInputSourceGraphic},
+                 {"StrokePaint", FilterInputSourceGraphic},
+                 {"SourceAlpha", FilterInputSourceAlpha}};
+    for (const auto& c : cases) {
+        LoadedSvg svg;
+        ASSERT_EQ(1, svg.Load(Svg(std::string("<filter id='f'><feOffset in='") + c.name +
+                                  "'/></filter><rect width='40' height='20' filter='url(#f)'/>")));
+        const FilterRecord* f = FilterOfRecord(svg, 0);
+        ASSERT_NE(nullptr, f);
+        EXPECT_EQ(c.input, f->primitives[0].in1) << c.name;
+    }
+}
+
 // A spot light's focus: as given, 1 when absent, and 1 for a negative one
 // (in error; a power of -10 would flood the picture with light).
 TEST_F(FiltersTest, NegativeSpotLightFocusIsTheDefault) {
