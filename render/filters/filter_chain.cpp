@@ -258,6 +258,37 @@ bool RunLighting(ChainRun* run, const FilterPrimitive& p, std::vector<uint32_t>*
     return true;
 }
 
+// Convolves the subregion's pixels as an image of their own: its edges, not
+// the canvas's, are where the edge mode repeats or wraps the picture.
+bool RunConvolve(ChainRun* run, const FilterPrimitive& p, std::vector<uint32_t>* out,
+                 const FilterRect& area) {
+    const int canvasWidth = run->canvas->width;
+    const int width = area.right - area.left, height = area.bottom - area.top;
+    std::vector<uint32_t> part, convolved;
+    if (!NewImage(run, &convolved))
+        return false;
+    try {
+        part.resize(static_cast<size_t>(width) * height);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    for (int y = 0; y < height; y++) {
+        const uint32_t* row = out->data() + static_cast<size_t>(area.top + y) * canvasWidth;
+        std::copy(row + area.left, row + area.right, part.begin() + static_cast<size_t>(y) * width);
+    }
+    const ConvolveKernel kernel = {p.orderX,  p.orderY, p.targetX, p.targetY,      p.values,
+                                   p.divisor, p.bias,   p.mode,    p.preserveAlpha};
+    ConvolvePixels(part.data(), convolved.data(), width, height, kernel);
+    std::fill(out->begin(), out->end(), 0u);
+    for (int y = 0; y < height; y++) {
+        const uint32_t* row = convolved.data() + static_cast<size_t>(y) * width;
+        std::copy(row, row + width,
+                  out->begin() + static_cast<size_t>(area.top + y) * canvasWidth + area.left);
+    }
+    Recycle(run, &convolved);
+    return true;
+}
+
 // Runs primitive p into out (already its first input, in its colour space);
 // image is what an image primitive draws.
 bool RunPrimitive(ChainRun* run, const FilterPrimitive& p, const uint32_t* image,
@@ -330,17 +361,8 @@ bool RunPrimitive(ChainRun* run, const FilterPrimitive& p, const uint32_t* image
     }
     case PrimitiveDropShadow:
         return RunDropShadow(run, p, out);
-    case PrimitiveConvolve: {
-        std::vector<uint32_t> convolved;
-        if (!NewImage(run, &convolved))
-            return false;
-        const ConvolveKernel kernel = {p.orderX,  p.orderY, p.targetX, p.targetY,      p.values,
-                                       p.divisor, p.bias,   p.mode,    p.preserveAlpha};
-        ConvolvePixels(out->data(), convolved.data(), c.width, c.height, kernel);
-        out->swap(convolved);
-        Recycle(run, &convolved);
-        return true;
-    }
+    case PrimitiveConvolve:
+        return RunConvolve(run, p, out, area);
     case PrimitiveLighting:
         return RunLighting(run, p, out);
     case PrimitiveImage:

@@ -150,3 +150,22 @@ TEST(FilterChain, StitchedNoiseTilesAreTheSubregionsPixels) {
     EXPECT_EQ(inPixels, pixels);
     EXPECT_NE(inUserUnits, pixels);
 }
+
+// A convolution wraps at its subregion's edges, not at the canvas's.
+TEST(FilterChain, ConvolutionsWrapAtTheSubregion) {
+    FilterRecord f = FilterRecord();
+    f.width = f.height = 3; // pixels 1..6 across, 0..5 down
+    FilterPrimitive shift = Primitive(PrimitiveConvolve, FilterInputSourceGraphic, 0, 0, 3, 3);
+    shift.orderX = 3, shift.orderY = 1, shift.targetX = 1;
+    shift.values = {0, 0, 1}; // turned round: each pixel takes the one on its left
+    shift.divisor = 1;
+    shift.mode = EdgeWrap;
+    f.primitives = {shift};
+    std::vector<uint32_t> pixels(64, 0);
+    pixels[8 * 2 + 6] = 0xFF0000FFu; // the last column of the subregion
+    FilterCanvas canvas = Canvas(&pixels);
+    size_t budget = 1000;
+    ASSERT_TRUE(RunFilter(f, &canvas, &budget));
+    EXPECT_EQ(0xFF0000FFu, pixels[8 * 2 + 1]);
+    EXPECT_EQ(0u, pixels[8 * 2 + 6]);
+}
