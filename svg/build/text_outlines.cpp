@@ -78,26 +78,47 @@ void AddBand(GfxPath* path, const Band& band) {
     GfxAddFigures(path, points, types, 4);
 }
 
-// Commits one line of a decoration: a band from the top to the bottom offset
-// (below the baseline) along every glyph the decoration reaches; glyphs that
-// follow on share one band.
+// Where a line of the kind lies in text of the style: its top and bottom
+// below the baseline, centred on its height above it. False for text
+// without a size.
+bool LineExtent(int kind, const StyleState& state, FontCache* fonts, float* top, float* bottom) {
+    const float size = state.fontSize;
+    if (!(size > 0))
+        return false;
+    const FontMetrics& m = MetricsOf(fonts, state);
+    float middle = -m.strikeoutPosition * size, half = m.strikeoutThickness * size / 2;
+    if (kind != LineThrough) {
+        middle = kind == LineUnder ? -m.underlinePosition * size : -m.ascent * size;
+        half = m.underlineThickness * size / 2;
+    }
+    *top = middle - half;
+    *bottom = middle + half;
+    return true;
+}
+
+// Commits one line of a decoration: a band along every glyph the decoration
+// reaches, placed by the font of the glyph's own text (a decoration over
+// text of several sizes follows each); glyphs that follow on share one band.
 void CommitDecorationLine(WalkContext* context, const std::vector<TextRun>& runs, size_t index,
-                          const Decoration& decoration, float top, float bottom) {
+                          const Decoration& decoration, int kind, FontCache* fonts) {
     GfxOwnedPath path(GfxCreatePath());
     if (!path)
         return;
     bool open = false;
-    Band band = {0, 0, 0, top, bottom, 0};
+    Band band = {0, 0, 0, 0, 0, 0};
     for (const TextRun& run : runs) {
         bool reached = false;
         for (size_t d : run.decorations)
             reached = reached || d == index;
-        for (size_t g = 0; reached && g < run.glyphs.size(); g++) {
-            const Glyph& glyph = run.glyphs[g];
+        float top = 0, bottom = 0;
+        if (!reached || !LineExtent(kind, run.state, fonts, &top, &bottom))
+            continue;
+        for (const Glyph& glyph : run.glyphs) {
             if (glyph.hidden)
                 continue;
             float end = glyph.placedX + glyph.advance + glyph.spacing;
             if (open && glyph.rotate == 0 && band.rotate == 0 && glyph.placedY == band.y &&
+                band.top == top && band.bottom == bottom &&
                 std::fabs(glyph.placedX - band.x1) < 1e-3f) {
                 band.x1 = end;
                 continue;
@@ -119,24 +140,9 @@ void CommitDecorationLine(WalkContext* context, const std::vector<TextRun>& runs
 void CommitDecorations(WalkContext* context, const std::vector<TextRun>& runs,
                        const std::vector<Decoration>& decorations, int kinds, FontCache* fonts) {
     for (size_t i = 0; i < decorations.size(); i++) {
-        const Decoration& d = decorations[i];
-        if (!(d.lines & kinds) || !(d.state.fontSize > 0))
-            continue;
-        // Each line is centred on its height above the baseline.
-        FontMetrics m = MetricsOf(fonts, d.state);
-        float size = d.state.fontSize, half = m.underlineThickness * size / 2;
-        if (d.lines & kinds & LineUnder) {
-            float middle = -m.underlinePosition * size;
-            CommitDecorationLine(context, runs, i, d, middle - half, middle + half);
-        }
-        if (d.lines & kinds & LineOver) {
-            float middle = -m.ascent * size;
-            CommitDecorationLine(context, runs, i, d, middle - half, middle + half);
-        }
-        if (d.lines & kinds & LineThrough) {
-            float middle = -m.strikeoutPosition * size;
-            half = m.strikeoutThickness * size / 2;
-            CommitDecorationLine(context, runs, i, d, middle - half, middle + half);
+        for (int kind : {LineUnder, LineOver, LineThrough}) {
+            if (decorations[i].lines & kinds & kind)
+                CommitDecorationLine(context, runs, i, decorations[i], kind, fonts);
         }
     }
 }

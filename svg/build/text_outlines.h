@@ -11,7 +11,8 @@ struct WalkContext;
 
 // Commits the decorations' lines of the kinds (DecorationLine bits) asked
 // for: each line a band along every glyph it reaches, centred on its height
-// above the baseline, painted as the decorating element is.
+// above the baseline in the glyph's font, painted as the decorating element
+// is.
 void CommitDecorations(WalkContext* context, const std::vector<TextRun>& runs,
                        const std::vector<Decoration>& decorations, int kinds, FontCache* fonts);
 

@@ -482,7 +482,10 @@ bool VisitElement(WalkContext* context, const std::vector<WalkFrame>& stack, con
         return true;
     case RoleText:
         // The frame has no children to walk; it is entered so that a clip
-        // path in bounding-box units gets the text's records.
+        // path in bounding-box units gets the text's records. Lines its
+        // ancestors decorate with are drawn in the text's own paint.
+        for (const WalkFrame& above : stack)
+            frame->state.decorationLines |= above.state.decorationLines;
         CommitText(context, element, frame->state);
         frame->nextChild = nullptr;
         return true;

@@ -288,6 +288,23 @@ TEST_F(TextTest, BaselineShiftAndDecorations) {
     EXPECT_GT(u.width, a.width);
 }
 
+// A line an ancestor of the text declares is drawn in the text's own paint;
+// over text of two sizes it follows each one's font.
+TEST_F(TextTest, DecorationsFromOutsideTheTextAndOverTwoSizes) {
+    LoadedSvg svg;
+    ASSERT_EQ(1, svg.Load(Svg("<g fill='red' text-decoration='overline'><text x='10' y='50' "
+                              "fill='blue'>A<tspan font-size='60'>B</tspan></text></g>")));
+    ASSERT_EQ(3, svg.Count());
+    EXPECT_EQ(0xFF0000FFu, svg[0].fillColor);
+    PathContents bands = ReadPath(svg[0].path);
+    ASSERT_EQ(8u, bands.points.size()); // two bands, one under each size
+    const float small = bands.points[2].y - bands.points[1].y;
+    const float large = bands.points[6].y - bands.points[5].y;
+    EXPECT_GT(small, 0);
+    EXPECT_NEAR(3 * small, large, 1e-3f); // 60 over the root's 20
+    EXPECT_NEAR(3 * (50 - bands.points[1].y), 50 - bands.points[5].y, 1e-2f);
+}
+
 // Vertical text runs down from its y: East Asian characters upright, an em
 // apart and centred on the line through x; others turned a quarter
 // clockwise, the middle of their height on that line.
