@@ -106,7 +106,7 @@ float NextRotation(const std::vector<PositionLists>& scopes) {
 
 Glyph NextGlyph(TextCollector* collector, size_t start, size_t length) {
     std::vector<PositionLists>& scopes = collector->scopes;
-    Glyph glyph = {start, length, false, false, 0, 0, 0, 0, 0, 0, 0, false, 1, 0, 0};
+    Glyph glyph = {start, length, false, false, 0, 0, 0, 0, 0, 0, 0, false, 1, 0, 0, -1};
     glyph.hasX = InnermostValue(scopes, &PositionLists::x, &glyph.x);
     glyph.hasY = InnermostValue(scopes, &PositionLists::y, &glyph.y);
     InnermostValue(scopes, &PositionLists::dx, &glyph.dx);
@@ -250,7 +250,9 @@ void ReadTextLength(TextCollector* collector, const XmlNode* element, const Styl
 
 void CollectElement(TextCollector* collector, const XmlNode* element, const StyleState& state,
                     float shift, int depth) {
-    collector->scopes.push_back(ReadPositionLists(element, state));
+    // A textPath has no positions of its own.
+    collector->scopes.push_back(IsNamed(element, L"textpath") ? PositionLists()
+                                                               : ReadPositionLists(element, state));
     const int baseline = ElementBaseline(state);
     float raised = shift;
     if (baseline != BaselineAlphabetic && state.fontSize > 0)

@@ -108,9 +108,19 @@ bool ReadTextPathLine(WalkContext* context, const XmlNode* textPath, const Style
 // Sets the glyphs of text paths along their lines: each glyph's middle goes
 // to the point its distance (plus the start offset) names, turned with the
 // line there and moved off it by its vertical place; glyphs whose middle
-// falls past an end are hidden.
+// falls past an end are hidden. Text after a path is moved to where the
+// path's last drawn glyph ends (the path's end when none is drawn).
 void SetAlongPaths(std::vector<TextRun>* runs, const std::vector<TextPathLine>& paths) {
+    std::vector<GfxPointF> ends(paths.size());
+    for (size_t p = 0; p < paths.size(); p++)
+        ends[p] = paths[p].points.back();
     for (TextRun& run : *runs) {
+        for (Glyph& glyph : run.glyphs) {
+            if (run.path < 0 && glyph.afterPath >= 0) {
+                glyph.placedX += ends[static_cast<size_t>(glyph.afterPath)].x;
+                glyph.placedY += ends[static_cast<size_t>(glyph.afterPath)].y;
+            }
+        }
         if (run.path < 0)
             continue;
         const TextPathLine& line = paths[static_cast<size_t>(run.path)];
@@ -126,6 +136,9 @@ void SetAlongPaths(std::vector<TextRun>* runs, const std::vector<TextPathLine>& 
             glyph.placedX = middle.x - half * c - glyph.placedY * s;
             glyph.placedY = middle.y - half * s + glyph.placedY * c;
             glyph.rotate += angle * 180 / 3.14159265358979f;
+            const float pen = glyph.advance + glyph.spacing;
+            ends[static_cast<size_t>(run.path)] =
+                GfxPointF{glyph.placedX + pen * c, glyph.placedY + pen * s};
         }
     }
 }

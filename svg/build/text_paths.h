@@ -18,5 +18,6 @@ bool ReadTextPathLine(WalkContext* context, const XmlNode* textPath, const Style
 // Sets the glyphs of text paths along their lines: each glyph's middle goes
 // to the point its distance (plus the start offset) names, turned with the
 // line there and moved off it by its vertical place; glyphs whose middle
-// falls past an end are hidden.
+// falls past an end are hidden. Text after a path goes on from where the
+// path's last drawn glyph ends (the path's end when none is drawn).
 void SetAlongPaths(std::vector<TextRun>* runs, const std::vector<TextPathLine>& paths);

@@ -142,16 +142,30 @@ void PlaceGlyphs(std::vector<TextRun>* runs, bool vertical) {
     float& along = vertical ? y : x;
     float trailing = 0; // the last glyph's spacing, which a chunk's width leaves out
     GlyphPlace chunk = {0, 0};
+    int afterPath = -1;
     for (size_t r = 0; r < runs->size(); r++) {
         std::vector<Glyph>& glyphs = (*runs)[r].glyphs;
+        const bool onPath = (*runs)[r].path >= 0;
         for (size_t g = 0; g < glyphs.size(); g++) {
             Glyph& glyph = glyphs[g];
-            // A text path starts a chunk of its own, measured along the path.
-            bool entersPath = g == 0 && (*runs)[r].path >= 0 &&
-                              (r == 0 || (*runs)[r - 1].path != (*runs)[r].path);
-            if (entersPath)
+            // A text path starts a chunk of its own, measured along the path;
+            // on it, an absolute x (y in vertical text) is a distance along
+            // it, and the other coordinate is not used.
+            bool entersPath =
+                g == 0 && onPath && (r == 0 || (*runs)[r - 1].path != (*runs)[r].path);
+            // Text after a text path goes on from the end of its last
+            // glyph, a place known once the path's glyphs are set along it.
+            const int leftPath = g == 0 && r > 0 && !onPath ? (*runs)[r - 1].path : -1;
+            if (entersPath || leftPath >= 0)
                 x = 0, y = 0;
-            if ((glyph.hasX || glyph.hasY || entersPath) && (r > 0 || g > 0)) {
+            if (onPath)
+                (vertical ? glyph.hasX : glyph.hasY) = false;
+            if (leftPath >= 0)
+                afterPath = leftPath;
+            if (onPath || glyph.hasX || glyph.hasY)
+                afterPath = -1;
+            glyph.afterPath = afterPath;
+            if ((glyph.hasX || glyph.hasY || entersPath || leftPath >= 0) && (r > 0 || g > 0)) {
                 AnchorChunk(runs, chunk, GlyphPlace{r, g}, along - trailing, vertical);
                 chunk = GlyphPlace{r, g};
             }

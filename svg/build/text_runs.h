@@ -26,6 +26,7 @@ struct Glyph {
     bool hidden;            // past an end of its text path
     float stretch;          // how much textLength widens the glyph (1: not)
     float placedX, placedY; // the origin on the baseline, once placed
+    int afterPath;          // the text path whose end the place is measured from, -1 none
 };
 
 // The line a textPath sets its characters along: the referenced path

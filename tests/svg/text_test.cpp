@@ -258,6 +258,38 @@ TEST_F(TextTest, SpacingAndTextPaths) {
     EXPECT_NEAR(16, MinX(svg[6]), 0.01f);
 }
 
+// On a text path an absolute x is a distance along it and y is not used; a
+// textPath has no positions of its own; text after the path goes on from
+// the end of its last glyph.
+TEST_F(TextTest, PositionsOnAndAfterATextPath) {
+#ifdef _WIN32
+    GTEST_SKIP() << "glyph outlines come from the installed fonts here, not the stand-in boxes";
+#endif
+    LoadedSvg svg;
+    ASSERT_EQ(1, svg.Load("<svg viewBox='0 0 200 100' font-family='Arial' font-size='10'>"
+                          "<path id='p' d='M 10 80 L 110 80'/><path id='v' d='M 150 10 V 90'/>"
+                          "<text x='20' y='40'><textPath href='#p' x='50' y='5' dx='7'>AB"
+                          "</textPath>C<tspan x='5' y='9'>D</tspan></text>"
+                          "<text><textPath href='#v'>A</textPath>B</text></svg>"));
+    ASSERT_EQ(7, svg.Count());
+    struct Expected {
+        int record, glyph;
+        float x, y;
+    } expected[] = {
+        {2, 0, 30, 73}, {2, 1, 36, 73}, // 20 along the path, on it
+        {3, 0, 42, 73},                 // from where B ends
+        {4, 0, 5, 2},                   // absolute again
+        {5, 0, 157, 10},                // down the path, turned a quarter
+        {6, 0, 150, 9},                 // from where A ends, not turned
+    };
+    for (const Expected& e : expected) {
+        std::vector<GfxPointF> corners = GlyphCorners(svg[e.record]);
+        ASSERT_LT(static_cast<size_t>(e.glyph), corners.size()) << e.record;
+        EXPECT_NEAR(e.x, corners[e.glyph].x, 0.01f) << e.record << " " << e.glyph;
+        EXPECT_NEAR(e.y, corners[e.glyph].y, 0.01f) << e.record << " " << e.glyph;
+    }
+}
+
 // A tspan's baseline-shift raises its characters by a length or a share of
 // its font size; decorations are bands under (before the text) and through
 // (after it) the characters they reach.
