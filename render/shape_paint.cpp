@@ -162,7 +162,7 @@ bool PaintWithGradient(GfxGraphics* graphics, const ShapeRecord& shape, const Gr
 // other paint with its solid colour.
 bool PaintShapePart(GfxGraphics* graphics, const SvgDocument& document, const ShapeRecord& shape,
                     const PartPlace& place, bool stroke) {
-    const std::wstring& ref = stroke ? shape.strokeRef : shape.fillRef;
+    const std::wstring& ref = TextOf(stroke ? shape.strokeRef : shape.fillRef);
     const GradientDef* gradient = ref.empty() ? nullptr : FindDocumentGradient(&document, ref);
     if (gradient)
         return PaintWithGradient(graphics, shape, *gradient, place, stroke);
@@ -254,7 +254,7 @@ ShapeRecord SolidFadedStroke(const ShapeRecord& shape, double share) {
 // world transform: the square root of its area scale (1 for a non-scaling
 // stroke, whose width is in pixels).
 double StrokeScale(const ShapeRecord& shape, GfxMatrix* world) {
-    if (shape.nonScalingStroke && shape.strokeRef.empty())
+    if (shape.nonScalingStroke && !shape.strokeRef)
         return 1;
     float e[6];
     GfxGetMatrixElements(world, e);
@@ -272,7 +272,7 @@ bool PaintParts(GfxGraphics* graphics, const SvgDocument& document, const ShapeR
     const double share = shape.hasStroke ? AveragedDashShare(shape) : -1;
     const ShapeRecord stroked = share >= 0 ? SolidFadedStroke(shape, share) : ShapeRecord();
     const ShapeRecord& forStroke = share >= 0 ? stroked : shape;
-    if (shape.hasStroke && !strokeTexture && shape.nonScalingStroke && shape.strokeRef.empty())
+    if (shape.hasStroke && !strokeTexture && shape.nonScalingStroke && !shape.strokeRef)
         drawn = StrokeInPixels(graphics, document, forStroke, world, area) && drawn;
     else if (shape.hasStroke)
         drawn = PaintFittedPart(graphics, document, forStroke, world, area, strokeTexture, true) &&

@@ -200,7 +200,7 @@ void CommitImage(WalkContext* context, GfxPath* path, const StyleState& state, i
     painted.hasFill = 1;
     painted.fillColor = 0xFFFFFFFFu; // the image paints; its alpha carries the opacity
     painted.fillOpacity = 1;
-    painted.fillRef.clear();
+    painted.fillRef.reset();
     painted.fillRule = 1;
     painted.hasStroke = 0;
     SvgDocument* document = context->document;

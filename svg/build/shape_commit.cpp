@@ -32,9 +32,9 @@ void AttachPatterns(WalkContext* context, int index, const ShapePaint& paint) {
     const float box[4] = {record.boundsX, record.boundsY, record.boundsWidth, record.boundsHeight};
     bool fillRefused = false, strokeRefused = false;
     const XmlNode* fill =
-        record.hasFill ? PatternOf(context, record.fillRef, &fillRefused) : nullptr;
+        record.hasFill ? PatternOf(context, TextOf(record.fillRef), &fillRefused) : nullptr;
     const XmlNode* stroke =
-        record.hasStroke ? PatternOf(context, record.strokeRef, &strokeRefused) : nullptr;
+        record.hasStroke ? PatternOf(context, TextOf(record.strokeRef), &strokeRefused) : nullptr;
     // A pattern in bounding-box units cannot be used on a box without width
     // or height: its fallback colour paints instead, or nothing.
     const bool flat = !(box[2] > 0 && box[3] > 0);

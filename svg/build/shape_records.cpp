@@ -22,7 +22,7 @@ int AlphaOf(Argb colour) {
 // The gradient's bounding box: the path's own bounds, taken only for records
 // that refer to a gradient.
 void TakeGradientBounds(ShapeRecord* record) {
-    if (record->fillRef.empty() && record->strokeRef.empty())
+    if (!record->fillRef && !record->strokeRef)
         return;
     GfxRectF bounds;
     if (!GfxGetPathBounds(record->path, nullptr, &bounds))

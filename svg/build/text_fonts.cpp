@@ -55,14 +55,14 @@ FontChoice WeightedFace(const std::wstring& family, int weight, bool italic) {
 
 FontCache::Entry& FontEntryOf(FontCache* cache, const StyleState& state) {
     for (FontCache::Entry& entry : cache->entries) {
-        if (entry.list == state.fontFamily && entry.weight == state.fontWeight &&
+        if (entry.list == TextOf(state.fontFamily) && entry.weight == state.fontWeight &&
             entry.italic == state.fontItalic)
             return entry;
     }
-    FontChoice font =
-        WeightedFace(ChooseFontFamily(state.fontFamily), state.fontWeight, state.fontItalic != 0);
-    cache->entries.push_back(FontCache::Entry{state.fontFamily, state.fontWeight, state.fontItalic,
-                                              font, false, FontMetrics()});
+    FontChoice font = WeightedFace(ChooseFontFamily(TextOf(state.fontFamily)), state.fontWeight,
+                                   state.fontItalic != 0);
+    cache->entries.push_back(FontCache::Entry{TextOf(state.fontFamily), state.fontWeight,
+                                              state.fontItalic, font, false, FontMetrics()});
     return cache->entries.back();
 }
 

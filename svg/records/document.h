@@ -9,6 +9,7 @@
 #include "svg/records/work_budget.h"
 #include "svg/values/colour.h"
 #include "svg/values/shared_floats.h"
+#include "svg/values/shared_text.h"
 #include "svg/values/transform.h"
 #include "svg/values/viewport.h"
 
@@ -33,8 +34,8 @@ struct ShapeRecord {
     int hasStroke;
     Matrix2D matrix; // user space to document space
     std::wstring id;
-    std::wstring fillRef;   // gradient id of the fill, "" for a plain colour
-    std::wstring strokeRef; // gradient id of the stroke
+    SharedText fillRef;   // gradient id of the fill, shared; null for a plain colour
+    SharedText strokeRef; // gradient id of the stroke
     float boundsX, boundsY, boundsWidth, boundsHeight; // untransformed path bounds
     int boundsValid;
     SharedFloats dashes; // the stroke's dash and gap lengths in user units, shared; null: solid

@@ -29,8 +29,8 @@ static void CopyRegisteredGradient(const GradientRegistry* gradients, DocumentGr
 static void CopyRecordGradients(const GradientRegistry* gradients, DocumentGradients* copy,
                                 const ShapeRecord* shapes, int count) {
     for (int i = 0; i < count; i++) {
-        CopyRegisteredGradient(gradients, copy, shapes[i].fillRef);
-        CopyRegisteredGradient(gradients, copy, shapes[i].strokeRef);
+        CopyRegisteredGradient(gradients, copy, TextOf(shapes[i].fillRef));
+        CopyRegisteredGradient(gradients, copy, TextOf(shapes[i].strokeRef));
     }
 }
 

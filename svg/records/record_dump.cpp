@@ -123,11 +123,12 @@ std::string PaintText(const char* part, Argb colour, const std::wstring& referen
 }
 
 std::string FillText(const ShapeRecord& s) {
-    return PaintText("fill", s.fillColor, s.fillRef, s.fillPattern) + OpacityText(s.fillOpacity);
+    return PaintText("fill", s.fillColor, TextOf(s.fillRef), s.fillPattern) +
+           OpacityText(s.fillOpacity);
 }
 
 std::string StrokeText(const ShapeRecord& s) {
-    std::string text = PaintText("stroke", s.strokeColor, s.strokeRef, s.strokePattern);
+    std::string text = PaintText("stroke", s.strokeColor, TextOf(s.strokeRef), s.strokePattern);
     text += " width " + Number(s.strokeWidth) + " cap " + NameOf(CapNames, s.lineCap) + " join " +
             NameOf(JoinNames, s.lineJoin) + " miter-limit " + Number(s.miterLimit);
     if (s.dashes) {
@@ -246,7 +247,7 @@ void DumpGroups(Dump* out, const DocumentGroups* groups) {
 // The gradient ids the records name, in the order they are first named.
 void CollectGradientIds(const ShapeRecord* shapes, int count, std::vector<std::wstring>* ids) {
     for (int i = 0; i < count; i++) {
-        for (const std::wstring* id : {&shapes[i].fillRef, &shapes[i].strokeRef}) {
+        for (const std::wstring* id : {&TextOf(shapes[i].fillRef), &TextOf(shapes[i].strokeRef)}) {
             bool known = id->empty();
             for (const std::wstring& seen : *ids)
                 known = known || seen == *id;

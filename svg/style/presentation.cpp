@@ -116,7 +116,7 @@ const KeywordCode Isolations[] = {{L"auto", 0}, {L"isolate", 1}};
 // Sets one paint (has, colour, ref) from the property; an unreadable or
 // missing value leaves the inherited paint.
 void ApplyPaint(LoadContext* context, PropertyReader* reader, Property name, Argb currentColour,
-                int* has, Argb* colour, std::wstring* ref, int* isCurrentColour,
+                int* has, Argb* colour, SharedText* ref, int* isCurrentColour,
                 int* patternFallback) {
     int isNone = 0, fallback = 0;
     std::wstring reference;
@@ -126,13 +126,13 @@ void ApplyPaint(LoadContext* context, PropertyReader* reader, Property name, Arg
     if (isNone) {
         *has = 0;
         *colour = 0;
-        ref->clear();
+        ref->reset();
         *isCurrentColour = 0;
         *patternFallback = 0;
     } else if (c != NoColour) {
         *colour = c;
         *has = 1;
-        ref->swap(reference);
+        *ref = MakeSharedText(std::move(reference));
         *isCurrentColour = IsCurrentColour(TrimView(text)) ? 1 : 0;
         *patternFallback = fallback;
     }
@@ -141,7 +141,7 @@ void ApplyPaint(LoadContext* context, PropertyReader* reader, Property name, Arg
 // "context-fill" or "context-stroke" takes that paint of the context; false
 // for any other value.
 bool ApplyContextPaint(const PropertyReader& reader, Property name, const StyleState& context,
-                       int* has, Argb* colour, std::wstring* ref) {
+                       int* has, Argb* colour, SharedText* ref) {
     const TextView value = TrimView(PropertyText(reader, name));
     const bool fill = IsWordIgnoringCase(value, L"context-fill");
     if (!fill && !IsWordIgnoringCase(value, L"context-stroke"))

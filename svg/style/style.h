@@ -8,6 +8,7 @@
 #include "svg/values/colour.h"
 #include "svg/values/lengths.h"
 #include "svg/values/shared_floats.h"
+#include "svg/values/shared_text.h"
 #include "svg/values/transform.h"
 
 // What "paint-order" orders: three parts, the first painted in the lowest
@@ -76,19 +77,19 @@ struct StyleState {
     SharedFloats dashes;                 // user units, an even count, shared; null: solid
     float dashOffset;
     int nonScalingStroke; // vector-effect: non-scaling-stroke; not inherited
-    std::wstring fillRef;
-    std::wstring strokeRef;
+    SharedText fillRef;   // ids of the paint servers named, shared; null: none
+    SharedText strokeRef;
     // The ids that marker-start, marker-mid and marker-end name; "" none.
     std::wstring markerStart, markerMid, markerEnd;
     // What "context-fill" and "context-stroke" name: the fill and stroke of
     // the use whose content is drawn; none outside one.
     int contextHasFill, contextHasStroke;
     Argb contextFill, contextStroke;
-    std::wstring contextFillRef, contextStrokeRef;
+    SharedText contextFillRef, contextStrokeRef;
     // Text, all inherited: the font-family list as written, the weight (1
     // to 1000), bold (weight 600 and above), italic (or oblique),
     // text-anchor (0 start, 1 middle, 2 end) and xml:space="preserve".
-    std::wstring fontFamily;
+    SharedText fontFamily; // shared; null: none given
     int fontWeight;
     int fontBold;
     int fontItalic;

@@ -146,7 +146,7 @@ void ApplyKerning(const PropertyReader& reader, int* off) {
 void ApplyTextProperties(PropertyReader* reader, StyleState* out) {
     TextView family = TrimView(PropertyText(*reader, PropFontFamily));
     if (!family.empty() && !IsWordIgnoringCase(family, L"inherit"))
-        out->fontFamily = std::wstring(family);
+        out->fontFamily = MakeSharedText(std::wstring(family));
     ApplyFontWeight(reader, &out->fontWeight, &out->fontBold);
     ApplyKeyword(*reader, PropFontStyle, FontStyles, &out->fontItalic);
     ApplyKeyword(*reader, PropTextAnchor, TextAnchors, &out->textAnchor);

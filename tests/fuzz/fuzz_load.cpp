@@ -49,8 +49,8 @@ void CheckDocument(int result, const SvgDocument& d) {
         Check(r.path != nullptr);
         Check(r.hasFill || r.hasStroke);
         Check(r.miterLimit > 0);
-        Check(r.hasFill || (r.fillColor == 0 && r.fillRef.empty()));
-        Check(r.hasStroke || (r.strokeColor == 0 && r.strokeWidth == 0 && r.strokeRef.empty()));
+        Check(r.hasFill || (r.fillColor == 0 && !r.fillRef));
+        Check(r.hasStroke || (r.strokeColor == 0 && r.strokeWidth == 0 && !r.strokeRef));
     }
     Check(!d.hasViewBox || (d.viewBoxWidth > 0 && d.viewBoxHeight > 0));
 }

@@ -168,7 +168,7 @@ TEST_F(Registry, PurgeDeferredReleasesClearsDocumentsAndDeletesBitmaps) {
         ShapeRecord* shape = AppendShapeRecord(document);
         ASSERT_NE(nullptr, shape);
         shape->path = GfxCreatePath();
-        shape->fillRef = L"a gradient id long enough to live on the heap";
+        shape->fillRef = MakeSharedText(L"a gradient id long enough to live on the heap");
     }
     HBITMAP bitmap = SmallBitmap();
     ASSERT_NE(0u, GetObjectType(bitmap));

@@ -26,7 +26,7 @@ TEST_F(DocumentGradientCopy, EarlierDocumentKeepsItsOwnGradients) {
     LoadedSvg a, b;
     ASSERT_EQ(1, a.Load(FileWithGradient("red", "blue")));
     ASSERT_EQ(1, a.Count());
-    EXPECT_EQ(L"g", a[0].fillRef);
+    EXPECT_EQ(L"g", TextOf(a[0].fillRef));
     ASSERT_EQ(1, b.Load(FileWithGradient("lime", "yellow")));
 
     const GradientDef* ga = FindDocumentGradient(&a.document, L"g");
@@ -59,18 +59,18 @@ TEST_F(DocumentGradientCopy, ALoadSeesNothingOfTheLoadBefore) {
                         "<pattern id='p' width='1' height='1'/>"
                         "<rect class='c' width='1' height='1' stroke='url(#p)'/></svg>"));
     ASSERT_EQ(1, a.Count());
-    EXPECT_EQ(L"g", a[0].fillRef);
-    EXPECT_EQ(L"p", a[0].strokeRef);
+    EXPECT_EQ(L"g", TextOf(a[0].fillRef));
+    EXPECT_EQ(L"p", TextOf(a[0].strokeRef));
     ASSERT_EQ(1, b.Load("<svg xmlns='http://www.w3.org/2000/svg'>"
                         "<rect class='c' width='1' height='1' stroke='url(#p) yellow'/>"
                         "<rect width='1' height='1' fill='url(#g) lime'/></svg>"));
     ASSERT_EQ(2, b.Count());
     EXPECT_EQ(0xFF000000u, b[0].fillColor); // no rule: the initial black
-    EXPECT_EQ(L"", b[0].fillRef);
+    EXPECT_EQ(L"", TextOf(b[0].fillRef));
     EXPECT_EQ(0xFFFFFF00u, b[0].strokeColor); // no pattern: the fallback
-    EXPECT_EQ(L"", b[0].strokeRef);
+    EXPECT_EQ(L"", TextOf(b[0].strokeRef));
     EXPECT_EQ(0xFF00FF00u, b[1].fillColor); // no gradient: the fallback
-    EXPECT_EQ(L"", b[1].fillRef);
+    EXPECT_EQ(L"", TextOf(b[1].fillRef));
 }
 
 // Of elements sharing an id, the first in document order is the one every
@@ -102,7 +102,7 @@ TEST_F(DocumentGradientCopy, TheFirstElementWithAnIdOwnsIt) {
                               "</defs><rect width='9' height='9' fill='url(#g) lime'/></svg>"))
             << c.name;
         ASSERT_EQ(1, svg.Count()) << c.name;
-        EXPECT_EQ(c.fillRef, svg[0].fillRef) << c.name;
+        EXPECT_EQ(c.fillRef, TextOf(svg[0].fillRef)) << c.name;
         const GradientDef* kept = FindDocumentGradient(&svg.document, L"g");
         ASSERT_EQ(c.firstStop != 0, kept != nullptr) << c.name;
         if (kept) {

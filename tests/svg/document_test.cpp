@@ -221,7 +221,7 @@ TEST_F(DocumentTest, DefinitionsAfterTheirUseAreFound) {
                           "<defs><linearGradient id='g'><stop stop-color='red'/>"
                           "<stop offset='1' stop-color='blue'/></linearGradient></defs></svg>"));
     ASSERT_EQ(3, svg.Count());
-    EXPECT_EQ(L"g", svg[0].fillRef);
+    EXPECT_EQ(L"g", TextOf(svg[0].fillRef));
     EXPECT_EQ(0xFF7F007Fu, svg[0].fillColor);
     ASSERT_EQ(1, svg[0].boundsValid);
     EXPECT_FLOAT_EQ(2, svg[0].boundsX);
@@ -231,8 +231,19 @@ TEST_F(DocumentTest, DefinitionsAfterTheirUseAreFound) {
     EXPECT_NE(nullptr, FindDocumentGradient(&svg.document, L"g"));
     EXPECT_EQ(0xFF00FF00u, svg[1].fillColor);
     EXPECT_EQ(0, svg[1].boundsValid); // a plain colour takes no bounds
-    EXPECT_TRUE(svg[1].fillRef.empty());
+    EXPECT_FALSE(svg[1].fillRef);
     EXPECT_EQ(0xFF000000u, svg[2].fillColor);
+}
+
+// An inherited paint id is held once by every record, however many inherit it.
+TEST_F(DocumentTest, InheritedPaintIdsAreSharedNotCopied) {
+    LoadedSvg svg;
+    ASSERT_EQ(1, svg.Load("<svg fill='url(#g)'><linearGradient id='g'>"
+                          "<stop stop-color='red'/></linearGradient><g><rect width='1' height='1'/>"
+                          "</g><circle r='1'/></svg>"));
+    ASSERT_EQ(2, svg.Count());
+    EXPECT_EQ(L"g", TextOf(svg[0].fillRef));
+    EXPECT_EQ(svg[0].fillRef.get(), svg[1].fillRef.get());
 }
 
 } // namespace

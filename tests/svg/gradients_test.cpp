@@ -638,8 +638,8 @@ TEST(Gradients, RegistrationStaysInTheSubtree) {
 // and refilled, a new copy replaces the old, and absent documents are safe.
 TEST(Gradients, DocumentCopyOutlivesTheRegistries) {
     ShapeRecord shapes[2] = {};
-    shapes[0].fillRef = L"g";
-    shapes[1].strokeRef = L"s";
+    shapes[0].fillRef = MakeSharedText(L"g");
+    shapes[1].strokeRef = MakeSharedText(L"s");
     SvgDocument document = {};
     document.shapes = shapes;
     document.shapeCount = 2;

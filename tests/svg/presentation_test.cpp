@@ -45,10 +45,10 @@ TEST(Presentation, ChildWithoutAttributesInheritsEverything) {
             " stroke-linejoin='bevel' stroke-miterlimit='7' transform='translate(5,6)'>"
             "<rect id='t'/></g>"));
     EXPECT_EQ(1, s.hasFill);
-    EXPECT_EQ(L"g", s.fillRef);
+    EXPECT_EQ(L"g", TextOf(s.fillRef));
     EXPECT_EQ(0xFF7F007Fu, s.fillColor);
     EXPECT_EQ(1, s.hasStroke);
-    EXPECT_EQ(L"h", s.strokeRef);
+    EXPECT_EQ(L"h", TextOf(s.strokeRef));
     EXPECT_EQ(0xFF00FF00u, s.strokeColor);
     EXPECT_EQ(3.0f, s.strokeWidth);
     EXPECT_EQ(0.5f, s.opacity);
@@ -145,7 +145,7 @@ TEST(Presentation, FillSourcesAndPrecedence) {
         StyleState s = StyleOfTarget(Svg(std::string(gradient) + c.body));
         EXPECT_EQ(c.hasFill, s.hasFill) << c.body;
         EXPECT_EQ(c.fillColor, s.fillColor) << c.body;
-        EXPECT_EQ(std::wstring(c.fillRef), s.fillRef) << c.body;
+        EXPECT_EQ(std::wstring(c.fillRef), TextOf(s.fillRef)) << c.body;
     }
     // Long declaration lists are read the same way: the fill declaration
     // first in the style (last once the cascade has ordered it) is found
@@ -430,7 +430,7 @@ TEST(Presentation, FontShorthand) {
         EXPECT_EQ(c.weight, s.fontWeight) << c.style;
         EXPECT_EQ(c.italic, s.fontItalic) << c.style;
         EXPECT_EQ(c.kerningOff, s.kerningOff) << c.style;
-        EXPECT_EQ(c.family, s.fontFamily) << c.style;
+        EXPECT_EQ(c.family, TextOf(s.fontFamily)) << c.style;
     }
 }
 
@@ -459,7 +459,7 @@ TEST(Presentation, EachPropertyCountsOnItsOwn) {
         {"marker-end='url(#m)'", HOLDS(s.markerEnd == L"m" && s.namesMarker)},
         {"style='marker:url(#m)'", HOLDS(s.markerMid == L"m" && s.namesMarker)},
         {"paint-order='markers'", HOLDS(PaintOrderPart(s.paintOrder, 0) == PaintMarkers)},
-        {"font-family='Serif'", HOLDS(s.fontFamily == L"Serif")},
+        {"font-family='Serif'", HOLDS(TextOf(s.fontFamily) == L"Serif")},
         {"font-weight='bold'", HOLDS(s.fontBold == 1)},
         {"font-style='italic'", HOLDS(s.fontItalic == 1)},
         {"text-anchor='end'", HOLDS(s.textAnchor == 2)},
@@ -506,7 +506,7 @@ TEST(Presentation, EachPropertyCountsOnItsOwn) {
     StyleState s = StyleOfTarget(Svg("<rect id='t' font-family='S\xC3\xA9rif' stroke-width='2' "
                                      "stroke-dasharray='" +
                                      dashes + "' stroke-linecap='round'/>"));
-    EXPECT_EQ(L"S\u00e9rif", s.fontFamily);
+    EXPECT_EQ(L"S\u00e9rif", TextOf(s.fontFamily));
     EXPECT_EQ(2, s.strokeWidth);
     EXPECT_EQ(200u, FloatsOf(s.dashes).size());
     EXPECT_EQ(2, s.lineCap);

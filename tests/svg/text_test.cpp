@@ -72,7 +72,7 @@ TEST_F(TextTest, TextPropertiesInherit) {
     ASSERT_TRUE(xml.Root() != nullptr);
     LoadContext context;
     StyleState t = StyleOfElement(&context, xml.Root(), FindElementById(xml.Root(), L"t"));
-    EXPECT_EQ(L"Arial", t.fontFamily);
+    EXPECT_EQ(L"Arial", TextOf(t.fontFamily));
     EXPECT_EQ(0, t.fontBold);
     EXPECT_EQ(0, t.fontItalic);
     EXPECT_EQ(2, t.textAnchor);
@@ -91,14 +91,14 @@ TEST_F(TextTest, FontWeights) {
         const char* own;
         int weight;
     } cases[] = {
-        {"400", "650", 650},     {"400", "1500", 400},   {"700", "0", 700},
-        {"300", "bolder", 400},  {"500", "bolder", 700}, {"900", "bolder", 900},
+        {"400", "650", 650},     {"400", "1500", 400},    {"700", "0", 700},
+        {"300", "bolder", 400},  {"500", "bolder", 700},  {"900", "bolder", 900},
         {"500", "lighter", 100}, {"700", "lighter", 400}, {"800", "lighter", 700},
         {"100", "normal", 400},  {"100", "bold", 700},
     };
     for (const auto& c : cases) {
-        ParsedXml xml(std::string("<svg font-weight='") + c.parent + "'><text id='t' font-weight='" +
-                      c.own + "'/></svg>");
+        ParsedXml xml(std::string("<svg font-weight='") + c.parent +
+                      "'><text id='t' font-weight='" + c.own + "'/></svg>");
         ASSERT_TRUE(xml.Root() != nullptr);
         LoadContext context;
         StyleState t = StyleOfElement(&context, xml.Root(), FindElementById(xml.Root(), L"t"));
@@ -194,12 +194,14 @@ TEST_F(TextTest, PositionListsGoCharacterByCharacter) {
         int record;
         float x, y;
     } expected[] = {
-        {0, 10, 43},  // x by character, no turn: the box's top left
-        {0, 27, 50},  // turned a quarter: its top left lies 0.7 em right of the origin
-        {1, 112, 53}, {1, 118, 53}, // the tspan's x, the text's third dx and the tspan's dy,
-                                    // turned by rotate's last value
-        {2, 124, 53},               // back in the text, still turned
-        {3, 97, 73},  {3, 147, 73}, // each x a chunk of its own, centred on it
+        {0, 10, 43}, // x by character, no turn: the box's top left
+        {0, 27, 50}, // turned a quarter: its top left lies 0.7 em right of the origin
+        {1, 112, 53},
+        {1, 118, 53}, // the tspan's x, the text's third dx and the tspan's dy,
+                      // turned by rotate's last value
+        {2, 124, 53}, // back in the text, still turned
+        {3, 97, 73},
+        {3, 147, 73}, // each x a chunk of its own, centred on it
     };
     std::vector<GfxPointF> corners[4];
     for (int r = 0; r < 4; r++)

@@ -461,13 +461,13 @@ TEST_F(WalkerTest, CommitShapeTakesOverOrReleasesThePath) {
     state.hasStroke = 1;
     state.strokeColor = 0x80123456;
     state.strokeWidth = 2;
-    state.strokeRef = L"g";
-    state.fillRef = L"f";
+    state.strokeRef = MakeSharedText(L"g");
+    state.fillRef = MakeSharedText(L"f");
     CommitShape(&document, BuildLinePath(0, 0, 1, 1), &state, L"y");
     ASSERT_EQ(1, document.shapeCount);
     EXPECT_EQ(L"y", document.shapes[0].id);
-    EXPECT_TRUE(document.shapes[0].fillRef.empty()); // only set for a drawn fill
-    EXPECT_EQ(L"g", document.shapes[0].strokeRef);
+    EXPECT_FALSE(document.shapes[0].fillRef); // only set for a drawn fill
+    EXPECT_EQ(L"g", TextOf(document.shapes[0].strokeRef));
     EXPECT_EQ(1, document.shapes[0].boundsValid);
     ClearSvgDocument(&document);
 }
