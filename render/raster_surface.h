@@ -45,12 +45,11 @@ struct Surface {
     std::vector<uint32_t> storage; // an offscreen bitmap's pixels
 };
 
-// Offscreen pixels taken so far in one render, what was drawn without its
-// bitmap because of the budget, the filtered groups drawn unfiltered for it,
-// and the shapes left out (in whole or in part) for coordinates GDI+ cannot
-// take.
+// What one render may spend and has spent (offscreen pixels included), what
+// was drawn without its bitmap because of the budget, the filtered groups
+// drawn unfiltered for it, and the shapes left out (in whole or in part) for
+// coordinates GDI+ cannot take.
 struct RenderBudget {
-    size_t used;
     int faded;
     int unfiltered;
     int leftOut;

@@ -46,12 +46,6 @@ OffscreenKey MakeOffscreenKey(int number, const float* values, int count) {
 
 namespace {
 
-// Offscreen pixels one render may take for its groups and masks, in all.
-// A group past it is drawn shape by shape on the bitmap below, each shape
-// faded by the group's opacity and unmasked, and counted for the not-drawn
-// report. It bounds both the memory and the time a render spends on groups.
-size_t OffscreenPixelBudget = DefaultOffscreenPixelBudget;
-
 // A group being drawn. Past the budget it draws on the surface below, with
 // its opacity folded into its shapes' fade.
 struct OpenGroup {
@@ -201,7 +195,10 @@ bool GroupRect(const RenderState& r, const OffscreenGroup& group, const Surface&
 std::unique_ptr<Surface> NewOffscreen(RenderState* r, const PixelRect& rect) {
     const int width = rect.right - rect.left, height = rect.bottom - rect.top;
     const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
-    if (count > OffscreenPixelBudget - std::min(r->budget->used, OffscreenPixelBudget))
+    // Past the budget a group is drawn shape by shape on the bitmap below (see
+    // OpenOneGroup): it bounds both the memory and the time groups take.
+    RenderBudget* budget = r->budget;
+    if (count > OffscreenPixelsLeft(budget->work, budget->workSpent))
         return nullptr;
     std::unique_ptr<Surface> s(new (std::nothrow) Surface());
     if (!s)
@@ -213,7 +210,7 @@ std::unique_ptr<Surface> NewOffscreen(RenderState* r, const PixelRect& rect) {
     }
     if (!StartSurface(*r, s.get(), s->storage.data(), rect.left, rect.top, width, height))
         return nullptr;
-    r->budget->used += count;
+    budget->workSpent.offscreenPixels += count;
     return s;
 }
 
@@ -432,11 +429,12 @@ void FilterSurface(RenderState* r, const OffscreenGroup& group, Surface* own) {
     FilterCanvas canvas = {
         own->pixels, own->width, own->height,
         ComposeMatrix(ComposeMatrix(toCanvas, ElementsOf(r->base)), filter->matrix), images.data()};
-    size_t free = OffscreenPixelBudget - std::min(r->budget->used, OffscreenPixelBudget);
+    RenderBudget* budget = r->budget;
+    size_t free = OffscreenPixelsLeft(budget->work, budget->workSpent);
     const size_t before = free;
     if (!RunFilter(*filter, &canvas, &free))
-        r->budget->unfiltered++;
-    r->budget->used += before - free;
+        budget->unfiltered++;
+    budget->workSpent.offscreenPixels += before - free;
     UnpremultiplyPixels(own->pixels, count);
 }
 
@@ -638,17 +636,13 @@ void DrawRecords(RenderState* r, const ShapeRecord* shapes, int count, Surface* 
         CloseGroup(r, &open, root);
 }
 
-void SetOffscreenPixelBudget(size_t pixels) {
-    OffscreenPixelBudget = pixels;
-}
-
 int DrawDocumentRecords(SvgDocument* document, const Matrix2D& base, const GfxRectF& area,
                         uint32_t* pixels, int width, int height) {
     GfxOwned<GfxMatrix> baseMatrix(
         GfxCreateMatrix6(base.a, base.b, base.c, base.d, base.e, base.f));
     if (!baseMatrix)
         return 0;
-    RenderBudget budget = {0, 0, 0, 0, RenderWorkBudget(), WorkBudget(), 0};
+    RenderBudget budget = {0, 0, 0, RenderWorkBudget(), WorkBudget(), 0};
     RenderCache cache;
     RenderState r = {document, area, baseMatrix.get(), &budget, &cache};
     Surface root = Surface();

@@ -20,12 +20,10 @@ int DrawDocumentRecords(SvgDocument* document, const Matrix2D& base, const GfxRe
                         uint32_t* pixels, int width, int height);
 
 // Groups with an opacity below 1 or a mask, their masks and pattern tiles are
-// drawn into offscreen bitmaps, 128 MB at most over one render. Past that, a
+// drawn into offscreen bitmaps, as many pixels at most over one render as its
+// work budget allows (svg/records/work_budget.h). Past that, a
 // group's shapes are drawn directly, each faded by the group's opacity, a
 // mask is left out and a pattern's fallback colour paints; the document's
 // notDrawn[NotDrawnFadedGroups] counts each of these of the last render. A
 // filter whose images do not fit leaves its group unfiltered, counted in
 // notDrawn[NotDrawnUnfiltered].
-enum : size_t { DefaultOffscreenPixelBudget = size_t(1) << 25 };
-// Sets the budget in pixels (tests use a small one to see the fallback).
-void SetOffscreenPixelBudget(size_t pixels);

@@ -17,7 +17,7 @@ class GroupRender : public ::testing::Test {
   protected:
     void SetUp() override { StartGraphicsForTests(); }
     void TearDown() override {
-        SetOffscreenPixelBudget(DefaultOffscreenPixelBudget);
+        SetRenderOffscreenPixels(0);
         ScaleDownWorkBudgets(1);
     }
 };
@@ -43,7 +43,7 @@ TEST_F(GroupRender, OverlappingChildrenOfAHalfTransparentGroupDoNotShowThroughEa
     };
     Canvas layered = RenderToCanvas(&test.layer, 20, 20);
     EXPECT_EQ(0, document.notDrawn[NotDrawnFadedGroups]);
-    SetOffscreenPixelBudget(100); // less than the group's 400 pixels
+    SetRenderOffscreenPixels(100); // less than the group's 400 pixels
     Canvas faded = RenderToCanvas(&test.layer, 20, 20);
     EXPECT_EQ(1, document.notDrawn[NotDrawnFadedGroups]);
     for (const Probe& p : probes) {
@@ -96,7 +96,7 @@ TEST_F(GroupRender, FilterPastTheBudgetIsDrawnUnfiltered) {
     Canvas blurred = RenderToCanvas(&test.layer, 20, 20);
     EXPECT_EQ(0, document.notDrawn[NotDrawnUnfiltered]);
     EXPECT_NE(0xFF0000FFu, blurred.At(5, 5));
-    SetOffscreenPixelBudget(500); // the group's 400 pixels, not the filter's images
+    SetRenderOffscreenPixels(500); // the group's 400 pixels, not the filter's images
     Canvas plain = RenderToCanvas(&test.layer, 20, 20);
     EXPECT_EQ(1, document.notDrawn[NotDrawnUnfiltered]);
     EXPECT_EQ(0, document.notDrawn[NotDrawnFadedGroups]);
