@@ -142,6 +142,13 @@ int GfxDecodeImage(const void* bytes, size_t size, size_t maxPixels, std::vector
                    int* width, int* height);
 
 #ifdef _WIN32
+// Test hook: the nth GDI+ call from now on that allocates (making a path,
+// matrix, region, brush, pen, bitmap or graphics object, filling or
+// stroking) fails as GDI+ fails when out of memory; 0 fails none.
+// GfxAllocationRefused says whether one has failed since.
+void GfxFailAllocation(long long n);
+int GfxAllocationRefused();
+
 // ---- drawing (Windows only) -------------------------------------------------
 // A graphics object drawing into a caller-owned 32-bit buffer of width x height
 // words (0xAARRGGBB, rows from the top, rowWords words apart; 0: width). It

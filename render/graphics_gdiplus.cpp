@@ -46,10 +46,33 @@ static GpPen* AsPen(GfxPen* pen) {
     return reinterpret_cast<GpPen*>(pen);
 }
 
+// The test hook's count: the GDI+ calls that allocate still to make before
+// one fails as GDI+ does when out of memory (0: none fails).
+static long long allocationsToRefuse = 0;
+static bool allocationRefused = false;
+
+void GfxFailAllocation(long long n) {
+    allocationsToRefuse = n;
+    allocationRefused = false;
+}
+
+int GfxAllocationRefused() {
+    return allocationRefused ? 1 : 0;
+}
+
+// Asked before each GDI+ call that allocates: true when the hook fails it.
+static bool Refused() {
+    if (allocationsToRefuse > 0 && --allocationsToRefuse == 0) {
+        allocationRefused = true;
+        return true;
+    }
+    return false;
+}
+
 // A temporary GDI+ matrix of six floats; null for no matrix.
 static GpMatrix* MatrixFromElements(const float* m) {
     GpMatrix* matrix = nullptr;
-    if (m && GdipCreateMatrix2(m[0], m[1], m[2], m[3], m[4], m[5], &matrix) != Ok)
+    if (m && (Refused() || GdipCreateMatrix2(m[0], m[1], m[2], m[3], m[4], m[5], &matrix) != Ok))
         return nullptr;
     return matrix;
 }
@@ -95,7 +118,7 @@ int GfxResolvePathBounds() {
 
 GfxPath* GfxCreatePath() {
     GpPath* path = nullptr;
-    if (GdipCreatePath(FillModeAlternate, &path) != Ok)
+    if (Refused() || GdipCreatePath(FillModeAlternate, &path) != Ok)
         return nullptr;
     return reinterpret_cast<GfxPath*>(path);
 }
@@ -140,8 +163,8 @@ void GfxAddFigures(GfxPath* path, const GfxPointF* points, const uint8_t* types,
     if (count <= 0)
         return;
     GpPath* figures = nullptr;
-    if (GdipCreatePath2(reinterpret_cast<const GpPointF*>(points), types, count, FillModeAlternate,
-                        &figures) != Ok)
+    if (Refused() || GdipCreatePath2(reinterpret_cast<const GpPointF*>(points), types, count,
+                                     FillModeAlternate, &figures) != Ok)
         return;
     GdipAddPathPath(AsPath(path), figures, FALSE);
     GdipDeletePath(figures);
@@ -151,8 +174,8 @@ GfxPath* GfxCreatePathFromFigures(const GfxPointF* points, const uint8_t* types,
     if (count <= 0)
         return GfxCreatePath();
     GpPath* path = nullptr;
-    if (GdipCreatePath2(reinterpret_cast<const GpPointF*>(points), types, count, FillModeAlternate,
-                        &path) != Ok)
+    if (Refused() || GdipCreatePath2(reinterpret_cast<const GpPointF*>(points), types, count,
+                                     FillModeAlternate, &path) != Ok)
         return nullptr;
     return reinterpret_cast<GfxPath*>(path);
 }
@@ -201,7 +224,7 @@ int GfxGetPathPointCount(GfxPath* path) {
 
 GfxPath* GfxClonePath(GfxPath* path) {
     GpPath* copy = nullptr;
-    if (GdipClonePath(AsPath(path), &copy) != Ok)
+    if (Refused() || GdipClonePath(AsPath(path), &copy) != Ok)
         return nullptr;
     return reinterpret_cast<GfxPath*>(copy);
 }
@@ -490,14 +513,14 @@ std::vector<uint8_t> GfxFontTable(const wchar_t* family, int style, const char* 
 
 GfxMatrix* GfxCreateMatrix() {
     GpMatrix* matrix = nullptr;
-    if (GdipCreateMatrix(&matrix) != Ok)
+    if (Refused() || GdipCreateMatrix(&matrix) != Ok)
         return nullptr;
     return reinterpret_cast<GfxMatrix*>(matrix);
 }
 
 GfxMatrix* GfxCreateMatrix6(float a, float b, float c, float d, float e, float f) {
     GpMatrix* matrix = nullptr;
-    if (GdipCreateMatrix2(a, b, c, d, e, f, &matrix) != Ok)
+    if (Refused() || GdipCreateMatrix2(a, b, c, d, e, f, &matrix) != Ok)
         return nullptr;
     return reinterpret_cast<GfxMatrix*>(matrix);
 }
@@ -531,8 +554,8 @@ void GfxGetMatrixElements(GfxMatrix* matrix, float elements[6]) {
 GfxGraphics* GfxCreateGraphicsOnPixels(uint32_t* pixels, int width, int height, int rowWords) {
     GpBitmap* bitmap = nullptr;
     const int stride = (rowWords > 0 ? rowWords : width) * 4;
-    if (GdipCreateBitmapFromScan0(width, height, stride, PixelFormat32bppARGB,
-                                  reinterpret_cast<BYTE*>(pixels), &bitmap) != Ok)
+    if (Refused() || GdipCreateBitmapFromScan0(width, height, stride, PixelFormat32bppARGB,
+                                               reinterpret_cast<BYTE*>(pixels), &bitmap) != Ok)
         return nullptr;
     GpGraphics* graphics = nullptr;
     if (GdipGetImageGraphicsContext(bitmap, &graphics) != Ok) {
@@ -582,7 +605,7 @@ static GpRegion* AsRegion(GfxRegion* region) {
 
 GfxRegion* GfxCreateEmptyRegion() {
     GpRegion* region = nullptr;
-    if (GdipCreateRegion(&region) != Ok)
+    if (Refused() || GdipCreateRegion(&region) != Ok)
         return nullptr;
     GdipSetEmpty(region);
     return reinterpret_cast<GfxRegion*>(region);
@@ -592,7 +615,7 @@ GfxRegion* GfxCreateEmptyRegion() {
 // its user units.
 GfxRegion* GfxCreatePathRegion(GfxPath* path, const float matrix[6]) {
     GpPath* copy = nullptr;
-    if (GdipClonePath(AsPath(path), &copy) != Ok)
+    if (Refused() || GdipClonePath(AsPath(path), &copy) != Ok)
         return nullptr;
     GpMatrix* m = MatrixFromElements(matrix);
     if (m) {
@@ -600,14 +623,14 @@ GfxRegion* GfxCreatePathRegion(GfxPath* path, const float matrix[6]) {
         GdipDeleteMatrix(m);
     }
     GpRegion* region = nullptr;
-    GpStatus status = GdipCreateRegionPath(copy, &region);
+    GpStatus status = Refused() ? OutOfMemory : GdipCreateRegionPath(copy, &region);
     GdipDeletePath(copy);
     return status == Ok ? reinterpret_cast<GfxRegion*>(region) : nullptr;
 }
 
 GfxRegion* GfxCloneRegion(GfxRegion* region) {
     GpRegion* copy = nullptr;
-    if (GdipCloneRegion(AsRegion(region), &copy) != Ok)
+    if (Refused() || GdipCloneRegion(AsRegion(region), &copy) != Ok)
         return nullptr;
     return reinterpret_cast<GfxRegion*>(copy);
 }
@@ -651,15 +674,15 @@ void GfxRestoreGraphics(GfxGraphics* graphics, unsigned state) {
 }
 
 int GfxFillPath(GfxGraphics* graphics, GfxBrush* brush, GfxPath* path) {
-    return GdipFillPath(graphics->graphics, AsBrush(brush), AsPath(path)) == Ok;
+    return !Refused() && GdipFillPath(graphics->graphics, AsBrush(brush), AsPath(path)) == Ok;
 }
 
 int GfxDrawImageInPath(GfxGraphics* graphics, const uint32_t* pixels, int width, int height,
                        const float matrix[6], GfxPath* path) {
     GpBitmap* bitmap = nullptr;
-    if (GdipCreateBitmapFromScan0(width, height, width * 4, PixelFormat32bppARGB,
-                                  reinterpret_cast<BYTE*>(const_cast<uint32_t*>(pixels)),
-                                  &bitmap) != Ok)
+    if (Refused() || GdipCreateBitmapFromScan0(
+                         width, height, width * 4, PixelFormat32bppARGB,
+                         reinterpret_cast<BYTE*>(const_cast<uint32_t*>(pixels)), &bitmap) != Ok)
         return 0;
     // Mirrored beyond its edges, so that smooth sampling does not fade them.
     GpImageAttributes* attributes = nullptr;
@@ -686,14 +709,14 @@ void GfxResetWorldTransform(GfxGraphics* graphics) {
 }
 
 int GfxDrawPath(GfxGraphics* graphics, GfxPen* pen, GfxPath* path) {
-    return GdipDrawPath(graphics->graphics, AsPen(pen), AsPath(path)) == Ok;
+    return !Refused() && GdipDrawPath(graphics->graphics, AsPen(pen), AsPath(path)) == Ok;
 }
 
 // ---- brushes and pens -----------------------------------------------------
 
 GfxBrush* GfxCreateSolidBrush(uint32_t argb) {
     GpSolidFill* brush = nullptr;
-    if (GdipCreateSolidFill(argb, &brush) != Ok)
+    if (Refused() || GdipCreateSolidFill(argb, &brush) != Ok)
         return nullptr;
     return reinterpret_cast<GfxBrush*>(brush);
 }
@@ -706,8 +729,8 @@ GfxBrush* GfxCreateLineBrush(GfxPointF p1, GfxPointF p2, uint32_t colour1, uint3
                              int wrapMode) {
     GpPointF from = {p1.x, p1.y}, to = {p2.x, p2.y};
     GpLineGradient* brush = nullptr;
-    if (GdipCreateLineBrush(&from, &to, colour1, colour2, static_cast<GpWrapMode>(wrapMode),
-                            &brush) != Ok)
+    if (Refused() || GdipCreateLineBrush(&from, &to, colour1, colour2,
+                                         static_cast<GpWrapMode>(wrapMode), &brush) != Ok)
         return nullptr;
     return reinterpret_cast<GfxBrush*>(brush);
 }
@@ -729,12 +752,12 @@ void GfxSetLineTransform(GfxBrush* brush, const float matrix[6]) {
 GfxBrush* GfxCreateTextureBrush(const uint32_t* pixels, int width, int height,
                                 const float matrix[6]) {
     GpBitmap* bitmap = nullptr;
-    if (GdipCreateBitmapFromScan0(width, height, width * 4, PixelFormat32bppARGB,
-                                  reinterpret_cast<BYTE*>(const_cast<uint32_t*>(pixels)),
-                                  &bitmap) != Ok)
+    if (Refused() || GdipCreateBitmapFromScan0(
+                         width, height, width * 4, PixelFormat32bppARGB,
+                         reinterpret_cast<BYTE*>(const_cast<uint32_t*>(pixels)), &bitmap) != Ok)
         return nullptr;
     GpTexture* brush = nullptr;
-    GpStatus status = GdipCreateTexture(bitmap, WrapModeTile, &brush);
+    GpStatus status = Refused() ? OutOfMemory : GdipCreateTexture(bitmap, WrapModeTile, &brush);
     GdipDisposeImage(bitmap); // the brush holds its own copy of the image
     if (status != Ok)
         return nullptr;
@@ -747,7 +770,7 @@ GfxBrush* GfxCreateTextureBrush(const uint32_t* pixels, int width, int height,
 
 GfxBrush* GfxCreatePathGradient(GfxPath* path) {
     GpPathGradient* brush = nullptr;
-    if (GdipCreatePathGradientFromPath(AsPath(path), &brush) != Ok)
+    if (Refused() || GdipCreatePathGradientFromPath(AsPath(path), &brush) != Ok)
         return nullptr;
     return reinterpret_cast<GfxBrush*>(brush);
 }
@@ -787,14 +810,14 @@ void GfxSetPathGradientWrapMode(GfxBrush* brush, int wrapMode) {
 
 GfxPen* GfxCreatePen(uint32_t argb, float width, int unit) {
     GpPen* pen = nullptr;
-    if (GdipCreatePen1(argb, width, static_cast<GpUnit>(unit), &pen) != Ok)
+    if (Refused() || GdipCreatePen1(argb, width, static_cast<GpUnit>(unit), &pen) != Ok)
         return nullptr;
     return reinterpret_cast<GfxPen*>(pen);
 }
 
 GfxPen* GfxCreatePenFromBrush(GfxBrush* brush, float width, int unit) {
     GpPen* pen = nullptr;
-    if (GdipCreatePen2(AsBrush(brush), width, static_cast<GpUnit>(unit), &pen) != Ok)
+    if (Refused() || GdipCreatePen2(AsBrush(brush), width, static_cast<GpUnit>(unit), &pen) != Ok)
         return nullptr;
     return reinterpret_cast<GfxPen*>(pen);
 }
@@ -848,9 +871,9 @@ int GfxSavePng(const wchar_t* path, const uint32_t* pixels, int width, int heigh
         return 0;
     // The bitmap only reads the pixels while it is saved.
     GpBitmap* bitmap = nullptr;
-    if (GdipCreateBitmapFromScan0(width, height, width * 4, PixelFormat32bppARGB,
-                                  reinterpret_cast<BYTE*>(const_cast<uint32_t*>(pixels)),
-                                  &bitmap) != Ok)
+    if (Refused() || GdipCreateBitmapFromScan0(
+                         width, height, width * 4, PixelFormat32bppARGB,
+                         reinterpret_cast<BYTE*>(const_cast<uint32_t*>(pixels)), &bitmap) != Ok)
         return 0;
     GpStatus status = GdipSaveImageToFile(bitmap, path, &png, nullptr);
     GdipDisposeImage(bitmap);

@@ -8,12 +8,15 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <vector>
 
 #include "failing_allocator.h"
 #include "layers/journal.h"
+#include "layers/layer_render.h"
 #include "layers/registry.h"
 #include "plugin/entry_points.h"
 #include "plugin/host_text.h"
+#include "render/graphics.h"
 #include "svg/base/report.h"
 #include "svg/load.h"
 #include "svg/records/document.h"
@@ -232,6 +235,56 @@ TEST_F(OutOfMemory, EveryAllocationOfALoadCreateResizeAndReplayMayFail) {
     // Still working afterwards.
     ASSERT_EQ(1, Create(drawing));
     EXPECT_NE(nullptr, FindLayer(L"Rect1"));
+}
+
+// GDI+ running out of memory inside a render (a path, brush, pen, bitmap or
+// region it cannot make, a fill it cannot finish), at each of its
+// allocations in turn: the render ends without harm to the Layer, whose
+// next render draws the whole picture again, and none of our memory stays
+// behind.
+TEST_F(OutOfMemory, EveryGdiplusAllocationOfARenderMayFail) {
+    // Offscreen groups, a mask, a pattern, a clip, a filter, gradients and
+    // dashes: every kind of GDI+ object a render makes.
+    const std::string rich =
+        WriteTempFile("vexlar_oom_gdiplus.svg",
+                      "<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 100 100\"><defs>"
+                      "<radialGradient id=\"r\"><stop offset=\"0\" stop-color=\"#fff\"/>"
+                      "<stop offset=\"1\" stop-color=\"#00f\"/></radialGradient>"
+                      "<pattern id=\"p\" width=\"8\" height=\"8\" patternUnits=\"userSpaceOnUse\">"
+                      "<rect width=\"4\" height=\"4\" fill=\"red\"/></pattern>"
+                      "<mask id=\"m\"><circle cx=\"50\" cy=\"50\" r=\"30\" fill=\"#fff\"/></mask>"
+                      "<clipPath id=\"c\"><rect width=\"60\" height=\"100\"/></clipPath>"
+                      "<filter id=\"f\"><feGaussianBlur stdDeviation=\"2\"/></filter></defs>"
+                      "<rect width=\"100\" height=\"100\" fill=\"url(#p)\"/>"
+                      "<g opacity=\"0.7\" mask=\"url(#m)\"><circle cx=\"50\" cy=\"50\" r=\"40\" "
+                      "fill=\"url(#r)\"/></g><g clip-path=\"url(#c)\"><path d=\"M0 90 L100 10\" "
+                      "stroke=\"#0a0\" stroke-width=\"6\" stroke-dasharray=\"8 4\"/></g>"
+                      "<rect x=\"60\" y=\"60\" width=\"30\" height=\"30\" fill=\"#f80\" "
+                      "filter=\"url(#f)\"/></svg>");
+    ASSERT_EQ(1, Create(rich));
+    Layer* layer = FindLayer(L"Rect1");
+    ASSERT_NE(nullptr, layer);
+    ASSERT_NE(nullptr, layer->pixels);
+    const size_t count = static_cast<size_t>(layer->bitmapWidth) * layer->bitmapHeight;
+    RenderLayer(layer);
+    const std::vector<uint32_t> whole(layer->pixels, layer->pixels + count);
+    const long long baseline = liveBlocks;
+    int refused = 0;
+    for (long long n = 1;; n++) {
+        GfxFailAllocation(n);
+        RenderLayer(layer);
+        const bool injected = GfxAllocationRefused() != 0;
+        GfxFailAllocation(0);
+        ASSERT_EQ(baseline, liveBlocks) << "blocks left after GDI+ allocation " << n << " failed";
+        RenderLayer(layer);
+        ASSERT_TRUE(std::equal(whole.begin(), whole.end(), layer->pixels))
+            << "the render after GDI+ allocation " << n << " failed";
+        if (!injected)
+            break;
+        refused++;
+        ASSERT_LT(n, 100000) << "runaway";
+    }
+    EXPECT_GT(refused, 20); // the drawing makes many GDI+ objects
 }
 
 } // namespace
