@@ -285,6 +285,24 @@ TEST_F(OutOfMemory, EveryGdiplusAllocationOfARenderMayFail) {
         ASSERT_LT(n, 100000) << "runaway";
     }
     EXPECT_GT(refused, 20); // the drawing makes many GDI+ objects
+    // The same while the drawing loads (its paths are GDI+ paths) and first
+    // renders: Layer:Create succeeds or says it ran out of memory.
+    for (long long n = 1;; n++) {
+        lastError[0] = 0;
+        GfxFailAllocation(n);
+        const int created = Create(rich);
+        const bool injected = GfxAllocationRefused() != 0;
+        GfxFailAllocation(0);
+        EXPECT_TRUE(created == 1 || std::string(lastError) == "Out of memory.")
+            << "GDI+ allocation " << n << ": " << lastError;
+        ASSERT_EQ(1, Create(rich));
+        layer = FindLayer(L"Rect1");
+        ASSERT_TRUE(layer && std::equal(whole.begin(), whole.end(), layer->pixels))
+            << "the create after GDI+ allocation " << n << " failed";
+        if (!injected)
+            break;
+        ASSERT_LT(n, 100000) << "runaway";
+    }
 }
 
 } // namespace
