@@ -72,6 +72,11 @@ GfxRegion* FullClipRegion(ClipCache* cache, int n, int nesting) {
             return nullptr;
         if (region.parent > 0)
             GfxIntersectRegion(own.get(), MadeRegion(*cache, region.parent));
+        // A region of more than one shape is clipped with as its pixel rows.
+        if (region.shapeCount > 1 || region.parent > 0) {
+            if (GfxRegion* flat = GfxFlattenRegion(own.get()))
+                own.reset(flat);
+        }
         cache->full[chain[i]] = std::move(own);
     }
     return MadeRegion(*cache, n);

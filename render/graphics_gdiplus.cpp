@@ -8,6 +8,7 @@
 #include <gdiplus.h>
 #include <shlwapi.h>
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 #include <vector>
@@ -645,6 +646,43 @@ void GfxUniteRegion(GfxRegion* region, GfxRegion* other) {
 
 void GfxIntersectRegion(GfxRegion* region, GfxRegion* other) {
     GdipCombineRegionRegion(AsRegion(region), AsRegion(other), CombineModeIntersect);
+}
+
+// The rectangles of the region's pixel rows; false when they cannot be had.
+static bool ReadRegionRows(GpRegion* region, GpMatrix* identity, std::vector<GpRectF>* rows) {
+    UINT count = 0;
+    if (GdipGetRegionScansCount(region, &count, identity) != Ok)
+        return false;
+    try {
+        rows->resize(count);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    INT made = static_cast<INT>(count);
+    if (count && GdipGetRegionScans(region, rows->data(), &made, identity) != Ok)
+        return false;
+    rows->resize(made < 0 ? 0 : std::min(static_cast<UINT>(made), count)); // shrinks only
+    return true;
+}
+
+GfxRegion* GfxFlattenRegion(GfxRegion* region) {
+    GpMatrix* identity = nullptr;
+    if (Refused() || GdipCreateMatrix(&identity) != Ok)
+        return nullptr;
+    std::vector<GpRectF> rows;
+    GpPath* path = nullptr;
+    GpRegion* flat = nullptr;
+    if (ReadRegionRows(AsRegion(region), identity, &rows) && !Refused() &&
+        GdipCreatePath(FillModeAlternate, &path) == Ok) {
+        const bool added =
+            rows.empty() ||
+            GdipAddPathRectangles(path, rows.data(), static_cast<INT>(rows.size())) == Ok;
+        if (!added || Refused() || GdipCreateRegionPath(path, &flat) != Ok)
+            flat = nullptr;
+        GdipDeletePath(path);
+    }
+    GdipDeleteMatrix(identity);
+    return reinterpret_cast<GfxRegion*>(flat);
 }
 
 void GfxIntersectClipRegion(GfxGraphics* graphics, GfxRegion* region) {
