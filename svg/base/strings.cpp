@@ -84,6 +84,14 @@ wchar_t LowerCharacter(wchar_t c) {
     return c;
 }
 
+wchar_t UpperCharacter(wchar_t c) {
+    if (c >= L'a' && c <= L'z')
+        return static_cast<wchar_t>(c - 32);
+    if (c >= 0x80)
+        return static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
+    return c;
+}
+
 bool LowerTextIs(const std::wstring& text, const wchar_t* keyword) {
     size_t i = 0;
     for (; i < text.size(); i++) {

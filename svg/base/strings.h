@@ -67,6 +67,8 @@ bool StartsWithWordIgnoringCase(TextView text, TextView word);
 std::wstring LowerText(const std::wstring& text);
 // One character as LowerText lowers it.
 wchar_t LowerCharacter(wchar_t c);
+// One character in upper case, where it has a single upper-case form.
+wchar_t UpperCharacter(wchar_t c);
 // Whether LowerText(text) is the keyword (lower case), without making the
 // lower-cased copy.
 bool LowerTextIs(const std::wstring& text, const wchar_t* keyword);

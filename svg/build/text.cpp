@@ -3,16 +3,48 @@
 // text paths, and commit each run's outlines with its decorations.
 #include "svg/build/text.h"
 
+#include <cmath>
+
 #include "svg/build/text_collect.h"
 #include "svg/build/text_fonts.h"
 #include "svg/build/text_outlines.h"
 #include "svg/build/text_paths.h"
 #include "svg/build/text_placement.h"
 #include "svg/build/walk_context.h"
+#include "svg/records/bounds.h"
 #include "svg/records/document.h"
 #include "svg/style/style.h"
 
-void CommitText(WalkContext* context, const XmlNode* text, const StyleState& state) {
+namespace {
+
+// The union of the drawn glyphs' cells, turned as the glyphs are.
+void GlyphCellsBox(const std::vector<TextRun>& runs, FontCache* fonts, float box[4]) {
+    Bounds bounds = Bounds();
+    for (const TextRun& run : runs) {
+        const FontMetrics& m = MetricsOf(fonts, run.state);
+        const float top = -m.ascent * run.state.fontSize, bottom = m.descent * run.state.fontSize;
+        for (const Glyph& glyph : run.glyphs) {
+            if (glyph.hidden)
+                continue;
+            const float radians = glyph.rotate * 3.14159265358979f / 180;
+            const float c = std::cos(radians), s = std::sin(radians);
+            for (float x : {0.0f, glyph.advance}) {
+                for (float y : {top, bottom}) {
+                    const float px = glyph.placedX + c * x - s * y;
+                    const float py = glyph.placedY + s * x + c * y;
+                    AddToBounds(&bounds, px, py, px, py);
+                }
+            }
+        }
+    }
+    box[0] = bounds.minX, box[1] = bounds.minY;
+    box[2] = bounds.maxX - bounds.minX, box[3] = bounds.maxY - bounds.minY;
+}
+
+} // namespace
+
+void CommitText(WalkContext* context, const XmlNode* text, const StyleState& state,
+                float box[4]) {
     FontCache fonts;
     CollectedText collected;
     if (state.vertical)
@@ -35,4 +67,5 @@ void CommitText(WalkContext* context, const XmlNode* text, const StyleState& sta
     for (const TextRun& run : runs)
         CommitRun(context, run, &fonts);
     CommitDecorations(context, runs, collected.decorations, LineThrough, &fonts);
+    GlyphCellsBox(runs, &fonts, box);
 }

@@ -9,6 +9,9 @@ struct WalkContext;
 struct XmlNode;
 
 // Lays out the text element drawn with the state and commits one record per
-// run of characters that share an element. Text on a path and vertical text
-// are counted as not drawn.
-void CommitText(WalkContext* context, const XmlNode* text, const StyleState& state);
+// run of characters that share an element. Vertical text is counted as drawn
+// approximately. *box gets the text's object bounding box in its user space
+// (x, y, width, height): the union of its glyphs' cells, each its advance
+// wide from the font's ascent to its descent; all 0 without glyphs.
+void CommitText(WalkContext* context, const XmlNode* text, const StyleState& state,
+                float box[4]);

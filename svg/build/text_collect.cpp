@@ -131,13 +131,52 @@ bool JoinsPrevious(const std::wstring& text, size_t i) {
            (c == 0xD83C && i + 1 < text.size() && text[i + 1] >= 0xDFFB && text[i + 1] <= 0xDFFF);
 }
 
+// How much smaller synthesised small capitals are than capitals.
+const float SmallCapScale = 0.8f;
+
+void AddRun(TextCollector* collector, const XmlNode* owner, const StyleState& state, float shift,
+            const std::wstring& characters);
+
+// Small caps are drawn as capitals of a smaller size: each stretch of
+// lower-case letters (with the marks on them) becomes a run of its own in
+// upper case.
+void AddSmallCaps(TextCollector* collector, const XmlNode* owner, const StyleState& state,
+                  float shift, const std::wstring& characters) {
+    StyleState small = state;
+    small.fontSize *= SmallCapScale;
+    size_t start = 0;
+    while (start < characters.size()) {
+        const bool lower = UpperCharacter(characters[start]) != characters[start];
+        size_t end = start + 1;
+        while (end < characters.size() &&
+               (JoinsPrevious(characters, end) ||
+                (UpperCharacter(characters[end]) != characters[end]) == lower))
+            end++;
+        std::wstring part = characters.substr(start, end - start);
+        for (wchar_t& c : part)
+            c = UpperCharacter(c);
+        AddRun(collector, owner, lower ? small : state, shift, part);
+        start = end;
+    }
+}
+
 void AddCharacters(TextCollector* collector, const XmlNode* owner, const StyleState& state,
                    float shift, const std::wstring& text) {
     std::wstring characters = ArrangeWhiteSpace(text, state.preserveSpace, &collector->afterBlank);
     if (characters.empty())
         return;
+    if (state.smallCaps)
+        AddSmallCaps(collector, owner, state, shift, characters);
+    else
+        AddRun(collector, owner, state, shift, characters);
+}
+
+// Adds characters to the last run when it is the owner's in the same size,
+// else to a new run.
+void AddRun(TextCollector* collector, const XmlNode* owner, const StyleState& state, float shift,
+            const std::wstring& characters) {
     std::vector<TextRun>& runs = collector->text->runs;
-    if (runs.empty() || runs.back().owner != owner)
+    if (runs.empty() || runs.back().owner != owner || runs.back().state.fontSize != state.fontSize)
         runs.push_back(TextRun{
             owner, std::wstring(), state, shift, collector->path, collector->decorating, {}});
     TextRun& run = runs.back();

@@ -75,18 +75,18 @@ void MeasureGlyphs(TextRun* run, FontCache* fonts) {
 }
 
 // Moves each glyph by the font's pair kerning with the glyph after it, also
-// across elements drawn in the same font and size, unless that one starts a
-// new chunk.
+// across elements drawn in the same face (in the size of the first of the
+// pair), unless that one starts a new chunk.
 void KernText(std::vector<TextRun>* runs, KerningCache* cache, FontCache* fonts) {
     const FontKerning* kerning = nullptr;
     FontChoice font;
-    Glyph* before = nullptr; // the glyph before, in the same font and size
+    Glyph* before = nullptr; // the glyph before, in the same face
+    float beforeSize = 0;
     uint32_t beforeIndex = 0;
     for (size_t r = 0; r < runs->size(); r++) {
         TextRun& run = (*runs)[r];
         FontChoice runFont = FontOf(fonts, run.state);
-        bool sameFont = r > 0 && runFont.family == font.family && runFont.style == font.style &&
-                        run.state.fontSize == (*runs)[r - 1].state.fontSize;
+        bool sameFont = r > 0 && runFont.family == font.family && runFont.style == font.style;
         if (!sameFont) {
             font = runFont;
             kerning = &KerningOf(cache, font.family, font.style);
@@ -95,8 +95,9 @@ void KernText(std::vector<TextRun>* runs, KerningCache* cache, FontCache* fonts)
         for (Glyph& glyph : run.glyphs) {
             uint32_t index = GlyphOfCodePoint(*kerning, CodePointOf(run.characters, glyph));
             if (before && !glyph.hasX && !glyph.hasY)
-                before->spacing += PairKerning(*kerning, beforeIndex, index) * run.state.fontSize;
+                before->spacing += PairKerning(*kerning, beforeIndex, index) * beforeSize;
             before = &glyph;
+            beforeSize = run.state.fontSize;
             beforeIndex = index;
         }
     }

@@ -96,6 +96,9 @@ struct WalkFrame {
     const XmlNode* filter; // the group's filter, likewise
     int filterHides;       // the filter draws nothing of the element
     int filterFunctions;   // the filter is a list of filter functions
+    // A text's box is its glyphs' cells, not its records' outlines.
+    int hasObjectBox;
+    float objectBox[4];
     StyleState state;
 };
 
@@ -257,6 +260,17 @@ void RecordsBox(const SvgDocument* document, int first, const Matrix2D& space, f
     box[2] = bounds.maxX - bounds.minX, box[3] = bounds.maxY - bounds.minY;
 }
 
+// The object bounding box of the frame's element: its records' from
+// `first` on, or the text's own.
+void ObjectBox(const SvgDocument* document, const WalkFrame& frame, int first, float box[4]) {
+    if (frame.hasObjectBox) {
+        for (int i = 0; i < 4; i++)
+            box[i] = frame.objectBox[i];
+        return;
+    }
+    RecordsBox(document, first, frame.state.matrix, box);
+}
+
 bool DrawsOneKindOfPaint(const StyleState& state) {
     bool fills = state.hasFill && (state.fillColor >> 24) > 0;
     bool strokes = state.hasStroke && (state.strokeColor >> 24) > 0 && state.strokeWidth > 0;
@@ -323,7 +337,7 @@ void OpenRootFilter(WalkContext* context, WalkFrame* root) {
 // the element leaves the group with nothing to show.
 void FilterGroup(WalkContext* context, WalkFrame* frame) {
     float box[4], bounds[4];
-    RecordsBox(context->document, frame->groupFirstRecord, frame->state.matrix, box);
+    ObjectBox(context->document, *frame, frame->groupFirstRecord, box);
     int filter = 0;
     if (frame->filterFunctions)
         filter = AddFunctionFilter(context, frame->state.filter, FilterLengthBasis(*frame),
@@ -361,7 +375,7 @@ void CloseOffscreenGroup(WalkContext* context, WalkFrame* frame) {
         return;
     if (frame->mask) {
         float box[4];
-        RecordsBox(context->document, frame->groupFirstRecord, frame->state.matrix, box);
+        ObjectBox(context->document, *frame, frame->groupFirstRecord, box);
         int mask = AddGroupMask(context, frame->mask, frame->state.matrix, box,
                                 frame->viewportWidth, frame->viewportHeight);
         if (OffscreenGroup* group = OffscreenGroupOf(context->document, frame->group))
@@ -375,7 +389,7 @@ void CloseOffscreenGroup(WalkContext* context, WalkFrame* frame) {
 void LeaveFrame(WalkContext* context, WalkFrame* frame) {
     if (frame->pendingClipPath) {
         float box[4];
-        RecordsBox(context->document, frame->firstRecord, frame->state.matrix, box);
+        ObjectBox(context->document, *frame, frame->firstRecord, box);
         BuildClipRegion(context, frame->pendingClipPath, frame->pendingRegion, frame->state.matrix,
                         box);
     }
@@ -486,7 +500,8 @@ bool VisitElement(WalkContext* context, const std::vector<WalkFrame>& stack, con
         // ancestors decorate with are drawn in the text's own paint.
         for (const WalkFrame& above : stack)
             frame->state.decorationLines |= above.state.decorationLines;
-        CommitText(context, element, frame->state);
+        CommitText(context, element, frame->state, frame->objectBox);
+        frame->hasObjectBox = 1;
         frame->nextChild = nullptr;
         return true;
     default:

@@ -59,6 +59,7 @@ const PropertyName PropertyNames[PropertyCount] = {
     PROPERTY_NAME("font-family"),
     PROPERTY_NAME("font-weight"),
     PROPERTY_NAME("font-style"),
+    PROPERTY_NAME("font-variant"),
     PROPERTY_NAME("text-anchor"),
     PROPERTY_NAME("transform-origin"),
     PROPERTY_NAME("transform"),
@@ -173,6 +174,7 @@ void PropertyReader::DeclareFontShorthand(TextView value) {
     if (!SplitFontShorthand(value, &parts))
         return;
     Declare(PropFontStyle, parts.style);
+    Declare(PropFontVariant, parts.variant);
     Declare(PropFontWeight, parts.weight);
     Declare(PropFontSize, parts.size);
     Declare(PropFontFamily, parts.family);

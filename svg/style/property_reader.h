@@ -44,6 +44,7 @@ enum Property {
     PropFontFamily,
     PropFontWeight,
     PropFontStyle,
+    PropFontVariant,
     PropTextAnchor,
     PropTransformOrigin,
     PropTransform,

@@ -41,6 +41,7 @@ void InitRootStyleState(StyleState* state) {
     state->fontWeight = 400;
     state->fontBold = 0;
     state->fontItalic = 0;
+    state->smallCaps = 0;
     state->textAnchor = 0;
     state->preserveSpace = 0;
     state->clipRule = 1;

@@ -87,12 +87,13 @@ struct StyleState {
     Argb contextFill, contextStroke;
     SharedText contextFillRef, contextStrokeRef;
     // Text, all inherited: the font-family list as written, the weight (1
-    // to 1000), bold (weight 600 and above), italic (or oblique),
+    // to 1000), bold (weight 600 and above), italic (or oblique), small caps,
     // text-anchor (0 start, 1 middle, 2 end) and xml:space="preserve".
     SharedText fontFamily; // shared; null: none given
     int fontWeight;
     int fontBold;
     int fontItalic;
+    int smallCaps; // font-variant: small-caps
     int textAnchor;
     int preserveSpace;
     Matrix2D matrix;

@@ -12,6 +12,7 @@
 namespace {
 
 const KeywordCode FontStyles[] = {{L"normal", 0}, {L"italic", 1}, {L"oblique", 1}};
+const KeywordCode FontVariants[] = {{L"normal", 0}, {L"small-caps", 1}};
 const KeywordCode TextAnchors[] = {{L"start", 0}, {L"middle", 1}, {L"end", 2}};
 // "bolder" and "lighter" stand for codes that step from the inherited weight.
 enum { WeightBolder = -1, WeightLighter = -2 };
@@ -149,6 +150,7 @@ void ApplyTextProperties(PropertyReader* reader, StyleState* out) {
         out->fontFamily = MakeSharedText(std::wstring(family));
     ApplyFontWeight(reader, &out->fontWeight, &out->fontBold);
     ApplyKeyword(*reader, PropFontStyle, FontStyles, &out->fontItalic);
+    ApplyKeyword(*reader, PropFontVariant, FontVariants, &out->smallCaps);
     ApplyKeyword(*reader, PropTextAnchor, TextAnchors, &out->textAnchor);
     const std::wstring& space = AttributeString(*reader, PropXmlSpace);
     if (space == L"preserve")

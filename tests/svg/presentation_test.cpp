@@ -462,6 +462,8 @@ TEST(Presentation, EachPropertyCountsOnItsOwn) {
         {"font-family='Serif'", HOLDS(TextOf(s.fontFamily) == L"Serif")},
         {"font-weight='bold'", HOLDS(s.fontBold == 1)},
         {"font-style='italic'", HOLDS(s.fontItalic == 1)},
+        {"font-variant='small-caps'", HOLDS(s.smallCaps == 1)},
+        {"style='font: small-caps 9px A'", HOLDS(s.smallCaps == 1 && s.fontSize == 9)},
         {"text-anchor='end'", HOLDS(s.textAnchor == 2)},
         {"xml:space='preserve'", HOLDS(s.preserveSpace == 1)},
         {"transform='translate(2,3)'", HOLDS(s.matrix.e == 2 && s.matrix.f == 3)},

@@ -13,6 +13,7 @@
 #include "svg/build/text_fonts.h"
 #include "svg/records/document.h"
 #include "svg/records/not_drawn.h"
+#include "svg/records/offscreen_groups.h"
 #include "svg/style/style.h"
 #include "path_reader.h"
 #include "svg_files.h"
@@ -320,6 +321,41 @@ TEST_F(TextTest, BaselineShiftAndDecorations) {
     EXPECT_NEAR(u.x, t.x, 0.01f);
     EXPECT_NEAR(u.width, t.width, 0.01f);
     EXPECT_GT(u.width, a.width);
+}
+
+// Small caps: lower-case letters are drawn as capitals at 0.8 of the size,
+// a run of their own, marks staying with their letters.
+TEST_F(TextTest, SmallCapsAreSmallerCapitals) {
+    LoadedSvg svg;
+    ASSERT_EQ(1, svg.Load(Svg("<text x='10' y='50' font-variant='small-caps'>Ta\xCC\x81" "b"
+                              "<tspan font-variant='normal'>c</tspan></text>")));
+    ASSERT_EQ(3, svg.Count());
+    GfxRectF capital, small, normal;
+    ASSERT_EQ(1, GfxGetPathBounds(svg[0].path, nullptr, &capital));
+    ASSERT_EQ(1, GfxGetPathBounds(svg[1].path, nullptr, &small));
+    ASSERT_EQ(1, GfxGetPathBounds(svg[2].path, nullptr, &normal));
+    EXPECT_NEAR(0.8f * (50 - capital.y), 50 - small.y, 0.3f);
+    EXPECT_GT(small.x, capital.x);
+    EXPECT_GT(normal.x, small.x);
+}
+
+// A filter region in box units is measured on the glyphs' cells (the
+// stand-in's: 0.6 em wide, from 0.8 em above the baseline to 0.2 below),
+// not on their outlines.
+TEST_F(TextTest, FilterRegionIsMeasuredOnTheGlyphCells) {
+#ifdef _WIN32
+    GTEST_SKIP() << "glyph cells come from the installed fonts here, not the stand-in boxes";
+#endif
+    LoadedSvg svg;
+    ASSERT_EQ(1, svg.Load(Svg("<filter id='f' x='0' y='0' width='1' height='1'><feFlood/></filter>"
+                              "<text x='10' y='50' font-size='10' filter='url(#f)'>AB</text>")));
+    ASSERT_EQ(1, svg.Count());
+    const OffscreenGroup* group = OffscreenGroupOf(&svg.document, svg[0].group);
+    ASSERT_NE(nullptr, group);
+    EXPECT_FLOAT_EQ(10, group->bounds.minX);
+    EXPECT_FLOAT_EQ(22, group->bounds.maxX);
+    EXPECT_FLOAT_EQ(42, group->bounds.minY);
+    EXPECT_FLOAT_EQ(52, group->bounds.maxY);
 }
 
 // A line an ancestor of the text declares is drawn in the text's own paint;
