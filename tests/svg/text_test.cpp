@@ -327,7 +327,7 @@ TEST_F(TextTest, BaselineShiftAndDecorations) {
 // a run of their own, marks staying with their letters.
 TEST_F(TextTest, SmallCapsAreSmallerCapitals) {
     LoadedSvg svg;
-    ASSERT_EQ(1, svg.Load(Svg("<text x='10' y='50' font-variant='small-caps'>Ta\xCC\x81" "b"
+    ASSERT_EQ(1, svg.Load(Svg("<text x='10' y='50' font-variant='small-caps'>Ta\xCC\xA3" "b"
                               "<tspan font-variant='normal'>c</tspan></text>")));
     ASSERT_EQ(3, svg.Count());
     GfxRectF capital, small, normal;
