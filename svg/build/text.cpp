@@ -41,16 +41,41 @@ void GlyphCellsBox(const std::vector<TextRun>& runs, FontCache* fonts, float box
     box[2] = bounds.maxX - bounds.minX, box[3] = bounds.maxY - bounds.minY;
 }
 
+// Characters of the scripts written right to left or shaped (Hebrew to
+// N'Ko, the Indic scripts, the Arabic presentation forms): laid out one
+// cluster after another, left to right, without bidi reordering.
+bool NeedsShaping(wchar_t c) {
+    return (c >= 0x0590 && c <= 0x08FF) || (c >= 0x0900 && c <= 0x0DFF) ||
+           (c >= 0xFB1D && c <= 0xFDFF) || (c >= 0xFE70 && c <= 0xFEFF);
+}
+
+// Whether the text is drawn only approximately: vertical, with variation
+// axes GDI+ cannot set, in a colour font, or in a script it would shape.
+bool DrawnApproximately(const StyleState& state, const std::vector<TextRun>& runs,
+                        FontCache* fonts) {
+    if (state.vertical)
+        return true;
+    for (const TextRun& run : runs) {
+        if (run.state.variationAxes || IsColourFont(fonts, run.state))
+            return true;
+        for (wchar_t c : run.characters) {
+            if (NeedsShaping(c))
+                return true;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 void CommitText(WalkContext* context, const XmlNode* text, const StyleState& state,
                 float box[4]) {
     FontCache fonts;
     CollectedText collected;
-    if (state.vertical)
-        context->document->notDrawn[NotDrawnText]++; // drawn approximately
     CollectText(context, text, state, &fonts, &collected);
     std::vector<TextRun>& runs = collected.runs;
+    if (DrawnApproximately(state, runs, &fonts))
+        context->document->notDrawn[NotDrawnText]++;
     for (TextRun& run : runs)
         MeasureGlyphs(&run, &fonts);
     KerningCache kernings;

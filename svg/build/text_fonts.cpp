@@ -62,7 +62,7 @@ FontCache::Entry& FontEntryOf(FontCache* cache, const StyleState& state) {
     FontChoice font = WeightedFace(ChooseFontFamily(TextOf(state.fontFamily)), state.fontWeight,
                                    state.fontItalic != 0);
     cache->entries.push_back(FontCache::Entry{TextOf(state.fontFamily), state.fontWeight,
-                                              state.fontItalic, font, false, FontMetrics()});
+                                              state.fontItalic, font, false, FontMetrics(), -1});
     return cache->entries.back();
 }
 
@@ -127,6 +127,18 @@ const FontMetrics& MetricsOf(FontCache* cache, const StyleState& state) {
         entry.hasMetrics = true;
     }
     return entry.metrics;
+}
+
+bool IsColourFont(FontCache* cache, const StyleState& state) {
+    FontCache::Entry& entry = FontEntryOf(cache, state);
+    if (entry.colour < 0) {
+        entry.colour = 0;
+        for (const char* tag : {"COLR", "CBDT", "sbix", "SVG "}) {
+            if (!GfxFontTable(entry.font.family.c_str(), entry.font.style, tag).empty())
+                entry.colour = 1;
+        }
+    }
+    return entry.colour != 0;
 }
 
 const FontKerning& KerningOf(KerningCache* cache, const std::wstring& family, int style) {

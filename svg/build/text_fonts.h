@@ -25,6 +25,7 @@ struct FontCache {
         FontChoice font;
         bool hasMetrics; // the face's tables are read once, when first needed
         FontMetrics metrics;
+        int colour; // whether the face has colour glyphs; -1 until asked
     };
     std::vector<Entry> entries;
 };
@@ -43,6 +44,9 @@ struct KerningCache {
 FontChoice FontOf(FontCache* cache, const StyleState& state);
 // That face's metrics, read from its tables when first asked for.
 const FontMetrics& MetricsOf(FontCache* cache, const StyleState& state);
+// Whether the face has colour glyphs (COLR, CBDT, sbix or SVG tables), which
+// GDI+ draws as plain outlines or not at all.
+bool IsColourFont(FontCache* cache, const StyleState& state);
 // The pair kerning of the face, read when first asked for.
 const FontKerning& KerningOf(KerningCache* cache, const std::wstring& family, int style);
 

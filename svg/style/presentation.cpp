@@ -498,8 +498,8 @@ void ApplyPresentation(LoadContext* context, const XmlNode* element,
         ApplyMarkers(reader, out);
     if (given & Bits(PropPaintOrder))
         ApplyPaintOrder(reader, &out->paintOrder);
-    if (given & Bits(PropFontFamily, PropFontWeight, PropFontStyle, PropFontVariant, PropTextAnchor,
-                     PropXmlSpace))
+    if (given & Bits(PropFontFamily, PropFontWeight, PropFontStyle, PropFontVariant,
+                     PropFontVariationSettings, PropTextAnchor, PropXmlSpace))
         ApplyTextProperties(&reader, out);
     if (given & Bits(PropClipRule))
         ApplyKeyword(reader, PropClipRule, FillRules, &out->clipRule);

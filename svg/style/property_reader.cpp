@@ -60,6 +60,7 @@ const PropertyName PropertyNames[PropertyCount] = {
     PROPERTY_NAME("font-weight"),
     PROPERTY_NAME("font-style"),
     PROPERTY_NAME("font-variant"),
+    PROPERTY_NAME("font-variation-settings"),
     PROPERTY_NAME("text-anchor"),
     PROPERTY_NAME("transform-origin"),
     PROPERTY_NAME("transform"),

@@ -45,6 +45,7 @@ enum Property {
     PropFontWeight,
     PropFontStyle,
     PropFontVariant,
+    PropFontVariationSettings,
     PropTextAnchor,
     PropTransformOrigin,
     PropTransform,

@@ -42,6 +42,7 @@ void InitRootStyleState(StyleState* state) {
     state->fontBold = 0;
     state->fontItalic = 0;
     state->smallCaps = 0;
+    state->variationAxes = 0;
     state->textAnchor = 0;
     state->preserveSpace = 0;
     state->clipRule = 1;

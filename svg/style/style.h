@@ -93,7 +93,8 @@ struct StyleState {
     int fontWeight;
     int fontBold;
     int fontItalic;
-    int smallCaps; // font-variant: small-caps
+    int smallCaps;     // font-variant: small-caps
+    int variationAxes; // font-variation-settings names axes (not drawn: reported)
     int textAnchor;
     int preserveSpace;
     Matrix2D matrix;

@@ -151,6 +151,11 @@ void ApplyTextProperties(PropertyReader* reader, StyleState* out) {
     ApplyFontWeight(reader, &out->fontWeight, &out->fontBold);
     ApplyKeyword(*reader, PropFontStyle, FontStyles, &out->fontItalic);
     ApplyKeyword(*reader, PropFontVariant, FontVariants, &out->smallCaps);
+    // GDI+ draws a font's default instance: only whether axes are named is
+    // kept, for the report.
+    const TextView axes = TrimView(PropertyText(*reader, PropFontVariationSettings));
+    if (!axes.empty() && !IsWordIgnoringCase(axes, "inherit"))
+        out->variationAxes = IsWordIgnoringCase(axes, "normal") ? 0 : 1;
     ApplyKeyword(*reader, PropTextAnchor, TextAnchors, &out->textAnchor);
     const std::wstring& space = AttributeString(*reader, PropXmlSpace);
     if (space == L"preserve")

@@ -5,7 +5,8 @@
 struct PropertyReader;
 struct StyleState;
 
-// font-family, font-weight, font-style, font-variant, text-anchor and xml:space
+// font-family, font-weight, font-style, font-variant, font-variation-settings,
+// text-anchor and xml:space
 // (inherited): each one given replaces the parent's.
 void ApplyTextProperties(PropertyReader* reader, StyleState* out);
 // "writing-mode" (inherited): tb, tb-rl, vertical-rl and vertical-lr are

@@ -4,10 +4,12 @@
 // stand-in alike.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "render/graphics.h"
+#include "svg/base/strings.h"
 #include "svg/build/text.h"
 #include "svg/build/text_collect.h"
 #include "svg/build/text_fonts.h"
@@ -356,6 +358,32 @@ TEST_F(TextTest, FilterRegionIsMeasuredOnTheGlyphCells) {
     EXPECT_FLOAT_EQ(22, group->bounds.maxX);
     EXPECT_FLOAT_EQ(42, group->bounds.minY);
     EXPECT_FLOAT_EQ(52, group->bounds.maxY);
+}
+
+// Text drawn only approximately is counted once per text element: vertical,
+// with variation axes, in right-to-left or shaped scripts.
+TEST_F(TextTest, ApproximateTextIsCounted) {
+    const struct {
+        const char* content;
+        const char* report;
+    } cases[] = {
+        {"<text>A<tspan font-weight='bold'>B</tspan></text>", "not drawn: nothing"},
+        {"<text font-variation-settings=\"'wght' 700\">A<tspan>B</tspan></text>"
+         "<text style='font-variation-settings: normal'>C</text>",
+         "not drawn: text (1)"},
+        {"<g style=\"font-variation-settings: 'wdth' 50\"><text>A</text>"
+         "<text font-variation-settings='normal'>B</text></g>",
+         "not drawn: text (1)"},
+        {"<text>\xD7\x90</text><text>A<tspan>\xD8\xA7</tspan></text><text>\xE0\xA4\x95</text>",
+         "not drawn: text (3)"},
+        {"<text writing-mode='tb'>A</text>", "not drawn: text (1)"},
+    };
+    for (const auto& c : cases) {
+        LoadedSvg svg;
+        ASSERT_EQ(1, svg.Load(Svg(c.content))) << c.content;
+        EXPECT_EQ(WideFromUtf8(c.report, std::strlen(c.report)), NotDrawnReport(&svg.document))
+            << c.content;
+    }
 }
 
 // A line an ancestor of the text declares is drawn in the text's own paint;
