@@ -70,7 +70,7 @@ bool DrawnApproximately(const StyleState& state, const std::vector<TextRun>& run
 
 void CommitText(WalkContext* context, const XmlNode* text, const StyleState& state,
                 float box[4]) {
-    FontCache fonts;
+    FontCache& fonts = context->fonts;
     CollectedText collected;
     CollectText(context, text, state, &fonts, &collected);
     std::vector<TextRun>& runs = collected.runs;
@@ -78,9 +78,8 @@ void CommitText(WalkContext* context, const XmlNode* text, const StyleState& sta
         context->document->notDrawn[NotDrawnText]++;
     for (TextRun& run : runs)
         MeasureGlyphs(&run, &fonts);
-    KerningCache kernings;
     if (!state.kerningOff)
-        KernText(&runs, &kernings, &fonts);
+        KernText(&runs, &context->kernings, &fonts);
     AdjustLengths(&runs, collected.adjustments);
     PlaceGlyphs(&runs, state.vertical != 0);
     if (state.vertical)

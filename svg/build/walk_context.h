@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "svg/build/shared_content.h"
+#include "svg/build/text_fonts.h"
 #include "svg/xml/references.h"
 
 struct LoadContext;
@@ -28,4 +29,8 @@ struct WalkContext {
     std::vector<const XmlNode*> patternsInProgress;
     std::vector<const XmlNode*> imagesInProgress; // elements feImage is drawing
     SharedContent shared; // clip regions, masks and tiles built so far, by use
+    // The faces text picked, their measures and kerning: looked up once for
+    // all the text of the walk.
+    FontCache fonts;
+    KerningCache kernings;
 };
