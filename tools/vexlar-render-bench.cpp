@@ -192,6 +192,19 @@ void TimePixelPasses() {
 // A hostile file: one gradient with 100,000 stops referred to by 100,000
 // gradients (and one shape using the last). Each element's stops are read
 // once, so loading it stays linear.
+// Milliseconds of each of `runs` loads of the file (-1 where a load failed).
+std::vector<double> TimeLoads(const std::wstring& path, int runs) {
+    std::vector<double> times;
+    for (int i = 0; i < runs; i++) {
+        SvgDocument document = SvgDocument();
+        Clock::time_point start = Clock::now();
+        int loaded = LoadSvgDocument(path, &document);
+        times.push_back(loaded ? MillisecondsSince(start) : -1);
+        ClearSvgDocument(&document);
+    }
+    return times;
+}
+
 void TimeHostileGradientLoad() {
     const int count = 100000, runs = 3;
     std::string svg = "<svg xmlns=\"http://www.w3.org/2000/svg\"><linearGradient id=\"base\">";
@@ -202,14 +215,7 @@ void TimeHostileGradientLoad() {
         svg += "<linearGradient id=\"g" + std::to_string(i) + "\" href=\"#base\"/>";
     svg += "<rect width=\"10\" height=\"10\" fill=\"url(#g99999)\"/></svg>";
     std::wstring path = WriteTemporaryDrawing(svg);
-    std::vector<double> times;
-    for (int i = 0; i < runs; i++) {
-        SvgDocument document = SvgDocument();
-        Clock::time_point start = Clock::now();
-        int loaded = LoadSvgDocument(path, &document);
-        times.push_back(loaded ? MillisecondsSince(start) : -1);
-        ClearSvgDocument(&document);
-    }
+    std::vector<double> times = TimeLoads(path, runs);
     std::printf("load of %d gradients referring to %d stops (%.1f MB), %d runs   fastest   "
                 "median (ms)\n",
                 count, count, svg.size() / 1e6, runs);
@@ -220,14 +226,7 @@ void TimeHostileGradientLoad() {
 // text into records.
 void TimeFileLoad(const std::wstring& path) {
     const int runs = 10;
-    std::vector<double> times;
-    for (int i = 0; i < runs; i++) {
-        SvgDocument document = SvgDocument();
-        Clock::time_point start = Clock::now();
-        int loaded = LoadSvgDocument(path, &document);
-        times.push_back(loaded ? MillisecondsSince(start) : -1);
-        ClearSvgDocument(&document);
-    }
+    std::vector<double> times = TimeLoads(path, runs);
     std::printf("load of the drawing, %d runs   fastest   median (ms)\n", runs);
     PrintTiming("load", Summarise(times));
 }
