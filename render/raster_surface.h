@@ -54,7 +54,9 @@ struct RenderBudget {
     int unfiltered;
     int leftOut;
     WorkBudget work, workSpent;
-    int pastWork; // shapes not painted: the work budget was spent
+    int pastWork;    // shapes not painted: the work budget was spent
+    int pastStops;   // the shape whose gradient stops did not fit (the rest are pastWork)
+    int solidDashes; // dashed strokes drawn solid: their dashes did not fit
 };
 
 // Offscreen content that one render draws once and every element using it

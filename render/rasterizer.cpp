@@ -577,14 +577,66 @@ bool MakePatternPaint(RenderState* r, const Surface& on, const ShapeRecord& shap
     return true;
 }
 
-// Paints one record on the surface, its pattern paints drawn first.
-void PaintRecord(RenderState* r, Surface* s, const ShapeRecord& shape, float fade) {
-    RenderBudget* budget = r->budget;
-    if (!SpendWork(budget->work, &budget->workSpent,
-                   static_cast<size_t>(GfxGetPathPointCount(shape.path)))) {
-        budget->pastWork++;
-        return;
+// The gradient stops of the brushes the shape's parts are painted with (a
+// part painted with a pattern tile has none).
+size_t GradientStopsOf(const SvgDocument& document, const ShapeRecord& shape) {
+    size_t stops = 0;
+    for (const bool stroke : {false, true}) {
+        const bool painted =
+            stroke ? shape.hasStroke && !shape.strokePattern : shape.hasFill && !shape.fillPattern;
+        const std::wstring& ref = TextOf(stroke ? shape.strokeRef : shape.fillRef);
+        const GradientDef* gradient =
+            painted && !ref.empty() ? FindDocumentGradient(&document, ref) : nullptr;
+        if (gradient)
+            stops += static_cast<size_t>(GradientStopCount(gradient));
     }
+    return stops;
+}
+
+// Spends the shape's path points and gradient stops; false (counted) when
+// they do not fit.
+bool SpendShapeWork(RenderBudget* budget, const SvgDocument& document, const ShapeRecord& shape) {
+    const size_t stops = GradientStopsOf(document, shape);
+    const bool pastStops = !WorkBudgetSpent(budget->work, budget->workSpent) &&
+                           stops > GradientStopsLeft(budget->work, budget->workSpent);
+    if (SpendWork(budget->work, &budget->workSpent,
+                  static_cast<size_t>(GfxGetPathPointCount(shape.path)), stops))
+        return true;
+    (pastStops ? budget->pastStops : budget->pastWork)++;
+    return false;
+}
+
+// The shape with its dashed stroke drawn solid, faded by the share of the
+// dash pattern that is on, which is what tiny or countless dashes average to
+// on the screen. It shares the path, which the original owns.
+ShapeRecord SolidFadedStroke(const ShapeRecord& shape) {
+    const std::vector<float>& dashes = FloatsOf(shape.dashes);
+    double on = 0, repeat = 0;
+    for (size_t i = 0; i < dashes.size(); i++) {
+        repeat += dashes[i];
+        on += i % 2 == 0 ? dashes[i] : 0;
+    }
+    const float share = repeat > 0 ? static_cast<float>(on / repeat) : 1.0f;
+    ShapeRecord solid = shape;
+    solid.dashes = nullptr;
+    solid.strokeColor = ScaleAlpha(shape.strokeColor, share);
+    solid.strokeOpacity *= share;
+    return solid;
+}
+
+// Paints one record on the surface, its pattern paints drawn first.
+void PaintRecord(RenderState* r, Surface* s, const ShapeRecord& record, float fade) {
+    RenderBudget* budget = r->budget;
+    if (!SpendShapeWork(budget, *r->document, record))
+        return;
+    ShapeRecord solid;
+    const bool dashesFit =
+        !record.hasStroke || SpendDashes(budget->work, &budget->workSpent, DashCount(record));
+    if (!dashesFit) {
+        solid = SolidFadedStroke(record);
+        budget->solidDashes++;
+    }
+    const ShapeRecord& shape = dashesFit ? record : solid;
     if (shape.image) {
         PaintImageRecord(r, s, shape, fade);
         return;
@@ -642,7 +694,7 @@ int DrawDocumentRecords(SvgDocument* document, const Matrix2D& base, const GfxRe
         GfxCreateMatrix6(base.a, base.b, base.c, base.d, base.e, base.f));
     if (!baseMatrix)
         return 0;
-    RenderBudget budget = {0, 0, 0, RenderWorkBudget(), WorkBudget(), 0};
+    RenderBudget budget = {0, 0, 0, RenderWorkBudget(), WorkBudget(), 0, 0, 0};
     RenderCache cache;
     RenderState r = {document, area, baseMatrix.get(), &budget, &cache};
     Surface root = Surface();
@@ -653,5 +705,7 @@ int DrawDocumentRecords(SvgDocument* document, const Matrix2D& base, const GfxRe
     document->notDrawn[NotDrawnUnfiltered] = budget.unfiltered;
     document->notDrawn[NotDrawnUnusableGeometry] = budget.leftOut;
     document->notDrawn[NotDrawnRenderBudget] = budget.pastWork;
+    document->notDrawn[NotDrawnRenderStops] = budget.pastStops;
+    document->notDrawn[NotDrawnSolidDashes] = budget.solidDashes;
     return 1;
 }

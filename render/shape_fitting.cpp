@@ -1,6 +1,7 @@
 #include "render/shape_fitting.h"
 
 #include <cmath>
+#include <cstdint>
 #include <numeric>
 
 #include "svg/records/document.h"
@@ -116,6 +117,18 @@ double OutlineLength(GfxPath* path) {
             length += std::hypot(p.x - figures.points[start].x, p.y - figures.points[start].y);
     }
     return length;
+}
+
+size_t DashCount(const ShapeRecord& shape) {
+    if (!IsDashed(shape))
+        return 0;
+    const std::vector<float>& dashes = FloatsOf(shape.dashes);
+    const double repeat = std::accumulate(dashes.begin(), dashes.end(), 0.0);
+    const double made =
+        std::ceil(OutlineLength(shape.path) / repeat * static_cast<double>(dashes.size() / 2));
+    if (!(made > 0)) // also not-a-number: no dashes to count
+        return 0;
+    return made < static_cast<double>(SIZE_MAX) ? static_cast<size_t>(made) : SIZE_MAX;
 }
 
 bool WithinGdiPlusReach(const DeviceBox& bounds, const DeviceBox& area) {

@@ -33,6 +33,10 @@ bool WithinGdiPlusReach(const DeviceBox& bounds, const DeviceBox& area);
 // without points or one GDI+ cannot read.
 double OutlineLength(GfxPath* path);
 
+// How many dashes the shape's stroke makes along its outline (OutlineLength);
+// 0 when it is not dashed, SIZE_MAX when they cannot be counted.
+size_t DashCount(const ShapeRecord& shape);
+
 // Fits the shape's path for drawing under the matrix (user space into the
 // graphics' pixels) on a graphics whose drawn pixels are `area`. For a stroke
 // the pen's width is taken under the same matrix.

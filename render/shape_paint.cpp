@@ -217,39 +217,6 @@ bool StrokeInPixels(GfxGraphics* graphics, const SvgDocument& document, const Sh
     return PaintFittedPart(graphics, document, inWorld, identity.get(), area, nullptr, true);
 }
 
-// Dashes GDI+ is given at most for one stroke: past this its dashing takes
-// seconds. A pattern that would make more, tiny dashes on a long path or a
-// huge array, averages on the screen to the share of it that is on.
-const double MaxDashSegments = 100000;
-
-// The share of the dash pattern that is on, when the stroke would make more
-// dashes than MaxDashSegments; -1 when it is drawn dashed (or solid).
-double AveragedDashShare(const ShapeRecord& shape) {
-    const std::vector<float>& dashes = FloatsOf(shape.dashes);
-    const size_t count = dashes.size();
-    if (count < 2 || !(shape.strokeWidth > 0))
-        return -1;
-    double on = 0, repeat = 0;
-    for (size_t i = 0; i < count; i++) {
-        repeat += dashes[i];
-        on += i % 2 == 0 ? dashes[i] : 0;
-    }
-    const double made = OutlineLength(shape.path) / repeat * static_cast<double>(count / 2);
-    if (!(made > MaxDashSegments)) // also not-a-number
-        return -1;
-    return on / repeat;
-}
-
-// The shape with its stroke solid, faded by the share of the dash pattern
-// that is on; it shares the path, which the original owns.
-ShapeRecord SolidFadedStroke(const ShapeRecord& shape, double share) {
-    ShapeRecord solid = shape;
-    solid.dashes = nullptr;
-    solid.strokeColor = ScaleAlpha(shape.strokeColor, static_cast<float>(share));
-    solid.strokeOpacity *= static_cast<float>(share);
-    return solid;
-}
-
 // How many device pixels one user unit of the stroke is wide under the
 // world transform: the square root of its area scale (1 for a non-scaling
 // stroke, whose width is in pixels).
@@ -269,14 +236,11 @@ bool PaintParts(GfxGraphics* graphics, const SvgDocument& document, const ShapeR
     bool drawn = true;
     if (shape.hasFill && !shape.strokeFirst)
         drawn = PaintFittedPart(graphics, document, shape, world, area, fillTexture, false);
-    const double share = shape.hasStroke ? AveragedDashShare(shape) : -1;
-    const ShapeRecord stroked = share >= 0 ? SolidFadedStroke(shape, share) : ShapeRecord();
-    const ShapeRecord& forStroke = share >= 0 ? stroked : shape;
     if (shape.hasStroke && !strokeTexture && shape.nonScalingStroke && !shape.strokeRef)
-        drawn = StrokeInPixels(graphics, document, forStroke, world, area) && drawn;
+        drawn = StrokeInPixels(graphics, document, shape, world, area) && drawn;
     else if (shape.hasStroke)
-        drawn = PaintFittedPart(graphics, document, forStroke, world, area, strokeTexture, true) &&
-                drawn;
+        drawn =
+            PaintFittedPart(graphics, document, shape, world, area, strokeTexture, true) && drawn;
     if (shape.hasFill && shape.strokeFirst) { // paint-order: the fill over the stroke
         GfxSetWorldTransform(graphics, world);
         drawn =

@@ -13,6 +13,7 @@
 #include "svg/build/walk_context.h"
 #include "svg/records/bounds.h"
 #include "svg/records/document.h"
+#include "svg/records/work_budget.h"
 #include "svg/style/style.h"
 
 namespace {
@@ -66,14 +67,26 @@ bool DrawnApproximately(const StyleState& state, const std::vector<TextRun>& run
     return false;
 }
 
+size_t CharacterCount(const std::vector<TextRun>& runs) {
+    size_t count = 0;
+    for (const TextRun& run : runs)
+        count += run.characters.size();
+    return count;
+}
+
 } // namespace
 
-void CommitText(WalkContext* context, const XmlNode* text, const StyleState& state,
-                float box[4]) {
+void CommitText(WalkContext* context, const XmlNode* text, const StyleState& state, float box[4]) {
     FontCache& fonts = context->fonts;
     CollectedText collected;
     CollectText(context, text, state, &fonts, &collected);
     std::vector<TextRun>& runs = collected.runs;
+    box[0] = box[1] = box[2] = box[3] = 0;
+    SvgDocument* document = context->document;
+    if (!SpendTextCharacters(LoadWorkBudget(), &document->loadWork, CharacterCount(runs))) {
+        document->notDrawn[NotDrawnLoadText]++;
+        return;
+    }
     if (DrawnApproximately(state, runs, &fonts))
         context->document->notDrawn[NotDrawnText]++;
     for (TextRun& run : runs)

@@ -70,6 +70,9 @@ enum NotDrawnKind {
     NotDrawnLoadBudget,       // elements past the load's work budget (svg/records/work_budget.h)
     NotDrawnRenderBudget,     // set by the last render: shapes past its work budget
     NotDrawnUnfiltered,       // set by the last render: filters past the offscreen budget
+    NotDrawnLoadText,         // text elements past the load's budget of characters
+    NotDrawnRenderStops,      // set by the last render: the shape past its gradient stops
+    NotDrawnSolidDashes,      // set by the last render: dashed strokes past its dashes, drawn solid
     NotDrawnKindCount
 };
 

@@ -19,6 +19,9 @@ const wchar_t* const KindNames[NotDrawnKindCount] = {
     L"elements past the load's work budget",
     L"shapes past the render's work budget",
     L"filters past the offscreen budget (drawn unfiltered)",
+    L"text past the load's character budget",
+    L"shapes past the render's gradient-stop budget",
+    L"dashed strokes past the render's dash budget (drawn solid)",
 };
 
 // «unknown elements (flowRoot 2, random 1, others 3)»

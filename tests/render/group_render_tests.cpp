@@ -2,6 +2,7 @@
 // cut by the buffer's edge, and the fallback past the offscreen budget.
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "render/rasterizer.h"
@@ -71,6 +72,42 @@ TEST_F(GroupRender, TheRenderStopsAtItsWorkBudget) {
         EXPECT_EQ(0xFFFF0000u, canvas.At(19, 0)) << divisor;
         EXPECT_EQ(scaled ? 0u : 0xFFFF0000u, canvas.At(20, 0)) << divisor;
     }
+}
+
+// Gradient stops and dashes spend the render's budget (scaled down here to
+// 200 stops and 20 dashes). A stroke whose dashes do not fit is drawn solid,
+// faded by the pattern's share, and smaller strokes after it still dashed;
+// the shape whose stops do not fit is left out with the rest.
+TEST_F(GroupRender, GradientStopsAndDashesSpendTheRenderBudget) {
+    ScaleDownWorkBudgets(10000);
+    std::string stops;
+    for (int i = 0; i < 90; i++)
+        stops += "<stop offset='" + std::to_string(i / 90.0) + "' stop-color='red'/>";
+    const std::string svg =
+        "<svg xmlns='http://www.w3.org/2000/svg' width='40' height='20'>"
+        "<linearGradient id='g'>" +
+        stops +
+        "</linearGradient>"
+        "<g stroke='black' stroke-width='2'>"
+        "<line y1='2' x2='40' y2='2' stroke-dasharray='4'/>"     // 5 dashes
+        "<line y1='5' x2='40' y2='5' stroke-dasharray='0.5'/>"   // 40: drawn solid
+        "<line y1='8' x2='40' y2='8' stroke-dasharray='4'/></g>" // 5 more
+        "<rect y='12' width='10' height='8' fill='url(#g)'/>"
+        "<rect x='10' y='12' width='10' height='8' fill='url(#g)'/>"
+        "<rect x='20' y='12' width='10' height='8' fill='url(#g)'/>" // 270 stops
+        "<rect x='30' y='12' width='10' height='8' fill='blue'/></svg>";
+    std::wstring report;
+    const Canvas canvas = RenderSvgText(svg, 40, 20, LayoutOriginal, &report);
+    EXPECT_EQ(L"not drawn: shapes past the render's work budget (1), shapes past the render's "
+              L"gradient-stop budget (1), dashed strokes past the render's dash budget (drawn "
+              L"solid) (1)",
+              report);
+    const struct {
+        int x, y, alpha;
+    } probes[] = {{2, 2, 255}, {6, 2, 0},     {6, 5, 128}, {2, 8, 255},
+                  {6, 8, 0},   {15, 15, 255}, {25, 15, 0}, {35, 15, 0}};
+    for (const auto& p : probes)
+        EXPECT_NEAR(p.alpha, AlphaOf(canvas.At(p.x, p.y)), 1) << p.x << "," << p.y;
 }
 
 // A filter whose images do not fit in the budget leaves its group as it

@@ -429,9 +429,10 @@ TEST_F(StructureTest, NestedUsesStopAtTheExpansionBudget) {
     EXPECT_LT(seconds, 30.0); // generous: catches a run-away expansion only
 }
 
-// Past the load's work budget (scaled down here to 5 shapes and 40 path
-// points) the rest of the file is not drawn, and no shape in part. One
-// document loads every case: each load starts with nothing spent.
+// Past the load's work budget (scaled down here to 5 shapes, 40 path points
+// and 2 text characters) the rest of the file is not drawn, and no shape or
+// text in part. One document loads every case: each load starts with
+// nothing spent.
 TEST_F(StructureTest, TheLoadStopsAtItsWorkBudget) {
     struct ScaledBudgets {
         ScaledBudgets() { ScaleDownWorkBudgets(100000); }
@@ -462,6 +463,15 @@ TEST_F(StructureTest, TheLoadStopsAtItsWorkBudget) {
          "<clipPath id='c'>" + rects +
              "</clipPath><rect width='1' height='1' clip-path='url(#c)'/>",
          0, L"not drawn: elements past the load's work budget (2)"},
+        // A text's characters are counted whole, its tspans' included.
+        {"a text of three characters",
+         "<text>a<tspan>bc</tspan></text><rect width='1' height='1'/>", 0,
+         L"not drawn: elements past the load's work budget (1), text past the load's character "
+         L"budget (1)"},
+        // Two no-break spaces: characters with no outline, within the points.
+        {"a text used twice",
+         "<defs><text id='t'>&#160;&#160;</text></defs><use href='#t'/><use href='#t'/>", 1,
+         L"not drawn: text past the load's character budget (1)"},
     };
     LoadedSvg svg;
     for (const Case& c : cases) {
