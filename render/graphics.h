@@ -176,15 +176,20 @@ void GfxResetWorldTransform(GfxGraphics* graphics);
 // moved through a matrix.
 GfxPath* GfxClonePath(GfxPath* path);
 void GfxTransformPath(GfxPath* path, GfxMatrix* matrix);
-// Fill and stroke: 1 when drawn, 0 when GDI+ refused (coordinates it cannot
-// take, or memory it could not have).
+// What a fill, a stroke or an image drawing came to. Out of memory is not 0
+// either: compare with the names rather than testing for truth.
+enum GfxDrawResult {
+    GfxDrawRefused = 0, // coordinates GDI+ cannot take, or another refusal
+    GfxDrawn = 1,
+    GfxDrawOutOfMemory = 2, // GDI+ could not have the memory it needed
+};
 int GfxFillPath(GfxGraphics* graphics, GfxBrush* brush, GfxPath* path);
 int GfxDrawPath(GfxGraphics* graphics, GfxPen* pen, GfxPath* path);
 
 // Draws the image (width x height straight-alpha words), its square of
 // pixels (0, 0)-(width, height) placed in world space by the matrix (six
 // floats), inside the path (in world space) and the clip. The edge pixels
-// extend to the image's edges. Returns 1 when drawn.
+// extend to the image's edges. Returns a GfxDrawResult.
 int GfxDrawImageInPath(GfxGraphics* graphics, const uint32_t* pixels, int width, int height,
                        const float matrix[6], GfxPath* path);
 

@@ -711,17 +711,28 @@ void GfxRestoreGraphics(GfxGraphics* graphics, unsigned state) {
     GdipRestoreGraphics(graphics->graphics, state);
 }
 
+static int DrawResultOf(GpStatus status) {
+    if (status == Ok)
+        return GfxDrawn;
+    return status == OutOfMemory ? GfxDrawOutOfMemory : GfxDrawRefused;
+}
+
 int GfxFillPath(GfxGraphics* graphics, GfxBrush* brush, GfxPath* path) {
-    return !Refused() && GdipFillPath(graphics->graphics, AsBrush(brush), AsPath(path)) == Ok;
+    return DrawResultOf(Refused() ? OutOfMemory
+                                  : GdipFillPath(graphics->graphics, AsBrush(brush), AsPath(path)));
 }
 
 int GfxDrawImageInPath(GfxGraphics* graphics, const uint32_t* pixels, int width, int height,
                        const float matrix[6], GfxPath* path) {
     GpBitmap* bitmap = nullptr;
-    if (Refused() || GdipCreateBitmapFromScan0(
-                         width, height, width * 4, PixelFormat32bppARGB,
-                         reinterpret_cast<BYTE*>(const_cast<uint32_t*>(pixels)), &bitmap) != Ok)
-        return 0;
+    const GpStatus made =
+        Refused()
+            ? OutOfMemory
+            : GdipCreateBitmapFromScan0(width, height, width * 4, PixelFormat32bppARGB,
+                                        reinterpret_cast<BYTE*>(const_cast<uint32_t*>(pixels)),
+                                        &bitmap);
+    if (made != Ok)
+        return DrawResultOf(made);
     // Mirrored beyond its edges, so that smooth sampling does not fade them.
     GpImageAttributes* attributes = nullptr;
     if (GdipCreateImageAttributes(&attributes) == Ok)
@@ -739,7 +750,7 @@ int GfxDrawImageInPath(GfxGraphics* graphics, const uint32_t* pixels, int width,
     if (attributes)
         GdipDisposeImageAttributes(attributes);
     GdipDisposeImage(bitmap);
-    return status == Ok;
+    return DrawResultOf(status);
 }
 
 void GfxResetWorldTransform(GfxGraphics* graphics) {
@@ -747,7 +758,8 @@ void GfxResetWorldTransform(GfxGraphics* graphics) {
 }
 
 int GfxDrawPath(GfxGraphics* graphics, GfxPen* pen, GfxPath* path) {
-    return !Refused() && GdipDrawPath(graphics->graphics, AsPen(pen), AsPath(path)) == Ok;
+    return DrawResultOf(Refused() ? OutOfMemory
+                                  : GdipDrawPath(graphics->graphics, AsPen(pen), AsPath(path)));
 }
 
 // ---- brushes and pens -----------------------------------------------------

@@ -8,6 +8,7 @@
 
 #include "render/pixel_passes.h"
 #include "render/raster_surface.h"
+#include "render/shape_paint.h"
 #include "svg/records/images.h"
 
 namespace {
@@ -104,8 +105,10 @@ void PaintImageRecord(RenderState* r, Surface* s, const ShapeRecord& shape, floa
         return;
     const Matrix2D& m = shape.matrix;
     GfxOwned<GfxMatrix> world(GfxCreateMatrix6(m.a, m.b, m.c, m.d, m.e, m.f));
-    if (!world)
+    if (!world) {
+        CountPaintOutcome(r->budget, PaintLeftOutNoMemory);
         return;
+    }
     GfxMultiplyMatrix(world.get(), s->base.get());
     const Matrix2D place = ComposeMatrix(image->place, drawn.toImage);
     const float elements[6] = {place.a, place.b, place.c, place.d, place.e, place.f};
@@ -114,9 +117,9 @@ void PaintImageRecord(RenderState* r, Surface* s, const ShapeRecord& shape, floa
     // A drawing's pixels lie on the surface's: copied over one for one.
     const bool nearest = image->pixelated || image->nested;
     GfxSetImageSampling(graphics, nearest ? GfxSamplingNearest : GfxSamplingBicubic);
-    if (!GfxDrawImageInPath(graphics, drawn.pixels, drawn.width, drawn.height, elements,
-                            shape.path))
-        r->budget->leftOut++;
+    CountPaintOutcome(r->budget,
+                      PaintOutcomeOf(GfxDrawImageInPath(graphics, drawn.pixels, drawn.width,
+                                                        drawn.height, elements, shape.path)));
     GfxSetImageSampling(graphics, GfxSamplingDefault);
     GfxResetWorldTransform(graphics);
 }

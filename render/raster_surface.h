@@ -48,7 +48,7 @@ struct Surface {
 // What one render may spend and has spent (offscreen pixels included), what
 // was drawn without its bitmap because of the budget, the filtered groups
 // drawn unfiltered for it, and the shapes left out (in whole or in part) for
-// coordinates GDI+ cannot take.
+// coordinates GDI+ cannot take or for memory it could not have.
 struct RenderBudget {
     int faded;
     int unfiltered;
@@ -57,7 +57,13 @@ struct RenderBudget {
     int pastWork;    // shapes not painted: the work budget was spent
     int pastStops;   // the shape whose gradient stops did not fit (the rest are pastWork)
     int solidDashes; // dashed strokes drawn solid: their dashes did not fit
+    int outOfMemory; // shapes left out in whole or in part: GDI+ had no memory
+    int drawn;       // shapes drawn in whole or in part
 };
+
+// Counts a shape by what painting it came to (PaintOutcome bits): one left
+// out in part for both reasons counts as out of memory.
+void CountPaintOutcome(RenderBudget* budget, int outcome);
 
 // Offscreen content that one render draws once and every element using it
 // the same way shares: a mask's coverage over the groups it masks, a

@@ -44,6 +44,15 @@ OffscreenKey MakeOffscreenKey(int number, const float* values, int count) {
     return key;
 }
 
+void CountPaintOutcome(RenderBudget* budget, int outcome) {
+    if (outcome & PaintLeftOutNoMemory)
+        budget->outOfMemory++;
+    else if (outcome & PaintLeftOutUnusable)
+        budget->leftOut++;
+    if (outcome & PaintSomeDrawn)
+        budget->drawn++;
+}
+
 namespace {
 
 // A group being drawn. Past the budget it draws on the surface below, with
@@ -475,9 +484,9 @@ void CloseGroup(RenderState* r, std::vector<OpenGroup>* open, Surface* root) {
 
 // A shape drawn inside groups past the budget: its paint faded by theirs.
 // A texture, when given, paints the fill or stroke instead of its colour.
-bool PaintFadedShape(GfxGraphics* graphics, const SvgDocument& document, const ShapeRecord& shape,
-                     GfxMatrix* base, const DeviceBox& area, float fade, GfxBrush* fillTexture,
-                     GfxBrush* strokeTexture) {
+int PaintFadedShape(GfxGraphics* graphics, const SvgDocument& document, const ShapeRecord& shape,
+                    GfxMatrix* base, const DeviceBox& area, float fade, GfxBrush* fillTexture,
+                    GfxBrush* strokeTexture) {
     if (fade >= 1)
         return PaintShape(graphics, document, shape, base, area, fillTexture, strokeTexture);
     ShapeRecord faded = shape; // shares the path, which the original owns
@@ -529,12 +538,14 @@ int TileSide(float length, float scale) {
 struct PatternPaint {
     std::unique_ptr<Surface> tile; // the brush's pixels, kept while it lives
     GfxOwned<GfxBrush> own;
-    GfxBrush* brush; // own's, or the one the render's users of the tile share
+    GfxBrush* brush;  // own's, or the one the render's users of the tile share
+    bool outOfMemory; // GDI+ could not make the brush
 };
 
 // Makes the paint of tile `number` for the shape; false when the pattern
 // paints nothing (a tile of no area). The brush stays null when the tile is
-// past the budget or cannot be made: the shape's colour paints instead.
+// past the budget or cannot be made: the shape's colour paints instead
+// (outOfMemory says when GDI+ could not make it).
 bool MakePatternPaint(RenderState* r, const Surface& on, const ShapeRecord& shape, int number,
                       float opacity, PatternPaint* paint) {
     const PatternTile* tile = PatternTileOf(r->document, number);
@@ -553,6 +564,7 @@ bool MakePatternPaint(RenderState* r, const Surface& on, const ShapeRecord& shap
         return true;
     }
     GfxOwned<GfxMatrix> base(GfxCreateMatrix());
+    paint->outOfMemory = !base;
     if (!base)
         return true;
     GfxTranslateMatrix(base.get(), -tile->x, -tile->y);
@@ -570,6 +582,7 @@ bool MakePatternPaint(RenderState* r, const Surface& on, const ShapeRecord& shap
     const float elements[6] = {place.a, place.b, place.c, place.d, place.e, place.f};
     paint->own.reset(GfxCreateTextureBrush(paint->tile->pixels, across, down, elements));
     paint->brush = paint->own.get();
+    paint->outOfMemory = !paint->brush;
     if (++cached.uses >= 2 && paint->own) { // kept for the tile's next users
         cached.bitmap = std::move(paint->tile);
         cached.brush = std::move(paint->own);
@@ -642,22 +655,24 @@ void PaintRecord(RenderState* r, Surface* s, const ShapeRecord& record, float fa
         return;
     }
     if (!shape.fillPattern && !shape.strokePattern) {
-        if (!PaintFadedShape(s->graphics.get(), *r->document, shape, s->base.get(), DrawnArea(*s),
-                             fade, nullptr, nullptr))
-            r->budget->leftOut++;
+        CountPaintOutcome(budget,
+                          PaintFadedShape(s->graphics.get(), *r->document, shape, s->base.get(),
+                                          DrawnArea(*s), fade, nullptr, nullptr));
         return;
     }
     ShapeRecord painted = shape; // shares the path, which the original owns
-    PatternPaint fill = {nullptr, nullptr, nullptr}, stroke = {nullptr, nullptr, nullptr};
+    PatternPaint fill = {nullptr, nullptr, nullptr, false};
+    PatternPaint stroke = {nullptr, nullptr, nullptr, false};
     if (shape.hasFill && shape.fillPattern &&
         !MakePatternPaint(r, *s, shape, shape.fillPattern, shape.fillOpacity, &fill))
         painted.hasFill = 0;
     if (shape.hasStroke && shape.strokePattern &&
         !MakePatternPaint(r, *s, shape, shape.strokePattern, shape.strokeOpacity, &stroke))
         painted.hasStroke = 0;
-    if (!PaintFadedShape(s->graphics.get(), *r->document, painted, s->base.get(), DrawnArea(*s),
-                         fade, fill.brush, stroke.brush))
-        r->budget->leftOut++;
+    const int tiles = fill.outOfMemory || stroke.outOfMemory ? PaintLeftOutNoMemory : 0;
+    CountPaintOutcome(budget, tiles | PaintFadedShape(s->graphics.get(), *r->document, painted,
+                                                      s->base.get(), DrawnArea(*s), fade,
+                                                      fill.brush, stroke.brush));
 }
 
 } // namespace
@@ -694,7 +709,7 @@ int DrawDocumentRecords(SvgDocument* document, const Matrix2D& base, const GfxRe
         GfxCreateMatrix6(base.a, base.b, base.c, base.d, base.e, base.f));
     if (!baseMatrix)
         return 0;
-    RenderBudget budget = {0, 0, 0, RenderWorkBudget(), WorkBudget(), 0, 0, 0};
+    RenderBudget budget = {0, 0, 0, RenderWorkBudget(), WorkBudget(), 0, 0, 0, 0, 0};
     RenderCache cache;
     RenderState r = {document, area, baseMatrix.get(), &budget, &cache};
     Surface root = Surface();
@@ -707,5 +722,6 @@ int DrawDocumentRecords(SvgDocument* document, const Matrix2D& base, const GfxRe
     document->notDrawn[NotDrawnRenderBudget] = budget.pastWork;
     document->notDrawn[NotDrawnRenderStops] = budget.pastStops;
     document->notDrawn[NotDrawnSolidDashes] = budget.solidDashes;
+    document->notDrawn[NotDrawnOutOfMemory] = budget.outOfMemory;
     return 1;
 }

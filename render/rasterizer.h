@@ -14,8 +14,9 @@
 // the top, straight alpha), each user-space point through base; nothing
 // outside area (in buffer pixels) is drawn. The pixels are drawn over as they
 // are. Returns 0 when no graphics object could be made on them, 1 when drawn;
-// after a drawing, the document's notDrawn[NotDrawnFadedGroups] and
-// notDrawn[NotDrawnUnusableGeometry] count what it had to leave out.
+// after a drawing, the document's notDrawn[NotDrawnFadedGroups],
+// notDrawn[NotDrawnUnusableGeometry] and notDrawn[NotDrawnOutOfMemory] count
+// what it had to leave out.
 int DrawDocumentRecords(SvgDocument* document, const Matrix2D& base, const GfxRectF& area,
                         uint32_t* pixels, int width, int height);
 

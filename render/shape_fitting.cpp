@@ -80,7 +80,7 @@ PathFit MakePaths(const ShapeRecord& shape, const FigureList& cut,
     const int fillMode = GfxGetFillMode(shape.path);
     if (!dashed) {
         if (!cut.points.empty() && !AddPath(cut, 0, cut.points.size(), fillMode, fitted))
-            return PathUnusable;
+            return PathNoMemory;
         fitted->dashStarts.assign(fitted->paths.size(), 0);
         return PathCut;
     }
@@ -92,7 +92,7 @@ PathFit MakePaths(const ShapeRecord& shape, const FigureList& cut,
         while (last < cut.points.size() && cut.types[last] != GfxPointTypeStart)
             last++;
         if (!AddPath(cut, first, last, fillMode, fitted))
-            return PathUnusable;
+            return PathNoMemory;
         fitted->dashStarts.push_back(repeat > 0 ? std::fmod(starts[figure], repeat) : 0);
         first = last;
     }

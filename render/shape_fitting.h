@@ -15,6 +15,7 @@ enum PathFit {
     PathCut,      // draw the paths made instead (none: nothing shows)
     PathUnusable, // nothing can be drawn: coordinates that are no finite numbers, or a
                   // stroke with round joins or caps wider than GDI+ can take
+    PathNoMemory, // GDI+ could not make the paths to draw instead
 };
 
 // Paths made in place of the shape's, and for a dashed stroke the distance

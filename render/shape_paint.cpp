@@ -62,36 +62,37 @@ void SetUpPen(GfxPen* pen, const ShapeRecord& shape) {
     SetStrokeDashes(pen, shape);
 }
 
-// The painters below return false when GDI+ refused the path; a pen or
-// brush that cannot be made leaves the part undrawn without that.
+// The painters below return PaintOutcome bits. A pen or brush that cannot
+// be made is memory GDI+ did not have, as GDI+ itself says of one.
 
 // Fills the path, or strokes it with a pen made from the brush.
-bool PaintWithBrush(GfxGraphics* graphics, const ShapeRecord& shape, GfxBrush* brush, bool stroke) {
+int PaintWithBrush(GfxGraphics* graphics, const ShapeRecord& shape, GfxBrush* brush, bool stroke) {
     if (!stroke)
-        return GfxFillPath(graphics, brush, shape.path) != 0;
+        return PaintOutcomeOf(GfxFillPath(graphics, brush, shape.path));
     GfxOwned<GfxPen> pen(GfxCreatePenFromBrush(brush, shape.strokeWidth, StrokePenUnit));
     if (!pen)
-        return true;
+        return PaintLeftOutNoMemory;
     SetUpPen(pen.get(), shape);
-    return GfxDrawPath(graphics, pen.get(), shape.path) != 0;
+    return PaintOutcomeOf(GfxDrawPath(graphics, pen.get(), shape.path));
 }
 
 // Strokes the path with a pen of one colour (made directly, with no brush
 // to make and copy into it).
-bool StrokeWithColour(GfxGraphics* graphics, const ShapeRecord& shape, uint32_t colour) {
+int StrokeWithColour(GfxGraphics* graphics, const ShapeRecord& shape, uint32_t colour) {
     GfxOwned<GfxPen> pen(GfxCreatePen(colour, shape.strokeWidth, StrokePenUnit));
     if (!pen)
-        return true;
+        return PaintLeftOutNoMemory;
     SetUpPen(pen.get(), shape);
-    return GfxDrawPath(graphics, pen.get(), shape.path) != 0;
+    return PaintOutcomeOf(GfxDrawPath(graphics, pen.get(), shape.path));
 }
 
-bool PaintWithColour(GfxGraphics* graphics, const ShapeRecord& shape, uint32_t colour,
-                     bool stroke) {
+int PaintWithColour(GfxGraphics* graphics, const ShapeRecord& shape, uint32_t colour, bool stroke) {
     if (stroke)
         return StrokeWithColour(graphics, shape, colour);
     GfxOwned<GfxBrush> brush(GfxCreateSolidBrush(colour));
-    return !brush || GfxFillPath(graphics, brush.get(), shape.path) != 0;
+    if (!brush)
+        return PaintLeftOutNoMemory;
+    return PaintOutcomeOf(GfxFillPath(graphics, brush.get(), shape.path));
 }
 
 // Where a part is painted: its user space into the graphics' pixels, and
@@ -126,42 +127,45 @@ int GradientCircleSides(const GradientPlan& plan, const PartPlace& place) {
 // A padded radial gradient's last colour outside its circle: over the whole
 // shape when the gradient is opaque and covers it anyway, else around the
 // circle only, so that translucent colours are not painted twice.
-void PaintUnderColour(GfxGraphics* graphics, const ShapeRecord& shape, const GradientPlan& plan,
-                      int sides, bool stroke) {
+int PaintUnderColour(GfxGraphics* graphics, const ShapeRecord& shape, const GradientPlan& plan,
+                     int sides, bool stroke) {
     if ((plan.underColour >> 24) == 0)
-        return;
-    if (plan.underOpaqueBlend) {
-        PaintWithColour(graphics, shape, plan.underColour, stroke);
-        return;
-    }
+        return 0;
+    if (plan.underOpaqueBlend)
+        return PaintWithColour(graphics, shape, plan.underColour, stroke);
     GfxOwned<GfxPath> circle(CreatePlannedCircle(plan, sides));
     if (!circle)
-        return;
+        return PaintLeftOutNoMemory;
     const unsigned state = GfxSaveGraphics(graphics);
     GfxExcludeClipPath(graphics, circle.get());
-    PaintWithColour(graphics, shape, plan.underColour, stroke);
+    const int outcome = PaintWithColour(graphics, shape, plan.underColour, stroke);
     GfxRestoreGraphics(graphics, state);
+    return outcome;
 }
 
-bool PaintWithGradient(GfxGraphics* graphics, const ShapeRecord& shape, const GradientDef& gradient,
-                       const PartPlace& place, bool stroke) {
+int PaintWithGradient(GfxGraphics* graphics, const ShapeRecord& shape, const GradientDef& gradient,
+                      const PartPlace& place, bool stroke) {
     GradientPlan plan;
     PlanGradient(&gradient, stroke ? StrokeTarget(&shape) : FillTarget(&shape), &plan);
-    int sides = 0;
+    if (plan.kind == GradientPaintNothing)
+        return 0;
+    int sides = 0, outcome = 0;
     if (plan.kind == GradientPaintPath) {
         sides = GradientCircleSides(plan, place);
         if (sides < 0)
-            return false;
-        PaintUnderColour(graphics, shape, plan, sides, stroke);
+            return PaintLeftOutUnusable;
+        outcome = PaintUnderColour(graphics, shape, plan, sides, stroke);
     }
     GfxOwned<GfxBrush> brush(CreatePlannedBrush(plan, sides));
-    return !brush || PaintWithBrush(graphics, shape, brush.get(), stroke);
+    if (!brush)
+        return outcome | PaintLeftOutNoMemory;
+    return outcome | PaintWithBrush(graphics, shape, brush.get(), stroke);
 }
 
 // A paint that names a gradient the document holds is drawn with it; any
 // other paint with its solid colour.
-bool PaintShapePart(GfxGraphics* graphics, const SvgDocument& document, const ShapeRecord& shape,
-                    const PartPlace& place, bool stroke) {
+int PaintShapePart(GfxGraphics* graphics, const SvgDocument& document, const ShapeRecord& shape,
+                   const PartPlace& place, bool stroke) {
     const std::wstring& ref = TextOf(stroke ? shape.strokeRef : shape.fillRef);
     const GradientDef* gradient = ref.empty() ? nullptr : FindDocumentGradient(&document, ref);
     if (gradient)
@@ -170,8 +174,8 @@ bool PaintShapePart(GfxGraphics* graphics, const SvgDocument& document, const Sh
 }
 
 // One part of the shape painted with a texture, a gradient or its colour.
-bool PaintPart(GfxGraphics* graphics, const SvgDocument& document, const ShapeRecord& shape,
-               const PartPlace& place, GfxBrush* texture, bool stroke) {
+int PaintPart(GfxGraphics* graphics, const SvgDocument& document, const ShapeRecord& shape,
+              const PartPlace& place, GfxBrush* texture, bool stroke) {
     if (texture)
         return PaintWithBrush(graphics, shape, texture, stroke);
     return PaintShapePart(graphics, document, shape, place, stroke);
@@ -180,36 +184,39 @@ bool PaintPart(GfxGraphics* graphics, const SvgDocument& document, const ShapeRe
 // Paints one part on a graphics whose drawn pixels are `area`, under the
 // matrix the graphics' world transform holds: the shape's own path when
 // GDI+ can take it, else the part of it that can show (render/shape_fitting.h).
-// False when the part was left out: coordinates GDI+ cannot take.
-bool PaintFittedPart(GfxGraphics* graphics, const SvgDocument& document, const ShapeRecord& shape,
-                     GfxMatrix* world, const DeviceBox& area, GfxBrush* texture, bool stroke) {
+int PaintFittedPart(GfxGraphics* graphics, const SvgDocument& document, const ShapeRecord& shape,
+                    GfxMatrix* world, const DeviceBox& area, GfxBrush* texture, bool stroke) {
     float e[6];
     GfxGetMatrixElements(world, e);
     const PartPlace place = {{e[0], e[1], e[2], e[3], e[4], e[5]}, area};
     FittedPaths fitted;
     const PathFit fit = FitShapePath(shape, e, area, stroke, &fitted);
-    if (fit != PathCut)
-        return fit == PathAsItIs && PaintPart(graphics, document, shape, place, texture, stroke);
-    bool drawn = true;
+    if (fit == PathUnusable)
+        return PaintLeftOutUnusable;
+    if (fit == PathNoMemory)
+        return PaintLeftOutNoMemory;
+    if (fit == PathAsItIs)
+        return PaintPart(graphics, document, shape, place, texture, stroke);
+    int outcome = 0;
     ShapeRecord part = shape; // shares the strings; the paths stay in `fitted`
     for (size_t i = 0; i < fitted.paths.size(); i++) {
         part.path = fitted.paths[i].get();
         part.dashOffset = static_cast<float>(shape.dashOffset + fitted.dashStarts[i]);
-        drawn = PaintPart(graphics, document, part, place, texture, stroke) && drawn;
+        outcome |= PaintPart(graphics, document, part, place, texture, stroke);
     }
-    return drawn;
+    return outcome;
 }
 
 // A non-scaling stroke is drawn on the path moved into pixels, with no world
 // transform, so its width stays in pixels; the world transform stays reset
 // until the next shape sets its own. Only solid strokes take this way: a
 // gradient stroke keeps its brush in user space and scales with the drawing.
-bool StrokeInPixels(GfxGraphics* graphics, const SvgDocument& document, const ShapeRecord& shape,
-                    GfxMatrix* world, const DeviceBox& area) {
+int StrokeInPixels(GfxGraphics* graphics, const SvgDocument& document, const ShapeRecord& shape,
+                   GfxMatrix* world, const DeviceBox& area) {
     GfxOwned<GfxPath> inPixels(GfxClonePath(shape.path));
     GfxOwned<GfxMatrix> identity(GfxCreateMatrix());
     if (!inPixels || !identity)
-        return true;
+        return PaintLeftOutNoMemory;
     GfxTransformPath(inPixels.get(), world);
     GfxResetWorldTransform(graphics);
     ShapeRecord inWorld = shape; // shares the strings; the path stays in `inPixels`
@@ -230,34 +237,38 @@ double StrokeScale(const ShapeRecord& shape, GfxMatrix* world) {
 }
 
 // Paints the fill and stroke in paint order, the world transform set.
-bool PaintParts(GfxGraphics* graphics, const SvgDocument& document, const ShapeRecord& shape,
-                GfxMatrix* world, const DeviceBox& area, GfxBrush* fillTexture,
-                GfxBrush* strokeTexture) {
-    bool drawn = true;
+int PaintParts(GfxGraphics* graphics, const SvgDocument& document, const ShapeRecord& shape,
+               GfxMatrix* world, const DeviceBox& area, GfxBrush* fillTexture,
+               GfxBrush* strokeTexture) {
+    int outcome = 0;
     if (shape.hasFill && !shape.strokeFirst)
-        drawn = PaintFittedPart(graphics, document, shape, world, area, fillTexture, false);
+        outcome = PaintFittedPart(graphics, document, shape, world, area, fillTexture, false);
     if (shape.hasStroke && !strokeTexture && shape.nonScalingStroke && !shape.strokeRef)
-        drawn = StrokeInPixels(graphics, document, shape, world, area) && drawn;
+        outcome |= StrokeInPixels(graphics, document, shape, world, area);
     else if (shape.hasStroke)
-        drawn =
-            PaintFittedPart(graphics, document, shape, world, area, strokeTexture, true) && drawn;
+        outcome |= PaintFittedPart(graphics, document, shape, world, area, strokeTexture, true);
     if (shape.hasFill && shape.strokeFirst) { // paint-order: the fill over the stroke
         GfxSetWorldTransform(graphics, world);
-        drawn =
-            PaintFittedPart(graphics, document, shape, world, area, fillTexture, false) && drawn;
+        outcome |= PaintFittedPart(graphics, document, shape, world, area, fillTexture, false);
     }
-    return drawn;
+    return outcome;
 }
 
 } // namespace
 
-bool PaintShape(GfxGraphics* graphics, const SvgDocument& document, const ShapeRecord& shape,
-                GfxMatrix* base, const DeviceBox& area, GfxBrush* fillTexture,
-                GfxBrush* strokeTexture) {
+int PaintOutcomeOf(int drawResult) {
+    if (drawResult == GfxDrawn)
+        return PaintSomeDrawn;
+    return drawResult == GfxDrawOutOfMemory ? PaintLeftOutNoMemory : PaintLeftOutUnusable;
+}
+
+int PaintShape(GfxGraphics* graphics, const SvgDocument& document, const ShapeRecord& shape,
+               GfxMatrix* base, const DeviceBox& area, GfxBrush* fillTexture,
+               GfxBrush* strokeTexture) {
     const Matrix2D& m = shape.matrix;
     GfxOwned<GfxMatrix> world(GfxCreateMatrix6(m.a, m.b, m.c, m.d, m.e, m.f));
     if (!world)
-        return true;
+        return PaintLeftOutNoMemory;
     GfxMultiplyMatrix(world.get(), base); // the shape's matrix, then the placement
     GfxSetWorldTransform(graphics, world.get());
     // A stroke under a pixel wide is drawn a pixel wide and faded (a texture

@@ -73,6 +73,7 @@ enum NotDrawnKind {
     NotDrawnLoadText,         // text elements past the load's budget of characters
     NotDrawnRenderStops,      // set by the last render: the shape past its gradient stops
     NotDrawnSolidDashes,      // set by the last render: dashed strokes past its dashes, drawn solid
+    NotDrawnOutOfMemory,      // set by the last render: shapes GDI+ had no memory for
     NotDrawnKindCount
 };
 

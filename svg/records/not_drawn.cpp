@@ -22,6 +22,7 @@ const wchar_t* const KindNames[NotDrawnKindCount] = {
     L"text past the load's character budget",
     L"shapes past the render's gradient-stop budget",
     L"dashed strokes past the render's dash budget (drawn solid)",
+    L"shapes GDI+ had no memory for",
 };
 
 // «unknown elements (flowRoot 2, random 1, others 3)»

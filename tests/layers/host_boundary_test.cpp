@@ -241,7 +241,8 @@ TEST_F(OutOfMemory, EveryAllocationOfALoadCreateResizeAndReplayMayFail) {
 // region it cannot make, a fill it cannot finish), at each of its
 // allocations in turn: the render ends without harm to the Layer, whose
 // next render draws the whole picture again, and none of our memory stays
-// behind.
+// behind. What it left out is counted as out of memory, not as geometry
+// GDI+ cannot take.
 TEST_F(OutOfMemory, EveryGdiplusAllocationOfARenderMayFail) {
     // Offscreen groups, a mask, a pattern, a clip, a filter, gradients and
     // dashes: every kind of GDI+ object a render makes.
@@ -269,13 +270,16 @@ TEST_F(OutOfMemory, EveryGdiplusAllocationOfARenderMayFail) {
     RenderLayer(layer);
     const std::vector<uint32_t> whole(layer->pixels, layer->pixels + count);
     const long long baseline = liveBlocks;
-    int refused = 0;
+    int refused = 0, shapesOutOfMemory = 0;
     for (long long n = 1;; n++) {
         GfxFailAllocation(n);
         RenderLayer(layer);
         const bool injected = GfxAllocationRefused() != 0;
         GfxFailAllocation(0);
         ASSERT_EQ(baseline, liveBlocks) << "blocks left after GDI+ allocation " << n << " failed";
+        const int* notDrawn = layer->document.notDrawn;
+        EXPECT_EQ(0, notDrawn[NotDrawnUnusableGeometry]) << "GDI+ allocation " << n;
+        shapesOutOfMemory += notDrawn[NotDrawnOutOfMemory];
         RenderLayer(layer);
         ASSERT_TRUE(std::equal(whole.begin(), whole.end(), layer->pixels))
             << "the render after GDI+ allocation " << n << " failed";
@@ -284,7 +288,8 @@ TEST_F(OutOfMemory, EveryGdiplusAllocationOfARenderMayFail) {
         refused++;
         ASSERT_LT(n, 100000) << "runaway";
     }
-    EXPECT_GT(refused, 20); // the drawing makes many GDI+ objects
+    EXPECT_GT(refused, 20);          // the drawing makes many GDI+ objects
+    EXPECT_GT(shapesOutOfMemory, 5); // its brushes, pens, fills and strokes
     // The same while the drawing loads (its paths are GDI+ paths) and first
     // renders: Layer:Create succeeds or says it ran out of memory.
     for (long long n = 1;; n++) {
