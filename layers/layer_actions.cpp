@@ -21,9 +21,13 @@ int ClampToByte(int value) {
     return value < 0 ? 0 : (value > 255 ? 255 : value);
 }
 
-void RenderAndPresent(Layer* layer) {
-    UpdateLayerBitmap(layer);
-    PresentLayer(layer);
+// Renders and shows the Layer after an action changed it; 0 after
+// reporting "<operation> - Out of memory." when nothing could be drawn.
+int RenderAndPresent(Layer* layer, const wchar_t* operation) {
+    if (RenderAndPresentLayer(layer))
+        return 1;
+    SetLastError(std::wstring(operation) + L" - Out of memory.");
+    return 0;
 }
 
 } // namespace
@@ -56,8 +60,7 @@ int LayerSetOpacity(const std::wstring& name, int opacity) {
     if (!layer)
         return 0;
     layer->opacity = ClampToByte(opacity); // the renderer bakes it into the pixels
-    RenderAndPresent(layer);
-    return 1;
+    return RenderAndPresent(layer, L"Layer:SetOpacity");
 }
 
 int LayerSetTint(const std::wstring& name, const std::wstring& preset, int red, int green, int blue,
@@ -72,8 +75,7 @@ int LayerSetTint(const std::wstring& name, const std::wstring& preset, int red, 
         layer->tintBlue = ClampToByte(blue);
         layer->tintStrength = ClampToByte(strength);
     }
-    RenderAndPresent(layer);
-    return 1;
+    return RenderAndPresent(layer, L"Layer:SetTint");
 }
 
 int LayerSetRotation(const std::wstring& name, float degrees) {
@@ -81,8 +83,7 @@ int LayerSetRotation(const std::wstring& name, float degrees) {
     if (!layer)
         return 0;
     layer->rotation = degrees; // kept as given: no reduction to 0..360
-    RenderAndPresent(layer);
-    return 1;
+    return RenderAndPresent(layer, L"Layer:SetRotation");
 }
 
 int OverlayPause(int pause) {

@@ -1,6 +1,9 @@
 // The Layer operations that actions run: creating or updating a Layer and the
 // actions on an existing one. Operations that can fail return 1 or 0 and then
-// have written one message to the host's last-error variable.
+// have written one message to the host's last-error variable. One that
+// renders the Layer fails with "<operation> - Out of memory." when GDI+ had
+// not the memory to draw any of its drawing; the Layer stays, showing
+// nothing until a later render draws.
 #pragma once
 
 #include <string>

@@ -44,9 +44,9 @@ void ReleaseLayerBitmap(Layer* layer) {
     layer->bitmapHeight = 0;
 }
 
-void UpdateLayerBitmap(Layer* layer) {
+int UpdateLayerBitmap(Layer* layer) {
     if (!layer || !layer->hostWindow || !IsWindow(layer->hostWindow))
-        return;
+        return 1;
     RECT client = {};
     GetClientRect(layer->hostWindow, &client);
     int width = client.right - client.left;
@@ -64,7 +64,8 @@ void UpdateLayerBitmap(Layer* layer) {
         layer->bitmapHeight = height;
     }
     if (!layer->bitmap)
-        return;
-    RenderLayer(layer);
+        return 0;
+    const int drawn = RenderLayer(layer);
     renderCount++;
+    return drawn;
 }

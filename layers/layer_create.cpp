@@ -178,7 +178,7 @@ int LayerCreate(const std::wstring& rectName, const std::wstring& svgFile, int l
     layer->lastClientWidth = client.right - client.left;
     layer->lastClientHeight = client.bottom - client.top;
     layer->visible = 1;
-    UpdateLayerBitmap(layer);
-    PresentLayer(layer);
+    if (!RenderAndPresentLayer(layer)) // the Layer stays, showing nothing yet
+        return Fail(L"Layer:Create - Out of memory.");
     return 1;
 }

@@ -23,8 +23,10 @@ int RenderLayerPixels(Layer* layer, uint32_t* pixels, int width, int height) {
     if (!LayerBaseMatrix(p, layer->rotation, &base))
         return 0;
     const GfxRectF area = {p.offsetX, p.offsetY, p.clipWidth, p.clipHeight};
-    if (!DrawDocumentRecords(&layer->document, base, area, pixels, width, height))
+    if (!DrawDocumentRecords(&layer->document, base, area, pixels, width, height)) {
+        std::memset(pixels, 0, count * sizeof(uint32_t)); // what a filter may have left
         return 0;
+    }
 
     const int pixelCount = static_cast<int>(count);
     ApplyOpacity(pixels, pixelCount, layer->opacity);
@@ -34,9 +36,13 @@ int RenderLayerPixels(Layer* layer, uint32_t* pixels, int width, int height) {
     return 1;
 }
 
-void RenderLayer(Layer* layer) {
+int RenderLayer(Layer* layer) {
     if (!layer || !layer->bitmap || !layer->pixels)
-        return;
-    if (RenderLayerPixels(layer, layer->pixels, layer->bitmapWidth, layer->bitmapHeight))
+        return 1;
+    if (RenderLayerPixels(layer, layer->pixels, layer->bitmapWidth, layer->bitmapHeight)) {
         PremultiplyAlpha(layer->pixels, layer->bitmapWidth * layer->bitmapHeight);
+        return 1;
+    }
+    // Nothing drawn: for want of memory unless there was nothing to draw.
+    return layer->document.shapeCount < 1 || !layer->document.shapes;
 }

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "layers/registry.h"
+#include "plugin/host_text.h"
 
 static POINT ClientOriginOnScreen(HWND window) {
     POINT origin = {0, 0};
@@ -124,6 +125,19 @@ void ClipOverlay(Layer* layer, int x, int y) {
     }
 }
 
+int RenderAndPresentLayer(Layer* layer) {
+    const int drawn = UpdateLayerBitmap(layer);
+    PresentLayer(layer);
+    return drawn;
+}
+
+// A render that follows the host window belongs to no action: its failure
+// is said without one's name. Said last, as writing it runs host code.
+static void RenderAndPresentAfterChange(Layer* layer) {
+    if (!RenderAndPresentLayer(layer))
+        SetLastError(L"Out of memory.");
+}
+
 void HideOverlay(Layer* layer) {
     if (layer && layer->overlayWindow && IsWindow(layer->overlayWindow))
         ShowWindow(layer->overlayWindow, SW_HIDE);
@@ -148,8 +162,7 @@ void RelayoutLayer(Layer* layer) {
     if (width != layer->lastClientWidth || height != layer->lastClientHeight) {
         layer->lastClientWidth = width;
         layer->lastClientHeight = height;
-        UpdateLayerBitmap(layer);
-        PresentLayer(layer);
+        RenderAndPresentAfterChange(layer);
     } else if (layer->visible && layer->overlayWindow) {
         RepositionOverlay(layer);
     }
@@ -206,8 +219,6 @@ int IsRenderRequest(UINT message) {
 
 void RenderPendingLayer(HWND window) {
     Layer* layer = FindLayerByHostWindow(window, nullptr);
-    if (layer && layer->renderPending && TeardownDepth() == 0) {
-        UpdateLayerBitmap(layer);
-        PresentLayer(layer);
-    }
+    if (layer && layer->renderPending && TeardownDepth() == 0)
+        RenderAndPresentAfterChange(layer);
 }

@@ -14,14 +14,18 @@ HBITMAP CreateLayerBitmap(int width, int height, uint32_t** pixels);
 // Deletes the Layer's bitmap, if any, and clears the bitmap fields.
 void ReleaseLayerBitmap(Layer* layer);
 // Re-renders the Layer at the host window's client size (at least 1 x 1),
-// making the bitmap again only when that size changed.
-void UpdateLayerBitmap(Layer* layer);
+// making the bitmap again only when that size changed. Returns 0 when
+// memory ran out before anything could be shown: the bitmap could not be
+// made, or GDI+ could draw none of the drawing.
+int UpdateLayerBitmap(Layer* layer);
 // How many times UpdateLayerBitmap has rendered a Layer since the module was
 // loaded (benchmarks and tests count renders with it).
 int LayerRenderCount();
 // Shows the bitmap over the host's client area, or hides the overlay when the
 // Layer should not be seen (hidden, host window invisible, opacity 0, paused).
 void PresentLayer(Layer* layer);
+// UpdateLayerBitmap, then PresentLayer; returns what the update returned.
+int RenderAndPresentLayer(Layer* layer);
 // Moves a shown overlay to the host's client origin without touching its
 // content; does nothing while the Layer is hidden or the overlays are paused.
 void RepositionOverlay(Layer* layer);
@@ -33,6 +37,9 @@ void HideOverlay(Layer* layer);
 void HideAllOverlays();
 // Follows a change of the host window: a new client size re-renders and
 // presents the Layer, an unchanged one only re-positions a visible overlay.
+// A render of which nothing could be drawn for want of memory writes
+// "Out of memory." to the last-error variable (here and in
+// RenderPendingLayer).
 void RelayoutLayer(Layer* layer);
 
 // Follows a move or size change the host window's procedure reports. A new

@@ -723,5 +723,5 @@ int DrawDocumentRecords(SvgDocument* document, const Matrix2D& base, const GfxRe
     document->notDrawn[NotDrawnRenderStops] = budget.pastStops;
     document->notDrawn[NotDrawnSolidDashes] = budget.solidDashes;
     document->notDrawn[NotDrawnOutOfMemory] = budget.outOfMemory;
-    return 1;
+    return budget.drawn > 0 || budget.outOfMemory == 0;
 }

@@ -13,8 +13,9 @@
 // Draws the document's records into pixels (width x height words, rows from
 // the top, straight alpha), each user-space point through base; nothing
 // outside area (in buffer pixels) is drawn. The pixels are drawn over as they
-// are. Returns 0 when no graphics object could be made on them, 1 when drawn;
-// after a drawing, the document's notDrawn[NotDrawnFadedGroups],
+// are. Returns 1 when drawn; 0 when GDI+ had not the memory to draw anything:
+// no graphics object could be made on them, or shapes ran out of memory and
+// none was drawn. After a drawing, the document's notDrawn[NotDrawnFadedGroups],
 // notDrawn[NotDrawnUnusableGeometry] and notDrawn[NotDrawnOutOfMemory] count
 // what it had to leave out.
 int DrawDocumentRecords(SvgDocument* document, const Matrix2D& base, const GfxRectF& area,

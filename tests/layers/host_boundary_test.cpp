@@ -20,6 +20,7 @@
 #include "svg/base/report.h"
 #include "svg/load.h"
 #include "svg/records/document.h"
+#include "svg/records/not_drawn.h"
 
 using namespace failing_allocator;
 
@@ -237,12 +238,17 @@ TEST_F(OutOfMemory, EveryAllocationOfALoadCreateResizeAndReplayMayFail) {
     EXPECT_NE(nullptr, FindLayer(L"Rect1"));
 }
 
+bool Blank(const Layer& layer) {
+    const size_t count = static_cast<size_t>(layer.bitmapWidth) * layer.bitmapHeight;
+    return std::all_of(layer.pixels, layer.pixels + count, [](uint32_t p) { return p == 0; });
+}
+
 // GDI+ running out of memory inside a render (a path, brush, pen, bitmap or
 // region it cannot make, a fill it cannot finish), at each of its
 // allocations in turn: the render ends without harm to the Layer, whose
 // next render draws the whole picture again, and none of our memory stays
-// behind. What it left out is counted as out of memory, not as geometry
-// GDI+ cannot take.
+// behind. It fails exactly when it drew nothing, and what it left out is
+// counted as out of memory, not as geometry GDI+ cannot take.
 TEST_F(OutOfMemory, EveryGdiplusAllocationOfARenderMayFail) {
     // Offscreen groups, a mask, a pattern, a clip, a filter, gradients and
     // dashes: every kind of GDI+ object a render makes.
@@ -273,10 +279,13 @@ TEST_F(OutOfMemory, EveryGdiplusAllocationOfARenderMayFail) {
     int refused = 0, shapesOutOfMemory = 0;
     for (long long n = 1;; n++) {
         GfxFailAllocation(n);
-        RenderLayer(layer);
+        const int drawn = RenderLayer(layer);
         const bool injected = GfxAllocationRefused() != 0;
         GfxFailAllocation(0);
         ASSERT_EQ(baseline, liveBlocks) << "blocks left after GDI+ allocation " << n << " failed";
+        // Failure only when nothing could be drawn; memory is not counted as
+        // geometry GDI+ cannot take.
+        EXPECT_EQ(drawn == 0, Blank(*layer)) << "GDI+ allocation " << n;
         const int* notDrawn = layer->document.notDrawn;
         EXPECT_EQ(0, notDrawn[NotDrawnUnusableGeometry]) << "GDI+ allocation " << n;
         shapesOutOfMemory += notDrawn[NotDrawnOutOfMemory];
@@ -291,15 +300,19 @@ TEST_F(OutOfMemory, EveryGdiplusAllocationOfARenderMayFail) {
     EXPECT_GT(refused, 20);          // the drawing makes many GDI+ objects
     EXPECT_GT(shapesOutOfMemory, 5); // its brushes, pens, fills and strokes
     // The same while the drawing loads (its paths are GDI+ paths) and first
-    // renders: Layer:Create succeeds or says it ran out of memory.
+    // renders: Layer:Create succeeds without a word or says it ran out of
+    // memory, loading or drawing.
     for (long long n = 1;; n++) {
         lastError[0] = 0;
         GfxFailAllocation(n);
         const int created = Create(rich);
         const bool injected = GfxAllocationRefused() != 0;
         GfxFailAllocation(0);
-        EXPECT_TRUE(created == 1 || std::string(lastError) == "Out of memory.")
-            << "GDI+ allocation " << n << ": " << lastError;
+        const std::string said = lastError;
+        EXPECT_TRUE(created == 1
+                        ? said.empty()
+                        : said == "Out of memory." || said == "Layer:Create - Out of memory.")
+            << "GDI+ allocation " << n << ": " << created << " " << said;
         ASSERT_EQ(1, Create(rich));
         layer = FindLayer(L"Rect1");
         ASSERT_TRUE(layer && std::equal(whole.begin(), whole.end(), layer->pixels))
@@ -307,6 +320,83 @@ TEST_F(OutOfMemory, EveryGdiplusAllocationOfARenderMayFail) {
         if (!injected)
             break;
         ASSERT_LT(n, 100000) << "runaway";
+    }
+}
+
+// A render that GDI+ has not the memory to draw anything of fails with a
+// message: inside an action with the action's name, after a size change of
+// the host window without one. A render that drew something is no failure,
+// and the Layer's next render draws again. Each GDI+ allocation of the
+// render fails in turn; a drawing of one shape loses everything to any.
+TEST_F(OutOfMemory, ARenderThatDrawsNothingSaysWhy) {
+    const std::string one =
+        WriteTempFile("vexlar_oom_one.svg", "<svg xmlns=\"http://www.w3.org/2000/svg\" "
+                                            "viewBox=\"0 0 10 10\"><rect width=\"10\" "
+                                            "height=\"10\" fill=\"#08f\"/></svg>");
+    static std::string file;
+    file = one;
+    struct Entry {
+        const char* what;
+        int (*run)();
+        const char* message;
+    };
+    const Entry entries[] = {
+        {"create", [] { return Create(file); }, "Layer:Create - Out of memory."},
+        {"opacity",
+         [] {
+             char* params[2] = {const_cast<char*>("Rect1"), const_cast<char*>("200")};
+             return nbExecAction(4, params);
+         },
+         "Layer:SetOpacity - Out of memory."},
+        {"resize",
+         [] {
+             static int wide = 0;
+             wide = !wide;
+             SetWindowPos(answerWindow, nullptr, 0, 0, wide ? 150 : 102, 102,
+                          SWP_NOMOVE | SWP_NOZORDER);
+             PumpMessages(); // the render follows the size change
+             return 1;
+         },
+         "Out of memory."},
+    };
+    ASSERT_EQ(1, Create(one));
+    for (const Entry& entry : entries) {
+        SCOPED_TRACE(entry.what);
+        int blanked = 0;
+        for (long long n = 1;; n++) {
+            lastError[0] = 0;
+            GfxFailAllocation(n);
+            const int result = entry.run();
+            const bool injected = GfxAllocationRefused() != 0;
+            GfxFailAllocation(0);
+            Layer* layer = FindLayer(L"Rect1");
+            ASSERT_NE(nullptr, layer) << n;
+            if (!layer->pixels || layer->document.shapeCount == 0) {
+                // Lost while loading: the load failed, or left the shape out
+                // (a path GDI+ could not make); nothing was rendered.
+                EXPECT_EQ(result == 0, std::string(lastError) == "Out of memory.") << n;
+            } else {
+                const bool blank = Blank(*layer);
+                blanked += blank;
+                EXPECT_EQ(blank ? entry.message : "", std::string(lastError)) << n;
+                EXPECT_EQ(blank && std::strcmp(entry.what, "resize") != 0 ? 0 : 1, result) << n;
+                if (blank && layer->document.notDrawn[NotDrawnOutOfMemory] == 1) {
+                    EXPECT_EQ(L"not drawn: shapes GDI+ had no memory for (1)",
+                              NotDrawnReport(&layer->document));
+                }
+            }
+            // Still working: the next render draws, and says nothing.
+            lastError[0] = 0;
+            ASSERT_EQ(1, entry.run()) << n;
+            layer = FindLayer(L"Rect1");
+            ASSERT_TRUE(layer && layer->pixels) << n;
+            EXPECT_FALSE(Blank(*layer)) << n;
+            EXPECT_STREQ("", lastError) << n;
+            if (!injected)
+                break;
+            ASSERT_LT(n, 1000) << "runaway";
+        }
+        EXPECT_GT(blanked, 2);
     }
 }
 
