@@ -25,6 +25,7 @@ else()
     ${PROJECT_SOURCE_DIR}/render/figures.cpp
     ${PROJECT_SOURCE_DIR}/render/hairlines.cpp
     ${PROJECT_SOURCE_DIR}/render/path_clipping.cpp
+    ${PROJECT_SOURCE_DIR}/render/region_rows.cpp
     ${PROJECT_SOURCE_DIR}/render/shape_fitting.cpp
     ${PROJECT_SOURCE_DIR}/render/graphics_portable.cpp)
   target_link_libraries(vexlar_core PUBLIC EXPAT::EXPAT m)

@@ -1,4 +1,5 @@
 // The document's clip paths as GDI+ regions in a surface's pixels.
+#include <new>
 #include <vector>
 
 #include "render/raster_surface.h"
@@ -52,6 +53,23 @@ GfxRegion* OwnClipRegion(ClipCache* cache, const ClipRegion& region, int nesting
     return result.release();
 }
 
+// Replaces the region by one path of its pixel rows, kept also as rows to
+// pick from; left as it is when its rows cannot be had.
+void KeepAsRows(ClipCache* cache, int n, GfxOwned<GfxRegion>* region) {
+    std::vector<GfxRectF> rows;
+    if (!GfxGetRegionRows(region->get(), &rows))
+        return;
+    GfxRegion* flat = GfxCreateRectsRegion(rows.data(), static_cast<int>(rows.size()));
+    if (!flat)
+        return;
+    region->reset(flat);
+    try {
+        IndexRegionRows(std::move(rows), &cache->rows[n]);
+    } catch (const std::bad_alloc&) {
+        cache->rows.erase(n); // clipped with whole
+    }
+}
+
 } // namespace
 
 GfxRegion* FullClipRegion(ClipCache* cache, int n, int nesting) {
@@ -73,10 +91,8 @@ GfxRegion* FullClipRegion(ClipCache* cache, int n, int nesting) {
         if (region.parent > 0)
             GfxIntersectRegion(own.get(), MadeRegion(*cache, region.parent));
         // A region of more than one shape is clipped with as its pixel rows.
-        if (region.shapeCount > 1 || region.parent > 0) {
-            if (GfxRegion* flat = GfxFlattenRegion(own.get()))
-                own.reset(flat);
-        }
+        if (region.shapeCount > 1 || region.parent > 0)
+            KeepAsRows(cache, chain[i], &own);
         cache->full[chain[i]] = std::move(own);
     }
     return MadeRegion(*cache, n);

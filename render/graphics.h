@@ -204,11 +204,13 @@ void GfxDeleteRegion(GfxRegion* region);
 // region = region joined with (or cut down to) other.
 void GfxUniteRegion(GfxRegion* region, GfxRegion* other);
 void GfxIntersectRegion(GfxRegion* region, GfxRegion* other);
-// The same area as one path of the rectangles of its pixel rows (the region
-// in buffer pixels). A region joined from many shapes is then one shape to
-// clip with, made once, not again at every fill through it (as Wine's GDI+
-// does). Null on failure.
-GfxRegion* GfxFlattenRegion(GfxRegion* region);
+// The rectangles of the region's pixel rows (the region in buffer pixels);
+// false when they cannot be had.
+bool GfxGetRegionRows(GfxRegion* region, std::vector<GfxRectF>* rows);
+// The area of the rectangles as one path of them: a region joined from many
+// shapes is then one shape to clip with, made once, not again at every fill
+// through it (as Wine's GDI+ does). Null on failure.
+GfxRegion* GfxCreateRectsRegion(const GfxRectF* rects, int count);
 // Cuts the graphics' clip down to the region, given in buffer pixels; the
 // world transform is reset to the identity first.
 void GfxIntersectClipRegion(GfxGraphics* graphics, GfxRegion* region);

@@ -648,41 +648,41 @@ void GfxIntersectRegion(GfxRegion* region, GfxRegion* other) {
     GdipCombineRegionRegion(AsRegion(region), AsRegion(other), CombineModeIntersect);
 }
 
-// The rectangles of the region's pixel rows; false when they cannot be had.
-static bool ReadRegionRows(GpRegion* region, GpMatrix* identity, std::vector<GpRectF>* rows) {
-    UINT count = 0;
-    if (GdipGetRegionScansCount(region, &count, identity) != Ok)
-        return false;
-    try {
-        rows->resize(count);
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-    INT made = static_cast<INT>(count);
-    if (count && GdipGetRegionScans(region, rows->data(), &made, identity) != Ok)
-        return false;
-    rows->resize(made < 0 ? 0 : std::min(static_cast<UINT>(made), count)); // shrinks only
-    return true;
-}
-
-GfxRegion* GfxFlattenRegion(GfxRegion* region) {
+bool GfxGetRegionRows(GfxRegion* region, std::vector<GfxRectF>* rows) {
+    static_assert(sizeof(GfxRectF) == sizeof(GpRectF), "the same four floats");
     GpMatrix* identity = nullptr;
     if (Refused() || GdipCreateMatrix(&identity) != Ok)
-        return nullptr;
-    std::vector<GpRectF> rows;
-    GpPath* path = nullptr;
-    GpRegion* flat = nullptr;
-    if (ReadRegionRows(AsRegion(region), identity, &rows) && !Refused() &&
-        GdipCreatePath(FillModeAlternate, &path) == Ok) {
-        const bool added =
-            rows.empty() ||
-            GdipAddPathRectangles(path, rows.data(), static_cast<INT>(rows.size())) == Ok;
-        if (!added || Refused() || GdipCreateRegionPath(path, &flat) != Ok)
-            flat = nullptr;
-        GdipDeletePath(path);
+        return false;
+    UINT count = 0;
+    bool read = GdipGetRegionScansCount(AsRegion(region), &count, identity) == Ok;
+    try {
+        rows->resize(read ? count : 0);
+    } catch (const std::bad_alloc&) {
+        read = false;
     }
+    INT made = static_cast<INT>(count);
+    if (read && count &&
+        GdipGetRegionScans(AsRegion(region), reinterpret_cast<GpRectF*>(rows->data()), &made,
+                           identity) != Ok)
+        read = false;
     GdipDeleteMatrix(identity);
-    return reinterpret_cast<GfxRegion*>(flat);
+    if (read) // shrinks only
+        rows->resize(made < 0 ? 0 : std::min(static_cast<UINT>(made), count));
+    return read;
+}
+
+GfxRegion* GfxCreateRectsRegion(const GfxRectF* rects, int count) {
+    GpPath* path = nullptr;
+    GpRegion* region = nullptr;
+    if (Refused() || GdipCreatePath(FillModeAlternate, &path) != Ok)
+        return nullptr;
+    const bool added =
+        count <= 0 ||
+        GdipAddPathRectangles(path, reinterpret_cast<const GpRectF*>(rects), count) == Ok;
+    if (!added || Refused() || GdipCreateRegionPath(path, &region) != Ok)
+        region = nullptr;
+    GdipDeletePath(path);
+    return reinterpret_cast<GfxRegion*>(region);
 }
 
 void GfxIntersectClipRegion(GfxGraphics* graphics, GfxRegion* region) {

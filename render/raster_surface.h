@@ -11,6 +11,7 @@
 
 #include "render/graphics.h"
 #include "render/graphics_owned.h"
+#include "render/region_rows.h"
 #include "render/shape_fitting.h"
 #include "svg/records/document.h"
 #include "svg/records/work_budget.h"
@@ -24,6 +25,7 @@ struct ClipCache {
     GfxMatrix* base;
     DeviceBox area;                          // the pixels drawn on
     std::map<int, GfxOwned<GfxRegion>> full; // by region number, once made
+    std::map<int, RegionRows> rows;          // those of many shapes, also as rows
 };
 
 struct PixelRect {
@@ -40,7 +42,8 @@ struct Surface {
     PixelRect drawn;              // the pixels the graphics draws on, in the bitmap
     GfxOwned<GfxMatrix> base;     // the document's space into the graphics' pixels
     ClipCache clips;
-    int clip; // the clip region the graphics' clip is set to
+    int clip;     // the clip region the graphics' clip is set to
+    bool clipCut; // to the part of it under the last record (render/region_rows.h)
     bool clipUsable;
     std::vector<uint32_t> storage; // an offscreen bitmap's pixels
 };

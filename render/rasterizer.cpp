@@ -4,6 +4,7 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
+#include <cstdio>
 #include <memory>
 #include <new>
 #include <utility>
@@ -128,6 +129,7 @@ bool StartSurface(const RenderState& r, Surface* s, uint32_t* pixels, int left, 
     s->clips.base = s->base.get();
     s->clips.area = DrawnArea(*s);
     s->clip = 0;
+    s->clipCut = false;
     s->clipUsable = true;
     return true;
 }
@@ -137,6 +139,7 @@ bool StartSurface(const RenderState& r, Surface* s, uint32_t* pixels, int left, 
 // Ends drawing; the pixels are complete once this returns.
 void EndSurface(Surface* s) {
     s->clips.full.clear();
+    s->clips.rows.clear();
     s->graphics.reset();
     s->base.reset();
 }
@@ -154,6 +157,47 @@ bool SetRecordClip(const RenderState& r, Surface* s, int clip) {
         return false;
     GfxIntersectClipRegion(s->graphics.get(), region);
     return true;
+}
+
+// Cuts the area clip down to the rows under the box; false when none is
+// (nothing of what lies in the box shows) or the region cannot be made.
+bool ClipToRowsUnder(const RenderState& r, Surface* s, const RegionRows& rows,
+                     const DeviceBox& box) {
+    std::vector<GfxRectF> under;
+    RowsWithin(rows, box, &under);
+    if (under.empty())
+        return false;
+    GfxOwned<GfxRegion> part(GfxCreateRectsRegion(under.data(), static_cast<int>(under.size())));
+    if (!part)
+        return false;
+    SetAreaClip(r, s);
+    GfxIntersectClipRegion(s->graphics.get(), part.get());
+    return true;
+}
+
+// Sets the clip of the record, unless it is set already; false when nothing
+// of the record can show. A region of many shapes clips each record with
+// only its rows under the record's paint.
+bool ClipForRecord(const RenderState& r, Surface* s, const ShapeRecord& shape) {
+    if (shape.clip != s->clip) {
+        s->clip = shape.clip;
+        s->clipCut = false;
+        s->clipUsable = SetRecordClip(r, s, shape.clip); // makes the region and its rows
+    }
+    const auto rows = s->clips.rows.find(shape.clip);
+    if (!s->clipUsable || !shape.clip || rows == s->clips.rows.end())
+        return s->clipUsable;
+    const Matrix2D m = ComposeMatrix(ElementsOf(s->base.get()), shape.matrix);
+    const float world[6] = {m.a, m.b, m.c, m.d, m.e, m.f};
+    DeviceBox box;
+    if (!PaintReach(shape, world, &box)) {
+        if (s->clipCut) // the whole region again
+            s->clipUsable = SetRecordClip(r, s, shape.clip);
+        s->clipCut = false;
+        return s->clipUsable;
+    }
+    s->clipCut = true;
+    return ClipToRowsUnder(r, s, rows->second, box);
 }
 
 // The pixels the bounds cover on the device, within the drawn area and the
@@ -692,11 +736,7 @@ void DrawRecords(RenderState* r, const ShapeRecord* shapes, int count, Surface* 
         Surface* s = open.empty() ? root : open.back().surface;
         if (!s)
             continue;
-        if (shape.clip != s->clip) {
-            s->clip = shape.clip;
-            s->clipUsable = SetRecordClip(*r, s, shape.clip);
-        }
-        if (s->clipUsable)
+        if (ClipForRecord(*r, s, shape))
             PaintRecord(r, s, shape, open.empty() ? 1.0f : open.back().fade);
     }
     while (!open.empty())

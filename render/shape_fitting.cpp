@@ -135,6 +135,24 @@ bool WithinGdiPlusReach(const DeviceBox& bounds, const DeviceBox& area) {
     return BoxWithin(bounds, Grown(area, LargestReachBeyondArea));
 }
 
+bool PaintReach(const ShapeRecord& shape, const float matrix[6], DeviceBox* box) {
+    const DeviceMatrix m = {matrix[0], matrix[1], matrix[2], matrix[3], matrix[4], matrix[5]};
+    GfxRectF user;
+    if (!UserBounds(shape.path, &user) ||
+        !DeviceBoundsOf(m, user.x, user.y, user.width, user.height, box))
+        return false;
+    double reach = AntiAliasPixels;
+    if (shape.hasStroke) {
+        // A pen draws a pixel wide at least; a non-scaling stroke's width is
+        // in pixels.
+        const double width = std::fmax(shape.strokeWidth * LargestStretch(m),
+                                       shape.nonScalingStroke ? shape.strokeWidth : 1.0);
+        reach = StrokeReach(shape, width / 2);
+    }
+    *box = Grown(*box, reach + 1);
+    return std::isfinite(box->left + box->top + box->right + box->bottom);
+}
+
 PathFit FitFillPath(GfxPath* path, const float matrix[6], const DeviceBox& area,
                     FittedPaths* fitted) {
     ShapeRecord filled = ShapeRecord();

@@ -38,6 +38,12 @@ double OutlineLength(GfxPath* path);
 // 0 when it is not dashed, SIZE_MAX when they cannot be counted.
 size_t DashCount(const ShapeRecord& shape);
 
+// The device pixels the shape's paint can reach under the matrix (user space
+// into the graphics' pixels): its path's box grown by the stroke's reach, a
+// pixel for anti-aliasing and one for GDI+ rounding to whole pixels. False
+// when the box holds anything but finite numbers.
+bool PaintReach(const ShapeRecord& shape, const float matrix[6], DeviceBox* box);
+
 // Fits the shape's path for drawing under the matrix (user space into the
 // graphics' pixels) on a graphics whose drawn pixels are `area`. For a stroke
 // the pen's width is taken under the same matrix.

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "render/path_clipping.h"
+#include "render/region_rows.h"
 #include "render/shape_fitting.h"
 #include "svg/records/document.h"
 
@@ -227,4 +228,78 @@ TEST(ShapeFitting, OwnPathNearTheAreaCutPathBeyondNothingWhenUnusable) {
     shape.lineJoin = 2;
     EXPECT_EQ(PathUnusable, FitShapePath(shape, identity, Box10, true, &fitted));
     GfxDeletePath(shape.path);
+}
+
+// The pixels a record's paint can reach: its path's box grown by what its
+// stroke reaches, a pixel for anti-aliasing and one for rounding.
+TEST(ShapeFitting, PaintReachGrowsThePathsBoxByTheStrokesReach) {
+    ShapeRecord shape = ShapeRecord();
+    shape.path = GfxCreatePath();
+    ASSERT_TRUE(shape.path);
+    GfxAddLine(shape.path, 0, 0, 10, 4);
+    const float identity[6] = {1, 0, 0, 1, 0, 0}, triple[6] = {3, 0, 0, 3, 0, 0},
+                quarter[6] = {0.25f, 0, 0, 0.25f, 0, 0};
+    struct Case {
+        const char* what;
+        int stroke, join, cap, nonScaling;
+        float width, miter;
+        const float* matrix;
+        double grown; // beyond the path's box on each side
+    } cases[] = {
+        {"fill", 0, 1, 0, 0, 4, 4, identity, 2},
+        {"bevel", 1, 1, 0, 0, 4, 4, identity, 2 + 2},
+        {"miter", 1, 0, 0, 0, 2, 4, identity, 4 + 2},
+        {"square cap", 1, 1, 1, 0, 2, 4, identity, std::sqrt(2.0) + 2},
+        {"scaled", 1, 1, 0, 0, 2, 4, triple, 3 + 2},
+        {"in pixels", 1, 1, 0, 1, 4, 4, quarter, 2 + 2},
+        {"hairline", 1, 1, 0, 0, 0.01f, 4, identity, 0.5 + 2},
+    };
+    for (const Case& c : cases) {
+        shape.hasStroke = c.stroke, shape.lineJoin = c.join, shape.lineCap = c.cap;
+        shape.nonScalingStroke = c.nonScaling, shape.strokeWidth = c.width;
+        shape.miterLimit = c.miter;
+        const double k = c.matrix[0];
+        DeviceBox box;
+        ASSERT_TRUE(PaintReach(shape, c.matrix, &box)) << c.what;
+        EXPECT_NEAR(-c.grown, box.left, 1e-6) << c.what;
+        EXPECT_NEAR(-c.grown, box.top, 1e-6) << c.what;
+        EXPECT_NEAR(10 * k + c.grown, box.right, 1e-5) << c.what;
+        EXPECT_NEAR(4 * k + c.grown, box.bottom, 1e-5) << c.what;
+    }
+    const float notFinite[6] = {INFINITY, 0, 0, 1, 0, 0};
+    DeviceBox box;
+    EXPECT_FALSE(PaintReach(shape, notFinite, &box));
+    GfxDeletePath(shape.path);
+}
+
+// The rows of a clip region under a box grown out to whole pixels, cut to
+// it; a tall row among short ones is found below them.
+TEST(RegionRows, RowsWithinTheBoxGrownToWholePixels) {
+    RegionRows index;
+    IndexRegionRows({{0, 5, 2, 4}, {0, 0, 4, 2}, {6, 0, 4, 2}, {0, 2, 10, 1}, {20, 0, 1, 30}},
+                    &index);
+    struct Case {
+        DeviceBox box;
+        std::vector<GfxRectF> rows;
+    } cases[] = {
+        {{6.5, 0.2, 7.2, 1.5}, {{6, 0, 2, 2}}},
+        {{4, 0, 6, 2}, {}}, // between rows, edges touching
+        {{3.5, 1.5, 6.5, 2.5}, {{3, 1, 1, 1}, {6, 1, 1, 1}, {3, 2, 4, 1}}},
+        {{0, 3.2, 19, 4.8}, {}},
+        {{19.5, 25, 30, 26}, {{20, 25, 1, 1}}},
+        {{-100, -100, 100, 100},
+         {{0, 0, 4, 2}, {6, 0, 4, 2}, {20, 0, 1, 30}, {0, 2, 10, 1}, {0, 5, 2, 4}}},
+        {{NAN, 0, 10, 10}, {}},
+    };
+    for (const Case& c : cases) {
+        std::vector<GfxRectF> got;
+        RowsWithin(index, c.box, &got);
+        ASSERT_EQ(c.rows.size(), got.size()) << c.box.left << "," << c.box.top;
+        for (size_t i = 0; i < got.size(); i++) {
+            EXPECT_EQ(c.rows[i].x, got[i].x) << c.box.left << " row " << i;
+            EXPECT_EQ(c.rows[i].y, got[i].y) << c.box.left << " row " << i;
+            EXPECT_EQ(c.rows[i].width, got[i].width) << c.box.left << " row " << i;
+            EXPECT_EQ(c.rows[i].height, got[i].height) << c.box.left << " row " << i;
+        }
+    }
 }
