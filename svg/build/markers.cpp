@@ -13,6 +13,7 @@
 #include "svg/build/walk_context.h"
 #include "svg/build/walker.h"
 #include "svg/records/document.h"
+#include "svg/records/work_budget.h"
 #include "svg/style/load_context.h"
 #include "svg/style/presentation.h"
 #include "svg/style/style.h"
@@ -277,6 +278,15 @@ void PlaceMarker(WalkContext* context, const StyleState& shape, const PlacedMark
     WalkMarkerContent(context, placed.element, state);
 }
 
+// Whether the load's work budget has room for one more placed marker; the
+// rectangle its viewport clips to costs as a shape of four points does.
+bool SpendOnMarker(WalkContext* context, const PlacedMarker& placed) {
+    SvgDocument* document = context->document;
+    if (placed.clips)
+        return SpendWork(LoadWorkBudget(), &document->loadWork, 4);
+    return !WorkBudgetSpent(LoadWorkBudget(), document->loadWork);
+}
+
 void PlaceAll(WalkContext* context, const StyleState& shape, const std::wstring& id,
               const MarkerVertex* first, size_t count, bool isStart) {
     if (id.empty() || count == 0 || context->expanded >= MaxUseExpansion)
@@ -286,6 +296,10 @@ void PlaceAll(WalkContext* context, const StyleState& shape, const std::wstring&
         return;
     context->markersInProgress.push_back(placed.element);
     for (size_t i = 0; i < count && context->expanded < MaxUseExpansion; i++) {
+        if (!SpendOnMarker(context, placed)) { // none of the rest is placed
+            context->document->notDrawn[NotDrawnLoadBudget] += static_cast<int>(count - i);
+            break;
+        }
         context->expanded++;
         PlaceMarker(context, shape, placed, first[i], isStart);
     }

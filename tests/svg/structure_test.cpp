@@ -472,6 +472,12 @@ TEST_F(StructureTest, TheLoadStopsAtItsWorkBudget) {
         {"a text used twice",
          "<defs><text id='t'>&#160;&#160;</text></defs><use href='#t'/><use href='#t'/>", 1,
          L"not drawn: text past the load's character budget (1)"},
+        // Each placed marker's viewport clip is a shape too; the markers past
+        // the budget are not placed at all.
+        {"eight markers",
+         "<marker id='m' markerWidth='2' markerHeight='2'><rect width='1' height='1'/></marker>"
+         "<polyline points='0,0 1,0 2,0 3,0 4,0 5,0 6,0 7,0 8,0 9,0' marker-mid='url(#m)'/>",
+         3, L"not drawn: elements past the load's work budget (6)"},
     };
     LoadedSvg svg;
     for (const Case& c : cases) {
@@ -479,6 +485,7 @@ TEST_F(StructureTest, TheLoadStopsAtItsWorkBudget) {
         EXPECT_EQ(c.drawn, svg.Count()) << c.label;
         EXPECT_EQ(c.report, NotDrawnReport(&svg.document)) << c.label;
     }
+    EXPECT_EQ(2u, svg.document.clips->regions.size()); // the markers placed
 }
 
 // An inherited dash array is one list shared by every shape, not a copy each.
