@@ -13,17 +13,31 @@ GfxRegion* MadeRegion(const ClipCache& cache, int n) {
     return found == cache.full.end() ? nullptr : found->second.get();
 }
 
-// The shape's area as a region in the pixels drawn on: of its own path, or
-// of the part of it within reach of them when GDI+ could not flatten the
-// whole (render/shape_fitting.h); null when it cannot be had.
-GfxRegion* ShapeRegion(const ClipShape& shape, const ClipCache& cache) {
+// The shape's matrix into the pixels drawn on; false when it cannot be had.
+bool ShapeWorld(const ClipShape& shape, const ClipCache& cache, float elements[6]) {
     const Matrix2D& m = shape.matrix;
     GfxOwned<GfxMatrix> world(GfxCreateMatrix6(m.a, m.b, m.c, m.d, m.e, m.f));
     if (!world)
-        return nullptr;
+        return false;
     GfxMultiplyMatrix(world.get(), cache.base);
-    float elements[6];
     GfxGetMatrixElements(world.get(), elements);
+    return true;
+}
+
+// Whether any pixel of the shape's area may lie in the box.
+bool ShapeMeetsBox(const ClipShape& shape, const float elements[6], const DeviceBox& box) {
+    ShapeRecord filled = ShapeRecord();
+    filled.path = shape.path;
+    DeviceBox reach;
+    return !PaintReach(filled, elements, &reach) ||
+           (reach.left <= box.right && box.left <= reach.right && reach.top <= box.bottom &&
+            box.top <= reach.bottom);
+}
+
+// The shape's area as a region in the pixels drawn on: of its own path, or
+// of the part of it within reach of them when GDI+ could not flatten the
+// whole (render/shape_fitting.h); null when it cannot be had.
+GfxRegion* ShapeRegion(const ClipShape& shape, const ClipCache& cache, const float elements[6]) {
     FittedPaths fitted;
     switch (FitFillPath(shape.path, elements, cache.area, &fitted)) {
     case PathAsItIs:
@@ -36,12 +50,20 @@ GfxRegion* ShapeRegion(const ClipShape& shape, const ClipCache& cache) {
     }
 }
 
-// The union of the region's shapes, each cut by its own clip.
-GfxRegion* OwnClipRegion(ClipCache* cache, const ClipRegion& region, int nesting) {
+// The union of the region's shapes, each cut by its own clip; with `within`,
+// of those reaching into that box only, counted in *taken.
+GfxRegion* OwnClipRegion(ClipCache* cache, const ClipRegion& region, int nesting,
+                         const DeviceBox* within, int* taken) {
     GfxOwned<GfxRegion> result(GfxCreateEmptyRegion());
     for (int i = 0; result && i < region.shapeCount; i++) {
         const ClipShape& shape = cache->clips->shapes[region.firstShape + i];
-        GfxOwned<GfxRegion> part(ShapeRegion(shape, *cache));
+        float elements[6];
+        if (!ShapeWorld(shape, *cache, elements) ||
+            (within && !ShapeMeetsBox(shape, elements, *within)))
+            continue;
+        GfxOwned<GfxRegion> part(ShapeRegion(shape, *cache, elements));
+        if (taken)
+            (*taken)++;
         if (!part)
             continue;
         GfxRegion* cut = shape.clip ? FullClipRegion(cache, shape.clip, nesting + 1) : nullptr;
@@ -85,7 +107,7 @@ GfxRegion* FullClipRegion(ClipCache* cache, int n, int nesting) {
     }
     for (size_t i = chain.size(); i-- > 0;) {
         const ClipRegion& region = cache->clips->regions[chain[i] - 1];
-        GfxOwned<GfxRegion> own(OwnClipRegion(cache, region, nesting));
+        GfxOwned<GfxRegion> own(OwnClipRegion(cache, region, nesting, nullptr, nullptr));
         if (!own)
             return nullptr;
         if (region.parent > 0)
@@ -96,4 +118,23 @@ GfxRegion* FullClipRegion(ClipCache* cache, int n, int nesting) {
         cache->full[chain[i]] = std::move(own);
     }
     return MadeRegion(*cache, n);
+}
+
+GfxRegion* ClipRegionWithin(ClipCache* cache, int n, const DeviceBox& box, bool* none) {
+    *none = false;
+    const int count = cache->clips ? static_cast<int>(cache->clips->regions.size()) : 0;
+    if (n < 1 || n > count)
+        return nullptr;
+    const ClipRegion& region = cache->clips->regions[n - 1];
+    GfxRegion* parent = region.parent > 0 ? FullClipRegion(cache, region.parent, 0) : nullptr;
+    if (region.parent > 0 && !parent)
+        return nullptr;
+    int taken = 0;
+    GfxOwned<GfxRegion> own(OwnClipRegion(cache, region, 0, &box, &taken));
+    if (!own)
+        return nullptr;
+    *none = taken == 0;
+    if (parent)
+        GfxIntersectRegion(own.get(), parent);
+    return own.release();
 }

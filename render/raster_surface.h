@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <set>
 #include <vector>
 
 #include "render/graphics.h"
@@ -26,6 +27,7 @@ struct ClipCache {
     DeviceBox area;                          // the pixels drawn on
     std::map<int, GfxOwned<GfxRegion>> full; // by region number, once made
     std::map<int, RegionRows> rows;          // those of many shapes, also as rows
+    std::set<int> boxed;                     // made for one record's box first (ClipRegionWithin)
 };
 
 struct PixelRect {
@@ -115,6 +117,11 @@ DeviceBox DrawnArea(const Surface& s);
 // once per surface; null when it cannot be made (nothing is then drawn
 // through it).
 GfxRegion* FullClipRegion(ClipCache* cache, int n, int nesting);
+// Region n made for the pixels of the box alone: those of its own shapes that
+// reach into the box, cut by the regions above it (made whole, once per
+// surface). Not kept; null when it cannot be made. *none is set when no shape
+// reaches into the box: nothing shows through the region there.
+GfxRegion* ClipRegionWithin(ClipCache* cache, int n, const DeviceBox& box, bool* none);
 
 // A transparent offscreen surface over the rectangle; null past the budget
 // or when the memory cannot be had.

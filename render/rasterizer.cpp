@@ -140,6 +140,7 @@ bool StartSurface(const RenderState& r, Surface* s, uint32_t* pixels, int left, 
 void EndSurface(Surface* s) {
     s->clips.full.clear();
     s->clips.rows.clear();
+    s->clips.boxed.clear();
     s->graphics.reset();
     s->base.reset();
 }
@@ -175,10 +176,46 @@ bool ClipToRowsUnder(const RenderState& r, Surface* s, const RegionRows& rows,
     return true;
 }
 
+// The first record through a region of many shapes, often its only one (a
+// shape of its own transform has a region of its own), is clipped with the
+// part of the region under its box, made for it alone; the next record made
+// through the region makes it whole. False when nothing of the record shows
+// or the region cannot be made.
+bool ClipFirstUseWithin(const RenderState& r, Surface* s, int clip, const DeviceBox& box) {
+    s->clip = -1; // set for this record only
+    s->clipCut = true;
+    bool none = false;
+    GfxOwned<GfxRegion> part(ClipRegionWithin(&s->clips, clip, box, &none));
+    if (!part || none)
+        return false;
+    SetAreaClip(r, s);
+    GfxIntersectClipRegion(s->graphics.get(), part.get());
+    return true;
+}
+
+// Whether the record is the first through region n of many shapes on the
+// surface, which is then not made yet.
+bool FirstUseOfManyShapes(Surface* s, int n) {
+    const DocumentClips* clips = s->clips.clips;
+    if (n < 1 || !clips || n > static_cast<int>(clips->regions.size()) ||
+        clips->regions[n - 1].shapeCount < 2 || s->clips.full.count(n))
+        return false;
+    return s->clips.boxed.insert(n).second;
+}
+
 // Sets the clip of the record, unless it is set already; false when nothing
 // of the record can show. A region of many shapes clips each record with
 // only its rows under the record's paint.
 bool ClipForRecord(const RenderState& r, Surface* s, const ShapeRecord& shape) {
+    DeviceBox box;
+    bool boxed = false;
+    if (shape.clip) {
+        const Matrix2D m = ComposeMatrix(ElementsOf(s->base.get()), shape.matrix);
+        const float world[6] = {m.a, m.b, m.c, m.d, m.e, m.f};
+        boxed = PaintReach(shape, world, &box);
+    }
+    if (boxed && FirstUseOfManyShapes(s, shape.clip))
+        return ClipFirstUseWithin(r, s, shape.clip, box);
     if (shape.clip != s->clip) {
         s->clip = shape.clip;
         s->clipCut = false;
@@ -187,10 +224,7 @@ bool ClipForRecord(const RenderState& r, Surface* s, const ShapeRecord& shape) {
     const auto rows = s->clips.rows.find(shape.clip);
     if (!s->clipUsable || !shape.clip || rows == s->clips.rows.end())
         return s->clipUsable;
-    const Matrix2D m = ComposeMatrix(ElementsOf(s->base.get()), shape.matrix);
-    const float world[6] = {m.a, m.b, m.c, m.d, m.e, m.f};
-    DeviceBox box;
-    if (!PaintReach(shape, world, &box)) {
+    if (!boxed) {
         if (s->clipCut) // the whole region again
             s->clipUsable = SetRecordClip(r, s, shape.clip);
         s->clipCut = false;

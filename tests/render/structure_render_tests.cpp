@@ -104,9 +104,11 @@ TEST_F(StructureRender, ClipChainsDrawUpToTheNestingLimit) {
 }
 
 // A clip of many shapes cuts each shape with only its pixel rows under the
-// shape's paint: what reaches past the path (miter tips, square caps,
-// strokes in pixels, hairlines, turned shapes) still shows exactly as
-// through the same clip made of one shape.
+// shape's paint, and the first shape through it (or each shape with a clip
+// of its own) with only the clip's shapes reaching its paint: what reaches
+// past the path (miter tips, square caps, strokes in pixels, hairlines,
+// turned shapes) still shows exactly as through the same clip made of one
+// shape.
 TEST_F(StructureRender, AClipOfManyShapesCutsEachShapeAsTheWholeClipDoes) {
     const std::string shapes =
         "<polyline points='10,40 40,44 10,48' fill='none' stroke='blue' stroke-width='4' "
@@ -118,24 +120,30 @@ TEST_F(StructureRender, AClipOfManyShapesCutsEachShapeAsTheWholeClipDoes) {
         "<line x1='5' y1='90' x2='95' y2='70' stroke='black' stroke-width='0.01'/>"
         "<rect x='60' y='60' width='20' height='20' fill='purple' transform='rotate(30 70 70)'/>"
         "<rect x='31' y='20' width='2' height='2' fill='orange'/>"; // in the gap: nothing
+    const std::string clipped = " clip-path='url(#c)'/>";
+    std::string eachClipped = shapes;
+    for (size_t at = 0; (at = eachClipped.find("/>", at)) != std::string::npos;
+         at += clipped.size())
+        eachClipped.replace(at, 2, clipped);
     const char* clips[] = {
         "<rect width='30' height='100'/><rect x='34' width='66' height='100'/>",
         "<path d='M0 0H30V100H0Z M34 0H100V100H34Z'/>",
     };
-    Canvas canvases[2] = {Canvas(1, 1), Canvas(1, 1)};
-    for (int i = 0; i < 2; i++)
-        canvases[i] =
-            RenderSvgText("<svg xmlns='http://www.w3.org/2000/svg' viewBox='0 0 100 100' "
-                          "width='100' height='100'><clipPath id='c'>" +
-                              std::string(clips[i]) + "</clipPath><g clip-path='url(#c)'>" +
-                              shapes + "</g></svg>",
-                          100, 100, LayoutOriginal);
-    EXPECT_EQ(0xFF0000FFu, canvases[0].At(48, 44)); // the miter's tip, far past the polyline
-    EXPECT_EQ(0u, canvases[0].At(32, 21));
-    int differing = 0;
-    for (size_t p = 0; p < canvases[0].pixels.size(); p++)
-        differing += canvases[0].pixels[p] != canvases[1].pixels[p];
-    EXPECT_EQ(0, differing);
+    for (const std::string& body : {"<g clip-path='url(#c)'>" + shapes + "</g>", eachClipped}) {
+        Canvas canvases[2] = {Canvas(1, 1), Canvas(1, 1)};
+        for (int i = 0; i < 2; i++)
+            canvases[i] = RenderSvgText("<svg xmlns='http://www.w3.org/2000/svg' "
+                                        "viewBox='0 0 100 100' width='100' height='100'>"
+                                        "<clipPath id='c'>" +
+                                            std::string(clips[i]) + "</clipPath>" + body + "</svg>",
+                                        100, 100, LayoutOriginal);
+        EXPECT_EQ(0xFF0000FFu, canvases[0].At(48, 44)); // the miter's tip, far past the polyline
+        EXPECT_EQ(0u, canvases[0].At(32, 21));
+        int differing = 0;
+        for (size_t p = 0; p < canvases[0].pixels.size(); p++)
+            differing += canvases[0].pixels[p] != canvases[1].pixels[p];
+        EXPECT_EQ(0, differing) << body;
+    }
 }
 
 } // namespace
