@@ -139,8 +139,10 @@ const XmlNode* ClipPathOf(WalkContext* context, const std::wstring& property) {
     const std::vector<const XmlNode*>& busy = context->clipsInProgress;
     // Deeper clip paths than MaxClipNesting clip nothing more.
     if (busy.size() >= static_cast<size_t>(MaxClipNesting) ||
-        std::find(busy.begin(), busy.end(), element) != busy.end())
+        std::find(busy.begin(), busy.end(), element) != busy.end()) {
+        context->refused++;
         return nullptr;
+    }
     return element;
 }
 
@@ -183,13 +185,14 @@ int AddClipPathRegion(WalkContext* context, const XmlNode* clipPath, int parent,
         // A clip path on the clip path may measure in the box too.
         const bool boxed = ClipUsesBoundingBox(clipPath) ||
                            ClipPathOf(context, InheritedContentState(context, clipPath).clipPath);
-        use = MakeContentUse(clipPath, parent, matrix, boxed ? box : nullptr, 0, 0);
+        use = MakeContentUse(context, clipPath, parent, matrix, boxed ? box : nullptr, 0, 0);
         if (int shared = SharedNumber(context, context->shared.clips, use))
             return shared;
     }
+    const unsigned long refusedBefore = context->refused;
     int region = ReserveClipRegion(context->document, parent);
     if (region)
         BuildClipRegion(context, clipPath, region, matrix, box);
-    RememberShared(context, &context->shared.clips, use, region);
+    RememberShared(context, &context->shared.clips, use, region, refusedBefore);
     return region;
 }

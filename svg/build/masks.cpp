@@ -48,8 +48,11 @@ const XmlNode* MaskOf(WalkContext* context, const std::wstring& property) {
     if (!element || !LowerTextIs(XmlLocalName(element), L"mask"))
         return nullptr;
     const std::vector<const XmlNode*>& busy = context->masksInProgress;
-    if (busy.size() >= MaxMaskNesting || std::find(busy.begin(), busy.end(), element) != busy.end())
+    if (busy.size() >= MaxMaskNesting ||
+        std::find(busy.begin(), busy.end(), element) != busy.end()) {
+        context->refused++;
         return nullptr;
+    }
     return element;
 }
 
@@ -68,10 +71,11 @@ int AddGroupMask(WalkContext* context, const XmlNode* mask, const Matrix2D& matr
     const bool contentInBox = IsKeyword(mask, L"maskContentUnits", L"objectBoundingBox");
     // A mask on the mask may measure in the box too.
     const bool boxed = boxUnits || contentInBox || MaskOf(context, state.mask);
-    const ContentUse use =
-        MakeContentUse(mask, 0, matrix, boxed ? box : nullptr, viewportWidth, viewportHeight);
+    const ContentUse use = MakeContentUse(context, mask, 0, matrix, boxed ? box : nullptr,
+                                          viewportWidth, viewportHeight);
     if (int shared = SharedNumber(context, context->shared.masks, use))
         return shared;
+    const unsigned long refusedBefore = context->refused;
     GroupMask entry = GroupMask();
     entry.luminance = !state.maskAlpha;
     // An empty rectangle lets nothing through: the mask keeps no content.
@@ -99,6 +103,6 @@ int AddGroupMask(WalkContext* context, const XmlNode* mask, const Matrix2D& matr
         context->masksInProgress.pop_back();
     }
     const int number = AddDocumentMask(document, &entry);
-    RememberShared(context, &context->shared.masks, use, number);
+    RememberShared(context, &context->shared.masks, use, number, refusedBefore);
     return number;
 }

@@ -77,6 +77,7 @@ const XmlNode* PatternOf(WalkContext* context, const std::wstring& id, bool* ref
     if (busy.size() >= MaxPatternNesting ||
         std::find(busy.begin(), busy.end(), element) != busy.end()) {
         *refused = true;
+        context->refused++;
         return nullptr;
     }
     return element;
@@ -95,10 +96,11 @@ int AddPatternTile(WalkContext* context, const XmlNode* pattern, const float box
     const bool contentBox =
         TrimWhiteSpace(ChainAttribute(chain, L"patternContentUnits")) == L"objectBoundingBox";
     const ContentUse use =
-        MakeContentUse(pattern, 0, Matrix2D{1, 0, 0, 1, 0, 0},
+        MakeContentUse(context, pattern, 0, Matrix2D{1, 0, 0, 1, 0, 0},
                        boxUnits || contentBox ? box : nullptr, viewportWidth, viewportHeight);
     if (int shared = SharedNumber(context, context->shared.patterns, use))
         return shared;
+    const unsigned long refusedBefore = context->refused;
     PatternTile tile = PatternTile();
     tile.x = TileLength(ChainAttribute(chain, L"x"), boxUnits, box[0], box[2], viewportWidth);
     tile.y = TileLength(ChainAttribute(chain, L"y"), boxUnits, box[1], box[3], viewportHeight);
@@ -131,6 +133,6 @@ int AddPatternTile(WalkContext* context, const XmlNode* pattern, const float box
     aside.Return(&tile.content);
     context->patternsInProgress.pop_back();
     const int number = AddDocumentPattern(document, &tile);
-    RememberShared(context, &context->shared.patterns, use, number);
+    RememberShared(context, &context->shared.patterns, use, number, refusedBefore);
     return number;
 }

@@ -15,10 +15,11 @@ uint32_t Bits(float value) {
 
 } // namespace
 
-ContentUse MakeContentUse(const XmlNode* element, int parent, const Matrix2D& matrix,
-                          const float* box, float viewportWidth, float viewportHeight) {
+ContentUse MakeContentUse(const WalkContext* context, const XmlNode* element, int parent,
+                          const Matrix2D& matrix, const float* box, float viewportWidth,
+                          float viewportHeight) {
     ContentUse use = {element, {}};
-    std::array<uint32_t, 13>& v = use.second;
+    std::array<uint32_t, 16>& v = use.second;
     v[0] = static_cast<uint32_t>(parent);
     const float m[6] = {matrix.a, matrix.b, matrix.c, matrix.d, matrix.e, matrix.f};
     for (int i = 0; i < 6; i++)
@@ -27,13 +28,14 @@ ContentUse MakeContentUse(const XmlNode* element, int parent, const Matrix2D& ma
         v[7 + i] = Bits(box[i]);
     v[11] = Bits(viewportWidth);
     v[12] = Bits(viewportHeight);
+    v[13] = static_cast<uint32_t>(context->clipsInProgress.size());
+    v[14] = static_cast<uint32_t>(context->masksInProgress.size());
+    v[15] = static_cast<uint32_t>(context->patternsInProgress.size());
     return use;
 }
 
 bool MayShareContent(const WalkContext* context) {
-    return context->clipsInProgress.empty() && context->markersInProgress.empty() &&
-           context->masksInProgress.empty() && context->patternsInProgress.empty() &&
-           context->imagesInProgress.empty();
+    return context->markersInProgress.empty() && context->imagesInProgress.empty();
 }
 
 int SharedNumber(const WalkContext* context, const std::map<ContentUse, int>& built,
@@ -45,8 +47,8 @@ int SharedNumber(const WalkContext* context, const std::map<ContentUse, int>& bu
 }
 
 void RememberShared(const WalkContext* context, std::map<ContentUse, int>* built,
-                    const ContentUse& use, int number) {
-    if (!number || !MayShareContent(context))
+                    const ContentUse& use, int number, unsigned long refusedBefore) {
+    if (!number || !MayShareContent(context) || context->refused != refusedBefore)
         return;
     try {
         built->emplace(use, number);

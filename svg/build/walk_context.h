@@ -28,6 +28,9 @@ struct WalkContext {
     std::vector<const XmlNode*> masksInProgress;
     std::vector<const XmlNode*> patternsInProgress;
     std::vector<const XmlNode*> imagesInProgress; // elements feImage is drawing
+    // References to clip paths, masks and patterns refused because their
+    // element was in progress or their nesting cap was reached.
+    unsigned long refused;
     SharedContent shared; // clip regions, masks and tiles built so far, by use
     // The faces text picked, their measures and kerning: looked up once for
     // all the text of the walk.

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "render/compositing.h"
+#include "svg/records/clips.h"
 #include "svg/records/offscreen_groups.h"
 #include "svg_files.h"
 
@@ -301,6 +302,82 @@ TEST_F(OffscreenGroupsTest, ContentUsedAlikeIsBuiltOnceAndShared) {
         LoadedSvg svg;
         ASSERT_EQ(1, svg.Load(Svg(c.content))) << c.label;
         EXPECT_EQ(c.numbers, SharedNumbers(svg, c.kind)) << c.label;
+    }
+}
+
+} // namespace
+
+namespace {
+
+// Clip paths, masks or patterns three levels deep, three to a level, each
+// holding three rectangles that use the three of the level below; the top
+// one cuts, masks or fills one rectangle.
+std::string NestedFanOut(char kind) {
+    const char* tag = kind == 'c' ? "clipPath" : kind == 'm' ? "mask" : "pattern";
+    const char* unit = kind == 'p' ? " patternUnits='userSpaceOnUse' width='9' height='9'" : "";
+    auto user = [&](int level, int k) {
+        const std::string url = "url(#n" + std::to_string(level) + "_" + std::to_string(k) + ")";
+        return kind == 'c'   ? "clip-path='" + url + "'"
+               : kind == 'm' ? "fill='white' mask='" + url + "'"
+                             : "fill='" + url + "'";
+    };
+    std::string text;
+    for (int level = 0; level < 4; level++) {
+        for (int k = 0; k < 3; k++) {
+            text += std::string("<") + tag + " id='n" + std::to_string(level) + "_" +
+                    std::to_string(k) + "'" + unit + ">";
+            for (int j = 0; j < 3; j++) {
+                text += "<rect x='" + std::to_string(j * 3) + "' width='5' height='9'" +
+                        (level ? " " + user(level - 1, j) : std::string()) + "/>";
+            }
+            text += std::string("</") + tag + ">";
+        }
+    }
+    return text + "<rect width='50' height='50' " + user(3, 0) + "/>";
+}
+
+size_t BuiltCount(const SvgDocument& document, char kind) {
+    if (kind == 'c')
+        return document.clips ? document.clips->regions.size() : 0;
+    if (!document.groups)
+        return 0;
+    return kind == 'm' ? document.groups->masks.size() : document.groups->patterns.size();
+}
+
+// Content used alike inside other content is built once per depth; content
+// whose build refused a reference (a cycle through what was in progress
+// around it) stays its user's own, since another user gets it whole.
+TEST_F(OffscreenGroupsTest, NestedContentIsSharedUnlessItsBuildRefusedAReference) {
+    const struct Case {
+        const char* label;
+        char kind;
+        std::string content;
+        size_t built; // unshared: 1 + 3 + 9 + 27
+    } cases[] = {
+        {"nested clip paths", 'c', NestedFanOut('c'), 10},
+        {"nested masks", 'm', NestedFanOut('m'), 10},
+        {"nested patterns", 'p', NestedFanOut('p'), 10},
+        // x inside a refuses a; x inside b draws a once more (which refuses x).
+        {"mask cycle through nested content", 'm',
+         "<mask id='a'><rect width='9' height='9' fill='white' mask='url(#x)'/></mask>"
+         "<mask id='b'><rect width='9' height='9' fill='white' mask='url(#x)'/></mask>"
+         "<mask id='x'><rect width='9' height='9' fill='white' mask='url(#a)'/></mask>"
+         "<rect width='9' height='9' mask='url(#a)'/><rect width='9' height='9' mask='url(#b)'/>",
+         5},
+        {"pattern cycle through nested content", 'p',
+         "<pattern id='a' patternUnits='userSpaceOnUse' width='4' height='4'>"
+         "<rect width='2' height='2' fill='url(#x)'/></pattern>"
+         "<pattern id='b' patternUnits='userSpaceOnUse' width='4' height='4'>"
+         "<rect width='2' height='2' fill='url(#x)'/></pattern>"
+         "<pattern id='x' patternUnits='userSpaceOnUse' width='4' height='4'>"
+         "<rect width='2' height='2' fill='url(#a)'/></pattern>"
+         "<rect width='9' height='9' fill='url(#a)'/><rect width='9' height='9' fill='url(#b)'/>",
+         5},
+    };
+    for (const Case& c : cases) {
+        LoadedSvg svg;
+        ASSERT_EQ(1, svg.Load(Svg(c.content))) << c.label;
+        EXPECT_EQ(c.built, BuiltCount(svg.document, c.kind)) << c.label;
     }
 }
 
