@@ -4,7 +4,6 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
-#include <cstdio>
 #include <memory>
 #include <new>
 #include <utility>
